@@ -1,0 +1,33 @@
+#!/usr/bin/env python3
+"""Prints each benchmark as a ratio to the baseline measured in the same run."""
+import json
+import sys
+
+# benchmark name prefix -> (baseline name, what is compared, target ratio or None)
+RULES = [
+    ("BM_Deframe/", "BM_Memcpy", "bytes_per_second", 0.25),
+]
+ABSOLUTE = [
+    ("BM_ProcessSweepBlock/15000", "items_per_second", 50e6),
+]
+
+
+def main(path):
+    with open(path) as f:
+        runs = {b["name"]: b for b in json.load(f)["benchmarks"] if b.get("run_type") != "aggregate"}
+    for prefix, base_name, field, target in RULES:
+        base = runs.get(base_name)
+        for name, run in sorted(runs.items()):
+            if not name.startswith(prefix) or base is None or field not in run:
+                continue
+            ratio = run[field] / base[field]
+            verdict = "" if target is None else (" ok" if ratio >= target else " BELOW TARGET")
+            print(f"{name}: {ratio:.3f} x {base_name} (target {target}){verdict}")
+    for name, field, target in ABSOLUTE:
+        run = runs.get(name)
+        if run and field in run:
+            verdict = " ok" if run[field] >= target else " BELOW TARGET"
+            print(f"{name}: {run[field] / 1e6:.1f} M/s (target {target / 1e6:.0f} M/s){verdict}")
+
+if __name__ == "__main__":
+    main(sys.argv[1])

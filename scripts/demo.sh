@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program and runs the demo. Without a display it runs
+# offscreen for a few seconds and says where the snapshot went.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/setup.sh
+
+build=${QV_BUILD_DIR:-build/release}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQV_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)" --target quorvalin
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  exec "$build/app/quorvalin" --demo "$@"
+fi
+snapshot=${QV_SNAPSHOT:-$PWD/build/demo-snapshot.png}
+"$build/app/quorvalin" -platform offscreen --demo --quit-after 8 --snapshot "$snapshot" "$@"

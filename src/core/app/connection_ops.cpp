@@ -1,0 +1,116 @@
+#include "core/app/connection_ops.h"
+
+#include <string>
+
+#include "core/control/frequency_rules.h"
+
+namespace qv {
+namespace {
+
+constexpr uint32_t kTriggerMaxSpan = 400;  // 20 MHz: the Receiver's limit in trigger mode
+constexpr int32_t kLowestReferenceIndex = 1;
+constexpr int32_t kHighestReferenceIndex = 6;
+
+constexpr char kMsgReferenceLevel[] = "Reference Level could not be set";
+constexpr char kCapReferenceLevel[] = "Command Failure Alert !";
+
+bool ValidIndex(int32_t index) {
+  return index >= 0 && index < kInterfaceCount;
+}
+
+}  // namespace
+
+int16_t ReferenceLevelDbm(int32_t index) {
+  return static_cast<int16_t>(-10 - 10 * index);
+}
+
+CConnectionOps::CConnectionOps(ReceiverState& state, Alerts& alerts, GraphSteps& graph)
+    : state_(state), alerts_(alerts), graph_(graph) {}
+
+void CConnectionOps::SetLink(int32_t index, ReceiverLink* link) {
+  if (ValidIndex(index)) links_[index] = link;
+}
+
+ReceiverLink* CConnectionOps::Link(int32_t index) const {
+  return ValidIndex(index) ? links_[index] : nullptr;
+}
+
+bool CConnectionOps::SendCommand(const uint8_t* command, size_t length) {
+  if (!ValidIndex(state_.interface_index)) return false;
+  for (int32_t i = state_.interface_index; i < kInterfaceCount; ++i) {
+    if (links_[i] != nullptr && links_[i]->Send(command, length)) return true;
+  }
+  return false;
+}
+
+bool CConnectionOps::SendSpectrumSettings(const SpectrumSettings& settings) {
+  state_.last_sent = settings;
+  if (!SendCommand(BuildSetSpectrum(state_.last_sent))) return false;
+  // The Receiver forgets the reference level with every new spectrum. Its failure has its own
+  // message and does not undo the spectrum that was accepted.
+  SetReferenceLevel(state_.reference_level_index);
+  ResetGraph();
+  return true;
+}
+
+bool CConnectionOps::SetReferenceLevel(int32_t index) {
+  // No caller passes another index; refuse it rather than send a level the Receiver lacks.
+  if (index < kLowestReferenceIndex || index > kHighestReferenceIndex) return false;
+  state_.reference_level_index = index;
+  if (SendCommand(BuildSetReferenceLevel(ReferenceLevelDbm(index)))) return true;
+  alerts_.Show(kMsgReferenceLevel, kCapReferenceLevel);
+  return false;
+}
+
+bool CConnectionOps::StartPowerTrigger() {
+  if (!SendCommand(BuildSetMode(kPowerTriggerMode))) return false;
+  if (!SendCommand(BuildSetTrigger(state_.trigger_threshold, state_.trigger_delay))) return false;
+  if (state_.working.span > kTriggerMaxSpan) state_.working.span = kTriggerMaxSpan;
+  if (!SendSpectrumSettings(state_.working)) return false;
+  ResetGraph();
+  graph_.StartTriggerClock();
+  return true;
+}
+
+void CConnectionOps::CloseLink() {
+  if (ReceiverLink* link = Link(state_.interface_index)) link->Close();
+  state_.connected = 0;
+}
+
+void CConnectionOps::SetDefaultSpectrum() {
+  if (!SendCommand(BuildSetMode(kSpectrumMode))) return;
+  state_.working = DefaultSpectrum();
+  if (!SendSpectrumSettings(state_.working)) {
+    alerts_.Show(std::string(kMsgDefaultSpectrum), std::string(kCapDefaultSpectrum));
+  }
+}
+
+void CConnectionOps::SetSpan(uint32_t span) {
+  const SweepWindow current = graph_.CurrentSweep();
+  const std::optional<FrequencyWindow> window = SpanWindow(current.start, current.span, span);
+  if (!window) {
+    alerts_.Show(std::string(kMsgSpanOutOfBand), std::string(kCapSpanOutOfBand));
+    return;
+  }
+  state_.working.start = window->start;
+  state_.working.span = window->span;
+  if (SendSpectrumSettings(state_.working)) graph_.ClearAreaSelected();
+}
+
+void CConnectionOps::SetCenterFrequency(uint32_t centre) {
+  const std::optional<FrequencyWindow> window = CenterWindow(graph_.CurrentSweep().span, centre);
+  if (!window) {
+    alerts_.Show(std::string(kMsgCentreOutOfBand), std::string(kCapCentreOutOfBand));
+    return;
+  }
+  state_.working.start = window->start;
+  state_.working.span = window->span;
+  if (SendSpectrumSettings(state_.working)) graph_.ClearAreaSelected();
+}
+
+void CConnectionOps::ResetGraph() {
+  graph_.ResetTraces();
+  graph_.ClearModeFlags();
+}
+
+}  // namespace qv

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "core/app/alerts.h"
+#include "core/app/graph_steps.h"
+#include "core/app/receiver_state.h"
+#include "core/app/spectrum_settings.h"
+#include "core/link/command.h"
+#include "core/link/receiver_link.h"
+
+namespace qv {
+
+// The commands that change the Receiver, built on one dispatcher. The connection sheet owns one
+// of these next to the receiver state and the link objects of its five pages.
+class CConnectionOps {
+ public:
+  CConnectionOps(ReceiverState& state, Alerts& alerts, GraphSteps& graph);
+  CConnectionOps(const CConnectionOps&) = delete;
+  CConnectionOps& operator=(const CConnectionOps&) = delete;
+
+  // The link object of a page, by interface index; null means that page has none (its sends
+  // fail). Not owned. Indexes outside 0..4 are ignored.
+  void SetLink(int32_t index, ReceiverLink* link);
+  ReceiverLink* Link(int32_t index) const;
+
+  ReceiverState& State() { return state_; }
+  const ReceiverState& State() const { return state_; }
+
+  // Sends through the link of the interface index; when that fails, through each following link
+  // in index order. True at the first link that accepts the frame.
+  bool SendCommand(const uint8_t* command, size_t length);
+  bool SendCommand(const Bytes& command) { return SendCommand(command.data(), command.size()); }
+
+  // Set-spectrum, then the stored reference level again, then a fresh start of the traces.
+  bool SendSpectrumSettings(const SpectrumSettings& settings);
+  // index 1..6 for -20..-70 dBm; stored before it is sent.
+  bool SetReferenceLevel(int32_t index);
+  // Power-trigger mode with the stored threshold and delay; the span is capped at 20 MHz.
+  bool StartPowerTrigger();
+  // Closes the link of the interface index. The index and all settings stay.
+  void CloseLink();
+
+  // Spectrum mode with 2400 MHz to 2450 MHz at 50 kHz resolution bandwidth.
+  void SetDefaultSpectrum();
+  // New span around the current centre, refused unless the window fits one band.
+  void SetSpan(uint32_t span);
+  // New centre with the current span, clamped to the band edges.
+  void SetCenterFrequency(uint32_t centre);
+
+ private:
+  void ResetGraph();
+
+  ReceiverState& state_;
+  Alerts& alerts_;
+  GraphSteps& graph_;
+  std::array<ReceiverLink*, kInterfaceCount> links_{};
+};
+
+// The reference level of an index 1..6 in dBm: -20 for 1 down to -70 for 6.
+int16_t ReferenceLevelDbm(int32_t index);
+
+}  // namespace qv

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/app/alerts.h"
+
+namespace qv {
+
+// Keeps every message box the code under test asked for, in order.
+class RecordingAlerts : public Alerts {
+ public:
+  struct Shown {
+    std::string text;
+    std::string caption;
+    friend bool operator==(const Shown&, const Shown&) = default;
+  };
+
+  void Show(const std::string& text, const std::string& caption) override {
+    shown.push_back({text, caption});
+  }
+
+  std::vector<Shown> shown;
+};
+
+}  // namespace qv

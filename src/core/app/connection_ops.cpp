@@ -18,11 +18,12 @@ bool ValidIndex(int32_t index) {
   return index >= 0 && index < kInterfaceCount;
 }
 
-}  // namespace
-
-int16_t ReferenceLevelDbm(int32_t index) {
+// -20 dBm for index 1 down to -70 dBm for index 6.
+int16_t LevelOfIndex(int32_t index) {
   return static_cast<int16_t>(-10 - 10 * index);
 }
+
+}  // namespace
 
 CConnectionOps::CConnectionOps(ReceiverState& state, Alerts& alerts, GraphSteps& graph)
     : state_(state), alerts_(alerts), graph_(graph) {}
@@ -57,7 +58,7 @@ bool CConnectionOps::SetReferenceLevel(int32_t index) {
   // No caller passes another index; refuse it rather than send a level the Receiver lacks.
   if (index < kLowestReferenceIndex || index > kHighestReferenceIndex) return false;
   state_.reference_level_index = index;
-  if (SendCommand(BuildSetReferenceLevel(ReferenceLevelDbm(index)))) return true;
+  if (SendCommand(BuildSetReferenceLevel(LevelOfIndex(index)))) return true;
   alerts_.Show(kMsgReferenceLevel, kCapReferenceLevel);
   return false;
 }

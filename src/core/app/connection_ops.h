@@ -59,7 +59,4 @@ class CConnectionOps {
   std::array<ReceiverLink*, kInterfaceCount> links_{};
 };
 
-// The reference level of an index 1..6 in dBm: -20 for 1 down to -70 for 6.
-int16_t ReferenceLevelDbm(int32_t index);
-
 }  // namespace qv

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/app/timer.h"
+
+namespace qv {
+
+class CConnectionOps;
+
+// Where received messages are recorded: the log file while logging is on, and the raw identity
+// bytes the log header carries.
+class ReceiveLog {
+ public:
+  virtual ~ReceiveLog() = default;
+  virtual bool IsLogging() const = 0;
+  virtual void WriteMessageRecord(const uint8_t* message, size_t length) = 0;
+  virtual void SetFirmwareBytes(const uint8_t* bytes, size_t count) = 0;
+  virtual void SetSerialBytes(const uint8_t* bytes, size_t count) = 0;
+};
+
+// The trace record as seen from the receive path. Both calls must cope with any length.
+class SweepProcessor {
+ public:
+  virtual ~SweepProcessor() = default;
+  virtual void ProcessSweepBlock(const uint8_t* message, size_t length) = 0;
+  virtual void ReadBandList(const uint8_t* message, size_t length) = 0;
+  // Status bit 1 of the latest sweep block.
+  virtual bool LowBatteryFlag() const = 0;
+};
+
+// The connection handshake's reactions to the identity answers and to their absence.
+class HandshakeSteps {
+ public:
+  virtual ~HandshakeSteps() = default;
+  virtual void FirmwareStep() = 0;
+  virtual void BandStep() = 0;
+  // After the serial number: the closing texts, the default spectrum, the running-time clock.
+  virtual void ClosingSteps() = 0;
+  virtual void TimeOutStep() = 0;
+};
+
+// The graph window and the program around it.
+class ReceiveView {
+ public:
+  virtual ~ReceiveView() = default;
+  virtual void SetStatusPaneText(int pane_id, const std::string& text) = 0;
+  virtual void SetModeFlags(bool spectrum_mode, bool power_trigger_mode) = 0;
+  // Resets the time since the last trigger and shows that a trigger arrived.
+  virtual void TriggerArrived() = 0;
+  // While printing, sweeps are processed but not drawn.
+  virtual bool IsPrinting() const = 0;
+  virtual void Repaint() = 0;
+  virtual void Quit(int exit_code) = 0;
+};
+
+inline constexpr int kFirmwarePaneId = 105;
+inline constexpr int kSerialPaneId = 32830;
+inline constexpr int kHandshakeTimeoutMs = 6000;
+inline constexpr int kBatteryTickMs = 1000;
+inline constexpr int kTriggerClockMs = 1000;
+inline constexpr int kLowBatterySeconds = 30;
+inline constexpr int kLowBatteryExitCode = 22;
+
+// Decodes each message a link delivers and owns the timers that belong to receiving: the
+// handshake time-out, the low-battery countdown and the clock of the time since the last trigger.
+class ReceiverMessageHandler {
+ public:
+  // Links never deliver more than this; anything longer is dropped.
+  static constexpr size_t kReceiveBufferSize = 4096;
+
+  ReceiverMessageHandler(TimerFactory& timers, ReceiveLog& log, SweepProcessor& sweeps,
+                         HandshakeSteps& handshake, ReceiveView& view);
+  ~ReceiverMessageHandler();
+  ReceiverMessageHandler(const ReceiverMessageHandler&) = delete;
+  ReceiverMessageHandler& operator=(const ReceiverMessageHandler&) = delete;
+
+  // The operations whose CloseLink ends a timed-out handshake; null while there is none.
+  void SetConnection(CConnectionOps* connection) { connection_ = connection; }
+
+  void OnReceiverMessage(const uint8_t* message, size_t length);
+
+  // Called after the identity requests have gone out.
+  void StartHandshakeTimeout();
+
+  // The graph owns what the trigger clock does on each tick; this handler only stops and
+  // restarts it around each trigger.
+  Timer& TriggerClock() { return *trigger_clock_; }
+  const Timer& HandshakeTimer() const { return *handshake_timer_; }
+
+  const uint8_t* Message() const { return buffer_.data(); }
+  size_t MessageLength() const { return length_; }
+  uint8_t MessageType() const { return type_; }
+  const std::string& FirmwareText() const { return firmware_text_; }
+  const std::string& SerialText() const { return serial_text_; }
+  int LowBatteryCountdown() const { return low_battery_countdown_; }
+
+ private:
+  void OnFirmware();
+  void OnBandList();
+  void OnSerialNumber();
+  void OnSweep(bool power_trigger);
+  void OnHandshakeTimeout();
+  void OnBatteryTick();
+
+  ReceiveLog& log_;
+  SweepProcessor& sweeps_;
+  HandshakeSteps& handshake_;
+  ReceiveView& view_;
+  CConnectionOps* connection_ = nullptr;
+
+  std::unique_ptr<Timer> handshake_timer_;  // graph timer 3
+  std::unique_ptr<Timer> battery_timer_;    // graph timer 21
+  std::unique_ptr<Timer> trigger_clock_;    // graph timer 2
+
+  std::array<uint8_t, kReceiveBufferSize> buffer_{};
+  size_t length_ = 0;
+  uint8_t type_ = 0;
+  std::string firmware_text_;
+  std::string serial_text_;
+  int low_battery_countdown_ = kLowBatterySeconds;
+};
+
+}  // namespace qv

@@ -1,0 +1,36 @@
+#include "core/display/histogram_scale.h"
+
+#include <limits>
+
+namespace qv {
+
+HistogramScale::HistogramScale() {
+  Update();
+}
+
+void HistogramScale::RaiseThreshold() {
+  if (threshold_ == std::numeric_limits<int16_t>::max()) return;
+  ++threshold_;
+  Update();
+}
+
+void HistogramScale::LowerThreshold() {
+  if (threshold_ == std::numeric_limits<int16_t>::min()) return;
+  --threshold_;
+  Update();
+}
+
+void HistogramScale::SetReferenceLevel(int16_t level_dbm) {
+  label_level_ = level_dbm;
+  gradient_.SetHistogram(level_dbm, threshold_);
+}
+
+std::string HistogramScale::ThresholdLabel() const {
+  return std::to_string(threshold_) + " dBm";
+}
+
+std::string HistogramScale::ScaleTopLabel() const {
+  return std::to_string(label_level_) + " dBm";
+}
+
+}  // namespace qv

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/display/trace_slots.h"
+
+namespace qv {
+
+inline constexpr int32_t kHistoryDepth = 100;
+
+// Per-point history of the trace average, logically h[point][0 ... 99].
+//
+// One averaging step with window k writes the new level to h[k], moves h[1 ... k] down to
+// h[0 ... k - 1] and sums h[0 ... k]: the oldest level drops out and the new one is counted twice
+// (at k - 1 and k). Moving k entries per point is too slow at full sweep rate, so while a point
+// keeps the same k its window is a ring with its own offset and a running sum; only when k
+// differs from the point's last k is the ring put back in order and the step done literally.
+// Slots above the window are never touched by a step, as in the literal shift.
+class AverageHistory {
+ public:
+  AverageHistory();
+
+  // Averaging step of `point` with window 0 ... k (0 <= k < kHistoryDepth); returns the sum of
+  // h[0 ... k] after the step.
+  int32_t Step(int32_t point, int32_t k, int16_t level) {
+    if (k > 0 && window_[point] == k) {
+      const int32_t o = offset_[point];
+      int16_t& oldest = slots_[static_cast<size_t>(o) * kMaxPoints + point];
+      int16_t& newest = slots_[static_cast<size_t>(o == 0 ? k : o - 1) * kMaxPoints + point];
+      const int32_t sum = sums_[point] - oldest - newest + 2 * level;
+      oldest = level;
+      newest = level;
+      offset_[point] = static_cast<uint8_t>(o == k ? 0 : o + 1);
+      sums_[point] = sum;
+      return sum;
+    }
+    return LiteralStep(point, k, level);
+  }
+
+  // Level in logical slot `slot` of `point`.
+  int16_t At(int32_t point, int32_t slot) const;
+
+ private:
+  int32_t LiteralStep(int32_t point, int32_t k, int16_t level);
+  int16_t& Physical(int32_t point, int32_t slot) {
+    return slots_[static_cast<size_t>(slot) * kMaxPoints + point];
+  }
+
+  // Slot-major, so that points stepped together touch neighbouring memory.
+  std::vector<int16_t> slots_;
+  std::vector<uint8_t> window_;  // k of the point's ring; 0 means in order
+  std::vector<uint8_t> offset_;  // physical slot of logical slot 0 within 0 ... window
+  std::vector<int32_t> sums_;    // sum of the window, valid while window_ > 0
+};
+
+}  // namespace qv

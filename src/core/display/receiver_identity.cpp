@@ -1,0 +1,44 @@
+#include "core/display/receiver_identity.h"
+
+#include <algorithm>
+
+namespace qv {
+namespace {
+
+uint32_t GetU32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+template <size_t kSize>
+void StoreField(std::array<uint8_t, kSize>& field, const uint8_t* bytes, size_t count) {
+  field.fill(0);
+  if (bytes != nullptr) std::copy_n(bytes, std::min(count, kSize), field.begin());
+}
+
+}  // namespace
+
+void ReceiverIdentity::StoreFirmware(const uint8_t* bytes, size_t count) {
+  StoreField(firmware, bytes, count);
+}
+
+void ReceiverIdentity::StoreSerial(const uint8_t* bytes, size_t count) {
+  StoreField(serial, bytes, count);
+}
+
+void ReceiverIdentity::StoreBandList(const uint8_t* message, size_t length) {
+  constexpr size_t kPairsAt = 2;
+  constexpr size_t kPairSize = 8;
+  size_t count = 0;
+  if (message != nullptr && length >= kPairsAt) {
+    count = std::min<size_t>({message[1], (length - kPairsAt) / kPairSize, kMaxBands});
+  }
+  bands.fill(BandRange{});
+  for (size_t i = 0; i < count; ++i) {
+    const uint8_t* pair = message + kPairsAt + kPairSize * i;
+    bands[i] = BandRange{GetU32(pair), GetU32(pair + 4)};
+  }
+  band_count = static_cast<uint8_t>(count);
+}
+
+}  // namespace qv

@@ -1,0 +1,218 @@
+#include "core/display/trace_data.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "core/display/level_power.h"
+
+namespace qv {
+namespace {
+
+uint16_t GetU16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+uint32_t GetU32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+SweepHeader ZeroHeader() {
+  SweepHeader h;
+  h.type = 0;
+  h.sweep_word = 0;
+  h.rbw_code = 0;
+  h.reference_level = 0;
+  return h;
+}
+
+TraceOwner& DefaultOwner() {
+  static TraceOwner owner;
+  return owner;
+}
+
+// Scales a summed power to the 50 kHz bandwidth. Codes outside the table are taken as 50 kHz,
+// so an unknown bandwidth still gives the plain sum of the points.
+double RbwPowerFactor(uint16_t rbw_code) {
+  switch (rbw_code) {
+    case 800:
+      return 1.0 / 2;
+    case 267:
+      return 1.0 / 6;
+    case 160:
+      return 1.0 / 10;
+    case 80:
+      return 1.0 / 20;
+    default:
+      return 1.0;
+  }
+}
+
+}  // namespace
+
+TraceData::TraceData(TraceOwner* owner) : header(ZeroHeader()), owner_(owner) {
+  for (int k = 0; k < kTraceSlots; ++k) {
+    frozen_live[k].colour = kFrozenLiveColours[k];
+    frozen_average[k].colour = kFrozenAverageColours[k];
+    frozen_bin_average[k].colour = kFrozenBinAverageColours[k];
+    peaks[k].colour = kPeakColours[k];
+  }
+  for (int m = 0; m < kMarkerCount; ++m) {
+    markers[m].colour = kMarkerConstants[m].colour;
+    markers[m].a_glyph = kMarkerConstants[m].a_glyph;
+    markers[m].b_glyph = kMarkerConstants[m].b_glyph;
+  }
+  for (int c = 0; c < kChannelCount; ++c) channels[c].menu_command = kChannelMenuCommandBase + c;
+}
+
+TraceOwner& TraceData::owner() const {
+  return owner_ != nullptr ? *owner_ : DefaultOwner();
+}
+
+int32_t TraceData::StoredPoints() const {
+  return static_cast<int32_t>(std::min<uint32_t>(header.points, kMaxPoints));
+}
+
+void TraceData::ResetTraces() {
+  sweep_power = 0;
+  header = ZeroHeader();
+  write_index = 0;
+  block_start_index = 0;
+  average_index = 0;
+  average_count = 0;
+  points_received = 0;
+  for (int k = 0; k < kTraceSlots; ++k) {
+    frozen_live[k].frozen = 0;
+    frozen_average[k].frozen = 0;
+    frozen_bin_average[k].frozen = 0;
+    peaks[k].live = 0;
+    peaks[k].hidden = 0;
+    peaks[k].frozen = 0;
+  }
+  for (MarkerRecord& marker : markers) {
+    marker.a_placed = 0;
+    marker.b_placed = 0;
+  }
+  histogram_counts.fill(0);
+  trace_average_on = 0;
+  bin_average_on = 0;
+  spectrogram_history_.Fill(kMaxPoints, kSpectrogramResetLevel);
+}
+
+void TraceData::ShiftSpectrogramHistory() {
+  spectrogram_history_.Shift(StoredPoints(), owner().FastRewind());
+}
+
+void TraceData::ClearSpectrogramHistory() {
+  spectrogram_history_.Fill(StoredPoints(), static_cast<int16_t>(header.reference_level -
+                                                                 kSpectrogramClearBelowReference));
+}
+
+bool TraceData::LoadLoggedSweep(const uint8_t* h, size_t header_length, const int16_t* levels,
+                                size_t level_count, const PlotRect& plot) {
+  if (h == nullptr || header_length < kLoggedSweepHeaderSize) return false;
+  const uint32_t power_bits = GetU32(h + 14);
+  std::memcpy(&sweep_power, &power_bits, sizeof sweep_power);
+  header.start = GetU32(h + 1);
+  header.points = GetU32(h + 5);
+  header.rbw_code = GetU16(h + 9);
+  header.reference_level = static_cast<int16_t>(GetU16(h + 11));
+  header.status = h[13];
+  header.sweep_word = 1;
+  // A capture holding fewer levels than its point count shows only the levels it holds.
+  const int32_t count =
+      static_cast<int32_t>(std::min<size_t>(StoredPoints(), levels != nullptr ? level_count : 0));
+  points_received = static_cast<uint32_t>(count);
+  const int64_t span = ScaleSpan(plot);
+  for (int32_t i = 0; i < count; ++i) {
+    live_levels[i] = levels[i];
+    live_y[i] = static_cast<int16_t>(LevelToY(header.reference_level, levels[i], span));
+  }
+  return true;
+}
+
+double TraceData::BandPower(int32_t selector, int32_t x1, int32_t x2, int32_t width) const {
+  const int16_t* levels = nullptr;
+  if (selector == kLiveTraceSelector) {
+    levels = live_levels.data();
+  } else if (selector >= 0 && selector < kTraceSlots) {
+    levels = frozen_live[selector].levels.data();
+  }
+  const int32_t points = StoredPoints();
+  // x left of the plot maps to point 0 and x right of it to the last point.
+  const auto point_at = [&](int32_t x) -> int32_t {
+    if (width <= 0) return 0;
+    const int64_t offset = std::max<int64_t>(static_cast<int64_t>(x) - kPlotLeftMargin, 0);
+    return static_cast<int32_t>(std::min<int64_t>(offset * (points - 1) / width, points - 1));
+  };
+  double sum = 0;
+  if (levels != nullptr && points > 0) {
+    const int32_t first = point_at(std::min(x1, x2));
+    const int32_t last = point_at(std::max(x1, x2));
+    for (int32_t i = first; i <= last; ++i) sum += LevelPower(levels[i]);
+  }
+  return 10.0 * std::log10(sum * RbwPowerFactor(header.rbw_code));
+}
+
+void TraceData::ComputeBinAverage(int32_t bin_count, const PlotRect& plot) {
+  const int32_t points = StoredPoints();
+  if (points == 0) return;
+  const int32_t w = std::clamp(bin_count, 1, points);
+  const int64_t span = ScaleSpan(plot);
+  std::array<int16_t*, kTraceSlots> following{};
+  int following_count = 0;
+  for (FrozenTraceSlot& slot : frozen_bin_average) {
+    if (slot.frozen == 0) following[following_count++] = slot.y.data();
+  }
+  int32_t sum = 0;
+  for (int32_t i = 0; i < w - 1; ++i) sum += live_levels[i];
+  for (int32_t i = 0; i + w <= points; ++i) {
+    sum += live_levels[i + w - 1];
+    const int16_t y = static_cast<int16_t>(LevelToY(header.reference_level, sum / w, span));
+    sum -= live_levels[i];
+    bin_average_y[i] = y;
+    for (int f = 0; f < following_count; ++f) following[f][i] = y;
+  }
+}
+
+void TraceData::StartBinAverage(int32_t bin_count) {
+  bin_average_on = 1;
+  const int32_t points = StoredPoints();
+  if (points == 0) return;
+  const int32_t w = std::clamp(bin_count, 1, points);
+  std::fill(bin_average_y.begin(), bin_average_y.begin() + (points - w + 1), kBinAverageStartY);
+}
+
+void TraceData::StartTraceAverage(int32_t count) {
+  average_count = std::clamp(count, 1, kHistoryDepth);
+  trace_average_on = 1;
+  average_index = 0;
+}
+
+void TraceData::SetAverageCount(int32_t count) {
+  average_count = std::clamp(count, 1, kHistoryDepth);
+}
+
+void TraceData::StopTraceAverage() {
+  trace_average_on = 0;
+  average_index = 0;
+  average_count = 0;
+}
+
+void TraceData::StartPeakTrace(int32_t slot) {
+  if (slot < 0 || slot >= kTraceSlots) return;
+  std::copy_n(live_y.begin(), StoredPoints(), peaks[slot].y.begin());
+}
+
+bool TraceData::ReadBandList(const uint8_t* message, size_t length, ReceiverIdentity& identity) {
+  identity.StoreBandList(message, length);
+  for (int i = 0; i < identity.band_count; ++i) {
+    if (IsPresetBandStart(identity.bands[i].start)) {
+      owner().OnBandPresetStart(identity.bands[i].start);
+    }
+  }
+  return true;
+}
+
+}  // namespace qv

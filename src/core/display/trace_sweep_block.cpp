@@ -1,0 +1,219 @@
+// Processing of one sweep block, the hot path of the trace record. Each per-point field is
+// updated in its own pass over the block; every pass visits the points in ascending order, so the
+// float sums accumulate in exactly the order a point-by-point loop would use.
+#include <algorithm>
+#include <array>
+#include <limits>
+
+#include "core/display/level_power.h"
+#include "core/display/trace_data.h"
+
+namespace qv {
+namespace {
+
+// Keeps the write index well inside 32 bits even if a sweep never restarts.
+int32_t ClampIndex(int64_t index) {
+  constexpr int64_t kLimit = std::numeric_limits<int32_t>::max() / 2;
+  return static_cast<int32_t>(std::clamp<int64_t>(index, -kLimit, kLimit));
+}
+
+int16_t LevelFromSample(const uint8_t* p) {
+  const auto sample = static_cast<int16_t>(p[0] | (p[1] << 8));
+  return static_cast<int16_t>(sample / 16);
+}
+
+}  // namespace
+
+void TraceData::CloseSweep(int32_t stored_points) {
+  sweep_power = sweep_power_sum != 0 ? PowerSumToDbm(sweep_power_sum) : 0.0f;
+  sweep_power_sum = 0;
+  write_index = 0;
+  block_start_index = 0;
+  ShiftSpectrogramHistory();
+  owner().OnSpectrogramUpdate(spectrogram_history_, stored_points);
+  sweep_counter = static_cast<int16_t>(sweep_counter + 1);
+  if (sweep_counter > 0) {
+    owner().OnHistogramUpdate(stored_points, sweep_counter, histogram_counts.data());
+  }
+}
+
+bool TraceData::ProcessSweepBlock(const uint8_t* message, size_t length, const PlotRect& plot) {
+  if (message == nullptr) return false;
+  const std::optional<SweepHeader> parsed = ParseSweepHeader(message, length);
+  if (!parsed) return false;
+  const size_t levels_at = SweepLevelsOffset(parsed->type);
+  const uint8_t* samples = message + levels_at;
+  // A block claiming more levels than the message carries keeps the ones it has.
+  const int32_t count =
+      static_cast<int32_t>(std::min<size_t>(parsed->block_count, (length - levels_at) / 2));
+
+  message_length = static_cast<int32_t>(
+      std::min<size_t>(length, static_cast<size_t>(std::numeric_limits<int32_t>::max())));
+  message_type = parsed->type;
+  header = *parsed;
+  data_clipping = header.status & kStatusDataClipping;
+  low_battery = (header.status & kStatusLowBattery) != 0 ? 1 : 0;
+
+  const bool reverse = owner().FastRewind();
+  const int32_t stored = StoredPoints();
+  const bool first_block = header.block_frequency == header.start;
+  if (first_block) CloseSweep(stored);
+
+  points_received = static_cast<uint32_t>(
+      std::min<uint64_t>(stored, static_cast<uint64_t>(points_received) + count));
+
+  // Points of this block that fit the arrays: [begin, end), sample i - origin.
+  const int64_t origin = write_index;
+  const int32_t begin = static_cast<int32_t>(std::clamp<int64_t>(origin, 0, stored));
+  const int32_t end = static_cast<int32_t>(std::clamp<int64_t>(origin + count, begin, stored));
+
+  if (end > begin) {
+    const int16_t reference = header.reference_level;
+    const int64_t span = ScaleSpan(plot);
+    const int16_t threshold = owner().HistogramThreshold();
+    for (int32_t i = begin; i < end; ++i) {
+      const int16_t level = LevelFromSample(samples + 2 * (i - origin));
+      live_levels[i] = level;
+      if (level >= threshold) histogram_counts[i] = static_cast<int16_t>(histogram_counts[i] + 1);
+      spectrogram_history_.Write(i, level, reverse);
+      live_y[i] = static_cast<int16_t>(LevelToY(reference, level, span));
+    }
+    for (PeakSlot& peak : peaks) {
+      if (peak.live != 1) continue;
+      for (int32_t i = begin; i < end; ++i) peak.y[i] = std::min(peak.y[i], live_y[i]);
+    }
+    for (FrozenLiveSlot& slot : frozen_live) {
+      if (slot.frozen != 0) continue;
+      std::copy(live_y.begin() + begin, live_y.begin() + end, slot.y.begin() + begin);
+      std::copy(live_levels.begin() + begin, live_levels.begin() + end,
+                slot.levels.begin() + begin);
+    }
+    UpdateMarkers(begin, end, plot);
+    if (trace_average_on != 0) {
+      // The pages keep the index within the history; a record set up by hand is held there too.
+      const int32_t k = std::clamp(average_index, 0, kHistoryDepth - 1);
+      for (int32_t i = begin; i < end; ++i) {
+        const int32_t sum = average_history_.Step(i, k, live_levels[i]);
+        average_y[i] = LevelToY(reference, sum / (k + 1), span);
+      }
+    } else {
+      std::copy(live_y.begin() + begin, live_y.begin() + end, average_y.begin() + begin);
+    }
+    for (FrozenTraceSlot& slot : frozen_average) {
+      if (slot.frozen != 0) continue;
+      for (int32_t i = begin; i < end; ++i) slot.y[i] = static_cast<int16_t>(average_y[i]);
+    }
+  }
+
+  write_index = ClampIndex(origin + count);
+  if (reverse) write_index = block_start_index;
+  if (first_block) {
+    const int32_t target = average_count - 1;
+    if (average_index < target) {
+      ++average_index;
+    } else if (average_index > target) {
+      --average_index;
+    }
+  }
+  if (!reverse) {
+    block_start_index = write_index > count ? write_index - count : 0;
+  } else if (write_index > count) {
+    write_index = ClampIndex(static_cast<int64_t>(write_index) - 2 * count);
+    block_start_index = ClampIndex(static_cast<int64_t>(write_index) + count);
+  } else {
+    write_index = ClampIndex(static_cast<int64_t>(stored) - count);
+    block_start_index = stored;
+  }
+  return true;
+}
+
+namespace {
+
+// Band sum of one marker pair over the points low ... high.
+struct BandChain {
+  int32_t low;
+  int32_t high;
+  float sum;
+};
+
+// Sweep power sum and the marker band sums over [begin, end) in one pass, so the independent
+// sums overlap instead of running one after the other.
+template <int kChains>
+float SumPowers(const int16_t* levels, int32_t begin, int32_t end, float sweep_sum,
+                std::array<BandChain, kMarkerCount>& chains) {
+  const double* power = LevelPowerTable() + kLevelPowerBias;
+  for (int32_t i = begin; i < end; ++i) {
+    const double p = power[levels[i]];
+    sweep_sum = static_cast<float>(sweep_sum + p);
+    for (int c = 0; c < kChains; ++c) {
+      BandChain& chain = chains[c];
+      if (i >= chain.low && i <= chain.high) {
+        if (i == chain.low) chain.sum = 0;
+        chain.sum = static_cast<float>(chain.sum + p);
+      }
+    }
+  }
+  return sweep_sum;
+}
+
+}  // namespace
+
+void TraceData::UpdateMarkers(int32_t begin, int32_t end, const PlotRect& plot) {
+  std::array<BandChain, kMarkerCount> chains{};
+  std::array<int, kMarkerCount> chain_marker{};
+  int chain_count = 0;
+  for (int m = 0; m < kMarkerCount; ++m) {
+    MarkerRecord& marker = markers[m];
+    // Frequencies follow the screen positions; they are the same for every point of a block.
+    if (marker.a_placed != 0) {
+      marker.a_frequency = FrequencyAtX(marker.a_x, header.points, header.start, plot.right);
+      if (marker.a_point >= begin && marker.a_point < end) {
+        marker.a_level = live_levels[marker.a_point];
+      }
+    }
+    if (marker.b_placed == 0) continue;
+    marker.b_frequency = FrequencyAtX(marker.b_x, header.points, header.start, plot.right);
+    if (marker.b_point >= begin && marker.b_point < end)
+      marker.b_level = live_levels[marker.b_point];
+    // An unplaced A still orders the pair by its last frequency.
+    const bool a_low = marker.a_frequency <= marker.b_frequency;
+    BandChain chain{a_low ? marker.a_point : marker.b_point,
+                    a_low ? marker.b_point : marker.a_point, marker.band_sum};
+    // Points before the band see the sum as the previous block left it.
+    if (begin < chain.low && chain.sum != 0) SetBandPower(m, chain.sum);
+    chain_marker[chain_count] = m;
+    chains[chain_count++] = chain;
+  }
+  const int16_t* levels = live_levels.data();
+  switch (chain_count) {
+    case 0:
+      sweep_power_sum = SumPowers<0>(levels, begin, end, sweep_power_sum, chains);
+      break;
+    case 1:
+      sweep_power_sum = SumPowers<1>(levels, begin, end, sweep_power_sum, chains);
+      break;
+    case 2:
+      sweep_power_sum = SumPowers<2>(levels, begin, end, sweep_power_sum, chains);
+      break;
+    default:
+      sweep_power_sum = SumPowers<3>(levels, begin, end, sweep_power_sum, chains);
+      break;
+  }
+  for (int c = 0; c < chain_count; ++c) {
+    const int m = chain_marker[c];
+    markers[m].band_sum = chains[c].sum;
+    // Points after the band see the finished sum.
+    if (end - 1 > chains[c].high && chains[c].sum != 0) SetBandPower(m, chains[c].sum);
+  }
+}
+
+void TraceData::SetBandPower(int32_t marker, float sum) {
+  if (!band_power_valid_[marker] || band_power_sum_[marker] != sum) {
+    band_power_sum_[marker] = sum;
+    band_power_value_[marker] = PowerSumToDbm(sum);
+    band_power_valid_[marker] = true;
+  }
+  markers[marker].band_power = band_power_value_[marker];
+}
+
+}  // namespace qv

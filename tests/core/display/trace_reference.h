@@ -1,0 +1,197 @@
+#pragma once
+
+// A deliberately plain model of the trace record for side-by-side checks: every step written as
+// the processing rules read, with literal history shifting and pow() for every power. It shares
+// only the drop rule for points that do not fit (0 <= i < min(N, 15000)) with the real record.
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "core/display/plot_scale.h"
+#include "core/link/sweep_message.h"
+
+namespace qv::reference {
+
+constexpr int kPoints = 15000;
+constexpr int kDepth = 100;
+
+struct Marker {
+  int32_t a_x = 0, a_point = 0, b_x = 0, b_point = 0;
+  float a_level = 0, b_level = 0, band_sum = 0, band_power = 0, a_frequency = 0, b_frequency = 0;
+  uint8_t a_placed = 0, b_placed = 0;
+};
+
+struct Record {
+  int32_t write_index = 0, average_index = 0, average_count = 0, block_start_index = 0;
+  uint32_t points_received = 0;
+  int16_t sweep_counter = 0;
+  uint8_t trace_average_on = 0, data_clipping = 0, low_battery = 0;
+  float sweep_power_sum = 0, sweep_power = 0;
+  SweepHeader header;
+  std::vector<std::array<int16_t, kDepth>> average_history =
+      std::vector<std::array<int16_t, kDepth>>(kPoints);
+  std::vector<std::array<int16_t, kDepth>> spectrogram =
+      std::vector<std::array<int16_t, kDepth>>(kPoints);
+  std::vector<int32_t> average_y = std::vector<int32_t>(kPoints);
+  std::vector<int16_t> levels = std::vector<int16_t>(kPoints);
+  std::vector<int16_t> live_y = std::vector<int16_t>(kPoints);
+  std::vector<int16_t> histogram = std::vector<int16_t>(kPoints);
+  struct FrozenLive {
+    std::vector<int16_t> levels = std::vector<int16_t>(kPoints);
+    std::vector<int16_t> y = std::vector<int16_t>(kPoints);
+    uint8_t frozen = 0;
+  };
+  struct Trace {
+    std::vector<int16_t> y = std::vector<int16_t>(kPoints);
+    uint8_t on = 0;  // frozen for average slots, live for peaks
+  };
+  std::array<FrozenLive, 4> frozen_live;
+  std::array<Trace, 4> frozen_average;
+  std::array<Trace, 4> peaks;
+  std::array<Marker, 3> markers;
+  int spectrogram_updates = 0;
+  int histogram_updates = 0;
+};
+
+inline int32_t Y(int32_t reference, int32_t level, const PlotRect& p) {
+  return 5 + (reference - level) * (p.bottom - p.top - 5) / 100;
+}
+
+inline float F(int32_t x, const Record& r, const PlotRect& p) {
+  return static_cast<float>(
+      (50.0 * (x - 60) * (r.header.points - 1.0) / (p.right - 60.0) + 50.0 * r.header.start) /
+      1000.0);
+}
+
+inline void Shift(Record& r, bool rev) {
+  const int n = std::min<int>(r.header.points, kPoints);
+  for (int i = 0; i < n; ++i) {
+    auto& h = r.spectrogram[i];
+    if (!rev) {
+      for (int j = 99; j >= 1; --j) h[j] = h[j - 1];
+    } else {
+      for (int j = 0; j <= 98; ++j) h[j] = h[j + 1];
+    }
+  }
+}
+
+inline void Process(Record& r, const Bytes& m, const PlotRect& p, bool rev, int16_t threshold) {
+  r.header = *ParseSweepHeader(m.data(), m.size());
+  const size_t first_level = SweepLevelsOffset(m[0]);
+  r.data_clipping = r.header.status & 1;
+  r.low_battery = (r.header.status >> 1) & 1;
+  const bool first = r.header.block_frequency == r.header.start;
+  const int32_t n = r.header.points;
+  const int32_t stored = std::min<int32_t>(n, kPoints);
+  const int32_t count = r.header.block_count;
+  if (first) {
+    r.sweep_power =
+        r.sweep_power_sum != 0
+            ? static_cast<float>(10 * std::log10(static_cast<double>(r.sweep_power_sum)))
+            : 0.0f;
+    r.sweep_power_sum = 0;
+    r.write_index = 0;
+    r.block_start_index = 0;
+    Shift(r, rev);
+    ++r.spectrogram_updates;
+    r.sweep_counter = static_cast<int16_t>(r.sweep_counter + 1);
+    if (r.sweep_counter > 0) ++r.histogram_updates;
+  }
+  r.points_received = std::min<uint32_t>(stored, r.points_received + count);
+  for (int s = 0; s < count; ++s) {
+    const int i = r.write_index;
+    r.write_index = i + 1;
+    if (i < 0 || i >= stored) continue;
+    const auto sample =
+        static_cast<int16_t>(m[first_level + 2 * s] | (m[first_level + 2 * s + 1] << 8));
+    const int16_t level = static_cast<int16_t>(sample / 16);
+    r.levels[i] = level;
+    if (level >= threshold) ++r.histogram[i];
+    r.spectrogram[i][rev ? 99 : 0] = level;
+    r.live_y[i] = static_cast<int16_t>(Y(r.header.reference_level, level, p));
+    r.average_y[i] = r.live_y[i];
+    for (auto& peak : r.peaks) {
+      if (peak.on == 1 && r.live_y[i] < peak.y[i]) peak.y[i] = r.live_y[i];
+    }
+    for (auto& slot : r.frozen_live) {
+      if (slot.frozen == 0) {
+        slot.y[i] = r.live_y[i];
+        slot.levels[i] = level;
+      }
+    }
+    const double power = std::pow(10.0, level / 10.0);
+    r.sweep_power_sum += power;
+    for (Marker& mk : r.markers) {
+      if (mk.a_placed) {
+        mk.a_frequency = F(mk.a_x, r, p);
+        if (i == mk.a_point) mk.a_level = level;
+      }
+      if (mk.b_placed) {
+        mk.b_frequency = F(mk.b_x, r, p);
+        if (i == mk.b_point) mk.b_level = level;
+        const bool a_low = mk.a_frequency <= mk.b_frequency;
+        const int lo = a_low ? mk.a_point : mk.b_point;
+        const int hi = a_low ? mk.b_point : mk.a_point;
+        if (lo <= i && i <= hi) {
+          if (i == lo) mk.band_sum = 0;
+          mk.band_sum += power;
+        } else if (mk.band_sum != 0) {
+          mk.band_power = static_cast<float>(10 * std::log10(static_cast<double>(mk.band_sum)));
+        }
+      }
+    }
+    if (r.trace_average_on) {
+      const int k = r.average_index;
+      auto& h = r.average_history[i];
+      h[k] = level;
+      for (int j = 0; j < k; ++j) h[j] = h[j + 1];
+      int sum = 0;
+      for (int j = 0; j <= k; ++j) sum += h[j];
+      r.average_y[i] = Y(r.header.reference_level, sum / (k + 1), p);
+    }
+    for (auto& slot : r.frozen_average) {
+      if (slot.on == 0) slot.y[i] = static_cast<int16_t>(r.average_y[i]);
+    }
+  }
+  if (rev) r.write_index = r.block_start_index;
+  if (first) {
+    if (r.average_index < r.average_count - 1) {
+      ++r.average_index;
+    } else if (r.average_index > r.average_count - 1) {
+      --r.average_index;
+    }
+  }
+  if (!rev) {
+    r.block_start_index = r.write_index > count ? r.write_index - count : 0;
+  } else if (r.write_index > count) {
+    r.write_index -= 2 * count;
+    r.block_start_index = r.write_index + count;
+  } else {
+    r.write_index = stored - count;
+    r.block_start_index = stored;
+  }
+}
+
+inline void Reset(Record& r) {
+  r.sweep_power = 0;
+  r.header = SweepHeader{};
+  r.header.type = 0;
+  r.header.sweep_word = 0;
+  r.header.rbw_code = 0;
+  r.header.reference_level = 0;
+  r.write_index = r.block_start_index = r.average_index = r.average_count = 0;
+  r.points_received = 0;
+  for (int k = 0; k < 4; ++k) {
+    r.frozen_live[k].frozen = 0;
+    r.frozen_average[k].on = 0;
+    r.peaks[k].on = 0;
+  }
+  for (Marker& mk : r.markers) mk.a_placed = mk.b_placed = 0;
+  std::fill(r.histogram.begin(), r.histogram.end(), 0);
+  r.trace_average_on = 0;
+  for (auto& h : r.spectrogram) h.fill(-91);
+}
+
+}  // namespace qv::reference

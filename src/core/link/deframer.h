@@ -47,6 +47,9 @@ class Deframer {
   Deframer(const Policy& policy, MessageHandler handler);
 
  private:
+  // Appends the bytes up to the next 0x11 (or end) and returns where it stopped; drops the
+  // frame instead when it grows too long.
+  const uint8_t* CopyPlain(const uint8_t* p, const uint8_t* end);
   void HandleEscaped(uint8_t byte);
   void Append(const uint8_t* data, size_t length);
   void Discard();

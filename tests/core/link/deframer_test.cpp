@@ -178,6 +178,8 @@ TEST(Deframer, SerialAndUsbDropOversizeFramesWhole) {
       EXPECT_EQ(out[0].size(), 4096u);
       EXPECT_EQ(out[0].back(), 0x11);
       EXPECT_THAT(out[1], ElementsAre(0x42));
+      EXPECT_THAT(Deframe(link, Concat({LongFrame(4096), LongFrame(4097), next}), chunk),
+                  ElementsAre(::testing::SizeIs(4096), ElementsAre(0x42)));
     }
   }
 }

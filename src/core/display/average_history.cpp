@@ -17,6 +17,33 @@ int16_t AverageHistory::At(int32_t point, int32_t slot) const {
   return slots_[static_cast<size_t>(physical) * kMaxPoints + point];
 }
 
+void AverageHistory::StepRange(int32_t begin, int32_t end, int32_t k, const int16_t* levels,
+                               int32_t* sums) {
+  // Plain local pointers: the byte stores below would otherwise make the compiler reload every
+  // vector's data pointer on each point.
+  int16_t* slots = slots_.data();
+  uint8_t* window = window_.data();
+  uint8_t* offset = offset_.data();
+  int32_t* ring_sums = sums_.data();
+  for (int32_t i = begin; i < end; ++i) {
+    const int16_t level = levels[i];
+    if (k == 0 || window[i] != k) {
+      sums[i] = LiteralStep(i, k, level);
+      continue;
+    }
+    const int32_t o = offset[i];
+    int16_t& oldest = slots[static_cast<size_t>(o) * kMaxPoints + i];
+    int16_t& newest = slots[static_cast<size_t>(o == 0 ? k : o - 1) * kMaxPoints + i];
+    const int32_t sum = ring_sums[i] - oldest - newest + 2 * level;
+    // The new level lands at logical k - 1 and k: where the old newest and the old oldest were.
+    oldest = level;
+    newest = level;
+    offset[i] = static_cast<uint8_t>(o == k ? 0 : o + 1);
+    ring_sums[i] = sum;
+    sums[i] = sum;
+  }
+}
+
 int32_t AverageHistory::LiteralStep(int32_t point, int32_t k, int16_t level) {
   const int32_t window = window_[point];
   const int32_t offset = offset_[point];

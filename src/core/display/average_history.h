@@ -22,28 +22,16 @@ class AverageHistory {
  public:
   AverageHistory();
 
-  // Averaging step of `point` with window 0 ... k (0 <= k < kHistoryDepth); returns the sum of
-  // h[0 ... k] after the step.
-  int32_t Step(int32_t point, int32_t k, int16_t level) {
-    if (k > 0 && window_[point] == k) {
-      const int32_t o = offset_[point];
-      int16_t& oldest = slots_[static_cast<size_t>(o) * kMaxPoints + point];
-      int16_t& newest = slots_[static_cast<size_t>(o == 0 ? k : o - 1) * kMaxPoints + point];
-      const int32_t sum = sums_[point] - oldest - newest + 2 * level;
-      oldest = level;
-      newest = level;
-      offset_[point] = static_cast<uint8_t>(o == k ? 0 : o + 1);
-      sums_[point] = sum;
-      return sum;
-    }
-    return LiteralStep(point, k, level);
-  }
+  // Averaging step of every point in [begin, end) with window 0 ... k (0 <= k < kHistoryDepth);
+  // levels[i] is point i's new level and sums[i] receives the sum of h[0 ... k] after the step.
+  void StepRange(int32_t begin, int32_t end, int32_t k, const int16_t* levels, int32_t* sums);
 
   // Level in logical slot `slot` of `point`.
   int16_t At(int32_t point, int32_t slot) const;
 
  private:
   int32_t LiteralStep(int32_t point, int32_t k, int16_t level);
+
   int16_t& Physical(int32_t point, int32_t slot) {
     return slots_[static_cast<size_t>(slot) * kMaxPoints + point];
   }

@@ -12,16 +12,16 @@ double ComputePower(int32_t level) {
 
 }  // namespace
 
-const double* LevelPowerTable() {
-  static const std::array<double, kLevelPowerTableSize> table = [] {
-    std::array<double, kLevelPowerTableSize> t{};
+const float* LevelPowerTable() {
+  static const std::array<float, kLevelPowerTableSize> table = [] {
+    std::array<float, kLevelPowerTableSize> t{};
     for (int32_t i = 0; i < kLevelPowerTableSize; ++i) t[i] = ComputePower(i - kLevelPowerBias);
     return t;
   }();
   return table.data();
 }
 
-double LevelPower(int32_t level) {
+float LevelPower(int32_t level) {
   const int32_t index = level + kLevelPowerBias;
   if (index >= 0 && index < kLevelPowerTableSize) return LevelPowerTable()[index];
   return ComputePower(level);

@@ -11,18 +11,41 @@ void SpectrogramHistory::CopyPoint(int32_t point, int16_t* out) const {
   for (int32_t j = 0; j < kHistoryDepth; ++j) out[j] = At(point, j);
 }
 
+void SpectrogramHistory::WriteRange(int32_t begin, int32_t end, const int16_t* levels,
+                                    bool reverse) {
+  const uint8_t* offsets = offset_.data();
+  for (int32_t run = begin; run < end;) {
+    const int32_t o = offsets[run];
+    int32_t run_end = run + 1;
+    while (run_end < end && offsets[run_end] == o) ++run_end;
+    const int32_t slot = reverse ? (o == 0 ? kHistoryDepth - 1 : o - 1) : o;
+    std::copy(levels + run, levels + run_end,
+              slots_.data() + static_cast<size_t>(slot) * kMaxPoints + run);
+    run = run_end;
+  }
+}
+
 void SpectrogramHistory::Shift(int32_t points, bool reverse) {
   points = std::clamp(points, 0, kMaxPoints);
   int16_t* slots = slots_.data();
-  for (int32_t i = 0; i < points; ++i) {
-    const int32_t o = offset_[i];
-    // The new ring start (or end, in reverse) takes the value the literal shift leaves there.
-    const int32_t moved = reverse ? (o + 1) % kHistoryDepth : (o == 0 ? kHistoryDepth - 1 : o - 1);
-    const int32_t kept_from = reverse ? (o == 0 ? kHistoryDepth - 1 : o - 1) : o;
-    const int32_t target = reverse ? o : moved;
-    slots[static_cast<size_t>(target) * kMaxPoints + i] =
-        slots[static_cast<size_t>(kept_from) * kMaxPoints + i];
-    offset_[i] = static_cast<uint8_t>(moved);
+  uint8_t* offsets = offset_.data();
+  // Points share their offset in long runs (every point of a sweep ages together), so each run
+  // moves as one row copy.
+  for (int32_t run = 0; run < points;) {
+    const int32_t o = offsets[run];
+    int32_t run_end = run + 1;
+    while (run_end < points && offsets[run_end] == o) ++run_end;
+    const int32_t before = o == 0 ? kHistoryDepth - 1 : o - 1;
+    const int32_t after = o == kHistoryDepth - 1 ? 0 : o + 1;
+    // The slot that becomes the ring's start (or end, in reverse) takes the value the literal
+    // shift leaves there: that of its neighbour.
+    const int32_t target = reverse ? o : before;
+    const int32_t source = reverse ? before : o;
+    std::copy(slots + static_cast<size_t>(source) * kMaxPoints + run,
+              slots + static_cast<size_t>(source) * kMaxPoints + run_end,
+              slots + static_cast<size_t>(target) * kMaxPoints + run);
+    std::fill(offsets + run, offsets + run_end, static_cast<uint8_t>(reverse ? after : before));
+    run = run_end;
   }
 }
 

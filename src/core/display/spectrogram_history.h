@@ -32,6 +32,9 @@ class SpectrogramHistory {
     slots_[static_cast<size_t>(slot) * kMaxPoints + point] = level;
   }
 
+  // Write for the points [begin, end), levels[i] being point i's level.
+  void WriteRange(int32_t begin, int32_t end, const int16_t* levels, bool reverse);
+
   // Ages points 0 ... points - 1 by one sweep: normal order moves slots up (slot 0 stays as it
   // was), reverse order moves them down (slot 99 stays).
   void Shift(int32_t points, bool reverse);

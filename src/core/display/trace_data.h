@@ -120,6 +120,7 @@ class TraceData {
 
   TraceOwner* owner_;
   AverageHistory average_history_;
+  std::array<int32_t, kMaxPoints> window_sums_{};  // scratch of the averaging step
   SpectrogramHistory spectrogram_history_;
   // Marker band power is recomputed only when its sum changes.
   std::array<float, kMarkerCount> band_power_sum_{};

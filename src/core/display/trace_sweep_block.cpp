@@ -17,6 +17,27 @@ int32_t ClampIndex(int64_t index) {
   return static_cast<int32_t>(std::clamp<int64_t>(index, -kLimit, kLimit));
 }
 
+// Largest plot span for which (reference - level) * span stays within 32 bits for any level a
+// sample or an average of samples can give.
+constexpr int64_t kNarrowSpan = 60000;
+
+// Truncating division of an average-window sum by the window size (1 ... 100) as a multiply.
+// Exact for |x| < 2^24; window sums stay below 100 * 2048.
+class WindowDivisor {
+ public:
+  explicit WindowDivisor(int32_t divisor)
+      : multiplier_((uint64_t{1} << 32) / static_cast<uint64_t>(divisor) + 1) {}
+  int32_t Divide(int32_t x) const {
+    const uint64_t magnitude =
+        x < 0 ? 0 - static_cast<uint64_t>(static_cast<int64_t>(x)) : static_cast<uint64_t>(x);
+    const auto quotient = static_cast<int32_t>((magnitude * multiplier_) >> 32);
+    return x < 0 ? -quotient : quotient;
+  }
+
+ private:
+  uint64_t multiplier_;
+};
+
 int16_t LevelFromSample(const uint8_t* p) {
   const auto sample = static_cast<int16_t>(p[0] | (p[1] << 8));
   return static_cast<int16_t>(sample / 16);
@@ -71,12 +92,24 @@ bool TraceData::ProcessSweepBlock(const uint8_t* message, size_t length, const P
     const int16_t reference = header.reference_level;
     const int64_t span = ScaleSpan(plot);
     const int16_t threshold = owner().HistogramThreshold();
+    for (int32_t i = begin; i < end; ++i)
+      live_levels[i] = LevelFromSample(samples + 2 * (i - origin));
     for (int32_t i = begin; i < end; ++i) {
-      const int16_t level = LevelFromSample(samples + 2 * (i - origin));
-      live_levels[i] = level;
-      if (level >= threshold) histogram_counts[i] = static_cast<int16_t>(histogram_counts[i] + 1);
-      spectrogram_history_.Write(i, level, reverse);
-      live_y[i] = static_cast<int16_t>(LevelToY(reference, level, span));
+      histogram_counts[i] =
+          static_cast<int16_t>(histogram_counts[i] + (live_levels[i] >= threshold ? 1 : 0));
+    }
+    spectrogram_history_.WriteRange(begin, end, live_levels.data(), reverse);
+    if (span <= kNarrowSpan) {
+      // 32-bit arithmetic cannot overflow here and lets the loop run on vectors.
+      const auto narrow_span = static_cast<int32_t>(span);
+      for (int32_t i = begin; i < end; ++i) {
+        live_y[i] =
+            static_cast<int16_t>(kPlotTopY + (reference - live_levels[i]) * narrow_span / 100);
+      }
+    } else {
+      for (int32_t i = begin; i < end; ++i) {
+        live_y[i] = static_cast<int16_t>(LevelToY(reference, live_levels[i], span));
+      }
     }
     for (PeakSlot& peak : peaks) {
       if (peak.live != 1) continue;
@@ -92,9 +125,18 @@ bool TraceData::ProcessSweepBlock(const uint8_t* message, size_t length, const P
     if (trace_average_on != 0) {
       // The pages keep the index within the history; a record set up by hand is held there too.
       const int32_t k = std::clamp(average_index, 0, kHistoryDepth - 1);
-      for (int32_t i = begin; i < end; ++i) {
-        const int32_t sum = average_history_.Step(i, k, live_levels[i]);
-        average_y[i] = LevelToY(reference, sum / (k + 1), span);
+      average_history_.StepRange(begin, end, k, live_levels.data(), window_sums_.data());
+      const WindowDivisor window(k + 1);
+      if (span <= kNarrowSpan) {
+        const auto narrow_span = static_cast<int32_t>(span);
+        for (int32_t i = begin; i < end; ++i) {
+          average_y[i] =
+              kPlotTopY + (reference - window.Divide(window_sums_[i])) * narrow_span / 100;
+        }
+      } else {
+        for (int32_t i = begin; i < end; ++i) {
+          average_y[i] = LevelToY(reference, window.Divide(window_sums_[i]), span);
+        }
       }
     } else {
       std::copy(live_y.begin() + begin, live_y.begin() + end, average_y.begin() + begin);
@@ -141,15 +183,15 @@ struct BandChain {
 template <int kChains>
 float SumPowers(const int16_t* levels, int32_t begin, int32_t end, float sweep_sum,
                 std::array<BandChain, kMarkerCount>& chains) {
-  const double* power = LevelPowerTable() + kLevelPowerBias;
+  const float* power = LevelPowerTable() + kLevelPowerBias;
   for (int32_t i = begin; i < end; ++i) {
-    const double p = power[levels[i]];
-    sweep_sum = static_cast<float>(sweep_sum + p);
+    const float p = power[levels[i]];
+    sweep_sum += p;
     for (int c = 0; c < kChains; ++c) {
       BandChain& chain = chains[c];
       if (i >= chain.low && i <= chain.high) {
         if (i == chain.low) chain.sum = 0;
-        chain.sum = static_cast<float>(chain.sum + p);
+        chain.sum += p;
       }
     }
   }

@@ -121,7 +121,7 @@ inline void Process(Record& r, const Bytes& m, const PlotRect& p, bool rev, int1
         slot.levels[i] = level;
       }
     }
-    const double power = std::pow(10.0, level / 10.0);
+    const float power = static_cast<float>(std::pow(10.0, level / 10.0));
     r.sweep_power_sum += power;
     for (Marker& mk : r.markers) {
       if (mk.a_placed) {

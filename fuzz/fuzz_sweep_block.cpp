@@ -85,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
       trace->ProcessSweepBlock(message, length, plot);
     }
-    trace->BandPower(length > 0 ? message[0] % 6 : 4, extent(data[0]), extent(data[1]), extent(data[1]) - 60);
+    trace->BandPower(length > 0 ? message[0] % 6 : 4, extent(data[0]), extent(data[1]),
+                     extent(data[1]) - 60);
     data += 2 + length;
     size -= 2 + length;
   }

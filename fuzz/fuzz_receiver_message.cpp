@@ -1,9 +1,10 @@
-// Feeds a script of received messages, clock advances and flag changes to the receive handler.
+// Feeds a script of received messages, clock advances and flag changes to the receive handler,
+// with a real trace record behind it.
 //
 // Script: a control byte c, then
-//   c < 0x80          a message: 16-bit little-endian length, then that many bytes (or what is
-//   left) 0x80 <= c < 0xC0  advance virtual time by (c & 0x3F) x 250 ms c >= 0xC0         bit 0
-//   logging, bit 1 printing
+//   c < 0x80:         a message: 16-bit little-endian length, then that many bytes (or the rest)
+//   0x80 <= c < 0xC0: advance virtual time by (c & 0x3F) x 250 ms
+//   c >= 0xC0:        bit 0 logging, bit 1 printing
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 
 #include "core/app/connection_ops.h"
 #include "core/app/manual_clock.h"
+#include "core/display/trace_sweep_processor.h"
 #include "core/link/message_decoder.h"
 #include "core/link/sweep_message.h"
 
@@ -33,11 +35,7 @@ class NullAlerts : public Alerts {
 };
 
 // Reads every byte it is handed, so the sanitizer sees any range the handler gets wrong.
-class Fakes : public ReceiveLog,
-              public SweepProcessor,
-              public HandshakeSteps,
-              public ReceiveView,
-              public GraphSteps {
+class Fakes : public ReceiveLog, public HandshakeSteps, public ReceiveView, public GraphSteps {
  public:
   bool IsLogging() const override { return logging; }
   void WriteMessageRecord(const uint8_t* m, size_t n) override { Touch(m, n); }
@@ -46,15 +44,6 @@ class Fakes : public ReceiveLog,
     if (n > 6) std::abort();
     Touch(b, n);
   }
-
-  void ProcessSweepBlock(const uint8_t* m, size_t n) override {
-    Touch(m, n);
-    if (auto header = ParseSweepHeader(m, n)) {
-      low_battery_ = (header->status & kStatusLowBattery) != 0;
-    }
-  }
-  void ReadBandList(const uint8_t* m, size_t n) override { Touch(m, n); }
-  bool LowBatteryFlag() const override { return low_battery_; }
 
   void FirmwareStep() override {}
   void BandStep() override {}
@@ -92,7 +81,6 @@ class Fakes : public ReceiveLog,
     sink = x;
   }
 
-  bool low_battery_ = false;
   bool quit_ = false;
 };
 
@@ -111,7 +99,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   state.interface_index = kInternetInterface;
   state.connected = 1;
   fakes.ops = &ops;
-  ReceiverMessageHandler handler(clock, fakes, fakes, fakes, fakes);
+  // The record is large and slow to clear, so one serves every input; inputs can still reset it.
+  static TraceData* trace = new TraceData();
+  static ReceiverIdentity* identity = new ReceiverIdentity();
+  TraceSweepProcessor sweeps(*trace, *identity, [] { return PlotRect{0, 0, 1000, 600}; });
+  ReceiverMessageHandler handler(clock, fakes, sweeps, fakes, fakes);
   handler.SetConnection(&ops);
   handler.StartHandshakeTimeout();
 

@@ -3,24 +3,18 @@
 #include <string>
 
 #include "core/control/frequency_rules.h"
+#include "core/control/rbw_reference.h"
 
 namespace qv {
 namespace {
 
 constexpr uint32_t kTriggerMaxSpan = 400;  // 20 MHz: the Receiver's limit in trigger mode
-constexpr int32_t kLowestReferenceIndex = 1;
-constexpr int32_t kHighestReferenceIndex = 6;
 
 constexpr char kMsgReferenceLevel[] = "Reference Level could not be set";
 constexpr char kCapReferenceLevel[] = "Command Failure Alert !";
 
 bool ValidIndex(int32_t index) {
   return index >= 0 && index < kInterfaceCount;
-}
-
-// -20 dBm for index 1 down to -70 dBm for index 6.
-int16_t LevelOfIndex(int32_t index) {
-  return static_cast<int16_t>(-10 - 10 * index);
 }
 
 }  // namespace
@@ -56,9 +50,9 @@ bool CConnectionOps::SendSpectrumSettings(const SpectrumSettings& settings) {
 
 bool CConnectionOps::SetReferenceLevel(int32_t index) {
   // No caller passes another index; refuse it rather than send a level the Receiver lacks.
-  if (index < kLowestReferenceIndex || index > kHighestReferenceIndex) return false;
+  if (index < kFirstReferenceIndex || index > kLastReferenceIndex) return false;
   state_.reference_level_index = index;
-  if (SendCommand(BuildSetReferenceLevel(LevelOfIndex(index)))) return true;
+  if (SendCommand(BuildSetReferenceLevel(ReferenceLevelDbm(index)))) return true;
   alerts_.Show(kMsgReferenceLevel, kCapReferenceLevel);
   return false;
 }

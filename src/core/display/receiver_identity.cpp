@@ -2,13 +2,10 @@
 
 #include <algorithm>
 
+#include "core/link/little_endian.h"
+
 namespace qv {
 namespace {
-
-uint32_t GetU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 template <size_t kSize>
 void StoreField(std::array<uint8_t, kSize>& field, const uint8_t* bytes, size_t count) {

@@ -6,17 +6,10 @@
 #include <limits>
 
 #include "core/display/level_power.h"
+#include "core/link/little_endian.h"
 
 namespace qv {
 namespace {
-
-uint16_t GetU16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t GetU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 SweepHeader ZeroHeader() {
   SweepHeader h;

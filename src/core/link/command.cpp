@@ -1,16 +1,9 @@
 #include "core/link/command.h"
 
+#include "core/link/little_endian.h"
+
 namespace qv {
 namespace {
-
-void PutU16(Bytes& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v & 0xFF));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void PutU32(Bytes& out, uint32_t v) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(v >> shift));
-}
 
 void PutEscaped(Bytes& out, uint8_t b) {
   out.push_back(b);
@@ -19,10 +12,18 @@ void PutEscaped(Bytes& out, uint8_t b) {
 
 }  // namespace
 
-Bytes BuildRequestFirmware() { return {kOpRequestFirmware}; }
-Bytes BuildRequestSerial() { return {kOpRequestSerial}; }
-Bytes BuildRequestBands() { return {kOpRequestBands}; }
-Bytes BuildSetMode(uint8_t mode) { return {kOpSetMode, mode}; }
+Bytes BuildRequestFirmware() {
+  return {kOpRequestFirmware};
+}
+Bytes BuildRequestSerial() {
+  return {kOpRequestSerial};
+}
+Bytes BuildRequestBands() {
+  return {kOpRequestBands};
+}
+Bytes BuildSetMode(uint8_t mode) {
+  return {kOpSetMode, mode};
+}
 
 Bytes BuildSetSpectrum(const SpectrumSettings& s) {
   Bytes out{kOpSetSpectrum};

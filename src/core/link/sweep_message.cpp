@@ -1,22 +1,8 @@
 #include "core/link/sweep_message.h"
 
+#include "core/link/little_endian.h"
+
 namespace qv {
-namespace {
-
-uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t GetU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-void PutU16(Bytes& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void PutU32(Bytes& out, uint32_t v) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(v >> shift));
-}
-
-}  // namespace
 
 size_t SweepLevelsOffset(uint8_t type) {
   if (type == kMsgSweep) return kSweepLevelsOffset;

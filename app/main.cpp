@@ -45,6 +45,12 @@ int main(int argc, char* argv[]) {
   parser.addOptions({demo, tablet, snapshot, quit_after});
   parser.process(app);
 
+  if (parser.isSet(demo)) {
+    // The built-in simulated Receiver is not part of this build yet; say so rather than
+    // pretend to connect.
+    std::fprintf(stderr, "quorvalin: --demo: the simulated Receiver is not available yet\n");
+  }
+
   qv::CMainFrame frame(parser.isSet(tablet));
   frame.showMaximized();
 

@@ -12,6 +12,7 @@
 #include "core/display/receiver_identity.h"
 #include "core/link/command.h"
 #include "core/link/deframer.h"
+#include "core/link/sweep_message.h"
 #include "sim/core/signal_model.h"
 
 namespace qv::sim {
@@ -80,7 +81,11 @@ class SimulatedReceiver {
   void QueueNextSpectrumBlock();
   void EvaluateTrigger();
   void QueueSweep(uint8_t type, const std::vector<int16_t>& levels);
-  SweepHeader HeaderFor(uint8_t type) const;
+  std::vector<int16_t> NextModelSweep();
+  SweepHeader HeaderFor(uint8_t type, bool clipping) const;
+  bool Streaming() const;
+  bool Triggering() const;
+  size_t Pending() const { return queue_.size() - queue_head_; }
   void Disconnect();
 
   SimOptions options_;
@@ -103,11 +108,14 @@ class SimulatedReceiver {
   uint32_t sweep_next_point_ = 0;
   bool sweep_clipping_ = false;
 
-  // Power trigger: time since the last evaluation, last state, a pending trigger's due time.
+  // Power trigger: when to look next, whether the last look was above the threshold (unknown
+  // right after arming) and a detected crossing waiting out its delay.
   int64_t now_ms_ = 0;
   int64_t next_trigger_eval_ms_ = 0;
-  bool above_threshold_ = false;
+  std::optional<bool> above_threshold_;
   std::optional<int64_t> trigger_due_ms_;
+  std::vector<int16_t> trigger_levels_;
+  uint64_t model_sweep_ = 0;
 
   Bytes queue_;
   size_t queue_head_ = 0;

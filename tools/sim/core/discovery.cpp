@@ -5,7 +5,6 @@
 namespace qv::sim {
 namespace {
 
-constexpr uint8_t kQueryHead[4] = {0x00, 0x00, 0x00, 0xF6};
 constexpr uint8_t kReplyHead[4] = {0x00, 0x00, 0x00, 0xF7};
 constexpr uint8_t kSetupHead[4] = {0x00, 0x00, 0x00, 0xFC};
 constexpr char kSetupTag[] = "IP-SETUP";
@@ -21,7 +20,9 @@ int HexValue(char c) {
 }  // namespace
 
 bool IsDiscoveryQuery(const uint8_t* data, size_t length) {
-  return data != nullptr && length >= 4 && std::memcmp(data, kQueryHead, 4) == 0;
+  static const Bytes query = BuildDiscoveryQuery();
+  return data != nullptr && length >= query.size() &&
+         std::memcmp(data, query.data(), query.size()) == 0;
 }
 
 Bytes BuildDiscoveryReply(const MacAddress& mac) {
@@ -43,11 +44,13 @@ std::optional<uint32_t> ParseAddressSetup(const uint8_t* data, size_t length,
 }
 
 std::optional<MacAddress> ParseMac(const std::string& text) {
+  // Stricter than what the program accepts from its users: an option typo should stop the
+  // simulator, not give it another address.
   if (text.size() != 17) return std::nullopt;
   MacAddress mac{};
   for (size_t i = 0; i < 6; ++i) {
-    int hi = HexValue(text[3 * i]);
-    int lo = HexValue(text[3 * i + 1]);
+    const int hi = HexValue(text[3 * i]);
+    const int lo = HexValue(text[3 * i + 1]);
     if (hi < 0 || lo < 0) return std::nullopt;
     if (i < 5 && text[3 * i + 2] != '-' && text[3 * i + 2] != ':') return std::nullopt;
     mac[i] = static_cast<uint8_t>(hi * 16 + lo);

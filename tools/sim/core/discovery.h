@@ -7,12 +7,13 @@
 #include <string>
 
 #include "core/link/command.h"
+#include "core/link/network_setup.h"
 
 namespace qv::sim {
 
-using MacAddress = std::array<uint8_t, 6>;
+using qv::kDiscoveryPort;
+using qv::MacAddress;
 
-inline constexpr uint16_t kDiscoveryPort = 30718;
 inline constexpr MacAddress kDefaultMac = {0x00, 0x20, 0x4A, 0x91, 0x0B, 0x2D};
 inline constexpr size_t kDiscoveryReplySize = 30;
 inline constexpr size_t kAddressSetupSize = 20;

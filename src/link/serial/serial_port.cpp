@@ -1,0 +1,124 @@
+#include "link/serial/serial_port.h"
+
+#include <QDeadlineTimer>
+#include <chrono>
+#include <future>
+
+#include "core/link/command.h"
+#include "link/serial/serial_worker.h"
+
+namespace qv {
+
+namespace {
+
+// Runs `call` on the worker's thread and waits at most `timeout_ms` for its answer.
+bool AskWorker(SerialWorker* worker, int timeout_ms,
+               std::function<void(std::shared_ptr<std::promise<bool>>)> call) {
+  auto answer = std::make_shared<std::promise<bool>>();
+  std::future<bool> result = answer->get_future();
+  QMetaObject::invokeMethod(
+      worker, [call = std::move(call), answer] { call(answer); }, Qt::QueuedConnection);
+  if (result.wait_for(std::chrono::milliseconds(timeout_ms)) != std::future_status::ready) {
+    return false;
+  }
+  return result.get();
+}
+
+}  // namespace
+
+CSerialPort::CSerialPort(int worker_timeout_ms, QObject* parent)
+    : QObject(parent), worker_timeout_ms_(worker_timeout_ms) {}
+
+CSerialPort::~CSerialPort() {
+  StopWorker();
+}
+
+void CSerialPort::StartWorker() {
+  thread_ = std::make_unique<QThread>();
+  thread_->setObjectName(QStringLiteral("serial link"));
+  SerialWorker::Sink sink;
+  sink.message = [this](const uint8_t* data, size_t length) { OnMessage(data, length); };
+  sink.lost = [this] {
+    open_.store(false);
+    const uint64_t session = session_.load();
+    QMetaObject::invokeMethod(
+        this, [this, session] { OnWorkerLostDevice(session); }, Qt::QueuedConnection);
+  };
+  worker_ = new SerialWorker(std::move(sink));
+  worker_->moveToThread(thread_.get());
+  connect(thread_.get(), &QThread::finished, worker_, &QObject::deleteLater);
+  thread_->start();
+}
+
+bool CSerialPort::Open(const QString& device_path) {
+  if (thread_ == nullptr) StartWorker();
+  ++session_;
+  open_.store(false);
+  const bool opened =
+      AskWorker(worker_, worker_timeout_ms_, [worker = worker_, device_path](auto answer) {
+        answer->set_value(worker->Open(device_path));
+      });
+  // A loss reported while we waited concerned the earlier port.
+  ++session_;
+  open_.store(opened);
+  return opened;
+}
+
+bool CSerialPort::Send(const uint8_t* command, size_t length) {
+  if (!open_.load() || worker_ == nullptr) return false;
+  const Bytes frame = FrameCommand(command, length, /*with_check_byte=*/true);
+  QByteArray bytes(reinterpret_cast<const char*>(frame.data()),
+                   static_cast<qsizetype>(frame.size()));
+  return AskWorker(worker_, worker_timeout_ms_,
+                   [worker = worker_, bytes](auto answer) { worker->Write(bytes, answer); });
+}
+
+void CSerialPort::Close() {
+  ++session_;
+  open_.store(false);
+  if (thread_ == nullptr) return;
+  SerialWorker* worker = worker_;
+  worker_ = nullptr;
+  QMetaObject::invokeMethod(
+      worker,
+      [worker] {
+        worker->ClosePort();
+        QThread::currentThread()->quit();
+      },
+      Qt::QueuedConnection);
+  if (!thread_->wait(QDeadlineTimer(worker_timeout_ms_))) {
+    // A worker stuck in the driver: cut it off from us and let it end on its own.
+    worker->DropSink();
+    QThread* thread = thread_.release();
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    return;
+  }
+  thread_.reset();
+  // Whatever the worker reported before it ended is stale now.
+  ++session_;
+}
+
+void CSerialPort::StopWorker() {
+  Close();
+}
+
+void CSerialPort::OnMessage(const uint8_t*, size_t) {}
+
+void CSerialPort::OnWorkerLostDevice(uint64_t session) {
+  // News from an earlier session (closed or reopened since) is of no interest.
+  if (session != session_) return;
+  emit DeviceLost();
+}
+
+CMonitorSerialPort::~CMonitorSerialPort() {
+  StopWorker();
+}
+
+void CMonitorSerialPort::OnMessage(const uint8_t* data, size_t length) {
+  QByteArray message(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
+  // Emitted from the GUI thread, so that even direct connections run there.
+  QMetaObject::invokeMethod(
+      this, [this, message] { emit MessageReceived(message); }, Qt::QueuedConnection);
+}
+
+}  // namespace qv

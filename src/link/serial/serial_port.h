@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QThread>
+#include <atomic>
+#include <memory>
+
+#include "core/link/receiver_link.h"
+
+namespace qv {
+
+class SerialWorker;
+
+// The serial link. A worker thread owns the port and does every read and write; received bytes
+// are de-framed there and each message goes to OnMessage on that thread. The GUI thread talks
+// to the worker only through queued calls, each waited for at most the worker time-out.
+class CSerialPort : public QObject, public ReceiverLink {
+  Q_OBJECT
+
+ public:
+  // Longest Open, Send and Close wait for the worker.
+  static constexpr int kWorkerTimeoutMs = 2000;
+
+  explicit CSerialPort(int worker_timeout_ms = kWorkerTimeoutMs, QObject* parent = nullptr);
+  ~CSerialPort() override;
+
+  // Opens the device at 115200 baud, 8N1, no flow control, DTR and RTS on (where the device has
+  // them), starting the worker if needed. False when the device cannot be opened or the worker
+  // does not answer in time.
+  bool Open(const QString& device_path);
+  bool IsOpen() const { return open_.load(); }
+
+  // Frames the command with its check byte and waits until the worker has written it. Fails at
+  // once when the port is not open, since nobody would ever complete the write.
+  bool Send(const uint8_t* command, size_t length) override;
+  // Closes the port and ends the worker; harmless when already closed.
+  void Close() override;
+
+ signals:
+  // The device went away while open (unplugged, hung up); the port is closed.
+  void DeviceLost();
+
+ protected:
+  // Each de-framed message, on the worker thread; the bytes are valid during the call only.
+  virtual void OnMessage(const uint8_t* data, size_t length);
+  // To be called first by the destructor of any subclass that overrides OnMessage, so that the
+  // worker stops before the override goes away.
+  void StopWorker();
+
+ private:
+  void StartWorker();
+  void OnWorkerLostDevice(uint64_t session);
+
+  const int worker_timeout_ms_;
+  std::unique_ptr<QThread> thread_;
+  SerialWorker* worker_ = nullptr;  // owned by the worker thread; deleted when it ends
+  std::atomic<bool> open_{false};
+  std::atomic<uint64_t> session_{0};  // bumped by Open and Close so late news is dropped
+};
+
+// The serial link as the program uses it: every message is handed to the GUI thread as one
+// queued MessageReceived signal.
+class CMonitorSerialPort : public CSerialPort {
+  Q_OBJECT
+
+ public:
+  using CSerialPort::CSerialPort;
+  ~CMonitorSerialPort() override;
+
+ signals:
+  // One de-framed message, type byte first; always delivered on the GUI thread.
+  void MessageReceived(const QByteArray& message);
+
+ protected:
+  void OnMessage(const uint8_t* data, size_t length) override;
+};
+
+}  // namespace qv

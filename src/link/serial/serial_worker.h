@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMutex>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <deque>
+#include <functional>
+#include <future>
+#include <memory>
+
+#include "core/link/deframer.h"
+
+namespace qv {
+
+// Lives on a serial link's worker thread and owns its QSerialPort; every method runs there.
+// It reaches the link object only through the sink, which the link clears under the lock
+// before it goes away, so a late worker never calls into a dead link.
+class SerialWorker : public QObject {
+  Q_OBJECT
+
+ public:
+  struct Sink {
+    // Each de-framed message, on the worker thread.
+    std::function<void(const uint8_t*, size_t)> message;
+    // The device went away; the port is already closed. On the worker thread.
+    std::function<void()> lost;
+  };
+
+  explicit SerialWorker(Sink sink);
+  ~SerialWorker() override;
+
+  // Opens and configures the port, closing an earlier one first.
+  bool Open(const QString& device_path);
+  // Queues the frame; `done` gets true once the whole frame reached the device, false at once
+  // when the port is not open or the write fails.
+  void Write(const QByteArray& frame, std::shared_ptr<std::promise<bool>> done);
+  void ClosePort();
+  // No more calls into the link from now on; safe from any thread.
+  void DropSink();
+
+ private:
+  struct PendingWrite {
+    qint64 remaining;
+    std::shared_ptr<std::promise<bool>> done;
+  };
+
+  void OnReadyRead();
+  void OnBytesWritten(qint64 count);
+  void OnError(QSerialPort::SerialPortError error);
+  void FailPendingWrites();
+  void DeviceLost();
+
+  QMutex sink_mutex_;
+  Sink sink_;
+  QSerialPort* port_ = nullptr;
+  SerialDeframer deframer_;
+  std::deque<PendingWrite> pending_;
+};
+
+}  // namespace qv

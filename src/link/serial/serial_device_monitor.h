@@ -12,7 +12,7 @@ class SerialDeviceMonitor : public QObject {
 
  public:
   using QObject::QObject;
-  ~SerialDeviceMonitor() override = default;
+  ~SerialDeviceMonitor() override;
 
  signals:
   void DeviceArrived(const QString& device_path);

@@ -1,0 +1,262 @@
+#include "link/usb/fake_ftdi_driver.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <cstring>
+
+#include "core/link/usb_rules.h"
+
+namespace qv {
+
+FakeFtdiDriver::FakeFtdiDriver(QObject* peer_context) : peer_context_(peer_context) {}
+
+void FakeFtdiDriver::AddDevice(const FakeFtdiDevice& device, Peer peer) {
+  std::lock_guard lock(mutex_);
+  devices_.push_back(Device{device, std::move(peer), {}, {}, kNoFtdiHandle, nullptr});
+}
+
+void FakeFtdiDriver::DeliverFromDevice(const std::string& serial, const uint8_t* data,
+                                       size_t length) {
+  std::lock_guard lock(mutex_);
+  for (Device& device : devices_) {
+    if (device.info.serial != serial || device.open == kNoFtdiHandle) continue;
+    device.rx.insert(device.rx.end(), data, data + length);
+    // Signalled under the lock, so the event cannot be switched off and destroyed meanwhile.
+    if (device.event != nullptr && length > 0) device.event->Signal();
+  }
+}
+
+void FakeFtdiDriver::SetListFails(bool fails) {
+  std::lock_guard lock(mutex_);
+  list_fails_ = fails;
+}
+
+void FakeFtdiDriver::SetOpenFails(bool fails) {
+  std::lock_guard lock(mutex_);
+  open_fails_ = fails;
+}
+
+void FakeFtdiDriver::SetWriteFails(bool fails) {
+  std::lock_guard lock(mutex_);
+  write_fails_ = fails;
+}
+
+void FakeFtdiDriver::SetDeviceInfoFails(bool fails) {
+  std::lock_guard lock(mutex_);
+  info_fails_ = fails;
+}
+
+std::vector<std::string> FakeFtdiDriver::Calls() const {
+  std::lock_guard lock(mutex_);
+  return calls_;
+}
+
+std::vector<uint8_t> FakeFtdiDriver::Written(const std::string& serial) const {
+  std::lock_guard lock(mutex_);
+  for (const Device& device : devices_) {
+    if (device.info.serial == serial) return device.written;
+  }
+  return {};
+}
+
+int FakeFtdiDriver::OpenHandles() const {
+  std::lock_guard lock(mutex_);
+  return static_cast<int>(handles_.size());
+}
+
+FakeFtdiDriver::Device* FakeFtdiDriver::DeviceOf(FtdiHandle handle) {
+  const auto found = handles_.find(handle);
+  if (found == handles_.end()) return nullptr;
+  for (Device& device : devices_) {
+    if (device.info.serial == found->second.serial) return &device;
+  }
+  return nullptr;
+}
+
+int FakeFtdiDriver::Record(FtdiHandle handle, const std::string& call) {
+  calls_.push_back(call);
+  return DeviceOf(handle) != nullptr ? kFtdiOk : kFtdiError;
+}
+
+int FakeFtdiDriver::ListCount(uint32_t* count) {
+  std::lock_guard lock(mutex_);
+  calls_.push_back("ListCount");
+  *count = 0;
+  if (list_fails_) return kFtdiError;
+  *count = static_cast<uint32_t>(devices_.size());
+  return kFtdiOk;
+}
+
+int FakeFtdiDriver::ListSerialNumber(uint32_t index, std::string* serial) {
+  std::lock_guard lock(mutex_);
+  if (index >= devices_.size()) return kFtdiError;
+  *serial = devices_[index].info.serial;
+  return kFtdiOk;
+}
+
+int FakeFtdiDriver::ListDescription(uint32_t index, std::string* description) {
+  std::lock_guard lock(mutex_);
+  if (index >= devices_.size()) return kFtdiError;
+  *description = devices_[index].info.description;
+  return kFtdiOk;
+}
+
+int FakeFtdiDriver::OpenFileBySerialNumber(const std::string& serial, FtdiHandle* handle) {
+  std::lock_guard lock(mutex_);
+  calls_.push_back("OpenFile " + serial);
+  *handle = kNoFtdiHandle;
+  const bool known = std::any_of(devices_.begin(), devices_.end(), [&](const Device& device) {
+    return device.info.serial == serial;
+  });
+  if (!known) return kFtdiError;
+  *handle = next_handle_++;
+  handles_[*handle] = Handle{serial, false};
+  return kFtdiOk;
+}
+
+int FakeFtdiDriver::GetDeviceInfo(FtdiHandle handle, FtdiDeviceInfo* info) {
+  std::lock_guard lock(mutex_);
+  Device* device = DeviceOf(handle);
+  if (device == nullptr || info_fails_) return kFtdiError;
+  info->type = 5;
+  info->id = UsbDeviceId(device->info.vendor, device->info.product);
+  info->serial = device->info.serial;
+  info->description = device->info.description;
+  return kFtdiOk;
+}
+
+int FakeFtdiDriver::OpenBySerialNumber(const std::string& serial, FtdiHandle* handle) {
+  std::lock_guard lock(mutex_);
+  calls_.push_back("Open " + serial);
+  *handle = kNoFtdiHandle;
+  if (open_fails_) return kFtdiError;
+  for (Device& device : devices_) {
+    if (device.info.serial != serial) continue;
+    if (device.open != kNoFtdiHandle) return kFtdiError;  // one owner at a time
+    *handle = next_handle_++;
+    handles_[*handle] = Handle{serial, true};
+    device.open = *handle;
+    device.rx.clear();
+    return kFtdiOk;
+  }
+  return kFtdiError;
+}
+
+int FakeFtdiDriver::SetDivisor(FtdiHandle handle, uint16_t divisor) {
+  std::lock_guard lock(mutex_);
+  return Record(handle, "SetDivisor " + std::to_string(divisor));
+}
+
+int FakeFtdiDriver::SetDataCharacteristics(FtdiHandle handle, uint8_t word_length,
+                                           uint8_t stop_bits, uint8_t parity) {
+  std::lock_guard lock(mutex_);
+  return Record(handle, "SetDataCharacteristics " + std::to_string(word_length) + " " +
+                            std::to_string(stop_bits) + " " + std::to_string(parity));
+}
+
+int FakeFtdiDriver::SetFlowControl(FtdiHandle handle, uint16_t flow, uint8_t, uint8_t) {
+  std::lock_guard lock(mutex_);
+  return Record(handle, "SetFlowControl " + std::to_string(flow));
+}
+
+int FakeFtdiDriver::SetDtr(FtdiHandle handle) {
+  std::lock_guard lock(mutex_);
+  return Record(handle, "SetDtr");
+}
+
+int FakeFtdiDriver::SetRts(FtdiHandle handle) {
+  std::lock_guard lock(mutex_);
+  return Record(handle, "SetRts");
+}
+
+int FakeFtdiDriver::SetTimeouts(FtdiHandle handle, uint32_t read_ms, uint32_t write_ms) {
+  std::lock_guard lock(mutex_);
+  return Record(handle, "SetTimeouts " + std::to_string(read_ms) + " " + std::to_string(write_ms));
+}
+
+int FakeFtdiDriver::SetEventNotification(FtdiHandle handle, uint32_t mask, FtdiEvent* event) {
+  std::lock_guard lock(mutex_);
+  const int status = Record(handle, "SetEventNotification " + std::to_string(mask));
+  if (Device* device = DeviceOf(handle)) {
+    device->event = (mask & kFtdiEventRxChar) != 0 ? event : nullptr;
+    if (device->event != nullptr && !device->rx.empty()) device->event->Signal();
+  }
+  return status;
+}
+
+int FakeFtdiDriver::GetStatus(FtdiHandle handle, uint32_t* rx_bytes, uint32_t* tx_bytes,
+                              uint32_t* event_status) {
+  std::lock_guard lock(mutex_);
+  Device* device = DeviceOf(handle);
+  if (device == nullptr) return kFtdiError;
+  *rx_bytes = static_cast<uint32_t>(device->rx.size());
+  *tx_bytes = 0;
+  *event_status = 0;
+  return kFtdiOk;
+}
+
+int FakeFtdiDriver::Read(FtdiHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) {
+  std::lock_guard lock(mutex_);
+  *read = 0;
+  Device* device = DeviceOf(handle);
+  if (device == nullptr) return kFtdiError;
+  const size_t n = std::min<size_t>(count, device->rx.size());
+  std::memcpy(buffer, device->rx.data(), n);
+  device->rx.erase(device->rx.begin(), device->rx.begin() + static_cast<std::ptrdiff_t>(n));
+  *read = static_cast<uint32_t>(n);
+  return kFtdiOk;
+}
+
+int FakeFtdiDriver::Write(FtdiHandle handle, const uint8_t* buffer, uint32_t length,
+                          uint32_t* written) {
+  Peer peer;
+  std::vector<uint8_t> bytes(buffer, buffer + length);
+  {
+    std::lock_guard lock(mutex_);
+    *written = 0;
+    calls_.push_back("Write " + std::to_string(length));
+    Device* device = DeviceOf(handle);
+    if (device == nullptr || write_fails_) return kFtdiError;
+    device->written.insert(device->written.end(), bytes.begin(), bytes.end());
+    peer = device->peer;
+    *written = length;
+  }
+  // Outside the lock: a peer may answer at once through DeliverFromDevice.
+  if (peer) {
+    if (peer_context_ != nullptr) {
+      QMetaObject::invokeMethod(
+          peer_context_, [peer, bytes] { peer(bytes.data(), bytes.size()); }, Qt::QueuedConnection);
+    } else {
+      peer(bytes.data(), bytes.size());
+    }
+  }
+  return kFtdiOk;
+}
+
+int FakeFtdiDriver::ClearRts(FtdiHandle handle) {
+  std::lock_guard lock(mutex_);
+  return Record(handle, "ClearRts");
+}
+
+int FakeFtdiDriver::ClearDtr(FtdiHandle handle) {
+  std::lock_guard lock(mutex_);
+  return Record(handle, "ClearDtr");
+}
+
+int FakeFtdiDriver::Close(FtdiHandle handle) {
+  std::lock_guard lock(mutex_);
+  calls_.push_back("Close");
+  const auto found = handles_.find(handle);
+  if (found == handles_.end()) return kFtdiError;
+  if (found->second.traffic) {
+    if (Device* device = DeviceOf(handle)) {
+      device->open = kNoFtdiHandle;
+      device->event = nullptr;
+      device->rx.clear();
+    }
+  }
+  handles_.erase(found);
+  return kFtdiOk;
+}
+
+}  // namespace qv

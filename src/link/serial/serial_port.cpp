@@ -40,7 +40,7 @@ void CSerialPort::StartWorker() {
   sink.message = [this](const uint8_t* data, size_t length) { OnMessage(data, length); };
   sink.lost = [this] {
     open_.store(false);
-    const uint64_t session = session_.load();
+    const uint64_t session = Session();
     QMetaObject::invokeMethod(
         this, [this, session] { OnWorkerLostDevice(session); }, Qt::QueuedConnection);
   };
@@ -52,14 +52,15 @@ void CSerialPort::StartWorker() {
 
 bool CSerialPort::Open(const QString& device_path) {
   if (thread_ == nullptr) StartWorker();
-  ++session_;
+  ++*session_;
   open_.store(false);
-  const bool opened =
-      AskWorker(worker_, worker_timeout_ms_, [worker = worker_, device_path](auto answer) {
-        answer->set_value(worker->Open(device_path));
-      });
-  // A loss reported while we waited concerned the earlier port.
-  ++session_;
+  const bool opened = AskWorker(worker_, worker_timeout_ms_,
+                                [session = session_, worker = worker_, device_path](auto answer) {
+                                  // Anything the worker reported until now concerned the earlier
+                                  // port.
+                                  ++*session;
+                                  answer->set_value(worker->Open(device_path));
+                                });
   open_.store(opened);
   return opened;
 }
@@ -74,7 +75,7 @@ bool CSerialPort::Send(const uint8_t* command, size_t length) {
 }
 
 void CSerialPort::Close() {
-  ++session_;
+  ++*session_;
   open_.store(false);
   if (thread_ == nullptr) return;
   SerialWorker* worker = worker_;
@@ -95,7 +96,7 @@ void CSerialPort::Close() {
   }
   thread_.reset();
   // Whatever the worker reported before it ended is stale now.
-  ++session_;
+  ++*session_;
 }
 
 void CSerialPort::StopWorker() {
@@ -106,7 +107,7 @@ void CSerialPort::OnMessage(const uint8_t*, size_t) {}
 
 void CSerialPort::OnWorkerLostDevice(uint64_t session) {
   // News from an earlier session (closed or reopened since) is of no interest.
-  if (session != session_) return;
+  if (session != Session()) return;
   emit DeviceLost();
 }
 
@@ -116,9 +117,14 @@ CMonitorSerialPort::~CMonitorSerialPort() {
 
 void CMonitorSerialPort::OnMessage(const uint8_t* data, size_t length) {
   QByteArray message(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
-  // Emitted from the GUI thread, so that even direct connections run there.
+  // Emitted from the GUI thread, so that even direct connections run there; a message still
+  // on its way when the link was closed is not delivered.
   QMetaObject::invokeMethod(
-      this, [this, message] { emit MessageReceived(message); }, Qt::QueuedConnection);
+      this,
+      [this, message, session = Session()] {
+        if (session == Session()) emit MessageReceived(message);
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace qv

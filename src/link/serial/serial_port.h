@@ -48,6 +48,9 @@ class CSerialPort : public QObject, public ReceiverLink {
   // To be called first by the destructor of any subclass that overrides OnMessage, so that the
   // worker stops before the override goes away.
   void StopWorker();
+  // Changes with every Open and Close: news from the worker tagged with an older value is
+  // stale. Safe from any thread.
+  uint64_t Session() const { return session_->load(); }
 
  private:
   void StartWorker();
@@ -57,7 +60,9 @@ class CSerialPort : public QObject, public ReceiverLink {
   std::unique_ptr<QThread> thread_;
   SerialWorker* worker_ = nullptr;  // owned by the worker thread; deleted when it ends
   std::atomic<bool> open_{false};
-  std::atomic<uint64_t> session_{0};  // bumped by Open and Close so late news is dropped
+  // Bumped by Open and Close so that late news is dropped; shared with calls that may still be
+  // queued on a worker that outlived its time-out.
+  std::shared_ptr<std::atomic<uint64_t>> session_ = std::make_shared<std::atomic<uint64_t>>(0);
 };
 
 // The serial link as the program uses it: every message is handed to the GUI thread as one

@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QSignalSpy>
+#include <QStringList>
+
+#include "link/serial/udev_serial_monitor.h"
+#include "support/fake_serial_monitor.h"
+
+namespace qv {
+namespace {
+
+// Whoever watches serial devices sees them through the monitor interface alone.
+TEST(SerialMonitorTest, FakeDeliversArrivalAndRemovalInOrder) {
+  FakeSerialMonitor fake;
+  SerialDeviceMonitor& monitor = fake;
+  QStringList events;
+  QObject::connect(&monitor, &SerialDeviceMonitor::DeviceArrived,
+                   [&](const QString& path) { events << "+" + path; });
+  QObject::connect(&monitor, &SerialDeviceMonitor::DeviceRemoved,
+                   [&](const QString& path) { events << "-" + path; });
+  fake.Arrive(QStringLiteral("/dev/ttyUSB0"));
+  fake.Remove(QStringLiteral("/dev/ttyUSB0"));
+  fake.Arrive(QStringLiteral("/dev/ttyS4"));
+  EXPECT_EQ(events, QStringList({"+/dev/ttyUSB0", "-/dev/ttyUSB0", "+/dev/ttyS4"}));
+}
+
+int g_warnings = 0;
+void CountWarnings(QtMsgType type, const QMessageLogContext&, const QString&) {
+  if (type == QtWarningMsg) ++g_warnings;
+}
+
+TEST(SerialMonitorTest, UdevMonitorStartsOrSaysWhyOnce) {
+  CUdevSerialMonitor monitor;
+  g_warnings = 0;
+  const QtMessageHandler previous = qInstallMessageHandler(CountWarnings);
+  QString reason;
+  const bool started = monitor.Start(&reason);
+  QString second_reason;
+  const bool started_again = monitor.Start(&second_reason);
+  qInstallMessageHandler(previous);
+
+  const bool udev_runs = ::access("/run/udev/control", F_OK) == 0;
+  EXPECT_EQ(started, udev_runs);
+  EXPECT_EQ(started_again, udev_runs);
+  EXPECT_EQ(monitor.IsRunning(), udev_runs);
+  if (!udev_runs) {
+    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_EQ(second_reason, reason);
+    EXPECT_EQ(g_warnings, 1);  // reported once, however often it is tried
+  }
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,10 +1,18 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QHostAddress>
 #include <QImageWriter>
 #include <QTimer>
+#include <QUrl>
 #include <cstdio>
+#include <memory>
 
+#include "gui/app/form_view.h"
 #include "gui/app/main_frame.h"
+#include "gui/app/qt_alerts.h"
+#include "gui/link/connection_sheet.h"
+#include "link/app/qt_timer.h"
+#include "sim/transport/tcp_server.h"
 
 namespace {
 
@@ -18,7 +26,41 @@ bool SaveSnapshot(QWidget& window, const QString& path) {
     return false;
   }
   std::printf("quorvalin: snapshot saved to %s\n", qPrintable(path));
+  std::fflush(stdout);
   return true;
+}
+
+// The demo's Receiver listens on the first loopback address whose port 10001 is free.
+std::unique_ptr<qv::sim::TcpServer> StartDemoReceiver(QString* address) {
+  auto server = std::make_unique<qv::sim::TcpServer>(qv::sim::SimOptions{});
+  QString error;
+  for (int host = 1; host < 255; ++host) {
+    const QHostAddress candidate(QStringLiteral("127.0.0.%1").arg(host));
+    if (server->Listen(candidate, qv::sim::kDefaultTcpPort, &error)) {
+      *address = candidate.toString();
+      return server;
+    }
+  }
+  std::fprintf(stderr, "quorvalin: --demo: no loopback address has port %d free (%s)\n",
+               qv::sim::kDefaultTcpPort, qPrintable(error));
+  return nullptr;
+}
+
+// Connects as the matching page would: tcp://HOST[:PORT], serial:/dev/ttyX, usb:SERIAL.
+bool ConnectTo(qv::CConnectionEx& connection, const QString& uri) {
+  if (uri.startsWith(QStringLiteral("tcp://"))) {
+    const QUrl url(uri);
+    if (!url.isValid() || url.host().isEmpty()) return false;
+    connection.ConnectTcp(url.host(), static_cast<quint16>(url.port(10001)));
+    return true;
+  }
+  if (uri.startsWith(QStringLiteral("serial:"))) {
+    const QString path = uri.mid(7);
+    if (path.isEmpty()) return false;
+    connection.ConnectSerial(path);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -35,6 +77,10 @@ int main(int argc, char* argv[]) {
   parser.addVersionOption();
   const QCommandLineOption demo(QStringLiteral("demo"),
                                 QStringLiteral("Run against the built-in simulated Receiver."));
+  const QCommandLineOption connect_uri(
+      QStringLiteral("connect"),
+      QStringLiteral("Connect without the sheet: tcp://HOST[:PORT], serial:/dev/ttyX."),
+      QStringLiteral("URI"));
   const QCommandLineOption tablet(QStringLiteral("tablet"), QStringLiteral("Tablet mode."));
   const QCommandLineOption snapshot(QStringLiteral("snapshot"),
                                     QStringLiteral("Save a picture of the view before quitting."),
@@ -42,29 +88,54 @@ int main(int argc, char* argv[]) {
   const QCommandLineOption quit_after(QStringLiteral("quit-after"),
                                       QStringLiteral("Quit after this many seconds."),
                                       QStringLiteral("SECONDS"));
-  parser.addOptions({demo, tablet, snapshot, quit_after});
+  parser.addOptions({demo, connect_uri, tablet, snapshot, quit_after});
   parser.process(app);
 
-  if (parser.isSet(demo)) {
-    // The built-in simulated Receiver is not part of this build yet; say so rather than
-    // pretend to connect.
-    std::fprintf(stderr, "quorvalin: --demo: the simulated Receiver is not available yet\n");
-  }
-
-  qv::CMainFrame frame(parser.isSet(tablet));
-  frame.showMaximized();
-
+  double quit_seconds = -1;
   if (parser.isSet(quit_after)) {
     bool ok = false;
-    const double seconds = parser.value(quit_after).toDouble(&ok);
-    if (!ok || seconds < 0) {
+    quit_seconds = parser.value(quit_after).toDouble(&ok);
+    if (!ok || quit_seconds < 0) {
       std::fprintf(stderr, "quorvalin: --quit-after needs a number of seconds\n");
       return 2;
     }
-    QTimer::singleShot(static_cast<int>(seconds * 1000), &app, [&] {
+  }
+
+  qv::QtTimerFactory timers;
+  qv::QtAlerts alerts;
+  qv::CMainFrame frame(timers, alerts, parser.isSet(tablet));
+  alerts.SetParent(&frame);
+  QObject::connect(&frame.View(), &qv::CQuorvalinFormView::QuitRequested, &app,
+                   [](int code) { QApplication::exit(code); });
+  frame.showMaximized();
+
+  std::unique_ptr<qv::sim::TcpServer> demo_receiver;
+  if (parser.isSet(demo)) {
+    QString address;
+    demo_receiver = StartDemoReceiver(&address);
+    if (!demo_receiver) return 1;
+    std::printf("quorvalin: demo Receiver on %s:%d\n", qPrintable(address),
+                qv::sim::kDefaultTcpPort);
+    std::fflush(stdout);
+    frame.View().Connection().ConnectTcp(address, qv::sim::kDefaultTcpPort);
+  } else if (parser.isSet(connect_uri)) {
+    if (!ConnectTo(frame.View().Connection(), parser.value(connect_uri))) {
+      std::fprintf(stderr,
+                   "quorvalin: --connect: cannot use '%s' (tcp://HOST[:PORT] or "
+                   "serial:/dev/ttyX)\n",
+                   qPrintable(parser.value(connect_uri)));
+      return 2;
+    }
+  }
+
+  if (quit_seconds >= 0) {
+    QTimer::singleShot(static_cast<int>(quit_seconds * 1000), &app, [&] {
       if (parser.isSet(snapshot)) SaveSnapshot(frame, parser.value(snapshot));
       QApplication::quit();
     });
+  } else if (parser.isSet(snapshot)) {
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &frame,
+                     [&] { SaveSnapshot(frame, parser.value(snapshot)); });
   }
   return QApplication::exec();
 }

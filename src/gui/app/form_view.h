@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+#include "core/app/alerts.h"
+#include "core/app/timer.h"
+#include "core/control/form_view_rules.h"
+#include "core/link/handshake.h"
+#include "gui/display/display.h"
+#include "gui/link/intro_dialog.h"
+
+namespace qv {
+
+class CConnectionEx;
+
+// The main window's single view: owns the graph and the connection, routes the toolbar's
+// commands, keeps the status texts and the toolbar's swapped buttons in step with the state.
+class CQuorvalinFormView : public QWidget {
+  Q_OBJECT
+
+ public:
+  CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWidget* parent = nullptr);
+  ~CQuorvalinFormView() override;
+
+  CDisplay& Display() { return display_; }
+  CConnectionEx& Connection() { return *connection_; }
+  HandshakeSequencer& Sequencer() { return sequencer_; }
+  CIntroDialog& ProgressWindow() { return *progress_; }
+  const ToolbarState& Toolbar() const { return toolbar_; }
+
+  // The state the toolbar's enable rules read.
+  ViewFlags Flags() const;
+
+  // A toolbar or menu command.
+  void OnCommand(int command);
+
+  // Interface, firmware and serial panes after a connection, playback or Stop.
+  void UpdateStatusPanes();
+
+  // A serial device came or went; sheet_visible tells whether the sheet is showing.
+  void OnDeviceChange(DeviceChange change, bool is_port, const QString& port_name);
+
+ signals:
+  void StatusPaneTextChanged(int pane_id, const QString& text);
+  // The handshake finished: the running-time clock starts.
+  void HandshakeCompleted();
+  // Enable rules or swapped buttons may have changed.
+  void ToolbarChanged();
+  void QuitRequested(int exit_code);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void EstablishConnection();
+
+  Alerts& alerts_;
+  std::unique_ptr<CIntroDialog> progress_;  // a top-level window of its own
+  HandshakeSequencer sequencer_;
+  CDisplay display_;
+  std::unique_ptr<CConnectionEx> connection_;
+  ToolbarState toolbar_;
+  bool playing_back_ = false;
+};
+
+}  // namespace qv

@@ -1,0 +1,30 @@
+#include "gui/app/qt_alerts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace qv {
+
+void QtAlerts::Show(const std::string& text, const std::string& caption) {
+  QMessageBox::information(parent_, QString::fromStdString(caption), QString::fromStdString(text));
+}
+
+std::optional<std::string> QtFileChooser::OpenFileName(const std::string& title,
+                                                       const std::string& filter) {
+  const QString path = QFileDialog::getOpenFileName(parent_, QString::fromStdString(title),
+                                                    QString(), QString::fromStdString(filter));
+  if (path.isEmpty()) return std::nullopt;
+  return path.toStdString();
+}
+
+std::optional<std::string> QtFileChooser::SaveFileName(const std::string& title,
+                                                       const std::string& filter,
+                                                       const std::string& suggested_name) {
+  const QString path = QFileDialog::getSaveFileName(parent_, QString::fromStdString(title),
+                                                    QString::fromStdString(suggested_name),
+                                                    QString::fromStdString(filter));
+  if (path.isEmpty()) return std::nullopt;
+  return path.toStdString();
+}
+
+}  // namespace qv

@@ -8,10 +8,12 @@ cd "$(dirname "$0")/.."
 
 build=${QV_BUILD_DIR:-build/release}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQV_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target quorvalin
+cmake --build "$build" -j "$(nproc)" --target quorvalin >/dev/null
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec "$build/app/quorvalin" --demo "$@"
 fi
+# The handshake takes about fifteen seconds (each progress text holds two), then sweeps flow.
 snapshot=${QV_SNAPSHOT:-$PWD/build/demo-snapshot.png}
-"$build/app/quorvalin" -platform offscreen --demo --quit-after 8 --snapshot "$snapshot" "$@"
+echo "demo: no display here; running offscreen for 22 seconds"
+"$build/app/quorvalin" -platform offscreen --demo --quit-after 22 --snapshot "$snapshot" "$@"

@@ -3,7 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QSignalSpy>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "core/link/command.h"
@@ -145,6 +149,37 @@ TEST_F(SerialPortTest, DeviceGoneMidStreamIsReportedAndHarmsNothing) {
   ASSERT_TRUE(WaitUntil([&] { return messages_.size() == 2; }));
   EXPECT_EQ(messages_[1], Hex("020102"));
   EXPECT_EQ(lost.count(), 1);
+}
+
+// Counts messages as the worker hands them over, before they reach the GUI thread.
+class CountingPort : public CMonitorSerialPort {
+ public:
+  using CMonitorSerialPort::CMonitorSerialPort;
+  ~CountingPort() override { StopWorker(); }
+  std::atomic<int> seen{0};
+
+ protected:
+  void OnMessage(const uint8_t* data, size_t length) override {
+    CMonitorSerialPort::OnMessage(data, length);
+    ++seen;
+  }
+};
+
+TEST(SerialPortCloseTest, MessagesInFlightAtCloseAreNotDelivered) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.Valid());
+  CountingPort port(kShortTimeoutMs);
+  int delivered = 0;
+  QObject::connect(&port, &CMonitorSerialPort::MessageReceived, [&] { ++delivered; });
+  ASSERT_TRUE(port.Open(pty.SlavePath()));
+  ASSERT_TRUE(pty.Write(Hex("11120201021113111206010203041113")));
+  // Without running the event loop, so both messages stay queued for the GUI thread.
+  const QDeadlineTimer deadline(5000);
+  while (port.seen.load() < 2 && !deadline.hasExpired()) std::this_thread::yield();
+  ASSERT_EQ(port.seen.load(), 2);
+  port.Close();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(delivered, 0);
 }
 
 TEST(SerialPortOpenTest, MissingDeviceFailsAndCloseIsHarmless) {

@@ -4,6 +4,7 @@
 #include <QSignalSpy>
 #include <QStringList>
 
+#include "link/serial/serial_enumeration.h"
 #include "link/serial/udev_serial_monitor.h"
 #include "support/fake_serial_monitor.h"
 
@@ -48,6 +49,15 @@ TEST(SerialMonitorTest, UdevMonitorStartsOrSaysWhyOnce) {
     EXPECT_FALSE(reason.isEmpty());
     EXPECT_EQ(second_reason, reason);
     EXPECT_EQ(g_warnings, 1);  // reported once, however often it is tried
+  }
+}
+
+// Whatever this machine has, every port found can be shown and opened by path.
+TEST(SerialEnumerationTest, EveryPortHasAPathAndAName) {
+  for (const SSerInfo& port : EnumerateSerialPorts()) {
+    EXPECT_FALSE(port.device_path.empty());
+    EXPECT_FALSE(port.friendly_name.empty()) << port.device_path;
+    EXPECT_FALSE(port.port_description.empty()) << port.device_path;
   }
 }
 

@@ -76,13 +76,30 @@ bool CUSB::StopWorker() {
   return true;
 }
 
+bool CUSB::LockRequests() {
+  std::unique_lock lock(gate_mutex_);
+  if (!gate_free_.wait_for(lock, milliseconds(kLockTimeoutMs), [&] { return !gate_busy_; })) {
+    return false;
+  }
+  gate_busy_ = true;
+  return true;
+}
+
+void CUSB::UnlockRequests() {
+  {
+    std::lock_guard lock(gate_mutex_);
+    gate_busy_ = false;
+  }
+  gate_free_.notify_one();
+}
+
 int CUSB::DoRequest(Request request) {
-  if (!request_lock_.try_lock_for(milliseconds(kLockTimeoutMs))) return -1;
+  if (!LockRequests()) return -1;
   std::unique_lock lock(mutex_);
   if (!worker_.joinable() || worker_ended_) {
     // Nobody would ever answer; fail now rather than after the full wait.
     lock.unlock();
-    request_lock_.unlock();
+    UnlockRequests();
     return -1;
   }
   const uint64_t sequence = ++next_sequence_;
@@ -100,7 +117,7 @@ int CUSB::DoRequest(Request request) {
     request_pending_ = false;  // withdrawn before the worker took it
   }
   lock.unlock();
-  request_lock_.unlock();
+  UnlockRequests();
   return status;
 }
 

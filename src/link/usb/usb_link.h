@@ -85,7 +85,13 @@ class CUSB : private FtdiEvent {
   void ReadAllWaiting();
 
   FtdiDriver& driver_;
-  std::timed_mutex request_lock_;  // one request in flight
+  // One request in flight. A flag under a mutex rather than std::timed_mutex: its timed lock
+  // goes through a pthread call ThreadSanitizer does not see, which hides real races.
+  bool LockRequests();
+  void UnlockRequests();
+  std::mutex gate_mutex_;
+  std::condition_variable gate_free_;
+  bool gate_busy_ = false;
 
   // Everything below up to the thread is guarded by mutex_.
   std::mutex mutex_;

@@ -16,8 +16,7 @@ bool AskWorker(SerialWorker* worker, int timeout_ms,
                std::function<void(std::shared_ptr<std::promise<bool>>)> call) {
   auto answer = std::make_shared<std::promise<bool>>();
   std::future<bool> result = answer->get_future();
-  QMetaObject::invokeMethod(
-      worker, [call = std::move(call), answer] { call(answer); }, Qt::QueuedConnection);
+  worker->Post([call = std::move(call), answer] { call(answer); });
   if (result.wait_for(std::chrono::milliseconds(timeout_ms)) != std::future_status::ready) {
     return false;
   }
@@ -41,8 +40,7 @@ void CSerialPort::StartWorker() {
   sink.lost = [this] {
     open_.store(false);
     const uint64_t session = Session();
-    QMetaObject::invokeMethod(
-        this, [this, session] { OnWorkerLostDevice(session); }, Qt::QueuedConnection);
+    PostToGui([this, session] { OnWorkerLostDevice(session); });
   };
   worker_ = new SerialWorker(std::move(sink));
   worker_->moveToThread(thread_.get());
@@ -80,13 +78,10 @@ void CSerialPort::Close() {
   if (thread_ == nullptr) return;
   SerialWorker* worker = worker_;
   worker_ = nullptr;
-  QMetaObject::invokeMethod(
-      worker,
-      [worker] {
-        worker->ClosePort();
-        QThread::currentThread()->quit();
-      },
-      Qt::QueuedConnection);
+  worker->Post([worker] {
+    worker->ClosePort();
+    QThread::currentThread()->quit();
+  });
   if (!thread_->wait(QDeadlineTimer(worker_timeout_ms_))) {
     // A worker stuck in the driver: cut it off from us and let it end on its own.
     worker->DropSink();
@@ -101,6 +96,27 @@ void CSerialPort::Close() {
 
 void CSerialPort::StopWorker() {
   Close();
+}
+
+void CSerialPort::PostToGui(std::function<void()> call) {
+  {
+    std::lock_guard lock(gui_posted_mutex_);
+    gui_posted_.push_back(std::move(call));
+  }
+  QMetaObject::invokeMethod(this, "RunPostedToGui", Qt::QueuedConnection);
+}
+
+void CSerialPort::RunPostedToGui() {
+  for (;;) {
+    std::function<void()> call;
+    {
+      std::lock_guard lock(gui_posted_mutex_);
+      if (gui_posted_.empty()) return;
+      call = std::move(gui_posted_.front());
+      gui_posted_.pop_front();
+    }
+    call();
+  }
 }
 
 void CSerialPort::OnMessage(const uint8_t*, size_t) {}
@@ -119,12 +135,9 @@ void CMonitorSerialPort::OnMessage(const uint8_t* data, size_t length) {
   QByteArray message(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
   // Emitted from the GUI thread, so that even direct connections run there; a message still
   // on its way when the link was closed is not delivered.
-  QMetaObject::invokeMethod(
-      this,
-      [this, message, session = Session()] {
-        if (session == Session()) emit MessageReceived(message);
-      },
-      Qt::QueuedConnection);
+  PostToGui([this, message, session = Session()] {
+    if (session == Session()) emit MessageReceived(message);
+  });
 }
 
 }  // namespace qv

@@ -5,7 +5,10 @@
 #include <QString>
 #include <QThread>
 #include <atomic>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <mutex>
 
 #include "core/link/receiver_link.h"
 
@@ -51,8 +54,11 @@ class CSerialPort : public QObject, public ReceiverLink {
   // Changes with every Open and Close: news from the worker tagged with an older value is
   // stale. Safe from any thread.
   uint64_t Session() const { return session_->load(); }
+  // Runs `call` on the GUI thread, in posting order; for the worker thread.
+  void PostToGui(std::function<void()> call);
 
  private:
+  Q_INVOKABLE void RunPostedToGui();
   void StartWorker();
   void OnWorkerLostDevice(uint64_t session);
 
@@ -60,6 +66,8 @@ class CSerialPort : public QObject, public ReceiverLink {
   std::unique_ptr<QThread> thread_;
   SerialWorker* worker_ = nullptr;  // owned by the worker thread; deleted when it ends
   std::atomic<bool> open_{false};
+  std::mutex gui_posted_mutex_;
+  std::deque<std::function<void()>> gui_posted_;
   // Bumped by Open and Close so that late news is dropped; shared with calls that may still be
   // queued on a worker that outlived its time-out.
   std::shared_ptr<std::atomic<uint64_t>> session_ = std::make_shared<std::atomic<uint64_t>>(0);

@@ -1,13 +1,12 @@
 #include "link/serial/serial_worker.h"
 
-#include <QMutexLocker>
 #include <array>
 
 namespace qv {
 
 SerialWorker::SerialWorker(Sink sink)
     : sink_(std::move(sink)), deframer_([this](const uint8_t* data, size_t length) {
-        QMutexLocker lock(&sink_mutex_);
+        std::lock_guard lock(sink_mutex_);
         if (sink_.message) sink_.message(data, length);
       }) {}
 
@@ -16,8 +15,29 @@ SerialWorker::~SerialWorker() {
 }
 
 void SerialWorker::DropSink() {
-  QMutexLocker lock(&sink_mutex_);
+  std::lock_guard lock(sink_mutex_);
   sink_ = {};
+}
+
+void SerialWorker::Post(std::function<void()> call) {
+  {
+    std::lock_guard lock(posted_mutex_);
+    posted_.push_back(std::move(call));
+  }
+  QMetaObject::invokeMethod(this, "RunPosted", Qt::QueuedConnection);
+}
+
+void SerialWorker::RunPosted() {
+  for (;;) {
+    std::function<void()> call;
+    {
+      std::lock_guard lock(posted_mutex_);
+      if (posted_.empty()) return;
+      call = std::move(posted_.front());
+      posted_.pop_front();
+    }
+    call();
+  }
 }
 
 bool SerialWorker::Open(const QString& device_path) {
@@ -113,7 +133,7 @@ void SerialWorker::DeviceLost() {
   port->disconnect(this);
   port->close();
   port->deleteLater();
-  QMutexLocker lock(&sink_mutex_);
+  std::lock_guard lock(sink_mutex_);
   if (sink_.lost) sink_.lost();
 }
 

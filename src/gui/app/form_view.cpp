@@ -3,6 +3,7 @@
 #include <QResizeEvent>
 
 #include "gui/link/connection_sheet.h"
+#include "link/serial/serial_device_monitor.h"
 
 namespace qv {
 
@@ -80,10 +81,22 @@ void CQuorvalinFormView::UpdateStatusPanes() {
 
 void CQuorvalinFormView::OnDeviceChange(DeviceChange change, bool is_port,
                                         const QString& port_name) {
-  const bool sheet_visible = connection_->isVisible();
   const DeviceChangeOutcome outcome =
-      qv::OnDeviceChange(change, is_port, port_name.toStdString(), sheet_visible, sheet_visible);
+      qv::OnDeviceChange(change, is_port, port_name.toStdString(), connection_->isVisible(),
+                         connection_->SerialPageVisible());
+  if (outcome.serial_page_status) {
+    connection_->SetSerialPageStatus(QString::fromStdString(*outcome.serial_page_status));
+  }
   for (const AlertText& alert : outcome.alerts) alerts_.Show(alert.text, alert.caption);
+}
+
+void CQuorvalinFormView::SetDeviceMonitor(SerialDeviceMonitor* monitor) {
+  if (monitor == nullptr) return;
+  connect(monitor, &SerialDeviceMonitor::DeviceArrived, this,
+          [this](const QString& path) { OnDeviceChange(DeviceChange::kArrival, true, path); });
+  connect(monitor, &SerialDeviceMonitor::DeviceRemoved, this, [this](const QString& path) {
+    OnDeviceChange(DeviceChange::kRemovalComplete, true, path);
+  });
 }
 
 void CQuorvalinFormView::resizeEvent(QResizeEvent* event) {

@@ -14,6 +14,7 @@
 namespace qv {
 
 class CConnectionEx;
+class SerialDeviceMonitor;
 
 // The main window's single view: owns the graph and the connection, routes the toolbar's
 // commands, keeps the status texts and the toolbar's swapped buttons in step with the state.
@@ -39,8 +40,11 @@ class CQuorvalinFormView : public QWidget {
   // Interface, firmware and serial panes after a connection, playback or Stop.
   void UpdateStatusPanes();
 
-  // A serial device came or went; sheet_visible tells whether the sheet is showing.
+  // A serial device came or went.
   void OnDeviceChange(DeviceChange change, bool is_port, const QString& port_name);
+
+  // Where serial devices coming and going are reported from; not owned.
+  void SetDeviceMonitor(SerialDeviceMonitor* monitor);
 
  signals:
   void StatusPaneTextChanged(int pane_id, const QString& text);

@@ -130,4 +130,26 @@ void CConnectionEx::ConnectSerial(const QString& device_path) {
       [this, index] { QueueOpened(index); });
 }
 
+void CConnectionEx::ConnectUsb(const QString& serial_number) {
+  // The USB page comes with the sheet's pages; until then a USB connection fails visibly.
+  sequencer_.Cancel();
+  QueueConnectStep(
+      sequencer_, true, kUsbInterface,
+      [this, serial_number](std::function<void(bool)> done) {
+        SelectInterface(kUsbInterface);
+        alerts_.Show("USB Device could not be opened", "USB Problem");
+        done(false);
+      },
+      [] {});
+}
+
+bool CConnectionEx::SerialPageVisible() const {
+  return isVisible() && tabs_->currentIndex() == kSerialInterface;
+}
+
+void CConnectionEx::SetSerialPageStatus(const QString& text) {
+  // The serial page's status text arrives with the sheet's pages.
+  (void)text;
+}
+
 }  // namespace qv

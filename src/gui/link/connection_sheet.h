@@ -39,6 +39,11 @@ class CConnectionEx : public QDialog {
   // The command line's way in: connect as the matching page would, without the sheet.
   void ConnectTcp(const QString& host, quint16 port);
   void ConnectSerial(const QString& device_path);
+  void ConnectUsb(const QString& serial_number);
+
+  // The serial page's state, for the device-change messages.
+  bool SerialPageVisible() const;
+  void SetSerialPageStatus(const QString& text);
 
   // Makes the link of this index the one in use and routes its messages to the graph.
   void SelectInterface(int interface_index);

@@ -2,16 +2,20 @@
 #include <QCommandLineParser>
 #include <QHostAddress>
 #include <QImageWriter>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <cstdio>
 #include <memory>
 
+#include "gui/app/app_settings.h"
 #include "gui/app/form_view.h"
 #include "gui/app/main_frame.h"
 #include "gui/app/qt_alerts.h"
+#include "gui/app/splash_screen.h"
 #include "gui/link/connection_sheet.h"
 #include "link/app/qt_timer.h"
+#include "link/serial/udev_serial_monitor.h"
 #include "sim/transport/tcp_server.h"
 
 namespace {
@@ -60,6 +64,12 @@ bool ConnectTo(qv::CConnectionEx& connection, const QString& uri) {
     connection.ConnectSerial(path);
     return true;
   }
+  if (uri.startsWith(QStringLiteral("usb:"))) {
+    const QString serial = uri.mid(4);
+    if (serial.isEmpty()) return false;
+    connection.ConnectUsb(serial);
+    return true;
+  }
   return false;
 }
 
@@ -79,7 +89,7 @@ int main(int argc, char* argv[]) {
                                 QStringLiteral("Run against the built-in simulated Receiver."));
   const QCommandLineOption connect_uri(
       QStringLiteral("connect"),
-      QStringLiteral("Connect without the sheet: tcp://HOST[:PORT], serial:/dev/ttyX."),
+      QStringLiteral("Connect without the sheet: tcp://HOST[:PORT], serial:/dev/ttyX, usb:SERIAL."),
       QStringLiteral("URI"));
   const QCommandLineOption tablet(QStringLiteral("tablet"), QStringLiteral("Tablet mode."));
   const QCommandLineOption snapshot(QStringLiteral("snapshot"),
@@ -101,13 +111,40 @@ int main(int argc, char* argv[]) {
     }
   }
 
+  const bool tablet_mode = qv::CMainFrame::DetectTabletMode(parser.isSet(tablet));
   qv::QtTimerFactory timers;
   qv::QtAlerts alerts;
-  qv::CMainFrame frame(timers, alerts, parser.isSet(tablet));
+  qv::AppSettings settings;
+
+  // The splash keeps the user company while the window is built; it deletes itself after
+  // two seconds, or is deleted here when the program ends sooner.
+  struct SplashGuard {
+    QPointer<qv::CSplashScreenEx> window;
+    ~SplashGuard() { delete window.data(); }
+  } splash_guard{new qv::CSplashScreenEx(timers)};
+  qv::CSplashScreenEx* splash = splash_guard.window;
+  splash->SetBitmap(qv::SplashPicture(tablet_mode),
+                    tablet_mode ? std::nullopt : std::optional<QColor>(qv::kSplashTransparent));
+  splash->Show();
+
+  // Serial cards coming and going; without udev (containers) this warns once and stays quiet.
+  qv::CUdevSerialMonitor monitor;
+  monitor.Start();
+
+  qv::CMainFrame frame(timers, alerts, tablet_mode, settings);
   alerts.SetParent(&frame);
+  frame.View().SetDeviceMonitor(&monitor);
   QObject::connect(&frame.View(), &qv::CQuorvalinFormView::QuitRequested, &app,
                    [](int code) { QApplication::exit(code); });
   frame.showMaximized();
+  if (splash_guard.window) splash_guard.window->raise();
+
+  // The radio alert is modal but opened without a nested event loop, so a timed quit still
+  // fires while it is up. Scripted runs (--quit-after, --snapshot) and QV_NO_RADIO_ALERT=1
+  // leave it out altogether: nobody is there to read it.
+  const bool scripted = parser.isSet(quit_after) || parser.isSet(snapshot) ||
+                        qEnvironmentVariable("QV_NO_RADIO_ALERT") == QLatin1String("1");
+  if (!scripted) frame.OpenRadioAlertAtStartup();
 
   std::unique_ptr<qv::sim::TcpServer> demo_receiver;
   if (parser.isSet(demo)) {
@@ -122,7 +159,7 @@ int main(int argc, char* argv[]) {
     if (!ConnectTo(frame.View().Connection(), parser.value(connect_uri))) {
       std::fprintf(stderr,
                    "quorvalin: --connect: cannot use '%s' (tcp://HOST[:PORT] or "
-                   "serial:/dev/ttyX)\n",
+                   "serial:/dev/ttyX or usb:SERIAL)\n",
                    qPrintable(parser.value(connect_uri)));
       return 2;
     }

@@ -1,10 +1,20 @@
 #include "gui/app/main_frame.h"
 
 #include <QApplication>
+#include <algorithm>
+#include <QDir>
+#include <QFileInfo>
+#include <QInputDevice>
 #include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QStatusBar>
 
+#include "gui/app/about_dialog.h"
+#include "gui/app/app_settings.h"
 #include "gui/app/form_view.h"
+#include "gui/app/radio_alert_dialog.h"
+#include "gui/app/toolbar_icons.h"
 
 namespace qv {
 namespace {
@@ -22,14 +32,27 @@ constexpr PaneSpec kPanes[] = {
 };
 
 constexpr int kRunningClockMs = 1000;
+const char* const kImageProperty = "toolbarImage";
 
 }  // namespace
 
 CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode, QWidget* parent)
+    : CMainFrame(timers, alerts, tablet_mode, nullptr, parent, PrivateTag{}) {}
+
+CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode,
+                       AppSettings& settings, QWidget* parent)
+    : CMainFrame(timers, alerts, tablet_mode, &settings, parent, PrivateTag{}) {}
+
+CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode,
+                       AppSettings* settings, QWidget* parent, PrivateTag)
     : QMainWindow(parent),
+      tablet_mode_(tablet_mode),
+      settings_(settings),
+      printer_(std::make_unique<QPrinter>()),
       view_(new CQuorvalinFormView(timers, alerts, this)),
       running_timer_(timers.CreateTimer()) {
   setWindowTitle(TitleFor(tablet_mode));
+  setWindowIcon(ApplicationIcon());
   setCentralWidget(view_);
   BuildToolbar();
   BuildStatusBar();
@@ -41,7 +64,8 @@ CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode, Q
   });
   connect(view_, &CQuorvalinFormView::StatusPaneTextChanged, this, &CMainFrame::SetPaneText);
   connect(view_, &CQuorvalinFormView::HandshakeCompleted, this, &CMainFrame::StartRunningClock);
-  connect(view_, &CQuorvalinFormView::ToolbarChanged, this, &CMainFrame::RefreshToolbar);
+  connect(view_, &CQuorvalinFormView::ToolbarChanged, this,
+          qOverload<>(&CMainFrame::RefreshToolbar));
   RefreshToolbar();
   resize(1280, 800);
 }
@@ -53,13 +77,31 @@ QString CMainFrame::TitleFor(bool tablet_mode) {
                      : QStringLiteral("Tolvex PC based Spectrum Analyzer");
 }
 
+bool CMainFrame::DetectTabletMode(bool requested) {
+  if (requested) return true;
+  const auto devices = QInputDevice::devices();
+  return std::any_of(devices.begin(), devices.end(), [](const QInputDevice* device) {
+    return device->type() == QInputDevice::DeviceType::TouchScreen;
+  });
+}
+
+AppSettings& CMainFrame::Settings() {
+  if (settings_ == nullptr) {
+    own_settings_ = std::make_unique<AppSettings>();
+    settings_ = own_settings_.get();
+  }
+  return *settings_;
+}
+
 void CMainFrame::BuildToolbar() {
   toolbar_ = addToolBar(QStringLiteral("Main"));
   toolbar_->setObjectName(QStringLiteral("mainToolbar"));
+  toolbar_->setIconSize(QSize(kToolbarImageSize, kToolbarImageSize));
   const auto& buttons = view_->Toolbar().Buttons();
   for (int i = 0; i < kToolbarButtons; ++i) {
     auto* action = new QAction(this);
     actions_[i] = action;
+    // The command runs as the button shows it now, swaps included.
     connect(action, &QAction::triggered, this,
             [this, i] { view_->OnCommand(view_->Toolbar().Buttons()[i].command); });
     toolbar_->addAction(action);
@@ -77,24 +119,105 @@ void CMainFrame::BuildStatusBar() {
 }
 
 void CMainFrame::BuildMenus() {
-  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-  file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+  file_menu_ = menuBar()->addMenu(QStringLiteral("&File"));
+  file_menu_->setObjectName(QStringLiteral("fileMenu"));
+  recent_anchor_ = file_menu_->addSeparator();
+  file_menu_->addAction(QStringLiteral("Print Set&up..."), this, &CMainFrame::PrintSetup);
+  file_menu_->addAction(QStringLiteral("Warnings"), this, [this] { OpenRadioAlert(); });
+  file_menu_->addSeparator();
+  file_menu_->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+  RebuildRecentFiles();
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  help->addAction(QStringLiteral("&About"), this, [this] { OpenAbout(); });
+}
+
+void CMainFrame::RebuildRecentFiles() {
+  for (QAction* action : recent_actions_) {
+    file_menu_->removeAction(action);
+    action->deleteLater();
+  }
+  recent_actions_.clear();
+  const QStringList files = RecentFiles();
+  if (files.isEmpty()) {
+    auto* placeholder = new QAction(QStringLiteral("Recent File"), this);
+    placeholder->setEnabled(false);
+    recent_actions_.append(placeholder);
+  }
+  for (int i = 0; i < files.size(); ++i) {
+    const QString path = files[i];
+    auto* action = new QAction(
+        QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)), this);
+    action->setData(path);
+    connect(action, &QAction::triggered, this, [this, path] { emit RecentFileChosen(path); });
+    recent_actions_.append(action);
+  }
+  file_menu_->insertActions(recent_anchor_, recent_actions_);
+}
+
+QStringList CMainFrame::RecentFiles() const {
+  return settings_ != nullptr ? settings_->RecentFiles() : QStringList();
+}
+
+void CMainFrame::AddRecentFile(const QString& path) {
+  Settings().AddRecentFile(QFileInfo(path).absoluteFilePath());
+  RebuildRecentFiles();
+}
+
+void CMainFrame::PrintSetup() {
+  QPageSetupDialog dialog(printer_.get(), this);
+  dialog.exec();
+}
+
+CDisableRadioAlertDialog* CMainFrame::OpenRadioAlert() {
+  auto* dialog = new CDisableRadioAlertDialog(Settings(), this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setWindowModality(Qt::ApplicationModal);
+  dialog->show();
+  return dialog;
+}
+
+CDisableRadioAlertDialog* CMainFrame::OpenRadioAlertAtStartup() {
+  if (!Settings().ShowRadioAlertAtStartup()) return nullptr;
+  return OpenRadioAlert();
+}
+
+CAboutDialog* CMainFrame::OpenAbout() {
+  auto* dialog = new CAboutDialog(tablet_mode_, this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setWindowModality(Qt::ApplicationModal);
+  dialog->show();
+  return dialog;
 }
 
 void CMainFrame::RefreshToolbar() {
-  const ViewFlags flags = view_->Flags();
-  const auto& buttons = view_->Toolbar().Buttons();
+  RefreshToolbar(view_->Flags(), view_->Toolbar());
+}
+
+void CMainFrame::RefreshToolbar(const ViewFlags& flags, const ToolbarState& toolbar) {
+  const auto& buttons = toolbar.Buttons();
   for (int i = 0; i < kToolbarButtons; ++i) {
     const std::string prompt = CommandPrompt(buttons[i].command);
     const auto split = prompt.find('\n');
+    const QString status = QString::fromStdString(prompt.substr(0, split)).trimmed();
     QAction* action = actions_[i];
     action->setData(buttons[i].command);
-    action->setText(QString::fromStdString(prompt.substr(0, split)).trimmed());
+    action->setText(status);
+    action->setStatusTip(status);
     action->setToolTip(
         QString::fromStdString(split == std::string::npos ? prompt : prompt.substr(split + 1))
             .trimmed());
+    if (action->property(kImageProperty).toInt() != buttons[i].image ||
+        action->icon().isNull()) {
+      action->setIcon(ToolbarIcon(buttons[i].image));
+      action->setProperty(kImageProperty, buttons[i].image);
+    }
     action->setEnabled(CommandEnabled(buttons[i].command, flags));
   }
+}
+
+int CMainFrame::ActionImage(int toolbar_position) const {
+  return actions_[toolbar_position]->property(kImageProperty).toInt();
 }
 
 QString CMainFrame::PaneText(int pane_id) const {

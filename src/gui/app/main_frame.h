@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMap>
+#include <QStringList>
 #include <QToolBar>
 #include <array>
 #include <memory>
@@ -11,27 +12,61 @@
 #include "core/app/timer.h"
 #include "core/control/form_view_rules.h"
 
+class QMenu;
+class QPrinter;
+
 namespace qv {
 
+class AppSettings;
+class CAboutDialog;
+class CDisableRadioAlertDialog;
 class CQuorvalinFormView;
 
 // The program's top-level window: toolbar, status bar with its panes, the running-time clock,
-// and the form view as its centre.
+// the File and Help menus, and the form view as its centre.
 class CMainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
+  // Without settings of its own the frame lists no recent files and "Warnings" uses the
+  // user's settings.
   CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode, QWidget* parent = nullptr);
+  CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode, AppSettings& settings,
+             QWidget* parent = nullptr);
   ~CMainFrame() override;
 
   static QString TitleFor(bool tablet_mode);
+  // A touch screen makes this a tablet, as does asking for it.
+  static bool DetectTabletMode(bool requested);
 
+  bool TabletMode() const { return tablet_mode_; }
   CQuorvalinFormView& View() { return *view_; }
   QString PaneText(int pane_id) const;
   QAction* CommandAction(int toolbar_position) const { return actions_[toolbar_position]; }
+  // The image index the button at this position shows.
+  int ActionImage(int toolbar_position) const;
+  QMenu* FileMenu() const { return file_menu_; }
+  QPrinter& Printer() { return *printer_; }
 
-  // Re-evaluates the toolbar's enable rules and swapped buttons.
+  // Re-evaluates the toolbar's enable rules and swapped buttons from the view's state.
   void RefreshToolbar();
+  // The same from a given state.
+  void RefreshToolbar(const ViewFlags& flags, const ToolbarState& toolbar);
+
+  // The radio interference alert, opened modally without a nested event loop; it deletes
+  // itself when closed.
+  CDisableRadioAlertDialog* OpenRadioAlert();
+  // At start-up the alert appears unless the user switched it off; returns it when shown.
+  CDisableRadioAlertDialog* OpenRadioAlertAtStartup();
+  // Help > About, modal in the same way.
+  CAboutDialog* OpenAbout();
+
+  // Puts a file at the top of the File menu's recent list.
+  void AddRecentFile(const QString& path);
+  QStringList RecentFiles() const;
+
+ signals:
+  void RecentFileChosen(const QString& path);
 
  public slots:
   void SetPaneText(int pane_id, const QString& text);
@@ -39,14 +74,28 @@ class CMainFrame : public QMainWindow {
   void StopRunningClock();
 
  private:
+  struct PrivateTag {};
+  CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode, AppSettings* settings,
+             QWidget* parent, PrivateTag);
+
   void BuildToolbar();
   void BuildStatusBar();
   void BuildMenus();
+  void RebuildRecentFiles();
+  void PrintSetup();
+  AppSettings& Settings();
 
+  bool tablet_mode_;
+  AppSettings* settings_;  // not owned; null until needed when none was given
+  std::unique_ptr<AppSettings> own_settings_;
+  std::unique_ptr<QPrinter> printer_;
   CQuorvalinFormView* view_;  // owned as the central widget
   QToolBar* toolbar_ = nullptr;
   std::array<QAction*, kToolbarButtons> actions_{};
   QMap<int, QLabel*> panes_;
+  QMenu* file_menu_ = nullptr;
+  QAction* recent_anchor_ = nullptr;  // the recent entries go just above this separator
+  QList<QAction*> recent_actions_;
   std::unique_ptr<Timer> running_timer_;  // main frame timer 1
   RunningClock running_clock_;
 };

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace qv {
+
+// The program's one place for persistent settings: the radio alert choice and the recent
+// files. The program uses the per-user store of "Wendloch"/"Quorvalin"; tests hand in an INI
+// file of their own so they never touch the user's settings.
+class AppSettings {
+ public:
+  static constexpr int kMaxRecentFiles = 4;
+  // Value of the radio alert setting that keeps the alert away at start-up.
+  static constexpr int kRadioAlertDisabled = 1;
+
+  // The user's settings.
+  AppSettings();
+  // An INI file at this path.
+  explicit AppSettings(const QString& ini_path);
+  ~AppSettings();
+  AppSettings(const AppSettings&) = delete;
+  AppSettings& operator=(const AppSettings&) = delete;
+
+  // The stored radio alert value; 0 when absent or not a number.
+  int RadioAlertValue() const;
+  void SetRadioAlertValue(int value);
+  // Whether start-up shows the alert: anything but 1, including no value at all.
+  bool ShowRadioAlertAtStartup() const { return RadioAlertValue() != kRadioAlertDisabled; }
+
+  // Most recent first, at most kMaxRecentFiles.
+  QStringList RecentFiles() const;
+  // Puts a file at the top of the list; a file already listed moves up instead of repeating.
+  void AddRecentFile(const QString& path);
+
+  QSettings& Store() { return *settings_; }
+
+ private:
+  std::unique_ptr<QSettings> settings_;
+};
+
+}  // namespace qv

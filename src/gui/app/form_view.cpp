@@ -23,7 +23,7 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
   connect(&display_, &CDisplay::StatusPaneTextChanged, this,
           &CQuorvalinFormView::StatusPaneTextChanged);
   connect(&display_, &CDisplay::FlagsChanged, this, &CQuorvalinFormView::ToolbarChanged);
-  connect(&display_, &CDisplay::QuitRequested, this, &CQuorvalinFormView::QuitRequested);
+  connect(&display_, &CDisplay::QuitRequested, this, &CQuorvalinFormView::OnQuitRequested);
   connect(connection_.get(), &CConnectionEx::LinkOpened, this, [this] {
     UpdateStatusPanes();
     emit ToolbarChanged();
@@ -43,9 +43,16 @@ CQuorvalinFormView::~CQuorvalinFormView() {
 ViewFlags CQuorvalinFormView::Flags() const {
   ViewFlags flags;
   flags.connected = connection_->State().connected != 0;
-  flags.playing_back = playing_back_;
+  flags.playing_back = display_.PlayingBack();
+  flags.playback_paused = display_.PlaybackPaused();
+  flags.recording = display_.Recording();
   flags.sweeps_arriving = display_.SpectrumMode() || display_.PowerTriggerMode();
   flags.area_selected = display_.AreaSelected();
+  flags.zoom_in_available = display_.ZoomInAvailable();
+  flags.zoom_depth = display_.ZoomDepth();
+  flags.replay_drawing = display_.ReplayDrawing();
+  flags.capture_ready = display_.CaptureReady();
+  flags.selection_mode = display_.SelectionMode();
   return flags;
 }
 
@@ -55,28 +62,101 @@ void CQuorvalinFormView::OnCommand(int command) {
     case kCmdEstablishConnection:
       EstablishConnection();
       break;
+    case kCmdSelectDisplay:
+      SelectDisplay();
+      break;
+    case kCmdReplay:
+      Replay();
+      break;
+    case kCmdPause:
+      Pause();
+      break;
+    case kCmdStop:
+      Stop();
+      break;
+    case kCmdFastForward:
+      FastForward();
+      break;
+    case kCmdFastRewind:
+      FastRewind();
+      break;
     default:
-      // The other commands arrive with their features.
+      // Snapshot, zoom, logging, printing, spectrogram, histogram and capture arrive with
+      // their features.
       break;
   }
   emit ToolbarChanged();
 }
 
 void CQuorvalinFormView::EstablishConnection() {
-  if (connection_->ShowSheet() && connection_->State().connected) UpdateStatusPanes();
+  if (connection_->ShowSheet() && connection_->State().connected) {
+    display_.SetReplayDrawing(false);
+    UpdateStatusPanes();
+  }
+}
+
+void CQuorvalinFormView::SelectDisplay() {
+  display_.SetSelectionMode(!display_.SelectionMode());
+  toolbar_.ShowSelectionMode(display_.SelectionMode());
+}
+
+void CQuorvalinFormView::Replay() {
+  if (display_.PlayingBack()) {
+    // Paused: carry on with the same log.
+    display_.ResumePlayback();
+    toolbar_.ShowPlaying();
+    return;
+  }
+  if (!display_.StartPlayback() && !display_.ReplayDrawing()) return;
+  UpdateStatusPanes();
+  toolbar_.ShowPlaying();
+  // What is drawn now comes from the log, not from the Receiver.
+  connection_->Ops().CloseLink();
+  emit RunningClockStopped();
+}
+
+void CQuorvalinFormView::Pause() {
+  display_.PausePlayback();
+  toolbar_.ShowPaused();
+}
+
+void CQuorvalinFormView::Stop() {
+  display_.StopRecordingOrPlayback();
+  toolbar_.ShowStopped();
+  // The select button goes back to "off", so the mode it shows must be off too.
+  display_.SetSelectionMode(false);
+  UpdateStatusPanes();
+}
+
+void CQuorvalinFormView::FastForward() {
+  // Stepping through capture markers comes with the time-marker window.
+  if (display_.CaptureReady()) {
+    toolbar_.ShowFastRewind(false);
+    return;
+  }
+  toolbar_.ShowFastForward(display_.ToggleFastForward());
+}
+
+void CQuorvalinFormView::FastRewind() {
+  if (display_.CaptureReady()) {
+    toolbar_.ShowFastForward(false);
+    return;
+  }
+  toolbar_.ShowFastRewind(display_.ToggleFastRewind());
 }
 
 void CQuorvalinFormView::UpdateStatusPanes() {
   const ReceiverState& state = connection_->State();
   const bool connected = state.connected != 0;
+  const bool playing_back = display_.PlayingBack();
   const QString text = QString::fromStdString(
       InterfaceText(connected, state.interface_index,
                     connection_->AddressText(state.interface_index).toStdString()));
-  if (!connected && !playing_back_) {
+  if (!connected && !playing_back) {
     emit StatusPaneTextChanged(kPaneFirmware, QStringLiteral("F/w Ver: NA"));
     emit StatusPaneTextChanged(kPaneSerial, QStringLiteral("Receiver Serial # NA"));
   }
-  if (!playing_back_) emit StatusPaneTextChanged(kPaneLogFile, text);
+  if (!playing_back) emit StatusPaneTextChanged(kPaneLogFile, text);
 }
 
 void CQuorvalinFormView::OnDeviceChange(DeviceChange change, bool is_port,
@@ -97,6 +177,15 @@ void CQuorvalinFormView::SetDeviceMonitor(SerialDeviceMonitor* monitor) {
   connect(monitor, &SerialDeviceMonitor::DeviceRemoved, this, [this](const QString& path) {
     OnDeviceChange(DeviceChange::kRemovalComplete, true, path);
   });
+}
+
+void CQuorvalinFormView::FinishBeforeQuit(int exit_code) {
+  emit PreparingToQuit(exit_code);
+}
+
+void CQuorvalinFormView::OnQuitRequested(int exit_code) {
+  FinishBeforeQuit(exit_code);
+  emit QuitRequested(exit_code);
 }
 
 void CQuorvalinFormView::resizeEvent(QResizeEvent* event) {

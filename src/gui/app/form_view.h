@@ -52,13 +52,27 @@ class CQuorvalinFormView : public QWidget {
   void HandshakeCompleted();
   // Enable rules or swapped buttons may have changed.
   void ToolbarChanged();
+  // Emitted just before QuitRequested when the program ends by itself (low battery): whatever
+  // must be closed properly, the spectrum log above all, is finished here.
+  void PreparingToQuit(int exit_code);
   void QuitRequested(int exit_code);
+  // Playback took over from the Receiver: the running-time clock stops.
+  void RunningClockStopped();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  // Finishes what must not be cut short before the program ends; emits PreparingToQuit.
+  virtual void FinishBeforeQuit(int exit_code);
 
  private:
   void EstablishConnection();
+  void SelectDisplay();
+  void Replay();
+  void Pause();
+  void Stop();
+  void FastForward();
+  void FastRewind();
+  void OnQuitRequested(int exit_code);
 
   Alerts& alerts_;
   std::unique_ptr<CIntroDialog> progress_;  // a top-level window of its own
@@ -66,7 +80,6 @@ class CQuorvalinFormView : public QWidget {
   CDisplay display_;
   std::unique_ptr<CConnectionEx> connection_;
   ToolbarState toolbar_;
-  bool playing_back_ = false;
 };
 
 }  // namespace qv

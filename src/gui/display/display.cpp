@@ -27,6 +27,55 @@ void CDisplay::OnReceiverMessage(const QByteArray& message) {
                              static_cast<size_t>(message.size()));
 }
 
+void CDisplay::SetSelectionMode(bool on) {
+  if (selection_mode_ == on) return;
+  selection_mode_ = on;
+  emit FlagsChanged();
+}
+
+bool CDisplay::StartPlayback() {
+  if (playing_back_) return true;
+  if (!playback_starter_ || !playback_starter_()) return false;
+  playing_back_ = true;
+  playback_paused_ = false;
+  emit FlagsChanged();
+  return true;
+}
+
+void CDisplay::PausePlayback() {
+  if (!playing_back_) return;
+  playback_paused_ = true;
+  repaint();
+  emit FlagsChanged();
+}
+
+void CDisplay::ResumePlayback() {
+  if (!playing_back_) return;
+  playback_paused_ = false;
+  emit FlagsChanged();
+}
+
+void CDisplay::StopRecordingOrPlayback() {
+  recording_ = false;
+  playing_back_ = false;
+  playback_paused_ = false;
+  fast_forward_ = false;
+  fast_rewind_ = false;
+  emit FlagsChanged();
+}
+
+bool CDisplay::ToggleFastForward() {
+  fast_rewind_ = false;
+  fast_forward_ = playing_back_ && !fast_forward_;
+  return fast_forward_;
+}
+
+bool CDisplay::ToggleFastRewind() {
+  fast_forward_ = false;
+  fast_rewind_ = playing_back_ && !fast_rewind_;
+  return fast_rewind_;
+}
+
 void CDisplay::SetStatusPaneText(int pane_id, const std::string& text) {
   emit StatusPaneTextChanged(pane_id, QString::fromStdString(text));
 }

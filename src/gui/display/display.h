@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "core/app/graph_steps.h"
@@ -41,6 +42,35 @@ class CDisplay : public QWidget,
   bool PowerTriggerMode() const { return power_trigger_mode_; }
   bool AreaSelected() const { return area_selected_; }
   void SetPrinting(bool printing) { printing_ = printing; }
+
+  // A drag marks an area and a right click offers the channel menu.
+  bool SelectionMode() const { return selection_mode_; }
+  void SetSelectionMode(bool on);
+
+  // Zoom, recording, playback and capture state the toolbar reads. Until logging and replay
+  // exist these only change through the calls below, and nothing is read or written.
+  bool ZoomInAvailable() const { return false; }
+  int ZoomDepth() const { return 0; }
+  bool Recording() const { return recording_; }
+  bool PlayingBack() const { return playing_back_; }  // stays true while paused
+  bool PlaybackPaused() const { return playback_paused_; }
+  bool FastForward() const { return fast_forward_; }
+  bool FastRewind() const { return fast_rewind_; }
+  bool ReplayDrawing() const { return replay_drawing_; }
+  void SetReplayDrawing(bool on) { replay_drawing_ = on; }
+  bool CaptureReady() const { return capture_ready_; }
+
+  // Where the replay feature plugs in: asks what to replay and opens it; true once playback
+  // runs. Without one, Replay starts nothing.
+  void SetPlaybackStarter(std::function<bool()> starter) { playback_starter_ = std::move(starter); }
+  bool StartPlayback();
+  void PausePlayback();
+  void ResumePlayback();
+  // Ends recording and playback alike, with fast forward and rewind.
+  void StopRecordingOrPlayback();
+  // Each returns whether that direction now runs; the other direction stops.
+  bool ToggleFastForward();
+  bool ToggleFastRewind();
 
   // ReceiveView
   void SetStatusPaneText(int pane_id, const std::string& text) override;
@@ -86,6 +116,15 @@ class CDisplay : public QWidget,
   bool live_shown_ = true;
   bool area_selected_ = false;
   bool printing_ = false;
+  bool selection_mode_ = false;
+  bool recording_ = false;
+  bool playing_back_ = false;
+  bool playback_paused_ = false;
+  bool fast_forward_ = false;
+  bool fast_rewind_ = false;
+  bool replay_drawing_ = false;
+  bool capture_ready_ = false;
+  std::function<bool()> playback_starter_;
 };
 
 }  // namespace qv

@@ -1,0 +1,224 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <map>
+#include <memory>
+
+#include "core/app/manual_clock.h"
+#include "core/app/receiver_state.h"
+#include "gui/app/form_view.h"
+#include "gui/link/connection_sheet.h"
+#include "support/fake_link.h"
+#include "support/fake_serial_monitor.h"
+#include "support/recording_alerts.h"
+
+namespace qv {
+namespace {
+
+using Shown = RecordingAlerts::Shown;
+using ::testing::ElementsAre;
+
+// Toolbar positions 4, 12, 16 and 18 as buttons of the bar.
+constexpr int kSelectButton = 2;
+constexpr int kReplayButton = 6;
+constexpr int kForwardButton = 8;
+constexpr int kRewindButton = 9;
+
+class FormViewTest : public ::testing::Test {
+ protected:
+  FormViewTest() {
+    QObject::connect(&view_, &CQuorvalinFormView::StatusPaneTextChanged,
+                     [this](int id, const QString& text) { panes_[id] = text; });
+    QObject::connect(&view_, &CQuorvalinFormView::RunningClockStopped,
+                     [this] { ++clock_stops_; });
+    view_.Display().SetPlaybackStarter([this] {
+      ++starts_;
+      return log_opens_;
+    });
+  }
+
+  ~FormViewTest() override { view_.Connection().Ops().SetLink(kSerialInterface, nullptr); }
+
+  // A serial link that is open and connected, as after a completed handshake.
+  void ConnectSerial() {
+    view_.Connection().Ops().SetLink(kSerialInterface, &link_);
+    view_.Connection().SelectInterface(kSerialInterface);
+    view_.Connection().State().connected = 1;
+  }
+
+  ToolbarButton Button(int index) const { return view_.Toolbar().Buttons()[index]; }
+
+  ManualClock clock_;
+  RecordingAlerts alerts_;
+  CQuorvalinFormView view_{clock_, alerts_};
+  FakeLink link_;
+  std::map<int, QString> panes_;
+  int clock_stops_ = 0;
+  int starts_ = 0;
+  bool log_opens_ = true;
+};
+
+TEST_F(FormViewTest, StatusPanesNameTheInterfaceOrSayNotConnected) {
+  ConnectSerial();
+  view_.UpdateStatusPanes();
+  EXPECT_EQ(panes_[kPaneLogFile], QStringLiteral("Interface Type: Serial Port (COM3)"));
+  EXPECT_EQ(panes_.count(kPaneFirmware), 0u);  // the Receiver's own texts stay
+
+  view_.Connection().State().connected = 0;
+  view_.UpdateStatusPanes();
+  EXPECT_EQ(panes_[kPaneLogFile], QStringLiteral("Interface Type: Not Connected"));
+  EXPECT_EQ(panes_[kPaneFirmware], QStringLiteral("F/w Ver: NA"));
+  EXPECT_EQ(panes_[kPaneSerial], QStringLiteral("Receiver Serial # NA"));
+}
+
+TEST_F(FormViewTest, ReplayTakesOverFromTheReceiverAndKeepsThePanes) {
+  ConnectSerial();
+  view_.UpdateStatusPanes();
+  panes_.clear();
+
+  view_.OnCommand(kCmdReplay);
+
+  EXPECT_TRUE(view_.Flags().playing_back);
+  EXPECT_FALSE(view_.Flags().connected);
+  EXPECT_EQ(link_.closes, 1);
+  EXPECT_EQ(clock_stops_, 1);
+  EXPECT_TRUE(panes_.empty());
+  EXPECT_EQ(Button(kReplayButton).command, kCmdPause);
+  EXPECT_EQ(Button(kReplayButton).image, kImgPause);
+  // Connecting again is not offered while a log plays.
+  EXPECT_FALSE(CommandEnabled(kCmdEstablishConnection, view_.Flags()));
+  EXPECT_TRUE(CommandEnabled(kCmdStop, view_.Flags()));
+}
+
+TEST_F(FormViewTest, ReplayWithoutALogChangesNothing) {
+  ConnectSerial();
+  log_opens_ = false;
+  view_.OnCommand(kCmdReplay);
+  EXPECT_EQ(starts_, 1);
+  EXPECT_FALSE(view_.Flags().playing_back);
+  EXPECT_TRUE(view_.Flags().connected);
+  EXPECT_EQ(link_.closes, 0);
+  EXPECT_EQ(clock_stops_, 0);
+  EXPECT_EQ(Button(kReplayButton).command, kCmdReplay);
+}
+
+TEST_F(FormViewTest, PauseOffersReplayWhichResumesTheSameLog) {
+  view_.OnCommand(kCmdReplay);
+  view_.OnCommand(kCmdPause);
+  EXPECT_TRUE(view_.Flags().playing_back);
+  EXPECT_TRUE(view_.Flags().playback_paused);
+  EXPECT_EQ(Button(kReplayButton).command, kCmdReplay);
+  EXPECT_EQ(Button(kReplayButton).image, kImgReplay);
+
+  view_.OnCommand(kCmdReplay);
+  EXPECT_EQ(starts_, 1);  // no second log is asked for
+  EXPECT_FALSE(view_.Flags().playback_paused);
+  EXPECT_EQ(Button(kReplayButton).command, kCmdPause);
+}
+
+TEST_F(FormViewTest, FastForwardAndRewindShowWhichDirectionRuns) {
+  view_.OnCommand(kCmdReplay);
+  view_.OnCommand(kCmdFastForward);
+  EXPECT_EQ(Button(kForwardButton).image, kImgForwardRunning);
+  EXPECT_EQ(Button(kRewindButton).image, kImgRewindIdle);
+
+  view_.OnCommand(kCmdFastRewind);
+  EXPECT_EQ(Button(kForwardButton).image, kImgForwardIdle);
+  EXPECT_EQ(Button(kRewindButton).image, kImgRewindRunning);
+  EXPECT_TRUE(view_.Display().FastRewind());
+  EXPECT_FALSE(view_.Display().FastForward());
+
+  view_.OnCommand(kCmdFastRewind);
+  EXPECT_EQ(Button(kRewindButton).image, kImgRewindIdle);
+  EXPECT_FALSE(view_.Display().FastRewind());
+}
+
+TEST_F(FormViewTest, StopResetsEverySwappedButtonAndTheSelectionMode) {
+  view_.OnCommand(kCmdReplay);
+  view_.OnCommand(kCmdSelectDisplay);
+  ASSERT_TRUE(view_.Flags().selection_mode);
+  ASSERT_EQ(Button(kSelectButton).image, kImgSelectOn);
+  view_.OnCommand(kCmdFastForward);
+
+  view_.OnCommand(kCmdStop);
+
+  EXPECT_EQ(Button(kReplayButton).command, kCmdReplay);
+  EXPECT_EQ(Button(kReplayButton).image, kImgReplay);
+  EXPECT_EQ(Button(kSelectButton).image, kImgSelectOff);
+  EXPECT_EQ(Button(kForwardButton).image, kImgForwardIdle);
+  EXPECT_EQ(Button(kRewindButton).image, kImgRewindIdle);
+  EXPECT_FALSE(view_.Flags().playing_back);
+  EXPECT_FALSE(view_.Flags().selection_mode);
+  EXPECT_FALSE(view_.Display().FastForward());
+  // Not connected and no longer playing back: the panes say so.
+  EXPECT_EQ(panes_[kPaneLogFile], QStringLiteral("Interface Type: Not Connected"));
+  EXPECT_EQ(panes_[kPaneFirmware], QStringLiteral("F/w Ver: NA"));
+}
+
+TEST_F(FormViewTest, SelectDisplayTogglesTheGraphModeAndItsImage) {
+  view_.Display().SetModeFlags(true, false);  // a sweep arrived
+  view_.OnCommand(kCmdSelectDisplay);
+  EXPECT_TRUE(view_.Display().SelectionMode());
+  EXPECT_EQ(Button(kSelectButton).command, kCmdSelectDisplay);
+  EXPECT_EQ(Button(kSelectButton).image, kImgSelectOn);
+  view_.OnCommand(kCmdSelectDisplay);
+  EXPECT_FALSE(view_.Display().SelectionMode());
+  EXPECT_EQ(Button(kSelectButton).image, kImgSelectOff);
+}
+
+TEST_F(FormViewTest, DisabledCommandsDoNothing) {
+  // No sweeps and no playback: "Select display" is greyed out and a stray trigger is ignored.
+  view_.OnCommand(kCmdSelectDisplay);
+  EXPECT_FALSE(view_.Display().SelectionMode());
+  view_.OnCommand(kCmdStop);
+  EXPECT_TRUE(panes_.empty());
+}
+
+TEST_F(FormViewTest, FlagsFollowSweepsArrivingAndTheirReset) {
+  EXPECT_FALSE(view_.Flags().sweeps_arriving);
+  EXPECT_FALSE(CommandEnabled(kCmdStartLogging, view_.Flags()));
+  view_.Display().SetModeFlags(false, true);  // a trigger sweep
+  EXPECT_TRUE(view_.Flags().sweeps_arriving);
+  EXPECT_TRUE(CommandEnabled(kCmdStartLogging, view_.Flags()));
+  EXPECT_TRUE(CommandEnabled(kCmdInstantCapture, view_.Flags()));
+  view_.Display().ClearModeFlags();  // a new spectrum was set
+  EXPECT_FALSE(view_.Flags().sweeps_arriving);
+}
+
+class DeviceChangeTest : public FormViewTest {
+ protected:
+  DeviceChangeTest() { view_.SetDeviceMonitor(&monitor_); }
+  FakeSerialMonitor monitor_;
+};
+
+TEST_F(DeviceChangeTest, RemovalWithTheSheetClosedShowsTwoBoxesInARow) {
+  monitor_.Remove(QStringLiteral("/dev/ttyUSB0"));
+  EXPECT_THAT(alerts_.shown,
+              ElementsAre(Shown{"CF Card has been removed,\n Please re-insert it back and Connect "
+                                "again",
+                                "CF Card Removal Alert !"},
+                          Shown{"CF Card has been removed", "CF Card Removal Alert !"}));
+}
+
+TEST_F(DeviceChangeTest, RemovalWithTheSerialPageOpenShowsOnlyTheRemovalBox) {
+  view_.Connection().show();
+  ASSERT_TRUE(view_.Connection().SerialPageVisible());
+  monitor_.Remove(QStringLiteral("/dev/ttyUSB0"));
+  view_.Connection().hide();
+  EXPECT_THAT(alerts_.shown,
+              ElementsAre(Shown{"CF Card has been removed", "CF Card Removal Alert !"}));
+}
+
+TEST_F(DeviceChangeTest, ArrivalOfAnyDeviceReportsAnInsertedCard) {
+  monitor_.Arrive(QStringLiteral("/dev/ttyACM3"));
+  EXPECT_THAT(alerts_.shown,
+              ElementsAre(Shown{"CF Card has been inserted", "CF Card Insertion Alert !"}));
+  alerts_.shown.clear();
+  view_.OnDeviceChange(DeviceChange::kOther, false, QString());
+  EXPECT_THAT(alerts_.shown,
+              ElementsAre(Shown{"Device Change Message has been received", "Alert!"}));
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,253 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QString>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/app/manual_clock.h"
+#include "core/app/receiver_state.h"
+#include "core/link/handshake.h"
+#include "gui/app/form_view.h"
+#include "gui/link/connection_sheet.h"
+#include "support/recording_alerts.h"
+#include "support/sim_link.h"
+
+namespace qv {
+namespace {
+
+using ::testing::ElementsAre;
+
+const QString kAttempting = QStringLiteral("Attempting Connection....\nWaiting for Response");
+const QString kTcpEstablished =
+    QStringLiteral("TCP/IP Connection Established\n Waiting for Receiver Parameters...");
+const QString kFirmwareObtained =
+    QStringLiteral("Firmware Version obtained\n Obtaining Receiver Band Info...");
+const QString kBandInfo = QStringLiteral("Band Info Obtained...");
+const QString kSettingDefault = QStringLiteral(
+    "Setting the Quorvalin to display\n the default Spectrum (2400MHz - 2450 MHz)");
+const QString kCheckConnection = QStringLiteral(
+    "Please Check the CF Card Connection and the \n Power Supply to the Quorvalin Receiver.\n "
+    "Try Again after verification");
+
+QByteArray Msg(std::initializer_list<uint8_t> bytes) {
+  QByteArray out;
+  for (uint8_t b : bytes) out.append(static_cast<char>(b));
+  return out;
+}
+
+// Answers of a Receiver with firmware "1.05", one band 2400-2500 MHz, serial 100123.
+const QByteArray kFirmwareAnswer = Msg({0x01, 0x31, 0x2E, 0x30, 0x35, 0x00});
+const QByteArray kBandAnswer = Msg({0x08, 0x01, 0x80, 0xBB, 0x00, 0x00, 0x50, 0xC3, 0x00, 0x00});
+const QByteArray kSerialAnswer = Msg({0x02, 0x31, 0x30, 0x30, 0x31, 0x32, 0x33});
+
+// The real form view against the simulated Receiver behind the Internet page, in virtual time.
+class ViewHandshakeTest : public ::testing::Test {
+ protected:
+  struct Text {
+    int64_t at_ms;
+    QString text;
+  };
+
+  ~ViewHandshakeTest() override { view_.reset(); }
+
+  // Opens the link the way the sheet's Internet page does once its socket has connected.
+  void Connect(sim::SimOptions options = {}) {
+    link_ = std::make_unique<SimLink>(clock_, std::move(options), [this](const QByteArray& m) {
+      view_->Display().OnReceiverMessage(m);
+    });
+    CConnectionEx& connection = view_->Connection();
+    connection.Ops().SetLink(kInternetInterface, link_.get());
+    connection.SelectInterface(kInternetInterface);
+    QueueConnectStep(
+        view_->Sequencer(), true, kInternetInterface,
+        [](std::function<void(bool)> done) { done(true); },
+        [this, &connection] {
+          connection.State().connected = 1;
+          QueueIdentityRequests(view_->Sequencer(), connection.Ops(), view_->Display().Handler());
+        });
+    Sample();
+  }
+
+  // Runs virtual time in 10 ms steps, noting each new progress text and each frame written.
+  void RunUntil(int64_t until_ms) {
+    while (clock_.Now() < until_ms) {
+      clock_.Advance(10);
+      Sample();
+    }
+  }
+
+  void Sample() {
+    const QString text = view_->ProgressWindow().Text();
+    if (texts_.empty() || texts_.back().text != text) texts_.push_back({clock_.Now(), text});
+    while (link_ && frame_times_.size() < link_->written.size()) frame_times_.push_back(clock_.Now());
+  }
+
+  std::vector<QString> TextsOnly() const {
+    std::vector<QString> out;
+    for (const Text& t : texts_) out.push_back(t.text);
+    return out;
+  }
+
+  int64_t TimeOf(const QString& text) const {
+    for (const Text& t : texts_) {
+      if (t.text == text) return t.at_ms;
+    }
+    return -1;
+  }
+
+  bool Connected() { return view_->Connection().State().connected != 0; }
+
+  ManualClock clock_;
+  RecordingAlerts alerts_;
+  std::unique_ptr<CQuorvalinFormView> view_ =
+      std::make_unique<CQuorvalinFormView>(clock_, alerts_);
+  std::unique_ptr<SimLink> link_;
+  std::vector<Text> texts_;
+  std::vector<int64_t> frame_times_;
+};
+
+TEST_F(ViewHandshakeTest, CompleteHandshakeShowsTheTextsInOrderAndSetsTheDefaultSpectrum) {
+  bool completed = false;
+  QObject::connect(view_.get(), &CQuorvalinFormView::HandshakeCompleted,
+                   [&] { completed = true; });
+  Connect();
+  RunUntil(20000);
+
+  EXPECT_THAT(TextsOnly(), ElementsAre(kAttempting, kTcpEstablished, kFirmwareObtained, kBandInfo,
+                                       kSettingDefault, QString()));
+  EXPECT_TRUE(completed);
+  EXPECT_FALSE(view_->ProgressWindow().isVisible());
+
+  // The three requests one second apart, then mode, spectrum and reference level.
+  ASSERT_GE(link_->written.size(), 6u);
+  EXPECT_EQ(link_->written[0], (qv::Bytes{0x11, 0x12, 0x01, 0x01, 0x11, 0x13}));
+  EXPECT_EQ(link_->written[1], (qv::Bytes{0x11, 0x12, 0x08, 0x08, 0x11, 0x13}));
+  EXPECT_EQ(link_->written[2], (qv::Bytes{0x11, 0x12, 0x02, 0x02, 0x11, 0x13}));
+  EXPECT_EQ(frame_times_[1] - frame_times_[0], 1000);
+  EXPECT_EQ(frame_times_[2] - frame_times_[1], 1000);
+  EXPECT_EQ(link_->written[3], (qv::Bytes{0x11, 0x12, 0x03, 0x01, 0x02, 0x11, 0x13}));
+  EXPECT_EQ(link_->written[4], (qv::Bytes{0x11, 0x12, 0x04, 0x80, 0xBB, 0x00, 0x00, 0xE8, 0x03,
+                                          0x00, 0x00, 0x01, 0x00, 0x40, 0x06, 0x93, 0x11,
+                                          0x13}));
+  EXPECT_EQ(link_->written[5], (qv::Bytes{0x11, 0x12, 0x07, 0xEC, 0xFF, 0x14, 0x11, 0x13}));
+  // Nothing goes out before the window has said it sets the default spectrum.
+  EXPECT_GE(frame_times_[3], TimeOf(kSettingDefault));
+
+  // The answers reached the status panes and sweeps now arrive.
+  EXPECT_EQ(view_->Display().Handler().FirmwareText(), "1.05");
+  EXPECT_EQ(view_->Display().Handler().SerialText(), "100123");
+  EXPECT_TRUE(Connected());
+  EXPECT_TRUE(view_->Flags().connected);
+  EXPECT_TRUE(view_->Flags().sweeps_arriving);
+  EXPECT_FALSE(view_->Display().Handler().HandshakeTimer().IsActive());
+}
+
+TEST_F(ViewHandshakeTest, SilentReceiverTimesOutSixSecondsAfterTheLastRequest) {
+  sim::SimOptions options;
+  options.silent = true;
+  Connect(options);
+  RunUntil(30000);
+
+  ASSERT_EQ(frame_times_.size(), 3u);
+  EXPECT_EQ(TimeOf(kCheckConnection) - frame_times_[2], 6000);
+  EXPECT_EQ(texts_.back().text, kCheckConnection);
+  EXPECT_EQ(link_->closes, 1);
+  EXPECT_FALSE(Connected());
+  // The text stays up for five seconds, then the window goes.
+  EXPECT_FALSE(view_->ProgressWindow().isVisible());
+}
+
+TEST_F(ViewHandshakeTest, AnswersInAnyOrderAreHandledInArrivalOrder) {
+  sim::SimOptions options;
+  options.silent = true;  // the answers come from the test, in its own order
+  Connect(options);
+  RunUntil(6100);
+  view_->Display().OnReceiverMessage(kBandAnswer);
+  RunUntil(6500);
+  view_->Display().OnReceiverMessage(kFirmwareAnswer);
+  RunUntil(7000);
+  view_->Display().OnReceiverMessage(kSerialAnswer);
+  RunUntil(25000);
+
+  EXPECT_THAT(TextsOnly(), ElementsAre(kAttempting, kTcpEstablished, kBandInfo, kFirmwareObtained,
+                                       kSettingDefault, QString()));
+  ASSERT_EQ(link_->written.size(), 6u);  // three requests, mode, spectrum, reference level
+  EXPECT_EQ(link_->written[3], (qv::Bytes{0x11, 0x12, 0x03, 0x01, 0x02, 0x11, 0x13}));
+  EXPECT_TRUE(Connected());
+  EXPECT_EQ(link_->closes, 0);
+}
+
+TEST_F(ViewHandshakeTest, LateAnswerAfterTheSerialNumberEndsInTheTimeOut) {
+  sim::SimOptions options;
+  options.silent = true;
+  Connect(options);
+  RunUntil(6100);
+  view_->Display().OnReceiverMessage(kSerialAnswer);
+  EXPECT_FALSE(view_->Display().Handler().HandshakeTimer().IsActive());
+  RunUntil(7000);
+  view_->Display().OnReceiverMessage(kFirmwareAnswer);  // starts the time-out again
+  EXPECT_TRUE(view_->Display().Handler().HandshakeTimer().IsActive());
+
+  RunUntil(12990);
+  EXPECT_TRUE(Connected());
+  RunUntil(13000);
+  EXPECT_FALSE(Connected());
+  EXPECT_EQ(link_->closes, 1);
+  RunUntil(20000);
+  // The time-out text follows the texts still showing.
+  EXPECT_GE(TimeOf(kCheckConnection), 13000);
+  EXPECT_EQ(TextsOnly().back(), kCheckConnection);
+}
+
+TEST_F(ViewHandshakeTest, LowBatteryInEverySweepEndsTheProgramAfterTheCountdown) {
+  std::vector<std::string> events;
+  int64_t first_sweep_ms = -1;
+  int64_t quit_ms = -1;
+  QObject::connect(&view_->Display(), &CDisplay::FlagsChanged, [&] {
+    if (first_sweep_ms < 0 && view_->Display().SpectrumMode()) first_sweep_ms = clock_.Now();
+  });
+  QObject::connect(view_.get(), &CQuorvalinFormView::PreparingToQuit,
+                   [&](int code) { events.push_back("prepare " + std::to_string(code)); });
+  QObject::connect(view_.get(), &CQuorvalinFormView::QuitRequested, [&](int code) {
+    events.push_back("quit " + std::to_string(code));
+    quit_ms = clock_.Now();
+  });
+  sim::SimOptions options;
+  options.low_battery = true;
+  Connect(options);
+  RunUntil(20000);
+  ASSERT_GE(first_sweep_ms, 0);
+  EXPECT_TRUE(events.empty());
+
+  RunUntil(first_sweep_ms + 40000);
+  // The log gets its chance to finish before the exit is asked for, and the exit comes once.
+  EXPECT_THAT(events, ElementsAre("prepare 22", "quit 22"));
+  EXPECT_GT(quit_ms - first_sweep_ms, 30000);
+  EXPECT_LE(quit_ms - first_sweep_ms, 31000);
+}
+
+TEST_F(ViewHandshakeTest, LinkGoingAwayClosesItAndShowsNotConnected) {
+  std::map<int, QString> panes;
+  QObject::connect(view_.get(), &CQuorvalinFormView::StatusPaneTextChanged,
+                   [&](int id, const QString& text) { panes[id] = text; });
+  Connect();
+  RunUntil(20000);
+  ASSERT_TRUE(Connected());
+  EXPECT_EQ(panes[kPaneFirmware], QStringLiteral("F/w Ver: 1.05"));
+
+  emit view_->Connection().LinkLost();
+
+  EXPECT_FALSE(Connected());
+  EXPECT_FALSE(view_->Flags().connected);
+  EXPECT_EQ(link_->closes, 1);
+  EXPECT_EQ(panes[kPaneFirmware], QStringLiteral("F/w Ver: NA"));
+  EXPECT_EQ(panes[kPaneSerial], QStringLiteral("Receiver Serial # NA"));
+  EXPECT_EQ(panes[kPaneLogFile], QStringLiteral("Interface Type: Not Connected"));
+}
+
+}  // namespace
+}  // namespace qv

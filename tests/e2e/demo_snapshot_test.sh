@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs the real program headless against its built-in simulated Receiver and checks that it
+# ends by itself with exit code 0 and leaves a PNG picture behind.
+# Usage: demo_snapshot_test.sh PATH/TO/quorvalin
+set -u
+program=${1:?usage: demo_snapshot_test.sh PATH/TO/quorvalin}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+snapshot="$work/snapshot.png"
+# Settings of our own, so the run neither reads nor changes the user's.
+export XDG_CONFIG_HOME="$work/config"
+export HOME="$work"
+
+# Bounded twice: the program's own --quit-after, and timeout in case it hangs anyway.
+timeout 60 "$program" -platform offscreen --demo --snapshot "$snapshot" --quit-after 12
+code=$?
+if [ "$code" -ne 0 ]; then
+  echo "FAIL: quorvalin exited with $code" >&2
+  exit 1
+fi
+if [ ! -s "$snapshot" ]; then
+  echo "FAIL: no snapshot at $snapshot" >&2
+  exit 1
+fi
+magic=$(head -c 8 "$snapshot" | od -An -tx1 | tr -d ' \n')
+if [ "$magic" != "89504e470d0a1a0a" ]; then
+  echo "FAIL: $snapshot is not a PNG (starts with $magic)" >&2
+  exit 1
+fi
+echo "PASS: snapshot of $(stat -c %s "$snapshot") bytes"

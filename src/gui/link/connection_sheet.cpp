@@ -1,31 +1,68 @@
 #include "gui/link/connection_sheet.h"
 
 #include <QDialogButtonBox>
-#include <QLabel>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "core/link/network_setup.h"
 #include "gui/display/display.h"
+#include "gui/link/pp_dhcp.h"
+#include "gui/link/pp_internet.h"
+#include "gui/link/pp_serial_port.h"
+#include "gui/link/pp_static_ip.h"
+#include "gui/link/pp_usb.h"
 #include "link/network/client_socket.h"
+#include "link/network/netlink_setup_host.h"
+#include "link/network/udp_socket.h"
+#include "link/serial/serial_enumeration.h"
 #include "link/serial/serial_port.h"
+#include "link/usb/grindlewhist.h"
+#include "link/usb/lib_ftdi_driver.h"
 
 namespace qv {
 namespace {
 
 constexpr int kFirstSocketIndex = kInternetInterface;
+// The Receiver needs a moment after its converter opens before it takes commands.
+constexpr int kUsbSettleMs = 1000;
+const char kTriskadeon[] = "TRISKADEON";
 
 }  // namespace
 
 CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,
                              HandshakeSequencer& sequencer, QWidget* parent)
+    : CConnectionEx(timers, alerts, display, sequencer, std::make_unique<LibFtdiDriver>(),
+                    nullptr, parent) {}
+
+CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,
+                             HandshakeSequencer& sequencer, FtdiDriver& usb_driver,
+                             QWidget* parent)
+    : CConnectionEx(timers, alerts, display, sequencer, nullptr, &usb_driver, parent) {}
+
+CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,
+                             HandshakeSequencer& sequencer,
+                             std::unique_ptr<FtdiDriver> owned_driver, FtdiDriver* usb_driver,
+                             QWidget* parent)
     : QDialog(parent),
       timers_(timers),
       alerts_(alerts),
       display_(display),
       sequencer_(sequencer),
-      ops_(state_, alerts, display) {
+      ops_(state_, alerts, display),
+      owned_driver_(std::move(owned_driver)),
+      usb_driver_(usb_driver != nullptr ? *usb_driver : *owned_driver_),
+      usb_(std::make_unique<CGrindlewhist>(usb_driver_)),
+      usb_settle_timer_(timers.CreateTimer()),
+      receiver_port_(kReceiverTcpPort),
+      enumerate_ports_(&EnumerateSerialPorts) {
   setWindowTitle(QStringLiteral("Set up Connection"));
   display_.Handler().SetConnection(&ops_);
+
+  ops_.SetLink(kUsbInterface, usb_.get());
+  // Emitted on the USB worker; arrives here queued.
+  connect(usb_.get(), &CGrindlewhist::MessageReceived, this,
+          [this](const QByteArray& message) { Route(kUsbInterface, message); });
 
   for (int i = 0; i < 3; ++i) {
     const int index = kFirstSocketIndex + i;
@@ -37,28 +74,211 @@ CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& dis
       if (routed_index_ == index) emit LinkLost();
     });
   }
-
-  tabs_ = new QTabWidget(this);
-  for (const char* caption :
-       {"Serial Port/CF Card", "USB ", "Internet", "DHCP", "Static IP Address"}) {
-    tabs_->addTab(new QLabel(QString(), tabs_), QString::fromLatin1(caption));
-  }
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(tabs_);
-  layout->addWidget(buttons);
+  BuildPages();
 }
 
 CConnectionEx::~CConnectionEx() {
   // The links go before the operations that point at them.
   for (int i = 0; i < kInterfaceCount; ++i) ops_.SetLink(i, nullptr);
+  usb_settle_timer_->Stop();
+}
+
+void CConnectionEx::BuildPages() {
+  tabs_ = new QTabWidget(this);
+  serial_page_ = new CPPSerialPort(tabs_);
+  usb_page_ = new CPPUSB(tabs_);
+  internet_page_ = new CPPInternet(tabs_);
+  dhcp_page_ = new CPPDHCP(tabs_);
+  static_ip_page_ = new CPPStaticIP(tabs_);
+  // Tab order is the interface index.
+  tabs_->addTab(serial_page_, QStringLiteral("Serial Port/CF Card"));
+  tabs_->addTab(usb_page_, QStringLiteral("USB "));
+  tabs_->addTab(internet_page_, QStringLiteral("Internet"));
+  tabs_->addTab(dhcp_page_, QStringLiteral("DHCP"));
+  tabs_->addTab(static_ip_page_, QStringLiteral("Static IP Address"));
+  connect(tabs_, &QTabWidget::currentChanged, this, &CConnectionEx::OnPageChanged);
+
+  connect(serial_page_, &CPPSerialPort::FindRequested, this, &CConnectionEx::FindCfCard);
+  connect(usb_page_, &CPPUSB::RefreshRequested, this, &CConnectionEx::RefreshUsb);
+  connect(static_ip_page_, &CPPStaticIP::SetAddressRequested, this,
+          &CConnectionEx::SetStaticAddress);
+
+  buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(tabs_);
+  layout->addWidget(buttons_);
 }
 
 bool CConnectionEx::ShowSheet() {
-  tabs_->setCurrentIndex(kSerialInterface);
+  BeginShowing();
   return exec() == QDialog::Accepted;
+}
+
+void CConnectionEx::Present() {
+  BeginShowing();
+  show();
+}
+
+void CConnectionEx::BeginShowing() {
+  created_.fill(false);
+  active_page_ = -1;
+  {
+    // Going back to the first page is not the user leaving the page shown last time: a USB
+    // link opened from there must keep its worker.
+    const QSignalBlocker blocker(tabs_);
+    tabs_->setCurrentIndex(kSerialInterface);
+  }
+  showing_ = true;
+  ActivatePage(kSerialInterface);
+}
+
+void CConnectionEx::OnPageChanged(int index) {
+  if (!showing_) return;
+  DeactivatePage(active_page_);
+  ActivatePage(index);
+}
+
+void CConnectionEx::ActivatePage(int index) {
+  if (index < 0 || index >= kInterfaceCount) return;
+  active_page_ = index;
+  created_[static_cast<size_t>(index)] = true;
+  switch (index) {
+    case kSerialInterface:
+      FindCfCard();
+      break;
+    case kUsbInterface:
+      RefreshUsb();
+      break;
+    case kDhcpInterface:
+      StartDiscovery();
+      SelectInterface(index);
+      break;
+    default:
+      SelectInterface(index);
+      break;
+  }
+}
+
+void CConnectionEx::DeactivatePage(int index) {
+  if (index == kUsbInterface) usb_->StopWorker();
+  active_page_ = -1;
+}
+
+void CConnectionEx::accept() {
+  QueueConnectSteps();
+  QDialog::accept();
+}
+
+void CConnectionEx::done(int result) {
+  showing_ = false;
+  active_page_ = -1;
+  QDialog::done(result);
+}
+
+void CConnectionEx::FindCfCard() {
+  serial_page_->ShowPorts(enumerate_ports_ ? enumerate_ports_() : std::vector<SSerInfo>{});
+}
+
+void CConnectionEx::RefreshUsb() {
+  SelectInterface(kUsbInterface);
+  usb_page_->Clear();
+  usb_->StartWorker();
+  std::vector<UsbDeviceRecord> devices;
+  if (!usb_->ListDevices(&devices)) {
+    alerts_.Show("No Quorvalin USB Devices Found", "No Devices");
+  }
+  usb_page_->ShowDevices(devices);
+  if (devices.empty()) {
+    alerts_.Show(
+        "No USB Devices have been found\n Please check the USB Connection and Click the USB Tab "
+        "again",
+        "USB Detection Failure Alert !");
+  }
+}
+
+void CConnectionEx::StartDiscovery() {
+  dhcp_page_->Clear();
+  // Replies to an earlier query are of no interest any more.
+  discovery_ = std::make_unique<CUDPSocket>();
+  connect(discovery_.get(), &CUDPSocket::ReplyReceived, dhcp_page_, &CPPDHCP::AddReply);
+  if (discovery_target_) {
+    discovery_->SendQueryTo(discovery_target_->first, discovery_target_->second);
+  } else {
+    discovery_->SendQuery();
+  }
+}
+
+void CConnectionEx::SetDiscoveryTarget(const QHostAddress& address, quint16 port) {
+  discovery_target_ = std::make_pair(address, port);
+}
+
+void CConnectionEx::SetPortEnumerator(std::function<std::vector<SSerInfo>()> enumerate) {
+  enumerate_ports_ = std::move(enumerate);
+}
+
+void CConnectionEx::SetStaticAddress() {
+  static_address_ = static_ip_page_->AddressText();
+  addresses_[kStaticIpInterface] = static_address_;
+  SetStaticIpAddress(alerts_, static_ip_page_->MacText().toStdString(),
+                     static_address_.toStdString());
+}
+
+void CConnectionEx::QueueConnectSteps() {
+  const int active = tabs_->currentIndex();
+  sequencer_.Cancel();
+  for (int index = 0; index < kInterfaceCount; ++index) {
+    if (!created_[static_cast<size_t>(index)]) continue;
+    QueueConnectStep(sequencer_, index == active, index, PageOpener(index),
+                     [this, index] { QueueOpened(index); });
+  }
+}
+
+OpenLinkFn CConnectionEx::PageOpener(int index) {
+  switch (index) {
+    case kSerialInterface:
+      return [this, path = serial_page_->DevicePath()](std::function<void(bool)> done) {
+        OpenSerial(path, std::move(done));
+      };
+    case kUsbInterface:
+      return [this, row = usb_page_->SelectedRow(), serial = usb_page_->SelectedSerial(),
+              product = usb_page_->SelectedProduct()](std::function<void(bool)> done) {
+        if (row < 0) {
+          alerts_.Show("No USB Device Selected", "Invalid Selection Alert");
+          done(false);
+        } else if (product == QLatin1String(kTriskadeon)) {
+          OpenUsb(serial, std::move(done));
+        } else {
+          // Only the Receiver's own converter is opened; others are taken as they are.
+          done(true);
+        }
+      };
+    case kInternetInterface:
+      return [this, address = internet_page_->AddressText()](std::function<void(bool)> done) {
+        OpenSocket(kInternetInterface, address, receiver_port_, std::move(done));
+      };
+    case kDhcpInterface:
+      return [this, address = dhcp_page_->SelectedAddress()](std::function<void(bool)> done) {
+        if (address.isEmpty()) {
+          done(false);
+          return;
+        }
+        OpenSocket(kDhcpInterface, address, receiver_port_, std::move(done));
+      };
+    default: {
+      // A module set up in an earlier session needs no new set-up: then the typed address.
+      const QString address =
+          static_address_.isEmpty() ? static_ip_page_->AddressText() : static_address_;
+      return [this, address](std::function<void(bool)> done) {
+        OpenSocket(kStaticIpInterface, address, receiver_port_, std::move(done));
+      };
+    }
+  }
+}
+
+CClientSocket& CConnectionEx::Socket(int interface_index) {
+  return *sockets_.at(static_cast<size_t>(interface_index - kFirstSocketIndex));
 }
 
 void CConnectionEx::SelectInterface(int interface_index) {
@@ -76,71 +296,89 @@ void CConnectionEx::Route(int interface_index, const QByteArray& message) {
 }
 
 void CConnectionEx::QueueOpened(int interface_index) {
+  (void)interface_index;
   state_.connected = 1;
   QueueIdentityRequests(sequencer_, ops_, display_.Handler());
   emit LinkOpened();
 }
 
+void CConnectionEx::OpenSocket(int interface_index, const QString& host, quint16 port,
+                               std::function<void(bool)> done) {
+  addresses_[interface_index] = host;
+  CClientSocket* socket = &Socket(interface_index);
+  auto shared_done = std::make_shared<std::function<void(bool)>>(std::move(done));
+  auto* context = new QObject(this);
+  connect(socket, &CClientSocket::Connected, context, [context, shared_done] {
+    context->deleteLater();
+    (*shared_done)(true);
+  });
+  connect(socket, &CClientSocket::ConnectFailed, context, [context, shared_done] {
+    context->deleteLater();
+    (*shared_done)(false);
+  });
+  socket->ConnectToHost(host, port);
+}
+
+void CConnectionEx::OpenSerial(const QString& device_path, std::function<void(bool)> done) {
+  // A new port object for every serial connection; the old one must be closed first.
+  ops_.SetLink(kSerialInterface, nullptr);
+  serial_ = std::make_unique<CMonitorSerialPort>();
+  ops_.SetLink(kSerialInterface, serial_.get());
+  connect(serial_.get(), &CMonitorSerialPort::MessageReceived, this,
+          [this](const QByteArray& message) { Route(kSerialInterface, message); });
+  connect(serial_.get(), &CSerialPort::DeviceLost, this, [this] {
+    if (routed_index_ == kSerialInterface) emit LinkLost();
+  });
+  SelectInterface(kSerialInterface);
+  const bool opened = serial_->Open(device_path);
+  if (!opened) {
+    alerts_.Show(device_path.toStdString() + " port could not be openend", "Alert !");
+  }
+  done(opened);
+}
+
+void CConnectionEx::OpenUsb(const QString& serial_number, std::function<void(bool)> done) {
+  usb_->StartWorker();
+  if (!usb_->Open(serial_number.toStdString(), CUSB::kReceiverBaudRate)) {
+    alerts_.Show("USB Device could not be opened", "USB Problem");
+    done(false);
+    return;
+  }
+  usb_settle_timer_->SetCallback([done = std::move(done)] { done(true); });
+  usb_settle_timer_->Start(kUsbSettleMs, /*single_shot=*/true);
+}
+
 void CConnectionEx::ConnectTcp(const QString& host, quint16 port) {
   const int index = kInternetInterface;
   SelectInterface(index);
-  addresses_[index] = host;
-  CClientSocket* socket = sockets_[index - kFirstSocketIndex].get();
   sequencer_.Cancel();
   QueueConnectStep(
       sequencer_, true, index,
-      [this, socket, host, port](std::function<void(bool)> done) {
-        auto shared_done = std::make_shared<std::function<void(bool)>>(std::move(done));
-        auto* context = new QObject(this);
-        connect(socket, &CClientSocket::Connected, context, [context, shared_done] {
-          context->deleteLater();
-          (*shared_done)(true);
-        });
-        connect(socket, &CClientSocket::ConnectFailed, context, [context, shared_done] {
-          context->deleteLater();
-          (*shared_done)(false);
-        });
-        socket->ConnectToHost(host, port);
+      [this, host, port](std::function<void(bool)> done) {
+        OpenSocket(kInternetInterface, host, port, std::move(done));
       },
       [this, index] { QueueOpened(index); });
 }
 
 void CConnectionEx::ConnectSerial(const QString& device_path) {
-  const int index = kSerialInterface;
   sequencer_.Cancel();
   QueueConnectStep(
-      sequencer_, true, index,
+      sequencer_, true, kSerialInterface,
       [this, device_path](std::function<void(bool)> done) {
-        // A new port object for every serial connection; the old one must be closed first.
-        ops_.SetLink(kSerialInterface, nullptr);
-        serial_ = std::make_unique<CMonitorSerialPort>();
-        ops_.SetLink(kSerialInterface, serial_.get());
-        connect(serial_.get(), &CMonitorSerialPort::MessageReceived, this,
-                [this](const QByteArray& message) { Route(kSerialInterface, message); });
-        connect(serial_.get(), &CSerialPort::DeviceLost, this, [this] {
-          if (routed_index_ == kSerialInterface) emit LinkLost();
-        });
-        SelectInterface(kSerialInterface);
-        const bool opened = serial_->Open(device_path);
-        if (!opened) {
-          alerts_.Show(device_path.toStdString() + " port could not be openend", "Alert !");
-        }
-        done(opened);
+        OpenSerial(device_path, std::move(done));
       },
-      [this, index] { QueueOpened(index); });
+      [this] { QueueOpened(kSerialInterface); });
 }
 
 void CConnectionEx::ConnectUsb(const QString& serial_number) {
-  // The USB page comes with the sheet's pages; until then a USB connection fails visibly.
+  SelectInterface(kUsbInterface);
   sequencer_.Cancel();
   QueueConnectStep(
       sequencer_, true, kUsbInterface,
       [this, serial_number](std::function<void(bool)> done) {
-        SelectInterface(kUsbInterface);
-        alerts_.Show("USB Device could not be opened", "USB Problem");
-        done(false);
+        OpenUsb(serial_number, std::move(done));
       },
-      [] {});
+      [this] { QueueOpened(kUsbInterface); });
 }
 
 bool CConnectionEx::SerialPageVisible() const {
@@ -148,8 +386,7 @@ bool CConnectionEx::SerialPageVisible() const {
 }
 
 void CConnectionEx::SetSerialPageStatus(const QString& text) {
-  // The serial page's status text arrives with the sheet's pages.
-  (void)text;
+  serial_page_->SetStatus(text);
 }
 
 }  // namespace qv

@@ -1,23 +1,37 @@
 #pragma once
 
 #include <QDialog>
+#include <QHostAddress>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "core/app/alerts.h"
 #include "core/app/connection_ops.h"
 #include "core/app/receiver_state.h"
 #include "core/app/timer.h"
 #include "core/link/handshake.h"
+#include "core/link/serial_ports.h"
 
+class QDialogButtonBox;
 class QTabWidget;
 
 namespace qv {
 
 class CDisplay;
 class CClientSocket;
+class CGrindlewhist;
 class CMonitorSerialPort;
+class CPPDHCP;
+class CPPInternet;
+class CPPSerialPort;
+class CPPStaticIP;
+class CPPUSB;
+class CUDPSocket;
+class FtdiDriver;
 
 // The connection set-up sheet. It is also the owner of the receiver state and of every link:
 // created once by the main view and shown again for each connection, so pages keep their
@@ -26,8 +40,12 @@ class CConnectionEx : public QDialog {
   Q_OBJECT
 
  public:
+  // With the converter driver of the machine (libftdi1), owned by the sheet.
   CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,
                 HandshakeSequencer& sequencer, QWidget* parent = nullptr);
+  // With a driver of the caller's (a fake one in tests and the demo); it must outlive the sheet.
+  CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,
+                HandshakeSequencer& sequencer, FtdiDriver& usb_driver, QWidget* parent = nullptr);
   ~CConnectionEx() override;
 
   ReceiverState& State() { return state_; }
@@ -35,6 +53,9 @@ class CConnectionEx : public QDialog {
 
   // Shows the sheet modally; on OK the pages' connect steps are queued. True on OK.
   bool ShowSheet();
+  // The same without waiting: the sheet shows with the serial page active and OK or Cancel
+  // act as with ShowSheet.
+  void Present();
 
   // The command line's way in: connect as the matching page would, without the sheet.
   void ConnectTcp(const QString& host, quint16 port);
@@ -51,6 +72,28 @@ class CConnectionEx : public QDialog {
   // The address text of a network page (typed, picked or set), for the status bar.
   QString AddressText(int interface_index) const;
 
+  // Where the network pages connect (the Receiver's port unless changed) and where the DHCP
+  // page sends its query (the local broadcast address unless changed); a harness points them
+  // at a simulated Receiver on a loopback address.
+  void SetReceiverPort(quint16 port) { receiver_port_ = port; }
+  void SetDiscoveryTarget(const QHostAddress& address, quint16 port);
+  // How the serial page finds ports (the machine's own unless changed).
+  void SetPortEnumerator(std::function<std::vector<SSerInfo>()> enumerate);
+
+  // The pages and the links, for the main view's status texts and for tests.
+  QTabWidget* Tabs() const { return tabs_; }
+  QDialogButtonBox* Buttons() const { return buttons_; }
+  CPPSerialPort* SerialPage() const { return serial_page_; }
+  CPPUSB* UsbPage() const { return usb_page_; }
+  CPPInternet* InternetPage() const { return internet_page_; }
+  CPPDHCP* DhcpPage() const { return dhcp_page_; }
+  CPPStaticIP* StaticIpPage() const { return static_ip_page_; }
+  CGrindlewhist& UsbLink() { return *usb_; }
+  CClientSocket& Socket(int interface_index);
+
+  void accept() override;
+  void done(int result) override;
+
  signals:
   // The active page opened its link and the identity requests are on their way.
   void LinkOpened();
@@ -58,6 +101,27 @@ class CConnectionEx : public QDialog {
   void LinkLost();
 
  private:
+  CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,
+                HandshakeSequencer& sequencer, std::unique_ptr<FtdiDriver> owned_driver,
+                FtdiDriver* usb_driver, QWidget* parent);
+
+  void BuildPages();
+  void BeginShowing();
+  void OnPageChanged(int index);
+  void ActivatePage(int index);
+  void DeactivatePage(int index);
+  void FindCfCard();
+  void RefreshUsb();
+  void StartDiscovery();
+  void SetStaticAddress();
+  void QueueConnectSteps();
+  OpenLinkFn PageOpener(int index);
+
+  void OpenSerial(const QString& device_path, std::function<void(bool)> done);
+  void OpenUsb(const QString& serial_number, std::function<void(bool)> done);
+  void OpenSocket(int interface_index, const QString& host, quint16 port,
+                  std::function<void(bool)> done);
+
   void Route(int interface_index, const QByteArray& message);
   void QueueOpened(int interface_index);
 
@@ -69,10 +133,32 @@ class CConnectionEx : public QDialog {
   CConnectionOps ops_;
   int routed_index_ = -1;
 
+  std::unique_ptr<FtdiDriver> owned_driver_;  // only when none was handed in
+  FtdiDriver& usb_driver_;
+  std::unique_ptr<CGrindlewhist> usb_;
+  std::unique_ptr<Timer> usb_settle_timer_;  // the pause after a USB device opens
   std::unique_ptr<CMonitorSerialPort> serial_;             // replaced at each serial connection
   std::array<std::unique_ptr<CClientSocket>, 3> sockets_;  // Internet, DHCP, Static IP
+  std::unique_ptr<CUDPSocket> discovery_;                  // a new one at each DHCP activation
   std::array<QString, kInterfaceCount> addresses_;
+  QString static_address_;  // the address last given with "Set IP address"
+
+  quint16 receiver_port_;
+  std::optional<std::pair<QHostAddress, quint16>> discovery_target_;
+  std::function<std::vector<SSerInfo>()> enumerate_ports_;
+
+  // Pages whose windows exist in this showing; only they take part in OK.
+  std::array<bool, kInterfaceCount> created_{};
+  int active_page_ = -1;
+  bool showing_ = false;
+
   QTabWidget* tabs_ = nullptr;
+  QDialogButtonBox* buttons_ = nullptr;
+  CPPSerialPort* serial_page_ = nullptr;
+  CPPUSB* usb_page_ = nullptr;
+  CPPInternet* internet_page_ = nullptr;
+  CPPDHCP* dhcp_page_ = nullptr;
+  CPPStaticIP* static_ip_page_ = nullptr;
 };
 
 }  // namespace qv

@@ -1,0 +1,271 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QMenu>
+#include <QSet>
+#include <QTemporaryDir>
+#include <array>
+#include <memory>
+
+#include "core/app/manual_clock.h"
+#include "gui/app/about_dialog.h"
+#include "gui/app/app_settings.h"
+#include "gui/app/form_view.h"
+#include "gui/app/main_frame.h"
+#include "gui/app/radio_alert_dialog.h"
+#include "gui/app/toolbar_icons.h"
+#include "gui/link/connection_sheet.h"
+#include "support/recording_alerts.h"
+
+namespace qv {
+namespace {
+
+using Enabled = std::array<bool, kToolbarButtons>;
+
+class MainFrameTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<CMainFrame> MakeFrame(bool tablet = false) {
+    return std::make_unique<CMainFrame>(clock_, alerts_, tablet, settings_);
+  }
+
+  static Enabled EnabledActions(const CMainFrame& frame) {
+    Enabled out{};
+    for (int i = 0; i < kToolbarButtons; ++i) out[i] = frame.CommandAction(i)->isEnabled();
+    return out;
+  }
+
+  static QStringList MenuTexts(const QMenu* menu) {
+    QStringList texts;
+    for (const QAction* action : menu->actions()) {
+      if (!action->isSeparator()) texts << action->text();
+    }
+    return texts;
+  }
+
+  static QAction* MenuAction(const QMenu* menu, const QString& text) {
+    for (QAction* action : menu->actions()) {
+      if (action->text() == text) return action;
+    }
+    return nullptr;
+  }
+
+  QTemporaryDir dir_;
+  AppSettings settings_{dir_.filePath(QStringLiteral("settings.ini"))};
+  ManualClock clock_;
+  RecordingAlerts alerts_;
+};
+
+TEST_F(MainFrameTest, TitleAndAboutFollowTheEdition) {
+  auto desktop = MakeFrame(false);
+  EXPECT_EQ(desktop->windowTitle(), QStringLiteral("Tolvex PC based Spectrum Analyzer"));
+  CAboutDialog* about = desktop->OpenAbout();
+  EXPECT_EQ(about->Text(), QStringLiteral("Tolvex PC based Spectrum Analyzer: v 2.1"));
+  EXPECT_TRUE(about->isModal());
+  about->close();
+
+  auto tablet = MakeFrame(true);
+  EXPECT_EQ(tablet->windowTitle(), QStringLiteral("Quorvalin Tablet PC Edition"));
+  about = tablet->OpenAbout();
+  EXPECT_EQ(about->Text(), QStringLiteral("Quorvalin Tablet PC Edition: v 1.1"));
+  about->close();
+
+  EXPECT_TRUE(CMainFrame::DetectTabletMode(true));
+}
+
+TEST_F(MainFrameTest, StartUpAlertFollowsTheSetting) {
+  auto frame = MakeFrame();
+  // Absent, 0 and any other value than 1 show it.
+  CDisableRadioAlertDialog* dialog = frame->OpenRadioAlertAtStartup();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_TRUE(dialog->isModal());
+  dialog->CheckBox()->click();
+  dialog->OkButton()->click();
+  EXPECT_EQ(settings_.RadioAlertValue(), 1);
+
+  EXPECT_EQ(frame->OpenRadioAlertAtStartup(), nullptr);
+
+  settings_.SetRadioAlertValue(2);
+  dialog = frame->OpenRadioAlertAtStartup();
+  ASSERT_NE(dialog, nullptr);
+  dialog->close();
+}
+
+TEST_F(MainFrameTest, WarningsShowsTheAlertEvenWhenSwitchedOff) {
+  settings_.SetRadioAlertValue(1);
+  auto frame = MakeFrame();
+  QAction* warnings = MenuAction(frame->FileMenu(), QStringLiteral("Warnings"));
+  ASSERT_NE(warnings, nullptr);
+  warnings->trigger();
+  const auto dialogs = frame->findChildren<CDisableRadioAlertDialog*>();
+  ASSERT_EQ(dialogs.size(), 1);
+  EXPECT_TRUE(dialogs[0]->isVisible());
+  EXPECT_TRUE(dialogs[0]->CheckBox()->isChecked());
+  dialogs[0]->close();
+}
+
+TEST_F(MainFrameTest, ToolbarEnableRulesAgainstTheState) {
+  auto frame = MakeFrame();
+  // Buttons: connect, snapshot, select, zoom in, zoom out, log, replay/pause, stop, forward,
+  // rewind, print, spectrogram, histogram, capture.
+  frame->RefreshToolbar(ViewFlags{}, ToolbarState{});
+  EXPECT_EQ(EnabledActions(*frame), (Enabled{1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}));
+
+  ViewFlags live;
+  live.connected = true;
+  live.sweeps_arriving = true;
+  frame->RefreshToolbar(live, ToolbarState{});
+  EXPECT_EQ(EnabledActions(*frame), (Enabled{1, 1, 1, 0, 0, 1, 1, 0, 0, 0, 1, 1, 1, 1}));
+
+  ViewFlags recording = live;
+  recording.recording = true;
+  recording.area_selected = true;
+  recording.zoom_in_available = true;
+  recording.zoom_depth = 1;
+  frame->RefreshToolbar(recording, ToolbarState{});
+  EXPECT_EQ(EnabledActions(*frame), (Enabled{1, 1, 1, 1, 1, 1, 0, 1, 0, 0, 1, 1, 1, 1}));
+
+  ViewFlags capture = recording;
+  capture.recording = false;
+  capture.capture_ready = true;
+  frame->RefreshToolbar(capture, ToolbarState{});
+  EXPECT_EQ(EnabledActions(*frame), (Enabled{1, 1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 1, 1, 1}));
+
+  ViewFlags playing;
+  playing.playing_back = true;
+  playing.area_selected = true;
+  playing.zoom_in_available = true;
+  playing.zoom_depth = 2;
+  ToolbarState pausable;
+  pausable.ShowPlaying();
+  frame->RefreshToolbar(playing, pausable);
+  EXPECT_EQ(EnabledActions(*frame), (Enabled{0, 1, 1, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 0}));
+  EXPECT_EQ(frame->CommandAction(6)->data().toInt(), kCmdPause);
+}
+
+TEST_F(MainFrameTest, ToolbarFollowsTheViewWhenItSaysTheFlagsChanged) {
+  auto frame = MakeFrame();
+  EXPECT_FALSE(frame->CommandAction(1)->isEnabled());
+  frame->View().Connection().State().connected = 1;
+  emit frame->View().ToolbarChanged();
+  EXPECT_TRUE(frame->CommandAction(1)->isEnabled());
+  EXPECT_TRUE(frame->CommandAction(11)->isEnabled());
+}
+
+TEST_F(MainFrameTest, ButtonsShowPromptsAndIdlePictures) {
+  auto frame = MakeFrame();
+  for (int i = 0; i < kToolbarButtons; ++i) EXPECT_EQ(frame->ActionImage(i), i);
+  QAction* connect = frame->CommandAction(0);
+  EXPECT_EQ(connect->statusTip(), QStringLiteral("Establish Connection"));
+  EXPECT_EQ(connect->toolTip(),
+            QStringLiteral("Establish a connection between the PC and Quorvalin Receiver"));
+
+  // Every picture is drawn and no two are alike.
+  QSet<QByteArray> seen;
+  for (int i = 0; i < kToolbarImages; ++i) {
+    const QImage image = ToolbarImage(i);
+    seen.insert(QByteArray(reinterpret_cast<const char*>(image.constBits()),
+                           static_cast<int>(image.sizeInBytes())));
+  }
+  EXPECT_EQ(seen.size(), kToolbarImages);
+}
+
+TEST_F(MainFrameTest, StopResetsTheFourSwappedButtons) {
+  auto frame = MakeFrame();
+  const auto pixels = [&](int position) {
+    return frame->CommandAction(position)->icon().pixmap(kToolbarImageSize).toImage();
+  };
+  ToolbarState state;
+  state.ShowSelectionMode(true);
+  state.ShowPlaying();
+  state.ShowFastForward(true);
+  ViewFlags playing;
+  playing.playing_back = true;
+  frame->RefreshToolbar(playing, state);
+  EXPECT_EQ(frame->ActionImage(2), 14);
+  EXPECT_EQ(frame->ActionImage(6), 15);
+  EXPECT_EQ(frame->CommandAction(6)->toolTip(), QStringLiteral("Pause the Playback"));
+  EXPECT_EQ(frame->ActionImage(8), 16);
+  EXPECT_EQ(pixels(8), ToolbarImage(16).convertToFormat(pixels(8).format()));
+
+  state.ShowFastRewind(true);
+  frame->RefreshToolbar(playing, state);
+  EXPECT_EQ(frame->ActionImage(8), 8);
+  EXPECT_EQ(frame->ActionImage(9), 17);
+
+  state.ShowStopped();
+  frame->RefreshToolbar(ViewFlags{}, state);
+  const std::array<std::pair<int, int>, 4> idle = {
+      {{2, kCmdSelectDisplay}, {6, kCmdReplay}, {8, kCmdFastForward}, {9, kCmdFastRewind}}};
+  for (const auto& [position, command] : idle) {
+    SCOPED_TRACE(position);
+    EXPECT_EQ(frame->CommandAction(position)->data().toInt(), command);
+    EXPECT_EQ(frame->ActionImage(position), position);
+    EXPECT_EQ(pixels(position), ToolbarImage(position).convertToFormat(pixels(position).format()));
+  }
+  EXPECT_EQ(frame->CommandAction(6)->toolTip(),
+            QStringLiteral("Replays a previously Logged File"));
+}
+
+TEST_F(MainFrameTest, RunningTimeCountsFromTheHandshake) {
+  auto frame = MakeFrame();
+  clock_.Advance(5000);
+  EXPECT_EQ(frame->PaneText(kPaneRunningTime), QStringLiteral("Running Time: 0 mins, 0 secs"));
+
+  emit frame->View().HandshakeCompleted();
+  clock_.Advance(1000);
+  EXPECT_EQ(frame->PaneText(kPaneRunningTime), QStringLiteral("Running Time: 0 mins 1 secs"));
+  // A second completion (a reconnection) must not start a second clock.
+  emit frame->View().HandshakeCompleted();
+  clock_.Advance(59000);
+  EXPECT_EQ(frame->PaneText(kPaneRunningTime), QStringLiteral("Running Time: 1 mins 0 secs"));
+
+  // Stopped and started again, it goes on from where it was.
+  frame->StopRunningClock();
+  clock_.Advance(30000);
+  frame->StartRunningClock();
+  clock_.Advance(1000);
+  EXPECT_EQ(frame->PaneText(kPaneRunningTime), QStringLiteral("Running Time: 1 mins 1 secs"));
+}
+
+TEST_F(MainFrameTest, RecentFilesKeepTheLastFourNewestFirst) {
+  auto frame = MakeFrame();
+  QAction* placeholder = MenuAction(frame->FileMenu(), QStringLiteral("Recent File"));
+  ASSERT_NE(placeholder, nullptr);
+  EXPECT_FALSE(placeholder->isEnabled());
+
+  for (const char* name : {"a.kzq", "b.kzq", "c.kzq", "d.kzq", "e.kzq"}) {
+    frame->AddRecentFile(dir_.filePath(QString::fromLatin1(name)));
+  }
+  frame->AddRecentFile(dir_.filePath(QStringLiteral("c.kzq")));  // moves up, no repeat
+
+  const QStringList expected = {dir_.filePath(QStringLiteral("c.kzq")),
+                                dir_.filePath(QStringLiteral("e.kzq")),
+                                dir_.filePath(QStringLiteral("d.kzq")),
+                                dir_.filePath(QStringLiteral("b.kzq"))};
+  EXPECT_EQ(AppSettings(dir_.filePath(QStringLiteral("settings.ini"))).RecentFiles(), expected);
+
+  const QStringList texts = MenuTexts(frame->FileMenu());
+  EXPECT_FALSE(texts.contains(QStringLiteral("Recent File")));
+  EXPECT_THAT(texts.mid(0, 4),
+              ::testing::ElementsAre(QStringLiteral("&1 ") + expected[0],
+                                     QStringLiteral("&2 ") + expected[1],
+                                     QStringLiteral("&3 ") + expected[2],
+                                     QStringLiteral("&4 ") + expected[3]));
+  EXPECT_THAT(texts.mid(4), ::testing::ElementsAre(QStringLiteral("Print Set&up..."),
+                                                   QStringLiteral("Warnings"),
+                                                   QStringLiteral("E&xit")));
+
+  QString chosen;
+  QObject::connect(frame.get(), &CMainFrame::RecentFileChosen,
+                   [&](const QString& path) { chosen = path; });
+  MenuAction(frame->FileMenu(), texts[1])->trigger();
+  EXPECT_EQ(chosen, expected[1]);
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the program and runs the demo. Without a display it runs
-# offscreen for a few seconds and says where the snapshot went.
+# Installs what is missing, builds the program and runs the demo against the built-in simulated
+# Receiver. Without a display it runs offscreen for about twenty seconds, long enough for the
+# connection handshake and some sweeps, saves a picture of the window and says where it is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,3 +18,9 @@ fi
 snapshot=${QV_SNAPSHOT:-$PWD/build/demo-snapshot.png}
 echo "demo: no display here; running offscreen for 22 seconds"
 "$build/app/quorvalin" -platform offscreen --demo --quit-after 22 --snapshot "$snapshot" "$@"
+if [ -s "$snapshot" ]; then
+  echo "demo: the window as it looked after 22 seconds is in $snapshot"
+else
+  echo "demo: no snapshot was saved" >&2
+  exit 1
+fi

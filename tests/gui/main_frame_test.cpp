@@ -224,10 +224,11 @@ TEST_F(MainFrameTest, RunningTimeCountsFromTheHandshake) {
   clock_.Advance(59000);
   EXPECT_EQ(frame->PaneText(kPaneRunningTime), QStringLiteral("Running Time: 1 mins 0 secs"));
 
-  // Stopped and started again, it goes on from where it was.
-  frame->StopRunningClock();
+  // Stopped by playback and started by the next connection, it goes on from where it was.
+  emit frame->View().RunningClockStopped();
   clock_.Advance(30000);
-  frame->StartRunningClock();
+  EXPECT_EQ(frame->PaneText(kPaneRunningTime), QStringLiteral("Running Time: 1 mins 0 secs"));
+  emit frame->View().HandshakeCompleted();
   clock_.Advance(1000);
   EXPECT_EQ(frame->PaneText(kPaneRunningTime), QStringLiteral("Running Time: 1 mins 1 secs"));
 }

@@ -64,6 +64,7 @@ CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode,
   });
   connect(view_, &CQuorvalinFormView::StatusPaneTextChanged, this, &CMainFrame::SetPaneText);
   connect(view_, &CQuorvalinFormView::HandshakeCompleted, this, &CMainFrame::StartRunningClock);
+  connect(view_, &CQuorvalinFormView::RunningClockStopped, this, &CMainFrame::StopRunningClock);
   connect(view_, &CQuorvalinFormView::ToolbarChanged, this,
           qOverload<>(&CMainFrame::RefreshToolbar));
   RefreshToolbar();

@@ -1,6 +1,7 @@
 #include "gui/app/splash_screen.h"
 
 #include <QGuiApplication>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
@@ -69,16 +70,21 @@ QImage SplashPicture(bool tablet_mode) {
   p.setPen(QPen(QColor(90, 240, 130), 2));
   p.drawPolyline(trace);
 
-  p.setPen(Qt::white);
+  // The name in the largest bold face that fits the card.
+  const QString name = tablet_mode ? QStringLiteral("Quorvalin Tablet PC Edition")
+                                   : QStringLiteral("Tolvex PC based Spectrum Analyzer");
+  const QRectF title_box(24, 30, 352, 40);
   QFont title = p.font();
-  title.setPointSize(16);
   title.setBold(true);
+  for (int pixels = 26; pixels > 10; --pixels) {
+    title.setPixelSize(pixels);
+    if (QFontMetricsF(title).horizontalAdvance(name) <= title_box.width()) break;
+  }
   p.setFont(title);
-  p.drawText(QRectF(20, 30, 360, 40), Qt::AlignCenter,
-             tablet_mode ? QStringLiteral("Quorvalin Tablet PC Edition")
-                         : QStringLiteral("Tolvex PC based Spectrum Analyzer"));
+  p.setPen(Qt::white);
+  p.drawText(title_box, Qt::AlignCenter, name);
   QFont sub = p.font();
-  sub.setPointSize(10);
+  sub.setPixelSize(14);
   sub.setBold(false);
   p.setFont(sub);
   p.setPen(QColor(170, 200, 230));

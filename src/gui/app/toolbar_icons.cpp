@@ -45,7 +45,7 @@ void Magnifier(QPainter& p, bool plus) {
 void SelectionFrame(QPainter& p, bool on) {
   if (on) p.fillRect(QRectF(1, 1, 22, 22), kRunning);
   p.setPen(QPen(kInk, 1.5, Qt::DashLine));
-  p.setBrush(on ? QColor(120, 170, 240, 160) : Qt::NoBrush);
+  p.setBrush(on ? QBrush(QColor(120, 170, 240, 160)) : QBrush(Qt::NoBrush));
   p.drawRect(QRectF(4, 5, 16, 14));
   p.setPen(QPen(kInk, 1.5));
   p.drawLine(QPointF(14, 14), QPointF(20, 20));

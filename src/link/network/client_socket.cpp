@@ -1,5 +1,7 @@
 #include "link/network/client_socket.h"
 
+#include <QNetworkProxy>
+
 #include <array>
 
 #include "core/link/command.h"
@@ -29,6 +31,8 @@ void CClientSocket::ConnectToHost(const QString& address, quint16 port) {
   Close();
   connecting_ = true;
   connect_timer_->Start(kConnectTimeoutMs, true);
+  // The Receiver sits on the local network: never route it through a system proxy.
+  socket_.setProxy(QNetworkProxy::NoProxy);
   socket_.connectToHost(address, port);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
+#include <QNetworkProxy>
 
 #include "core/link/network_setup.h"
 
@@ -26,6 +27,8 @@ std::optional<QHostAddress> CUDPSocket::HostBroadcastAddress() {
 
 bool CUDPSocket::EnsureBound() {
   if (socket_.state() == QAbstractSocket::BoundState) return true;
+  // Discovery is a local broadcast; a system proxy has no part in it.
+  socket_.setProxy(QNetworkProxy::NoProxy);
   return socket_.bind(QHostAddress::AnyIPv4, 0);
 }
 

@@ -1,5 +1,6 @@
 #include "sim/transport/tcp_server.h"
 
+#include <QNetworkProxy>
 #include <QTcpSocket>
 
 namespace qv::sim {
@@ -15,6 +16,7 @@ TcpServer::~TcpServer() {
 }
 
 bool TcpServer::Listen(const QHostAddress& address, quint16 port, QString* error) {
+  server_.setProxy(QNetworkProxy::NoProxy);
   if (server_.listen(address, port)) return true;
   if (error) {
     *error = QStringLiteral("cannot listen on %1:%2: %3")

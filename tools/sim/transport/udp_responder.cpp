@@ -1,6 +1,7 @@
 #include "sim/transport/udp_responder.h"
 
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 
 namespace qv::sim {
 
@@ -10,6 +11,7 @@ UdpResponder::UdpResponder(const MacAddress& mac, QObject* parent) : QObject(par
 
 bool UdpResponder::Bind(const QHostAddress& address, quint16 port, QString* error) {
   // Broadcast queries reach a socket bound to the any-address only.
+  socket_.setProxy(QNetworkProxy::NoProxy);
   if (socket_.bind(address, port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)) {
     return true;
   }

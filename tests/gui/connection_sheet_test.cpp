@@ -1,0 +1,374 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QNetworkDatagram>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <QUdpSocket>
+#include <string>
+#include <vector>
+
+#include "core/app/manual_clock.h"
+#include "gui/display/display.h"
+#include "gui/link/connection_sheet.h"
+#include "gui/link/ip_address_edit.h"
+#include "gui/link/pp_dhcp.h"
+#include "gui/link/pp_internet.h"
+#include "gui/link/pp_serial_port.h"
+#include "gui/link/pp_static_ip.h"
+#include "gui/link/pp_usb.h"
+#include "link/net_test_support.h"
+#include "link/network/client_socket.h"
+#include "link/usb/fake_ftdi_driver.h"
+#include "link/usb/grindlewhist.h"
+#include "support/recording_alerts.h"
+
+namespace qv {
+namespace {
+
+using test::RandomLoopbackAddress;
+using test::WaitUntil;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+const std::string kAttempting = "Attempting Connection....\nWaiting for Response";
+const std::string kCheck =
+    "Please Check the CF Card Connection and the \n Power Supply to the Quorvalin Receiver.\n "
+    "Try Again after verification";
+const std::string kTcpEstablished =
+    "TCP/IP Connection Established\n Waiting for Receiver Parameters...";
+const std::string kUsbEstablished = "USB Connection Established\n Waiting for Receiver Parameters...";
+
+class RecordingProgress : public ProgressView {
+ public:
+  void SetProgressText(const std::string& text) override {
+    if (!text.empty()) texts.push_back(text);
+  }
+  void ShowProgress() override {}
+  void HideProgress() override {}
+  std::vector<std::string> texts;
+};
+
+// A TCP listener on a loopback address of its own that counts the connections it gets.
+struct Listener {
+  explicit Listener(quint16 port = 0) {
+    address = RandomLoopbackAddress();
+    listening = server.listen(address, port);
+  }
+  int Accepted() {
+    while (server.hasPendingConnections()) {
+      server.nextPendingConnection();
+      ++accepted;
+    }
+    return accepted;
+  }
+  QTcpServer server;
+  QHostAddress address;
+  bool listening = false;
+  int accepted = 0;
+};
+
+void TypeAddress(CIpAddressEdit* edit, const QHostAddress& address) {
+  const QStringList parts = address.toString().split(QLatin1Char('.'));
+  for (int i = 0; i < 4; ++i) {
+    edit->Field(i)->clear();
+    QTest::keyClicks(edit->Field(i), parts[i]);
+  }
+}
+
+class ConnectionSheetTest : public ::testing::Test {
+ protected:
+  ConnectionSheetTest() {
+    sheet_.SetPortEnumerator([this] { return ports_; });
+    // Discovery stays on loopback: a port nobody answers on unless a test says otherwise.
+    sheet_.SetDiscoveryTarget(RandomLoopbackAddress(), 9);
+  }
+  ~ConnectionSheetTest() override { sheet_.hide(); }
+
+  void Visit(int index) { sheet_.Tabs()->setCurrentIndex(index); }
+  void ClickOk() { QTest::mouseClick(sheet_.Buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton); }
+  void ClickCancel() {
+    QTest::mouseClick(sheet_.Buttons()->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+  }
+
+  // Lets virtual and real time pass (sockets need the event loop) until done holds.
+  bool RunUntil(const std::function<bool()>& done) {
+    for (int i = 0; i < 2000; ++i) {
+      if (done()) return true;
+      QTest::qWait(1);
+      clock_.Advance(20);
+    }
+    return done();
+  }
+  int Count(const std::string& text) const {
+    return static_cast<int>(std::count(progress_.texts.begin(), progress_.texts.end(), text));
+  }
+
+  ManualClock clock_;
+  RecordingAlerts alerts_;
+  RecordingProgress progress_;
+  HandshakeSequencer sequencer_{clock_, progress_, [] {}};
+  CDisplay display_{clock_, sequencer_};
+  FakeFtdiDriver usb_driver_;
+  std::vector<SSerInfo> ports_;
+  CConnectionEx sheet_{clock_, alerts_, display_, sequencer_, usb_driver_};
+};
+
+TEST_F(ConnectionSheetTest, CancelKeepsWhatActivationDidAndNothingMore) {
+  sheet_.State().connected = 1;
+  sheet_.Present();
+  EXPECT_EQ(sheet_.windowTitle(), "Set up Connection");
+  Visit(kDhcpInterface);
+  ClickCancel();
+  EXPECT_FALSE(sheet_.isVisible());
+  EXPECT_EQ(sheet_.State().interface_index, kDhcpInterface);
+  EXPECT_EQ(sheet_.State().connected, 1);
+  clock_.Advance(20000);
+  EXPECT_THAT(progress_.texts, IsEmpty());
+}
+
+TEST_F(ConnectionSheetTest, SheetOpensOnFirstPageWithItsCaptions) {
+  sheet_.Present();
+  Visit(kStaticIpInterface);
+  ClickCancel();
+  sheet_.Present();
+  QTabWidget* tabs = sheet_.Tabs();
+  EXPECT_EQ(tabs->currentIndex(), kSerialInterface);
+  std::vector<QString> captions;
+  for (int i = 0; i < tabs->count(); ++i) captions.push_back(tabs->tabText(i));
+  EXPECT_THAT(captions, ElementsAre("Serial Port/CF Card", "USB ", "Internet", "DHCP",
+                                    "Static IP Address"));
+}
+
+// Every visited page says "Attempting Connection" in tab order; only the active page opens its
+// link, and a page visited in an earlier showing takes no part.
+TEST_F(ConnectionSheetTest, ConnectStepsRunForCreatedPagesInTabOrder) {
+  quint16 refused_port = 0;
+  QHostAddress refused_address;
+  {
+    Listener closed;
+    ASSERT_TRUE(closed.listening);
+    refused_port = closed.server.serverPort();
+    refused_address = closed.address;
+  }
+  sheet_.SetReceiverPort(refused_port);
+
+  sheet_.Present();
+  Visit(kUsbInterface);  // created in this showing only
+  ClickCancel();
+  alerts_.shown.clear();  // the empty USB listing's message
+
+  sheet_.Present();
+  Visit(kStaticIpInterface);
+  Visit(kInternetInterface);
+  TypeAddress(sheet_.InternetPage()->Address(), refused_address);
+  ClickOk();
+  ASSERT_TRUE(RunUntil([this] { return Count(kAttempting) == 3; }));
+  EXPECT_THAT(progress_.texts, ElementsAre(kAttempting, kAttempting, kCheck, kAttempting));
+  EXPECT_EQ(sheet_.State().connected, 0);
+  EXPECT_THAT(alerts_.shown, IsEmpty());  // a refused connection has no page message
+}
+
+TEST_F(ConnectionSheetTest, SerialPageConfirmedOpensNoOtherLinkEvenAfterVisits) {
+  Listener internet;
+  Listener static_ip(internet.server.serverPort());
+  ASSERT_TRUE(internet.listening && static_ip.listening);
+  sheet_.SetReceiverPort(internet.server.serverPort());
+  usb_driver_.AddDevice({"RX0500", "Quorvalin Receiver", 0x09D6, 0x0500});
+  ports_ = {{"/nonexistent/ttyQV0", "ttyQV0", "Receiver card (ttyQV0)", false, "Receiver card"}};
+
+  sheet_.Present();
+  Visit(kUsbInterface);
+  sheet_.UsbPage()->List()->setCurrentItem(sheet_.UsbPage()->List()->topLevelItem(0));
+  Visit(kInternetInterface);
+  TypeAddress(sheet_.InternetPage()->Address(), internet.address);
+  Visit(kDhcpInterface);
+  Visit(kStaticIpInterface);
+  TypeAddress(sheet_.StaticIpPage()->Address(), static_ip.address);
+  Visit(kSerialInterface);
+  ClickOk();
+
+  ASSERT_TRUE(RunUntil([this] { return Count(kCheck) == 1 && Count(kAttempting) == 5; }));
+  QTest::qWait(20);
+  EXPECT_EQ(internet.Accepted(), 0);
+  EXPECT_EQ(static_ip.Accepted(), 0);
+  EXPECT_THAT(usb_driver_.Calls(), Not(Contains("Open RX0500")));
+  EXPECT_THAT(alerts_.shown, ElementsAre(RecordingAlerts::Shown{
+                                 "/nonexistent/ttyQV0 port could not be openend", "Alert !"}));
+  EXPECT_EQ(sheet_.State().interface_index, kSerialInterface);
+  EXPECT_EQ(sheet_.State().connected, 0);
+}
+
+TEST_F(ConnectionSheetTest, StaticIpPageConfirmedOpensOnlyItsSocket) {
+  Listener internet;
+  Listener static_ip(internet.server.serverPort());
+  ASSERT_TRUE(internet.listening && static_ip.listening);
+  sheet_.SetReceiverPort(internet.server.serverPort());
+
+  sheet_.Present();
+  Visit(kInternetInterface);
+  TypeAddress(sheet_.InternetPage()->Address(), internet.address);
+  Visit(kStaticIpInterface);
+  TypeAddress(sheet_.StaticIpPage()->Address(), static_ip.address);
+  ClickOk();
+
+  ASSERT_TRUE(RunUntil([this] { return sheet_.State().connected == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return static_ip.Accepted() == 1; }));
+  EXPECT_EQ(internet.Accepted(), 0);
+  EXPECT_TRUE(sheet_.Socket(kStaticIpInterface).IsConnected());
+  EXPECT_FALSE(sheet_.Socket(kInternetInterface).IsConnected());
+  EXPECT_EQ(sheet_.State().interface_index, kStaticIpInterface);
+  EXPECT_EQ(sheet_.AddressText(kStaticIpInterface), static_ip.address.toString());
+  EXPECT_EQ(Count(kTcpEstablished), 1);
+}
+
+TEST_F(ConnectionSheetTest, DhcpListsRepliesAndNeedsASelectedRow) {
+  QUdpSocket module;
+  const QHostAddress module_address = RandomLoopbackAddress();
+  ASSERT_TRUE(module.bind(module_address, 0));
+  sheet_.SetDiscoveryTarget(module_address, module.localPort());
+
+  sheet_.Present();
+  Visit(kDhcpInterface);
+  ASSERT_TRUE(WaitUntil([&] { return module.hasPendingDatagrams(); }));
+  const QNetworkDatagram query = module.receiveDatagram();
+  EXPECT_EQ(query.data(), QByteArray::fromHex("000000F6"));
+  QByteArray reply(24, '\0');
+  reply += QByteArray::fromHex("00204A910B2D");
+  module.writeDatagram(reply, query.senderAddress(), static_cast<quint16>(query.senderPort()));
+
+  QTreeWidget* list = sheet_.DhcpPage()->List();
+  ASSERT_TRUE(WaitUntil([&] { return list->topLevelItemCount() == 1; }));
+  EXPECT_EQ(list->topLevelItem(0)->text(0), module_address.toString());
+  EXPECT_EQ(list->topLevelItem(0)->text(1), "00-20-4A-91-0B-2D");
+
+  ClickOk();  // no row selected
+  ASSERT_TRUE(RunUntil([this] { return Count(kCheck) == 1; }));
+  EXPECT_EQ(sheet_.State().connected, 0);
+}
+
+TEST_F(ConnectionSheetTest, UsbListingNamesRowsAndReportsEmptyOrFailedListing) {
+  usb_driver_.AddDevice({"RX0500", "Quorvalin Receiver", 0x09D6, 0x0500});
+  usb_driver_.AddDevice({"RX0300", "Older Receiver", 0x09D6, 0x0300});
+  sheet_.Present();
+  Visit(kUsbInterface);
+  EXPECT_EQ(sheet_.State().interface_index, kUsbInterface);
+  QTreeWidget* list = sheet_.UsbPage()->List();
+  ASSERT_EQ(list->topLevelItemCount(), 2);
+  EXPECT_EQ(list->topLevelItem(0)->text(0), "RX0500");
+  EXPECT_EQ(list->topLevelItem(0)->text(1), "TRISKADEON");
+  EXPECT_EQ(list->topLevelItem(0)->text(2), "ZTK, Inc");
+  EXPECT_EQ(list->topLevelItem(1)->text(1), "FARNOBELL");
+  EXPECT_THAT(alerts_.shown, IsEmpty());
+
+  usb_driver_.SetListFails(true);
+  QTest::mouseClick(sheet_.UsbPage()->RefreshButton(), Qt::LeftButton);
+  EXPECT_EQ(list->topLevelItemCount(), 0);
+  EXPECT_THAT(alerts_.shown,
+              ElementsAre(RecordingAlerts::Shown{"No Quorvalin USB Devices Found", "No Devices"},
+                          RecordingAlerts::Shown{
+                              "No USB Devices have been found\n Please check the USB Connection "
+                              "and Click the USB Tab again",
+                              "USB Detection Failure Alert !"}));
+}
+
+TEST_F(ConnectionSheetTest, UsbWorkerRunsOnceWhileThePageIsShownAndStopsWhenLeft) {
+  usb_driver_.AddDevice({"RX0500", "Quorvalin Receiver", 0x09D6, 0x0500});
+  sheet_.Present();
+  Visit(kUsbInterface);
+  QTest::mouseClick(sheet_.UsbPage()->RefreshButton(), Qt::LeftButton);
+  QTest::mouseClick(sheet_.UsbPage()->RefreshButton(), Qt::LeftButton);
+  EXPECT_EQ(sheet_.UsbLink().RunningWorkers(), 1);
+  Visit(kInternetInterface);
+  EXPECT_EQ(sheet_.UsbLink().RunningWorkers(), 0);
+}
+
+TEST_F(ConnectionSheetTest, UsbWithoutSelectedRowFailsWithItsMessage) {
+  usb_driver_.AddDevice({"RX0500", "Quorvalin Receiver", 0x09D6, 0x0500});
+  sheet_.Present();
+  Visit(kUsbInterface);
+  ClickOk();
+  ASSERT_TRUE(RunUntil([this] { return Count(kCheck) == 1; }));
+  EXPECT_THAT(alerts_.shown, ElementsAre(RecordingAlerts::Shown{"No USB Device Selected",
+                                                                "Invalid Selection Alert"}));
+  EXPECT_EQ(sheet_.State().connected, 0);
+}
+
+TEST_F(ConnectionSheetTest, UsbReceiverRowOpensTheDeviceAndOtherProductsAreNotOpened) {
+  usb_driver_.AddDevice({"RX0300", "Older Receiver", 0x09D6, 0x0300});
+  usb_driver_.AddDevice({"RX0500", "Quorvalin Receiver", 0x09D6, 0x0500});
+  sheet_.Present();
+  Visit(kUsbInterface);
+  QTreeWidget* list = sheet_.UsbPage()->List();
+  list->setCurrentItem(list->topLevelItem(1));
+  ClickOk();
+  ASSERT_TRUE(RunUntil([this] { return sheet_.State().connected == 1; }));
+  EXPECT_THAT(usb_driver_.Calls(), Contains("Open RX0500"));
+  EXPECT_EQ(Count(kUsbEstablished), 1);
+
+  // The other product is taken without opening it.
+  sheet_.Present();
+  Visit(kUsbInterface);
+  list->setCurrentItem(list->topLevelItem(0));
+  ClickOk();
+  ASSERT_TRUE(RunUntil([this] { return Count(kUsbEstablished) == 2; }));
+  EXPECT_THAT(usb_driver_.Calls(), Not(Contains("Open RX0300")));
+}
+
+TEST_F(ConnectionSheetTest, UsbOpenFailureShowsItsMessage) {
+  usb_driver_.AddDevice({"RX0500", "Quorvalin Receiver", 0x09D6, 0x0500});
+  usb_driver_.SetOpenFails(true);
+  sheet_.Present();
+  Visit(kUsbInterface);
+  sheet_.UsbPage()->List()->setCurrentItem(sheet_.UsbPage()->List()->topLevelItem(0));
+  ClickOk();
+  ASSERT_TRUE(RunUntil([this] { return Count(kCheck) == 1; }));
+  EXPECT_THAT(alerts_.shown, ElementsAre(RecordingAlerts::Shown{"USB Device could not be opened",
+                                                                "USB Problem"}));
+  EXPECT_EQ(sheet_.State().connected, 0);
+}
+
+TEST_F(ConnectionSheetTest, PagesKeepTypedValuesBetweenShowings) {
+  ports_ = {{"/dev/ttyS0", "ttyS0", "Port A (ttyS0)", false, "Port A"},
+            {"/dev/ttyUSB0", "ttyUSB0", "Card B (ttyUSB0)", true, "Card B"}};
+  sheet_.Present();
+  EXPECT_EQ(sheet_.SerialPage()->DevicePath(), "/dev/ttyUSB0");  // the last port found
+  EXPECT_EQ(sheet_.SerialPage()->Status(), "Card B (ttyUSB0)");
+  QLineEdit* path_edit = sheet_.SerialPage()->PortBox()->lineEdit();
+  path_edit->selectAll();
+  QTest::keyClicks(path_edit, "/dev/pts/7");
+  Visit(kInternetInterface);
+  TypeAddress(sheet_.InternetPage()->Address(), QHostAddress(QStringLiteral("127.0.0.9")));
+  Visit(kStaticIpInterface);
+  QTest::keyClicks(sheet_.StaticIpPage()->Mac(), "00-20-4A-91-0B-2D");
+  TypeAddress(sheet_.StaticIpPage()->Address(), QHostAddress(QStringLiteral("10.0.0.7")));
+  ClickCancel();
+
+  sheet_.Present();  // searches for ports again
+  EXPECT_EQ(sheet_.SerialPage()->DevicePath(), "/dev/pts/7");
+  EXPECT_EQ(sheet_.InternetPage()->AddressText(), "127.0.0.9");
+  EXPECT_EQ(sheet_.StaticIpPage()->MacText(), "00-20-4A-91-0B-2D");
+  EXPECT_EQ(sheet_.StaticIpPage()->AddressText(), "10.0.0.7");
+}
+
+TEST_F(ConnectionSheetTest, SerialPageStatusReflectsSearchAndDeviceNews) {
+  sheet_.Present();
+  EXPECT_EQ(sheet_.SerialPage()->Status(),
+            "CF Card not found connected,\n Please check the CF card connection and then click "
+            "\"Find CF Card\" Button");
+  EXPECT_TRUE(sheet_.SerialPageVisible());
+  sheet_.SetSerialPageStatus("Serial card inserted");
+  EXPECT_EQ(sheet_.SerialPage()->Status(), "Serial card inserted");
+  Visit(kInternetInterface);
+  EXPECT_FALSE(sheet_.SerialPageVisible());
+}
+
+}  // namespace
+}  // namespace qv

@@ -82,7 +82,10 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationVersion(QStringLiteral(QV_VERSION));
 
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("Spectrum analyser front end for the Receiver"));
+  parser.setApplicationDescription(
+      QStringLiteral("Spectrum analyser front end for the Receiver.\n"
+                     "The radio interference alert is left out with --quit-after or --snapshot, "
+                     "or when QV_NO_RADIO_ALERT=1 is set."));
   parser.addHelpOption();
   parser.addVersionOption();
   const QCommandLineOption demo(QStringLiteral("demo"),

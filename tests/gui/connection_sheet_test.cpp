@@ -1,3 +1,5 @@
+#include "gui/link/connection_sheet.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -15,7 +17,6 @@
 
 #include "core/app/manual_clock.h"
 #include "gui/display/display.h"
-#include "gui/link/connection_sheet.h"
 #include "gui/link/ip_address_edit.h"
 #include "gui/link/pp_dhcp.h"
 #include "gui/link/pp_internet.h"
@@ -44,7 +45,8 @@ const std::string kCheck =
     "Try Again after verification";
 const std::string kTcpEstablished =
     "TCP/IP Connection Established\n Waiting for Receiver Parameters...";
-const std::string kUsbEstablished = "USB Connection Established\n Waiting for Receiver Parameters...";
+const std::string kUsbEstablished =
+    "USB Connection Established\n Waiting for Receiver Parameters...";
 
 class RecordingProgress : public ProgressView {
  public:
@@ -93,7 +95,9 @@ class ConnectionSheetTest : public ::testing::Test {
   ~ConnectionSheetTest() override { sheet_.hide(); }
 
   void Visit(int index) { sheet_.Tabs()->setCurrentIndex(index); }
-  void ClickOk() { QTest::mouseClick(sheet_.Buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton); }
+  void ClickOk() {
+    QTest::mouseClick(sheet_.Buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  }
   void ClickCancel() {
     QTest::mouseClick(sheet_.Buttons()->button(QDialogButtonBox::Cancel), Qt::LeftButton);
   }
@@ -143,8 +147,8 @@ TEST_F(ConnectionSheetTest, SheetOpensOnFirstPageWithItsCaptions) {
   EXPECT_EQ(tabs->currentIndex(), kSerialInterface);
   std::vector<QString> captions;
   for (int i = 0; i < tabs->count(); ++i) captions.push_back(tabs->tabText(i));
-  EXPECT_THAT(captions, ElementsAre("Serial Port/CF Card", "USB ", "Internet", "DHCP",
-                                    "Static IP Address"));
+  EXPECT_THAT(captions,
+              ElementsAre("Serial Port/CF Card", "USB ", "Internet", "DHCP", "Static IP Address"));
 }
 
 // Every visited page says "Attempting Connection" in tab order; only the active page opens its
@@ -330,8 +334,8 @@ TEST_F(ConnectionSheetTest, UsbOpenFailureShowsItsMessage) {
   sheet_.UsbPage()->List()->setCurrentItem(sheet_.UsbPage()->List()->topLevelItem(0));
   ClickOk();
   ASSERT_TRUE(RunUntil([this] { return Count(kCheck) == 1; }));
-  EXPECT_THAT(alerts_.shown, ElementsAre(RecordingAlerts::Shown{"USB Device could not be opened",
-                                                                "USB Problem"}));
+  EXPECT_THAT(alerts_.shown,
+              ElementsAre(RecordingAlerts::Shown{"USB Device could not be opened", "USB Problem"}));
   EXPECT_EQ(sheet_.State().connected, 0);
 }
 

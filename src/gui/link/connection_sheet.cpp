@@ -32,12 +32,11 @@ const char kTriskadeon[] = "TRISKADEON";
 
 CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,
                              HandshakeSequencer& sequencer, QWidget* parent)
-    : CConnectionEx(timers, alerts, display, sequencer, std::make_unique<LibFtdiDriver>(),
-                    nullptr, parent) {}
+    : CConnectionEx(timers, alerts, display, sequencer, std::make_unique<LibFtdiDriver>(), nullptr,
+                    parent) {}
 
 CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,
-                             HandshakeSequencer& sequencer, FtdiDriver& usb_driver,
-                             QWidget* parent)
+                             HandshakeSequencer& sequencer, FtdiDriver& usb_driver, QWidget* parent)
     : CConnectionEx(timers, alerts, display, sequencer, nullptr, &usb_driver, parent) {}
 
 CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,

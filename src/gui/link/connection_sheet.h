@@ -136,7 +136,7 @@ class CConnectionEx : public QDialog {
   std::unique_ptr<FtdiDriver> owned_driver_;  // only when none was handed in
   FtdiDriver& usb_driver_;
   std::unique_ptr<CGrindlewhist> usb_;
-  std::unique_ptr<Timer> usb_settle_timer_;  // the pause after a USB device opens
+  std::unique_ptr<Timer> usb_settle_timer_;                // the pause after a USB device opens
   std::unique_ptr<CMonitorSerialPort> serial_;             // replaced at each serial connection
   std::array<std::unique_ptr<CClientSocket>, 3> sockets_;  // Internet, DHCP, Static IP
   std::unique_ptr<CUDPSocket> discovery_;                  // a new one at each DHCP activation

@@ -16,8 +16,8 @@ CPPInternet::CPPInternet(QWidget* parent) : QWidget(parent), address_(new CIpAdd
       this);
   note->setWordWrap(true);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(QStringLiteral("Enter the IP Address of the Destination Gateway:"),
-                               this));
+  layout->addWidget(
+      new QLabel(QStringLiteral("Enter the IP Address of the Destination Gateway:"), this));
   layout->addWidget(address_);
   layout->addWidget(note);
   layout->addStretch();

@@ -13,8 +13,8 @@ CPPUSB::CPPUSB(QWidget* parent)
   list_->setObjectName(QStringLiteral("usbDevices"));
   list_->setRootIsDecorated(false);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
-  list_->setHeaderLabels({QStringLiteral("USB Device"), QStringLiteral("Product"),
-                          QStringLiteral("Vendor")});
+  list_->setHeaderLabels(
+      {QStringLiteral("USB Device"), QStringLiteral("Product"), QStringLiteral("Vendor")});
   list_->setColumnWidth(0, 100);
   list_->setColumnWidth(1, 100);
   list_->setColumnWidth(2, 70);
@@ -32,9 +32,9 @@ void CPPUSB::Clear() {
 void CPPUSB::ShowDevices(const std::vector<UsbDeviceRecord>& devices) {
   list_->clear();
   for (const UsbDeviceRecord& device : devices) {
-    list_->addTopLevelItem(new QTreeWidgetItem(
-        {QString::fromStdString(device.serial), QString::fromStdString(device.product),
-         QString::fromStdString(device.vendor)}));
+    list_->addTopLevelItem(new QTreeWidgetItem({QString::fromStdString(device.serial),
+                                                QString::fromStdString(device.product),
+                                                QString::fromStdString(device.vendor)}));
   }
 }
 

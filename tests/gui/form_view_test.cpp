@@ -1,3 +1,5 @@
+#include "gui/app/form_view.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -7,7 +9,6 @@
 
 #include "core/app/manual_clock.h"
 #include "core/app/receiver_state.h"
-#include "gui/app/form_view.h"
 #include "gui/link/connection_sheet.h"
 #include "support/fake_link.h"
 #include "support/fake_serial_monitor.h"
@@ -30,8 +31,7 @@ class FormViewTest : public ::testing::Test {
   FormViewTest() {
     QObject::connect(&view_, &CQuorvalinFormView::StatusPaneTextChanged,
                      [this](int id, const QString& text) { panes_[id] = text; });
-    QObject::connect(&view_, &CQuorvalinFormView::RunningClockStopped,
-                     [this] { ++clock_stops_; });
+    QObject::connect(&view_, &CQuorvalinFormView::RunningClockStopped, [this] { ++clock_stops_; });
     view_.Display().SetPlaybackStarter([this] {
       ++starts_;
       return log_opens_;

@@ -1,3 +1,5 @@
+#include "core/link/handshake.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,7 +12,6 @@
 
 #include "core/app/manual_clock.h"
 #include "core/app/receiver_state.h"
-#include "core/link/handshake.h"
 #include "gui/app/form_view.h"
 #include "gui/link/connection_sheet.h"
 #include "support/recording_alerts.h"
@@ -27,8 +28,8 @@ const QString kTcpEstablished =
 const QString kFirmwareObtained =
     QStringLiteral("Firmware Version obtained\n Obtaining Receiver Band Info...");
 const QString kBandInfo = QStringLiteral("Band Info Obtained...");
-const QString kSettingDefault = QStringLiteral(
-    "Setting the Quorvalin to display\n the default Spectrum (2400MHz - 2450 MHz)");
+const QString kSettingDefault =
+    QStringLiteral("Setting the Quorvalin to display\n the default Spectrum (2400MHz - 2450 MHz)");
 const QString kCheckConnection = QStringLiteral(
     "Please Check the CF Card Connection and the \n Power Supply to the Quorvalin Receiver.\n "
     "Try Again after verification");
@@ -83,7 +84,8 @@ class ViewHandshakeTest : public ::testing::Test {
   void Sample() {
     const QString text = view_->ProgressWindow().Text();
     if (texts_.empty() || texts_.back().text != text) texts_.push_back({clock_.Now(), text});
-    while (link_ && frame_times_.size() < link_->written.size()) frame_times_.push_back(clock_.Now());
+    while (link_ && frame_times_.size() < link_->written.size())
+      frame_times_.push_back(clock_.Now());
   }
 
   std::vector<QString> TextsOnly() const {
@@ -103,8 +105,7 @@ class ViewHandshakeTest : public ::testing::Test {
 
   ManualClock clock_;
   RecordingAlerts alerts_;
-  std::unique_ptr<CQuorvalinFormView> view_ =
-      std::make_unique<CQuorvalinFormView>(clock_, alerts_);
+  std::unique_ptr<CQuorvalinFormView> view_ = std::make_unique<CQuorvalinFormView>(clock_, alerts_);
   std::unique_ptr<SimLink> link_;
   std::vector<Text> texts_;
   std::vector<int64_t> frame_times_;
@@ -112,8 +113,7 @@ class ViewHandshakeTest : public ::testing::Test {
 
 TEST_F(ViewHandshakeTest, CompleteHandshakeShowsTheTextsInOrderAndSetsTheDefaultSpectrum) {
   bool completed = false;
-  QObject::connect(view_.get(), &CQuorvalinFormView::HandshakeCompleted,
-                   [&] { completed = true; });
+  QObject::connect(view_.get(), &CQuorvalinFormView::HandshakeCompleted, [&] { completed = true; });
   Connect();
   RunUntil(20000);
 
@@ -131,8 +131,7 @@ TEST_F(ViewHandshakeTest, CompleteHandshakeShowsTheTextsInOrderAndSetsTheDefault
   EXPECT_EQ(frame_times_[2] - frame_times_[1], 1000);
   EXPECT_EQ(link_->written[3], (qv::Bytes{0x11, 0x12, 0x03, 0x01, 0x02, 0x11, 0x13}));
   EXPECT_EQ(link_->written[4], (qv::Bytes{0x11, 0x12, 0x04, 0x80, 0xBB, 0x00, 0x00, 0xE8, 0x03,
-                                          0x00, 0x00, 0x01, 0x00, 0x40, 0x06, 0x93, 0x11,
-                                          0x13}));
+                                          0x00, 0x00, 0x01, 0x00, 0x40, 0x06, 0x93, 0x11, 0x13}));
   EXPECT_EQ(link_->written[5], (qv::Bytes{0x11, 0x12, 0x07, 0xEC, 0xFF, 0x14, 0x11, 0x13}));
   // Nothing goes out before the window has said it sets the default spectrum.
   EXPECT_GE(frame_times_[3], TimeOf(kSettingDefault));

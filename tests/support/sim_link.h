@@ -24,7 +24,8 @@ class SimLink : public ReceiverLink {
       : deliver_(std::move(deliver)),
         deframer_([this](const uint8_t* data, size_t length) {
           if (open_ && deliver_) {
-            deliver_(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length)));
+            deliver_(
+                QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length)));
           }
         }),
         receiver_(timers, sim::Transport::kNetwork, std::move(options),

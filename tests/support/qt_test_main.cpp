@@ -3,6 +3,8 @@
 
 // Widget tests need one application object for the whole run.
 int main(int argc, char** argv) {
+  // Tests never need a display; this also covers ctest listing the tests before it runs them.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

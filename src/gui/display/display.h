@@ -55,7 +55,7 @@ class CDisplay : public QWidget,
   bool PlayingBack() const { return playing_back_; }  // stays true while paused
   bool PlaybackPaused() const { return playback_paused_; }
   bool FastForward() const { return fast_forward_; }
-  bool FastRewind() const { return fast_rewind_; }
+  bool FastRewind() const override { return fast_rewind_; }
   bool ReplayDrawing() const { return replay_drawing_; }
   void SetReplayDrawing(bool on) { replay_drawing_ = on; }
   bool CaptureReady() const { return capture_ready_; }

@@ -348,15 +348,14 @@ void CConnectionEx::OpenUsb(const QString& serial_number, std::function<void(boo
 }
 
 void CConnectionEx::ConnectTcp(const QString& host, quint16 port) {
-  const int index = kInternetInterface;
-  SelectInterface(index);
+  SelectInterface(kInternetInterface);
   sequencer_.Cancel();
   QueueConnectStep(
-      sequencer_, true, index,
+      sequencer_, true, kInternetInterface,
       [this, host, port](std::function<void(bool)> done) {
         OpenSocket(kInternetInterface, host, port, std::move(done));
       },
-      [this, index] { QueueOpened(index); });
+      [this] { QueueOpened(kInternetInterface); });
 }
 
 void CConnectionEx::ConnectSerial(const QString& device_path) {

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "core/display/colour.h"
+
+namespace qv {
+
+// A marked area of the plot, in graph client pixels, with its frequencies in MHz.
+struct Selection {
+  int32_t start_x = 0;
+  int32_t start_y = 0;
+  int32_t end_x = 0;
+  int32_t end_y = 0;
+  float start_frequency = 0;
+  float end_frequency = 0;
+};
+
+inline constexpr int kMaxZoomDepth = 9;
+
+// Everything the graph window keeps besides the trace record: what the painter reads and the
+// mouse, zoom and toolbar paths write. Plain data, so painting and its tests need no widget.
+struct DisplayState {
+  // Modes: the window paints only while one of the three is set.
+  bool spectrum_mode = false;
+  bool power_trigger_mode = false;
+  bool replay_drawing = false;
+
+  bool printing = false;
+  int32_t print_colour_option = 1;  // 1 true colour, 2 economy, 3 black and white
+
+  bool live_shown = true;
+  bool average_hidden = false;
+  bool bin_average_hidden = false;
+  Colour live_colour = Rgb(0, 255, 0);
+  int32_t bin_count = 1;  // the video average's M
+
+  bool selection_mode = false;
+  bool area_selected = false;
+  Selection selection;
+
+  // Zoom levels 1 … 9 keep the start and span (steps) they came from; index 0 is unused.
+  int32_t zoom_depth = 0;
+  std::array<uint32_t, kMaxZoomDepth + 1> zoom_start{};
+  std::array<uint32_t, kMaxZoomDepth + 1> zoom_span{};
+  bool zoom_in_available = true;
+
+  // Last pointer position inside the plot, for the frequency read-out.
+  bool mouse_inside = false;
+  int32_t mouse_x = 0;
+  int32_t mouse_y = 0;
+
+  int32_t current_marker = 0;  // 1 … 3; 0 until the markers page chooses one
+
+  // Power trigger texts, kept by the trigger page.
+  int16_t trigger_threshold = 0;
+  std::string trigger_threshold_text;
+  std::string trigger_time_text;
+
+  // Recording and replay, for the box in the bottom-left corner.
+  bool recording = false;
+  uint64_t log_bytes = 0;
+  int32_t log_minutes = 0;
+  bool playing_back = false;  // stays true while paused
+  bool playback_paused = false;
+  bool fast_forward = false;
+  bool fast_rewind = false;
+  uint64_t playback_position = 0;
+  uint64_t log_length = 0;
+  bool capture_ready = false;
+};
+
+}  // namespace qv

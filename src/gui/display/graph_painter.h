@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <vector>
+
+#include "core/display/display_state.h"
+#include "core/display/trace_data.h"
+
+namespace qv {
+
+// Receives every text the graph draws, with its top-left corner and colour, so the picture's
+// texts can be checked without reading pixels.
+class GraphTextLog {
+ public:
+  virtual ~GraphTextLog() = default;
+  virtual void Text(const QString& text, const QPoint& at, const QColor& colour) = 0;
+};
+
+struct GraphScene {
+  const TraceData& trace;
+  const DisplayState& state;
+  QRect window;  // W, the graph window's rect in its client coordinates
+  QRect area;    // A, the view's rect in the graph's client coordinates
+  int low_battery_countdown;
+};
+
+struct DrawnGlyph {
+  int marker;  // 1 ... 3
+  bool b_end;
+  int x;
+};
+
+// The whole graph picture into `image` (resized to W when needed). False when no mode is set,
+// and then nothing is painted.
+bool PaintGraph(QImage& image, const GraphScene& scene, GraphTextLog* texts = nullptr);
+
+// The marker glyphs, drawn over the copied picture; returns what was drawn, for the log.
+std::vector<DrawnGlyph> PaintMarkerGlyphs(QPainter& painter, const GraphScene& scene);
+
+}  // namespace qv

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace qv {
+
+// Edge of the graph window a side-panel page docks to.
+enum TabSide : int32_t { kTabLeft = 0, kTabRight = 1, kTabTop = 2, kTabBottom = 3 };
+
+inline constexpr int32_t kTabDepth = 20;
+inline constexpr int32_t kTabBorder = 2;
+inline constexpr int32_t kTabInitialLength = 50;
+inline constexpr int32_t kTabIconSize = 16;
+inline constexpr int32_t kCloseBoxSize = 15;
+inline constexpr int32_t kAutoHidePeriodMs = 500;
+
+struct TabPoint {
+  int32_t x = 0;
+  int32_t y = 0;
+  friend bool operator==(const TabPoint&, const TabPoint&) = default;
+};
+
+struct TabRect {
+  int32_t x = 0;
+  int32_t y = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  friend bool operator==(const TabRect&, const TabRect&) = default;
+};
+
+// The measures a page's outline is built from. Panel sizes are the page as designed, without
+// the tab strip.
+struct TabShape {
+  int32_t side = kTabLeft;
+  int32_t panel_width = 0;
+  int32_t panel_height = 0;
+  int32_t tab_depth = kTabDepth;
+  int32_t tab_length = kTabInitialLength;
+  int32_t border = kTabBorder;
+  bool has_icon = false;
+  bool close_box = true;
+};
+
+// Length of the tab along the edge for a title `title_width` pixels wide. Without a shown title
+// the length stays `current_length`; either way it never exceeds the smaller panel dimension.
+int32_t TabLength(const TabShape& shape, bool show_title, int32_t title_width,
+                  int32_t current_length = kTabInitialLength);
+
+// Size of the rendered title: what is left of the tab after the border, icon and close box.
+TabRect TitleRect(const TabShape& shape);
+
+// The window is the panel plus the tab strip on the side facing into the container.
+TabRect WindowSize(const TabShape& shape);
+// Where the panel (and every child control) sits inside the window.
+TabPoint PanelOrigin(const TabShape& shape);
+
+// Outline of the window, closed (the last vertex repeats the first).
+std::vector<TabPoint> TabPolygon(const TabShape& shape);
+
+// Top-left of the title inside the tab; for the left and right sides the title runs upwards
+// from this point.
+TabPoint TitleOrigin(const TabShape& shape);
+// Where the icon goes when one is set.
+TabPoint IconOrigin(const TabShape& shape);
+TabRect CloseBoxRect(const TabShape& shape);
+
+// Where a page sits with only its tab in view, given where it sits fully shown.
+TabPoint HiddenPosition(const TabShape& shape, TabPoint shown);
+
+// A docked container in the graph's client pixels.
+struct TabContainer {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t bottom() const { return top + height; }
+};
+
+// Shown and hidden positions of one page, sliding between them. The widget moves to position().
+class TabPlacement {
+ public:
+  explicit TabPlacement(const TabShape& shape = {}) : shape_(shape) {}
+
+  void SetShape(const TabShape& shape) { shape_ = shape; }
+  const TabShape& shape() const { return shape_; }
+
+  // Sides 2 and 3 start shown at the top of the container, the others at its left edge.
+  void ResetShownPosition();
+
+  // Docks to the left or right edge of `container`, `offset` pixels up from its bottom, and
+  // leaves the page slid behind its tab. Returns the offset for the next page above it.
+  int32_t Dock(int32_t side, const TabContainer& container, int32_t offset);
+
+  // No move when already hidden or already shown.
+  void Hide();
+  void Show();
+
+  bool hidden() const { return hidden_; }
+  TabPoint shown() const { return shown_; }
+  void SetShown(TabPoint shown) { shown_ = shown; }
+  TabPoint position() const { return position_; }
+
+ private:
+  TabShape shape_;
+  TabPoint shown_;
+  TabPoint position_;
+  bool hidden_ = false;
+};
+
+}  // namespace qv

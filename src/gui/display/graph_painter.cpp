@@ -1,19 +1,33 @@
 #include "gui/display/graph_painter.h"
 
+#include "gui/display/graph_paint_context.h"
+
 namespace qv {
 
 bool PaintGraph(QImage& image, const GraphScene& scene, GraphTextLog* texts) {
   const DisplayState& s = scene.state;
   if (!s.spectrum_mode && !s.power_trigger_mode && !s.replay_drawing) return false;
-  if (image.size() != scene.window.size()) {
+  // Thick trace stretches are written as 32-bit pixels.
+  if (image.size() != scene.window.size() || image.format() != QImage::Format_RGB32) {
     image = QImage(scene.window.size(), QImage::Format_RGB32);
   }
-  image.fill(Qt::black);
-  return true;
-}
+  const bool paper_white = s.printing && (s.print_colour_option == 2 || s.print_colour_option == 3);
+  image.fill(paper_white ? Qt::white : Qt::black);
+  if (image.isNull()) return true;
 
-std::vector<DrawnGlyph> PaintMarkerGlyphs(QPainter&, const GraphScene&) {
-  return {};
+  QPainter painter(&image);
+  GraphPaintContext ctx(painter, image, scene, texts);
+  PaintSelectionAndChannels(ctx);
+  PaintGrid(ctx);
+  PaintTraces(ctx);
+  PaintSelectionPower(ctx);
+  PaintLegend(ctx);
+  PaintFrozenLegends(ctx);
+  PaintTriggerTexts(ctx);
+  PaintFrequencyIndicator(ctx);
+  PaintMarkerTexts(ctx);
+  PaintRecordingBox(ctx);
+  return true;
 }
 
 }  // namespace qv

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qv {
+
+// The graph's texts, formatted exactly as the picture shows them.
+
+std::string ModeText(bool spectrum_mode, bool power_trigger_mode);
+// Centre and span of a sweep of `points` points of `sweep_word` 50 kHz steps from `start`.
+std::string CentreText(uint32_t start, uint32_t points, uint16_t sweep_word);
+std::string SpanText(uint32_t points, uint16_t sweep_word);
+std::string RbwText(uint16_t rbw_code);
+std::string ReferenceLevelText(int16_t reference_level);
+std::string SweepPowerText(float sweep_power);
+std::string TriggerPowerText(int32_t threshold);
+
+std::string MhzText(double mhz);         // "2425.00 MHz"
+std::string DbmText(double dbm);         // "-40.25 dBm"
+std::string ChannelText(int32_t channel_number, double dbm);
+
+// The frequency under the pointer, for the read-out beside it.
+double IndicatorFrequency(int32_t x, uint32_t points, uint32_t start, int32_t plot_right);
+std::string IndicatorText(double mhz);   // "2425.00MHz"
+
+// The delta line of a marker pair.
+std::string DeltaLevelText(double db);
+std::string DeltaFrequencyText(double mhz);
+std::string MarkerPowerText(float band_sum, float band_power);
+
+std::string LowBatteryText(int32_t countdown);
+inline constexpr const char* kDataClippingText = "Data Clipping !!!,\nIncrease Reference Level";
+
+std::string ReplayPercentText(uint64_t position, uint64_t length);
+// x where the progress bar ends for `position` of `length` bytes.
+int32_t ReplayBarRight(uint64_t position, uint64_t length, int32_t dx);
+std::string LogSizeText(uint64_t bytes);
+std::string LogTimeText(int32_t minutes);
+
+}  // namespace qv

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPainter>
+#include <QPoint>
+#include <QString>
+#include <string>
+
+#include "core/display/colour.h"
+#include "core/display/graph_geometry.h"
+#include "gui/display/graph_painter.h"
+
+namespace qv {
+
+// What every layer of one repaint shares: the painter, the layout, the fonts and the text log.
+struct GraphPaintContext {
+  GraphPaintContext(QPainter& painter, QImage& image, const GraphScene& scene, GraphTextLog* texts);
+
+  QPainter& painter;
+  QImage& image;  // the back buffer, for the spans the painter would draw slowly
+  const GraphScene& scene;
+  const TraceData& trace;
+  const DisplayState& state;
+  GraphTextLog* texts;
+  GraphGeometry geometry;
+  GraphRect window;  // W
+  QColor erase;      // background of legend boxes
+  QFont legend_font;
+  QFont medium_font;
+  QFont small_font;
+
+  // Text with its top-left corner at `at` on a transparent background; line feeds break lines.
+  void Text(const QPoint& at, const QString& text, const QColor& colour, const QFont& font);
+  void Text(const QPoint& at, const std::string& text, const QColor& colour, const QFont& font) {
+    Text(at, QString::fromStdString(text), colour, font);
+  }
+  // A box filled with the erase colour, corners as given (right and bottom exclusive).
+  void EraseBox(int left, int top, int right, int bottom);
+};
+
+QColor ToQColor(Colour colour);
+GraphRect ToGraphRect(const QRect& rect);
+// A font `height` pixels high stretched so its average character is `width` pixels wide.
+QFont GraphFont(int height, int width);
+
+// The layers, in the order they are painted.
+void PaintSelectionAndChannels(GraphPaintContext& ctx);
+void PaintGrid(GraphPaintContext& ctx);
+void PaintTraces(GraphPaintContext& ctx);
+void PaintSelectionPower(GraphPaintContext& ctx);
+void PaintLegend(GraphPaintContext& ctx);
+void PaintFrozenLegends(GraphPaintContext& ctx);
+void PaintTriggerTexts(GraphPaintContext& ctx);
+void PaintFrequencyIndicator(GraphPaintContext& ctx);
+void PaintMarkerTexts(GraphPaintContext& ctx);
+void PaintRecordingBox(GraphPaintContext& ctx);
+
+}  // namespace qv

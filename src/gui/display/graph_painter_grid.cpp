@@ -1,0 +1,74 @@
+#include <algorithm>
+
+#include "core/display/graph_texts.h"
+#include "gui/display/graph_paint_context.h"
+
+namespace qv {
+namespace {
+
+const QColor kAreaFill(84, 73, 92);
+const QColor kAreaFrequency(6, 190, 230);
+const QColor kGreen(0, 255, 0);
+
+// A marked area: filled on screen, edged on paper where a fill would waste ink.
+void AreaRect(GraphPaintContext& ctx, int x1, int y1, int x2, int y2) {
+  const QRect rect(QPoint(std::min(x1, x2), std::min(y1, y2)),
+                   QPoint(std::max(x1, x2) - 1, std::max(y1, y2) - 1));
+  if (!ctx.state.printing) {
+    ctx.painter.fillRect(rect, kAreaFill);
+    return;
+  }
+  ctx.painter.setBrush(Qt::NoBrush);
+  ctx.painter.setPen(QPen(QColor(Qt::gray), 1));
+  ctx.painter.drawRect(rect.adjusted(0, 0, -1, -1));
+  ctx.painter.setPen(QPen(QColor(Qt::darkGray), 1));
+  ctx.painter.drawRect(rect.adjusted(1, 1, -2, -2));
+}
+
+}  // namespace
+
+void PaintSelectionAndChannels(GraphPaintContext& ctx) {
+  const DisplayState& s = ctx.state;
+  if (s.area_selected) {
+    const Selection& sel = s.selection;
+    AreaRect(ctx, sel.start_x, sel.start_y, sel.end_x, sel.end_y);
+    ctx.Text(QPoint(sel.start_x - 40, sel.start_y - 30), MhzText(sel.start_frequency),
+             kAreaFrequency, ctx.legend_font);
+    ctx.Text(QPoint(sel.end_x - 40, sel.start_y - 30), MhzText(sel.end_frequency), kAreaFrequency,
+             ctx.legend_font);
+  }
+  const int32_t width = ctx.window.right - 60;
+  for (const ChannelRecord& ch : ctx.trace.channels) {
+    if (ch.channel_number == 0) continue;
+    AreaRect(ctx, ch.x1, ch.y1, ch.x2, ch.y2);
+    ctx.Text(QPoint(ch.x1 - 40, ch.y1 - 30), MhzText(ch.first_frequency), kAreaFrequency,
+             ctx.legend_font);
+    ctx.Text(QPoint(ch.x2 - 40, ch.y2 - 30), MhzText(ch.second_frequency), kAreaFrequency,
+             ctx.legend_font);
+    const double power = ctx.trace.BandPower(kLiveTraceSelector, ch.x1, ch.x2, width);
+    ctx.Text(QPoint(ch.x1 + 10, ch.y1), ChannelText(ch.channel_number, power), kGreen,
+             ctx.legend_font);
+  }
+}
+
+void PaintGrid(GraphPaintContext& ctx) {
+  const GraphGeometry& g = ctx.geometry;
+  const int16_t reference = ctx.trace.header.reference_level;
+  for (int j = 0; j <= 10; ++j) {
+    const int y = g.GridY(j);
+    ctx.painter.setPen(QPen(QColor(0, 127, 0), 1));
+    ctx.painter.drawLine(g.area.left + 60, y, g.right + 60, y);
+    // Reference level 0 means no setting has arrived: no scale to label.
+    if (reference != 0) {
+      ctx.Text(QPoint(g.area.left + 25, j * g.dy), QString::number(reference - 10 * j), kGreen,
+               ctx.medium_font);
+    }
+  }
+  ctx.painter.setPen(QPen(QColor(0, 127, 0), 1));
+  for (int i = 0; i <= 10; ++i) {
+    const int x = g.GridX(i);
+    ctx.painter.drawLine(x, g.area.top + 5, x, g.bottom + 5);
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,191 @@
+#include <algorithm>
+
+#include "core/display/graph_texts.h"
+#include "gui/display/graph_paint_context.h"
+
+namespace qv {
+namespace {
+
+const QColor kGreen(0, 255, 0);
+const QColor kRed(255, 0, 0);
+const QColor kWhite(255, 255, 255);
+const QColor kAverage(143, 188, 139);
+
+void Swatch(GraphPaintContext& ctx, const QColor& colour, int x1, int y, int x2) {
+  ctx.painter.setPen(QPen(colour, 3));
+  ctx.painter.drawLine(x1, y, x2, y);
+}
+
+// The legend of one family of frozen traces in its box below the plot.
+template <typename Slots>
+void FrozenFamily(GraphPaintContext& ctx, const Slots& family, int box_division,
+                  const char* label) {
+  const bool any = std::any_of(family.begin(), family.end(), [](const auto& s) { return s.frozen; });
+  if (!any) return;
+  const int dx = ctx.geometry.dx;
+  const int dy = ctx.geometry.dy;
+  const int x = box_division * dx + 60;
+  ctx.EraseBox(x, 8 * dy + 5, (box_division + 2) * dx + 60, 10 * dy + 5);
+  for (int k = 0; k < kTraceSlots; ++k) {
+    if (!family[k].frozen) continue;
+    const int yk = (k * dy) / 2 + 8 * dy;
+    const QColor colour = ToQColor(family[k].colour);
+    Swatch(ctx, colour, x + 10, yk + 12, x + 20);
+    ctx.Text(QPoint(x + 23, yk + 5), QString::fromLatin1(label) + QString::number(k + 1), colour,
+             ctx.small_font);
+  }
+}
+
+}  // namespace
+
+void PaintSelectionPower(GraphPaintContext& ctx) {
+  const DisplayState& s = ctx.state;
+  if (!s.area_selected) return;
+  const Selection& sel = s.selection;
+  const int32_t width = ctx.window.right - 60;
+  const int x = std::min(sel.start_x, sel.end_x) + 10;
+  ctx.Text(QPoint(x, sel.start_y + 10),
+           DbmText(ctx.trace.BandPower(kLiveTraceSelector, sel.start_x, sel.end_x, width)), kGreen,
+           ctx.legend_font);
+  int y = sel.start_y + 30;
+  for (int k = 0; k < kTraceSlots; ++k) {
+    const FrozenLiveSlot& slot = ctx.trace.frozen_live[k];
+    if (!slot.frozen) continue;
+    ctx.Text(QPoint(x, y), DbmText(ctx.trace.BandPower(k, sel.start_x, sel.end_x, width)),
+             ToQColor(slot.colour), ctx.legend_font);
+    y += 10;
+  }
+}
+
+void PaintLegend(GraphPaintContext& ctx) {
+  const TraceData& t = ctx.trace;
+  const DisplayState& s = ctx.state;
+  const GraphGeometry& g = ctx.geometry;
+  const QFont& font = ctx.legend_font;
+  const int x = g.area.left + 60;
+  const int top = 11 * g.dy - 20;
+  const int h = (ctx.window.bottom - ctx.window.top) / 30;
+  ctx.Text(QPoint(x, top), ModeText(s.spectrum_mode, s.power_trigger_mode), kGreen, font);
+  const SweepHeader& hd = t.header;
+  ctx.Text(QPoint(x, top + h), CentreText(hd.start, hd.points, hd.sweep_word), kGreen, font);
+  ctx.Text(QPoint(x, top + 2 * h), SpanText(hd.points, hd.sweep_word), kGreen, font);
+  ctx.Text(QPoint(x, top + 3 * h), RbwText(hd.rbw_code), kGreen, font);
+  ctx.Text(QPoint(x, top + 4 * h), ReferenceLevelText(hd.reference_level), kGreen, font);
+  ctx.Text(QPoint(x, top + 5 * h), SweepPowerText(t.sweep_power), kGreen, font);
+  if (s.power_trigger_mode) {
+    ctx.Text(QPoint(x, top + 6 * h), TriggerPowerText(s.trigger_threshold), kGreen, font);
+  }
+
+  const int right_x = ctx.window.right / 3;
+  const int base = ctx.window.bottom * 5 / 6;
+  ctx.Text(QPoint(right_x, base - 10),
+           s.live_shown ? QStringLiteral("Current Spectrum") : QStringLiteral("Current Spectrum: Hidden"),
+           kGreen, font);
+  if (t.trace_average_on) {
+    ctx.Text(QPoint(right_x, base + 5),
+             s.average_hidden ? QStringLiteral("Trace Average: Hidden")
+                              : QStringLiteral("Trace Average: Active"),
+             kAverage, font);
+  }
+  if (t.bin_average_on) {
+    ctx.Text(QPoint(right_x, base + 20),
+             s.bin_average_hidden ? QStringLiteral("Video Average: Hidden")
+                                  : QStringLiteral("Video Average: Active"),
+             kWhite, font);
+  }
+  for (const PeakSlot& slot : t.peaks) {
+    if (!slot.live) continue;
+    ctx.Text(QPoint(right_x, base + 35),
+             slot.hidden ? QStringLiteral("Peak Trace:Hidden") : QStringLiteral("Peak Trace:Live"),
+             ToQColor(slot.colour), font);
+  }
+
+  if (t.data_clipping) ctx.Text(QPoint(60, 5), QString::fromLatin1(kDataClippingText), kRed, font);
+  if (t.low_battery) {
+    ctx.EraseBox(4 * g.dx + 60, 4 * g.dy + 5, 6 * g.dx + 60, 6 * g.dy + 5);
+    ctx.Text(QPoint(4 * g.dx + 70, 4 * g.dy + 15), LowBatteryText(ctx.scene.low_battery_countdown),
+             kRed, font);
+  }
+}
+
+void PaintFrozenLegends(GraphPaintContext& ctx) {
+  const TraceData& t = ctx.trace;
+  FrozenFamily(ctx, t.frozen_bin_average, 8, "Frozen Vid Avg");
+  FrozenFamily(ctx, t.frozen_average, 6, "Frozen Avg Tr ");
+  FrozenFamily(ctx, t.peaks, 4, "Frozen Peak Tr ");
+
+  // The frozen live traces keep their legend at a fixed place.
+  const bool any = std::any_of(t.frozen_live.begin(), t.frozen_live.end(),
+                               [](const FrozenLiveSlot& s) { return s.frozen; });
+  if (!any) return;
+  ctx.EraseBox(423, 358, 516, 444);
+  for (int k = 0; k < kTraceSlots; ++k) {
+    const FrozenLiveSlot& slot = t.frozen_live[k];
+    if (!slot.frozen) continue;
+    const QColor colour = ToQColor(slot.colour);
+    ctx.Text(QPoint(427, 365), QStringLiteral("Frozen Traces"), kGreen, ctx.small_font);
+    Swatch(ctx, colour, 427, 390 + 10 * k, 447);
+    ctx.Text(QPoint(455, 380 + 10 * k), QStringLiteral("Live Tr ") + QString::number(k + 1),
+             colour, ctx.small_font);
+  }
+}
+
+void PaintTriggerTexts(GraphPaintContext& ctx) {
+  const DisplayState& s = ctx.state;
+  if (!s.power_trigger_mode) return;
+  const GraphGeometry& g = ctx.geometry;
+  ctx.Text(QPoint(g.area.left + 65, 8 * g.dy + 10),
+           QStringLiteral("Trigger Threshold: ") + QString::fromStdString(s.trigger_threshold_text) +
+               QStringLiteral(" dBm"),
+           kRed, ctx.legend_font);
+  ctx.Text(QPoint(g.area.left + 65, g.bottom - 70),
+           QStringLiteral("Time Since Last Trigger: ") + QString::fromStdString(s.trigger_time_text),
+           kRed, ctx.legend_font);
+}
+
+void PaintFrequencyIndicator(GraphPaintContext& ctx) {
+  const DisplayState& s = ctx.state;
+  const GraphGeometry& g = ctx.geometry;
+  if (!s.mouse_inside) return;
+  const int x = s.mouse_x;
+  const int y = s.mouse_y;
+  if (x < g.area.left + 60 || x > g.right || y < 5 || y > g.bottom) return;
+  const double mhz = IndicatorFrequency(x, ctx.trace.StoredPoints(), ctx.trace.header.start, g.right);
+  ctx.Text(QPoint(x - 20, y - 12), IndicatorText(mhz), kWhite, ctx.legend_font);
+}
+
+void PaintRecordingBox(GraphPaintContext& ctx) {
+  const DisplayState& s = ctx.state;
+  if (!s.recording && !s.playing_back) return;
+  const int dx = ctx.geometry.dx;
+  const int dy = ctx.geometry.dy;
+  ctx.EraseBox(61, 9 * dy + 7, 3 * dx + 58, 10 * dy + 5);
+  if (s.playing_back) {
+    const QColor yellow(255, 255, 0);
+    QColor colour = yellow;
+    if (s.playback_paused) {
+      ctx.Text(QPoint(65, 9 * dy + 7), QStringLiteral("Replay Paused"), yellow, ctx.medium_font);
+    } else if (s.fast_forward) {
+      ctx.Text(QPoint(62, 9 * dy + 7), QStringLiteral("Replay Fast Forward"), yellow,
+               ctx.medium_font);
+    } else if (s.fast_rewind) {
+      ctx.Text(QPoint(62, 9 * dy + 7), QStringLiteral("Replay Fast Rewind"), yellow,
+               ctx.medium_font);
+    } else {
+      colour = kGreen;
+      ctx.Text(QPoint(62, 9 * dy + 7), QStringLiteral("Replay Progress"), kGreen, ctx.small_font);
+    }
+    const int bar_right = ReplayBarRight(s.playback_position, s.log_length, dx);
+    ctx.painter.fillRect(QRect(QPoint(62, 9 * dy + dy / 2 + 5), QPoint(bar_right - 1, 10 * dy + 4)),
+                         kRed);
+    ctx.Text(QPoint(dx + 60, 9 * dy + dy / 2 + 5),
+             ReplayPercentText(s.playback_position, s.log_length), colour, ctx.medium_font);
+  }
+  if (s.recording) {
+    ctx.EraseBox(61, 9 * dy + 5, 2 * dx + 60, 10 * dy + 5);
+    ctx.Text(QPoint(63, 9 * dy + 5), LogSizeText(s.log_bytes), kGreen, ctx.medium_font);
+    ctx.Text(QPoint(63, 9 * dy + dy / 2 + 5), LogTimeText(s.log_minutes), kGreen, ctx.medium_font);
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,74 @@
+#include <algorithm>
+#include <cmath>
+
+#include "core/display/graph_texts.h"
+#include "gui/display/graph_paint_context.h"
+#include "gui/display/marker_glyphs.h"
+
+namespace qv {
+namespace {
+
+int LiveYAt(const TraceData& t, int32_t point) {
+  return t.live_y[std::clamp<int32_t>(point, 0, kMaxPoints - 1)];
+}
+
+}  // namespace
+
+void PaintMarkerTexts(GraphPaintContext& ctx) {
+  if (!ctx.state.live_shown) return;
+  const TraceData& t = ctx.trace;
+  const GraphGeometry& g = ctx.geometry;
+  for (int m = 0; m < kMarkerCount; ++m) {
+    const MarkerRecord& mk = t.markers[m];
+    const QColor colour = ToQColor(mk.colour);
+    const int r = 20 * m;
+    if (mk.a_placed) {
+      const int y = LiveYAt(t, mk.a_point);
+      ctx.Text(QPoint(mk.a_x - 40, y - 45), MhzText(mk.a_frequency), colour, ctx.small_font);
+      ctx.Text(QPoint(mk.a_x - 40, y - 30), DbmText(mk.a_level), colour, ctx.small_font);
+    }
+    if (mk.b_placed) {
+      const int y = LiveYAt(t, mk.b_point);
+      ctx.Text(QPoint(mk.b_x - 40, y - 45), MhzText(mk.b_frequency), colour, ctx.small_font);
+      ctx.Text(QPoint(mk.b_x - 40, y - 30), DbmText(mk.b_level), colour, ctx.small_font);
+      const int line_y = g.bottom + 10 + r;
+      const int base = g.DeltaBase();
+      ctx.Text(QPoint(base + 90, line_y), DeltaLevelText(double(mk.b_level) - mk.a_level), colour,
+               ctx.small_font);
+      ctx.Text(QPoint(base + 15, line_y),
+               DeltaFrequencyText(std::fabs(double(mk.b_frequency) - mk.a_frequency)), colour,
+               ctx.small_font);
+      ctx.Text(QPoint(base + 160, line_y), MarkerPowerText(mk.band_sum, mk.band_power), colour,
+               ctx.small_font);
+    }
+  }
+}
+
+std::vector<DrawnGlyph> PaintMarkerGlyphs(QPainter& painter, const GraphScene& scene) {
+  std::vector<DrawnGlyph> drawn;
+  if (!scene.state.live_shown) return drawn;
+  const TraceData& t = scene.trace;
+  const GraphGeometry g(ToGraphRect(scene.area), t.StoredPoints());
+  for (int m = 0; m < kMarkerCount; ++m) {
+    const MarkerRecord& mk = t.markers[m];
+    const int number = m + 1;
+    if (mk.a_placed && !mk.hidden) {
+      painter.drawImage(mk.a_x, LiveYAt(t, mk.a_point) - kMarkerGlyphSize, MarkerGlyph(number, false));
+      drawn.push_back({number, false, mk.a_x});
+    }
+    if (mk.b_placed) {
+      // Both glyphs label the pair's delta line under the plot.
+      const int line_y = g.bottom + 10 + 20 * m;
+      painter.drawImage(g.DeltaBase() - 30, line_y, MarkerGlyph(number, false));
+      painter.drawImage(g.DeltaBase() - 10, line_y, MarkerGlyph(number, true));
+      if (!mk.hidden) {
+        painter.drawImage(mk.b_x, LiveYAt(t, mk.b_point) - kMarkerGlyphSize,
+                          MarkerGlyph(number, true));
+        drawn.push_back({number, true, mk.b_x});
+      }
+    }
+  }
+  return drawn;
+}
+
+}  // namespace qv

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <vector>
+
+#include "core/app/timer.h"
+#include "core/display/display_state.h"
+#include "core/display/trace_data.h"
+
+class QWidget;
+
+namespace qv {
+
+class CTabDialog;
+class CMarkers;
+
+// The graph's side panels in their two stacks, each listed from the bottom of its edge up.
+class CSidePanels {
+ public:
+  CSidePanels(TraceData& trace, DisplayState& state, TimerFactory& timers, QWidget* graph);
+  CSidePanels(const CSidePanels&) = delete;
+  CSidePanels& operator=(const CSidePanels&) = delete;
+
+  // Docks both stacks to `container` (the graph's rect); again after every resize.
+  void Dock(const QRect& container);
+
+  const std::vector<CTabDialog*>& RightStack() const { return right_; }
+  const std::vector<CTabDialog*>& LeftStack() const { return left_; }
+  CMarkers* Markers() const { return markers_; }
+  // The page with this tab title, or null.
+  CTabDialog* Page(const QString& title) const;
+
+ private:
+  CTabDialog* Placeholder(const QString& title, TimerFactory& timers, QWidget* graph,
+                          bool close_box = true);
+
+  std::vector<CTabDialog*> right_;
+  std::vector<CTabDialog*> left_;
+  CMarkers* markers_ = nullptr;
+};
+
+}  // namespace qv

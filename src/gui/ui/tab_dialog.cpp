@@ -1,0 +1,240 @@
+#include "gui/ui/tab_dialog.h"
+
+#include <qdrawutil.h>
+
+#include <QCursor>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShowEvent>
+
+namespace qv {
+namespace {
+
+QPoint ToQt(TabPoint point) {
+  return QPoint(point.x, point.y);
+}
+
+QRect ToQt(const TabRect& rect) {
+  return QRect(rect.x, rect.y, rect.width, rect.height);
+}
+
+// Twice the signed area: positive when the outline runs clockwise on screen (y down).
+long long OrientationOf(const QPolygon& polygon) {
+  long long sum = 0;
+  for (int i = 0; i + 1 < polygon.size(); ++i) {
+    sum += static_cast<long long>(polygon[i].x()) * polygon[i + 1].y() -
+           static_cast<long long>(polygon[i + 1].x()) * polygon[i].y();
+  }
+  return sum;
+}
+
+}  // namespace
+
+CTabDialog::CTabDialog(const QString& title, TimerFactory& timers, QWidget* parent)
+    : QWidget(parent),
+      title_(title),
+      body_(new QWidget(this)),
+      hover_timer_(timers.CreateTimer()),
+      pointer_([] { return QCursor::pos(); }) {
+  hover_timer_->SetCallback([this] { OnHoverTimer(); });
+}
+
+CTabDialog::~CTabDialog() = default;
+
+void CTabDialog::SetIcon(const QPixmap& icon) {
+  icon_ = icon;
+  shape_.has_icon = !icon.isNull();
+}
+
+void CTabDialog::InitPage() {
+  body_->adjustSize();
+  shape_.panel_width = body_->width();
+  shape_.panel_height = body_->height();
+  placement_.SetShape(shape_);
+  placement_.ResetShownPosition();
+  const int title_width = QFontMetrics(font()).horizontalAdvance(title_);
+  shape_.tab_length = qv::TabLength(shape_, show_title_, title_width, shape_.tab_length);
+  RenderTitle();
+  BuildRegion();
+  SetAutoHide(auto_hide_);
+  if (topmost_) raise();
+}
+
+void CTabDialog::RenderTitle() {
+  const QRect area = ToQt(TitleRect(shape_));
+  shown_title_.clear();
+  title_image_ = QPixmap();
+  if (!show_title_ || area.width() <= 0 || area.height() <= 0) return;
+  const QFontMetrics metrics(font());
+  shown_title_ = metrics.elidedText(title_, Qt::ElideRight, area.width());
+  title_image_ = QPixmap(area.size());
+  title_image_.fill(palette().color(QPalette::Button));
+  QPainter painter(&title_image_);
+  painter.setFont(font());
+  painter.setPen(palette().color(QPalette::ButtonText));
+  painter.drawText(area, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, shown_title_);
+}
+
+void CTabDialog::BuildRegion() {
+  placement_.SetShape(shape_);
+  const TabRect window = WindowSize(shape_);
+  setFixedSize(window.width, window.height);
+  // The controls move with the panel when the tab strip changes sides.
+  body_->move(ToQt(PanelOrigin(shape_)));
+  polygon_.clear();
+  for (const TabPoint& point : TabPolygon(shape_)) polygon_ << ToQt(point);
+  const QRegion region(polygon_, Qt::OddEvenFill);
+  setMask(region);
+  hit_region_ = region;
+  update();
+}
+
+void CTabDialog::SetSide(int side) {
+  if (shape_.side == side) return;
+  shape_.side = side;
+  BuildRegion();
+}
+
+int CTabDialog::Dock(int side, const QRect& container, int offset) {
+  SetSide(side == kTabRight ? kTabRight : kTabLeft);
+  const int next = placement_.Dock(
+      shape_.side,
+      TabContainer{container.left(), container.top(), container.width(), container.height()},
+      offset);
+  MoveToPlacement();
+  return next;
+}
+
+void CTabDialog::MoveToPlacement() {
+  move(ToQt(placement_.position()));
+}
+
+QPoint CTabDialog::ShownPosition() const {
+  return ToQt(placement_.shown());
+}
+
+QRect CTabDialog::CloseBox() const {
+  return shape_.close_box ? ToQt(CloseBoxRect(shape_)) : QRect();
+}
+
+bool CTabDialog::HoverTimerActive() const {
+  return hover_timer_->IsActive();
+}
+
+void CTabDialog::HidePage() {
+  if (placement_.hidden()) return;
+  placement_.Hide();
+  MoveToPlacement();
+}
+
+void CTabDialog::ShowPage() {
+  if (!placement_.hidden()) return;
+  placement_.Show();
+  MoveToPlacement();
+  if (topmost_) raise();
+}
+
+void CTabDialog::SetAutoHide(bool on) {
+  auto_hide_ = on;
+  if (on) {
+    HidePage();
+    StartHoverTimer();
+  } else {
+    ShowPage();
+    hover_timer_->Stop();
+  }
+}
+
+void CTabDialog::StartHoverTimer() {
+  hover_timer_->Start(kAutoHidePeriodMs);
+}
+
+void CTabDialog::ClosePage() {
+  closed_ = true;
+  hover_timer_->Stop();
+  hide();
+}
+
+void CTabDialog::OnHoverTimer() {
+  hover_timer_->Stop();
+  const QPoint local = mapFromGlobal(pointer_());
+  if (!CloseBox().contains(local)) {
+    if (hit_region_.contains(local)) {
+      ShowPage();
+    } else {
+      HidePage();
+    }
+  }
+  StartHoverTimer();
+}
+
+void CTabDialog::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+  if (CloseBox().contains(event->position().toPoint())) {
+    ClosePage();
+    return;
+  }
+  // Holding the button keeps the page from sliding away under the finger.
+  hover_timer_->Stop();
+  dragging_ = true;
+  drag_offset_ = event->position().toPoint();
+}
+
+void CTabDialog::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !dragging_) return QWidget::mouseReleaseEvent(event);
+  dragging_ = false;
+  if (auto_hide_) StartHoverTimer();
+}
+
+void CTabDialog::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!closed_) return;
+  closed_ = false;
+  if (auto_hide_) StartHoverTimer();
+}
+
+void CTabDialog::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), palette().color(QPalette::Window));
+  if (polygon_.size() < 2) return;
+
+  painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+  painter.drawPolyline(polygon_);
+  // The light comes from the top left: edges facing right or down get the dark shadow.
+  const bool clockwise = OrientationOf(polygon_) > 0;
+  painter.setPen(QPen(palette().color(QPalette::Shadow), 2));
+  for (int i = 0; i + 1 < polygon_.size(); ++i) {
+    const QPoint d = polygon_[i + 1] - polygon_[i];
+    const QPoint outward = clockwise ? QPoint(d.y(), -d.x()) : QPoint(-d.y(), d.x());
+    if (outward.x() > 0 || outward.y() > 0) painter.drawLine(polygon_[i], polygon_[i + 1]);
+  }
+
+  if (!icon_.isNull()) painter.drawPixmap(ToQt(IconOrigin(shape_)), icon_);
+
+  if (!title_image_.isNull()) {
+    const QPoint origin = ToQt(TitleOrigin(shape_));
+    if (shape_.side == kTabLeft || shape_.side == kTabRight) {
+      // Upright tabs: the title runs upwards from its origin.
+      painter.save();
+      painter.translate(origin);
+      painter.rotate(-90);
+      painter.drawPixmap(0, 0, title_image_);
+      painter.restore();
+    } else {
+      painter.drawPixmap(origin, title_image_);
+    }
+  }
+
+  if (shape_.close_box) {
+    const QRect box = CloseBox();
+    const QBrush face = palette().brush(QPalette::Button);
+    qDrawShadePanel(&painter, box, palette(), false, 1, &face);
+    painter.setPen(QPen(palette().color(QPalette::ButtonText), 1));
+    const QRect cross = box.adjusted(3, 3, -3, -3);
+    painter.drawLine(cross.topLeft(), cross.bottomRight());
+    painter.drawLine(cross.topRight(), cross.bottomLeft());
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,220 @@
+#include "gui/ui/tab_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QFontMetrics>
+#include <QTest>
+#include <memory>
+
+#include "core/app/manual_clock.h"
+#include "core/display/display_state.h"
+#include "core/display/trace_data.h"
+#include "gui/display/markers_page.h"
+#include "gui/ui/side_panels.h"
+
+namespace qv {
+namespace {
+
+// A graph window with pages on it and a pointer the test moves by hand.
+class TabDialogTest : public ::testing::Test {
+ protected:
+  TabDialogTest() {
+    graph_.resize(800, 600);
+    graph_.show();
+  }
+
+  CTabDialog* Page(const QString& title, int width = 150, int height = 120) {
+    auto* page = new CTabDialog(title, clock_, &graph_);
+    page->SetPointerSource([this] { return graph_.mapToGlobal(pointer_); });
+    page->Body()->setFixedSize(width, height);
+    page->InitPage();
+    page->show();
+    return page;
+  }
+
+  // A point on the page's tab, in graph coordinates.
+  static QPoint OnTab(const CTabDialog* page) {
+    const int across = page->Side() == kTabRight ? 5 : page->width() - 5;
+    return page->pos() + QPoint(across, page->height() - 4);
+  }
+
+  ManualClock clock_;
+  QWidget graph_;
+  QPoint pointer_{400, 300};  // over the plot, away from every page
+};
+
+TEST_F(TabDialogTest, LongTitleGivesATabOfTheSmallerPanelSideAndAnEllipsis) {
+  const QString title = QStringLiteral("Resolution bandwidth and reference level settings");
+  CTabDialog* page = Page(title, 200, 60);
+  EXPECT_EQ(page->TabLength(), 60);
+  EXPECT_NE(page->ShownTitle(), title);
+  EXPECT_TRUE(page->ShownTitle().endsWith(QChar(0x2026)));
+
+  // A short title fits whole: the tab grows by the close box and borders around it.
+  CTabDialog* fits = Page(QStringLiteral("Trace"), 200, 60);
+  EXPECT_EQ(fits->ShownTitle(), QStringLiteral("Trace"));
+  EXPECT_EQ(fits->TabLength(),
+            QFontMetrics(fits->font()).horizontalAdvance(QStringLiteral("Trace")) + 19 + 6);
+}
+
+TEST_F(TabDialogTest, DockingOnTheRightMovesTheTabStripAndTheControls) {
+  CTabDialog* page = Page(QStringLiteral("Markers"), 150, 120);
+  EXPECT_EQ(page->size(), QSize(170, 120));
+  EXPECT_EQ(page->Body()->pos(), QPoint(0, 0));
+
+  page->Dock(kTabRight, graph_.rect(), 0);
+  EXPECT_EQ(page->Body()->pos(), QPoint(20, 0));
+  const int b = 120 - page->TabLength();
+  EXPECT_EQ(page->Outline().first(), QPoint(2, b));
+  // The mask follows the outline: the tab is in, the strip above the tab is out.
+  EXPECT_TRUE(page->mask().contains(QPoint(10, 118)));
+  EXPECT_FALSE(page->mask().contains(QPoint(5, 5)));
+  EXPECT_TRUE(page->mask().contains(QPoint(100, 5)));
+  EXPECT_EQ(page->CloseBox(), QRect(2, b + 2, 15, 15));
+}
+
+TEST_F(TabDialogTest, DockedPagesHideBehindTheirTabsAndShowInFull) {
+  CTabDialog* lower = Page(QStringLiteral("Freq Control"));
+  CTabDialog* upper = Page(QStringLiteral("Trigger"));
+  const int offset = lower->Dock(kTabRight, graph_.rect(), 0);
+  EXPECT_EQ(offset, lower->TabLength());
+  upper->Dock(kTabRight, graph_.rect(), offset);
+
+  EXPECT_TRUE(lower->IsHidden());
+  EXPECT_EQ(lower->pos(), QPoint(780, 480));
+  EXPECT_EQ(upper->pos(), QPoint(780, 480 - offset));
+  lower->ShowPage();
+  EXPECT_EQ(lower->pos(), QPoint(630, 480));
+  lower->HidePage();
+  EXPECT_EQ(lower->pos(), QPoint(780, 480));
+
+  // Hiding a hidden page leaves it where it is.
+  lower->move(700, 10);
+  lower->HidePage();
+  EXPECT_EQ(lower->pos(), QPoint(700, 10));
+
+  CTabDialog* left = Page(QStringLiteral("Scr Avg"));
+  left->Dock(kTabLeft, graph_.rect(), 0);
+  EXPECT_EQ(left->pos(), QPoint(20 - 170, 480));
+  left->ShowPage();
+  EXPECT_EQ(left->pos(), QPoint(0, 480));
+}
+
+TEST_F(TabDialogTest, HoverShowsOnePageAndHidesTheOtherWithinOnePeriod) {
+  CTabDialog* lower = Page(QStringLiteral("Freq Control"));
+  CTabDialog* upper = Page(QStringLiteral("Trigger"));
+  CTabDialog* left = Page(QStringLiteral("Video Avg"));
+  upper->Dock(kTabRight, graph_.rect(), lower->Dock(kTabRight, graph_.rect(), 0));
+  left->Dock(kTabLeft, graph_.rect(), 0);
+
+  clock_.Advance(1000);
+  EXPECT_TRUE(lower->IsHidden() && upper->IsHidden() && left->IsHidden());
+
+  pointer_ = OnTab(upper);
+  clock_.Advance(500);
+  EXPECT_FALSE(upper->IsHidden());
+  EXPECT_TRUE(lower->IsHidden());
+
+  pointer_ = OnTab(lower);
+  clock_.Advance(500);
+  EXPECT_FALSE(lower->IsHidden());
+  EXPECT_TRUE(upper->IsHidden());
+
+  // Anywhere on the shown panel keeps it out; across the graph to the other edge swaps them.
+  pointer_ = lower->pos() + QPoint(60, 30);
+  clock_.Advance(1500);
+  EXPECT_FALSE(lower->IsHidden());
+  pointer_ = OnTab(left);
+  clock_.Advance(500);
+  EXPECT_FALSE(left->IsHidden());
+  EXPECT_TRUE(lower->IsHidden());
+}
+
+TEST_F(TabDialogTest, HoldingTheButtonKeepsThePageOutUntilRelease) {
+  CTabDialog* page = Page(QStringLiteral("Peak Hold"));
+  page->Dock(kTabRight, graph_.rect(), 0);
+  pointer_ = OnTab(page);
+  clock_.Advance(500);
+  ASSERT_FALSE(page->IsHidden());
+
+  const QPoint on_tab(10, page->height() - 4);
+  QTest::mousePress(page, Qt::LeftButton, Qt::NoModifier, on_tab);
+  EXPECT_TRUE(page->IsDragging());
+  pointer_ = QPoint(400, 300);
+  clock_.Advance(3000);
+  EXPECT_FALSE(page->IsHidden());
+  EXPECT_EQ(page->pos(), page->ShownPosition());  // holding does not move it either
+
+  QTest::mouseRelease(page, Qt::LeftButton, Qt::NoModifier, on_tab);
+  EXPECT_FALSE(page->IsDragging());
+  clock_.Advance(500);
+  EXPECT_TRUE(page->IsHidden());
+}
+
+TEST_F(TabDialogTest, CloseBoxClosesUntilShownAgain) {
+  CTabDialog* page = Page(QStringLiteral("Resolution"));
+  page->Dock(kTabRight, graph_.rect(), 0);
+  QTest::mousePress(page, Qt::LeftButton, Qt::NoModifier, page->CloseBox().center());
+  EXPECT_FALSE(page->isVisible());
+  EXPECT_FALSE(page->HoverTimerActive());
+
+  page->show();
+  pointer_ = OnTab(page);
+  clock_.Advance(500);
+  EXPECT_FALSE(page->IsHidden());
+}
+
+TEST_F(TabDialogTest, AutoHideOffKeepsThePageShown) {
+  CTabDialog* page = Page(QStringLiteral("Trace Colour"));
+  page->Dock(kTabLeft, graph_.rect(), 0);
+  page->SetAutoHide(false);
+  EXPECT_FALSE(page->IsHidden());
+  EXPECT_FALSE(page->HoverTimerActive());
+  // Letting go of a drag must not bring the sliding back.
+  QTest::mousePress(page, Qt::LeftButton, Qt::NoModifier, QPoint(30, 30));
+  QTest::mouseRelease(page, Qt::LeftButton, Qt::NoModifier, QPoint(30, 30));
+  clock_.Advance(2000);
+  EXPECT_FALSE(page->IsHidden());
+}
+
+TEST(SidePanelsTest, StacksInOrderFromTheBottomAndRedockOnResize) {
+  ManualClock clock;
+  auto trace = std::make_unique<TraceData>();
+  DisplayState state;
+  QWidget graph;
+  graph.resize(1000, 800);
+  CSidePanels panels(*trace, state, clock, &graph);
+  panels.Dock(graph.rect());
+
+  QStringList right;
+  for (const CTabDialog* page : panels.RightStack()) right << page->Title();
+  EXPECT_EQ(right, (QStringList{"Freq Control", "Trigger", "Reference Level", "Resolution",
+                                "Markers", "Peak Hold"}));
+  QStringList left;
+  for (const CTabDialog* page : panels.LeftStack()) left << page->Title();
+  EXPECT_EQ(left, (QStringList{"Trace Colour", "Scr Avg", "Video Avg"}));
+  EXPECT_EQ(panels.Page("Markers"), panels.Markers());
+  EXPECT_TRUE(panels.Page("Trigger")->CloseBox().isNull());
+
+  // Each page's bottom sits where the tabs below it end.
+  int bottom = 800;
+  for (const CTabDialog* page : panels.RightStack()) {
+    EXPECT_EQ(page->pos().y() + page->height(), bottom) << page->Title().toStdString();
+    EXPECT_EQ(page->pos().x(), 1000 - 20);
+    bottom -= page->TabLength();
+  }
+  bottom = 800;
+  for (const CTabDialog* page : panels.LeftStack()) {
+    EXPECT_EQ(page->pos().y() + page->height(), bottom);
+    EXPECT_EQ(page->pos().x(), 20 - page->width());
+    bottom -= page->TabLength();
+  }
+
+  graph.resize(1200, 900);
+  panels.Dock(graph.rect());
+  const CTabDialog* first = panels.RightStack().front();
+  EXPECT_EQ(first->pos(), QPoint(1200 - 20, 900 - first->height()));
+}
+
+}  // namespace
+}  // namespace qv

@@ -80,8 +80,14 @@ void CQuorvalinFormView::OnCommand(int command) {
     case kCmdFastRewind:
       FastRewind();
       break;
+    case kCmdZoomIn:
+      display_.ZoomIn(connection_->Ops());
+      break;
+    case kCmdZoomOut:
+      display_.ZoomOut(connection_->Ops());
+      break;
     default:
-      // Snapshot, zoom, logging, printing, spectrogram, histogram and capture arrive with
+      // Snapshot, logging, printing, spectrogram, histogram and capture arrive with
       // their features.
       break;
   }

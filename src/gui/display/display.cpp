@@ -1,8 +1,15 @@
 #include "gui/display/display.h"
 
+#include <QAction>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <algorithm>
+
+#include "core/display/channels.h"
+#include "core/display/graph_mouse.h"
+#include "core/display/zoom.h"
 
 namespace qv {
 
@@ -13,6 +20,9 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, QWidget* par
       handler_(timers, *this, sweeps_, handshake, *this) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAutoFillBackground(false);
+  // The frequency read-out follows the pointer without a button held.
+  setMouseTracking(true);
+  menu_runner_ = [](QMenu& menu, const QPoint& at) { return menu.exec(at); };
 }
 
 CDisplay::~CDisplay() = default;
@@ -22,58 +32,95 @@ PlotRect CDisplay::GraphRect() const {
   return PlotRect{r.left(), r.top(), r.right() + 1, r.top() + (r.height() * 3) / 4};
 }
 
+PlotRect CDisplay::AreaRect() const {
+  // The graph fills the view; without one it stands for itself.
+  const QRect view = parentWidget() != nullptr
+                         ? QRect(mapFromParent(QPoint(0, 0)), parentWidget()->size())
+                         : rect();
+  return PlotRect{view.left(), view.top(), view.left() + view.width(),
+                  view.top() + view.height()};
+}
+
 void CDisplay::OnReceiverMessage(const QByteArray& message) {
   handler_.OnReceiverMessage(reinterpret_cast<const uint8_t*>(message.constData()),
                              static_cast<size_t>(message.size()));
 }
 
 void CDisplay::SetSelectionMode(bool on) {
-  if (selection_mode_ == on) return;
-  selection_mode_ = on;
+  if (state_.selection_mode == on) return;
+  state_.selection_mode = on;
   emit FlagsChanged();
 }
 
+void CDisplay::ZoomIn(CConnectionOps& ops) {
+  qv::ZoomIn(state_, CurrentSweep(), ops);
+  emit FlagsChanged();
+}
+
+void CDisplay::ZoomOut(CConnectionOps& ops) {
+  qv::ZoomOut(state_, ops);
+  emit FlagsChanged();
+}
+
+void CDisplay::OnMenuCommand(int command) {
+  // No repaint: the next sweep shows the channels.
+  if (ChannelMenuCommand(trace_->channels, state_, command)) emit FlagsChanged();
+}
+
+std::unique_ptr<QMenu> CDisplay::BuildContextMenu() {
+  auto menu = std::make_unique<QMenu>(this);
+  for (int n = 1; n <= kChannelCount; ++n) {
+    QAction* action = menu->addAction(QStringLiteral("Channel %1").arg(n));
+    action->setData(kChannelMenuCommandBase + n - 1);
+    action->setCheckable(true);
+    action->setChecked(ChannelActive(trace_->channels[n - 1]));
+  }
+  menu->addAction(QStringLiteral("Clear All"))->setData(kCmdClearAllChannels);
+  menu->addAction(QStringLiteral("Clear Selection"))->setData(kCmdClearSelection);
+  return menu;
+}
+
 bool CDisplay::StartPlayback() {
-  if (playing_back_) return true;
+  if (state_.playing_back) return true;
   if (!playback_starter_ || !playback_starter_()) return false;
-  playing_back_ = true;
-  playback_paused_ = false;
+  state_.playing_back = true;
+  state_.playback_paused = false;
   emit FlagsChanged();
   return true;
 }
 
 void CDisplay::PausePlayback() {
-  if (!playing_back_) return;
-  playback_paused_ = true;
+  if (!state_.playing_back) return;
+  state_.playback_paused = true;
   repaint();
   emit FlagsChanged();
 }
 
 void CDisplay::ResumePlayback() {
-  if (!playing_back_) return;
-  playback_paused_ = false;
+  if (!state_.playing_back) return;
+  state_.playback_paused = false;
   emit FlagsChanged();
 }
 
 void CDisplay::StopRecordingOrPlayback() {
-  recording_ = false;
-  playing_back_ = false;
-  playback_paused_ = false;
-  fast_forward_ = false;
-  fast_rewind_ = false;
+  state_.recording = false;
+  state_.playing_back = false;
+  state_.playback_paused = false;
+  state_.fast_forward = false;
+  state_.fast_rewind = false;
   emit FlagsChanged();
 }
 
 bool CDisplay::ToggleFastForward() {
-  fast_rewind_ = false;
-  fast_forward_ = playing_back_ && !fast_forward_;
-  return fast_forward_;
+  state_.fast_rewind = false;
+  state_.fast_forward = state_.playing_back && !state_.fast_forward;
+  return state_.fast_forward;
 }
 
 bool CDisplay::ToggleFastRewind() {
-  fast_forward_ = false;
-  fast_rewind_ = playing_back_ && !fast_rewind_;
-  return fast_rewind_;
+  state_.fast_forward = false;
+  state_.fast_rewind = state_.playing_back && !state_.fast_rewind;
+  return state_.fast_rewind;
 }
 
 void CDisplay::SetStatusPaneText(int pane_id, const std::string& text) {
@@ -81,9 +128,10 @@ void CDisplay::SetStatusPaneText(int pane_id, const std::string& text) {
 }
 
 void CDisplay::SetModeFlags(bool spectrum_mode, bool power_trigger_mode) {
-  const bool changed = spectrum_mode != spectrum_mode_ || power_trigger_mode != power_trigger_mode_;
-  spectrum_mode_ = spectrum_mode;
-  power_trigger_mode_ = power_trigger_mode;
+  const bool changed = spectrum_mode != state_.spectrum_mode ||
+                       power_trigger_mode != state_.power_trigger_mode;
+  state_.spectrum_mode = spectrum_mode;
+  state_.power_trigger_mode = power_trigger_mode;
   if (changed) emit FlagsChanged();
 }
 
@@ -102,7 +150,7 @@ void CDisplay::ResetTraces() {
 }
 
 void CDisplay::ClearModeFlags() {
-  live_shown_ = true;
+  state_.live_shown = true;
   SetModeFlags(false, false);
 }
 
@@ -111,8 +159,8 @@ void CDisplay::StartTriggerClock() {
 }
 
 void CDisplay::ClearAreaSelected() {
-  if (!area_selected_) return;
-  area_selected_ = false;
+  if (!state_.area_selected) return;
+  state_.area_selected = false;
   emit FlagsChanged();
 }
 
@@ -130,13 +178,13 @@ void CDisplay::SetSerialBytes(const uint8_t* bytes, size_t count) {
 
 void CDisplay::paintEvent(QPaintEvent*) {
   // A plain picture of the live trace; the full graph with its grid and legends replaces it.
-  QImage back(size(), QImage::Format_RGB32);
-  back.fill(Qt::black);
-  QPainter painter(&back);
+  if (back_buffer_.size() != size()) back_buffer_ = QImage(size(), QImage::Format_RGB32);
+  back_buffer_.fill(Qt::black);
+  QPainter painter(&back_buffer_);
   const TraceData& t = *trace_;
   const int n = static_cast<int>(std::min<uint32_t>(t.points_received, kMaxPoints));
   const int width = std::max(1, this->width() - kPlotLeftMargin);
-  if (n > 1 && live_shown_) {
+  if (n > 1 && state_.live_shown) {
     QPolygon line(n);
     for (int j = 0; j < n; ++j) {
       line[j] =
@@ -147,7 +195,32 @@ void CDisplay::paintEvent(QPaintEvent*) {
     painter.drawPolyline(line);
   }
   painter.end();
-  QPainter(this).drawImage(0, 0, back);
+  QPainter(this).drawImage(0, 0, back_buffer_);
+}
+
+void CDisplay::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  const QPoint at = event->position().toPoint();
+  MouseLeftDown(state_, trace_->markers, MouseSweep{trace_->header.start, trace_->header.points},
+                AreaRect(), at.x(), at.y());
+}
+
+void CDisplay::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  const bool was_selected = state_.area_selected;
+  // Only the left button, with no key held, stretches the selection.
+  const bool left_only =
+      event->buttons() == Qt::LeftButton && event->modifiers() == Qt::NoModifier;
+  MouseMove(state_, MouseSweep{trace_->header.start, trace_->header.points}, AreaRect(), at.x(),
+            at.y(), left_only);
+  if (state_.area_selected != was_selected) emit FlagsChanged();
+}
+
+void CDisplay::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::RightButton || !state_.selection_mode) return;
+  std::unique_ptr<QMenu> menu = BuildContextMenu();
+  const QAction* chosen = menu_runner_(*menu, event->globalPosition().toPoint());
+  if (chosen != nullptr) OnMenuCommand(chosen->data().toInt());
 }
 
 }  // namespace qv

@@ -1,17 +1,22 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QWidget>
 #include <functional>
 #include <memory>
 
 #include "core/app/graph_steps.h"
 #include "core/app/timer.h"
+#include "core/display/display_state.h"
 #include "core/display/receiver_identity.h"
 #include "core/display/trace_data.h"
 #include "core/display/trace_owner.h"
 #include "core/display/trace_sweep_processor.h"
 #include "core/link/message_decoder.h"
+
+class QAction;
+class QMenu;
 
 namespace qv {
 
@@ -37,28 +42,48 @@ class CDisplay : public QWidget,
 
   // The plot area in client pixels, bottom cut to three quarters of the graph's height.
   PlotRect GraphRect() const;
+  // The graph area A: the view's rectangle in this window's coordinates, right and bottom
+  // exclusive.
+  PlotRect AreaRect() const;
 
-  bool SpectrumMode() const { return spectrum_mode_; }
-  bool PowerTriggerMode() const { return power_trigger_mode_; }
-  bool AreaSelected() const { return area_selected_; }
-  void SetPrinting(bool printing) { printing_ = printing; }
+  // What the painter reads and the mouse, zoom and toolbar paths write.
+  DisplayState& State() { return state_; }
+  const DisplayState& State() const { return state_; }
+
+  bool SpectrumMode() const { return state_.spectrum_mode; }
+  bool PowerTriggerMode() const { return state_.power_trigger_mode; }
+  bool AreaSelected() const { return state_.area_selected; }
+  void SetPrinting(bool printing) { state_.printing = printing; }
 
   // A drag marks an area and a right click offers the channel menu.
-  bool SelectionMode() const { return selection_mode_; }
+  bool SelectionMode() const { return state_.selection_mode; }
   void SetSelectionMode(bool on);
 
-  // Zoom, recording, playback and capture state the toolbar reads. Until logging and replay
-  // exist these only change through the calls below, and nothing is read or written.
-  bool ZoomInAvailable() const { return false; }
-  int ZoomDepth() const { return 0; }
-  bool Recording() const { return recording_; }
-  bool PlayingBack() const { return playing_back_; }  // stays true while paused
-  bool PlaybackPaused() const { return playback_paused_; }
-  bool FastForward() const { return fast_forward_; }
-  bool FastRewind() const override { return fast_rewind_; }
-  bool ReplayDrawing() const { return replay_drawing_; }
-  void SetReplayDrawing(bool on) { replay_drawing_ = on; }
-  bool CaptureReady() const { return capture_ready_; }
+  bool ZoomInAvailable() const { return state_.zoom_in_available; }
+  int ZoomDepth() const { return state_.zoom_depth; }
+  // Zoom onto the selection, or back one level, through `ops`.
+  void ZoomIn(CConnectionOps& ops);
+  void ZoomOut(CConnectionOps& ops);
+
+  // A command of the context menu: "Channel 1" ... "Channel 4", "Clear All", "Clear Selection".
+  void OnMenuCommand(int command);
+  // The context menu with its check marks; each action's data is its command.
+  std::unique_ptr<QMenu> BuildContextMenu();
+  // Shows the menu and returns the chosen action (null when dismissed); tests replace it.
+  void SetMenuRunner(std::function<QAction*(QMenu&, const QPoint&)> runner) {
+    menu_runner_ = std::move(runner);
+  }
+
+  // Recording, playback and capture state the toolbar reads. Until logging and replay exist
+  // these only change through the calls below, and nothing is read or written.
+  bool Recording() const { return state_.recording; }
+  bool PlayingBack() const { return state_.playing_back; }  // stays true while paused
+  bool PlaybackPaused() const { return state_.playback_paused; }
+  bool FastForward() const { return state_.fast_forward; }
+  bool FastRewind() const override { return state_.fast_rewind; }
+  bool ReplayDrawing() const { return state_.replay_drawing; }
+  void SetReplayDrawing(bool on) { state_.replay_drawing = on; }
+  bool CaptureReady() const { return state_.capture_ready; }
 
   // Where the replay feature plugs in: asks what to replay and opens it; true once playback
   // runs. Without one, Replay starts nothing.
@@ -76,7 +101,7 @@ class CDisplay : public QWidget,
   void SetStatusPaneText(int pane_id, const std::string& text) override;
   void SetModeFlags(bool spectrum_mode, bool power_trigger_mode) override;
   void TriggerArrived() override;
-  bool IsPrinting() const override { return printing_; }
+  bool IsPrinting() const override { return state_.printing; }
   void Repaint() override;
   void Quit(int exit_code) override;
 
@@ -105,25 +130,19 @@ class CDisplay : public QWidget,
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   std::unique_ptr<TraceData> trace_;  // large: kept off the stack and out of the widget
   ReceiverIdentity identity_;
   TraceSweepProcessor sweeps_;
   ReceiverMessageHandler handler_;
-  bool spectrum_mode_ = false;
-  bool power_trigger_mode_ = false;
-  bool live_shown_ = true;
-  bool area_selected_ = false;
-  bool printing_ = false;
-  bool selection_mode_ = false;
-  bool recording_ = false;
-  bool playing_back_ = false;
-  bool playback_paused_ = false;
-  bool fast_forward_ = false;
-  bool fast_rewind_ = false;
-  bool replay_drawing_ = false;
-  bool capture_ready_ = false;
+  DisplayState state_;
+  int low_battery_countdown_ = 30;  // seconds shown in the low-battery warning
+  QImage back_buffer_;              // the whole picture, copied to the window in one step
+  std::function<QAction*(QMenu&, const QPoint&)> menu_runner_;
   std::function<bool()> playback_starter_;
 };
 

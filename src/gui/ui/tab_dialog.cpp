@@ -67,7 +67,11 @@ void CTabDialog::RenderTitle() {
   title_image_ = QPixmap();
   if (!show_title_ || area.width() <= 0 || area.height() <= 0) return;
   const QFontMetrics metrics(font());
-  shown_title_ = metrics.elidedText(title_, Qt::ElideRight, area.width());
+  // The tab was sized from the rounded advance; eliding measures finer and would cut a title
+  // that the tab was made for.
+  shown_title_ = metrics.horizontalAdvance(title_) <= area.width()
+                     ? title_
+                     : metrics.elidedText(title_, Qt::ElideRight, area.width());
   title_image_ = QPixmap(area.size());
   title_image_.fill(palette().color(QPalette::Button));
   QPainter painter(&title_image_);

@@ -20,52 +20,18 @@ TabShape Shape(int32_t side) {
 }
 
 TEST(TabGeometryTest, PolygonOfEachSide) {
+  // clang-format off
   // Window 120 x 80, tab from y = 50 down to the bottom on the right.
-  EXPECT_EQ(TabPolygon(Shape(kTabLeft)), (Points{{0, 0},
-                                                 {98, 0},
-                                                 {100, 2},
-                                                 {100, 48},
-                                                 {102, 50},
-                                                 {118, 50},
-                                                 {120, 52},
-                                                 {120, 77},
-                                                 {117, 80},
-                                                 {0, 80},
-                                                 {0, 0}}));
-  EXPECT_EQ(TabPolygon(Shape(kTabRight)), (Points{{2, 50},
-                                                  {0, 52},
-                                                  {0, 78},
-                                                  {2, 80},
-                                                  {120, 80},
-                                                  {120, 0},
-                                                  {22, 0},
-                                                  {20, 2},
-                                                  {20, 48},
-                                                  {18, 50},
-                                                  {2, 50}}));
+  EXPECT_EQ(TabPolygon(Shape(kTabLeft)), (Points{{0, 0}, {98, 0}, {100, 2}, {100, 48}, {102, 50},
+      {118, 50}, {120, 52}, {120, 77}, {117, 80}, {0, 80}, {0, 0}}));
+  EXPECT_EQ(TabPolygon(Shape(kTabRight)), (Points{{2, 50}, {0, 52}, {0, 78}, {2, 80}, {120, 80},
+      {120, 0}, {22, 0}, {20, 2}, {20, 48}, {18, 50}, {2, 50}}));
   // Window 100 x 100, tab 30 long at the left end.
-  EXPECT_EQ(TabPolygon(Shape(kTabTop)), (Points{{0, 0},
-                                                {100, 0},
-                                                {100, 78},
-                                                {98, 80},
-                                                {32, 80},
-                                                {30, 82},
-                                                {30, 98},
-                                                {28, 100},
-                                                {2, 100},
-                                                {0, 98},
-                                                {0, 0}}));
-  EXPECT_EQ(TabPolygon(Shape(kTabBottom)), (Points{{0, 2},
-                                                   {2, 0},
-                                                   {28, 0},
-                                                   {30, 2},
-                                                   {30, 18},
-                                                   {32, 20},
-                                                   {98, 20},
-                                                   {100, 22},
-                                                   {100, 100},
-                                                   {0, 100},
-                                                   {0, 2}}));
+  EXPECT_EQ(TabPolygon(Shape(kTabTop)), (Points{{0, 0}, {100, 0}, {100, 78}, {98, 80}, {32, 80},
+      {30, 82}, {30, 98}, {28, 100}, {2, 100}, {0, 98}, {0, 0}}));
+  EXPECT_EQ(TabPolygon(Shape(kTabBottom)), (Points{{0, 2}, {2, 0}, {28, 0}, {30, 2}, {30, 18},
+      {32, 20}, {98, 20}, {100, 22}, {100, 100}, {0, 100}, {0, 2}}));
+  // clang-format on
 }
 
 TEST(TabGeometryTest, WindowPanelOriginTitleAndCloseBox) {

@@ -1,0 +1,348 @@
+#include "gui/display/graph_painter.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "core/display/graph_geometry.h"
+#include "gui/display/graph_polyline.h"
+
+namespace qv {
+namespace {
+
+struct LoggedText {
+  QString text;
+  QPoint at;
+  QColor colour;
+};
+
+class TextRecorder : public GraphTextLog {
+ public:
+  void Text(const QString& text, const QPoint& at, const QColor& colour) override {
+    texts.push_back({text, at, colour});
+  }
+  const LoggedText* Find(const QString& text) const {
+    for (const LoggedText& t : texts) {
+      if (t.text == text) return &t;
+    }
+    return nullptr;
+  }
+  std::vector<LoggedText> texts;
+};
+
+// A 700 x 400 graph: R = 600, B = 300, dx = 60, dy = 30; N = 1000 from 48000.
+class GraphPainterTest : public ::testing::Test {
+ protected:
+  static constexpr int kN = 1000;
+
+  void SetUp() override {
+    trace_ = std::make_unique<TraceData>();
+    trace_->header.start = 48000;
+    trace_->header.points = kN;
+    trace_->header.sweep_word = 1;
+    trace_->header.rbw_code = 267;
+    trace_->header.reference_level = -20;
+    trace_->points_received = kN;
+    trace_->block_start_index = 0;
+    trace_->write_index = 0;
+    state_.spectrum_mode = true;
+    state_.live_colour = Rgb(10, 200, 30);
+  }
+
+  GraphScene Scene() const {
+    return GraphScene{*trace_, state_, QRect(0, 0, 700, 400), QRect(0, 0, 700, 400), 30};
+  }
+  bool Paint() {
+    recorder_.texts.clear();
+    return PaintGraph(image_, Scene(), &recorder_);
+  }
+  QColor Pixel(int x, int y) const { return image_.pixelColor(x, y); }
+  GraphGeometry Geometry() const { return GraphGeometry(GraphRect{0, 0, 700, 400}, kN); }
+
+  std::unique_ptr<TraceData> trace_;
+  DisplayState state_;
+  QImage image_;
+  TextRecorder recorder_;
+};
+
+const QColor kGrid(0, 127, 0);
+const QColor kLive(10, 200, 30);
+const QColor kBlack(0, 0, 0);
+
+TEST_F(GraphPainterTest, PaintsNothingWithoutAMode) {
+  state_.spectrum_mode = false;
+  EXPECT_FALSE(Paint());
+  EXPECT_TRUE(image_.isNull());
+  EXPECT_TRUE(recorder_.texts.empty());
+  state_.replay_drawing = true;
+  EXPECT_TRUE(Paint());
+  EXPECT_EQ(image_.size(), QSize(700, 400));
+}
+
+TEST_F(GraphPainterTest, GridLinesAndAmplitudeLabels) {
+  state_.live_shown = false;
+  ASSERT_TRUE(Paint());
+  const GraphGeometry g = Geometry();
+  for (int i = 0; i <= 10; ++i) {
+    EXPECT_EQ(Pixel(i * g.dx + 60, 20), kGrid) << "vertical line " << i;
+    EXPECT_EQ(Pixel(i * 50 + 95, i * g.dy + 5), kGrid) << "horizontal line " << i;
+    EXPECT_EQ(Pixel(i * 50 + 95, i * g.dy + 6), kBlack) << "below line " << i;
+  }
+  EXPECT_EQ(Pixel(61, 20), kBlack);
+  const LoggedText* top = recorder_.Find("-20");
+  ASSERT_NE(top, nullptr);
+  EXPECT_EQ(top->at, QPoint(25, 0));
+  const LoggedText* bottom = recorder_.Find("-120");
+  ASSERT_NE(bottom, nullptr);
+  EXPECT_EQ(bottom->at, QPoint(25, 300));
+  EXPECT_NE(recorder_.Find("Ref Lvl: -20 dBm"), nullptr);
+
+  // Without a reference level there is no scale to label.
+  trace_->header.reference_level = 0;
+  ASSERT_TRUE(Paint());
+  EXPECT_EQ(recorder_.Find("-20"), nullptr);
+  EXPECT_EQ(recorder_.Find("0"), nullptr);
+  EXPECT_NE(recorder_.Find("Ref Lvl: NA"), nullptr);
+}
+
+TEST_F(GraphPainterTest, LiveSweepLandsWhereItsPointsAre) {
+  // A saw-tooth well inside the plot, clear of the grid rows.
+  for (int j = 0; j < kN; ++j) trace_->live_y[j] = static_cast<int16_t>(40 + (j * 7) % 200);
+  ASSERT_TRUE(Paint());
+  const GraphGeometry g = Geometry();
+  int checked = 0;
+  for (int j = 0; j < kN; ++j) {
+    EXPECT_EQ(Pixel(g.X(j), trace_->live_y[j]), kLive) << "point " << j;
+    ++checked;
+  }
+  EXPECT_EQ(checked, kN);
+  // Nothing of the trace below its lowest point.
+  EXPECT_EQ(Pixel(g.X(500) + 1, 250), kBlack);
+}
+
+TEST_F(GraphPainterTest, NewestBlockIsThreePixelsWideAndOnlyThere) {
+  for (int j = 0; j < kN; ++j) trace_->live_y[j] = 100;
+  trace_->block_start_index = 400;
+  trace_->write_index = 500;
+  ASSERT_TRUE(Paint());
+  const GraphGeometry g = Geometry();
+  const int inside = g.X(450);
+  const int outside = g.X(250);
+  EXPECT_EQ(Pixel(inside, 99), kLive);
+  EXPECT_EQ(Pixel(inside, 100), kLive);
+  EXPECT_EQ(Pixel(inside, 101), kLive);
+  EXPECT_EQ(Pixel(inside, 98), kBlack);
+  EXPECT_EQ(Pixel(inside, 102), kBlack);
+  EXPECT_EQ(Pixel(outside, 100), kLive);
+  EXPECT_EQ(Pixel(outside, 99), kBlack);
+  EXPECT_EQ(Pixel(outside, 101), kBlack);
+  EXPECT_EQ(Pixel(g.X(750), 99), kBlack);
+
+  // Played backwards the bracket runs from the write index up to the block start.
+  trace_->block_start_index = 500;
+  trace_->write_index = 400;
+  ASSERT_TRUE(Paint());
+  EXPECT_EQ(Pixel(inside, 99), kBlack);
+  state_.fast_rewind = true;
+  ASSERT_TRUE(Paint());
+  EXPECT_EQ(Pixel(inside, 99), kLive);
+  EXPECT_EQ(Pixel(outside, 99), kBlack);
+}
+
+TEST_F(GraphPainterTest, PeakAverageAndBinAverageLegends) {
+  state_.live_shown = false;
+  PeakSlot& peak = trace_->peaks[1];
+  peak.live = 1;
+  peak.hidden = 1;
+  peak.colour = Rgb(255, 255, 0);
+  for (int j = 0; j < kN; ++j) peak.y[j] = 150;
+  trace_->bin_average_on = 1;
+  trace_->trace_average_on = 1;
+  state_.average_hidden = true;
+  for (int j = 0; j < kN; ++j) trace_->live_levels[j] = -60;
+  trace_->bin_average_y.fill(-90);
+  state_.bin_count = 10;
+  ASSERT_TRUE(Paint());
+
+  const LoggedText* hidden = recorder_.Find("Peak Trace:Hidden");
+  ASSERT_NE(hidden, nullptr);
+  EXPECT_EQ(hidden->colour, QColor(255, 255, 0));
+  EXPECT_EQ(hidden->at, QPoint(700 / 3, 400 * 5 / 6 + 35));
+  // A hidden peak is in the legend but not on the plot.
+  EXPECT_EQ(Pixel(Geometry().X(250), 150), kBlack);
+  EXPECT_NE(recorder_.Find("Trace Average: Hidden"), nullptr);
+  EXPECT_NE(recorder_.Find("Current Spectrum: Hidden"), nullptr);
+  EXPECT_NE(recorder_.Find("Video Average: Active"), nullptr);
+  // The bin average is smoothed afresh for the picture: -60 dBm sits 40 dB below -20.
+  EXPECT_EQ(trace_->bin_average_y[0], 5 + 40 * (300 - 5) / 100);
+  EXPECT_EQ(Pixel(Geometry().X(250), trace_->bin_average_y[0]), QColor(255, 255, 255));
+
+  peak.hidden = 0;
+  ASSERT_TRUE(Paint());
+  EXPECT_NE(recorder_.Find("Peak Trace:Live"), nullptr);
+  EXPECT_EQ(Pixel(Geometry().X(250), 150), QColor(255, 255, 0));
+}
+
+TEST_F(GraphPainterTest, SpectrumLegendLines) {
+  ASSERT_TRUE(Paint());
+  const int top = 11 * 30 - 20;
+  const int h = 400 / 30;
+  const struct {
+    const char* text;
+    int line;
+  } expected[] = {{"Mode: Spectrum Sweep", 0}, {"Ctr: 2425.00 MHz", 1}, {"Span: 50.00 MHz", 2},
+                  {"RBW: 299 KHz", 3},         {"Ref Lvl: -20 dBm", 4}, {"Power:   NA", 5}};
+  for (const auto& e : expected) {
+    const LoggedText* t = recorder_.Find(e.text);
+    ASSERT_NE(t, nullptr) << e.text;
+    EXPECT_EQ(t->at, QPoint(60, top + e.line * h)) << e.text;
+    EXPECT_EQ(t->colour, QColor(0, 255, 0)) << e.text;
+  }
+  EXPECT_EQ(recorder_.Find("Trigger Power: 0 dBm"), nullptr);
+
+  trace_->header.points = 10;
+  trace_->header.rbw_code = 0;
+  trace_->data_clipping = 1;
+  trace_->low_battery = 1;
+  ASSERT_TRUE(Paint());
+  EXPECT_NE(recorder_.Find("Span: 500 KHz"), nullptr);
+  EXPECT_NE(recorder_.Find("RBW:  NA"), nullptr);
+  const LoggedText* clipping = recorder_.Find("Data Clipping !!!,\nIncrease Reference Level");
+  ASSERT_NE(clipping, nullptr);
+  EXPECT_EQ(clipping->at, QPoint(60, 5));
+  bool battery = false;
+  for (const LoggedText& t : recorder_.texts) {
+    if (t.text.startsWith("LOW BATTERY WARNING !!!\\n") && t.text.endsWith("after 30 seconds")) {
+      battery = true;
+      EXPECT_EQ(t.at, QPoint(4 * 60 + 70, 4 * 30 + 15));
+    }
+  }
+  EXPECT_TRUE(battery);
+}
+
+TEST_F(GraphPainterTest, MarkerTextsDeltaLineAndGlyphs) {
+  for (int j = 0; j < kN; ++j) trace_->live_y[j] = 200;
+  MarkerRecord& m = trace_->markers[1];
+  m.colour = Rgb(0, 255, 255);
+  m.a_placed = 1;
+  m.a_x = 200;
+  m.a_point = 233;
+  m.a_frequency = 2411.65f;
+  m.a_level = -50;
+  m.b_placed = 1;
+  m.b_x = 400;
+  m.b_point = 566;
+  m.b_frequency = 2428.30f;
+  m.b_level = -47.5f;
+  ASSERT_TRUE(Paint());
+  const QColor cyan(0, 255, 255);
+  const LoggedText* a_freq = recorder_.Find("2411.65 MHz");
+  ASSERT_NE(a_freq, nullptr);
+  EXPECT_EQ(a_freq->at, QPoint(160, 155));
+  EXPECT_EQ(a_freq->colour, cyan);
+  ASSERT_NE(recorder_.Find("-50.00 dBm"), nullptr);
+  EXPECT_EQ(recorder_.Find("-50.00 dBm")->at, QPoint(160, 170));
+  // Delta line of marker 2 lies 20 pixels under marker 1's, below the plot.
+  const LoggedText* delta = recorder_.Find("2.50 dB;");
+  ASSERT_NE(delta, nullptr);
+  EXPECT_EQ(delta->at, QPoint(400 + 90, 300 + 10 + 20));
+  ASSERT_NE(recorder_.Find("16.65 MHz;"), nullptr);
+  const LoggedText* power = recorder_.Find("Ch Power: NA");
+  ASSERT_NE(power, nullptr);
+  EXPECT_EQ(power->at, QPoint(400 + 160, 330));
+
+  QImage window(700, 400, QImage::Format_RGB32);
+  window.fill(Qt::black);
+  {
+    QPainter painter(&window);
+    const std::vector<DrawnGlyph> drawn = PaintMarkerGlyphs(painter, Scene());
+    ASSERT_EQ(drawn.size(), 2u);
+    EXPECT_EQ(drawn[0].marker, 2);
+    EXPECT_FALSE(drawn[0].b_end);
+    EXPECT_EQ(drawn[0].x, 200);
+    EXPECT_TRUE(drawn[1].b_end);
+    EXPECT_EQ(drawn[1].x, 400);
+  }
+  // A's glyph sits just above the trace at its point, in the marker's colour.
+  EXPECT_EQ(window.pixelColor(200 + 5, 200 - 12), cyan);
+
+  m.hidden = 1;
+  QPainter painter(&window);
+  EXPECT_TRUE(PaintMarkerGlyphs(painter, Scene()).empty());
+  state_.live_shown = false;
+  ASSERT_TRUE(Paint());
+  EXPECT_EQ(recorder_.Find("Ch Power: NA"), nullptr);
+}
+
+TEST_F(GraphPainterTest, SelectionChannelsAndPaperBackground) {
+  state_.area_selected = true;
+  state_.selection = Selection{300, 100, 200, 200, 2430.0f, 2420.0f};
+  trace_->channels[0] = ChannelRecord{400, 50, 500, 150, 2440.0f, 2450.0f, 1, 32801};
+  ASSERT_TRUE(Paint());
+  EXPECT_EQ(Pixel(250, 110), QColor(84, 73, 92));
+  EXPECT_EQ(Pixel(450, 60), QColor(84, 73, 92));
+  const LoggedText* start = recorder_.Find("2430.00 MHz");
+  ASSERT_NE(start, nullptr);
+  EXPECT_EQ(start->at, QPoint(260, 70));
+  EXPECT_EQ(start->colour, QColor(6, 190, 230));
+  bool channel = false;
+  for (const LoggedText& t : recorder_.texts) {
+    if (t.text.startsWith("Ch # 1: ")) {
+      channel = true;
+      EXPECT_EQ(t.at, QPoint(410, 50));
+    }
+  }
+  EXPECT_TRUE(channel);
+
+  // On paper in economy colours the picture starts white and areas are only edged.
+  state_.printing = true;
+  state_.print_colour_option = 2;
+  ASSERT_TRUE(Paint());
+  EXPECT_EQ(Pixel(690, 5), QColor(255, 255, 255));
+  EXPECT_EQ(Pixel(250, 150), QColor(255, 255, 255));
+}
+
+TEST(GraphPolyline, DecimatedThinLineFollowsThePlainOne) {
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> noise(-40, 420);
+  for (int count : {2, 50, 700, 5000}) {
+    std::vector<QPoint> points(count);
+    for (int j = 0; j < count; ++j) points[j] = QPoint(60 + j * 600 / std::max(count - 1, 1), noise(random));
+    QImage plain(700, 400, QImage::Format_RGB32);
+    plain.fill(Qt::black);
+    QImage decimated = plain;
+    {
+      QPainter painter(&plain);
+      painter.setPen(QPen(QColor(0, 255, 0), 1));
+      painter.drawPolyline(points.data(), count);
+    }
+    {
+      QPainter painter(&decimated);
+      painter.setPen(QPen(QColor(0, 255, 0), 1));
+      std::vector<QPoint> scratch;
+      DrawThinPolyline(painter, points.data(), count, scratch);
+      if (count > 700) EXPECT_LE(scratch.size(), 4u * 601u);
+    }
+    // The decimated line never lights a pixel the plain one leaves dark; the plain line's
+    // joins may add a pixel at the end of a column's run, never further away.
+    int extra = 0;
+    int missing = 0;
+    for (int y = 0; y < plain.height(); ++y) {
+      for (int x = 0; x < plain.width(); ++x) {
+        if (plain.pixel(x, y) == decimated.pixel(x, y)) continue;
+        if (decimated.pixel(x, y) != qRgb(0, 0, 0)) ++extra;
+        const bool near = (y > 0 && decimated.pixel(x, y - 1) != qRgb(0, 0, 0)) ||
+                          (y + 1 < plain.height() && decimated.pixel(x, y + 1) != qRgb(0, 0, 0));
+        if (!near) ++missing;
+      }
+    }
+    EXPECT_EQ(extra, 0) << count << " points";
+    EXPECT_EQ(missing, 0) << count << " points";
+  }
+}
+
+}  // namespace
+}  // namespace qv

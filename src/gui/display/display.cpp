@@ -10,6 +10,8 @@
 #include "core/display/channels.h"
 #include "core/display/graph_mouse.h"
 #include "core/display/zoom.h"
+#include "gui/display/graph_painter.h"
+#include "gui/ui/side_panels.h"
 
 namespace qv {
 
@@ -23,6 +25,8 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, QWidget* par
   // The frequency read-out follows the pointer without a button held.
   setMouseTracking(true);
   menu_runner_ = [](QMenu& menu, const QPoint& at) { return menu.exec(at); };
+  panels_ = std::make_unique<CSidePanels>(*trace_, state_, timers, this);
+  panels_->Dock(rect());
 }
 
 CDisplay::~CDisplay() = default;
@@ -177,25 +181,27 @@ void CDisplay::SetSerialBytes(const uint8_t* bytes, size_t count) {
 }
 
 void CDisplay::paintEvent(QPaintEvent*) {
-  // A plain picture of the live trace; the full graph with its grid and legends replaces it.
-  if (back_buffer_.size() != size()) back_buffer_ = QImage(size(), QImage::Format_RGB32);
-  back_buffer_.fill(Qt::black);
-  QPainter painter(&back_buffer_);
-  const TraceData& t = *trace_;
-  const int n = static_cast<int>(std::min<uint32_t>(t.points_received, kMaxPoints));
-  const int width = std::max(1, this->width() - kPlotLeftMargin);
-  if (n > 1 && state_.live_shown) {
-    QPolygon line(n);
-    for (int j = 0; j < n; ++j) {
-      line[j] =
-          QPoint(kPlotLeftMargin + static_cast<int>(static_cast<int64_t>(j) * width / (n - 1)),
-                 t.live_y[j]);
+  const PlotRect a = AreaRect();
+  const GraphScene scene{*trace_, state_, rect(),
+                         QRect(a.left, a.top, a.right - a.left, a.bottom - a.top),
+                         low_battery_countdown_};
+  QPainter window(this);
+  if (!PaintGraph(back_buffer_, scene)) {
+    // No sweep mode: the last picture stays, as the window is opaque.
+    if (back_buffer_.size() != size()) {
+      back_buffer_ = QImage(size(), QImage::Format_RGB32);
+      back_buffer_.fill(Qt::black);
     }
-    painter.setPen(QPen(QColor(0, 255, 0), 1));
-    painter.drawPolyline(line);
+    window.drawImage(0, 0, back_buffer_);
+    return;
   }
-  painter.end();
-  QPainter(this).drawImage(0, 0, back_buffer_);
+  window.drawImage(0, 0, back_buffer_);
+  // Glyphs go over the copied picture; the log that records them comes with logging.
+  PaintMarkerGlyphs(window, scene);
+}
+
+void CDisplay::resizeEvent(QResizeEvent*) {
+  panels_->Dock(rect());
 }
 
 void CDisplay::mousePressEvent(QMouseEvent* event) {

@@ -21,6 +21,7 @@ class QMenu;
 namespace qv {
 
 class CConnectionOps;
+class CSidePanels;
 
 // The graph window: owns the trace record and the receive handler, and draws what the record
 // holds. Everything it decides is in the core; it routes messages and paints.
@@ -45,6 +46,9 @@ class CDisplay : public QWidget,
   // The graph area A: the view's rectangle in this window's coordinates, right and bottom
   // exclusive.
   PlotRect AreaRect() const;
+
+  // The side-panel pages docked along both edges.
+  CSidePanels& Panels() { return *panels_; }
 
   // What the painter reads and the mouse, zoom and toolbar paths write.
   DisplayState& State() { return state_; }
@@ -130,6 +134,7 @@ class CDisplay : public QWidget,
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -144,6 +149,7 @@ class CDisplay : public QWidget,
   QImage back_buffer_;              // the whole picture, copied to the window in one step
   std::function<QAction*(QMenu&, const QPoint&)> menu_runner_;
   std::function<bool()> playback_starter_;
+  std::unique_ptr<CSidePanels> panels_;
 };
 
 }  // namespace qv

@@ -7,6 +7,10 @@ import sys
 RULES = [
     ("BM_Deframe/", "BM_Memcpy", "bytes_per_second", 0.25),
 ]
+# benchmark name -> (baseline name, target ratio of real time, lower is better)
+TIME_RULES = [
+    ("BM_GraphRepaint/15000/all", "BM_QPainterPolyline/15000", 1.0),
+]
 ABSOLUTE = [
     ("BM_ProcessSweepBlock/15000", "items_per_second", 50e6),
 ]
@@ -23,6 +27,12 @@ def main(path):
             ratio = run[field] / base[field]
             verdict = "" if target is None else (" ok" if ratio >= target else " BELOW TARGET")
             print(f"{name}: {ratio:.3f} x {base_name} (target {target}){verdict}")
+    for name, base_name, target in TIME_RULES:
+        run, base = runs.get(name), runs.get(base_name)
+        if run and base:
+            ratio = run["real_time"] / base["real_time"]
+            verdict = " ok" if ratio <= target else " ABOVE TARGET"
+            print(f"{name}: {ratio:.3f} x {base_name} time (target <= {target}){verdict}")
     for name, field, target in ABSOLUTE:
         run = runs.get(name)
         if run and field in run:

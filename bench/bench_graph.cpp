@@ -1,0 +1,123 @@
+// The graph's full repaint against one plain 1-pixel polyline of the same point count.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "gui/display/graph_painter.h"
+
+namespace {
+
+// Fonts need an application object; the benchmark has no display.
+void EnsureApplication() {
+  static std::unique_ptr<QGuiApplication> app;
+  if (QGuiApplication::instance()) return;
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "quorvalin_bench";
+  static char* argv[] = {name, nullptr};
+  app = std::make_unique<QGuiApplication>(argc, argv);
+}
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+void BM_QPainterPolyline(benchmark::State& state) {
+  EnsureApplication();
+  const int n = static_cast<int>(state.range(0));
+  std::mt19937 rng(1);
+  std::uniform_int_distribution<int> noise(100, 800);
+  std::vector<QPoint> points(n);
+  for (int j = 0; j < n; ++j) points[j] = QPoint(60 + j * 1600 / (n - 1), noise(rng));
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  for (auto _ : state) {
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    painter.setPen(QPen(QColor(0, 255, 0), 1));
+    painter.drawPolyline(points.data(), n);
+  }
+}
+BENCHMARK(BM_QPainterPolyline)->Arg(15000)->Unit(benchmark::kMillisecond);
+
+template <typename Array>
+void Noise(Array& y, int n, std::mt19937& rng) {
+  std::uniform_int_distribution<int> noise(100, 800);
+  for (int j = 0; j < n; ++j) y[j] = static_cast<typename Array::value_type>(noise(rng));
+}
+
+void GraphRepaint(benchmark::State& state, int n, bool everything) {
+  EnsureApplication();
+  auto trace = std::make_unique<qv::TraceData>();
+  qv::DisplayState display;
+  display.spectrum_mode = true;
+  std::mt19937 rng(2);
+  trace->header.start = 48000;
+  trace->header.points = static_cast<uint32_t>(n);
+  trace->header.reference_level = -20;
+  trace->header.rbw_code = 1600;
+  trace->points_received = static_cast<uint32_t>(n);
+  // One block covering the whole sweep: every point is in the newest block.
+  trace->block_start_index = 0;
+  trace->write_index = n;
+  Noise(trace->live_y, n, rng);
+  std::uniform_int_distribution<int> level(-100, -30);
+  for (int j = 0; j < n; ++j) trace->live_levels[j] = static_cast<int16_t>(level(rng));
+  if (everything) {
+    trace->trace_average_on = 1;
+    trace->bin_average_on = 1;
+    display.bin_count = 8;
+    Noise(trace->average_y, n, rng);
+    for (int k = 0; k < qv::kTraceSlots; ++k) {
+      trace->peaks[k].live = 1;
+      trace->peaks[k].colour = qv::kPeakColours[k];
+      Noise(trace->peaks[k].y, n, rng);
+      trace->frozen_live[k].frozen = 1;
+      trace->frozen_live[k].colour = qv::kFrozenLiveColours[k];
+      Noise(trace->frozen_live[k].y, n, rng);
+      trace->frozen_average[k].frozen = 1;
+      trace->frozen_average[k].colour = qv::kFrozenAverageColours[k];
+      Noise(trace->frozen_average[k].y, n, rng);
+      trace->frozen_bin_average[k].frozen = 1;
+      trace->frozen_bin_average[k].colour = qv::kFrozenBinAverageColours[k];
+      Noise(trace->frozen_bin_average[k].y, n, rng);
+      trace->channels[k] = qv::ChannelRecord{200 + 300 * k, 100, 350 + 300 * k, 700, 2400, 2410,
+                                             k + 1, qv::kChannelMenuCommandBase + k};
+    }
+    for (int m = 0; m < qv::kMarkerCount; ++m) {
+      qv::MarkerRecord& mk = trace->markers[m];
+      mk.colour = qv::kMarkerConstants[m].colour;
+      mk.a_placed = mk.b_placed = 1;
+      mk.a_x = 300 + 400 * m;
+      mk.b_x = 500 + 400 * m;
+      mk.a_point = n / 5 + m * n / 4;
+      mk.b_point = n / 3 + m * n / 4;
+      mk.band_sum = 1;
+    }
+  }
+  const QRect rect(0, 0, kWidth, kHeight);
+  const qv::GraphScene scene{*trace, display, rect, rect, 30};
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  QImage window(kWidth, kHeight, QImage::Format_RGB32);
+  for (auto _ : state) {
+    qv::PaintGraph(image, scene);
+    QPainter painter(&window);
+    painter.drawImage(0, 0, image);
+    benchmark::DoNotOptimize(qv::PaintMarkerGlyphs(painter, scene));
+  }
+}
+
+const bool kRegistered = [] {
+  benchmark::RegisterBenchmark("BM_GraphRepaint/15000/all",
+                               [](benchmark::State& s) { GraphRepaint(s, 15000, true); })
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("BM_GraphRepaint/1000/live",
+                               [](benchmark::State& s) { GraphRepaint(s, 1000, false); })
+      ->Unit(benchmark::kMillisecond);
+  return true;
+}();
+
+}  // namespace

@@ -113,6 +113,11 @@ TEST_F(DisplayTest, SelectionDragIsKeptButDrawnOnlyByTheNextSweep) {
   EXPECT_EQ(s.end_y, 300);
   EXPECT_FLOAT_EQ(s.start_frequency, 2410.0f);
   EXPECT_FLOAT_EQ(s.end_frequency, 2430.0f);
+  // A key held with the button only moves the read-out.
+  Send(QEvent::MouseMove, QPoint(700, 300), Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
+  EXPECT_EQ(s.end_x, 624);
+  EXPECT_EQ(display().State().mouse_x, 700);
+  QApplication::processEvents();
   EXPECT_EQ(paints_.paints, before);
 
   Sweep();

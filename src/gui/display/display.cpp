@@ -4,8 +4,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPolygon>
-#include <algorithm>
 
 #include "core/display/channels.h"
 #include "core/display/graph_mouse.h"

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <atomic>
 
 #include "core/link/receiver_link.h"
 #include "link/usb/usb_link.h"
@@ -21,12 +22,16 @@ class CGrindlewhist : public QObject, public CUSB, public ReceiverLink {
   void Close() override { CUSB::Close(); }
 
  signals:
-  // One de-framed message, type byte first. Emitted on the worker thread; receivers on the
-  // GUI thread get it queued.
+  // One de-framed message, type byte first, emitted on this object's (the GUI) thread. Nothing
+  // of a session arrives after Close or a new Open.
   void MessageReceived(const QByteArray& message);
 
  protected:
   void OnMessage(const uint8_t* data, size_t length) override;
+  void OnSessionChange() override { ++session_; }
+
+ private:
+  std::atomic<uint64_t> session_{0};
 };
 
 }  // namespace qv

@@ -122,6 +122,7 @@ int CUSB::DoRequest(Request request) {
 }
 
 bool CUSB::Open(const std::string& serial, uint32_t baud_rate) {
+  OnSessionChange();
   Request request;
   request.code = kOpen;
   request.serial = serial;
@@ -137,6 +138,7 @@ bool CUSB::Send(const uint8_t* command, size_t length) {
 }
 
 bool CUSB::Close() {
+  OnSessionChange();
   Request request;
   request.code = kClose;
   return DoRequest(std::move(request)) == 0;

@@ -65,6 +65,10 @@ class CUSB : private FtdiEvent {
   // the worker calls OnMessage.
   void EndWorker();
 
+  // Called on the caller's thread as Open and Close begin, so that a subclass can drop
+  // messages of the previous session that are still on their way.
+  virtual void OnSessionChange() {}
+
  private:
   enum RequestCode : int { kNone = 0, kExit = 1, kOpen = 2, kClose = 3, kWrite = 4 };
   // The request owns its data, so a request the caller gave up on never points at freed memory.

@@ -11,7 +11,11 @@ namespace {
 // Scratch buffers kept between repaints: a repaint draws up to 19 traces of 15000 points.
 struct TraceBuffers {
   std::vector<QPoint> points;
-  std::vector<QPoint> decimated;
+  ColumnSpans spans;
+  // x of every point for the last (point count, plot width): the same for most traces.
+  std::vector<int32_t> xs;
+  int32_t xs_count = -1;
+  int32_t xs_width = -1;
 };
 
 TraceBuffers& Buffers() {
@@ -27,23 +31,33 @@ void DrawTrace(GraphPaintContext& ctx, const QColor& colour, const YArray& y, in
   if (count < 1) return;
   TraceBuffers& buffers = Buffers();
   std::vector<QPoint>& points = buffers.points;
+  if (buffers.xs_count != x_count || buffers.xs_width != ctx.geometry.Width() ||
+      static_cast<int>(buffers.xs.size()) < count) {
+    buffers.xs.resize(std::max(count, x_count));
+    for (int j = 0; j < static_cast<int>(buffers.xs.size()); ++j) {
+      buffers.xs[j] = ctx.geometry.XOf(j, x_count);
+    }
+    buffers.xs_count = x_count;
+    buffers.xs_width = ctx.geometry.Width();
+  }
   points.resize(count);
-  for (int j = 0; j < count; ++j) points[j] = QPoint(ctx.geometry.XOf(j, x_count), y[j]);
+  for (int j = 0; j < count; ++j) points[j] = QPoint(buffers.xs[j], y[j]);
   // The path's first move is to (60, y[0]), which is point 0 itself.
   thick_first = std::max(thick_first, 0);
   thick_last = std::min(thick_last, count - 1);
-  ctx.painter.setPen(QPen(colour, 1));
+  const QRgb pixel = colour.rgb();
   if (thick_first > thick_last) {
-    DrawThinPolyline(ctx.painter, points.data(), count, buffers.decimated);
+    DrawThinPolyline(ctx.image, points.data(), count, pixel, buffers.spans);
     return;
   }
   // Thin before the block: segments ending at 1 ... thick_first - 1.
-  DrawThinPolyline(ctx.painter, points.data(), thick_first, buffers.decimated);
+  DrawThinPolyline(ctx.image, points.data(), thick_first, pixel, buffers.spans);
   // Thick: segments ending at thick_first ... thick_last.
   const int path_first = std::max(thick_first - 1, 0);
-  DrawThickPolyline(ctx.image, points.data() + path_first, thick_last - path_first + 1, colour);
+  DrawThickPolyline(ctx.image, points.data() + path_first, thick_last - path_first + 1, pixel,
+                    buffers.spans);
   // Thin after it.
-  DrawThinPolyline(ctx.painter, points.data() + thick_last, count - thick_last, buffers.decimated);
+  DrawThinPolyline(ctx.image, points.data() + thick_last, count - thick_last, pixel, buffers.spans);
 }
 
 template <typename YArray>
@@ -85,12 +99,11 @@ void PaintTraces(GraphPaintContext& ctx) {
     const int32_t bins = std::clamp<int32_t>(s.bin_count, 1, std::max(n, 1));
     const GraphRect& a = ctx.geometry.area;
     // The smoothed trace is a cache of the live levels, recomputed for every picture.
-    const_cast<TraceData&>(t).ComputeBinAverage(bins, PlotRect{a.left, a.top, a.right,
-                                                               a.bottom * 3 / 4});
+    const_cast<TraceData&>(t).ComputeBinAverage(bins,
+                                                PlotRect{a.left, a.top, a.right, a.bottom * 3 / 4});
     if (!s.bin_average_hidden) {
       const int count = n - bins;
-      DrawTrace(ctx, QColor(255, 255, 255), t.bin_average_y, count, count, block_first,
-                block_last);
+      DrawTrace(ctx, QColor(255, 255, 255), t.bin_average_y, count, count, block_first, block_last);
     }
   }
   for (const FrozenTraceSlot& slot : t.frozen_bin_average) {

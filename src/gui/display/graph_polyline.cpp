@@ -1,96 +1,139 @@
 #include "gui/display/graph_polyline.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
+#include <climits>
+#include <cstdlib>
+#include <utility>
 
 namespace qv {
+namespace {
 
-void DecimateByColumn(const QPoint* points, int count, std::vector<QPoint>& out) {
-  out.clear();
-  int i = 0;
-  while (i < count) {
-    const int x = points[i].x();
-    int j = i;
-    int low = i;
-    int high = i;
-    while (j + 1 < count && points[j + 1].x() == x) {
-      ++j;
-      if (points[j].y() < points[low].y()) low = j;
-      if (points[j].y() > points[high].y()) high = j;
-    }
-    // Within one column the vertical segments cover low ... high whatever their order.
-    const QPoint keep[4] = {points[i], points[low], points[high], points[j]};
-    for (const QPoint& p : keep) {
-      if (out.empty() || out.back() != p) out.push_back(p);
-    }
-    i = j + 1;
-  }
+// Nearest integer of n / d for d > 0, halves rounded up.
+int RoundDiv(int n, int d) {
+  const int num = 2 * n + d;
+  const int den = 2 * d;
+  return num >= 0 ? num / den : -((-num + den - 1) / den);
 }
 
-void DrawThinPolyline(QPainter& painter, const QPoint* points, int count,
-                      std::vector<QPoint>& scratch) {
-  if (count < 2) return;
-  DecimateByColumn(points, count, scratch);
-  if (scratch.size() == 1) {
-    painter.drawPoint(scratch.front());
+// The pixels of the integer line from a to b, both included, handed out as vertical runs
+// (x, top, bottom). Shallow lines step one pixel per column; steep ones one pixel per row.
+template <typename RunFn>
+void RasterSegment(QPoint a, QPoint b, RunFn&& run) {
+  if (a.x() == b.x()) {
+    run(a.x(), std::min(a.y(), b.y()), std::max(a.y(), b.y()));
     return;
   }
-  painter.drawPolyline(scratch.data(), static_cast<int>(scratch.size()));
+  if (b.x() < a.x()) std::swap(a, b);
+  const int dx = b.x() - a.x();
+  const int dy = b.y() - a.y();
+  if (std::abs(dy) <= dx) {
+    for (int i = 0; i <= dx; ++i) {
+      const int y = a.y() + RoundDiv(dy * i, dx);
+      run(a.x() + i, y, y);
+    }
+    return;
+  }
+  const int steps = std::abs(dy);
+  const int sign = dy > 0 ? 1 : -1;
+  if (dx == 1) {
+    // Into the next column, the common case: the first rows (up to halfway, rounded as the
+    // general loop below rounds) stay in a's column, the rest go to b's.
+    const int k = (steps + 1) / 2;
+    const int last_a = a.y() + sign * (k - 1);
+    const int first_b = a.y() + sign * k;
+    run(a.x(), std::min(a.y(), last_a), std::max(a.y(), last_a));
+    run(b.x(), std::min(first_b, b.y()), std::max(first_b, b.y()));
+    return;
+  }
+  int run_x = a.x();
+  int run_from = a.y();
+  for (int i = 1; i <= steps; ++i) {
+    const int y = a.y() + sign * i;
+    const int x = a.x() + RoundDiv(dx * i, steps);
+    if (x != run_x) {
+      run(run_x, std::min(run_from, y - sign), std::max(run_from, y - sign));
+      run_x = x;
+      run_from = y;
+    }
+  }
+  run(run_x, std::min(run_from, b.y()), std::max(run_from, b.y()));
 }
 
-void DrawThickPolyline(QImage& image, const QPoint* points, int count, const QColor& colour) {
-  if (count < 1 || image.isNull()) return;
-  const int first = points[0].x();
-  const int last = points[count - 1].x();
-  if (last < first) return;
-  const int columns = last - first + 1;
-  std::vector<int> low(columns, std::numeric_limits<int>::max());
-  std::vector<int> high(columns, std::numeric_limits<int>::min());
-  auto cover = [&](int x, int y0, int y1) {
-    const int c = x - first;
-    if (c < 0 || c >= columns) return;
-    low[c] = std::min({low[c], y0, y1});
-    high[c] = std::max({high[c], y0, y1});
-  };
-  cover(points[0].x(), points[0].y(), points[0].y());
+void WriteRun(QImage& image, QRgb colour, int x, int top, int bottom) {
+  if (x < 0 || x >= image.width()) return;
+  top = std::max(top, 0);
+  bottom = std::min(bottom, image.height() - 1);
+  const qsizetype stride = image.bytesPerLine();
+  uchar* p = image.bits() + top * stride + x * static_cast<qsizetype>(sizeof(QRgb));
+  for (int y = top; y <= bottom; ++y, p += stride) *reinterpret_cast<QRgb*>(p) = colour;
+}
+
+}  // namespace
+
+void ColumnSpans::Cover(int x, int y0, int y1) {
+  const int c = x - first_x_;
+  if (y0 < low_[c]) low_[c] = y0;
+  if (y1 > high_[c]) high_[c] = y1;
+}
+
+void ColumnSpans::Segment(QPoint a, QPoint b) {
+  RasterSegment(a, b, [this](int x, int top, int bottom) { Cover(x, top, bottom); });
+}
+
+void ColumnSpans::Collect(const QPoint* points, int count) {
+  low_.clear();
+  high_.clear();
+  if (count < 1) return;
+  first_x_ = points[0].x();
+  const int columns = std::max(points[count - 1].x() - first_x_ + 1, 1);
+  low_.assign(columns, INT_MAX);
+  high_.assign(columns, INT_MIN);
+  Cover(points[0].x(), points[0].y(), points[0].y());
   for (int k = 1; k < count; ++k) {
     const QPoint a = points[k - 1];
     const QPoint b = points[k];
     if (a.x() == b.x()) {
-      cover(a.x(), a.y(), b.y());
-      continue;
-    }
-    const double slope = double(b.y() - a.y()) / (b.x() - a.x());
-    for (int x = a.x(); x <= b.x(); ++x) {
-      const double from = std::max<double>(a.x(), x - 0.5);
-      const double to = std::min<double>(b.x(), x + 0.5);
-      const int y0 = static_cast<int>(std::lround(a.y() + slope * (from - a.x())));
-      const int y1 = static_cast<int>(std::lround(a.y() + slope * (to - a.x())));
-      cover(x, y0, y1);
+      // Inside one column: the common case when there are more points than pixels.
+      Cover(a.x(), std::min(a.y(), b.y()), std::max(a.y(), b.y()));
+    } else {
+      Segment(a, b);
     }
   }
-  const QRgb pixel = colour.rgb();
-  const int width = image.width();
-  const int height = image.height();
-  uchar* bits = image.bits();
-  const qsizetype stride = image.bytesPerLine();
-  for (int x = first - 1; x <= last + 1; ++x) {
-    if (x < 0 || x >= width) continue;
-    int top = std::numeric_limits<int>::max();
-    int bottom = std::numeric_limits<int>::min();
-    for (int c = x - 1 - first; c <= x + 1 - first; ++c) {
-      if (c < 0 || c >= columns || low[c] > high[c]) continue;
-      top = std::min(top, low[c]);
-      bottom = std::max(bottom, high[c]);
+}
+
+void ColumnSpans::Write(QImage& image, QRgb colour, int widen) const {
+  if (image.isNull() || low_.empty()) return;
+  const int columns = static_cast<int>(low_.size());
+  for (int c = -widen; c < columns + widen; ++c) {
+    int top = INT_MAX;
+    int bottom = INT_MIN;
+    for (int k = std::max(c - widen, 0); k <= std::min(c + widen, columns - 1); ++k) {
+      if (low_[k] > high_[k]) continue;
+      top = std::min(top, low_[k]);
+      bottom = std::max(bottom, high_[k]);
     }
     if (top > bottom) continue;
-    top = std::max(top - 1, 0);
-    bottom = std::min(bottom + 1, height - 1);
-    for (int y = top; y <= bottom; ++y) {
-      reinterpret_cast<QRgb*>(bits + y * stride)[x] = pixel;
-    }
+    WriteRun(image, colour, first_x_ + c, top - widen, bottom + widen);
   }
+}
+
+void DrawThinPolyline(QImage& image, const QPoint* points, int count, QRgb colour,
+                      ColumnSpans& scratch) {
+  scratch.Collect(points, count);
+  scratch.Write(image, colour, 0);
+}
+
+void DrawThickPolyline(QImage& image, const QPoint* points, int count, QRgb colour,
+                       ColumnSpans& scratch) {
+  scratch.Collect(points, count);
+  scratch.Write(image, colour, 1);
+}
+
+void DrawPlainPolyline(QImage& image, const QPoint* points, int count, QRgb colour) {
+  if (count < 1 || image.isNull()) return;
+  auto write = [&](int x, int top, int bottom) { WriteRun(image, colour, x, top, bottom); };
+  RasterSegment(points[0], points[0], write);
+  for (int k = 1; k < count; ++k) RasterSegment(points[k - 1], points[k], write);
 }
 
 }  // namespace qv

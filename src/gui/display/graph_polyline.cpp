@@ -59,14 +59,27 @@ void RasterSegment(QPoint a, QPoint b, RunFn&& run) {
   run(run_x, std::min(run_from, b.y()), std::max(run_from, b.y()));
 }
 
-void WriteRun(QImage& image, QRgb colour, int x, int top, int bottom) {
-  if (x < 0 || x >= image.width()) return;
-  top = std::max(top, 0);
-  bottom = std::min(bottom, image.height() - 1);
-  const qsizetype stride = image.bytesPerLine();
-  uchar* p = image.bits() + top * stride + x * static_cast<qsizetype>(sizeof(QRgb));
-  for (int y = top; y <= bottom; ++y, p += stride) *reinterpret_cast<QRgb*>(p) = colour;
-}
+// Direct access to the picture's pixels, taken once per line rather than once per run.
+struct PixelTarget {
+  explicit PixelTarget(QImage& image)
+      : bits(image.bits()),
+        stride(image.bytesPerLine()),
+        width(image.width()),
+        height(image.height()) {}
+
+  void Run(QRgb colour, int x, int top, int bottom) const {
+    if (x < 0 || x >= width) return;
+    top = std::max(top, 0);
+    bottom = std::min(bottom, height - 1);
+    uchar* p = bits + top * stride + x * static_cast<qsizetype>(sizeof(QRgb));
+    for (int y = top; y <= bottom; ++y, p += stride) *reinterpret_cast<QRgb*>(p) = colour;
+  }
+
+  uchar* bits;
+  qsizetype stride;
+  int width;
+  int height;
+};
 
 }  // namespace
 
@@ -103,6 +116,7 @@ void ColumnSpans::Collect(const QPoint* points, int count) {
 
 void ColumnSpans::Write(QImage& image, QRgb colour, int widen) const {
   if (image.isNull() || low_.empty()) return;
+  const PixelTarget target(image);
   const int columns = static_cast<int>(low_.size());
   for (int c = -widen; c < columns + widen; ++c) {
     int top = INT_MAX;
@@ -113,7 +127,7 @@ void ColumnSpans::Write(QImage& image, QRgb colour, int widen) const {
       bottom = std::max(bottom, high_[k]);
     }
     if (top > bottom) continue;
-    WriteRun(image, colour, first_x_ + c, top - widen, bottom + widen);
+    target.Run(colour, first_x_ + c, top - widen, bottom + widen);
   }
 }
 
@@ -131,7 +145,8 @@ void DrawThickPolyline(QImage& image, const QPoint* points, int count, QRgb colo
 
 void DrawPlainPolyline(QImage& image, const QPoint* points, int count, QRgb colour) {
   if (count < 1 || image.isNull()) return;
-  auto write = [&](int x, int top, int bottom) { WriteRun(image, colour, x, top, bottom); };
+  const PixelTarget target(image);
+  auto write = [&](int x, int top, int bottom) { target.Run(colour, x, top, bottom); };
   RasterSegment(points[0], points[0], write);
   for (int k = 1; k < count; ++k) RasterSegment(points[k - 1], points[k], write);
 }

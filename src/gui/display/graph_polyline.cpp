@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <utility>
 
@@ -118,16 +119,53 @@ void ColumnSpans::Write(QImage& image, QRgb colour, int widen) const {
   if (image.isNull() || low_.empty()) return;
   const PixelTarget target(image);
   const int columns = static_cast<int>(low_.size());
-  for (int c = -widen; c < columns + widen; ++c) {
-    int top = INT_MAX;
-    int bottom = INT_MIN;
-    for (int k = std::max(c - widen, 0); k <= std::min(c + widen, columns - 1); ++k) {
-      if (low_[k] > high_[k]) continue;
-      top = std::min(top, low_[k]);
-      bottom = std::max(bottom, high_[k]);
+  // Spans are written a group of neighbouring columns at a time, row by row, so that a tall
+  // span's rows share cache lines with its neighbours' instead of each pixel costing one.
+  constexpr int kGroup = 16;
+  int tops[kGroup];
+  int bottoms[kGroup];
+  for (int first = -widen; first < columns + widen; first += kGroup) {
+    const int count = std::min(kGroup, columns + widen - first);
+    int group_top = INT_MAX;
+    int group_bottom = INT_MIN;
+    int64_t pixels = 0;
+    for (int i = 0; i < count; ++i) {
+      const int c = first + i;
+      int top = INT_MAX;
+      int bottom = INT_MIN;
+      for (int k = std::max(c - widen, 0); k <= std::min(c + widen, columns - 1); ++k) {
+        if (low_[k] > high_[k]) continue;
+        top = std::min(top, low_[k]);
+        bottom = std::max(bottom, high_[k]);
+      }
+      const int x = first_x_ + c;
+      if (top > bottom || x < 0 || x >= target.width) {
+        tops[i] = INT_MAX;  // nothing in this column
+        bottoms[i] = INT_MIN;
+        continue;
+      }
+      tops[i] = std::max(top - widen, 0);
+      bottoms[i] = std::min(bottom + widen, target.height - 1);
+      group_top = std::min(group_top, tops[i]);
+      group_bottom = std::max(group_bottom, bottoms[i]);
+      pixels += bottoms[i] - tops[i] + 1;
     }
-    if (top > bottom) continue;
-    target.Run(colour, first_x_ + c, top - widen, bottom + widen);
+    if (group_top > group_bottom) continue;
+    // Where the spans are short and staggered (a slope), rows would mostly be skipped: write
+    // the columns one by one instead.
+    if (int64_t{group_bottom - group_top + 1} * count > 2 * pixels) {
+      for (int i = 0; i < count; ++i) {
+        if (tops[i] <= bottoms[i]) target.Run(colour, first_x_ + first + i, tops[i], bottoms[i]);
+      }
+      continue;
+    }
+    for (int y = group_top; y <= group_bottom; ++y) {
+      QRgb* row = reinterpret_cast<QRgb*>(target.bits + y * target.stride);
+      const int x0 = first_x_ + first;  // columns outside the picture never pass the test
+      for (int i = 0; i < count; ++i) {
+        if (tops[i] <= y && y <= bottoms[i]) row[x0 + i] = colour;
+      }
+    }
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <QResizeEvent>
 
+#include "gui/display/histogram_dialog.h"
+#include "gui/display/spectrogram_dialog.h"
 #include "gui/link/connection_sheet.h"
 #include "link/serial/serial_device_monitor.h"
 
@@ -86,12 +88,22 @@ void CQuorvalinFormView::OnCommand(int command) {
     case kCmdZoomOut:
       display_.ZoomOut(connection_->Ops());
       break;
+    case kCmdSpectrogram:
+      ShowModeless(display_.Spectrogram());
+      break;
+    case kCmdHistogram:
+      ShowModeless(display_.Histogram());
+      break;
     default:
-      // Snapshot, logging, printing, spectrogram, histogram and capture arrive with
-      // their features.
+      // Snapshot, logging, printing and capture arrive with their features.
       break;
   }
   emit ToolbarChanged();
+}
+
+void CQuorvalinFormView::ShowModeless(QWidget& window) {
+  window.show();
+  window.raise();
 }
 
 void CQuorvalinFormView::EstablishConnection() {

@@ -66,6 +66,7 @@ class CQuorvalinFormView : public QWidget {
 
  private:
   void EstablishConnection();
+  void ShowModeless(QWidget& window);
   void SelectDisplay();
   void Replay();
   void Pause();

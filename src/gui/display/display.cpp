@@ -4,11 +4,14 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "core/display/channels.h"
 #include "core/display/graph_mouse.h"
 #include "core/display/zoom.h"
 #include "gui/display/graph_painter.h"
+#include "gui/display/histogram_dialog.h"
+#include "gui/display/spectrogram_dialog.h"
 #include "gui/ui/side_panels.h"
 
 namespace qv {
@@ -25,6 +28,25 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, QWidget* par
   menu_runner_ = [](QMenu& menu, const QPoint& at) { return menu.exec(at); };
   panels_ = std::make_unique<CSidePanels>(*trace_, state_, timers, this);
   panels_->Dock(rect());
+  spectrogram_ = new CSpectrogramDialog(this);
+  spectrogram_->SetClearHistory([this] { trace_->ClearSpectrogramHistory(); });
+  histogram_ = new CHistogramDlg(*trace_, this);
+  histogram_->SetReset([this] {
+    trace_->sweep_counter = 0;
+    std::fill(trace_->histogram_counts.begin(), trace_->histogram_counts.end(), int16_t{0});
+  });
+}
+
+int16_t CDisplay::HistogramThreshold() const {
+  return histogram_->Threshold();
+}
+
+void CDisplay::OnSpectrogramUpdate(const SpectrogramHistory& history, int32_t points) {
+  spectrogram_->Update(history, points);
+}
+
+void CDisplay::OnHistogramUpdate(int32_t points, int16_t sweep_counter, const int16_t* counts) {
+  histogram_->Update(points, sweep_counter, counts);
 }
 
 CDisplay::~CDisplay() = default;
@@ -39,8 +61,7 @@ PlotRect CDisplay::AreaRect() const {
   const QRect view = parentWidget() != nullptr
                          ? QRect(mapFromParent(QPoint(0, 0)), parentWidget()->size())
                          : rect();
-  return PlotRect{view.left(), view.top(), view.left() + view.width(),
-                  view.top() + view.height()};
+  return PlotRect{view.left(), view.top(), view.left() + view.width(), view.top() + view.height()};
 }
 
 void CDisplay::OnReceiverMessage(const QByteArray& message) {
@@ -130,8 +151,8 @@ void CDisplay::SetStatusPaneText(int pane_id, const std::string& text) {
 }
 
 void CDisplay::SetModeFlags(bool spectrum_mode, bool power_trigger_mode) {
-  const bool changed = spectrum_mode != state_.spectrum_mode ||
-                       power_trigger_mode != state_.power_trigger_mode;
+  const bool changed =
+      spectrum_mode != state_.spectrum_mode || power_trigger_mode != state_.power_trigger_mode;
   state_.spectrum_mode = spectrum_mode;
   state_.power_trigger_mode = power_trigger_mode;
   if (changed) emit FlagsChanged();
@@ -213,8 +234,7 @@ void CDisplay::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   const bool was_selected = state_.area_selected;
   // Only the left button, with no key held, stretches the selection.
-  const bool left_only =
-      event->buttons() == Qt::LeftButton && event->modifiers() == Qt::NoModifier;
+  const bool left_only = event->buttons() == Qt::LeftButton && event->modifiers() == Qt::NoModifier;
   MouseMove(state_, MouseSweep{trace_->header.start, trace_->header.points}, AreaRect(), at.x(),
             at.y(), left_only);
   if (state_.area_selected != was_selected) emit FlagsChanged();

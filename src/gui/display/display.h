@@ -21,6 +21,8 @@ class QMenu;
 namespace qv {
 
 class CConnectionOps;
+class CHistogramDlg;
+class CSpectrogramDialog;
 class CSidePanels;
 
 // The graph window: owns the trace record and the receive handler, and draws what the record
@@ -85,6 +87,13 @@ class CDisplay : public QWidget,
   bool PlaybackPaused() const { return state_.playback_paused; }
   bool FastForward() const { return state_.fast_forward; }
   bool FastRewind() const override { return state_.fast_rewind; }
+  int16_t HistogramThreshold() const override;
+  void OnSpectrogramUpdate(const SpectrogramHistory& history, int32_t points) override;
+  void OnHistogramUpdate(int32_t points, int16_t sweep_counter, const int16_t* counts) override;
+
+  // The two modeless windows the toolbar shows.
+  CSpectrogramDialog& Spectrogram() { return *spectrogram_; }
+  CHistogramDlg& Histogram() { return *histogram_; }
   bool ReplayDrawing() const { return state_.replay_drawing; }
   void SetReplayDrawing(bool on) { state_.replay_drawing = on; }
   bool CaptureReady() const { return state_.capture_ready; }
@@ -150,6 +159,9 @@ class CDisplay : public QWidget,
   std::function<QAction*(QMenu&, const QPoint&)> menu_runner_;
   std::function<bool()> playback_starter_;
   std::unique_ptr<CSidePanels> panels_;
+  // Owned by Qt as children of the graph; top-level windows all the same.
+  CSpectrogramDialog* spectrogram_ = nullptr;
+  CHistogramDlg* histogram_ = nullptr;
 };
 
 }  // namespace qv

@@ -11,6 +11,22 @@ void SpectrogramHistory::CopyPoint(int32_t point, int16_t* out) const {
   for (int32_t j = 0; j < kHistoryDepth; ++j) out[j] = At(point, j);
 }
 
+void SpectrogramHistory::CopySlots(int32_t points, int16_t* out) const {
+  points = std::clamp(points, 0, kMaxPoints);
+  const uint8_t* offsets = offset_.data();
+  // Points of one run share their ring offset, so each logical slot of the run is one row copy.
+  for (int32_t run = 0; run < points;) {
+    const int32_t o = offsets[run];
+    int32_t run_end = run + 1;
+    while (run_end < points && offsets[run_end] == o) ++run_end;
+    for (int32_t j = 0; j < kHistoryDepth; ++j) {
+      const int16_t* row = slots_.data() + static_cast<size_t>((o + j) % kHistoryDepth) * kMaxPoints;
+      std::copy(row + run, row + run_end, out + static_cast<size_t>(j) * points + run);
+    }
+    run = run_end;
+  }
+}
+
 void SpectrogramHistory::WriteRange(int32_t begin, int32_t end, const int16_t* levels,
                                     bool reverse) {
   const uint8_t* offsets = offset_.data();

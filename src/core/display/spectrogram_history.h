@@ -24,6 +24,8 @@ class SpectrogramHistory {
   }
   // The 100 slots of `point` in logical order.
   void CopyPoint(int32_t point, int16_t* out) const;
+  // Slots 0 ... 99 of points 0 ... points - 1, slot-major: out[slot * points + point].
+  void CopySlots(int32_t points, int16_t* out) const;
 
   // Stores the newest level of `point`: slot 0, or slot 99 when `reverse`.
   void Write(int32_t point, int16_t level, bool reverse) {

@@ -1,0 +1,76 @@
+#include "gui/display/waterfall.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/display/average_history.h"
+
+namespace qv {
+
+QRgb GradientToRgb(uint32_t colour) {
+  return qRgb(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+              static_cast<int>((colour >> 16) & 0xFF));
+}
+
+WaterfallRenderer::WaterfallRenderer() {
+  colours_.fill(qRgb(0, 0, 0));
+}
+
+void WaterfallRenderer::SetGradient(const CGradient& gradient) {
+  const auto table = gradient.Table();
+  for (size_t i = 0; i < table.size(); ++i) colours_[i] = GradientToRgb(table[i]);
+}
+
+void WaterfallRenderer::MapColumns(int32_t width, int32_t n) {
+  if (width == mapped_width_ && n == mapped_n_) return;
+  column_points_.resize(static_cast<size_t>(width));
+  const int64_t w = width - 1;
+  for (int32_t x = 0; x < width; ++x) {
+    column_points_[static_cast<size_t>(x)] =
+        w == 0 ? 0 : static_cast<int32_t>((static_cast<int64_t>(x) * (n - 1)) / w);
+  }
+  mapped_width_ = width;
+  mapped_n_ = n;
+}
+
+void WaterfallRenderer::Render(QImage& image, const int16_t* rows, int32_t n) {
+  if (image.isNull()) return;
+  if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
+  const int32_t width = image.width();
+  const int32_t height = image.height();
+  if (rows == nullptr || n <= 0) {
+    image.fill(Qt::white);
+    return;
+  }
+  MapColumns(width, n);
+  const int32_t h = height - 1;
+  const int32_t* points = column_points_.data();
+  const QRgb* colours = colours_.data();
+  // Rows showing the same slot are equal: colour the first of them, copy it to the rest.
+  int32_t painted_slot = -1;
+  const QRgb* painted_line = nullptr;
+  for (int32_t y = h; y >= 0; --y) {
+    const int32_t slot = h == 0 ? 0 : ((h - y) * (kHistoryDepth - 1)) / h;
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    if (slot == painted_slot) {
+      std::memcpy(line, painted_line, static_cast<size_t>(width) * sizeof(QRgb));
+      continue;
+    }
+    const int16_t* levels = rows + static_cast<size_t>(slot) * static_cast<size_t>(n);
+    for (int32_t x = 0; x < width; ++x) {
+      const int level =
+          std::clamp<int>(levels[points[x]], CGradient::kLowestLevel, CGradient::kHighestLevel);
+      line[x] = colours[CGradient::kHighestLevel - level];
+    }
+    painted_slot = slot;
+    painted_line = line;
+  }
+}
+
+void RenderWaterfall(QImage& image, const int16_t* rows, int32_t n, const CGradient& gradient) {
+  WaterfallRenderer renderer;
+  renderer.SetGradient(gradient);
+  renderer.Render(image, rows, n);
+}
+
+}  // namespace qv

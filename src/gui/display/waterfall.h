@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QImage>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "core/display/gradient.h"
+
+namespace qv {
+
+// Paints the spectrogram's waterfall: the bottom row shows slot 0 and the top row slot 99, each
+// column the point at or below its proportional position. `rows` is slot-major, as
+// SpectrogramHistory::CopySlots writes it: rows[slot * n + point], 100 rows of n points.
+//
+// The picture uses the whole image: with w = width - 1 and h = height - 1, column x shows point
+// (x * (n - 1)) / w and row y slot ((h - y) * 99) / h, so the right-hand column shows the last
+// point and the bottom row the newest sweep. A one-pixel-wide image shows point 0 and a
+// one-pixel-high one slot 0; with n = 1 every column shows point 0. With n <= 0 or no levels the
+// image is white, as a cleared waterfall is.
+class WaterfallRenderer {
+ public:
+  WaterfallRenderer();
+
+  // Colours of every level for the current range; call whenever the range changes.
+  void SetGradient(const CGradient& gradient);
+
+  void Render(QImage& image, const int16_t* rows, int32_t n);
+
+ private:
+  void MapColumns(int32_t width, int32_t n);
+
+  std::array<QRgb, CGradient::kTableSize> colours_{};  // index 0 is 0 dBm
+  std::vector<int32_t> column_points_;
+  int32_t mapped_width_ = -1;
+  int32_t mapped_n_ = -1;
+};
+
+// One-off render with its own colour table, for callers that do not repaint repeatedly.
+void RenderWaterfall(QImage& image, const int16_t* rows, int32_t n, const CGradient& gradient);
+
+// A gradient colour (red in the low byte) as the image's pixel value.
+QRgb GradientToRgb(uint32_t colour);
+
+}  // namespace qv

@@ -1,8 +1,18 @@
 #pragma once
 
 #include <QDialog>
+#include <QImage>
+#include <QRgb>
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
+
+#include "core/display/gradient.h"
+#include "core/display/histogram_scale.h"
+
+class QLabel;
+class QLineEdit;
 
 namespace qv {
 
@@ -14,23 +24,61 @@ class CHistogramDlg : public QDialog {
   Q_OBJECT
 
  public:
+  // Control ids of the window.
+  enum ControlId : int {
+    kResetButton = 1280,
+    kPictureFrame = 1282,
+    kThresholdEdit = 1283,
+    kRaiseButton = 1284,
+    kLowerButton = 1285,
+    kScaleTopLabel = 1402,
+    kThresholdLabel = 1403,
+  };
+
   // The bars take their colour from the current live levels of `trace`.
   explicit CHistogramDlg(const TraceData& trace, QWidget* parent = nullptr);
   ~CHistogramDlg() override;
 
   // Read by trace processing for every point.
-  int16_t Threshold() const { return threshold_; }
-  // Once per sweep while the sweep counter is positive.
+  int16_t Threshold() const { return scale_.threshold(); }
+  // Once per sweep while the sweep counter is positive: keeps a copy and repaints at once. While
+  // the window is hidden the picture is drawn when it is shown.
   void Update(int32_t points, int16_t sweep_counter, const int16_t* counts);
   // From the reference level page: the colour scale runs from the threshold to `level`.
   void SetReferenceLevel(int16_t level);
   // What "Reset " restarts: the graph's sweep counter and histogram counts.
   void SetReset(std::function<void()> reset) { reset_ = std::move(reset); }
 
+  // The control with this id, or null.
+  QWidget* Control(int id) const;
+  const CGradient& Gradient() const { return scale_.gradient(); }
+  // The bars as last drawn, the size of the picture frame.
+  const QImage& Picture() const { return picture_; }
+  int16_t SweepCounter() const { return sweep_counter_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
+  class Frame;
+
+  void ScaleChanged();
+  void Render();
+  void OnReset();
+
   const TraceData& trace_;
-  int16_t threshold_ = -80;
+  HistogramScale scale_;
+  std::array<QRgb, CGradient::kTableSize> colours_{};
+  std::vector<int16_t> counts_;
+  int16_t sweep_counter_ = 0;
+  bool stale_ = false;  // a copy arrived while hidden
+  QImage picture_;
   std::function<void()> reset_;
+
+  Frame* frame_ = nullptr;
+  QLineEdit* threshold_edit_ = nullptr;
+  QLabel* threshold_label_ = nullptr;
+  QLabel* scale_top_label_ = nullptr;
 };
 
 }  // namespace qv

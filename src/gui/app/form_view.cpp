@@ -5,6 +5,7 @@
 #include "gui/display/histogram_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/link/connection_sheet.h"
+#include "gui/ui/side_panels.h"
 #include "link/serial/serial_device_monitor.h"
 
 namespace qv {
@@ -22,6 +23,8 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
       display_(timers, sequencer_, this) {
   display_.setObjectName(QStringLiteral("Graph Window"));
   connection_ = std::make_unique<CConnectionEx>(timers, alerts, display_, sequencer_, this);
+  display_.Panels().Context().ops = &connection_->Ops();
+  display_.Panels().Context().alerts = &alerts_;
   connect(&display_, &CDisplay::StatusPaneTextChanged, this,
           &CQuorvalinFormView::StatusPaneTextChanged);
   connect(&display_, &CDisplay::FlagsChanged, this, &CQuorvalinFormView::ToolbarChanged);

@@ -31,6 +31,8 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, QWidget* par
   spectrogram_ = new CSpectrogramDialog(this);
   spectrogram_->SetClearHistory([this] { trace_->ClearSpectrogramHistory(); });
   histogram_ = new CHistogramDlg(*trace_, this);
+  panels_->Context().spectrogram = spectrogram_;
+  panels_->Context().histogram = histogram_;
   histogram_->SetReset([this] {
     trace_->sweep_counter = 0;
     std::fill(trace_->histogram_counts.begin(), trace_->histogram_counts.end(), int16_t{0});

@@ -9,7 +9,8 @@
 namespace qv {
 
 CSidePanels::CSidePanels(TraceData& trace, DisplayState& state, TimerFactory& timers,
-                         QWidget* graph) {
+                         QWidget* graph)
+    : context_{trace, state, timers, graph} {
   // Pages still to be built keep their place and caption so the stacks are already right.
   right_.push_back(Placeholder(QStringLiteral("Freq Control"), timers, graph));
   // The trigger page carries no close box.

@@ -7,6 +7,7 @@
 #include "core/app/timer.h"
 #include "core/display/display_state.h"
 #include "core/display/trace_data.h"
+#include "gui/ui/page_context.h"
 
 class QWidget;
 
@@ -31,10 +32,14 @@ class CSidePanels {
   // The page with this tab title, or null.
   CTabDialog* Page(const QString& title) const;
 
+  // Shared by every page; the graph and the view fill in what exists only later.
+  PageContext& Context() { return context_; }
+
  private:
   CTabDialog* Placeholder(const QString& title, TimerFactory& timers, QWidget* graph,
                           bool close_box = true);
 
+  PageContext context_;
   std::vector<CTabDialog*> right_;
   std::vector<CTabDialog*> left_;
   CMarkers* markers_ = nullptr;

@@ -1,0 +1,191 @@
+#include "gui/control/frequency_page.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <string>
+
+#include "core/app/connection_ops.h"
+
+namespace qv {
+namespace {
+
+constexpr int kDotKey = 10;  // CKeyBoard's number for "."
+
+}  // namespace
+
+CFrqSettingsDialog::CFrqSettingsDialog(PageContext& context, QWidget* parent)
+    : CTabDialog(QStringLiteral("Freq Control"), context.timers, parent), context_(context) {
+  auto* outer = new QVBoxLayout(Body());
+  outer->setContentsMargins(6, 6, 6, 6);
+  auto* group = new QGroupBox(QStringLiteral("Frequency Settings"), Body());
+  outer->addWidget(group);
+  auto* grid = new QGridLayout(group);
+  grid->setSpacing(3);
+
+  centre_ = new QRadioButton(QStringLiteral("  Center Frequency"), group);
+  span_ = new QRadioButton(QStringLiteral("  Span"), group);
+  // Only the two modes exclude each other; the unit radios follow the entry's state.
+  modes_ = new QButtonGroup(this);
+  modes_->addButton(centre_);
+  modes_->addButton(span_);
+  entry_ = new QLineEdit(group);
+  khz_ = new QRadioButton(QStringLiteral("   KHz"), group);
+  mhz_ = new QRadioButton(QStringLiteral("   MHz"), group);
+  khz_->setAutoExclusive(false);
+  mhz_->setAutoExclusive(false);
+  up_ = AddButton(QStringLiteral("^"));
+  down_ = AddButton(QStringLiteral("v"));
+  set_ = AddButton(QStringLiteral("Set"));
+
+  grid->addWidget(centre_, 0, 0, 1, 3);
+  grid->addWidget(span_, 1, 0, 1, 3);
+  grid->addWidget(entry_, 2, 0, 1, 2);
+  grid->addWidget(up_, 2, 2);
+  grid->addWidget(khz_, 3, 0);
+  grid->addWidget(mhz_, 3, 1);
+  grid->addWidget(down_, 3, 2);
+  grid->addWidget(set_, 4, 0, 1, 3);
+
+  // Keypad: 1 to 9 in rows of three, then ".", "0" and "<--".
+  for (int digit = 1; digit <= 9; ++digit) {
+    QPushButton* key = AddButton(QString::number(digit));
+    grid->addWidget(key, 5 + (digit - 1) / 3, (digit - 1) % 3);
+    connect(key, &QPushButton::clicked, this, [this, digit] {
+      logic_.PressKey(digit);
+      Apply();
+    });
+  }
+  QPushButton* dot = AddButton(QStringLiteral("."));
+  QPushButton* zero = AddButton(QStringLiteral("0"));
+  QPushButton* back = AddButton(QStringLiteral("<--"));
+  grid->addWidget(dot, 8, 0);
+  grid->addWidget(zero, 8, 1);
+  grid->addWidget(back, 8, 2);
+  QPushButton* clear = AddButton(QStringLiteral("Clear"));
+  QPushButton* set_default = AddButton(QStringLiteral("Set Default"));
+  grid->addWidget(clear, 9, 0, 1, 3);
+  grid->addWidget(set_default, 10, 0, 1, 3);
+  auto* note = new QLabel(
+      QStringLiteral("The Default Spectrum is set with a center frequency of 2425 MHz and a Span "
+                     "of 50 MHz."),
+      group);
+  note->setWordWrap(true);
+  grid->addWidget(note, 11, 0, 1, 3);
+
+  connect(span_, &QRadioButton::clicked, this, &CFrqSettingsDialog::ShowSpan);
+  connect(centre_, &QRadioButton::clicked, this, &CFrqSettingsDialog::ShowCentre);
+  connect(khz_, &QRadioButton::clicked, this, [this] {
+    logic_.ChooseKhz();
+    Apply();
+  });
+  connect(mhz_, &QRadioButton::clicked, this, [this] {
+    logic_.ChooseMhz();
+    Apply();
+  });
+  // Only the user's typing: the page's own writes already went through the entry.
+  connect(entry_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    logic_.TextChanged(text.toStdString());
+    Apply();
+  });
+  connect(up_, &QPushButton::clicked, this, [this] {
+    logic_.Up();
+    Apply();
+  });
+  connect(down_, &QPushButton::clicked, this, [this] {
+    logic_.Down();
+    Apply();
+  });
+  connect(zero, &QPushButton::clicked, this, [this] {
+    logic_.PressKey(0);
+    Apply();
+  });
+  connect(dot, &QPushButton::clicked, this, [this] {
+    logic_.PressKey(kDotKey);
+    Apply();
+  });
+  connect(back, &QPushButton::clicked, this, [this] {
+    logic_.Backspace();
+    Apply();
+  });
+  connect(clear, &QPushButton::clicked, this, [this] {
+    logic_.Clear();
+    Apply();
+  });
+  connect(set_, &QPushButton::clicked, this, &CFrqSettingsDialog::OnSet);
+  connect(set_default, &QPushButton::clicked, this, &CFrqSettingsDialog::OnSetDefault);
+
+  Apply();
+  InitPage();
+}
+
+QPushButton* CFrqSettingsDialog::AddButton(const QString& caption) {
+  auto* button = new QPushButton(caption, Body());
+  button->setFocusPolicy(Qt::NoFocus);  // the graph keeps the keyboard
+  return button;
+}
+
+QAbstractButton* CFrqSettingsDialog::Button(const QString& caption) const {
+  for (QAbstractButton* button : Body()->findChildren<QAbstractButton*>()) {
+    if (button->text() == caption) return button;
+  }
+  return nullptr;
+}
+
+void CFrqSettingsDialog::ShowSpan() {
+  logic_.ShowSpan(context_.trace.header.points);
+  Apply();
+}
+
+void CFrqSettingsDialog::ShowCentre() {
+  logic_.ShowCentre(context_.trace.header.start, context_.trace.header.points);
+  Apply();
+}
+
+void CFrqSettingsDialog::OnSet() {
+  const FrequencyEntryAction action = logic_.Set();
+  switch (action.kind) {
+    case FrequencyEntryAction::Kind::kNothing:
+      break;
+    case FrequencyEntryAction::Kind::kShowMessage:
+      if (context_.alerts != nullptr) {
+        context_.alerts->Show(std::string(action.message), std::string(action.caption));
+      }
+      break;
+    case FrequencyEntryAction::Kind::kSetSpan:
+      if (context_.ops != nullptr) context_.ops->SetSpan(action.steps);
+      break;
+    case FrequencyEntryAction::Kind::kSetCenterFrequency:
+      if (context_.ops != nullptr) context_.ops->SetCenterFrequency(action.steps);
+      break;
+  }
+}
+
+void CFrqSettingsDialog::OnSetDefault() {
+  if (context_.ops != nullptr) context_.ops->SetDefaultSpectrum();
+}
+
+void CFrqSettingsDialog::Apply() {
+  const FrequencyEntryControls& c = logic_.controls();
+  const QString text = QString::fromStdString(c.text);
+  if (entry_->text() != text) {
+    const QSignalBlocker block(entry_);
+    entry_->setText(text);
+  }
+  entry_->setEnabled(c.entry_enabled);
+  khz_->setEnabled(c.khz_enabled);
+  mhz_->setEnabled(c.mhz_enabled);
+  khz_->setChecked(c.khz_checked);
+  mhz_->setChecked(c.mhz_checked);
+  set_->setEnabled(c.set_enabled);
+  up_->setEnabled(c.up_down_enabled);
+  down_->setEnabled(c.up_down_enabled);
+}
+
+}  // namespace qv

@@ -143,16 +143,6 @@ TEST_F(TriggerPageTest, SetTriggerRefusesWhatCannotBeSent) {
   EXPECT_EQ(link_.sent[2][6], 0x01);
 }
 
-TEST_F(TriggerPageTest, SetTriggerStopsAtTheFirstFailedCommand) {
-  page_->ThresholdEdit()->setText("-40");
-  link_.accept_limit = 1;
-  Press("Set Trigger");
-  EXPECT_EQ(link_.sent, (std::vector<Bytes>{{0x03, 0x02}}));
-  EXPECT_EQ(link_.attempts, 2);
-  EXPECT_EQ(receiver_.working.span, 600u);
-  EXPECT_TRUE(alerts_.shown.empty());
-}
-
 TEST_F(TriggerPageTest, StopTriggerReturnsToSpectrumModeWithTheWorkingSettings) {
   receiver_.working.span = 400;
   Press("Stop Trigger");

@@ -12,6 +12,7 @@
 #include "gui/display/graph_painter.h"
 #include "gui/display/histogram_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
+#include "gui/trigger/trigger_page.h"
 #include "gui/ui/side_panels.h"
 
 namespace qv {
@@ -31,6 +32,15 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, QWidget* par
   spectrogram_ = new CSpectrogramDialog(this);
   spectrogram_->SetClearHistory([this] { trace_->ClearSpectrogramHistory(); });
   histogram_ = new CHistogramDlg(*trace_, this);
+  // The time since the last trigger: graph timer 2 ticks the trigger page's clock.
+  CTriggerDialog* trigger = panels_->Trigger();
+  handler_.TriggerClock().SetCallback([this, trigger] {
+    trigger->Tick();
+    update();
+  });
+  connect(trigger, &CTriggerDialog::TriggerClockStartRequested, this,
+          [this] { StartTriggerClock(); });
+  connect(trigger, &CTriggerDialog::TextsChanged, this, [this] { update(); });
   panels_->Context().spectrogram = spectrogram_;
   panels_->Context().histogram = histogram_;
   histogram_->SetReset([this] {
@@ -45,6 +55,10 @@ int16_t CDisplay::HistogramThreshold() const {
 
 void CDisplay::OnSpectrogramUpdate(const SpectrogramHistory& history, int32_t points) {
   spectrogram_->Update(history, points);
+}
+
+void CDisplay::OnBandPresetStart(uint32_t band_start) {
+  panels_->AddPresetPages(band_start);
 }
 
 void CDisplay::OnHistogramUpdate(int32_t points, int16_t sweep_counter, const int16_t* counts) {
@@ -160,7 +174,9 @@ void CDisplay::SetModeFlags(bool spectrum_mode, bool power_trigger_mode) {
   if (changed) emit FlagsChanged();
 }
 
-void CDisplay::TriggerArrived() {}
+void CDisplay::TriggerArrived() {
+  panels_->Trigger()->TriggerArrived();
+}
 
 void CDisplay::Repaint() {
   repaint();

@@ -90,6 +90,7 @@ class CDisplay : public QWidget,
   int16_t HistogramThreshold() const override;
   void OnSpectrogramUpdate(const SpectrogramHistory& history, int32_t points) override;
   void OnHistogramUpdate(int32_t points, int16_t sweep_counter, const int16_t* counts) override;
+  void OnBandPresetStart(uint32_t band_start) override;
 
   // The two modeless windows the toolbar shows.
   CSpectrogramDialog& Spectrogram() { return *spectrogram_; }

@@ -2,8 +2,14 @@
 
 #include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "gui/control/frequency_page.h"
+#include "gui/control/preset_pages.h"
+#include "gui/control/rbw_page.h"
+#include "gui/control/reference_level_page.h"
 #include "gui/display/markers_page.h"
+#include "gui/trigger/trigger_page.h"
 #include "gui/ui/tab_dialog.h"
 
 namespace qv {
@@ -12,11 +18,11 @@ CSidePanels::CSidePanels(TraceData& trace, DisplayState& state, TimerFactory& ti
                          QWidget* graph)
     : context_{trace, state, timers, graph} {
   // Pages still to be built keep their place and caption so the stacks are already right.
-  right_.push_back(Placeholder(QStringLiteral("Freq Control"), timers, graph));
-  // The trigger page carries no close box.
-  right_.push_back(Placeholder(QStringLiteral("Trigger"), timers, graph, false));
-  right_.push_back(Placeholder(QStringLiteral("Reference Level"), timers, graph));
-  right_.push_back(Placeholder(QStringLiteral("Resolution"), timers, graph));
+  right_.push_back(new CFrqSettingsDialog(context_, graph));
+  trigger_ = new CTriggerDialog(context_, graph);
+  right_.push_back(trigger_);
+  right_.push_back(new CRefLvlDialog(context_, graph));
+  right_.push_back(new CRBWDialog(context_, graph));
   markers_ = new CMarkers(trace, state, timers, graph);
   right_.push_back(markers_);
   right_.push_back(Placeholder(QStringLiteral("Peak Hold"), timers, graph));
@@ -37,7 +43,20 @@ CTabDialog* CSidePanels::Placeholder(const QString& title, TimerFactory& timers,
   return page;
 }
 
+void CSidePanels::AddPresetPages(uint32_t band_start) {
+  if (std::find(preset_bands_.begin(), preset_bands_.end(), band_start) != preset_bands_.end()) {
+    return;
+  }
+  preset_bands_.push_back(band_start);
+  for (CTabDialog* page : CreatePresetPages(band_start, context_)) {
+    page->show();
+    left_.push_back(page);
+  }
+  Dock(container_);
+}
+
 void CSidePanels::Dock(const QRect& container) {
+  container_ = container;
   int offset = 0;
   for (CTabDialog* page : right_) offset = page->Dock(kTabRight, container, offset);
   offset = 0;

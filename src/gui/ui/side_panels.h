@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QString>
+#include <cstdint>
 #include <vector>
 
 #include "core/app/timer.h"
@@ -15,6 +16,7 @@ namespace qv {
 
 class CTabDialog;
 class CMarkers;
+class CTriggerDialog;
 
 // The graph's side panels in their two stacks, each listed from the bottom of its edge up.
 class CSidePanels {
@@ -26,9 +28,14 @@ class CSidePanels {
   // Docks both stacks to `container` (the graph's rect); again after every resize.
   void Dock(const QRect& container);
 
+  // The channel preset pages of a band the Receiver reported, added to the left stack once per
+  // band start however often the band list arrives.
+  void AddPresetPages(uint32_t band_start);
+
   const std::vector<CTabDialog*>& RightStack() const { return right_; }
   const std::vector<CTabDialog*>& LeftStack() const { return left_; }
   CMarkers* Markers() const { return markers_; }
+  CTriggerDialog* Trigger() const { return trigger_; }
   // The page with this tab title, or null.
   CTabDialog* Page(const QString& title) const;
 
@@ -40,9 +47,12 @@ class CSidePanels {
                           bool close_box = true);
 
   PageContext context_;
+  QRect container_;
+  std::vector<uint32_t> preset_bands_;
   std::vector<CTabDialog*> right_;
   std::vector<CTabDialog*> left_;
   CMarkers* markers_ = nullptr;
+  CTriggerDialog* trigger_ = nullptr;
 };
 
 }  // namespace qv

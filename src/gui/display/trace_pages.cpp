@@ -1,0 +1,356 @@
+#include "gui/display/trace_pages.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "core/display/trace_colour.h"
+
+namespace qv {
+namespace {
+
+const char* const kPeakTraceCaptions[kTraceSlots] = {
+    "Trace 1 (Purple):", "Trace 2 (Yellow):", "Trace 3 (Blue):", "Trace 4 (Red):"};
+
+QPushButton* NewButton(const QString& caption, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  button->setFocusPolicy(Qt::NoFocus);  // the graph keeps the keyboard
+  return button;
+}
+
+QCheckBox* NewCheckBox(const QString& caption, QWidget* parent) {
+  auto* box = new QCheckBox(caption, parent);
+  box->setFocusPolicy(Qt::NoFocus);
+  return box;
+}
+
+// Sets a box without running its handler: the page changes boxes as a result of other boxes.
+void SetChecked(QCheckBox* box, bool checked) {
+  const QSignalBlocker block(box);
+  box->setChecked(checked);
+}
+
+}  // namespace
+
+// --- Peak hold ---------------------------------------------------------------------------------
+
+CPeakHoldTraceDialog::CPeakHoldTraceDialog(PageContext& context, QWidget* parent)
+    : CTabDialog(QStringLiteral("Peak Hold"), context.timers, parent), trace_(context.trace) {
+  auto* grid = new QGridLayout(Body());
+  grid->setContentsMargins(6, 6, 6, 6);
+  grid->setSpacing(3);
+  for (int k = 0; k < kTraceSlots; ++k) {
+    trace_boxes_[k] = NewCheckBox(QString::fromLatin1(kPeakTraceCaptions[k]), Body());
+    statuses_[k] = new QLabel(QStringLiteral("Disabled"), Body());
+    hide_boxes_[k] = NewCheckBox(QStringLiteral("  Hide"), Body());
+    hide_boxes_[k]->setEnabled(false);
+    grid->addWidget(trace_boxes_[k], k, 0);
+    grid->addWidget(statuses_[k], k, 1);
+    grid->addWidget(hide_boxes_[k], k, 2);
+    connect(trace_boxes_[k], &QCheckBox::toggled, this, [this, k](bool checked) {
+      OnTraceBox(k, checked);
+      emit TracesChanged();
+    });
+    connect(hide_boxes_[k], &QCheckBox::toggled, this, [this, k](bool checked) {
+      trace_.peaks[k].hidden = checked ? 1 : 0;
+      emit TracesChanged();
+    });
+  }
+  hide_all_ = NewCheckBox(QStringLiteral("  Hide All"), Body());
+  freeze_ = NewButton(QStringLiteral("Freeze"), Body());
+  clear_all_ = NewButton(QStringLiteral("Clear all"), Body());
+  grid->addWidget(freeze_, kTraceSlots, 0);
+  grid->addWidget(clear_all_, kTraceSlots, 1);
+  grid->addWidget(hide_all_, kTraceSlots, 2);
+  SetGroupEnabled(false);
+  connect(hide_all_, &QCheckBox::toggled, this, [this](bool checked) {
+    OnHideAll(checked);
+    emit TracesChanged();
+  });
+  connect(freeze_, &QPushButton::clicked, this, [this] {
+    Freeze();
+    emit TracesChanged();
+  });
+  connect(clear_all_, &QPushButton::clicked, this, [this] {
+    ClearAll();
+    emit TracesChanged();
+  });
+  InitPage();
+}
+
+void CPeakHoldTraceDialog::SetGroupEnabled(bool on) {
+  freeze_->setEnabled(on);
+  hide_all_->setEnabled(on);
+  clear_all_->setEnabled(on);
+}
+
+void CPeakHoldTraceDialog::SwitchOff(int slot) {
+  PeakSlot& peak = trace_.peaks[slot];
+  peak.live = 0;
+  peak.frozen = 0;
+  // The Hide box is cleared with the slot, so its flag goes too.
+  peak.hidden = 0;
+  SetChecked(trace_boxes_[slot], false);
+  SetChecked(hide_boxes_[slot], false);
+  hide_boxes_[slot]->setEnabled(false);
+  statuses_[slot]->setText(QStringLiteral("Disabled"));
+}
+
+void CPeakHoldTraceDialog::OnTraceBox(int slot, bool checked) {
+  if (checked) {
+    // Only one peak trace runs; frozen ones stay as they are.
+    for (int k = 0; k < kTraceSlots; ++k) {
+      if (k == slot) continue;
+      trace_.peaks[k].live = 0;
+      if (trace_.peaks[k].frozen == 0) SwitchOff(k);
+    }
+    trace_.peaks[slot].live = 1;
+    trace_.StartPeakTrace(slot);
+    statuses_[slot]->setText(QStringLiteral("Live"));
+    hide_boxes_[slot]->setEnabled(true);
+    SetGroupEnabled(true);
+    current_slot_ = slot;
+    return;
+  }
+  SwitchOff(slot);
+  const bool any = std::any_of(trace_boxes_.begin(), trace_boxes_.end(),
+                               [](const QCheckBox* box) { return box->isChecked(); });
+  if (!any) SetGroupEnabled(false);
+}
+
+void CPeakHoldTraceDialog::OnHideAll(bool checked) {
+  for (int k = 0; k < kTraceSlots; ++k) {
+    PeakSlot& peak = trace_.peaks[k];
+    if (peak.live == 0 && peak.frozen == 0) continue;
+    peak.hidden = checked ? 1 : 0;
+    SetChecked(hide_boxes_[k], checked);
+  }
+}
+
+void CPeakHoldTraceDialog::Freeze() {
+  PeakSlot& peak = trace_.peaks[current_slot_];
+  peak.frozen = 1;
+  peak.live = 0;
+  statuses_[current_slot_]->setText(QStringLiteral("Frozen"));
+}
+
+void CPeakHoldTraceDialog::ClearAll() {
+  for (int k = 0; k < kTraceSlots; ++k) SwitchOff(k);
+  SetChecked(hide_all_, false);
+  SetGroupEnabled(false);
+}
+
+// --- Frozen copies of the averaged traces -------------------------------------------------------
+
+FrozenSlotBoxes::FrozenSlotBoxes(std::array<FrozenTraceSlot, kTraceSlots>& frozen_slots,
+                                 QWidget* body, QObject* parent)
+    : QObject(parent), slots_(frozen_slots), widget_(new QWidget(body)) {
+  auto* grid = new QGridLayout(widget_);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setSpacing(3);
+  for (int k = 0; k < kTraceSlots; ++k) {
+    freeze_[k] = NewCheckBox(QStringLiteral("Freeze %1").arg(k + 1), widget_);
+    hide_[k] = NewCheckBox(QStringLiteral("Hide %1").arg(k + 1), widget_);
+    hide_[k]->setEnabled(false);
+    grid->addWidget(freeze_[k], k, 0);
+    grid->addWidget(hide_[k], k, 1);
+    connect(freeze_[k], &QCheckBox::toggled, this, [this, k](bool checked) {
+      FrozenTraceSlot& slot = slots_[k];
+      if (checked) {
+        slot.frozen = 1;
+        hide_[k]->setEnabled(true);
+      } else {
+        SetChecked(hide_[k], false);
+        hide_[k]->setEnabled(false);
+        slot.frozen = 0;
+        slot.hidden = 0;
+      }
+      emit Changed();
+    });
+    connect(hide_[k], &QCheckBox::toggled, this, [this, k](bool checked) {
+      slots_[k].hidden = checked ? 1 : 0;
+      emit Changed();
+    });
+  }
+}
+
+// --- Screen averaging
+// -----------------------------------------------------------------------------
+
+namespace {
+
+// The caption row, the read-only count with its up and down buttons, then Go and Stop.
+struct CountControls {
+  QLineEdit* edit;
+  QPushButton* up;
+  QPushButton* down;
+  QPushButton* go;
+  QPushButton* stop;
+  QCheckBox* hide_trace;
+};
+
+CountControls BuildCountControls(QWidget* body, QVBoxLayout* column, const QString& caption) {
+  CountControls c{};
+  column->addWidget(new QLabel(caption, body));
+  auto* row = new QHBoxLayout;
+  c.edit = new QLineEdit(body);
+  c.edit->setReadOnly(true);
+  c.edit->setFocusPolicy(Qt::NoFocus);
+  c.up = NewButton(QStringLiteral("\u25B2"), body);
+  c.up->setObjectName(QStringLiteral("up"));
+  c.down = NewButton(QStringLiteral("\u25BC"), body);
+  c.down->setObjectName(QStringLiteral("down"));
+  row->addWidget(c.edit);
+  row->addWidget(c.up);
+  row->addWidget(c.down);
+  column->addLayout(row);
+  auto* buttons = new QHBoxLayout;
+  c.go = NewButton(QStringLiteral("Go"), body);
+  c.stop = NewButton(QStringLiteral("Stop"), body);
+  buttons->addWidget(c.go);
+  buttons->addWidget(c.stop);
+  column->addLayout(buttons);
+  c.hide_trace = NewCheckBox(QStringLiteral("Hide Trace"), body);
+  column->addWidget(c.hide_trace);
+  return c;
+}
+
+}  // namespace
+
+CScrAvgDialog::CScrAvgDialog(PageContext& context, QWidget* parent)
+    : CTabDialog(QStringLiteral("Scr Avg"), context.timers, parent),
+      trace_(context.trace),
+      state_(context.state) {
+  auto* column = new QVBoxLayout(Body());
+  column->setContentsMargins(6, 6, 6, 6);
+  column->setSpacing(3);
+  const CountControls c =
+      BuildCountControls(Body(), column, QStringLiteral("Enter the # of Trace Averages:"));
+  edit_ = c.edit;
+  up_ = c.up;
+  down_ = c.down;
+  go_ = c.go;
+  stop_ = c.stop;
+  hide_trace_ = c.hide_trace;
+  frozen_ = new FrozenSlotBoxes(trace_.frozen_average, Body(), this);
+  column->addWidget(frozen_->Widget());
+  edit_->setText(QString::number(count_));
+
+  // The count reaches the record at once, so a running average follows it sweep by sweep.
+  connect(up_, &QPushButton::clicked, this, [this] { SetCount(count_ + 1); });
+  connect(down_, &QPushButton::clicked, this,
+          [this] { SetCount(count_ > 1 ? count_ - 1 : count_); });
+  connect(go_, &QPushButton::clicked, this, [this] {
+    trace_.StartTraceAverage(count_);
+    emit TracesChanged();
+  });
+  connect(stop_, &QPushButton::clicked, this, [this] {
+    trace_.StopTraceAverage();
+    emit TracesChanged();
+  });
+  connect(hide_trace_, &QCheckBox::toggled, this, [this](bool checked) {
+    state_.average_hidden = checked;
+    emit TracesChanged();
+  });
+  connect(frozen_, &FrozenSlotBoxes::Changed, this, &CScrAvgDialog::TracesChanged);
+  InitPage();
+}
+
+void CScrAvgDialog::SetCount(int32_t count) {
+  count_ = std::clamp(count, 1, kMaxCount);
+  edit_->setText(QString::number(count_));
+  trace_.SetAverageCount(count_);
+  emit TracesChanged();
+}
+
+// --- Bin averaging
+// ---------------------------------------------------------------------------------
+
+CVideoSmoothingDialog::CVideoSmoothingDialog(PageContext& context, QWidget* parent)
+    : CTabDialog(QStringLiteral("Video Avg"), context.timers, parent),
+      trace_(context.trace),
+      state_(context.state) {
+  auto* column = new QVBoxLayout(Body());
+  column->setContentsMargins(6, 6, 6, 6);
+  column->setSpacing(3);
+  const CountControls c =
+      BuildCountControls(Body(), column, QStringLiteral("No. of adjacent Bins to be averaged:"));
+  edit_ = c.edit;
+  up_ = c.up;
+  down_ = c.down;
+  go_ = c.go;
+  stop_ = c.stop;
+  hide_trace_ = c.hide_trace;
+  stop_->setEnabled(false);
+  frozen_ = new FrozenSlotBoxes(trace_.frozen_bin_average, Body(), this);
+  column->addWidget(frozen_->Widget());
+  SetBinCount(state_.bin_count);
+
+  connect(up_, &QPushButton::clicked, this, [this] { SetBinCount(state_.bin_count + 1); });
+  connect(down_, &QPushButton::clicked, this,
+          [this] { SetBinCount(state_.bin_count > 1 ? state_.bin_count - 1 : state_.bin_count); });
+  connect(go_, &QPushButton::clicked, this, [this] {
+    SetBinCount(state_.bin_count);  // the span may have shrunk since the count was set
+    trace_.StartBinAverage(state_.bin_count);
+    go_->setEnabled(false);
+    stop_->setEnabled(true);
+    emit TracesChanged();
+  });
+  connect(stop_, &QPushButton::clicked, this, [this] {
+    trace_.StopBinAverage();
+    go_->setEnabled(true);
+    stop_->setEnabled(false);
+    emit TracesChanged();
+  });
+  connect(hide_trace_, &QCheckBox::toggled, this, [this](bool checked) {
+    state_.bin_average_hidden = checked;
+    emit TracesChanged();
+  });
+  connect(frozen_, &FrozenSlotBoxes::Changed, this, &CVideoSmoothingDialog::TracesChanged);
+  InitPage();
+}
+
+void CVideoSmoothingDialog::SetBinCount(int32_t count) {
+  // More bins than points would leave no smoothed point; before the first sweep only 1 fits.
+  const int32_t most = std::max<int32_t>(1, trace_.StoredPoints());
+  state_.bin_count = std::clamp(count, 1, most);
+  edit_->setText(QString::number(state_.bin_count));
+  emit TracesChanged();
+}
+
+// --- Trace colour
+// ------------------------------------------------------------------------------------
+
+CTraceAdjustment::CTraceAdjustment(PageContext& context, QWidget* parent)
+    : CTabDialog(QStringLiteral("Trace Colour"), context.timers, parent), state_(context.state) {
+  auto* row = new QHBoxLayout(Body());
+  row->setContentsMargins(6, 6, 6, 6);
+  slider_ = new QSlider(Qt::Vertical, Body());
+  slider_->setRange(0, kTraceColourSliderMax);
+  slider_->setValue(kTraceColourSliderDefault);
+  slider_->setFocusPolicy(Qt::NoFocus);
+  row->addWidget(slider_);
+  // The top of a vertical slider is its maximum, the darkest green.
+  auto* labels = new QVBoxLayout;
+  labels->addWidget(new QLabel(QStringLiteral("Darkest"), Body()));
+  labels->addStretch();
+  labels->addWidget(new QLabel(QStringLiteral("Default"), Body()));
+  labels->addStretch();
+  labels->addWidget(new QLabel(QStringLiteral("Lightest"), Body()));
+  row->addLayout(labels);
+  hide_trace_ = NewCheckBox(QStringLiteral("Hide Trace"), Body());
+  row->addWidget(hide_trace_);
+  connect(slider_, &QSlider::valueChanged, this, [this](int position) {
+    state_.live_colour = LiveTraceColour(position);
+    emit TracesChanged();
+  });
+  connect(hide_trace_, &QCheckBox::toggled, this, [this](bool checked) {
+    state_.live_shown = !checked;
+    emit TracesChanged();
+  });
+  InitPage();
+}
+
+}  // namespace qv

@@ -1,0 +1,165 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+#include "core/display/trace_slots.h"
+#include "gui/ui/page_context.h"
+#include "gui/ui/tab_dialog.h"
+
+namespace qv {
+
+// The "Peak Hold" side panel: one live peak trace at a time, which can be frozen, hidden or
+// cleared; frozen peak traces stay drawn while another one runs.
+class CPeakHoldTraceDialog : public CTabDialog {
+  Q_OBJECT
+
+ public:
+  explicit CPeakHoldTraceDialog(PageContext& context, QWidget* parent = nullptr);
+
+  QCheckBox* TraceBox(int slot) const { return trace_boxes_[slot]; }
+  QCheckBox* HideBox(int slot) const { return hide_boxes_[slot]; }
+  QLabel* Status(int slot) const { return statuses_[slot]; }
+  QCheckBox* HideAllBox() const { return hide_all_; }
+  QPushButton* FreezeButton() const { return freeze_; }
+  QPushButton* ClearAllButton() const { return clear_all_; }
+  int CurrentSlot() const { return current_slot_; }
+
+ signals:
+  void TracesChanged();
+
+ private:
+  void OnTraceBox(int slot, bool checked);
+  void SwitchOff(int slot);
+  void SetGroupEnabled(bool on);
+  void OnHideAll(bool checked);
+  void Freeze();
+  void ClearAll();
+
+  TraceData& trace_;
+  std::array<QCheckBox*, kTraceSlots> trace_boxes_{};
+  std::array<QCheckBox*, kTraceSlots> hide_boxes_{};
+  std::array<QLabel*, kTraceSlots> statuses_{};
+  QCheckBox* hide_all_ = nullptr;
+  QPushButton* freeze_ = nullptr;
+  QPushButton* clear_all_ = nullptr;
+  int current_slot_ = 0;
+};
+
+// Freeze and Hide boxes of the four frozen copies of an averaged trace, shared by the two
+// averaging pages.
+class FrozenSlotBoxes : public QObject {
+  Q_OBJECT
+
+ public:
+  FrozenSlotBoxes(std::array<FrozenTraceSlot, kTraceSlots>& frozen_slots, QWidget* body,
+                  QObject* parent);
+  QWidget* Widget() const { return widget_; }
+  QCheckBox* FreezeBox(int slot) const { return freeze_[slot]; }
+  QCheckBox* HideBox(int slot) const { return hide_[slot]; }
+
+ signals:
+  void Changed();
+
+ private:
+  std::array<FrozenTraceSlot, kTraceSlots>& slots_;
+  QWidget* widget_;
+  std::array<QCheckBox*, kTraceSlots> freeze_{};
+  std::array<QCheckBox*, kTraceSlots> hide_{};
+};
+
+// The "Scr Avg" side panel: averaging of the trace over successive sweeps.
+class CScrAvgDialog : public CTabDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int32_t kMaxCount = 100;  // depth of the averaging history
+
+  explicit CScrAvgDialog(PageContext& context, QWidget* parent = nullptr);
+
+  int32_t Count() const { return count_; }
+  QLineEdit* CountEdit() const { return edit_; }
+  QPushButton* UpButton() const { return up_; }
+  QPushButton* DownButton() const { return down_; }
+  QPushButton* GoButton() const { return go_; }
+  QPushButton* StopButton() const { return stop_; }
+  QCheckBox* HideTraceBox() const { return hide_trace_; }
+  FrozenSlotBoxes* Frozen() const { return frozen_; }
+
+ signals:
+  void TracesChanged();
+
+ private:
+  void SetCount(int32_t count);
+
+  TraceData& trace_;
+  DisplayState& state_;
+  int32_t count_ = 1;
+  QLineEdit* edit_ = nullptr;
+  QPushButton* up_ = nullptr;
+  QPushButton* down_ = nullptr;
+  QPushButton* go_ = nullptr;
+  QPushButton* stop_ = nullptr;
+  QCheckBox* hide_trace_ = nullptr;
+  FrozenSlotBoxes* frozen_ = nullptr;
+};
+
+// The "Video Avg" side panel: smoothing over adjacent points of the sweep.
+class CVideoSmoothingDialog : public CTabDialog {
+  Q_OBJECT
+
+ public:
+  explicit CVideoSmoothingDialog(PageContext& context, QWidget* parent = nullptr);
+
+  int32_t BinCount() const { return state_.bin_count; }
+  QLineEdit* BinEdit() const { return edit_; }
+  QPushButton* UpButton() const { return up_; }
+  QPushButton* DownButton() const { return down_; }
+  QPushButton* GoButton() const { return go_; }
+  QPushButton* StopButton() const { return stop_; }
+  QCheckBox* HideTraceBox() const { return hide_trace_; }
+  FrozenSlotBoxes* Frozen() const { return frozen_; }
+
+ signals:
+  void TracesChanged();
+
+ private:
+  void SetBinCount(int32_t count);
+
+  TraceData& trace_;
+  DisplayState& state_;
+  QLineEdit* edit_ = nullptr;
+  QPushButton* up_ = nullptr;
+  QPushButton* down_ = nullptr;
+  QPushButton* go_ = nullptr;
+  QPushButton* stop_ = nullptr;
+  QCheckBox* hide_trace_ = nullptr;
+  FrozenSlotBoxes* frozen_ = nullptr;
+};
+
+// The "Trace Colour" side panel: brightness of the live trace and hiding it.
+class CTraceAdjustment : public CTabDialog {
+  Q_OBJECT
+
+ public:
+  explicit CTraceAdjustment(PageContext& context, QWidget* parent = nullptr);
+
+  QSlider* Slider() const { return slider_; }
+  QCheckBox* HideTraceBox() const { return hide_trace_; }
+
+ signals:
+  void TracesChanged();
+
+ private:
+  DisplayState& state_;
+  QSlider* slider_ = nullptr;
+  QCheckBox* hide_trace_ = nullptr;
+};
+
+}  // namespace qv

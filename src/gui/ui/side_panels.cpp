@@ -1,7 +1,5 @@
 #include "gui/ui/side_panels.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "gui/control/frequency_page.h"
@@ -9,6 +7,7 @@
 #include "gui/control/rbw_page.h"
 #include "gui/control/reference_level_page.h"
 #include "gui/display/markers_page.h"
+#include "gui/display/trace_pages.h"
 #include "gui/trigger/trigger_page.h"
 #include "gui/ui/tab_dialog.h"
 
@@ -25,22 +24,11 @@ CSidePanels::CSidePanels(TraceData& trace, DisplayState& state, TimerFactory& ti
   right_.push_back(new CRBWDialog(context_, graph));
   markers_ = new CMarkers(trace, state, timers, graph);
   right_.push_back(markers_);
-  right_.push_back(Placeholder(QStringLiteral("Peak Hold"), timers, graph));
+  right_.push_back(new CPeakHoldTraceDialog(context_, graph));
 
-  left_.push_back(Placeholder(QStringLiteral("Trace Colour"), timers, graph));
-  left_.push_back(Placeholder(QStringLiteral("Scr Avg"), timers, graph));
-  left_.push_back(Placeholder(QStringLiteral("Video Avg"), timers, graph));
-}
-
-CTabDialog* CSidePanels::Placeholder(const QString& title, TimerFactory& timers, QWidget* graph,
-                                     bool close_box) {
-  auto* page = new CTabDialog(title, timers, graph);
-  page->SetCloseBox(close_box);
-  auto* layout = new QVBoxLayout(page->Body());
-  layout->addWidget(new QLabel(title, page->Body()));
-  page->Body()->setFixedSize(180, 140);
-  page->InitPage();
-  return page;
+  left_.push_back(new CTraceAdjustment(context_, graph));
+  left_.push_back(new CScrAvgDialog(context_, graph));
+  left_.push_back(new CVideoSmoothingDialog(context_, graph));
 }
 
 void CSidePanels::AddPresetPages(uint32_t band_start) {

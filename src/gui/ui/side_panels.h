@@ -43,9 +43,6 @@ class CSidePanels {
   PageContext& Context() { return context_; }
 
  private:
-  CTabDialog* Placeholder(const QString& title, TimerFactory& timers, QWidget* graph,
-                          bool close_box = true);
-
   PageContext context_;
   QRect container_;
   std::vector<uint32_t> preset_bands_;

@@ -182,17 +182,8 @@ FrozenSlotBoxes::FrozenSlotBoxes(std::array<FrozenTraceSlot, kTraceSlots>& froze
 namespace {
 
 // The caption row, the read-only count with its up and down buttons, then Go and Stop.
-struct CountControls {
-  QLineEdit* edit;
-  QPushButton* up;
-  QPushButton* down;
-  QPushButton* go;
-  QPushButton* stop;
-  QCheckBox* hide_trace;
-};
-
-CountControls BuildCountControls(QWidget* body, QVBoxLayout* column, const QString& caption) {
-  CountControls c{};
+AveragingControls BuildCountControls(QWidget* body, QVBoxLayout* column, const QString& caption) {
+  AveragingControls c{};
   column->addWidget(new QLabel(caption, body));
   auto* row = new QHBoxLayout;
   c.edit = new QLineEdit(body);
@@ -226,31 +217,24 @@ CScrAvgDialog::CScrAvgDialog(PageContext& context, QWidget* parent)
   auto* column = new QVBoxLayout(Body());
   column->setContentsMargins(6, 6, 6, 6);
   column->setSpacing(3);
-  const CountControls c =
-      BuildCountControls(Body(), column, QStringLiteral("Enter the # of Trace Averages:"));
-  edit_ = c.edit;
-  up_ = c.up;
-  down_ = c.down;
-  go_ = c.go;
-  stop_ = c.stop;
-  hide_trace_ = c.hide_trace;
+  c_ = BuildCountControls(Body(), column, QStringLiteral("Enter the # of Trace Averages:"));
   frozen_ = new FrozenSlotBoxes(trace_.frozen_average, Body(), this);
   column->addWidget(frozen_->Widget());
-  edit_->setText(QString::number(count_));
+  c_.edit->setText(QString::number(count_));
 
   // The count reaches the record at once, so a running average follows it sweep by sweep.
-  connect(up_, &QPushButton::clicked, this, [this] { SetCount(count_ + 1); });
-  connect(down_, &QPushButton::clicked, this,
+  connect(c_.up, &QPushButton::clicked, this, [this] { SetCount(count_ + 1); });
+  connect(c_.down, &QPushButton::clicked, this,
           [this] { SetCount(count_ > 1 ? count_ - 1 : count_); });
-  connect(go_, &QPushButton::clicked, this, [this] {
+  connect(c_.go, &QPushButton::clicked, this, [this] {
     trace_.StartTraceAverage(count_);
     emit TracesChanged();
   });
-  connect(stop_, &QPushButton::clicked, this, [this] {
+  connect(c_.stop, &QPushButton::clicked, this, [this] {
     trace_.StopTraceAverage();
     emit TracesChanged();
   });
-  connect(hide_trace_, &QCheckBox::toggled, this, [this](bool checked) {
+  connect(c_.hide_trace, &QCheckBox::toggled, this, [this](bool checked) {
     state_.average_hidden = checked;
     emit TracesChanged();
   });
@@ -260,7 +244,7 @@ CScrAvgDialog::CScrAvgDialog(PageContext& context, QWidget* parent)
 
 void CScrAvgDialog::SetCount(int32_t count) {
   count_ = std::clamp(count, 1, kMaxCount);
-  edit_->setText(QString::number(count_));
+  c_.edit->setText(QString::number(count_));
   trace_.SetAverageCount(count_);
   emit TracesChanged();
 }
@@ -275,36 +259,29 @@ CVideoSmoothingDialog::CVideoSmoothingDialog(PageContext& context, QWidget* pare
   auto* column = new QVBoxLayout(Body());
   column->setContentsMargins(6, 6, 6, 6);
   column->setSpacing(3);
-  const CountControls c =
-      BuildCountControls(Body(), column, QStringLiteral("No. of adjacent Bins to be averaged:"));
-  edit_ = c.edit;
-  up_ = c.up;
-  down_ = c.down;
-  go_ = c.go;
-  stop_ = c.stop;
-  hide_trace_ = c.hide_trace;
-  stop_->setEnabled(false);
+  c_ = BuildCountControls(Body(), column, QStringLiteral("No. of adjacent Bins to be averaged:"));
+  c_.stop->setEnabled(false);
   frozen_ = new FrozenSlotBoxes(trace_.frozen_bin_average, Body(), this);
   column->addWidget(frozen_->Widget());
   SetBinCount(state_.bin_count);
 
-  connect(up_, &QPushButton::clicked, this, [this] { SetBinCount(state_.bin_count + 1); });
-  connect(down_, &QPushButton::clicked, this,
+  connect(c_.up, &QPushButton::clicked, this, [this] { SetBinCount(state_.bin_count + 1); });
+  connect(c_.down, &QPushButton::clicked, this,
           [this] { SetBinCount(state_.bin_count > 1 ? state_.bin_count - 1 : state_.bin_count); });
-  connect(go_, &QPushButton::clicked, this, [this] {
+  connect(c_.go, &QPushButton::clicked, this, [this] {
     SetBinCount(state_.bin_count);  // the span may have shrunk since the count was set
     trace_.StartBinAverage(state_.bin_count);
-    go_->setEnabled(false);
-    stop_->setEnabled(true);
+    c_.go->setEnabled(false);
+    c_.stop->setEnabled(true);
     emit TracesChanged();
   });
-  connect(stop_, &QPushButton::clicked, this, [this] {
+  connect(c_.stop, &QPushButton::clicked, this, [this] {
     trace_.StopBinAverage();
-    go_->setEnabled(true);
-    stop_->setEnabled(false);
+    c_.go->setEnabled(true);
+    c_.stop->setEnabled(false);
     emit TracesChanged();
   });
-  connect(hide_trace_, &QCheckBox::toggled, this, [this](bool checked) {
+  connect(c_.hide_trace, &QCheckBox::toggled, this, [this](bool checked) {
     state_.bin_average_hidden = checked;
     emit TracesChanged();
   });
@@ -316,7 +293,7 @@ void CVideoSmoothingDialog::SetBinCount(int32_t count) {
   // More bins than points would leave no smoothed point; before the first sweep only 1 fits.
   const int32_t most = std::max<int32_t>(1, trace_.StoredPoints());
   state_.bin_count = std::clamp(count, 1, most);
-  edit_->setText(QString::number(state_.bin_count));
+  c_.edit->setText(QString::number(state_.bin_count));
   emit TracesChanged();
 }
 

@@ -74,6 +74,16 @@ class FrozenSlotBoxes : public QObject {
   std::array<QCheckBox*, kTraceSlots> hide_{};
 };
 
+// The controls both averaging pages share: the count field with its arrows, Go, Stop and Hide.
+struct AveragingControls {
+  QLineEdit* edit = nullptr;
+  QPushButton* up = nullptr;
+  QPushButton* down = nullptr;
+  QPushButton* go = nullptr;
+  QPushButton* stop = nullptr;
+  QCheckBox* hide_trace = nullptr;
+};
+
 // The "Scr Avg" side panel: averaging of the trace over successive sweeps.
 class CScrAvgDialog : public CTabDialog {
   Q_OBJECT
@@ -84,12 +94,12 @@ class CScrAvgDialog : public CTabDialog {
   explicit CScrAvgDialog(PageContext& context, QWidget* parent = nullptr);
 
   int32_t Count() const { return count_; }
-  QLineEdit* CountEdit() const { return edit_; }
-  QPushButton* UpButton() const { return up_; }
-  QPushButton* DownButton() const { return down_; }
-  QPushButton* GoButton() const { return go_; }
-  QPushButton* StopButton() const { return stop_; }
-  QCheckBox* HideTraceBox() const { return hide_trace_; }
+  QLineEdit* CountEdit() const { return c_.edit; }
+  QPushButton* UpButton() const { return c_.up; }
+  QPushButton* DownButton() const { return c_.down; }
+  QPushButton* GoButton() const { return c_.go; }
+  QPushButton* StopButton() const { return c_.stop; }
+  QCheckBox* HideTraceBox() const { return c_.hide_trace; }
   FrozenSlotBoxes* Frozen() const { return frozen_; }
 
  signals:
@@ -101,12 +111,7 @@ class CScrAvgDialog : public CTabDialog {
   TraceData& trace_;
   DisplayState& state_;
   int32_t count_ = 1;
-  QLineEdit* edit_ = nullptr;
-  QPushButton* up_ = nullptr;
-  QPushButton* down_ = nullptr;
-  QPushButton* go_ = nullptr;
-  QPushButton* stop_ = nullptr;
-  QCheckBox* hide_trace_ = nullptr;
+  AveragingControls c_{};
   FrozenSlotBoxes* frozen_ = nullptr;
 };
 
@@ -118,12 +123,12 @@ class CVideoSmoothingDialog : public CTabDialog {
   explicit CVideoSmoothingDialog(PageContext& context, QWidget* parent = nullptr);
 
   int32_t BinCount() const { return state_.bin_count; }
-  QLineEdit* BinEdit() const { return edit_; }
-  QPushButton* UpButton() const { return up_; }
-  QPushButton* DownButton() const { return down_; }
-  QPushButton* GoButton() const { return go_; }
-  QPushButton* StopButton() const { return stop_; }
-  QCheckBox* HideTraceBox() const { return hide_trace_; }
+  QLineEdit* BinEdit() const { return c_.edit; }
+  QPushButton* UpButton() const { return c_.up; }
+  QPushButton* DownButton() const { return c_.down; }
+  QPushButton* GoButton() const { return c_.go; }
+  QPushButton* StopButton() const { return c_.stop; }
+  QCheckBox* HideTraceBox() const { return c_.hide_trace; }
   FrozenSlotBoxes* Frozen() const { return frozen_; }
 
  signals:
@@ -134,12 +139,7 @@ class CVideoSmoothingDialog : public CTabDialog {
 
   TraceData& trace_;
   DisplayState& state_;
-  QLineEdit* edit_ = nullptr;
-  QPushButton* up_ = nullptr;
-  QPushButton* down_ = nullptr;
-  QPushButton* go_ = nullptr;
-  QPushButton* stop_ = nullptr;
-  QCheckBox* hide_trace_ = nullptr;
+  AveragingControls c_{};
   FrozenSlotBoxes* frozen_ = nullptr;
 };
 

@@ -15,7 +15,7 @@
 #include "gui/app/form_view.h"
 #include "gui/link/connection_sheet.h"
 #include "support/recording_alerts.h"
-#include "support/sim_link.h"
+#include "support/sim_view.h"
 
 namespace qv {
 namespace {
@@ -45,43 +45,15 @@ const QByteArray kFirmwareAnswer = Msg({0x01, 0x31, 0x2E, 0x30, 0x35, 0x00});
 const QByteArray kBandAnswer = Msg({0x08, 0x01, 0x80, 0xBB, 0x00, 0x00, 0x50, 0xC3, 0x00, 0x00});
 const QByteArray kSerialAnswer = Msg({0x02, 0x31, 0x30, 0x30, 0x31, 0x32, 0x33});
 
-// The real form view against the simulated Receiver behind the Internet page, in virtual time.
-class ViewHandshakeTest : public ::testing::Test {
+// The real form view against the simulated Receiver, noting each progress text and frame.
+class ViewHandshakeTest : public ::testing::Test, public SimViewTest {
  protected:
   struct Text {
     int64_t at_ms;
     QString text;
   };
 
-  ~ViewHandshakeTest() override { view_.reset(); }
-
-  // Opens the link the way the sheet's Internet page does once its socket has connected.
-  void Connect(sim::SimOptions options = {}) {
-    link_ = std::make_unique<SimLink>(clock_, std::move(options), [this](const QByteArray& m) {
-      view_->Display().OnReceiverMessage(m);
-    });
-    CConnectionEx& connection = view_->Connection();
-    connection.Ops().SetLink(kInternetInterface, link_.get());
-    connection.SelectInterface(kInternetInterface);
-    QueueConnectStep(
-        view_->Sequencer(), true, kInternetInterface,
-        [](std::function<void(bool)> done) { done(true); },
-        [this, &connection] {
-          connection.State().connected = 1;
-          QueueIdentityRequests(view_->Sequencer(), connection.Ops(), view_->Display().Handler());
-        });
-    Sample();
-  }
-
-  // Runs virtual time in 10 ms steps, noting each new progress text and each frame written.
-  void RunUntil(int64_t until_ms) {
-    while (clock_.Now() < until_ms) {
-      clock_.Advance(10);
-      Sample();
-    }
-  }
-
-  void Sample() {
+  void Sample() override {
     const QString text = view_->ProgressWindow().Text();
     if (texts_.empty() || texts_.back().text != text) texts_.push_back({clock_.Now(), text});
     while (link_ && frame_times_.size() < link_->written.size())
@@ -103,10 +75,6 @@ class ViewHandshakeTest : public ::testing::Test {
 
   bool Connected() { return view_->Connection().State().connected != 0; }
 
-  ManualClock clock_;
-  RecordingAlerts alerts_;
-  std::unique_ptr<CQuorvalinFormView> view_ = std::make_unique<CQuorvalinFormView>(clock_, alerts_);
-  std::unique_ptr<SimLink> link_;
   std::vector<Text> texts_;
   std::vector<int64_t> frame_times_;
 };

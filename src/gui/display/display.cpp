@@ -217,11 +217,18 @@ void CDisplay::SetSerialBytes(const uint8_t* bytes, size_t count) {
   identity_.StoreSerial(bytes, count);
 }
 
-void CDisplay::paintEvent(QPaintEvent*) {
+GraphScene CDisplay::Scene() const {
   const PlotRect a = AreaRect();
-  const GraphScene scene{*trace_, state_, rect(),
-                         QRect(a.left, a.top, a.right - a.left, a.bottom - a.top),
-                         low_battery_countdown_};
+  return GraphScene{*trace_, state_, rect(), QRect(a.left, a.top, a.right - a.left, a.bottom - a.top),
+                    low_battery_countdown_};
+}
+
+bool CDisplay::PaintPicture(QImage& image, GraphTextLog* texts) const {
+  return PaintGraph(image, Scene(), texts);
+}
+
+void CDisplay::paintEvent(QPaintEvent*) {
+  const GraphScene scene = Scene();
   QPainter window(this);
   if (!PaintGraph(back_buffer_, scene)) {
     // No sweep mode: the last picture stays, as the window is opaque.

@@ -14,6 +14,7 @@
 #include "core/display/trace_owner.h"
 #include "core/display/trace_sweep_processor.h"
 #include "core/link/message_decoder.h"
+#include "gui/display/graph_painter.h"
 
 class QAction;
 class QMenu;
@@ -55,6 +56,10 @@ class CDisplay : public QWidget,
   // What the painter reads and the mouse, zoom and toolbar paths write.
   DisplayState& State() { return state_; }
   const DisplayState& State() const { return state_; }
+
+  // The picture the window shows, painted into `image`; every text drawn goes to `texts` when
+  // given. False while no sweep mode is set.
+  bool PaintPicture(QImage& image, GraphTextLog* texts = nullptr) const;
 
   bool SpectrumMode() const { return state_.spectrum_mode; }
   bool PowerTriggerMode() const { return state_.power_trigger_mode; }
@@ -145,6 +150,7 @@ class CDisplay : public QWidget,
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  GraphScene Scene() const;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;

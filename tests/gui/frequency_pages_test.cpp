@@ -19,6 +19,7 @@
 #include "gui/display/spectrogram_dialog.h"
 #include "support/fake_link.h"
 #include "support/recording_alerts.h"
+#include "gui/ui/arrow_captions.h"
 
 namespace qv {
 namespace {
@@ -160,17 +161,17 @@ TEST_F(FrequencyPageTest, KeypadArrowsAndTypingEditTheValue) {
   EXPECT_EQ(Text(), "99");
   // Past 999 kHz the span continues at 1 MHz; below 1 it wraps back to 999 kHz.
   Key("999");
-  Click("^");
+  Click(UpArrowCaption());
   EXPECT_EQ(Text(), "1");
   EXPECT_TRUE(Checked("   MHz"));
-  Click("v");
+  Click(DownArrowCaption());
   EXPECT_EQ(Text(), "999");
   EXPECT_TRUE(Checked("   KHz"));
 
   // Typed by hand: the whole-number part counts, and an empty field disables the arrows.
   QTest::keyClick(page_.Entry(), Qt::Key_A, Qt::ControlModifier);
   QTest::keyClick(page_.Entry(), Qt::Key_Backspace);
-  EXPECT_FALSE(page_.Button("^")->isEnabled());
+  EXPECT_FALSE(page_.Button(UpArrowCaption())->isEnabled());
   EXPECT_FALSE(page_.Button("Set")->isEnabled());
   QTest::keyClicks(page_.Entry(), "20.9");
   EXPECT_EQ(page_.Logic().value(), 20u);

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QFocusEvent>
+#include <QLabel>
+#include <QLayout>
 #include <QSignalSpy>
 #include <memory>
 #include <string>
@@ -182,6 +184,16 @@ TEST_F(TriggerPageTest, TimeSinceTheLastTriggerCountsSecondsIntoMinutes) {
   page_->TriggerArrived();
   EXPECT_EQ(page_->Minutes(), 0);
   EXPECT_EQ(page_->Seconds(), 0);
+}
+
+TEST_F(TriggerPageTest, TheWholeNoteFitsOnThePage) {
+  QLabel* note = nullptr;
+  for (QLabel* label : page_->Body()->findChildren<QLabel*>()) {
+    if (label->text().startsWith("Trigger Power Threshold")) note = label;
+  }
+  ASSERT_NE(note, nullptr);
+  page_->Body()->layout()->activate();
+  EXPECT_GE(note->height(), note->heightForWidth(note->width()));
 }
 
 }  // namespace

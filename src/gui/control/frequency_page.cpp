@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/app/connection_ops.h"
+#include "gui/ui/arrow_captions.h"
 
 namespace qv {
 namespace {
@@ -40,8 +41,8 @@ CFrqSettingsDialog::CFrqSettingsDialog(PageContext& context, QWidget* parent)
   mhz_ = new QRadioButton(QStringLiteral("   MHz"), group);
   khz_->setAutoExclusive(false);
   mhz_->setAutoExclusive(false);
-  up_ = AddButton(QStringLiteral("^"));
-  down_ = AddButton(QStringLiteral("v"));
+  up_ = AddButton(UpArrowCaption());
+  down_ = AddButton(DownArrowCaption());
   set_ = AddButton(QStringLiteral("Set"));
 
   grid->addWidget(centre_, 0, 0, 1, 3);

@@ -11,6 +11,7 @@
 
 #include "core/display/trace_data.h"
 #include "gui/display/histogram_bars.h"
+#include "gui/ui/arrow_captions.h"
 
 namespace qv {
 
@@ -71,9 +72,9 @@ CHistogramDlg::CHistogramDlg(const TraceData& trace, QWidget* parent)
   threshold_edit_->setReadOnly(true);
   threshold_edit_->setMaximumWidth(60);
   threshold_edit_->setProperty("controlId", kThresholdEdit);
-  auto* raise = new QPushButton(QStringLiteral("^"), this);
+  auto* raise = new QPushButton(UpArrowCaption(), this);
   raise->setProperty("controlId", kRaiseButton);
-  auto* lower = new QPushButton(QStringLiteral("v"), this);
+  auto* lower = new QPushButton(DownArrowCaption(), this);
   lower->setProperty("controlId", kLowerButton);
   threshold_label_ = new QLabel(this);
   threshold_label_->setProperty("controlId", kThresholdLabel);

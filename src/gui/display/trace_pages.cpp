@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "core/display/trace_colour.h"
+#include "gui/ui/arrow_captions.h"
 
 namespace qv {
 namespace {
@@ -189,9 +190,9 @@ AveragingControls BuildCountControls(QWidget* body, QVBoxLayout* column, const Q
   c.edit = new QLineEdit(body);
   c.edit->setReadOnly(true);
   c.edit->setFocusPolicy(Qt::NoFocus);
-  c.up = NewButton(QStringLiteral("\u25B2"), body);
+  c.up = NewButton(UpArrowCaption(), body);
   c.up->setObjectName(QStringLiteral("up"));
-  c.down = NewButton(QStringLiteral("\u25BC"), body);
+  c.down = NewButton(DownArrowCaption(), body);
   c.down->setObjectName(QStringLiteral("down"));
   row->addWidget(c.edit);
   row->addWidget(c.up);

@@ -13,6 +13,7 @@
 #include "core/control/frequency_rules.h"
 #include "core/control/trigger_delay.h"
 #include "core/link/command.h"
+#include "gui/ui/arrow_captions.h"
 
 namespace qv {
 namespace {
@@ -46,10 +47,10 @@ CTriggerDialog::CTriggerDialog(PageContext& context, QWidget* parent)
   fields->setSpacing(3);
   threshold_edit_ = new QLineEdit(Body());
   delay_edit_ = new QLineEdit(Body());
-  threshold_up_ = NewButton(QStringLiteral("^"));
-  threshold_down_ = NewButton(QStringLiteral("v"));
-  delay_up_ = NewButton(QStringLiteral("^"));
-  delay_down_ = NewButton(QStringLiteral("v"));
+  threshold_up_ = NewButton(UpArrowCaption());
+  threshold_down_ = NewButton(DownArrowCaption());
+  delay_up_ = NewButton(UpArrowCaption());
+  delay_down_ = NewButton(DownArrowCaption());
   fields->addWidget(threshold_edit_, 0, 0);
   fields->addWidget(new QLabel(QStringLiteral("dBm"), Body()), 0, 1);
   fields->addWidget(threshold_up_, 0, 2);
@@ -91,6 +92,8 @@ CTriggerDialog::CTriggerDialog(PageContext& context, QWidget* parent)
   auto* note = new QLabel(QString::fromLatin1(kNoteText), note_frame);
   note->setWordWrap(true);
   note->setFixedWidth(170);
+  // The page is sized once from its hints, which do not ask a wrapped label for its height.
+  note->setMinimumHeight(note->heightForWidth(170));
   note_layout->addWidget(note);
   column->addWidget(note_frame);
 

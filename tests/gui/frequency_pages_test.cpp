@@ -143,6 +143,39 @@ TEST_F(FrequencyPageTest, CentreNearTheBandEdgeSendsTheClampedWindowAndDropsTheS
   EXPECT_EQ(alerts_.shown, (Msgs{{"Center Frequency out of a Valid Band", "Invalid Value !"}}));
 }
 
+TEST_F(FrequencyPageTest, CentresAtTheTopEdgesAreClampedAndThoseOutsideEveryBandRefused) {
+  Click("  Center Frequency");
+  Key("2490");  // 2480 MHz to 2500 MHz
+  Click("Set");
+  Key("4980");  // 4970 MHz to 4990 MHz
+  Click("Set");
+  EXPECT_EQ(link_.sent, (std::vector<Bytes>{
+                            {0x04, 0xC0, 0xC1, 0x00, 0x00, 0x90, 0x01, 0x00, 0x00, 0x01, 0x00,
+                             0x40, 0x06},
+                            {0x07, 0xEC, 0xFF},
+                            {0x04, 0x48, 0x84, 0x01, 0x00, 0x90, 0x01, 0x00, 0x00, 0x01, 0x00,
+                             0x40, 0x06},
+                            {0x07, 0xEC, 0xFF}}));
+
+  link_.sent.clear();
+  Key("900");
+  Click("Set");
+  Key("6000");
+  Click("Set");
+  // 100 MHz around 2425 MHz would start below the band.
+  Click("  Span");
+  page_.Button("   MHz")->click();
+  Key("100");
+  Click("Set");
+  EXPECT_TRUE(link_.sent.empty());
+  const RecordingAlerts::Shown band{"Center Frequency out of a Valid Band", "Invalid Value !"};
+  const RecordingAlerts::Shown span{
+      "Span out of bounds for Current Center Frequency for Current Band.\n Please change your "
+      "Center Frequency to an appropriate value \n and then Set this Span",
+      "Invalid Span Alert !"};
+  EXPECT_EQ(alerts_.shown, (Msgs{band, band, span}));
+}
+
 TEST_F(FrequencyPageTest, SetBeforeAnyModeDoesNothing) {
   Key("2410");
   ASSERT_TRUE(page_.Button("Set")->isEnabled());  // the keypad filled the field

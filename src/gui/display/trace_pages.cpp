@@ -211,16 +211,22 @@ AveragingControls BuildCountControls(QWidget* body, QVBoxLayout* column, const Q
 
 }  // namespace
 
-CScrAvgDialog::CScrAvgDialog(PageContext& context, QWidget* parent)
-    : CTabDialog(QStringLiteral("Scr Avg"), context.timers, parent),
-      trace_(context.trace),
-      state_(context.state) {
+CAveragingPage::CAveragingPage(const QString& title, const QString& caption,
+                               PageContext& context,
+                               std::array<FrozenTraceSlot, kTraceSlots>& frozen_slots, QWidget* parent)
+    : CTabDialog(title, context.timers, parent), trace_(context.trace), state_(context.state) {
   auto* column = new QVBoxLayout(Body());
   column->setContentsMargins(6, 6, 6, 6);
   column->setSpacing(3);
-  c_ = BuildCountControls(Body(), column, QStringLiteral("Enter the # of Trace Averages:"));
-  frozen_ = new FrozenSlotBoxes(trace_.frozen_average, Body(), this);
+  c_ = BuildCountControls(Body(), column, caption);
+  frozen_ = new FrozenSlotBoxes(frozen_slots, Body(), this);
   column->addWidget(frozen_->Widget());
+  connect(frozen_, &FrozenSlotBoxes::Changed, this, &CAveragingPage::TracesChanged);
+}
+
+CScrAvgDialog::CScrAvgDialog(PageContext& context, QWidget* parent)
+    : CAveragingPage(QStringLiteral("Scr Avg"), QStringLiteral("Enter the # of Trace Averages:"),
+                     context, context.trace.frozen_average, parent) {
   c_.edit->setText(QString::number(count_));
 
   // The count reaches the record at once, so a running average follows it sweep by sweep.
@@ -239,7 +245,6 @@ CScrAvgDialog::CScrAvgDialog(PageContext& context, QWidget* parent)
     state_.average_hidden = checked;
     emit TracesChanged();
   });
-  connect(frozen_, &FrozenSlotBoxes::Changed, this, &CScrAvgDialog::TracesChanged);
   InitPage();
 }
 
@@ -254,16 +259,10 @@ void CScrAvgDialog::SetCount(int32_t count) {
 // ---------------------------------------------------------------------------------
 
 CVideoSmoothingDialog::CVideoSmoothingDialog(PageContext& context, QWidget* parent)
-    : CTabDialog(QStringLiteral("Video Avg"), context.timers, parent),
-      trace_(context.trace),
-      state_(context.state) {
-  auto* column = new QVBoxLayout(Body());
-  column->setContentsMargins(6, 6, 6, 6);
-  column->setSpacing(3);
-  c_ = BuildCountControls(Body(), column, QStringLiteral("No. of adjacent Bins to be averaged:"));
+    : CAveragingPage(QStringLiteral("Video Avg"),
+                     QStringLiteral("No. of adjacent Bins to be averaged:"), context,
+                     context.trace.frozen_bin_average, parent) {
   c_.stop->setEnabled(false);
-  frozen_ = new FrozenSlotBoxes(trace_.frozen_bin_average, Body(), this);
-  column->addWidget(frozen_->Widget());
   SetBinCount(state_.bin_count);
 
   connect(c_.up, &QPushButton::clicked, this, [this] { SetBinCount(state_.bin_count + 1); });
@@ -286,7 +285,6 @@ CVideoSmoothingDialog::CVideoSmoothingDialog(PageContext& context, QWidget* pare
     state_.bin_average_hidden = checked;
     emit TracesChanged();
   });
-  connect(frozen_, &FrozenSlotBoxes::Changed, this, &CVideoSmoothingDialog::TracesChanged);
   InitPage();
 }
 

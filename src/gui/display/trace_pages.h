@@ -84,8 +84,34 @@ struct AveragingControls {
   QCheckBox* hide_trace = nullptr;
 };
 
+// What both averaging pages are made of: the caption, the count controls and the four
+// freeze and hide pairs of their frozen slots.
+class CAveragingPage : public CTabDialog {
+  Q_OBJECT
+
+ public:
+  QPushButton* UpButton() const { return c_.up; }
+  QPushButton* DownButton() const { return c_.down; }
+  QPushButton* GoButton() const { return c_.go; }
+  QPushButton* StopButton() const { return c_.stop; }
+  QCheckBox* HideTraceBox() const { return c_.hide_trace; }
+  FrozenSlotBoxes* Frozen() const { return frozen_; }
+
+ signals:
+  void TracesChanged();
+
+ protected:
+  CAveragingPage(const QString& title, const QString& caption, PageContext& context,
+                 std::array<FrozenTraceSlot, kTraceSlots>& frozen_slots, QWidget* parent);
+
+  TraceData& trace_;
+  DisplayState& state_;
+  AveragingControls c_{};
+  FrozenSlotBoxes* frozen_ = nullptr;
+};
+
 // The "Scr Avg" side panel: averaging of the trace over successive sweeps.
-class CScrAvgDialog : public CTabDialog {
+class CScrAvgDialog : public CAveragingPage {
   Q_OBJECT
 
  public:
@@ -95,28 +121,15 @@ class CScrAvgDialog : public CTabDialog {
 
   int32_t Count() const { return count_; }
   QLineEdit* CountEdit() const { return c_.edit; }
-  QPushButton* UpButton() const { return c_.up; }
-  QPushButton* DownButton() const { return c_.down; }
-  QPushButton* GoButton() const { return c_.go; }
-  QPushButton* StopButton() const { return c_.stop; }
-  QCheckBox* HideTraceBox() const { return c_.hide_trace; }
-  FrozenSlotBoxes* Frozen() const { return frozen_; }
-
- signals:
-  void TracesChanged();
 
  private:
   void SetCount(int32_t count);
 
-  TraceData& trace_;
-  DisplayState& state_;
   int32_t count_ = 1;
-  AveragingControls c_{};
-  FrozenSlotBoxes* frozen_ = nullptr;
 };
 
 // The "Video Avg" side panel: smoothing over adjacent points of the sweep.
-class CVideoSmoothingDialog : public CTabDialog {
+class CVideoSmoothingDialog : public CAveragingPage {
   Q_OBJECT
 
  public:
@@ -124,23 +137,9 @@ class CVideoSmoothingDialog : public CTabDialog {
 
   int32_t BinCount() const { return state_.bin_count; }
   QLineEdit* BinEdit() const { return c_.edit; }
-  QPushButton* UpButton() const { return c_.up; }
-  QPushButton* DownButton() const { return c_.down; }
-  QPushButton* GoButton() const { return c_.go; }
-  QPushButton* StopButton() const { return c_.stop; }
-  QCheckBox* HideTraceBox() const { return c_.hide_trace; }
-  FrozenSlotBoxes* Frozen() const { return frozen_; }
-
- signals:
-  void TracesChanged();
 
  private:
   void SetBinCount(int32_t count);
-
-  TraceData& trace_;
-  DisplayState& state_;
-  AveragingControls c_{};
-  FrozenSlotBoxes* frozen_ = nullptr;
 };
 
 // The "Trace Colour" side panel: brightness of the live trace and hiding it.

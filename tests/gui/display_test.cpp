@@ -12,7 +12,9 @@
 #include "core/app/manual_clock.h"
 #include "core/display/channels.h"
 #include "gui/app/form_view.h"
+#include "gui/display/trace_pages.h"
 #include "gui/link/connection_sheet.h"
+#include "gui/ui/side_panels.h"
 #include "support/fake_link.h"
 #include "support/recording_alerts.h"
 
@@ -201,6 +203,23 @@ TEST_F(DisplayTest, ToolbarZoomSendsTheSelectionAndEnablesZoomOut) {
   EXPECT_EQ(display().ZoomDepth(), 0);
   EXPECT_TRUE(view_.Flags().area_selected);
   EXPECT_FALSE(CommandEnabled(kCmdZoomOut, view_.Flags()));
+}
+
+TEST_F(DisplayTest, TracePagesRepaintTheGraphWithoutWaitingForASweep) {
+  QApplication::processEvents();
+  auto* average = dynamic_cast<CScrAvgDialog*>(display().Panels().Page("Scr Avg"));
+  auto* colour = dynamic_cast<CTraceAdjustment*>(display().Panels().Page("Trace Colour"));
+  auto* peak = dynamic_cast<CPeakHoldTraceDialog*>(display().Panels().Page("Peak Hold"));
+  ASSERT_TRUE(average && colour && peak);
+  for (QAbstractButton* button :
+       {static_cast<QAbstractButton*>(average->HideTraceBox()),
+        static_cast<QAbstractButton*>(colour->HideTraceBox()),
+        static_cast<QAbstractButton*>(peak->TraceBox(0))}) {
+    paints_.paints = 0;
+    button->click();
+    QApplication::processEvents();
+    EXPECT_GE(paints_.paints, 1) << button->text().toStdString();
+  }
 }
 
 }  // namespace

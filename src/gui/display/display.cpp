@@ -12,6 +12,7 @@
 #include "gui/display/graph_painter.h"
 #include "gui/display/histogram_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
+#include "gui/display/trace_pages.h"
 #include "gui/trigger/trigger_page.h"
 #include "gui/ui/side_panels.h"
 
@@ -41,6 +42,19 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, QWidget* par
   connect(trigger, &CTriggerDialog::TriggerClockStartRequested, this,
           [this] { StartTriggerClock(); });
   connect(trigger, &CTriggerDialog::TextsChanged, this, [this] { update(); });
+  // Hiding, freezing or recolouring a trace shows at once, not only with the next sweep (there
+  // may be none while the trigger waits or playback is paused).
+  for (const auto* stack : {&panels_->LeftStack(), &panels_->RightStack()}) {
+    for (CTabDialog* page : *stack) {
+      if (auto* peak = qobject_cast<CPeakHoldTraceDialog*>(page)) {
+        connect(peak, &CPeakHoldTraceDialog::TracesChanged, this, [this] { update(); });
+      } else if (auto* averaging = qobject_cast<CAveragingPage*>(page)) {
+        connect(averaging, &CAveragingPage::TracesChanged, this, [this] { update(); });
+      } else if (auto* colour = qobject_cast<CTraceAdjustment*>(page)) {
+        connect(colour, &CTraceAdjustment::TracesChanged, this, [this] { update(); });
+      }
+    }
+  }
   panels_->Context().spectrogram = spectrogram_;
   panels_->Context().histogram = histogram_;
   histogram_->SetReset([this] {

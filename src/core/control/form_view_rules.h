@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/app/status_panes.h"
+
 namespace qv {
 
 // Command ids of the main toolbar (their numbers travel with recorded settings and tests).
@@ -83,14 +85,6 @@ class ToolbarState {
 
  private:
   std::array<ToolbarButton, kToolbarButtons> buttons_;
-};
-
-// Status-bar indicator ids.
-enum StatusPane : int {
-  kPaneRunningTime = 32826,
-  kPaneSerial = 32830,
-  kPaneFirmware = 105,
-  kPaneLogFile = 32829,
 };
 
 // "Interface Type: …" for the log-file pane. The serial text names COM3 whatever the port is:

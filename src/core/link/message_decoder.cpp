@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/app/connection_ops.h"
+#include "core/app/status_panes.h"
 #include "core/link/sweep_message.h"
 
 namespace qv {
@@ -77,7 +78,7 @@ void ReceiverMessageHandler::OnFirmware() {
   const uint8_t* text = buffer_.data() + 1;
   firmware_text_.assign(reinterpret_cast<const char*>(text), count);
   log_.SetFirmwareBytes(text, count);
-  view_.SetStatusPaneText(kFirmwarePaneId, kFirmwarePrefix + firmware_text_);
+  view_.SetStatusPaneText(kPaneFirmware, kFirmwarePrefix + firmware_text_);
   handshake_timer_->Start(kHandshakeTimeoutMs);
 }
 
@@ -98,7 +99,7 @@ void ReceiverMessageHandler::OnSerialNumber() {
     if (bytes[i] >= '0' && bytes[i] <= '9') serial_text_.push_back(static_cast<char>(bytes[i]));
   }
   log_.SetSerialBytes(bytes, count);
-  view_.SetStatusPaneText(kSerialPaneId, kSerialPrefix + serial_text_);
+  view_.SetStatusPaneText(kPaneSerial, kSerialPrefix + serial_text_);
   // The handshake is complete; the time-out stays off.
   handshake_.ClosingSteps();
 }

@@ -58,8 +58,6 @@ class ReceiveView {
   virtual void Quit(int exit_code) = 0;
 };
 
-inline constexpr int kFirmwarePaneId = 105;
-inline constexpr int kSerialPaneId = 32830;
 inline constexpr int kHandshakeTimeoutMs = 6000;
 inline constexpr int kBatteryTickMs = 1000;
 inline constexpr int kTriggerClockMs = 1000;

@@ -8,8 +8,11 @@ namespace {
 
 constexpr uint32_t kMaxSteps = std::numeric_limits<uint32_t>::max();
 
-bool BetweenBands(int64_t f) {
-  return (f > 18560 && f < 48000) || (f > 50000 && f < 98800) || (f > 99800 && f < 103000);
+bool InAnyBand(int64_t f) {
+  for (const Band& band : kBands) {
+    if (f >= band.low && f <= band.high) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -31,43 +34,30 @@ std::optional<FrequencyWindow> SpanWindow(uint32_t current_start, uint32_t curre
 
 std::optional<FrequencyWindow> CenterWindow(uint32_t current_span, uint32_t centre) {
   const int64_t f = centre;
-  if (f < kLowestCentre || BetweenBands(f) || f > 118000) return std::nullopt;
+  if (!InAnyBand(f)) return std::nullopt;
 
-  // A span wider than twice the centre would put the start below 0; in 64 bits it simply falls
-  // under the lowest band and is clamped there.
+  // A start below a band, past the band before it, moves up to that band's low edge; otherwise a
+  // stop above a band, short of the band after it, moves down to its high edge. Either way the
+  // centre stays. A span wider than twice the centre would put the start below 0; in 64 bits it
+  // simply falls under the lowest band and is clamped there.
   const int64_t half = current_span / 2;
-  int64_t start = f - half;
-  int64_t span = current_span;
-  if (start < 18048) {
-    start = 18048;
-    span = 2 * (f - 18048);
-  } else if (start > 18560 && start < 48000) {
-    start = 48000;
-    span = 2 * (f - 48000);
-  } else if (start > 50000 && start < 98800) {
-    start = 98800;
-    span = 2 * (f - 98800);
-  } else if (start > 99800 && start < 103000) {
-    start = 103000;
-    span = 2 * (f - 103000);
-  } else {
-    const int64_t stop = f + half;
-    int64_t top = 0;
-    if (stop > 18560 && stop < 48000) {
-      top = 18560;
-    } else if (stop > 50000 && stop < 98800) {
-      top = 50000;
-    } else if (stop > 99800 && stop < 103000) {
-      top = 99800;
-    } else if (stop > 118000) {
-      top = 118000;
-    }
-    if (top != 0) {
-      span = 2 * (top - f);
-      start = 2 * f - top;
+  const int64_t start = f - half;
+  const int64_t stop = f + half;
+  constexpr int64_t kUnbounded = std::numeric_limits<int64_t>::max();
+  for (size_t i = 0; i < kBands.size(); ++i) {
+    const int64_t previous_high = i == 0 ? -kUnbounded : kBands[i - 1].high;
+    if (start > previous_high && start < kBands[i].low) {
+      return FrequencyWindow{kBands[i].low, static_cast<uint32_t>(2 * (f - kBands[i].low))};
     }
   }
-  return FrequencyWindow{static_cast<uint32_t>(start), static_cast<uint32_t>(span)};
+  for (size_t i = 0; i < kBands.size(); ++i) {
+    const int64_t next_low = i + 1 == kBands.size() ? kUnbounded : kBands[i + 1].low;
+    if (stop > kBands[i].high && stop < next_low) {
+      return FrequencyWindow{static_cast<uint32_t>(2 * f - kBands[i].high),
+                             static_cast<uint32_t>(2 * (kBands[i].high - f))};
+    }
+  }
+  return FrequencyWindow{static_cast<uint32_t>(start), current_span};
 }
 
 SpectrumSettings DefaultSpectrum() {

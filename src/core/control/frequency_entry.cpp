@@ -7,6 +7,10 @@ namespace {
 
 constexpr uint32_t kKhzSpanBelow = 20;  // spans under 1 MHz are shown in kHz
 
+FrequencyEntryAction Refusal(std::string_view message, std::string_view caption) {
+  return {.kind = FrequencyEntryAction::Kind::kShowMessage, .message = message, .caption = caption};
+}
+
 }  // namespace
 
 void FrequencyEntry::ShowSpan(uint32_t current_span) {
@@ -89,33 +93,16 @@ void FrequencyEntry::Clear() {
 }
 
 FrequencyEntryAction FrequencyEntry::Set() const {
-  FrequencyEntryAction action;
-  if (mode_ == Mode::kNone || unit_ == Unit::kUnset) return action;
+  using Kind = FrequencyEntryAction::Kind;
+  if (mode_ == Mode::kNone || unit_ == Unit::kUnset) return {};
   const uint32_t steps = unit_ == Unit::kKhz ? KhzToSteps(value_) : MhzToSteps(value_);
   if (mode_ == Mode::kSpan) {
-    if (steps == 0) {
-      action.kind = FrequencyEntryAction::Kind::kShowMessage;
-      action.message = kMsgMinimumSpan;
-      action.caption = kCapMinimumSpan;
-    } else if (steps > kMaxSpanSteps) {
-      action.kind = FrequencyEntryAction::Kind::kShowMessage;
-      action.message = kMsgMaximumSpan;
-      action.caption = kCapMaximumSpan;
-    } else {
-      action.kind = FrequencyEntryAction::Kind::kSetSpan;
-      action.steps = steps;
-    }
-    return action;
+    if (steps == 0) return Refusal(kMsgMinimumSpan, kCapMinimumSpan);
+    if (steps > kMaxSpanSteps) return Refusal(kMsgMaximumSpan, kCapMaximumSpan);
+    return {.kind = Kind::kSetSpan, .steps = steps};
   }
-  if (steps < kLowestCentre) {
-    action.kind = FrequencyEntryAction::Kind::kShowMessage;
-    action.message = kMsgCentreOutOfBand;
-    action.caption = kCapCentreOutOfBand;
-  } else {
-    action.kind = FrequencyEntryAction::Kind::kSetCenterFrequency;
-    action.steps = steps;
-  }
-  return action;
+  if (steps < kLowestCentre) return Refusal(kMsgCentreOutOfBand, kCapCentreOutOfBand);
+  return {.kind = Kind::kSetCenterFrequency, .steps = steps};
 }
 
 void FrequencyEntry::SetUnit(Unit unit) {

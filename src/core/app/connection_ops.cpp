@@ -82,24 +82,24 @@ void CConnectionOps::SetDefaultSpectrum() {
 
 void CConnectionOps::SetSpan(uint32_t span) {
   const SweepWindow current = graph_.CurrentSweep();
-  const std::optional<FrequencyWindow> window = SpanWindow(current.start, current.span, span);
-  if (!window) {
+  if (const auto window = SpanWindow(current.start, current.span, span)) {
+    SendWindow(*window);
+  } else {
     alerts_.Show(std::string(kMsgSpanOutOfBand), std::string(kCapSpanOutOfBand));
-    return;
   }
-  state_.working.start = window->start;
-  state_.working.span = window->span;
-  if (SendSpectrumSettings(state_.working)) graph_.ClearAreaSelected();
 }
 
 void CConnectionOps::SetCenterFrequency(uint32_t centre) {
-  const std::optional<FrequencyWindow> window = CenterWindow(graph_.CurrentSweep().span, centre);
-  if (!window) {
+  if (const auto window = CenterWindow(graph_.CurrentSweep().span, centre)) {
+    SendWindow(*window);
+  } else {
     alerts_.Show(std::string(kMsgCentreOutOfBand), std::string(kCapCentreOutOfBand));
-    return;
   }
-  state_.working.start = window->start;
-  state_.working.span = window->span;
+}
+
+void CConnectionOps::SendWindow(const FrequencyWindow& window) {
+  state_.working.start = window.start;
+  state_.working.span = window.span;
   if (SendSpectrumSettings(state_.working)) graph_.ClearAreaSelected();
 }
 

@@ -13,6 +13,8 @@
 
 namespace qv {
 
+struct FrequencyWindow;
+
 // The commands that change the Receiver, built on one dispatcher. The connection sheet owns one
 // of these next to the receiver state and the link objects of its five pages.
 class CConnectionOps {
@@ -51,6 +53,8 @@ class CConnectionOps {
   void SetCenterFrequency(uint32_t centre);
 
  private:
+  // The working settings with this start and span, sent; a sent window drops the selection.
+  void SendWindow(const FrequencyWindow& window);
   void ResetGraph();
 
   ReceiverState& state_;

@@ -61,8 +61,8 @@ bool CConnectionOps::StartPowerTrigger() {
   if (!SendCommand(BuildSetMode(kPowerTriggerMode))) return false;
   if (!SendCommand(BuildSetTrigger(state_.trigger_threshold, state_.trigger_delay))) return false;
   if (state_.working.span > kTriggerMaxSpan) state_.working.span = kTriggerMaxSpan;
+  // Sending the spectrum has already reset the graph.
   if (!SendSpectrumSettings(state_.working)) return false;
-  ResetGraph();
   graph_.StartTriggerClock();
   return true;
 }

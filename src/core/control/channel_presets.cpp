@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "core/display/receiver_identity.h"
+
 namespace qv {
 namespace {
 
@@ -114,14 +116,15 @@ std::string_view PresetTabCaption(PresetPage page) {
 }
 
 std::vector<PresetPage> PresetPagesForBand(uint32_t band_start) {
+  // The same starts the trace record reports to its owner (IsPresetBandStart).
   switch (band_start) {
-    case 18048:
+    case kBand902Start:
       return {PresetPage::k900Mhz};
-    case 48000:
+    case kBand2400Start:
       return {PresetPage::k80211BG};
-    case 98000:
+    case kBandPublicSafetyStart:
       return {PresetPage::kPublicSafety};
-    case 103000:
+    case kBand5000Start:
       return {PresetPage::k80211A, PresetPage::kUnii};
     default:
       return {};

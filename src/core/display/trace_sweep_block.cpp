@@ -7,6 +7,7 @@
 
 #include "core/display/level_power.h"
 #include "core/display/trace_data.h"
+#include "core/link/little_endian.h"
 
 namespace qv {
 namespace {
@@ -38,9 +39,9 @@ class WindowDivisor {
   uint64_t multiplier_;
 };
 
+// Samples are signed 1/16 dBm.
 int16_t LevelFromSample(const uint8_t* p) {
-  const auto sample = static_cast<int16_t>(p[0] | (p[1] << 8));
-  return static_cast<int16_t>(sample / 16);
+  return static_cast<int16_t>(static_cast<int16_t>(GetU16(p)) / 16);
 }
 
 }  // namespace

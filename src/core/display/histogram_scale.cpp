@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "core/control/rbw_reference.h"
+
 namespace qv {
 
 HistogramScale::HistogramScale() {
@@ -26,11 +28,11 @@ void HistogramScale::SetReferenceLevel(int16_t level_dbm) {
 }
 
 std::string HistogramScale::ThresholdLabel() const {
-  return std::to_string(threshold_) + " dBm";
+  return DbmText(threshold_);
 }
 
 std::string HistogramScale::ScaleTopLabel() const {
-  return std::to_string(label_level_) + " dBm";
+  return DbmText(label_level_);
 }
 
 }  // namespace qv

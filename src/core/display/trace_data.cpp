@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "core/control/frequency_rules.h"
+#include "core/control/rbw_reference.h"
 #include "core/display/level_power.h"
 #include "core/link/little_endian.h"
 
@@ -25,21 +27,13 @@ TraceOwner& DefaultOwner() {
   return owner;
 }
 
-// Scales a summed power to the 50 kHz bandwidth. Codes outside the table are taken as 50 kHz,
-// so an unknown bandwidth still gives the plain sum of the points.
+// Scales a summed power to the 50 kHz step bandwidth. Codes outside the resolution table are
+// taken as 50 kHz, so an unknown bandwidth still gives the plain sum of the points.
 double RbwPowerFactor(uint16_t rbw_code) {
-  switch (rbw_code) {
-    case 800:
-      return 1.0 / 2;
-    case 267:
-      return 1.0 / 6;
-    case 160:
-      return 1.0 / 10;
-    case 80:
-      return 1.0 / 20;
-    default:
-      return 1.0;
+  for (const RbwButton& button : kRbwButtons) {
+    if (button.code == rbw_code) return static_cast<double>(kStepKhz) / button.khz;
   }
+  return 1.0;
 }
 
 }  // namespace

@@ -3,6 +3,23 @@
 #include <algorithm>
 
 namespace qv {
+namespace {
+
+// Calls f(run, run_end, offset) for each run of neighbouring points in [begin, end) that share
+// their ring offset. Every point of a sweep ages together, so runs are long and each can move as
+// one row copy.
+template <typename F>
+void ForEachRun(const uint8_t* offsets, int32_t begin, int32_t end, F&& f) {
+  for (int32_t run = begin; run < end;) {
+    const int32_t o = offsets[run];
+    int32_t run_end = run + 1;
+    while (run_end < end && offsets[run_end] == o) ++run_end;
+    f(run, run_end, o);
+    run = run_end;
+  }
+}
+
+}  // namespace
 
 SpectrogramHistory::SpectrogramHistory()
     : slots_(static_cast<size_t>(kHistoryDepth) * kMaxPoints, 0), offset_(kMaxPoints, 0) {}
@@ -13,44 +30,29 @@ void SpectrogramHistory::CopyPoint(int32_t point, int16_t* out) const {
 
 void SpectrogramHistory::CopySlots(int32_t points, int16_t* out) const {
   points = std::clamp(points, 0, kMaxPoints);
-  const uint8_t* offsets = offset_.data();
-  // Points of one run share their ring offset, so each logical slot of the run is one row copy.
-  for (int32_t run = 0; run < points;) {
-    const int32_t o = offsets[run];
-    int32_t run_end = run + 1;
-    while (run_end < points && offsets[run_end] == o) ++run_end;
+  ForEachRun(offset_.data(), 0, points, [&](int32_t run, int32_t run_end, int32_t o) {
     for (int32_t j = 0; j < kHistoryDepth; ++j) {
-      const int16_t* row = slots_.data() + static_cast<size_t>((o + j) % kHistoryDepth) * kMaxPoints;
+      const int16_t* row =
+          slots_.data() + static_cast<size_t>((o + j) % kHistoryDepth) * kMaxPoints;
       std::copy(row + run, row + run_end, out + static_cast<size_t>(j) * points + run);
     }
-    run = run_end;
-  }
+  });
 }
 
 void SpectrogramHistory::WriteRange(int32_t begin, int32_t end, const int16_t* levels,
                                     bool reverse) {
-  const uint8_t* offsets = offset_.data();
-  for (int32_t run = begin; run < end;) {
-    const int32_t o = offsets[run];
-    int32_t run_end = run + 1;
-    while (run_end < end && offsets[run_end] == o) ++run_end;
+  ForEachRun(offset_.data(), begin, end, [&](int32_t run, int32_t run_end, int32_t o) {
     const int32_t slot = reverse ? (o == 0 ? kHistoryDepth - 1 : o - 1) : o;
     std::copy(levels + run, levels + run_end,
               slots_.data() + static_cast<size_t>(slot) * kMaxPoints + run);
-    run = run_end;
-  }
+  });
 }
 
 void SpectrogramHistory::Shift(int32_t points, bool reverse) {
   points = std::clamp(points, 0, kMaxPoints);
   int16_t* slots = slots_.data();
   uint8_t* offsets = offset_.data();
-  // Points share their offset in long runs (every point of a sweep ages together), so each run
-  // moves as one row copy.
-  for (int32_t run = 0; run < points;) {
-    const int32_t o = offsets[run];
-    int32_t run_end = run + 1;
-    while (run_end < points && offsets[run_end] == o) ++run_end;
+  ForEachRun(offsets, 0, points, [&](int32_t run, int32_t run_end, int32_t o) {
     const int32_t before = o == 0 ? kHistoryDepth - 1 : o - 1;
     const int32_t after = o == kHistoryDepth - 1 ? 0 : o + 1;
     // The slot that becomes the ring's start (or end, in reverse) takes the value the literal
@@ -61,8 +63,7 @@ void SpectrogramHistory::Shift(int32_t points, bool reverse) {
               slots + static_cast<size_t>(source) * kMaxPoints + run_end,
               slots + static_cast<size_t>(target) * kMaxPoints + run);
     std::fill(offsets + run, offsets + run_end, static_cast<uint8_t>(reverse ? after : before));
-    run = run_end;
-  }
+  });
 }
 
 void SpectrogramHistory::Fill(int32_t points, int16_t level) {

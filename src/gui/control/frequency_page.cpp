@@ -13,6 +13,7 @@
 
 #include "core/app/connection_ops.h"
 #include "gui/ui/arrow_captions.h"
+#include "gui/ui/page_buttons.h"
 
 namespace qv {
 namespace {
@@ -41,9 +42,9 @@ CFrqSettingsDialog::CFrqSettingsDialog(PageContext& context, QWidget* parent)
   mhz_ = new QRadioButton(QStringLiteral("   MHz"), group);
   khz_->setAutoExclusive(false);
   mhz_->setAutoExclusive(false);
-  up_ = AddButton(UpArrowCaption());
-  down_ = AddButton(DownArrowCaption());
-  set_ = AddButton(QStringLiteral("Set"));
+  up_ = NewPageButton(UpArrowCaption(), Body());
+  down_ = NewPageButton(DownArrowCaption(), Body());
+  set_ = NewPageButton(QStringLiteral("Set"), Body());
 
   grid->addWidget(centre_, 0, 0, 1, 3);
   grid->addWidget(span_, 1, 0, 1, 3);
@@ -56,21 +57,21 @@ CFrqSettingsDialog::CFrqSettingsDialog(PageContext& context, QWidget* parent)
 
   // Keypad: 1 to 9 in rows of three, then ".", "0" and "<--".
   for (int digit = 1; digit <= 9; ++digit) {
-    QPushButton* key = AddButton(QString::number(digit));
+    QPushButton* key = NewPageButton(QString::number(digit), Body());
     grid->addWidget(key, 5 + (digit - 1) / 3, (digit - 1) % 3);
     connect(key, &QPushButton::clicked, this, [this, digit] {
       logic_.PressKey(digit);
       Apply();
     });
   }
-  QPushButton* dot = AddButton(QStringLiteral("."));
-  QPushButton* zero = AddButton(QStringLiteral("0"));
-  QPushButton* back = AddButton(QStringLiteral("<--"));
+  QPushButton* dot = NewPageButton(QStringLiteral("."), Body());
+  QPushButton* zero = NewPageButton(QStringLiteral("0"), Body());
+  QPushButton* back = NewPageButton(QStringLiteral("<--"), Body());
   grid->addWidget(dot, 8, 0);
   grid->addWidget(zero, 8, 1);
   grid->addWidget(back, 8, 2);
-  QPushButton* clear = AddButton(QStringLiteral("Clear"));
-  QPushButton* set_default = AddButton(QStringLiteral("Set Default"));
+  QPushButton* clear = NewPageButton(QStringLiteral("Clear"), Body());
+  QPushButton* set_default = NewPageButton(QStringLiteral("Set Default"), Body());
   grid->addWidget(clear, 9, 0, 1, 3);
   grid->addWidget(set_default, 10, 0, 1, 3);
   auto* note = new QLabel(
@@ -126,17 +127,8 @@ CFrqSettingsDialog::CFrqSettingsDialog(PageContext& context, QWidget* parent)
   InitPage();
 }
 
-QPushButton* CFrqSettingsDialog::AddButton(const QString& caption) {
-  auto* button = new QPushButton(caption, Body());
-  button->setFocusPolicy(Qt::NoFocus);  // the graph keeps the keyboard
-  return button;
-}
-
 QAbstractButton* CFrqSettingsDialog::Button(const QString& caption) const {
-  for (QAbstractButton* button : Body()->findChildren<QAbstractButton*>()) {
-    if (button->text() == caption) return button;
-  }
-  return nullptr;
+  return FindButton<QAbstractButton>(Body(), caption);
 }
 
 void CFrqSettingsDialog::ShowSpan() {

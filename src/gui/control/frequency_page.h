@@ -29,7 +29,6 @@ class CFrqSettingsDialog : public CTabDialog {
   const FrequencyEntry& Logic() const { return logic_; }
 
  private:
-  QPushButton* AddButton(const QString& caption);
   void ShowSpan();
   void ShowCentre();
   void OnSet();

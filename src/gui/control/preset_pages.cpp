@@ -5,13 +5,10 @@
 
 #include "core/app/connection_ops.h"
 #include "core/link/command.h"
+#include "gui/ui/page_buttons.h"
 
 namespace qv {
 namespace {
-
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QStringList Entries(const std::vector<std::string>& list) {
   QStringList entries;
@@ -22,11 +19,11 @@ QStringList Entries(const std::vector<std::string>& list) {
 }  // namespace
 
 CChannelPresetPage::CChannelPresetPage(PresetPage kind, PageContext& context, QWidget* parent)
-    : CTabDialog(Text(PresetTabCaption(kind)), context.timers,
+    : CTabDialog(PageText(PresetTabCaption(kind)), context.timers,
                  parent != nullptr ? parent : context.graph),
       context_(context),
       presets_(kind) {
-  setObjectName(Text(PresetClassName(kind)));
+  setObjectName(PageText(PresetClassName(kind)));
   auto* grid = new QGridLayout(Body());
   grid->setContentsMargins(6, 6, 6, 6);
   grid->setSpacing(3);
@@ -34,7 +31,7 @@ CChannelPresetPage::CChannelPresetPage(PresetPage kind, PageContext& context, QW
 
   if (kind == PresetPage::kUnii) {
     for (int sub_band = 1; sub_band <= 3; ++sub_band) {
-      auto* radio = new QRadioButton(Text(kUniiSubBandCaptions[sub_band - 1]), Body());
+      auto* radio = new QRadioButton(PageText(kUniiSubBandCaptions[sub_band - 1]), Body());
       radio->setFocusPolicy(Qt::NoFocus);
       grid->addWidget(radio, row++, 0, 1, 2);
       connect(radio, &QRadioButton::clicked, this, [this, sub_band] { OnSubBand(sub_band); });
@@ -57,14 +54,12 @@ CChannelPresetPage::CChannelPresetPage(PresetPage kind, PageContext& context, QW
   stop_ = AddField(QStringLiteral("Stop (MHz)"), row++);
   span_ = AddField(QStringLiteral("Span (MHz)"), row++);
 
-  set_ = new QPushButton(QStringLiteral("Set"), Body());
-  set_->setFocusPolicy(Qt::NoFocus);
+  set_ = NewPageButton(QStringLiteral("Set"), Body());
   connect(set_, &QPushButton::clicked, this, &CChannelPresetPage::OnSet);
   grid->addWidget(set_, row++, 0, 1, 2);
 
   if (std::optional<qv::WholeBandButton> band = WholeBandButtonOf(kind)) {
-    whole_band_ = new QPushButton(Text(band->caption), Body());
-    whole_band_->setFocusPolicy(Qt::NoFocus);
+    whole_band_ = NewPageButton(PageText(band->caption), Body());
     const FrequencyWindow window = band->window;
     connect(whole_band_, &QPushButton::clicked, this, [this, window] { SendWindow(window); });
     grid->addWidget(whole_band_, row++, 0, 1, 2);

@@ -1,25 +1,21 @@
 #pragma once
 
-#include <QPushButton>
-#include <QString>
 #include <cstdint>
 
 #include "core/control/rbw_reference.h"
+#include "gui/ui/button_column_page.h"
 #include "gui/ui/page_context.h"
-#include "gui/ui/tab_dialog.h"
 
 namespace qv {
 
 // The "Resolution" side panel: one button per resolution bandwidth, each sending the sweep on
 // screen again with that bandwidth's code.
-class CRBWDialog : public CTabDialog {
+class CRBWDialog : public CButtonColumnPage {
   Q_OBJECT
 
  public:
   explicit CRBWDialog(PageContext& context, QWidget* parent = nullptr);
 
-  // The button with this caption, or null.
-  QPushButton* Button(const QString& caption) const;
   uint16_t Code() const { return code_; }
 
  private:

@@ -1,25 +1,21 @@
 #pragma once
 
-#include <QPushButton>
-#include <QString>
 #include <cstdint>
 
 #include "core/control/rbw_reference.h"
+#include "gui/ui/button_column_page.h"
 #include "gui/ui/page_context.h"
-#include "gui/ui/tab_dialog.h"
 
 namespace qv {
 
 // The "Reference Level" side panel: six levels from -20 to -70 dBm. A choice re-scales the
 // histogram and spectrogram windows first, then tells the Receiver.
-class CRefLvlDialog : public CTabDialog {
+class CRefLvlDialog : public CButtonColumnPage {
   Q_OBJECT
 
  public:
   explicit CRefLvlDialog(PageContext& context, QWidget* parent = nullptr);
 
-  // The button with this caption, or null.
-  QPushButton* Button(const QString& caption) const;
   int32_t Index() const { return index_; }
 
  private:

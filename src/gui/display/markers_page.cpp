@@ -3,6 +3,8 @@
 #include <QGridLayout>
 #include <QLabel>
 
+#include "gui/ui/page_buttons.h"
+
 namespace qv {
 
 CMarkers::CMarkers(TraceData& trace, DisplayState& state, TimerFactory& timers, QWidget* parent)
@@ -25,8 +27,7 @@ CMarkers::CMarkers(TraceData& trace, DisplayState& state, TimerFactory& timers, 
 
 QPushButton* CMarkers::AddButton(const QString& caption, int row, int column,
                                  void (CMarkers::*action)(int), int marker) {
-  auto* button = new QPushButton(caption, Body());
-  button->setFocusPolicy(Qt::NoFocus);  // the graph keeps the keyboard
+  QPushButton* button = NewPageButton(caption, Body());
   static_cast<QGridLayout*>(Body()->layout())->addWidget(button, row, column);
   connect(button, &QPushButton::clicked, this, [this, action, marker] {
     (this->*action)(marker);
@@ -36,10 +37,7 @@ QPushButton* CMarkers::AddButton(const QString& caption, int row, int column,
 }
 
 QPushButton* CMarkers::Button(const QString& caption) const {
-  for (QPushButton* button : Body()->findChildren<QPushButton*>()) {
-    if (button->text() == caption) return button;
-  }
-  return nullptr;
+  return FindButton(Body(), caption);
 }
 
 void CMarkers::ArmA(int marker) {

@@ -8,18 +8,13 @@
 
 #include "core/display/trace_colour.h"
 #include "gui/ui/arrow_captions.h"
+#include "gui/ui/page_buttons.h"
 
 namespace qv {
 namespace {
 
 const char* const kPeakTraceCaptions[kTraceSlots] = {
     "Trace 1 (Purple):", "Trace 2 (Yellow):", "Trace 3 (Blue):", "Trace 4 (Red):"};
-
-QPushButton* NewButton(const QString& caption, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setFocusPolicy(Qt::NoFocus);  // the graph keeps the keyboard
-  return button;
-}
 
 QCheckBox* NewCheckBox(const QString& caption, QWidget* parent) {
   auto* box = new QCheckBox(caption, parent);
@@ -60,8 +55,8 @@ CPeakHoldTraceDialog::CPeakHoldTraceDialog(PageContext& context, QWidget* parent
     });
   }
   hide_all_ = NewCheckBox(QStringLiteral("  Hide All"), Body());
-  freeze_ = NewButton(QStringLiteral("Freeze"), Body());
-  clear_all_ = NewButton(QStringLiteral("Clear all"), Body());
+  freeze_ = NewPageButton(QStringLiteral("Freeze"), Body());
+  clear_all_ = NewPageButton(QStringLiteral("Clear all"), Body());
   grid->addWidget(freeze_, kTraceSlots, 0);
   grid->addWidget(clear_all_, kTraceSlots, 1);
   grid->addWidget(hide_all_, kTraceSlots, 2);
@@ -190,17 +185,17 @@ AveragingControls BuildCountControls(QWidget* body, QVBoxLayout* column, const Q
   c.edit = new QLineEdit(body);
   c.edit->setReadOnly(true);
   c.edit->setFocusPolicy(Qt::NoFocus);
-  c.up = NewButton(UpArrowCaption(), body);
+  c.up = NewPageButton(UpArrowCaption(), body);
   c.up->setObjectName(QStringLiteral("up"));
-  c.down = NewButton(DownArrowCaption(), body);
+  c.down = NewPageButton(DownArrowCaption(), body);
   c.down->setObjectName(QStringLiteral("down"));
   row->addWidget(c.edit);
   row->addWidget(c.up);
   row->addWidget(c.down);
   column->addLayout(row);
   auto* buttons = new QHBoxLayout;
-  c.go = NewButton(QStringLiteral("Go"), body);
-  c.stop = NewButton(QStringLiteral("Stop"), body);
+  c.go = NewPageButton(QStringLiteral("Go"), body);
+  c.stop = NewPageButton(QStringLiteral("Stop"), body);
   buttons->addWidget(c.go);
   buttons->addWidget(c.stop);
   column->addLayout(buttons);
@@ -211,9 +206,9 @@ AveragingControls BuildCountControls(QWidget* body, QVBoxLayout* column, const Q
 
 }  // namespace
 
-CAveragingPage::CAveragingPage(const QString& title, const QString& caption,
-                               PageContext& context,
-                               std::array<FrozenTraceSlot, kTraceSlots>& frozen_slots, QWidget* parent)
+CAveragingPage::CAveragingPage(const QString& title, const QString& caption, PageContext& context,
+                               std::array<FrozenTraceSlot, kTraceSlots>& frozen_slots,
+                               QWidget* parent)
     : CTabDialog(title, context.timers, parent), trace_(context.trace), state_(context.state) {
   auto* column = new QVBoxLayout(Body());
   column->setContentsMargins(6, 6, 6, 6);

@@ -14,6 +14,7 @@
 #include "core/control/trigger_delay.h"
 #include "core/link/command.h"
 #include "gui/ui/arrow_captions.h"
+#include "gui/ui/page_buttons.h"
 
 namespace qv {
 namespace {
@@ -47,10 +48,10 @@ CTriggerDialog::CTriggerDialog(PageContext& context, QWidget* parent)
   fields->setSpacing(3);
   threshold_edit_ = new QLineEdit(Body());
   delay_edit_ = new QLineEdit(Body());
-  threshold_up_ = NewButton(UpArrowCaption());
-  threshold_down_ = NewButton(DownArrowCaption());
-  delay_up_ = NewButton(UpArrowCaption());
-  delay_down_ = NewButton(DownArrowCaption());
+  threshold_up_ = NewPageButton(UpArrowCaption(), Body());
+  threshold_down_ = NewPageButton(DownArrowCaption(), Body());
+  delay_up_ = NewPageButton(UpArrowCaption(), Body());
+  delay_down_ = NewPageButton(DownArrowCaption(), Body());
   fields->addWidget(threshold_edit_, 0, 0);
   fields->addWidget(new QLabel(QStringLiteral("dBm"), Body()), 0, 1);
   fields->addWidget(threshold_up_, 0, 2);
@@ -64,17 +65,17 @@ CTriggerDialog::CTriggerDialog(PageContext& context, QWidget* parent)
   auto* keypad = new QGridLayout();
   keypad->setSpacing(2);
   for (int digit = 1; digit <= 9; ++digit) {
-    QPushButton* key = NewButton(QString::number(digit));
+    QPushButton* key = NewPageButton(QString::number(digit), Body());
     connect(key, &QPushButton::clicked, this, [this, digit] { PressKey(digit); });
     keypad->addWidget(key, (digit - 1) / 3, (digit - 1) % 3);
   }
-  QPushButton* zero = NewButton(QStringLiteral("0"));
+  QPushButton* zero = NewPageButton(QStringLiteral("0"), Body());
   connect(zero, &QPushButton::clicked, this, [this] { PressKey(0); });
-  QPushButton* point = NewButton(QStringLiteral("."));
+  QPushButton* point = NewPageButton(QStringLiteral("."), Body());
   connect(point, &QPushButton::clicked, this, [this] { PressKey(kPointKey); });
-  QPushButton* minus = NewButton(QStringLiteral("_"));
+  QPushButton* minus = NewPageButton(QStringLiteral("_"), Body());
   connect(minus, &QPushButton::clicked, this, [this] { PressKey(kMinusKey); });
-  QPushButton* back = NewButton(QStringLiteral("<--"));
+  QPushButton* back = NewPageButton(QStringLiteral("<--"), Body());
   connect(back, &QPushButton::clicked, this, [this] { Backspace(); });
   keypad->addWidget(minus, 3, 0);
   keypad->addWidget(zero, 3, 1);
@@ -82,8 +83,8 @@ CTriggerDialog::CTriggerDialog(PageContext& context, QWidget* parent)
   keypad->addWidget(back, 4, 0, 1, 3);
   column->addLayout(keypad);
 
-  set_button_ = NewButton(QStringLiteral("Set Trigger"));
-  stop_button_ = NewButton(QStringLiteral("Stop Trigger"));
+  set_button_ = NewPageButton(QStringLiteral("Set Trigger"), Body());
+  stop_button_ = NewPageButton(QStringLiteral("Stop Trigger"), Body());
   column->addWidget(set_button_);
   column->addWidget(stop_button_);
 
@@ -114,23 +115,12 @@ CTriggerDialog::CTriggerDialog(PageContext& context, QWidget* parent)
   InitPage();
 }
 
-QPushButton* CTriggerDialog::NewButton(const QString& caption) {
-  auto* button = new QPushButton(caption, Body());
-  // The keypad types into the box that has the focus; its buttons must not take it away.
-  button->setFocusPolicy(Qt::NoFocus);
-  return button;
-}
-
 QPushButton* CTriggerDialog::Button(const QString& caption) const {
-  for (QPushButton* button : Body()->findChildren<QPushButton*>()) {
-    if (button->text() == caption) return button;
-  }
-  return nullptr;
+  return FindButton(Body(), caption);
 }
 
 bool CTriggerDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusIn &&
-      (watched == threshold_edit_ || watched == delay_edit_)) {
+  if (event->type() == QEvent::FocusIn && (watched == threshold_edit_ || watched == delay_edit_)) {
     keyboard_.Clear();
     target_ = static_cast<QLineEdit*>(watched);
   }

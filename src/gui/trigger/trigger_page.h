@@ -53,7 +53,6 @@ class CTriggerDialog : public CTabDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QPushButton* NewButton(const QString& caption);
   void StepThreshold(int delta);
   void PressKey(int key);
   void Backspace();

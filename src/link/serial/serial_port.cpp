@@ -99,24 +99,12 @@ void CSerialPort::StopWorker() {
 }
 
 void CSerialPort::PostToGui(std::function<void()> call) {
-  {
-    std::lock_guard lock(gui_posted_mutex_);
-    gui_posted_.push_back(std::move(call));
-  }
+  gui_posted_.Push(std::move(call));
   QMetaObject::invokeMethod(this, "RunPostedToGui", Qt::QueuedConnection);
 }
 
 void CSerialPort::RunPostedToGui() {
-  for (;;) {
-    std::function<void()> call;
-    {
-      std::lock_guard lock(gui_posted_mutex_);
-      if (gui_posted_.empty()) return;
-      call = std::move(gui_posted_.front());
-      gui_posted_.pop_front();
-    }
-    call();
-  }
+  gui_posted_.RunAll();
 }
 
 void CSerialPort::OnMessage(const uint8_t*, size_t) {}

@@ -5,12 +5,11 @@
 #include <QString>
 #include <QThread>
 #include <atomic>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 
 #include "core/link/receiver_link.h"
+#include "link/serial/posted_calls.h"
 
 namespace qv {
 
@@ -66,8 +65,7 @@ class CSerialPort : public QObject, public ReceiverLink {
   std::unique_ptr<QThread> thread_;
   SerialWorker* worker_ = nullptr;  // owned by the worker thread; deleted when it ends
   std::atomic<bool> open_{false};
-  std::mutex gui_posted_mutex_;
-  std::deque<std::function<void()>> gui_posted_;
+  PostedCalls gui_posted_;
   // Bumped by Open and Close so that late news is dropped; shared with calls that may still be
   // queued on a worker that outlived its time-out.
   std::shared_ptr<std::atomic<uint64_t>> session_ = std::make_shared<std::atomic<uint64_t>>(0);

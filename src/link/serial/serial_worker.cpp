@@ -20,24 +20,12 @@ void SerialWorker::DropSink() {
 }
 
 void SerialWorker::Post(std::function<void()> call) {
-  {
-    std::lock_guard lock(posted_mutex_);
-    posted_.push_back(std::move(call));
-  }
+  posted_.Push(std::move(call));
   QMetaObject::invokeMethod(this, "RunPosted", Qt::QueuedConnection);
 }
 
 void SerialWorker::RunPosted() {
-  for (;;) {
-    std::function<void()> call;
-    {
-      std::lock_guard lock(posted_mutex_);
-      if (posted_.empty()) return;
-      call = std::move(posted_.front());
-      posted_.pop_front();
-    }
-    call();
-  }
+  posted_.RunAll();
 }
 
 bool SerialWorker::Open(const QString& device_path) {

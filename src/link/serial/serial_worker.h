@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "core/link/deframer.h"
+#include "link/serial/posted_calls.h"
 
 namespace qv {
 
@@ -39,9 +40,7 @@ class SerialWorker : public QObject {
   void ClosePort();
   // No more calls into the link from now on; safe from any thread.
   void DropSink();
-  // Runs `call` on the worker thread, in posting order; safe from any thread. The calls pass
-  // through our own locked queue rather than captured in Qt events, so that the hand-over is
-  // plain to see for thread checkers as well.
+  // Runs `call` on the worker thread, in posting order; safe from any thread.
   void Post(std::function<void()> call);
 
  private:
@@ -58,8 +57,7 @@ class SerialWorker : public QObject {
   void FailPendingWrites();
   void DeviceLost();
 
-  std::mutex posted_mutex_;
-  std::deque<std::function<void()>> posted_;
+  PostedCalls posted_;
   std::mutex sink_mutex_;
   Sink sink_;
   QSerialPort* port_ = nullptr;

@@ -2,7 +2,6 @@
 
 #include <QMetaObject>
 #include <algorithm>
-#include <cstring>
 
 #include "core/link/usb_rules.h"
 
@@ -12,7 +11,7 @@ FakeFtdiDriver::FakeFtdiDriver(QObject* peer_context) : peer_context_(peer_conte
 
 void FakeFtdiDriver::AddDevice(const FakeFtdiDevice& device, Peer peer) {
   std::lock_guard lock(mutex_);
-  devices_.push_back(Device{device, std::move(peer), {}, {}, kNoFtdiHandle, nullptr});
+  devices_.push_back(Device{device, std::move(peer), {}, {}, kNoFtdiHandle});
 }
 
 void FakeFtdiDriver::DeliverFromDevice(const std::string& serial, const uint8_t* data,
@@ -20,9 +19,8 @@ void FakeFtdiDriver::DeliverFromDevice(const std::string& serial, const uint8_t*
   std::lock_guard lock(mutex_);
   for (Device& device : devices_) {
     if (device.info.serial != serial || device.open == kNoFtdiHandle) continue;
-    device.rx.insert(device.rx.end(), data, data + length);
     // Signalled under the lock, so the event cannot be switched off and destroyed meanwhile.
-    if (device.event != nullptr && length > 0) device.event->Signal();
+    device.rx.Append(data, length);
   }
 }
 
@@ -136,7 +134,7 @@ int FakeFtdiDriver::OpenBySerialNumber(const std::string& serial, FtdiHandle* ha
     *handle = next_handle_++;
     handles_[*handle] = Handle{serial, true};
     device.open = *handle;
-    device.rx.clear();
+    device.rx.bytes.clear();
     return kFtdiOk;
   }
   return kFtdiError;
@@ -177,10 +175,7 @@ int FakeFtdiDriver::SetTimeouts(FtdiHandle handle, uint32_t read_ms, uint32_t wr
 int FakeFtdiDriver::SetEventNotification(FtdiHandle handle, uint32_t mask, FtdiEvent* event) {
   std::lock_guard lock(mutex_);
   const int status = Record(handle, "SetEventNotification " + std::to_string(mask));
-  if (Device* device = DeviceOf(handle)) {
-    device->event = (mask & kFtdiEventRxChar) != 0 ? event : nullptr;
-    if (device->event != nullptr && !device->rx.empty()) device->event->Signal();
-  }
+  if (Device* device = DeviceOf(handle)) device->rx.SetNotification(mask, event);
   return status;
 }
 
@@ -189,7 +184,7 @@ int FakeFtdiDriver::GetStatus(FtdiHandle handle, uint32_t* rx_bytes, uint32_t* t
   std::lock_guard lock(mutex_);
   Device* device = DeviceOf(handle);
   if (device == nullptr) return kFtdiError;
-  *rx_bytes = static_cast<uint32_t>(device->rx.size());
+  *rx_bytes = static_cast<uint32_t>(device->rx.bytes.size());
   *tx_bytes = 0;
   *event_status = 0;
   return kFtdiOk;
@@ -200,10 +195,7 @@ int FakeFtdiDriver::Read(FtdiHandle handle, uint8_t* buffer, uint32_t count, uin
   *read = 0;
   Device* device = DeviceOf(handle);
   if (device == nullptr) return kFtdiError;
-  const size_t n = std::min<size_t>(count, device->rx.size());
-  std::memcpy(buffer, device->rx.data(), n);
-  device->rx.erase(device->rx.begin(), device->rx.begin() + static_cast<std::ptrdiff_t>(n));
-  *read = static_cast<uint32_t>(n);
+  *read = device->rx.Take(buffer, count);
   return kFtdiOk;
 }
 
@@ -251,8 +243,7 @@ int FakeFtdiDriver::Close(FtdiHandle handle) {
   if (found->second.traffic) {
     if (Device* device = DeviceOf(handle)) {
       device->open = kNoFtdiHandle;
-      device->event = nullptr;
-      device->rx.clear();
+      device->rx = {};
     }
   }
   handles_.erase(found);

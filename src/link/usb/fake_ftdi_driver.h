@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "link/usb/ftdi_driver.h"
+#include "link/usb/ftdi_receive_queue.h"
 
 namespace qv {
 
@@ -76,9 +77,8 @@ class FakeFtdiDriver : public FtdiDriver {
     FakeFtdiDevice info;
     Peer peer;
     std::vector<uint8_t> written;
-    std::vector<uint8_t> rx;  // waiting to be read while open for traffic
+    FtdiReceiveQueue rx;  // filled only while open for traffic
     FtdiHandle open = kNoFtdiHandle;
-    FtdiEvent* event = nullptr;
   };
   struct Handle {
     std::string serial;

@@ -7,11 +7,11 @@
 #include <array>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <thread>
 #include <utility>
 
 #include "core/link/usb_rules.h"
+#include "link/usb/ftdi_receive_queue.h"
 
 namespace qv {
 
@@ -50,8 +50,7 @@ struct LibFtdiDriver::Device {
 
   std::mutex state;  // everything below
   std::condition_variable wake;
-  std::vector<uint8_t> rx;
-  FtdiEvent* event = nullptr;
+  FtdiReceiveQueue rx;
   bool stop = false;
   std::thread reader;
 
@@ -66,8 +65,7 @@ struct LibFtdiDriver::Device {
       std::unique_lock lock(state);
       if (stop) return;
       if (n > 0) {
-        rx.insert(rx.end(), chunk.begin(), chunk.begin() + n);
-        if (event != nullptr) event->Signal();
+        rx.Append(chunk.data(), static_cast<size_t>(n));
       } else {
         // Nothing waiting (or a transfer error, e.g. the cable was pulled): back off a little
         // rather than spin, but stay quick to notice a close.
@@ -81,7 +79,7 @@ struct LibFtdiDriver::Device {
     {
       std::lock_guard lock(state);
       stop = true;
-      event = nullptr;
+      rx.event = nullptr;
     }
     wake.notify_all();
     if (reader.joinable()) reader.join();
@@ -270,8 +268,7 @@ int LibFtdiDriver::SetEventNotification(FtdiHandle handle, uint32_t mask, FtdiEv
   const std::shared_ptr<Device> device = Find(handle);
   if (!device || !device->context) return kFtdiError;
   std::lock_guard lock(device->state);
-  device->event = (mask & kFtdiEventRxChar) != 0 ? event : nullptr;
-  if (device->event != nullptr && !device->rx.empty()) device->event->Signal();
+  device->rx.SetNotification(mask, event);
   return kFtdiOk;
 }
 
@@ -280,7 +277,7 @@ int LibFtdiDriver::GetStatus(FtdiHandle handle, uint32_t* rx_bytes, uint32_t* tx
   const std::shared_ptr<Device> device = Find(handle);
   if (!device || !device->context) return kFtdiError;
   std::lock_guard lock(device->state);
-  *rx_bytes = static_cast<uint32_t>(device->rx.size());
+  *rx_bytes = static_cast<uint32_t>(device->rx.bytes.size());
   *tx_bytes = 0;
   *event_status = 0;
   return kFtdiOk;
@@ -291,10 +288,7 @@ int LibFtdiDriver::Read(FtdiHandle handle, uint8_t* buffer, uint32_t count, uint
   const std::shared_ptr<Device> device = Find(handle);
   if (!device || !device->context) return kFtdiError;
   std::lock_guard lock(device->state);
-  const size_t n = std::min<size_t>(count, device->rx.size());
-  std::memcpy(buffer, device->rx.data(), n);
-  device->rx.erase(device->rx.begin(), device->rx.begin() + static_cast<std::ptrdiff_t>(n));
-  *read = static_cast<uint32_t>(n);
+  *read = device->rx.Take(buffer, count);
   return kFtdiOk;
 }
 

@@ -90,19 +90,13 @@ void SimulatedReceiver::OnCommand(const uint8_t* c, size_t length) {
     case kOpSetMode:
       if (length < 2) return;
       mode_ = c[1];
-      sweep_levels_.clear();
-      sweep_next_point_ = 0;
-      above_threshold_.reset();
-      trigger_due_ms_.reset();
+      RestartSweeps();
       break;
     case kOpSetSpectrum:
       if (length < 13) return;
       spectrum_ = SpectrumSettings{GetU32(c + 1), GetU32(c + 5), GetU16(c + 9), GetU16(c + 11)};
       if (spectrum_->sweep_word == 0) spectrum_->sweep_word = 1;
-      sweep_levels_.clear();
-      sweep_next_point_ = 0;
-      above_threshold_.reset();
-      trigger_due_ms_.reset();
+      RestartSweeps();
       break;
     case kOpSetReferenceLevel:
       if (length < 3) return;
@@ -111,13 +105,23 @@ void SimulatedReceiver::OnCommand(const uint8_t* c, size_t length) {
     case kOpSetTrigger:
       if (length < 5) return;
       trigger_ = std::make_pair(static_cast<int16_t>(GetU16(c + 1)), GetU16(c + 3));
-      above_threshold_.reset();
-      trigger_due_ms_.reset();
+      RearmTrigger();
       break;
     default:
       return;
   }
   ++commands_;
+}
+
+void SimulatedReceiver::RestartSweeps() {
+  sweep_levels_.clear();
+  sweep_next_point_ = 0;
+  RearmTrigger();
+}
+
+void SimulatedReceiver::RearmTrigger() {
+  above_threshold_.reset();
+  trigger_due_ms_.reset();
 }
 
 void SimulatedReceiver::Answer(uint8_t request, const Bytes& message) {
@@ -188,22 +192,29 @@ static bool AnyAbove(const std::vector<int16_t>& levels, int16_t reference_dbm) 
   return std::any_of(levels.begin(), levels.end(), [&](int16_t v) { return v > limit; });
 }
 
-void SimulatedReceiver::QueueNextSpectrumBlock() {
+uint16_t SimulatedReceiver::QueueBlock(uint8_t type, bool clipping,
+                                       const std::vector<int16_t>& levels, uint32_t first,
+                                       bool corrupt) {
   const SpectrumSettings& s = *spectrum_;
+  const auto count =
+      static_cast<uint16_t>(std::min<size_t>(options_.block_size, levels.size() - first));
+  SweepHeader h = HeaderFor(type, clipping);
+  h.block_frequency = s.start + first * s.sweep_word;
+  ++blocks_;
+  QueueMessage(BuildSweepBlock(h, levels.data() + first, count), corrupt);
+  return count;
+}
+
+void SimulatedReceiver::QueueNextSpectrumBlock() {
   if (sweep_levels_.empty()) {
     sweep_levels_ = NextModelSweep();
     sweep_next_point_ = 0;
     sweep_clipping_ = AnyAbove(sweep_levels_, reference_level_);
   }
-  uint16_t count =
-      static_cast<uint16_t>(std::min<uint32_t>(options_.block_size, s.span - sweep_next_point_));
-  SweepHeader h = HeaderFor(kMsgSweep, sweep_clipping_);
-  h.block_frequency = s.start + sweep_next_point_ * s.sweep_word;
-  bool corrupt = options_.garbage && Mix64(options_.seed ^ (blocks_ << 8)) % 8 == 0;
-  ++blocks_;
-  QueueMessage(BuildSweepBlock(h, sweep_levels_.data() + sweep_next_point_, count), corrupt);
-  sweep_next_point_ += count;
-  if (sweep_next_point_ >= s.span) {
+  const bool corrupt = options_.garbage && Mix64(options_.seed ^ (blocks_ << 8)) % 8 == 0;
+  sweep_next_point_ +=
+      QueueBlock(kMsgSweep, sweep_clipping_, sweep_levels_, sweep_next_point_, corrupt);
+  if (sweep_next_point_ >= sweep_levels_.size()) {
     sweep_levels_.clear();
     sweep_next_point_ = 0;
     ++sweeps_;
@@ -211,16 +222,9 @@ void SimulatedReceiver::QueueNextSpectrumBlock() {
 }
 
 void SimulatedReceiver::QueueSweep(uint8_t type, const std::vector<int16_t>& levels) {
-  const SpectrumSettings& s = *spectrum_;
-  bool clipping = AnyAbove(levels, reference_level_);
+  const bool clipping = AnyAbove(levels, reference_level_);
   for (uint32_t next = 0; next < levels.size();) {
-    uint16_t count =
-        static_cast<uint16_t>(std::min<size_t>(options_.block_size, levels.size() - next));
-    SweepHeader h = HeaderFor(type, clipping);
-    h.block_frequency = s.start + next * s.sweep_word;
-    ++blocks_;
-    QueueMessage(BuildSweepBlock(h, levels.data() + next, count), false);
-    next += count;
+    next += QueueBlock(type, clipping, levels, next, false);
   }
   ++sweeps_;
 }
@@ -246,14 +250,9 @@ void SimulatedReceiver::EvaluateTrigger() {
 }
 
 void SimulatedReceiver::FillQueue(size_t wanted) {
-  bool sweeps_allowed = !options_.silent && (options_.disconnect_after_sweeps == 0 ||
-                                             sweeps_ < options_.disconnect_after_sweeps);
-  if (!sweeps_allowed) return;
+  if (options_.silent || SweepLimitReached()) return;
   if (Triggering()) EvaluateTrigger();
-  while (Streaming() && Pending() < wanted &&
-         (options_.disconnect_after_sweeps == 0 || sweeps_ < options_.disconnect_after_sweeps)) {
-    QueueNextSpectrumBlock();
-  }
+  while (Streaming() && Pending() < wanted && !SweepLimitReached()) QueueNextSpectrumBlock();
 }
 
 void SimulatedReceiver::Tick() {
@@ -263,8 +262,7 @@ void SimulatedReceiver::Tick() {
   size_t budget = static_cast<size_t>(credit_millibytes_ / 1000);
   FillQueue(budget);
 
-  if (options_.disconnect_after_sweeps != 0 && sweeps_ >= options_.disconnect_after_sweeps &&
-      Pending() == 0) {
+  if (SweepLimitReached() && Pending() == 0) {
     if (!options_.disconnect_mid_frame || cut_pending_) {
       Disconnect();
       return;

@@ -73,6 +73,10 @@ class SimulatedReceiver {
 
  private:
   void OnCommand(const uint8_t* command, size_t length);
+  // A new mode or spectrum: the sweep in progress is dropped and the trigger is re-armed.
+  void RestartSweeps();
+  // The trigger forgets the last look and any crossing waiting out its delay.
+  void RearmTrigger();
   void Answer(uint8_t request, const Bytes& message);
   void QueueMessage(const Bytes& message, bool corrupt);
   void QueueGarbage();
@@ -81,10 +85,18 @@ class SimulatedReceiver {
   void QueueNextSpectrumBlock();
   void EvaluateTrigger();
   void QueueSweep(uint8_t type, const std::vector<int16_t>& levels);
+  // Queues one block of `levels` from point `first`, as long as the block size allows;
+  // returns how many points it holds.
+  uint16_t QueueBlock(uint8_t type, bool clipping, const std::vector<int16_t>& levels,
+                      uint32_t first, bool corrupt);
   std::vector<int16_t> NextModelSweep();
   SweepHeader HeaderFor(uint8_t type, bool clipping) const;
   bool Streaming() const;
   bool Triggering() const;
+  // The disconnect fault's sweep count is reached: no more sweeps are queued.
+  bool SweepLimitReached() const {
+    return options_.disconnect_after_sweeps != 0 && sweeps_ >= options_.disconnect_after_sweeps;
+  }
   size_t Pending() const { return queue_.size() - queue_head_; }
   void Disconnect();
 

@@ -175,6 +175,14 @@ int main(int argc, char** argv) {
   std::unique_ptr<qv::sim::UdpResponder> udp;
   std::unique_ptr<qv::sim::PtyTransport> pty_transport;
   QString error;
+  // Every TCP address served gets a server of its own.
+  auto serve_tcp_on = [&](const QHostAddress& address, quint16 at, QString* why) {
+    auto server = std::make_unique<qv::sim::TcpServer>(options);
+    if (!server->Listen(address, at, why)) return false;
+    Say(QStringLiteral("serving TCP on %1:%2").arg(address.toString()).arg(server->Port()));
+    servers.push_back(std::move(server));
+    return true;
+  };
 
   const bool serve_tcp = parser.isSet(tcp) || !parser.isSet(pty);
   quint16 port = qv::sim::kDefaultTcpPort;
@@ -191,11 +199,8 @@ int main(int argc, char** argv) {
     if (!address.setAddress(text) || address.protocol() != QAbstractSocket::IPv4Protocol) {
       return Fail(QStringLiteral("--tcp wants an IPv4 address, not %1").arg(text));
     }
-    auto server = std::make_unique<qv::sim::TcpServer>(options);
-    if (!server->Listen(address, port, &error)) return Fail(error);
-    Say(QStringLiteral("serving TCP on %1:%2").arg(address.toString()).arg(server->Port()));
-    port = server->Port();
-    servers.push_back(std::move(server));
+    if (!serve_tcp_on(address, port, &error)) return Fail(error);
+    port = servers.back()->Port();
 
     QHostAddress udp_address =
         parser.isSet(udp_any) ? QHostAddress(QHostAddress::AnyIPv4) : address;
@@ -223,14 +228,10 @@ int main(int argc, char** argv) {
           for (const auto& s : servers) {
             if (s->Address() == address && s->Port() == port) return;
           }
-          auto server = std::make_unique<qv::sim::TcpServer>(options);
           QString listen_error;
-          if (!server->Listen(address, port, &listen_error)) {
+          if (!serve_tcp_on(address, port, &listen_error)) {
             Say(QStringLiteral("warning: %1").arg(listen_error));
-            return;
           }
-          Say(QStringLiteral("serving TCP on %1:%2").arg(address.toString()).arg(port));
-          servers.push_back(std::move(server));
         });
   }
 

@@ -9,11 +9,14 @@
 #include "core/link/sweep_message.h"
 #include "link/serial/serial_port.h"
 #include "link/serial_test_support.h"
+#include "link/sim_test_support.h"
 #include "sim/transport/pty_transport.h"
 
 namespace qv {
 namespace {
 
+using test::MessageType;
+using test::SweepHeaderOf;
 using test::WaitUntil;
 
 // The serial link against the simulated Receiver behind a pseudo-terminal, in-process.
@@ -31,13 +34,6 @@ class SerialSimTest : public ::testing::Test {
 
   bool Send(const Bytes& command) { return port_.Send(command.data(), command.size()); }
 
-  static uint8_t Type(const QByteArray& message) { return static_cast<uint8_t>(message[0]); }
-
-  static std::optional<SweepHeader> Header(const QByteArray& message) {
-    return ParseSweepHeader(reinterpret_cast<const uint8_t*>(message.constData()),
-                            static_cast<size_t>(message.size()));
-  }
-
   std::unique_ptr<sim::PtyTransport> transport_;
   CMonitorSerialPort port_{1000};
   std::vector<QByteArray> messages_;
@@ -52,11 +48,11 @@ TEST_F(SerialSimTest, IdentityRequestsAreAcceptedAndAnswered) {
   ASSERT_TRUE(WaitUntil([&] { return messages_.size() >= 3; }));
   EXPECT_EQ(transport_->Receiver()->CommandsAccepted(), 3u);
   ASSERT_EQ(messages_.size(), 3u);
-  EXPECT_EQ(Type(messages_[0]), kMsgFirmware);
+  EXPECT_EQ(MessageType(messages_[0]), kMsgFirmware);
   EXPECT_EQ(messages_[0].mid(1, 4), QByteArray("1.05"));
-  EXPECT_EQ(Type(messages_[1]), kMsgBandList);
+  EXPECT_EQ(MessageType(messages_[1]), kMsgBandList);
   EXPECT_EQ(messages_[1].size(), 2 + 8 * static_cast<uint8_t>(messages_[1][1]));
-  EXPECT_EQ(Type(messages_[2]), kMsgSerialNumber);
+  EXPECT_EQ(MessageType(messages_[2]), kMsgSerialNumber);
   EXPECT_EQ(messages_[2].mid(1, 6), QByteArray("100123"));
 }
 
@@ -66,18 +62,10 @@ TEST_F(SerialSimTest, SweepsFollowModeAndSpectrum) {
   Start(options);
   ASSERT_TRUE(Send(BuildSetMode(kSpectrumMode)));
   ASSERT_TRUE(Send(BuildSetSpectrum({18048, 400, 1, 1600})));
-
-  uint32_t points = 0;
-  ASSERT_TRUE(WaitUntil([&] {
-    points = 0;
-    for (const QByteArray& message : messages_) {
-      if (Type(message) == kMsgSweep) points += Header(message)->block_count;
-    }
-    return points >= 800;
-  }));
+  ASSERT_TRUE(test::WaitForSweepPoints(messages_, 800));
   for (const QByteArray& message : messages_) {
-    ASSERT_EQ(Type(message), kMsgSweep);
-    const std::optional<SweepHeader> header = Header(message);
+    ASSERT_EQ(MessageType(message), kMsgSweep);
+    const std::optional<SweepHeader> header = SweepHeaderOf(message);
     ASSERT_TRUE(header);
     EXPECT_EQ(header->start, 18048u);
     EXPECT_EQ(header->points, 400u);
@@ -95,7 +83,7 @@ TEST_F(SerialSimTest, NoisyLineStillDeliversWholeSweeps) {
   ASSERT_TRUE(WaitUntil([&] { return messages_.size() >= 10; }));
   port_.Close();
   EXPECT_FALSE(Send(BuildRequestFirmware()));
-  for (const QByteArray& message : messages_) EXPECT_EQ(Type(message), kMsgSweep);
+  for (const QByteArray& message : messages_) EXPECT_EQ(MessageType(message), kMsgSweep);
 }
 
 }  // namespace

@@ -8,12 +8,15 @@
 #include "core/link/sweep_message.h"
 #include "link/app/qt_timer.h"
 #include "link/net_test_support.h"
+#include "link/sim_test_support.h"
 #include "link/network/client_socket.h"
 #include "sim/transport/tcp_server.h"
 
 namespace qv {
 namespace {
 
+using test::MessageType;
+using test::SweepHeaderOf;
 using test::WaitUntil;
 
 // The network link against the simulated Receiver on a loopback address of its own.
@@ -33,13 +36,6 @@ class SimLinkTest : public ::testing::Test {
 
   bool Send(const Bytes& command) { return socket_.Send(command.data(), command.size()); }
 
-  static uint8_t Type(const QByteArray& message) { return static_cast<uint8_t>(message[0]); }
-
-  static std::optional<SweepHeader> Header(const QByteArray& message) {
-    return ParseSweepHeader(reinterpret_cast<const uint8_t*>(message.constData()),
-                            static_cast<size_t>(message.size()));
-  }
-
   QtTimerFactory timers_;
   std::unique_ptr<sim::TcpServer> server_;
   CClientSocket socket_{timers_};
@@ -54,12 +50,12 @@ TEST_F(SimLinkTest, IdentityRequestsAreAnswered) {
   // Answers only come to frames whose check byte the Receiver accepted.
   ASSERT_TRUE(WaitUntil([&] { return messages_.size() >= 3; }));
   ASSERT_EQ(messages_.size(), 3u);
-  EXPECT_EQ(Type(messages_[0]), kMsgFirmware);
+  EXPECT_EQ(MessageType(messages_[0]), kMsgFirmware);
   EXPECT_EQ(messages_[0].size(), 6);  // "1.05" and one trailing byte
   EXPECT_EQ(messages_[0].mid(1, 4), QByteArray("1.05"));
-  EXPECT_EQ(Type(messages_[1]), kMsgBandList);
+  EXPECT_EQ(MessageType(messages_[1]), kMsgBandList);
   EXPECT_EQ(messages_[1].size(), 2 + 8 * static_cast<uint8_t>(messages_[1][1]));
-  EXPECT_EQ(Type(messages_[2]), kMsgSerialNumber);
+  EXPECT_EQ(MessageType(messages_[2]), kMsgSerialNumber);
   EXPECT_EQ(messages_[2].size(), 7);
 }
 
@@ -69,18 +65,10 @@ TEST_F(SimLinkTest, SweepBlocksArriveWholeAndAddUpToTheSpan) {
   Start(options);
   ASSERT_TRUE(Send(BuildSetMode(kSpectrumMode)));
   ASSERT_TRUE(Send(BuildSetSpectrum({18048, 400, 1, 1600})));
-
-  uint32_t points = 0;
-  ASSERT_TRUE(WaitUntil([&] {
-    points = 0;
-    for (const QByteArray& message : messages_) {
-      if (Type(message) == kMsgSweep) points += Header(message)->block_count;
-    }
-    return points >= 800;
-  }));
+  ASSERT_TRUE(test::WaitForSweepPoints(messages_, 800));
   for (const QByteArray& message : messages_) {
-    ASSERT_EQ(Type(message), kMsgSweep);
-    const std::optional<SweepHeader> header = Header(message);
+    ASSERT_EQ(MessageType(message), kMsgSweep);
+    const std::optional<SweepHeader> header = SweepHeaderOf(message);
     ASSERT_TRUE(header);
     EXPECT_EQ(header->start, 18048u);
     EXPECT_EQ(header->points, 400u);
@@ -104,7 +92,7 @@ TEST_F(SimLinkTest, ReceiverDroppingMidFrameLeavesLinkClosed) {
   // Everything delivered before the drop is whole; the half frame never shows up.
   ASSERT_FALSE(messages_.empty());
   for (const QByteArray& message : messages_) {
-    const std::optional<SweepHeader> header = Header(message);
+    const std::optional<SweepHeader> header = SweepHeaderOf(message);
     ASSERT_TRUE(header);
     EXPECT_EQ(static_cast<size_t>(message.size()), kSweepLevelsOffset + 2u * header->block_count);
   }

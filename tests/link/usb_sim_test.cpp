@@ -6,6 +6,7 @@
 #include "core/link/sweep_message.h"
 #include "link/app/qt_timer.h"
 #include "link/net_test_support.h"
+#include "link/sim_test_support.h"
 #include "link/usb/fake_ftdi_driver.h"
 #include "link/usb/grindlewhist.h"
 #include "link/usb_test_support.h"
@@ -14,6 +15,8 @@
 namespace qv {
 namespace {
 
+using test::MessageType;
+using test::SweepHeaderOf;
 using test::WaitUntil;
 
 constexpr char kSerial[] = "ZQ4711";
@@ -36,7 +39,6 @@ class UsbSimTest : public ::testing::Test {
   }
 
   bool Send(const Bytes& command) { return link_.Send(command.data(), command.size()); }
-  static uint8_t Type(const QByteArray& message) { return static_cast<uint8_t>(message[0]); }
 
   QObject peer_context_;  // the simulator's thread
   QtTimerFactory timers_;
@@ -53,10 +55,10 @@ TEST_F(UsbSimTest, IdentityRequestsAreAnswered) {
   ASSERT_TRUE(Send(BuildRequestSerial()));
   // The Receiver answers only frames it accepts, and on USB those carry no check byte.
   ASSERT_TRUE(WaitUntil([&] { return sink_.messages.size() >= 3; }));
-  EXPECT_EQ(Type(sink_.messages[0]), kMsgFirmware);
+  EXPECT_EQ(MessageType(sink_.messages[0]), kMsgFirmware);
   EXPECT_EQ(sink_.messages[0].mid(1, 4), QByteArray("1.05"));
-  EXPECT_EQ(Type(sink_.messages[1]), kMsgBandList);
-  EXPECT_EQ(Type(sink_.messages[2]), kMsgSerialNumber);
+  EXPECT_EQ(MessageType(sink_.messages[1]), kMsgBandList);
+  EXPECT_EQ(MessageType(sink_.messages[2]), kMsgSerialNumber);
   EXPECT_EQ(sink_.messages[2].mid(1, 6), QByteArray("100123"));
 }
 
@@ -66,21 +68,10 @@ TEST_F(UsbSimTest, SweepsStreamWholeThroughTheWorker) {
   Start(options);
   ASSERT_TRUE(Send(BuildSetMode(kSpectrumMode)));
   ASSERT_TRUE(Send(BuildSetSpectrum({18048, 400, 1, 1600})));
-  uint32_t points = 0;
-  ASSERT_TRUE(WaitUntil([&] {
-    points = 0;
-    for (const QByteArray& message : sink_.messages) {
-      if (Type(message) != kMsgSweep) continue;
-      const auto header =
-          ParseSweepHeader(test::Data(message), static_cast<size_t>(message.size()));
-      if (!header) return true;  // fails below
-      points += header->block_count;
-    }
-    return points >= 800;
-  }));
+  ASSERT_TRUE(test::WaitForSweepPoints(sink_.messages, 800));
   for (const QByteArray& message : sink_.messages) {
-    ASSERT_EQ(Type(message), kMsgSweep);
-    EXPECT_TRUE(ParseSweepHeader(test::Data(message), static_cast<size_t>(message.size())));
+    ASSERT_EQ(MessageType(message), kMsgSweep);
+    EXPECT_TRUE(SweepHeaderOf(message));
   }
   // Closing stops the stream reaching us even though the Receiver keeps sending.
   ASSERT_TRUE(link_.CUSB::Close());

@@ -28,6 +28,11 @@ struct ReceiverHarness {
     receiver->Feed(frame.data(), frame.size());
   }
   void SendRaw(const Bytes& bytes) { receiver->Feed(bytes.data(), bytes.size()); }
+  // Spectrum mode with these settings: what makes the receiver stream.
+  void StreamSpectrum(const SpectrumSettings& settings) {
+    Send(BuildSetMode(kSpectrumMode));
+    Send(BuildSetSpectrum(settings));
+  }
 
   std::vector<Bytes> OfType(uint8_t type) const {
     std::vector<Bytes> out;

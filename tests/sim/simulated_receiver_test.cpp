@@ -97,8 +97,7 @@ TEST(SimulatedReceiverIdentity, ShortAndUnknownCommandsAndNoiseAreIgnored) {
 
 TEST(SimulatedReceiverSpectrum, StreamsWholeSweepsWithTheCommandedHeader) {
   ReceiverHarness h(Transport::kNetwork);
-  h.Send(BuildSetMode(kSpectrumMode));
-  h.Send(BuildSetSpectrum(Spectrum(48000, 1000, 800)));
+  h.StreamSpectrum(Spectrum(48000, 1000, 800));
   h.Send({0x07, 0xD8, 0xFF});  // -40 dBm
   h.clock.Advance(2000);
   auto sweeps = JoinSweeps(h.OfType(kMsgSweep));
@@ -133,8 +132,7 @@ TEST(SimulatedReceiverSpectrum, StreamsWholeSweepsWithTheCommandedHeader) {
 
 TEST(SimulatedReceiverSpectrum, StatusBitsFollowTheLevelsAndFaults) {
   ReceiverHarness h(Transport::kUsb);
-  h.Send(BuildSetMode(kSpectrumMode));
-  h.Send(BuildSetSpectrum(Spectrum(48000, 2000, 80)));
+  h.StreamSpectrum(Spectrum(48000, 2000, 80));
   h.Send(BuildSetReferenceLevel(-60));
   h.clock.Advance(20000);
   auto sweeps = JoinSweeps(h.OfType(kMsgSweep));
@@ -152,8 +150,7 @@ TEST(SimulatedReceiverSpectrum, StatusBitsFollowTheLevelsAndFaults) {
   faults.low_battery = true;
   faults.clipping = true;
   ReceiverHarness f(Transport::kUsb, faults);
-  f.Send(BuildSetMode(kSpectrumMode));
-  f.Send(BuildSetSpectrum(Spectrum(48000, 400)));
+  f.StreamSpectrum(Spectrum(48000, 400));
   f.clock.Advance(3000);
   auto faulty = JoinSweeps(f.OfType(kMsgSweep));
   ASSERT_FALSE(faulty.empty());
@@ -166,8 +163,7 @@ TEST(SimulatedReceiverSpectrum, StatusBitsFollowTheLevelsAndFaults) {
 // Median level of many sweeps of an empty stretch of the 5 GHz band.
 double FloorDbm(uint16_t rbw_code) {
   ReceiverHarness h(Transport::kUsb);
-  h.Send(BuildSetMode(kSpectrumMode));
-  h.Send(BuildSetSpectrum(Spectrum(106000, 200, rbw_code)));
+  h.StreamSpectrum(Spectrum(106000, 200, rbw_code));
   h.clock.Advance(3000);
   std::vector<int16_t> all;
   for (const Sweep& s : JoinSweeps(h.OfType(kMsgSweep))) {
@@ -187,8 +183,7 @@ TEST(SimulatedReceiverSignal, NoiseFloorRisesWithTheResolutionBandwidth) {
 
 TEST(SimulatedReceiverSignal, CarrierAt915AndBurstyWifi) {
   ReceiverHarness h(Transport::kUsb);
-  h.Send(BuildSetMode(kSpectrumMode));
-  h.Send(BuildSetSpectrum(Spectrum(18048, 512)));
+  h.StreamSpectrum(Spectrum(18048, 512));
   h.clock.Advance(1000);
   auto sweeps = JoinSweeps(h.OfType(kMsgSweep));
   ASSERT_FALSE(sweeps.empty());
@@ -199,8 +194,7 @@ TEST(SimulatedReceiverSignal, CarrierAt915AndBurstyWifi) {
 
   // Channel 6 centre, 2437 MHz, over many sweeps: sometimes busy, sometimes quiet.
   ReceiverHarness w(Transport::kUsb);
-  w.Send(BuildSetMode(kSpectrumMode));
-  w.Send(BuildSetSpectrum(Spectrum(48720, 40)));
+  w.StreamSpectrum(Spectrum(48720, 40));
   w.clock.Advance(5000);
   int busy = 0, quiet = 0;
   for (const Sweep& sw : JoinSweeps(w.OfType(kMsgSweep))) {
@@ -217,8 +211,7 @@ TEST(SimulatedReceiverPacing, NeverSendsMoreThanTheByteRateAllows) {
     SimOptions o;
     o.bytes_per_second = rate;
     ReceiverHarness h(Transport::kNetwork, o);
-    h.Send(BuildSetMode(kSpectrumMode));
-    h.Send(BuildSetSpectrum(Spectrum(48000, 1000)));
+    h.StreamSpectrum(Spectrum(48000, 1000));
     h.clock.Advance(1000);
     const size_t per_second = rate ? rate : 11520;
     const size_t per_tick = (per_second * 10 + 999) / 1000;
@@ -234,8 +227,7 @@ TEST(SimulatedReceiverPacing, SameSeedSameBytesOtherSeedOtherBytes) {
     SimOptions o;
     o.seed = seed;
     ReceiverHarness h(Transport::kSerial, o);
-    h.Send(BuildSetMode(kSpectrumMode));
-    h.Send(BuildSetSpectrum(Spectrum(48000, 2000)));
+    h.StreamSpectrum(Spectrum(48000, 2000));
     h.clock.Advance(3000);
     return h.raw;
   };
@@ -281,8 +273,7 @@ TEST(SimulatedReceiverFaults, SilentAndDroppedAnswers) {
   silent.silent = true;
   ReceiverHarness s(Transport::kNetwork, silent);
   s.Send(BuildRequestFirmware());
-  s.Send(BuildSetMode(kSpectrumMode));
-  s.Send(BuildSetSpectrum(Spectrum(48000, 100)));
+  s.StreamSpectrum(Spectrum(48000, 100));
   s.clock.Advance(2000);
   EXPECT_TRUE(s.raw.empty());
 
@@ -303,8 +294,7 @@ TEST(SimulatedReceiverFaults, GarbageLosesSomeBlocksButNeverCorruptsOne) {
   o.garbage = true;
   ReceiverHarness h(Transport::kNetwork, o);
   h.Send(BuildRequestFirmware());
-  h.Send(BuildSetMode(kSpectrumMode));
-  h.Send(BuildSetSpectrum(Spectrum(48000, 100)));
+  h.StreamSpectrum(Spectrum(48000, 100));
   h.clock.Advance(5000);
   ASSERT_FALSE(h.messages.empty());
   EXPECT_EQ(h.messages[0], (Bytes{0x01, 0x31, 0x2E, 0x30, 0x35, 0x00}));
@@ -331,8 +321,7 @@ TEST(SimulatedReceiverFaults, DisconnectsAfterTheGivenSweeps) {
     ReceiverHarness h(Transport::kNetwork, o);
     int disconnects = 0;
     h.receiver->SetDisconnectHandler([&] { ++disconnects; });
-    h.Send(BuildSetMode(kSpectrumMode));
-    h.Send(BuildSetSpectrum(Spectrum(48000, 1000)));
+    h.StreamSpectrum(Spectrum(48000, 1000));
     h.clock.Advance(5000);
     EXPECT_EQ(disconnects, 1);
     EXPECT_TRUE(h.receiver->Disconnected());

@@ -2,17 +2,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QNetworkDatagram>
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QUdpSocket>
-#include <functional>
 
 #include "core/link/command.h"
 #include "core/link/deframer.h"
+#include "link/net_test_support.h"
 #include "sim/transport/pty_transport.h"
 #include "sim/transport/tcp_server.h"
 #include "sim/transport/udp_responder.h"
@@ -20,21 +17,11 @@
 namespace qv::sim {
 namespace {
 
-// Runs the event loop until `done` holds or a generous deadline passes.
-bool WaitUntil(const std::function<bool()>& done) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.hasExpired(10000)) return false;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-  }
-  return true;
-}
+// A generous deadline: the simulator paces its stream in real time here.
+constexpr int kWaitMs = 10000;
 
-// A random 127.x.y.z so that runs side by side do not meet.
-QHostAddress RandomLoopback() {
-  quint32 r = QRandomGenerator::global()->generate();
-  return QHostAddress((127u << 24) | ((r & 0xFFFF) << 8) | (2 + (r >> 16) % 250));
+bool WaitUntil(const std::function<bool()>& done) {
+  return test::WaitUntil(done, kWaitMs);
 }
 
 struct Collector {
@@ -56,7 +43,7 @@ TEST(SimTcpServer, AnswersAndStreamsOverLoopbackThenDisconnectsOnFault) {
   options.bytes_per_second = 200000;
   options.disconnect_after_sweeps = 3;
   TcpServer server(options);
-  QHostAddress address = RandomLoopback();
+  QHostAddress address = test::RandomLoopbackAddress();
   QString error;
   ASSERT_TRUE(server.Listen(address, 0, &error)) << error.toStdString();
 
@@ -85,7 +72,7 @@ TEST(SimTcpServer, AnswersAndStreamsOverLoopbackThenDisconnectsOnFault) {
 
 TEST(SimTcpServer, ReportsAnAddressItCannotListenOn) {
   TcpServer first({});
-  QHostAddress address = RandomLoopback();
+  QHostAddress address = test::RandomLoopbackAddress();
   QString error;
   ASSERT_TRUE(first.Listen(address, 0, &error));
   TcpServer second({});
@@ -95,7 +82,7 @@ TEST(SimTcpServer, ReportsAnAddressItCannotListenOn) {
 
 TEST(SimUdpResponder, AnswersDiscoveryAndTakesSetupForItsMacOnly) {
   UdpResponder responder(kDefaultMac);
-  QHostAddress address = RandomLoopback();
+  QHostAddress address = test::RandomLoopbackAddress();
   QString error;
   ASSERT_TRUE(responder.Bind(address, 0, &error)) << error.toStdString();
   QSignalSpy assigned(&responder, &UdpResponder::AddressAssigned);

@@ -59,10 +59,7 @@ CFrqSettingsDialog::CFrqSettingsDialog(PageContext& context, QWidget* parent)
   for (int digit = 1; digit <= 9; ++digit) {
     QPushButton* key = NewPageButton(QString::number(digit), Body());
     grid->addWidget(key, 5 + (digit - 1) / 3, (digit - 1) % 3);
-    connect(key, &QPushButton::clicked, this, [this, digit] {
-      logic_.PressKey(digit);
-      Apply();
-    });
+    Step(key, [digit](FrequencyEntry& e) { e.PressKey(digit); });
   }
   QPushButton* dot = NewPageButton(QStringLiteral("."), Body());
   QPushButton* zero = NewPageButton(QStringLiteral("0"), Body());
@@ -83,48 +80,31 @@ CFrqSettingsDialog::CFrqSettingsDialog(PageContext& context, QWidget* parent)
 
   connect(span_, &QRadioButton::clicked, this, &CFrqSettingsDialog::ShowSpan);
   connect(centre_, &QRadioButton::clicked, this, &CFrqSettingsDialog::ShowCentre);
-  connect(khz_, &QRadioButton::clicked, this, [this] {
-    logic_.ChooseKhz();
-    Apply();
-  });
-  connect(mhz_, &QRadioButton::clicked, this, [this] {
-    logic_.ChooseMhz();
-    Apply();
-  });
+  Step(khz_, [](FrequencyEntry& e) { e.ChooseKhz(); });
+  Step(mhz_, [](FrequencyEntry& e) { e.ChooseMhz(); });
   // Only the user's typing: the page's own writes already went through the entry.
   connect(entry_, &QLineEdit::textEdited, this, [this](const QString& text) {
     logic_.TextChanged(text.toStdString());
     Apply();
   });
-  connect(up_, &QPushButton::clicked, this, [this] {
-    logic_.Up();
-    Apply();
-  });
-  connect(down_, &QPushButton::clicked, this, [this] {
-    logic_.Down();
-    Apply();
-  });
-  connect(zero, &QPushButton::clicked, this, [this] {
-    logic_.PressKey(0);
-    Apply();
-  });
-  connect(dot, &QPushButton::clicked, this, [this] {
-    logic_.PressKey(kDotKey);
-    Apply();
-  });
-  connect(back, &QPushButton::clicked, this, [this] {
-    logic_.Backspace();
-    Apply();
-  });
-  connect(clear, &QPushButton::clicked, this, [this] {
-    logic_.Clear();
-    Apply();
-  });
+  Step(up_, [](FrequencyEntry& e) { e.Up(); });
+  Step(down_, [](FrequencyEntry& e) { e.Down(); });
+  Step(zero, [](FrequencyEntry& e) { e.PressKey(0); });
+  Step(dot, [](FrequencyEntry& e) { e.PressKey(kDotKey); });
+  Step(back, [](FrequencyEntry& e) { e.Backspace(); });
+  Step(clear, [](FrequencyEntry& e) { e.Clear(); });
   connect(set_, &QPushButton::clicked, this, &CFrqSettingsDialog::OnSet);
   connect(set_default, &QPushButton::clicked, this, &CFrqSettingsDialog::OnSetDefault);
 
   Apply();
   InitPage();
+}
+
+void CFrqSettingsDialog::Step(QAbstractButton* button, std::function<void(FrequencyEntry&)> step) {
+  connect(button, &QAbstractButton::clicked, this, [this, step = std::move(step)] {
+    step(logic_);
+    Apply();
+  });
 }
 
 QAbstractButton* CFrqSettingsDialog::Button(const QString& caption) const {

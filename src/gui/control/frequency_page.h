@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 #include "core/control/frequency_entry.h"
 #include "gui/ui/page_context.h"
@@ -29,6 +30,8 @@ class CFrqSettingsDialog : public CTabDialog {
   const FrequencyEntry& Logic() const { return logic_; }
 
  private:
+  // A click on `button` runs one step of the entry logic, then shows the controls it left.
+  void Step(QAbstractButton* button, std::function<void(FrequencyEntry&)> step);
   void ShowSpan();
   void ShowCentre();
   void OnSet();

@@ -230,7 +230,7 @@ void CConnectionEx::QueueConnectSteps() {
   for (int index = 0; index < kInterfaceCount; ++index) {
     if (!created_[static_cast<size_t>(index)]) continue;
     QueueConnectStep(sequencer_, index == active, index, PageOpener(index),
-                     [this, index] { QueueOpened(index); });
+                     [this] { QueueOpened(); });
   }
 }
 
@@ -294,8 +294,7 @@ void CConnectionEx::Route(int interface_index, const QByteArray& message) {
   if (interface_index == routed_index_) display_.OnReceiverMessage(message);
 }
 
-void CConnectionEx::QueueOpened(int interface_index) {
-  (void)interface_index;
+void CConnectionEx::QueueOpened() {
   state_.connected = 1;
   QueueIdentityRequests(sequencer_, ops_, display_.Handler());
   emit LinkOpened();
@@ -349,34 +348,29 @@ void CConnectionEx::OpenUsb(const QString& serial_number, std::function<void(boo
 
 void CConnectionEx::ConnectTcp(const QString& host, quint16 port) {
   SelectInterface(kInternetInterface);
-  sequencer_.Cancel();
-  QueueConnectStep(
-      sequencer_, true, kInternetInterface,
-      [this, host, port](std::function<void(bool)> done) {
-        OpenSocket(kInternetInterface, host, port, std::move(done));
-      },
-      [this] { QueueOpened(kInternetInterface); });
+  ConnectWithoutSheet(kInternetInterface, [this, host, port](std::function<void(bool)> done) {
+    OpenSocket(kInternetInterface, host, port, std::move(done));
+  });
 }
 
 void CConnectionEx::ConnectSerial(const QString& device_path) {
-  sequencer_.Cancel();
-  QueueConnectStep(
-      sequencer_, true, kSerialInterface,
-      [this, device_path](std::function<void(bool)> done) {
-        OpenSerial(device_path, std::move(done));
-      },
-      [this] { QueueOpened(kSerialInterface); });
+  ConnectWithoutSheet(kSerialInterface, [this, device_path](std::function<void(bool)> done) {
+    OpenSerial(device_path, std::move(done));
+  });
 }
 
 void CConnectionEx::ConnectUsb(const QString& serial_number) {
   SelectInterface(kUsbInterface);
+  ConnectWithoutSheet(kUsbInterface, [this, serial_number](std::function<void(bool)> done) {
+    OpenUsb(serial_number, std::move(done));
+  });
+}
+
+void CConnectionEx::ConnectWithoutSheet(int interface_index, OpenLinkFn open_link) {
   sequencer_.Cancel();
-  QueueConnectStep(
-      sequencer_, true, kUsbInterface,
-      [this, serial_number](std::function<void(bool)> done) {
-        OpenUsb(serial_number, std::move(done));
-      },
-      [this] { QueueOpened(kUsbInterface); });
+  // As the active page of the sheet would.
+  QueueConnectStep(sequencer_, true, interface_index, std::move(open_link),
+                   [this] { QueueOpened(); });
 }
 
 bool CConnectionEx::SerialPageVisible() const {

@@ -116,6 +116,7 @@ class CConnectionEx : public QDialog {
   void SetStaticAddress();
   void QueueConnectSteps();
   OpenLinkFn PageOpener(int index);
+  void ConnectWithoutSheet(int interface_index, OpenLinkFn open_link);
 
   void OpenSerial(const QString& device_path, std::function<void(bool)> done);
   void OpenUsb(const QString& serial_number, std::function<void(bool)> done);
@@ -123,7 +124,8 @@ class CConnectionEx : public QDialog {
                   std::function<void(bool)> done);
 
   void Route(int interface_index, const QByteArray& message);
-  void QueueOpened(int interface_index);
+  // The link is open: connected, then the identity requests.
+  void QueueOpened();
 
   TimerFactory& timers_;
   Alerts& alerts_;

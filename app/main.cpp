@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/link/network_setup.h"
 #include "gui/app/app_settings.h"
 #include "gui/app/form_view.h"
 #include "gui/app/main_frame.h"
@@ -55,7 +56,7 @@ bool ConnectTo(qv::CConnectionEx& connection, const QString& uri) {
   if (uri.startsWith(QStringLiteral("tcp://"))) {
     const QUrl url(uri);
     if (!url.isValid() || url.host().isEmpty()) return false;
-    connection.ConnectTcp(url.host(), static_cast<quint16>(url.port(10001)));
+    connection.ConnectTcp(url.host(), static_cast<quint16>(url.port(qv::kReceiverTcpPort)));
     return true;
   }
   if (uri.startsWith(QStringLiteral("serial:"))) {

@@ -226,8 +226,8 @@ CScrAvgDialog::CScrAvgDialog(PageContext& context, QWidget* parent)
 
   // The count reaches the record at once, so a running average follows it sweep by sweep.
   connect(c_.up, &QPushButton::clicked, this, [this] { SetCount(count_ + 1); });
-  connect(c_.down, &QPushButton::clicked, this,
-          [this] { SetCount(count_ > 1 ? count_ - 1 : count_); });
+  // SetCount keeps the count at 1 or more.
+  connect(c_.down, &QPushButton::clicked, this, [this] { SetCount(count_ - 1); });
   connect(c_.go, &QPushButton::clicked, this, [this] {
     trace_.StartTraceAverage(count_);
     emit TracesChanged();
@@ -261,8 +261,8 @@ CVideoSmoothingDialog::CVideoSmoothingDialog(PageContext& context, QWidget* pare
   SetBinCount(state_.bin_count);
 
   connect(c_.up, &QPushButton::clicked, this, [this] { SetBinCount(state_.bin_count + 1); });
-  connect(c_.down, &QPushButton::clicked, this,
-          [this] { SetBinCount(state_.bin_count > 1 ? state_.bin_count - 1 : state_.bin_count); });
+  // SetBinCount keeps the count at 1 or more.
+  connect(c_.down, &QPushButton::clicked, this, [this] { SetBinCount(state_.bin_count - 1); });
   connect(c_.go, &QPushButton::clicked, this, [this] {
     SetBinCount(state_.bin_count);  // the span may have shrunk since the count was set
     trace_.StartBinAverage(state_.bin_count);

@@ -19,7 +19,7 @@ std::optional<int32_t> ReferenceIndexOfLevel(int16_t level_dbm) {
   return std::nullopt;
 }
 
-std::string DbmText(int32_t dbm) {
+std::string WholeDbmText(int32_t dbm) {
   return std::to_string(dbm) + " dBm";
 }
 

@@ -41,6 +41,6 @@ int16_t ReferenceLevelDbm(int32_t index);
 // The index of a level, or nullopt when the level is not one of the six.
 std::optional<int32_t> ReferenceIndexOfLevel(int16_t level_dbm);
 // "-20 dBm" ... "-70 dBm"; also the label text the histogram shows ("%d dBm").
-std::string DbmText(int32_t dbm);
+std::string WholeDbmText(int32_t dbm);
 
 }  // namespace qv

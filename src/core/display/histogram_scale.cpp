@@ -28,11 +28,11 @@ void HistogramScale::SetReferenceLevel(int16_t level_dbm) {
 }
 
 std::string HistogramScale::ThresholdLabel() const {
-  return DbmText(threshold_);
+  return WholeDbmText(threshold_);
 }
 
 std::string HistogramScale::ScaleTopLabel() const {
-  return DbmText(label_level_);
+  return WholeDbmText(label_level_);
 }
 
 }  // namespace qv

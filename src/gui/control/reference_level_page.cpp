@@ -16,7 +16,7 @@ CRefLvlDialog::CRefLvlDialog(PageContext& context, QWidget* parent)
     : CButtonColumnPage(PageText(kReferenceLevelTabCaption), context.timers, parent),
       context_(context) {
   for (int32_t index = kFirstReferenceIndex; index <= kLastReferenceIndex; ++index) {
-    AddChoice(QString::fromStdString(DbmText(ReferenceLevelDbm(index))),
+    AddChoice(QString::fromStdString(WholeDbmText(ReferenceLevelDbm(index))),
               [this, index] { Choose(index); });
   }
   InitPage();

@@ -18,8 +18,8 @@ TEST(RbwButtons, CodesInButtonOrder) {
 TEST(ReferenceLevel, IndexLevelAndCaption) {
   EXPECT_EQ(ReferenceLevelDbm(1), -20);
   EXPECT_EQ(ReferenceLevelDbm(6), -70);
-  EXPECT_EQ(DbmText(ReferenceLevelDbm(1)), "-20 dBm");
-  EXPECT_EQ(DbmText(ReferenceLevelDbm(6)), "-70 dBm");
+  EXPECT_EQ(WholeDbmText(ReferenceLevelDbm(1)), "-20 dBm");
+  EXPECT_EQ(WholeDbmText(ReferenceLevelDbm(6)), "-70 dBm");
   EXPECT_EQ(ReferenceIndexOfLevel(-40), 3);
   EXPECT_EQ(ReferenceIndexOfLevel(-45), std::nullopt);
   EXPECT_EQ(ReferenceIndexOfLevel(-10), std::nullopt);

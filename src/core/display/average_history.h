@@ -10,37 +10,32 @@ namespace qv {
 
 inline constexpr int32_t kHistoryDepth = 100;
 
-// Per-point history of the trace average, logically h[point][0 ... 99].
+// Per-point history of the trace average: the last kHistoryDepth levels of each point, logically
+// h[point][0 ... 99] with the newest at 99.
 //
-// One averaging step with window k writes the new level to h[k], moves h[1 ... k] down to
-// h[0 ... k - 1] and sums h[0 ... k]: the oldest level drops out and the new one is counted twice
-// (at k - 1 and k). Moving k entries per point is too slow at full sweep rate, so while a point
-// keeps the same k its window is a ring with its own offset and a running sum; only when k
-// differs from the point's last k is the ring put back in order and the step done literally.
-// Slots above the window are never touched by a step, as in the literal shift.
+// A step with window k stores the new level and sums the newest k + 1 levels, each once, so the
+// average is the mean of the last k + 1 sweeps. Each point keeps a ring with its own head and the
+// running sum of its last window, so a step with an unchanged window costs one add and one drop.
 class AverageHistory {
  public:
   AverageHistory();
 
   // Averaging step of every point in [begin, end) with window 0 ... k (0 <= k < kHistoryDepth);
-  // levels[i] is point i's new level and sums[i] receives the sum of h[0 ... k] after the step.
+  // levels[i] is point i's new level and sums[i] receives the sum of its newest k + 1 levels.
   void StepRange(int32_t begin, int32_t end, int32_t k, const int16_t* levels, int32_t* sums);
 
-  // Level in logical slot `slot` of `point`.
+  // Level in logical slot `slot` of `point`: 99 is the newest, 99 - a the one a steps older.
   int16_t At(int32_t point, int32_t slot) const;
 
  private:
-  int32_t LiteralStep(int32_t point, int32_t k, int16_t level);
-
-  int16_t& Physical(int32_t point, int32_t slot) {
-    return slots_[static_cast<size_t>(slot) * kMaxPoints + point];
-  }
+  // Level `age` steps older than the newest of `point` (age 0 is the newest).
+  int16_t Aged(int32_t point, int32_t age) const;
 
   // Slot-major, so that points stepped together touch neighbouring memory.
   std::vector<int16_t> slots_;
-  std::vector<uint8_t> window_;  // k of the point's ring; 0 means in order
-  std::vector<uint8_t> offset_;  // physical slot of logical slot 0 within 0 ... window
-  std::vector<int32_t> sums_;    // sum of the window, valid while window_ > 0
+  std::vector<uint8_t> head_;    // physical slot of the newest level
+  std::vector<uint8_t> window_;  // k of the point's running sum
+  std::vector<int32_t> sums_;    // sum of the newest window_ + 1 levels
 };
 
 }  // namespace qv

@@ -81,7 +81,9 @@ void TraceData::ResetTraces() {
     marker.a_placed = 0;
     marker.b_placed = 0;
   }
+  // The histogram's percentages divide its counts by the sweep counter: both start over together.
   histogram_counts.fill(0);
+  sweep_counter = 0;
   trace_average_on = 0;
   bin_average_on = 0;
   spectrogram_history_.Fill(kMaxPoints, kSpectrogramResetLevel);
@@ -119,24 +121,20 @@ bool TraceData::LoadLoggedSweep(const uint8_t* h, size_t header_length, const in
   return true;
 }
 
-double TraceData::BandPower(int32_t selector, int32_t x1, int32_t x2, int32_t width) const {
+double TraceData::BandPower(int32_t selector, int32_t x1, int32_t x2,
+                            const GraphGeometry& plot) const {
   const int16_t* levels = nullptr;
   if (selector == kLiveTraceSelector) {
     levels = live_levels.data();
   } else if (selector >= 0 && selector < kTraceSlots) {
     levels = frozen_live[selector].levels.data();
   }
-  const int32_t points = StoredPoints();
-  // x left of the plot maps to point 0 and x right of it to the last point.
-  const auto point_at = [&](int32_t x) -> int32_t {
-    if (width <= 0) return 0;
-    const int64_t offset = std::max<int64_t>(static_cast<int64_t>(x) - kPlotLeftMargin, 0);
-    return static_cast<int32_t>(std::min<int64_t>(offset * (points - 1) / width, points - 1));
-  };
   double sum = 0;
-  if (levels != nullptr && points > 0) {
-    const int32_t first = point_at(std::min(x1, x2));
-    const int32_t last = point_at(std::max(x1, x2));
+  if (levels != nullptr && StoredPoints() > 0) {
+    // The geometry's N may be another sweep's; never read past this one.
+    const int32_t last_point = StoredPoints() - 1;
+    const int32_t first = std::min(plot.PointAtX(std::min(x1, x2)), last_point);
+    const int32_t last = std::min(plot.PointAtX(std::max(x1, x2)), last_point);
     for (int32_t i = first; i <= last; ++i) sum += LevelPower(levels[i]);
   }
   return 10.0 * std::log10(sum * RbwPowerFactor(header.rbw_code));

@@ -14,6 +14,8 @@ namespace {
 
 // H - 5 = 100 pixels for 100 dB: y = 5 + reference - level.
 constexpr PlotRect kPlot{0, 0, 1060, 105};
+// A plot 1000 pixels wide (R = 1167 * 6 / 7) over 11 points: point i is drawn at 60 + 100 i.
+const GraphGeometry kWide({0, 0, 1167, 800}, 11);
 
 class TraceDataTest : public ::testing::Test {
  protected:
@@ -82,7 +84,7 @@ TEST_F(TraceDataTest, HistogramCountsLevelsAtOrAboveThreshold) {
   EXPECT_EQ(trace->histogram_counts[2], 1);
 }
 
-TEST_F(TraceDataTest, AverageIndexClimbsToCountMinusOneAndMeanCountsNewestTwice) {
+TEST_F(TraceDataTest, AverageIsTheMeanOfTheLastSweepsEachCountedOnce) {
   trace->StartTraceAverage(4);
   std::vector<int32_t> indices;
   std::vector<int32_t> average_y;
@@ -92,12 +94,24 @@ TEST_F(TraceDataTest, AverageIndexClimbsToCountMinusOneAndMeanCountsNewestTwice)
     average_y.push_back(trace->average_y[0]);
   }
   EXPECT_EQ(indices, std::vector<int32_t>({0, 1, 2, 3, 3, 3}));
-  // Windows: [10] [20 20] [20 30 30] [30 30 40 40] [30 40 50 50] [40 50 60 60].
-  EXPECT_EQ(average_y, std::vector<int32_t>({-5, -15, -21, -30, -37, -47}));
+  // Windows: [10] [10 20] [10 20 30] [10 20 30 40] [20 30 40 50] [30 40 50 60].
+  EXPECT_EQ(average_y, std::vector<int32_t>({-5, -10, -15, -20, -30, -40}));
   trace->StopTraceAverage();
   EXPECT_EQ(trace->average_count, 0);
   ASSERT_TRUE(Feed(Block(1, 0, Dbm({-7}))));
   EXPECT_EQ(trace->average_y[0], 12);  // follows the live trace again
+
+  // Two alternating levels averaged over two sweeps sit halfway, whichever came last; a count
+  // lowered from 3 to 2 drops both older sweeps it no longer covers.
+  trace->StartTraceAverage(3);
+  int16_t level = -90;
+  for (int s = 0; s < 8; ++s, level = static_cast<int16_t>(level == -90 ? -70 : -90)) {
+    ASSERT_TRUE(Feed(Block(1, 0, Dbm({level}))));
+    if (s == 4) trace->SetAverageCount(2);
+    if (s >= 6) {
+      EXPECT_EQ(trace->average_y[0], 85) << "sweep " << s;  // 5 + 0 - (-80)
+    }
+  }
 }
 
 TEST_F(TraceDataTest, AverageIndexWalksDownWhenTheCountIsLowered) {
@@ -196,8 +210,9 @@ TEST_F(TraceDataTest, MarkersTrackLevelsFrequencyAndBandPower) {
   Feed(Block(5, 0, Dbm({-5, -6, -7, -8, -9})));
   EXPECT_EQ(m.a_level, -8.0f);
   EXPECT_EQ(m.b_level, -6.0f);
-  EXPECT_FLOAT_EQ(m.a_frequency, 2400.2f);  // (50 * 4 + 50 * 48000) / 1000
-  EXPECT_FLOAT_EQ(m.b_frequency, 2400.0f);
+  // Each end reports the frequency of the point it sits on.
+  EXPECT_FLOAT_EQ(m.a_frequency, 2400.15f);
+  EXPECT_FLOAT_EQ(m.b_frequency, 2400.05f);
   // With A above B the band still runs from point 1 to point 3.
   const float expected = static_cast<float>(std::pow(10.0, -0.6)) +
                          static_cast<float>(std::pow(10.0, -0.7)) +
@@ -218,16 +233,17 @@ TEST_F(TraceDataTest, BandPowerScalesByResolutionBandwidthAndIgnoresOrder) {
     Feed(m);
     SCOPED_TRACE(rbw);
     // Width 1000 over 10 point steps: x = 60 + 100 * i is point i; ten points of 1 mW.
-    const double forward = trace->BandPower(kLiveTraceSelector, 60, 960, 1000);
-    EXPECT_EQ(forward, trace->BandPower(kLiveTraceSelector, 960, 60, 1000));
+    const double forward = trace->BandPower(kLiveTraceSelector, 60, 960, kWide);
+    EXPECT_EQ(forward, trace->BandPower(kLiveTraceSelector, 960, 60, kWide));
     const double factor = rbw == 800 ? 2 : rbw == 267 ? 6 : rbw == 160 ? 10 : rbw == 80 ? 20 : 1;
     EXPECT_NEAR(forward, 10 * std::log10(10.0 / factor), 1e-9);
   }
-  EXPECT_NEAR(trace->BandPower(0, 60, 1060, 1000), 10 * std::log10(11.0), 1e-9);  // frozen live 0
-  EXPECT_EQ(trace->BandPower(7, 60, 960, 1000), -std::numeric_limits<double>::infinity());
+  EXPECT_NEAR(trace->BandPower(0, 60, 1060, kWide), 10 * std::log10(11.0), 1e-9);  // frozen live 0
+  EXPECT_EQ(trace->BandPower(7, 60, 960, kWide), -std::numeric_limits<double>::infinity());
   // Outside the plot and a zero width stay on the array.
-  EXPECT_NEAR(trace->BandPower(kLiveTraceSelector, -500, 5000, 1000), 10 * std::log10(11.0), 1e-9);
-  EXPECT_NEAR(trace->BandPower(kLiveTraceSelector, 100, 900, 0), 0.0, 1e-9);
+  EXPECT_NEAR(trace->BandPower(kLiveTraceSelector, -500, 5000, kWide), 10 * std::log10(11.0), 1e-9);
+  EXPECT_NEAR(trace->BandPower(kLiveTraceSelector, 100, 900, GraphGeometry({0, 0, 0, 800}, 11)), 0.0,
+              1e-9);
 }
 
 TEST_F(TraceDataTest, BinAverageOverWholeSweepGivesOnePoint) {
@@ -276,7 +292,7 @@ TEST_F(TraceDataTest, ResetClearsFlagsAndKeepsTraces) {
   EXPECT_EQ(trace->header.points, 0u);
   EXPECT_EQ(trace->points_received, 0u);
   EXPECT_EQ(trace->live_levels[1], -20);
-  EXPECT_EQ(trace->sweep_counter, 1);
+  EXPECT_EQ(trace->sweep_counter, 0);  // restarts with the histogram counts it divides
   EXPECT_EQ(trace->spectrogram_history().At(14999, 50), -91);
 }
 

@@ -4,6 +4,7 @@
 // the processing rules read, with literal history shifting and pow() for every power. It shares
 // only the drop rule for points that do not fit (0 <= i < min(N, 15000)) with the real record.
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -59,10 +60,12 @@ inline int32_t Y(int32_t reference, int32_t level, const PlotRect& p) {
   return 5 + (reference - level) * (p.bottom - p.top - 5) / 100;
 }
 
-inline float F(int32_t x, const Record& r, const PlotRect& p) {
-  return static_cast<float>(
-      (50.0 * (x - 60) * (r.header.points - 1.0) / (p.right - 60.0) + 50.0 * r.header.start) /
-      1000.0);
+// A marker end reports the frequency of the point it sits on.
+inline float F(int32_t point, const Record& r) {
+  const int last = std::max(std::min<int>(r.header.points, kPoints) - 1, 0);
+  point = std::clamp(point, 0, last);
+  return static_cast<float>((r.header.start + static_cast<double>(point) * r.header.sweep_word) *
+                            50.0 / 1000.0);
 }
 
 inline void Shift(Record& r, bool rev) {
@@ -125,11 +128,11 @@ inline void Process(Record& r, const Bytes& m, const PlotRect& p, bool rev, int1
     r.sweep_power_sum += power;
     for (Marker& mk : r.markers) {
       if (mk.a_placed) {
-        mk.a_frequency = F(mk.a_x, r, p);
+        mk.a_frequency = F(mk.a_point, r);
         if (i == mk.a_point) mk.a_level = level;
       }
       if (mk.b_placed) {
-        mk.b_frequency = F(mk.b_x, r, p);
+        mk.b_frequency = F(mk.b_point, r);
         if (i == mk.b_point) mk.b_level = level;
         const bool a_low = mk.a_frequency <= mk.b_frequency;
         const int lo = a_low ? mk.a_point : mk.b_point;
@@ -145,10 +148,10 @@ inline void Process(Record& r, const Bytes& m, const PlotRect& p, bool rev, int1
     if (r.trace_average_on) {
       const int k = r.average_index;
       auto& h = r.average_history[i];
-      h[k] = level;
-      for (int j = 0; j < k; ++j) h[j] = h[j + 1];
+      for (int j = 0; j + 1 < kDepth; ++j) h[j] = h[j + 1];
+      h[kDepth - 1] = level;
       int sum = 0;
-      for (int j = 0; j <= k; ++j) sum += h[j];
+      for (int j = kDepth - 1 - k; j < kDepth; ++j) sum += h[j];
       r.average_y[i] = Y(r.header.reference_level, sum / (k + 1), p);
     }
     for (auto& slot : r.frozen_average) {
@@ -190,6 +193,7 @@ inline void Reset(Record& r) {
   }
   for (Marker& mk : r.markers) mk.a_placed = mk.b_placed = 0;
   std::fill(r.histogram.begin(), r.histogram.end(), 0);
+  r.sweep_counter = 0;
   r.trace_average_on = 0;
   for (auto& h : r.spectrogram) h.fill(-91);
 }

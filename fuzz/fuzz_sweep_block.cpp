@@ -85,8 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
       trace->ProcessSweepBlock(message, length, plot);
     }
-    trace->BandPower(length > 0 ? message[0] % 6 : 4, extent(data[0]), extent(data[1]),
-                     extent(data[1]) - 60);
+    // A geometry of another point count than the record's, as after a resize mid-sweep.
+    const qv::GraphGeometry geometry({0, 0, extent(data[1]), extent(data[0])},
+                                     static_cast<int32_t>(extent(data[0]) & 0x7fff));
+    trace->BandPower(length > 0 ? message[0] % 6 : 4, extent(data[0]), extent(data[1]), geometry);
     data += 2 + length;
     size -= 2 + length;
   }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSignalSpy>
 #include <QStringList>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "gui/link/connection_sheet.h"
 #include "gui/ui/side_panels.h"
 #include "support/fake_link.h"
+#include "support/legend_texts.h"
 #include "support/recording_alerts.h"
 
 namespace qv {
@@ -31,8 +33,8 @@ class PaintCounter : public QObject {
   int paints = 0;
 };
 
-// The view fills 1100 x 800, so the mouse rectangle ends at x 1000 and y 600; a sweep of
-// 1001 points from 2400 MHz puts 2410 MHz at x 248 and 2430 MHz at x 624.
+// The view fills 1100 x 800, so the plot spans x 60 ... 1002 and y 5 ... 605; a sweep of
+// 1001 points from 2400 MHz draws 2410 MHz at x 248 and 2430 MHz at x 625.
 class DisplayTest : public ::testing::Test {
  protected:
   DisplayTest() {
@@ -60,13 +62,17 @@ class DisplayTest : public ::testing::Test {
 
   CDisplay& display() { return view_.Display(); }
 
-  // One whole sweep of 1001 points at -60 dBm, as the Receiver sends it.
-  void Sweep() {
+  // One whole sweep of 1001 points at -60 dBm (or the levels given, whole dBm), as the Receiver
+  // sends it.
+  void Sweep(std::vector<int16_t> levels = std::vector<int16_t>(1001, -60), uint8_t status = 0,
+             uint8_t type = kMsgSweep) {
     SweepHeader h;
+    h.type = type;
     h.start = 48000;
     h.points = 1001;
     h.block_frequency = 48000;
-    const std::vector<int16_t> levels(1001, -60 * 16);
+    h.status = status;
+    for (int16_t& level : levels) level = static_cast<int16_t>(level * 16);
     const Bytes m = BuildSweepBlock(h, levels.data(), static_cast<uint16_t>(levels.size()));
     display().OnReceiverMessage(QByteArray(reinterpret_cast<const char*>(m.data()),
                                            static_cast<qsizetype>(m.size())));
@@ -107,7 +113,7 @@ TEST_F(DisplayTest, SelectionDragIsKeptButDrawnOnlyByTheNextSweep) {
   QApplication::processEvents();
   const int before = paints_.paints;
 
-  Drag(QPoint(248, 100), QPoint(624, 300));
+  Drag(QPoint(248, 100), QPoint(625, 300));
   QApplication::processEvents();
   const Selection& s = display().State().selection;
   EXPECT_TRUE(display().AreaSelected());
@@ -117,7 +123,7 @@ TEST_F(DisplayTest, SelectionDragIsKeptButDrawnOnlyByTheNextSweep) {
   EXPECT_FLOAT_EQ(s.end_frequency, 2430.0f);
   // A key held with the button only moves the read-out.
   Send(QEvent::MouseMove, QPoint(700, 300), Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
-  EXPECT_EQ(s.end_x, 624);
+  EXPECT_EQ(s.end_x, 625);
   EXPECT_EQ(display().State().mouse_x, 700);
   QApplication::processEvents();
   EXPECT_EQ(paints_.paints, before);
@@ -149,7 +155,7 @@ TEST_F(DisplayTest, ContextMenuOnlyInSelectionModeWithChecksOnActiveChannels) {
   EXPECT_FALSE(ChannelActive(display().Trace().channels[0]));
 
   view_.OnCommand(kCmdSelectDisplay);
-  Drag(QPoint(248, 100), QPoint(624, 300));
+  Drag(QPoint(248, 100), QPoint(625, 300));
   Choose(QStringLiteral("Channel 2"));
   EXPECT_EQ(shown_, (QStringList{"Channel 1", "Channel 2", "Channel 3", "Channel 4", "Clear All",
                                  "Clear Selection"}));
@@ -157,7 +163,7 @@ TEST_F(DisplayTest, ContextMenuOnlyInSelectionModeWithChecksOnActiveChannels) {
   const ChannelRecord& c = display().Trace().channels[1];
   EXPECT_EQ(c.channel_number, 2);
   EXPECT_EQ(c.x1, 248);
-  EXPECT_EQ(c.x2, 624);
+  EXPECT_EQ(c.x2, 625);
   EXPECT_FALSE(display().AreaSelected());
 
   Choose(QString());  // dismissed
@@ -173,7 +179,7 @@ TEST_F(DisplayTest, ContextMenuOnlyInSelectionModeWithChecksOnActiveChannels) {
   EXPECT_EQ(checked_, (QStringList{"Channel 1", "Channel 4"}));
   for (const ChannelRecord& ch : display().Trace().channels) EXPECT_FALSE(ChannelActive(ch));
 
-  Drag(QPoint(248, 100), QPoint(624, 300));
+  Drag(QPoint(248, 100), QPoint(625, 300));
   Choose(QStringLiteral("Clear Selection"));
   EXPECT_FALSE(display().AreaSelected());
 }
@@ -182,7 +188,7 @@ TEST_F(DisplayTest, ToolbarZoomSendsTheSelectionAndEnablesZoomOut) {
   EXPECT_FALSE(CommandEnabled(kCmdZoomIn, view_.Flags()));
   EXPECT_FALSE(CommandEnabled(kCmdZoomOut, view_.Flags()));
   view_.OnCommand(kCmdSelectDisplay);
-  Drag(QPoint(248, 100), QPoint(624, 300));
+  Drag(QPoint(248, 100), QPoint(625, 300));
   ASSERT_TRUE(CommandEnabled(kCmdZoomIn, view_.Flags()));
 
   link_.sent.clear();
@@ -220,6 +226,56 @@ TEST_F(DisplayTest, TracePagesRepaintTheGraphWithoutWaitingForASweep) {
     QApplication::processEvents();
     EXPECT_GE(paints_.paints, 1) << button->text().toStdString();
   }
+}
+
+// Markers, the read-out and channels read the points drawn under them; the low-battery warning
+// counts with the real countdown; the trigger legend shows the threshold sent; a Receiver gone
+// quiet says so on the graph and in the status bar until data returns.
+TEST_F(DisplayTest, ReadingsAreThoseOfTheDrawnPointsAndASilentReceiverIsReported) {
+  const GraphGeometry g = display().Geometry();
+  std::vector<int16_t> levels(1001, -90);
+  for (int i = 400; i <= 420; ++i) levels[i] = -30;  // a carrier at 2420 ... 2421 MHz
+  MarkerRecord& m = display().Trace().markers[0];
+  display().State().current_marker = 1;
+  m.a_enabled = 1;
+  Send(QEvent::MouseButtonPress, QPoint(g.X(1000), 100), Qt::LeftButton, Qt::LeftButton);
+  Send(QEvent::MouseMove, QPoint(g.X(1000), 100), Qt::NoButton, Qt::NoButton);
+  view_.OnCommand(kCmdSelectDisplay);
+  Drag(QPoint(g.X(425), 100), QPoint(g.X(1000), 300));  // the noise right of the carrier
+  Choose(QStringLiteral("Channel 1"));
+  Sweep(levels, kStatusLowBattery);
+  clock_.Advance(3000);
+
+  const QStringList texts = PaintedTexts(display());
+  EXPECT_EQ(m.a_point, 1000);
+  EXPECT_TRUE(texts.contains("2450.00 MHz")) << texts.join('|').toStdString();  // marker
+  EXPECT_TRUE(texts.contains("-90.00 dBm"));
+  EXPECT_TRUE(texts.contains("2450.00MHz"));  // the read-out beside it
+  // 576 points of 1 pW: -90 + 10 log10(576) = -62.40 dBm.
+  EXPECT_TRUE(texts.contains("Ch # 1: -62.40 dBm")) << texts.join('|').toStdString();
+  EXPECT_TRUE(texts.filter("terminate after 27 seconds").size() == 1) << texts.join('|').toStdString();
+
+  // The threshold the Receiver was given, whichever way trigger mode came about.
+  view_.Connection().State().trigger_threshold = -45;
+  ASSERT_TRUE(view_.Connection().Ops().StartPowerTrigger());
+  Sweep(levels, 0, kMsgTriggerSweep);
+  EXPECT_TRUE(PaintedTexts(display()).contains("Trigger Power: -45 dBm"));
+
+  // Back to sweeps, then silence: nothing for five whole seconds is a fault, not a quiet band.
+  QSignalSpy messages(&display(), &CDisplay::StatusPaneTextChanged);
+  Sweep();
+  clock_.Advance(5000);
+  EXPECT_EQ(display().State().silent_seconds, 0);
+  clock_.Advance(2000);
+  EXPECT_EQ(display().State().silent_seconds, 6);
+  EXPECT_TRUE(PaintedTexts(display()).contains("No data from the Receiver for 6 s"));
+  ASSERT_FALSE(messages.isEmpty());
+  EXPECT_EQ(messages.back().at(0).toInt(), kPaneMessage);
+  EXPECT_EQ(messages.back().at(1).toString(), "No data from the Receiver for 6 s");
+  Sweep();
+  EXPECT_EQ(display().State().silent_seconds, 0);
+  EXPECT_EQ(messages.back().at(1).toString(), QString());
+  EXPECT_FALSE(PaintedTexts(display()).filter("No data").size() > 0);
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ class GraphPainterTest : public ::testing::Test {
   }
 
   GraphScene Scene() const {
-    return GraphScene{*trace_, state_, QRect(0, 0, 700, 400), QRect(0, 0, 700, 400), 30};
+    return GraphScene{*trace_, state_, QRect(0, 0, 700, 400), QRect(0, 0, 700, 400), 30, -60};
   }
   bool Paint() {
     recorder_.texts.clear();
@@ -176,8 +176,9 @@ TEST_F(GraphPainterTest, PeakAverageAndBinAverageLegends) {
   EXPECT_NE(recorder_.Find("Trace Average: Hidden"), nullptr);
   EXPECT_NE(recorder_.Find("Current Spectrum: Hidden"), nullptr);
   EXPECT_NE(recorder_.Find("Video Average: Active"), nullptr);
-  // The bin average is smoothed afresh for the picture: -60 dBm sits 40 dB below -20.
-  EXPECT_EQ(trace_->bin_average_y[0], 5 + 40 * (300 - 5) / 100);
+  // The bin average is smoothed afresh for the picture: -60 dBm sits 40 dB below -20, on the
+  // scale of the grid's 300 pixels.
+  EXPECT_EQ(trace_->bin_average_y[0], 5 + 40 * 300 / 100);
   EXPECT_EQ(Pixel(Geometry().X(250), trace_->bin_average_y[0]), QColor(255, 255, 255));
 
   peak.hidden = 0;
@@ -229,12 +230,12 @@ TEST_F(GraphPainterTest, MarkerTextsDeltaLineAndGlyphs) {
   m.colour = Rgb(0, 255, 255);
   m.a_placed = 1;
   m.a_x = 200;
-  m.a_point = 233;
+  m.a_point = Geometry().PointAtX(200);  // drawn at x 200
   m.a_frequency = 2411.65f;
   m.a_level = -50;
   m.b_placed = 1;
   m.b_x = 400;
-  m.b_point = 566;
+  m.b_point = Geometry().PointAtX(400);
   m.b_frequency = 2428.30f;
   m.b_level = -47.5f;
   ASSERT_TRUE(Paint());

@@ -17,6 +17,7 @@
 #include "gui/display/trace_pages.h"
 #include "gui/trigger/trigger_page.h"
 #include "gui/ui/side_panels.h"
+#include "support/legend_texts.h"
 #include "support/sim_view.h"
 
 namespace qv {
@@ -25,12 +26,6 @@ namespace {
 using ::testing::Contains;
 using ::testing::IsSupersetOf;
 using ::testing::Not;
-
-class LegendTexts : public GraphTextLog {
- public:
-  void Text(const QString& text, const QPoint&, const QColor&) override { texts << text; }
-  QStringList texts;
-};
 
 // The side-panel pages of the real view, used as a user would, against the simulated Receiver.
 class PagesEndToEndTest : public ::testing::Test, public SimViewTest {
@@ -50,12 +45,7 @@ class PagesEndToEndTest : public ::testing::Test, public SimViewTest {
   }
 
   // What the graph would draw now.
-  QStringList Legend() {
-    LegendTexts log;
-    QImage image;
-    view_->Display().PaintPicture(image, &log);
-    return log.texts;
-  }
+  QStringList Legend() { return PaintedTexts(view_->Display()); }
 
   const SweepHeader& OnScreen() { return view_->Display().Trace().header; }
 

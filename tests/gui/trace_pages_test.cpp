@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 #include "core/app/manual_clock.h"
 #include "core/display/display_state.h"
@@ -30,6 +31,15 @@ using PeakHoldPageTest = TracePagesTest;
 TEST_F(PeakHoldPageTest, CheckingATraceMakesItTheOnlyLiveOneStartedFromTheLiveTrace) {
   CPeakHoldTraceDialog page(context_);
   EXPECT_EQ(page.Title(), QStringLiteral("Peak Hold"));
+  // Each box names the colour its trace is drawn in.
+  const std::pair<const char*, Colour> names[] = {{"(Orange)", Rgb(255, 128, 0)},
+                                                 {"(Yellow)", Rgb(255, 255, 0)},
+                                                 {"(Blue)", Rgb(135, 206, 235)},
+                                                 {"(Red)", Rgb(255, 0, 0)}};
+  for (int k = 0; k < kTraceSlots; ++k) {
+    EXPECT_TRUE(page.TraceBox(k)->text().contains(QLatin1String(names[k].first)));
+    EXPECT_EQ(trace_->peaks[k].colour, names[k].second);
+  }
   EXPECT_FALSE(page.FreezeButton()->isEnabled());
   EXPECT_FALSE(page.HideBox(0)->isEnabled());
 

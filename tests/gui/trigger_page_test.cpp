@@ -111,7 +111,7 @@ TEST_F(TriggerPageTest, KeypadTypesIntoTheFocusedBoxAndSetTriggerSendsTheSequenc
   };
   EXPECT_EQ(link_.sent, expected);
   EXPECT_EQ(receiver_.working.span, 400u);
-  EXPECT_EQ(display_.trigger_threshold, -65);
+  EXPECT_EQ(receiver_.trigger_threshold, -65);
   EXPECT_EQ(clock_request.count(), 1);
   EXPECT_EQ(graph_.journal.back(), "clock");
   EXPECT_TRUE(alerts_.shown.empty());

@@ -80,8 +80,14 @@ void CConnectionOps::SetDefaultSpectrum() {
   }
 }
 
+SweepWindow CConnectionOps::CurrentSweep() const {
+  const SweepWindow shown = graph_.CurrentSweep();
+  if (shown.span != 0) return shown;
+  return SweepWindow{state_.last_sent.start, state_.last_sent.span};
+}
+
 void CConnectionOps::SetSpan(uint32_t span) {
-  const SweepWindow current = graph_.CurrentSweep();
+  const SweepWindow current = CurrentSweep();
   if (const auto window = SpanWindow(current.start, current.span, span)) {
     SendWindow(*window);
   } else {
@@ -90,7 +96,7 @@ void CConnectionOps::SetSpan(uint32_t span) {
 }
 
 void CConnectionOps::SetCenterFrequency(uint32_t centre) {
-  if (const auto window = CenterWindow(graph_.CurrentSweep().span, centre)) {
+  if (const auto window = CenterWindow(CurrentSweep().span, centre)) {
     SendWindow(*window);
   } else {
     alerts_.Show(std::string(kMsgCentreOutOfBand), std::string(kCapCentreOutOfBand));

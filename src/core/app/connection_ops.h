@@ -45,6 +45,10 @@ class CConnectionOps {
   // Closes the link of the interface index. The index and all settings stay.
   void CloseLink();
 
+  // The sweep on screen; while the graph holds none (after every reset, and in trigger mode
+  // until a trigger), the window last sent to the Receiver.
+  SweepWindow CurrentSweep() const;
+
   // Spectrum mode with 2400 MHz to 2450 MHz at 50 kHz resolution bandwidth.
   void SetDefaultSpectrum();
   // New span around the current centre, refused unless the window fits one band.

@@ -8,6 +8,8 @@ enum StatusPane : int {
   kPaneSerial = 32830,
   kPaneFirmware = 105,
   kPaneLogFile = 32829,
+  // Not a pane: the status bar's message area, empty while there is nothing to say.
+  kPaneMessage = 0,
 };
 
 }  // namespace qv

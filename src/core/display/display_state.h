@@ -52,10 +52,12 @@ struct DisplayState {
   int32_t mouse_x = 0;
   int32_t mouse_y = 0;
 
+  // Seconds a connected Receiver has sent nothing while it should stream; 0 while data flows.
+  int32_t silent_seconds = 0;
+
   int32_t current_marker = 0;  // 1 … 3; 0 until the markers page chooses one
 
   // Power trigger texts, kept by the trigger page.
-  int16_t trigger_threshold = 0;
   std::string trigger_threshold_text;
   std::string trigger_time_text;
 

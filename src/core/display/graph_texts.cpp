@@ -64,12 +64,6 @@ std::string ChannelText(int32_t channel_number, double dbm) {
   return Format("Ch # %d: %0.02f dBm", channel_number, dbm);
 }
 
-double IndicatorFrequency(int32_t x, uint32_t points, uint32_t start, int32_t plot_right) {
-  if (plot_right == 0) return start * 50.0 / 1000.0;
-  const double n1 = points > 0 ? points - 1.0 : 0.0;
-  return ((x - 60) * n1 * 50.0 / plot_right + start * 50.0) / 1000.0;
-}
-
 std::string IndicatorText(double mhz) {
   return Format("%0.2fMHz", mhz);
 }
@@ -93,6 +87,10 @@ std::string LowBatteryText(int32_t countdown) {
       "LOW BATTERY WARNING !!!\\n Please Recharge the Batteries for the Quorvalin Receiver\n"
       " To Protect your Quorvalin, this Program will terminate after %d seconds",
       countdown);
+}
+
+std::string DataSilenceText(int32_t seconds) {
+  return Format("No data from the Receiver for %d s", seconds);
 }
 
 std::string ReplayPercentText(uint64_t position, uint64_t length) {

@@ -21,7 +21,6 @@ std::string DbmText(double dbm);         // "-40.25 dBm"
 std::string ChannelText(int32_t channel_number, double dbm);
 
 // The frequency under the pointer, for the read-out beside it.
-double IndicatorFrequency(int32_t x, uint32_t points, uint32_t start, int32_t plot_right);
 std::string IndicatorText(double mhz);   // "2425.00MHz"
 
 // The delta line of a marker pair.
@@ -30,6 +29,8 @@ std::string DeltaFrequencyText(double mhz);
 std::string MarkerPowerText(float band_sum, float band_power);
 
 std::string LowBatteryText(int32_t countdown);
+// A connected Receiver that stopped sending: "No data from the Receiver for 7 s".
+std::string DataSilenceText(int32_t seconds);
 inline constexpr const char* kDataClippingText = "Data Clipping !!!,\nIncrease Reference Level";
 
 std::string ReplayPercentText(uint64_t position, uint64_t length);

@@ -30,8 +30,4 @@ inline int32_t LevelToY(int32_t reference_level, int32_t level, int64_t span) {
                               (static_cast<int64_t>(reference_level) - level) * span / 100);
 }
 
-// Frequency in MHz under screen x for a sweep of `points` points from `start` (50 kHz steps).
-// A zero plot width or a sweep of fewer than two points puts every x on the start frequency.
-float FrequencyAtX(int32_t x, uint32_t points, uint32_t start, int32_t plot_right);
-
 }  // namespace qv

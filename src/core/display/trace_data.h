@@ -6,6 +6,7 @@
 
 #include "core/display/average_history.h"
 #include "core/display/channel_record.h"
+#include "core/display/graph_geometry.h"
 #include "core/display/marker_record.h"
 #include "core/display/plot_scale.h"
 #include "core/display/receiver_identity.h"
@@ -53,10 +54,10 @@ class TraceData {
   // Every slot of points 0 ... N - 1 := reference level - 110 dB.
   void ClearSpectrogramHistory();
 
-  // Channel power (dBm) of the points under screen x1 ... x2 of the live trace
-  // (kLiveTraceSelector) or of frozen live slot 0 ... 3, for a plot `width` pixels wide.
-  // Minus infinity when nothing is summed (another selector, no points).
-  double BandPower(int32_t selector, int32_t x1, int32_t x2, int32_t width) const;
+  // Channel power (dBm) of the drawn points under screen x1 ... x2 of the live trace
+  // (kLiveTraceSelector) or of frozen live slot 0 ... 3. Minus infinity when nothing is summed
+  // (another selector, no points).
+  double BandPower(int32_t selector, int32_t x1, int32_t x2, const GraphGeometry& plot) const;
 
   // Bin (video) average over `bin_count` adjacent points, kept within 1 ... N.
   void ComputeBinAverage(int32_t bin_count, const PlotRect& plot);
@@ -115,7 +116,7 @@ class TraceData {
   TraceOwner& owner() const;
   void CloseSweep(int32_t stored_points);
   // Marker tracking and the sweep power sum over the points [begin, end) of a block.
-  void UpdateMarkers(int32_t begin, int32_t end, const PlotRect& plot);
+  void UpdateMarkers(int32_t begin, int32_t end);
   void SetBandPower(int32_t marker, float sum);
 
   TraceOwner* owner_;

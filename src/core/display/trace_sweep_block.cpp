@@ -5,6 +5,7 @@
 #include <array>
 #include <limits>
 
+#include "core/display/graph_geometry.h"
 #include "core/display/level_power.h"
 #include "core/display/trace_data.h"
 #include "core/link/little_endian.h"
@@ -122,7 +123,7 @@ bool TraceData::ProcessSweepBlock(const uint8_t* message, size_t length, const P
       std::copy(live_levels.begin() + begin, live_levels.begin() + end,
                 slot.levels.begin() + begin);
     }
-    UpdateMarkers(begin, end, plot);
+    UpdateMarkers(begin, end);
     if (trace_average_on != 0) {
       // The pages keep the index within the history; a record set up by hand is held there too.
       const int32_t k = std::clamp(average_index, 0, kHistoryDepth - 1);
@@ -201,21 +202,27 @@ float SumPowers(const int16_t* levels, int32_t begin, int32_t end, float sweep_s
 
 }  // namespace
 
-void TraceData::UpdateMarkers(int32_t begin, int32_t end, const PlotRect& plot) {
+void TraceData::UpdateMarkers(int32_t begin, int32_t end) {
   std::array<BandChain, kMarkerCount> chains{};
   std::array<int, kMarkerCount> chain_marker{};
   int chain_count = 0;
+  // A point left beyond a shorter sweep reports the sweep's last frequency.
+  const int32_t last_point = std::max(StoredPoints() - 1, 0);
+  const auto frequency = [&](int32_t point) {
+    return static_cast<float>(
+        PointFrequency(header.start, std::clamp(point, 0, last_point), header.sweep_word));
+  };
   for (int m = 0; m < kMarkerCount; ++m) {
     MarkerRecord& marker = markers[m];
-    // Frequencies follow the screen positions; they are the same for every point of a block.
+    // An end reports the frequency and level of the point it was placed on, as drawn.
     if (marker.a_placed != 0) {
-      marker.a_frequency = FrequencyAtX(marker.a_x, header.points, header.start, plot.right);
+      marker.a_frequency = frequency(marker.a_point);
       if (marker.a_point >= begin && marker.a_point < end) {
         marker.a_level = live_levels[marker.a_point];
       }
     }
     if (marker.b_placed == 0) continue;
-    marker.b_frequency = FrequencyAtX(marker.b_x, header.points, header.start, plot.right);
+    marker.b_frequency = frequency(marker.b_point);
     if (marker.b_point >= begin && marker.b_point < end)
       marker.b_level = live_levels[marker.b_point];
     // An unplaced A still orders the pair by its last frequency.

@@ -25,9 +25,11 @@ ReceiverMessageHandler::ReceiverMessageHandler(TimerFactory& timers, ReceiveLog&
       view_(view),
       handshake_timer_(timers.CreateTimer()),
       battery_timer_(timers.CreateTimer()),
-      trigger_clock_(timers.CreateTimer()) {
+      trigger_clock_(timers.CreateTimer()),
+      silence_timer_(timers.CreateTimer()) {
   handshake_timer_->SetCallback([this] { OnHandshakeTimeout(); });
   battery_timer_->SetCallback([this] { OnBatteryTick(); });
+  silence_timer_->SetCallback([this] { OnSilenceTick(); });
   // The countdown runs for the whole life of the graph; it only counts while the flag is set.
   battery_timer_->Start(kBatteryTickMs);
 }
@@ -45,6 +47,11 @@ void ReceiverMessageHandler::OnReceiverMessage(const uint8_t* message, size_t le
   std::memcpy(buffer_.data(), message, length);
   length_ = length;
   type_ = buffer_[0];
+  silence_ticks_ = 0;
+  if (silent_seconds_ != 0) {
+    silent_seconds_ = 0;
+    view_.SetDataSilence(0);
+  }
 
   if (log_.IsLogging()) log_.WriteMessageRecord(buffer_.data(), length_);
 
@@ -108,6 +115,10 @@ void ReceiverMessageHandler::OnSweep(bool power_trigger) {
   if (power_trigger) {
     trigger_clock_->Stop();
     view_.TriggerArrived();
+    // Trigger sweeps come only when the threshold is crossed; a quiet band is no fault.
+    StopDataWatch();
+  } else if (!silence_timer_->IsActive()) {
+    silence_timer_->Start(kSilenceTickMs);
   }
   view_.SetModeFlags(/*spectrum_mode=*/!power_trigger, /*power_trigger_mode=*/power_trigger);
   sweeps_.ProcessSweepBlock(buffer_.data(), length_);
@@ -121,12 +132,37 @@ void ReceiverMessageHandler::OnHandshakeTimeout() {
   handshake_timer_->Stop();
 }
 
+void ReceiverMessageHandler::StopDataWatch() {
+  silence_timer_->Stop();
+  silence_ticks_ = 0;
+  if (silent_seconds_ != 0) {
+    silent_seconds_ = 0;
+    view_.SetDataSilence(0);
+  }
+}
+
+void ReceiverMessageHandler::OnSilenceTick() {
+  if (connection_ == nullptr || connection_->State().connected == 0) {
+    StopDataWatch();
+    return;
+  }
+  ++silence_ticks_;
+  if (silence_ticks_ - 1 < kSilenceWarningSeconds) return;
+  silent_seconds_ = silence_ticks_ - 1;
+  view_.SetDataSilence(silent_seconds_);
+}
+
 void ReceiverMessageHandler::OnBatteryTick() {
   // Once past zero the quit is on its way; ask for it only once.
   if (!sweeps_.LowBatteryFlag() || low_battery_countdown_ < 0) return;
   // The countdown is never reset: a Receiver that keeps reporting low battery ends the program.
   --low_battery_countdown_;
-  if (low_battery_countdown_ < 0) view_.Quit(kLowBatteryExitCode);
+  if (low_battery_countdown_ < 0) {
+    view_.Quit(kLowBatteryExitCode);
+  } else if (!view_.IsPrinting()) {
+    // The warning counts down on screen even while no sweep arrives to repaint it.
+    view_.Repaint();
+  }
 }
 
 }  // namespace qv

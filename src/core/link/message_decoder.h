@@ -56,6 +56,9 @@ class ReceiveView {
   virtual bool IsPrinting() const = 0;
   virtual void Repaint() = 0;
   virtual void Quit(int exit_code) = 0;
+  // Seconds the Receiver has been silent while it should stream sweeps; 0 when data flows.
+  // The view shows it at once, as no sweep comes to repaint.
+  virtual void SetDataSilence(int /*seconds*/) {}
 };
 
 inline constexpr int kHandshakeTimeoutMs = 6000;
@@ -63,6 +66,9 @@ inline constexpr int kBatteryTickMs = 1000;
 inline constexpr int kTriggerClockMs = 1000;
 inline constexpr int kLowBatterySeconds = 30;
 inline constexpr int kLowBatteryExitCode = 22;
+inline constexpr int kSilenceTickMs = 1000;
+// A streaming Receiver sends several sweeps a second; this long without one is a fault.
+inline constexpr int kSilenceWarningSeconds = 5;
 
 // Decodes each message a link delivers and owns the timers that belong to receiving: the
 // handshake time-out, the low-battery countdown and the clock of the time since the last trigger.
@@ -90,6 +96,11 @@ class ReceiverMessageHandler {
   Timer& TriggerClock() { return *trigger_clock_; }
   const Timer& HandshakeTimer() const { return *handshake_timer_; }
 
+  // Stops watching for a silent Receiver until spectrum sweeps flow again: new settings, trigger
+  // mode (where silence is normal) and a closed link all pause the stream.
+  void StopDataWatch();
+  int SilentSeconds() const { return silent_seconds_; }
+
   const uint8_t* Message() const { return buffer_.data(); }
   size_t MessageLength() const { return length_; }
   uint8_t MessageType() const { return type_; }
@@ -104,6 +115,7 @@ class ReceiverMessageHandler {
   void OnSweep(bool power_trigger);
   void OnHandshakeTimeout();
   void OnBatteryTick();
+  void OnSilenceTick();
 
   ReceiveLog& log_;
   SweepProcessor& sweeps_;
@@ -114,6 +126,7 @@ class ReceiverMessageHandler {
   std::unique_ptr<Timer> handshake_timer_;  // graph timer 3
   std::unique_ptr<Timer> battery_timer_;    // graph timer 21
   std::unique_ptr<Timer> trigger_clock_;    // graph timer 2
+  std::unique_ptr<Timer> silence_timer_;    // seconds since the last message while streaming
 
   std::array<uint8_t, kReceiveBufferSize> buffer_{};
   size_t length_ = 0;
@@ -121,6 +134,10 @@ class ReceiverMessageHandler {
   std::string firmware_text_;
   std::string serial_text_;
   int low_battery_countdown_ = kLowBatterySeconds;
+  // Whole ticks since the last message; the first tick may come at once, so the silence is at
+  // least one less than this.
+  int silence_ticks_ = 0;
+  int silent_seconds_ = 0;  // shown; 0 while data flows
 };
 
 }  // namespace qv

@@ -227,6 +227,10 @@ QString CMainFrame::PaneText(int pane_id) const {
 }
 
 void CMainFrame::SetPaneText(int pane_id, const QString& text) {
+  if (pane_id == kPaneMessage) {
+    statusBar()->showMessage(text);
+    return;
+  }
   if (QLabel* label = panes_.value(pane_id, nullptr)) label->setText(text);
 }
 

@@ -20,8 +20,9 @@ void CRBWDialog::Choose(uint16_t code) {
   code_ = code;
   if (context_.ops == nullptr) return;
   SpectrumSettings& working = context_.ops->State().working;
-  working.start = context_.trace.header.start;
-  working.span = context_.trace.header.points;
+  const SweepWindow current = context_.ops->CurrentSweep();
+  working.start = current.start;
+  working.span = current.span;
   working.sweep_word = 1;
   working.rbw_code = code;
   // A failed send has no message of its own here; the dispatcher reports it.

@@ -6,8 +6,11 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "core/app/connection_ops.h"
 #include "core/display/channels.h"
+#include "core/app/status_panes.h"
 #include "core/display/graph_mouse.h"
+#include "core/display/graph_texts.h"
 #include "core/display/zoom.h"
 #include "gui/display/graph_painter.h"
 #include "gui/display/histogram_dialog.h"
@@ -82,8 +85,12 @@ void CDisplay::OnHistogramUpdate(int32_t points, int16_t sweep_counter, const in
 CDisplay::~CDisplay() = default;
 
 PlotRect CDisplay::GraphRect() const {
-  const QRect r = rect();
-  return PlotRect{r.left(), r.top(), r.right() + 1, r.top() + (r.height() * 3) / 4};
+  return Geometry().LevelPlot();
+}
+
+GraphGeometry CDisplay::Geometry() const {
+  const PlotRect a = AreaRect();
+  return GraphGeometry(qv::GraphRect{a.left, a.top, a.right, a.bottom}, trace_->StoredPoints());
 }
 
 PlotRect CDisplay::AreaRect() const {
@@ -106,7 +113,7 @@ void CDisplay::SetSelectionMode(bool on) {
 }
 
 void CDisplay::ZoomIn(CConnectionOps& ops) {
-  qv::ZoomIn(state_, CurrentSweep(), ops);
+  qv::ZoomIn(state_, ops.CurrentSweep(), ops);
   emit FlagsChanged();
 }
 
@@ -200,11 +207,19 @@ void CDisplay::Quit(int exit_code) {
   emit QuitRequested(exit_code);
 }
 
+void CDisplay::SetDataSilence(int seconds) {
+  state_.silent_seconds = seconds;
+  SetStatusPaneText(kPaneMessage, seconds > 0 ? DataSilenceText(seconds) : std::string());
+  update();
+}
+
 void CDisplay::ResetTraces() {
   trace_->ResetTraces();
 }
 
 void CDisplay::ClearModeFlags() {
+  // New settings pause the stream; the watch starts again with the next spectrum sweep.
+  handler_.StopDataWatch();
   state_.live_shown = true;
   SetModeFlags(false, false);
 }
@@ -233,8 +248,11 @@ void CDisplay::SetSerialBytes(const uint8_t* bytes, size_t count) {
 
 GraphScene CDisplay::Scene() const {
   const PlotRect a = AreaRect();
+  // The legend shows the threshold the Receiver was given, not a copy kept beside it.
+  const CConnectionOps* ops = panels_->Context().ops;
+  const int threshold = ops != nullptr ? ops->State().trigger_threshold : ReceiverState{}.trigger_threshold;
   return GraphScene{*trace_, state_, rect(), QRect(a.left, a.top, a.right - a.left, a.bottom - a.top),
-                    low_battery_countdown_};
+                    handler_.LowBatteryCountdown(), threshold};
 }
 
 bool CDisplay::PaintPicture(QImage& image, GraphTextLog* texts) const {
@@ -265,8 +283,8 @@ void CDisplay::resizeEvent(QResizeEvent*) {
 void CDisplay::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   const QPoint at = event->position().toPoint();
-  MouseLeftDown(state_, trace_->markers, MouseSweep{trace_->header.start, trace_->header.points},
-                AreaRect(), at.x(), at.y());
+  MouseLeftDown(state_, trace_->markers, MouseSweep{trace_->header.start, trace_->header.sweep_word},
+                Geometry(), at.x(), at.y());
 }
 
 void CDisplay::mouseMoveEvent(QMouseEvent* event) {
@@ -274,7 +292,7 @@ void CDisplay::mouseMoveEvent(QMouseEvent* event) {
   const bool was_selected = state_.area_selected;
   // Only the left button, with no key held, stretches the selection.
   const bool left_only = event->buttons() == Qt::LeftButton && event->modifiers() == Qt::NoModifier;
-  MouseMove(state_, MouseSweep{trace_->header.start, trace_->header.points}, AreaRect(), at.x(),
+  MouseMove(state_, MouseSweep{trace_->header.start, trace_->header.sweep_word}, Geometry(), at.x(),
             at.y(), left_only);
   if (state_.area_selected != was_selected) emit FlagsChanged();
 }

@@ -9,6 +9,7 @@
 #include "core/app/graph_steps.h"
 #include "core/app/timer.h"
 #include "core/display/display_state.h"
+#include "core/display/graph_geometry.h"
 #include "core/display/receiver_identity.h"
 #include "core/display/trace_data.h"
 #include "core/display/trace_owner.h"
@@ -44,8 +45,10 @@ class CDisplay : public QWidget,
   ReceiverIdentity& Identity() { return identity_; }
   ReceiverMessageHandler& Handler() { return handler_; }
 
-  // The plot area in client pixels, bottom cut to three quarters of the graph's height.
+  // The rectangle trace processing scales levels with: the grid's top and bottom lines.
   PlotRect GraphRect() const;
+  // The plot's one layout, shared by painting, processing, the mouse and every reading.
+  GraphGeometry Geometry() const;
   // The graph area A: the view's rectangle in this window's coordinates, right and bottom
   // exclusive.
   PlotRect AreaRect() const;
@@ -123,6 +126,7 @@ class CDisplay : public QWidget,
   bool IsPrinting() const override { return state_.printing; }
   void Repaint() override;
   void Quit(int exit_code) override;
+  void SetDataSilence(int seconds) override;
 
   // GraphSteps
   void ResetTraces() override;
@@ -161,7 +165,6 @@ class CDisplay : public QWidget,
   TraceSweepProcessor sweeps_;
   ReceiverMessageHandler handler_;
   DisplayState state_;
-  int low_battery_countdown_ = 30;  // seconds shown in the low-battery warning
   QImage back_buffer_;              // the whole picture, copied to the window in one step
   std::function<QAction*(QMenu&, const QPoint&)> menu_runner_;
   std::function<bool()> playback_starter_;

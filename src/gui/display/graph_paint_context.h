@@ -55,5 +55,6 @@ void PaintTriggerTexts(GraphPaintContext& ctx);
 void PaintFrequencyIndicator(GraphPaintContext& ctx);
 void PaintMarkerTexts(GraphPaintContext& ctx);
 void PaintRecordingBox(GraphPaintContext& ctx);
+void PaintDataSilence(GraphPaintContext& ctx);
 
 }  // namespace qv

@@ -27,6 +27,7 @@ bool PaintGraph(QImage& image, const GraphScene& scene, GraphTextLog* texts) {
   PaintFrequencyIndicator(ctx);
   PaintMarkerTexts(ctx);
   PaintRecordingBox(ctx);
+  PaintDataSilence(ctx);
   return true;
 }
 

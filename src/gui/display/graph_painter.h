@@ -26,7 +26,8 @@ struct GraphScene {
   const DisplayState& state;
   QRect window;  // W, the graph window's rect in its client coordinates
   QRect area;    // A, the view's rect in the graph's client coordinates
-  int low_battery_countdown;
+  int low_battery_countdown;  // the receive path's live countdown, in seconds
+  int trigger_threshold;      // dBm, as last sent to the Receiver
 };
 
 struct DrawnGlyph {

@@ -37,7 +37,6 @@ void PaintSelectionAndChannels(GraphPaintContext& ctx) {
     ctx.Text(QPoint(sel.end_x - 40, sel.start_y - 30), MhzText(sel.end_frequency), kAreaFrequency,
              ctx.legend_font);
   }
-  const int32_t width = ctx.window.right - 60;
   for (const ChannelRecord& ch : ctx.trace.channels) {
     if (ch.channel_number == 0) continue;
     AreaRect(ctx, ch.x1, ch.y1, ch.x2, ch.y2);
@@ -45,7 +44,7 @@ void PaintSelectionAndChannels(GraphPaintContext& ctx) {
              ctx.legend_font);
     ctx.Text(QPoint(ch.x2 - 40, ch.y2 - 30), MhzText(ch.second_frequency), kAreaFrequency,
              ctx.legend_font);
-    const double power = ctx.trace.BandPower(kLiveTraceSelector, ch.x1, ch.x2, width);
+    const double power = ctx.trace.BandPower(kLiveTraceSelector, ch.x1, ch.x2, ctx.geometry);
     ctx.Text(QPoint(ch.x1 + 10, ch.y1), ChannelText(ch.channel_number, power), kGreen,
              ctx.legend_font);
   }

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "core/display/graph_mouse.h"
 #include "core/display/graph_texts.h"
 #include "gui/display/graph_paint_context.h"
 
@@ -42,16 +43,15 @@ void PaintSelectionPower(GraphPaintContext& ctx) {
   const DisplayState& s = ctx.state;
   if (!s.area_selected) return;
   const Selection& sel = s.selection;
-  const int32_t width = ctx.window.right - 60;
   const int x = std::min(sel.start_x, sel.end_x) + 10;
   ctx.Text(QPoint(x, sel.start_y + 10),
-           DbmText(ctx.trace.BandPower(kLiveTraceSelector, sel.start_x, sel.end_x, width)), kGreen,
+           DbmText(ctx.trace.BandPower(kLiveTraceSelector, sel.start_x, sel.end_x, ctx.geometry)), kGreen,
            ctx.legend_font);
   int y = sel.start_y + 30;
   for (int k = 0; k < kTraceSlots; ++k) {
     const FrozenLiveSlot& slot = ctx.trace.frozen_live[k];
     if (!slot.frozen) continue;
-    ctx.Text(QPoint(x, y), DbmText(ctx.trace.BandPower(k, sel.start_x, sel.end_x, width)),
+    ctx.Text(QPoint(x, y), DbmText(ctx.trace.BandPower(k, sel.start_x, sel.end_x, ctx.geometry)),
              ToQColor(slot.colour), ctx.legend_font);
     y += 10;
   }
@@ -73,7 +73,7 @@ void PaintLegend(GraphPaintContext& ctx) {
   ctx.Text(QPoint(x, top + 4 * h), ReferenceLevelText(hd.reference_level), kGreen, font);
   ctx.Text(QPoint(x, top + 5 * h), SweepPowerText(t.sweep_power), kGreen, font);
   if (s.power_trigger_mode) {
-    ctx.Text(QPoint(x, top + 6 * h), TriggerPowerText(s.trigger_threshold), kGreen, font);
+    ctx.Text(QPoint(x, top + 6 * h), TriggerPowerText(ctx.scene.trigger_threshold), kGreen, font);
   }
 
   const int right_x = ctx.window.right / 3;
@@ -149,8 +149,10 @@ void PaintFrequencyIndicator(GraphPaintContext& ctx) {
   if (!s.mouse_inside) return;
   const int x = s.mouse_x;
   const int y = s.mouse_y;
-  if (x < g.area.left + 60 || x > g.right || y < 5 || y > g.bottom) return;
-  const double mhz = IndicatorFrequency(x, ctx.trace.StoredPoints(), ctx.trace.header.start, g.right);
+  if (!g.Contains(x, y)) return;
+  // The frequency of the drawn point under the pointer: a marker placed here reports the same.
+  const double mhz =
+      FrequencyUnder(g, MouseSweep{ctx.trace.header.start, ctx.trace.header.sweep_word}, x);
   ctx.Text(QPoint(x - 20, y - 12), IndicatorText(mhz), kWhite, ctx.legend_font);
 }
 

@@ -23,14 +23,16 @@ void PaintMarkerTexts(GraphPaintContext& ctx) {
     const QColor colour = ToQColor(mk.colour);
     const int r = 20 * m;
     if (mk.a_placed) {
+      const int x = g.X(mk.a_point);
       const int y = LiveYAt(t, mk.a_point);
-      ctx.Text(QPoint(mk.a_x - 40, y - 45), MhzText(mk.a_frequency), colour, ctx.small_font);
-      ctx.Text(QPoint(mk.a_x - 40, y - 30), DbmText(mk.a_level), colour, ctx.small_font);
+      ctx.Text(QPoint(x - 40, y - 45), MhzText(mk.a_frequency), colour, ctx.small_font);
+      ctx.Text(QPoint(x - 40, y - 30), DbmText(mk.a_level), colour, ctx.small_font);
     }
     if (mk.b_placed) {
+      const int x = g.X(mk.b_point);
       const int y = LiveYAt(t, mk.b_point);
-      ctx.Text(QPoint(mk.b_x - 40, y - 45), MhzText(mk.b_frequency), colour, ctx.small_font);
-      ctx.Text(QPoint(mk.b_x - 40, y - 30), DbmText(mk.b_level), colour, ctx.small_font);
+      ctx.Text(QPoint(x - 40, y - 45), MhzText(mk.b_frequency), colour, ctx.small_font);
+      ctx.Text(QPoint(x - 40, y - 30), DbmText(mk.b_level), colour, ctx.small_font);
       const int line_y = g.bottom + 10 + r;
       const int base = g.DeltaBase();
       ctx.Text(QPoint(base + 90, line_y), DeltaLevelText(double(mk.b_level) - mk.a_level), colour,
@@ -53,8 +55,10 @@ std::vector<DrawnGlyph> PaintMarkerGlyphs(QPainter& painter, const GraphScene& s
     const MarkerRecord& mk = t.markers[m];
     const int number = m + 1;
     if (mk.a_placed && !mk.hidden) {
-      painter.drawImage(mk.a_x, LiveYAt(t, mk.a_point) - kMarkerGlyphSize, MarkerGlyph(number, false));
-      drawn.push_back({number, false, mk.a_x});
+      // Glyphs sit on the drawn point the end reads, whatever the window's size since.
+      const int x = g.X(mk.a_point);
+      painter.drawImage(x, LiveYAt(t, mk.a_point) - kMarkerGlyphSize, MarkerGlyph(number, false));
+      drawn.push_back({number, false, x});
     }
     if (mk.b_placed) {
       // Both glyphs label the pair's delta line under the plot.
@@ -62,9 +66,9 @@ std::vector<DrawnGlyph> PaintMarkerGlyphs(QPainter& painter, const GraphScene& s
       painter.drawImage(g.DeltaBase() - 30, line_y, MarkerGlyph(number, false));
       painter.drawImage(g.DeltaBase() - 10, line_y, MarkerGlyph(number, true));
       if (!mk.hidden) {
-        painter.drawImage(mk.b_x, LiveYAt(t, mk.b_point) - kMarkerGlyphSize,
-                          MarkerGlyph(number, true));
-        drawn.push_back({number, true, mk.b_x});
+        const int x = g.X(mk.b_point);
+        painter.drawImage(x, LiveYAt(t, mk.b_point) - kMarkerGlyphSize, MarkerGlyph(number, true));
+        drawn.push_back({number, true, x});
       }
     }
   }

@@ -97,10 +97,8 @@ void PaintTraces(GraphPaintContext& ctx) {
   }
   if (t.bin_average_on) {
     const int32_t bins = std::clamp<int32_t>(s.bin_count, 1, std::max(n, 1));
-    const GraphRect& a = ctx.geometry.area;
     // The smoothed trace is a cache of the live levels, recomputed for every picture.
-    const_cast<TraceData&>(t).ComputeBinAverage(bins,
-                                                PlotRect{a.left, a.top, a.right, a.bottom * 3 / 4});
+    const_cast<TraceData&>(t).ComputeBinAverage(bins, ctx.geometry.LevelPlot());
     if (!s.bin_average_hidden) {
       const int count = n - bins;
       DrawTrace(ctx, QColor(255, 255, 255), t.bin_average_y, count, count, block_first, block_last);

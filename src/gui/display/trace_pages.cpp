@@ -14,7 +14,7 @@ namespace qv {
 namespace {
 
 const char* const kPeakTraceCaptions[kTraceSlots] = {
-    "Trace 1 (Purple):", "Trace 2 (Yellow):", "Trace 3 (Blue):", "Trace 4 (Red):"};
+    "Trace 1 (Orange):", "Trace 2 (Yellow):", "Trace 3 (Blue):", "Trace 4 (Red):"};
 
 QCheckBox* NewCheckBox(const QString& caption, QWidget* parent) {
   auto* box = new QCheckBox(caption, parent);

@@ -183,7 +183,6 @@ void CTriggerDialog::SetTrigger() {
     if (context_.alerts != nullptr) context_.alerts->Show(kMsgNoThreshold, kCapNoThreshold);
     return;
   }
-  context_.state.trigger_threshold = static_cast<int16_t>(threshold);
   if (context_.ops == nullptr) return;
 
   ReceiverState& receiver = context_.ops->State();

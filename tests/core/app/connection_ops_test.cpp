@@ -253,5 +253,22 @@ TEST_F(ConnectionOpsTest, FailedFrequencyChangeKeepsTheZoomSelection) {
   EXPECT_TRUE(alerts.shown.empty());
 }
 
+// After a reset the graph holds no sweep until the next one arrives (in trigger mode perhaps for
+// long): changes are made from the window last sent, never from 0 / 0.
+TEST_F(ConnectionOpsTest, ChangesWhileNoSweepIsHeldStartFromTheWindowLastSent) {
+  state.working = SpectrumSettings{49000, 200, 1, 1600};
+  ASSERT_TRUE(ops.SendSpectrumSettings(state.working));
+  graph.current = SweepWindow{};
+  EXPECT_EQ(ops.CurrentSweep().start, 49000u);
+  EXPECT_EQ(ops.CurrentSweep().span, 200u);
+  serial.sent.clear();
+  ops.SetCenterFrequency(48800);  // 2440 MHz with the same 10 MHz span: 2435 ... 2445 MHz
+  ASSERT_FALSE(serial.sent.empty());
+  EXPECT_EQ(serial.sent.front(), (Bytes{0x04, 0x3C, 0xBE, 0x00, 0x00, 0xC8, 0x00, 0x00, 0x00,
+                                        0x01, 0x00, 0x40, 0x06}));
+  graph.current = SweepWindow{48000, 1000};
+  EXPECT_EQ(ops.CurrentSweep().span, 1000u);
+}
+
 }  // namespace
 }  // namespace qv

@@ -85,9 +85,9 @@ TEST_F(ChannelsTest, RightToLeftChannelHasTheSamePowerAsTheMirroredOne) {
   ToggleChannel(channels, state, 1);
   state.selection = Selection{160, 40, 400, 200, 2420.0f, 2430.0f};
   ToggleChannel(channels, state, 2);
-  const int32_t width = 940;
-  const double backwards = trace->BandPower(kLiveTraceSelector, channels[0].x1, channels[0].x2, width);
-  const double forwards = trace->BandPower(kLiveTraceSelector, channels[1].x1, channels[1].x2, width);
+  const GraphGeometry plot({0, 0, 1097, 800}, 101);
+  const double backwards = trace->BandPower(kLiveTraceSelector, channels[0].x1, channels[0].x2, plot);
+  const double forwards = trace->BandPower(kLiveTraceSelector, channels[1].x1, channels[1].x2, plot);
   EXPECT_TRUE(std::isfinite(forwards));
   EXPECT_DOUBLE_EQ(backwards, forwards);
 }

@@ -2,12 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "core/display/fake_trace_owner.h"
+#include "core/display/trace_data.h"
+
 namespace qv {
 namespace {
 
-// A 1100 x 800 graph: the mouse rectangle is right 1000, bottom 600.
-constexpr PlotRect kArea{0, 0, 1100, 800};
-constexpr MouseSweep kSweep{48000, 1001};
+// A 1167 x 800 graph: the plot is 1000 pixels wide (60 ... 1060) and 600 high (5 ... 605).
+const GraphRect kArea{0, 0, 1167, 800};
+constexpr MouseSweep kSweep{48000, 1};
 
 class GraphMouseTest : public ::testing::Test {
  protected:
@@ -19,108 +26,132 @@ class GraphMouseTest : public ::testing::Test {
   std::array<MarkerRecord, kMarkerCount> markers{};
 };
 
-TEST_F(GraphMouseTest, ClickPlacesTheArmedEndOfTheCurrentMarker) {
+TEST(GraphGeometryTest, EveryReadingUnderADrawnPointIsThatPoint) {
+  for (const GraphRect area : {GraphRect{0, 0, 800, 600}, GraphRect{0, 0, 1280, 800},
+                               GraphRect{0, 0, 1920, 1080}, GraphRect{0, 0, 1167, 800}}) {
+    for (int32_t n : {2, 11, 1000, 1001, 15000}) {
+      SCOPED_TRACE(std::to_string(area.right) + " wide, " + std::to_string(n) + " points");
+      const GraphGeometry g(area, n);
+      EXPECT_EQ(g.PointAtX(g.GridX(0)), 0);
+      EXPECT_EQ(g.PointAtX(g.GridX(10)), n - 1);
+      EXPECT_EQ(g.X(n - 1), g.GridX(10));
+      for (int32_t j = 0; j < n; ++j) {
+        // Where points share a column, the one found is drawn in that column.
+        ASSERT_EQ(g.X(g.PointAtX(g.X(j))), g.X(j)) << "point " << j;
+      }
+      for (int32_t x = g.GridX(0); x <= g.GridX(10); ++x) {
+        // No other point is drawn nearer to x than the one read there.
+        const int32_t found = std::abs(g.X(g.PointAtX(x)) - x);
+        for (int32_t j : {g.PointAtX(x) - 1, g.PointAtX(x) + 1}) {
+          if (j >= 0 && j < n) ASSERT_LE(found, std::abs(g.X(j) - x)) << "x " << x;
+        }
+      }
+      EXPECT_TRUE(g.Contains(g.GridX(10), g.GridY(10)));
+      EXPECT_FALSE(g.Contains(g.GridX(10) + 1, 100));
+      EXPECT_FALSE(g.Contains(100, g.GridY(10) + 1));
+    }
+  }
+}
+
+// A marker on the last drawn point of 2400 ... 2450 MHz reports that point's frequency and level,
+// and the read-out under the pointer at the same place agrees.
+TEST_F(GraphMouseTest, MarkerReadOutAndLevelAreThoseOfTheDrawnPoint) {
+  for (const GraphRect area : {GraphRect{0, 0, 1280, 800}, GraphRect{0, 0, 1920, 1080}}) {
+    const GraphGeometry g(area, 1000);
+    testing::FakeTraceOwner owner;
+    auto trace = std::make_unique<TraceData>(&owner);
+    trace->markers = markers;
+    trace->markers[1].a_enabled = 1;
+    MouseLeftDown(state, trace->markers, kSweep, g, g.X(999), 100);
+    trace->markers[1].a_enabled = 0;
+    trace->markers[1].b_enabled = 1;
+    MouseLeftDown(state, trace->markers, kSweep, g, g.X(0), 100);
+    MouseMove(state, kSweep, g, g.X(999), 100, false);
+
+    SweepHeader h;
+    h.start = 48000;
+    h.points = 1000;
+    h.block_frequency = 48000;
+    std::vector<int16_t> samples(1000, -90 * 16);
+    samples[999] = -40 * 16;
+    samples[0] = -55 * 16;
+    const Bytes block = BuildSweepBlock(h, samples.data(), 1000);
+    ASSERT_TRUE(trace->ProcessSweepBlock(block.data(), block.size(), g.LevelPlot()));
+    const MarkerRecord& m = trace->markers[1];
+    EXPECT_EQ(m.a_point, 999);
+    EXPECT_FLOAT_EQ(m.a_frequency, 2449.95f);
+    EXPECT_FLOAT_EQ(m.a_level, -40.0f);
+    EXPECT_FLOAT_EQ(m.b_frequency, 2400.0f);
+    EXPECT_FLOAT_EQ(m.b_level, -55.0f);
+    EXPECT_NEAR(FrequencyUnder(g, kSweep, state.mouse_x), 2449.95, 1e-9);
+    // The level scale puts the reference on the top grid line and 100 dB below on the bottom one.
+    EXPECT_EQ(LevelToY(0, -100, ScaleSpan(g.LevelPlot())), g.GridY(10));
+  }
+}
+
+TEST_F(GraphMouseTest, ClickPlacesTheArmedEndsOfTheCurrentMarkerOnlyInsideThePlot) {
+  const GraphGeometry g(kArea, 1001);
   Marker().b_enabled = 1;
-  MouseLeftDown(state, markers, kSweep, kArea, 530, 100);
+  MouseLeftDown(state, markers, kSweep, g, 530, 100);
   EXPECT_EQ(Marker().b_placed, 1);
   EXPECT_EQ(Marker().b_x, 530);
-  EXPECT_EQ(Marker().b_point, 500);  // 1000 x 470 / 940
+  EXPECT_EQ(Marker().b_point, 470);  // 1000 points over 1000 pixels
   EXPECT_EQ(Marker().a_placed, 0);
-  EXPECT_EQ(markers[0].b_placed, 0);
-  EXPECT_EQ(markers[2].b_placed, 0);
-}
+  EXPECT_EQ(markers[0].b_placed + markers[2].b_placed, 0);
 
-TEST_F(GraphMouseTest, BothArmedEndsAreSetByOneClick) {
-  Marker().a_enabled = 1;
-  Marker().b_enabled = 1;
-  MouseLeftDown(state, markers, kSweep, kArea, 248, 100);
-  EXPECT_EQ(Marker().a_placed, 1);
-  EXPECT_EQ(Marker().b_placed, 1);
+  Marker().a_enabled = 1;  // both armed: one click sets both
+  MouseLeftDown(state, markers, kSweep, g, 260, 100);
   EXPECT_EQ(Marker().a_point, 200);
   EXPECT_EQ(Marker().b_point, 200);
-  EXPECT_EQ(Marker().a_x, Marker().b_x);
-}
 
-TEST_F(GraphMouseTest, ClicksOutsideThePlotPlaceNothing) {
+  Marker() = MarkerRecord{};
   Marker().a_enabled = 1;
-  // The left margin, above the top line, the bottom quarter, right of the mouse rectangle.
+  // The left margin, above the top line, below the bottom line, right of the plot.
   for (auto [x, y] : {std::pair{59, 100}, std::pair{0, 300}, std::pair{300, 4},
-                      std::pair{300, 601}, std::pair{300, 799}, std::pair{1061, 100}}) {
-    MouseLeftDown(state, markers, kSweep, kArea, x, y);
+                      std::pair{300, 606}, std::pair{300, 799}, std::pair{1061, 100}}) {
+    MouseLeftDown(state, markers, kSweep, g, x, y);
     EXPECT_EQ(Marker().a_placed, 0) << x << "," << y;
   }
-  // The edges themselves are inside.
-  MouseLeftDown(state, markers, kSweep, kArea, 60, 600);
+  MouseLeftDown(state, markers, kSweep, g, 60, 605);  // the edges themselves are inside
   EXPECT_EQ(Marker().a_placed, 1);
   EXPECT_EQ(Marker().a_point, 0);
-}
 
-TEST_F(GraphMouseTest, NoCurrentMarkerOrNoArmedEndPlacesNothing) {
-  MouseLeftDown(state, markers, kSweep, kArea, 300, 100);
-  for (const MarkerRecord& m : markers) EXPECT_EQ(m.a_placed + m.b_placed, 0);
+  // No current marker places nothing.
   state.current_marker = 0;
-  for (MarkerRecord& m : markers) m.a_enabled = 1;
-  MouseLeftDown(state, markers, kSweep, kArea, 300, 100);
+  for (MarkerRecord& m : markers) m = MarkerRecord{.a_enabled = 1};
+  MouseLeftDown(state, markers, kSweep, g, 300, 100);
   for (const MarkerRecord& m : markers) EXPECT_EQ(m.a_placed, 0);
 }
 
-TEST_F(GraphMouseTest, PointStaysWithinTheSweep) {
-  // The mouse rectangle reaches 60 pixels past its right edge.
-  EXPECT_EQ(MousePointAtX(1060, 1001, 1000), 1000);
-  EXPECT_EQ(MousePointAtX(1000, 1001, 1000), 1000);
-  // Degenerate sweeps and plots never divide by zero.
-  EXPECT_EQ(MousePointAtX(500, 1, 1000), 0);
-  EXPECT_EQ(MousePointAtX(500, 0, 1000), 0);
-  EXPECT_EQ(MousePointAtX(500, 1001, 60), 0);
-  EXPECT_EQ(MousePointAtX(500, 1001, 10), 0);
-}
-
-TEST_F(GraphMouseTest, TinyGraphDoesNotDivideByZero) {
-  Marker().a_enabled = 1;
-  state.selection_mode = true;
-  const PlotRect tiny{0, 0, 66, 800};  // mouse right 60: no width
-  MouseLeftDown(state, markers, kSweep, tiny, 100, 100);
-  MouseMove(state, kSweep, tiny, 110, 100, true);
-  EXPECT_FLOAT_EQ(state.selection.start_frequency, 2400.0f);
-  EXPECT_FLOAT_EQ(state.selection.end_frequency, 2400.0f);
-}
-
-TEST_F(GraphMouseTest, SelectionDragRecordsBothEndsAndTheirFrequencies) {
-  state.selection_mode = true;
-  Marker().a_enabled = 1;
-  MouseLeftDown(state, markers, kSweep, kArea, 248, 120);
-  EXPECT_EQ(Marker().a_placed, 0);  // selection mode places no markers
-  EXPECT_FALSE(state.area_selected);
-  EXPECT_EQ(state.selection.start_x, 248);
-  EXPECT_EQ(state.selection.start_y, 120);
-  // Point 200 of 1001 from 2400 MHz at 50 kHz a point.
-  EXPECT_FLOAT_EQ(state.selection.start_frequency, 2410.0f);
-
-  MouseMove(state, kSweep, kArea, 624, 300, true);
-  EXPECT_TRUE(state.area_selected);
-  EXPECT_EQ(state.selection.end_x, 624);
-  EXPECT_EQ(state.selection.end_y, 300);
-  EXPECT_FLOAT_EQ(state.selection.end_frequency, 2430.0f);
-  EXPECT_EQ(state.mouse_x, 624);
-  EXPECT_EQ(state.mouse_y, 300);
-}
-
-TEST_F(GraphMouseTest, MoveWithoutTheLeftButtonAloneOnlyTracksThePointer) {
-  MouseMove(state, kSweep, kArea, 400, 200, true);  // not in selection mode
+TEST_F(GraphMouseTest, SelectionDragAndPointerTracking) {
+  const GraphGeometry g(kArea, 1001);
+  MouseMove(state, kSweep, g, 400, 200, true);  // not in selection mode
   EXPECT_FALSE(state.area_selected);
   EXPECT_TRUE(state.mouse_inside);
   EXPECT_EQ(state.mouse_x, 400);
 
   state.selection_mode = true;
-  MouseMove(state, kSweep, kArea, 410, 210, false);  // e.g. left button with shift
+  Marker().a_enabled = 1;
+  MouseLeftDown(state, markers, kSweep, g, 260, 120);
+  EXPECT_EQ(Marker().a_placed, 0);  // selection mode places no markers
   EXPECT_FALSE(state.area_selected);
-  EXPECT_EQ(state.selection.end_x, 0);
-  EXPECT_EQ(state.mouse_x, 410);
-
+  EXPECT_EQ(state.selection.start_x, 260);
+  EXPECT_FLOAT_EQ(state.selection.start_frequency, 2410.0f);  // point 200, 50 kHz a point
+  MouseMove(state, kSweep, g, 410, 210, false);  // e.g. left button with shift
+  EXPECT_FALSE(state.area_selected);
+  MouseMove(state, kSweep, g, 660, 300, true);
+  EXPECT_TRUE(state.area_selected);
+  EXPECT_EQ(state.selection.end_x, 660);
+  EXPECT_EQ(state.selection.end_y, 300);
+  EXPECT_FLOAT_EQ(state.selection.end_frequency, 2430.0f);
   // Outside the plot even a drag keeps the last position inside.
-  MouseMove(state, kSweep, kArea, 30, 210, true);
-  EXPECT_FALSE(state.area_selected);
-  EXPECT_EQ(state.mouse_x, 410);
+  MouseMove(state, kSweep, g, 30, 210, true);
+  EXPECT_EQ(state.mouse_x, 660);
+
+  // A graph with no plot width maps everything to the first point without dividing by zero.
+  const GraphGeometry tiny({0, 0, 70, 800}, 1001);
+  MouseLeftDown(state, markers, kSweep, tiny, 60, 100);
+  EXPECT_FLOAT_EQ(state.selection.start_frequency, 2400.0f);
 }
 
 }  // namespace

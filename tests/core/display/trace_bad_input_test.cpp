@@ -79,7 +79,7 @@ TEST_F(TraceBadInput, EmptySweepStoresNothing) {
   EXPECT_EQ(trace->points_received, 0u);
   EXPECT_EQ(trace->live_levels[0], 0);
   EXPECT_EQ(owner.spectrogram_points.back(), 0);
-  EXPECT_EQ(trace->BandPower(kLiveTraceSelector, 60, 600, 1000),
+  EXPECT_EQ(trace->BandPower(kLiveTraceSelector, 60, 600, GraphGeometry({0, 0, 1167, 800}, 0)),
             -std::numeric_limits<double>::infinity());
   trace->ComputeBinAverage(3, kPlot);
   trace->StartBinAverage(3);

@@ -52,6 +52,7 @@ class Recorder : public ReceiveLog,
   bool IsPrinting() const override { return printing; }
   void Repaint() override { journal.push_back("repaint"); }
   void Quit(int code) override { quits.push_back(code); }
+  void SetDataSilence(int seconds) override { silences.push_back(seconds); }
 
   void ResetTraces() override {}
   void ClearModeFlags() override {}
@@ -68,6 +69,7 @@ class Recorder : public ReceiveLog,
   Bytes firmware_bytes;
   Bytes serial_bytes;
   std::vector<int> quits;
+  std::vector<int> silences;
 };
 
 class MessageDecoderTest : public ::testing::Test {
@@ -225,6 +227,39 @@ TEST_F(MessageDecoderTest, TriggerSweepRestartsTheTriggerClock) {
   EXPECT_EQ(ticks, 0);
   clock.Advance(1);
   EXPECT_EQ(ticks, 1);
+}
+
+TEST_F(MessageDecoderTest, SilenceIsReportedOnlyWhileSpectrumSweepsShouldFlow) {
+  Bytes sweep(30, 0x00);
+  sweep[0] = 0x06;
+  Bytes trigger_sweep(26, 0x00);
+  trigger_sweep[0] = 0x0A;
+  Deliver(kFirmware105);  // the handshake's own time-out covers the identity answers
+  clock.Advance(20000);
+  EXPECT_TRUE(fake.silences.empty());
+
+  state.connected = 1;
+  Deliver(sweep);
+  clock.Advance(5000);
+  EXPECT_TRUE(fake.silences.empty());
+  clock.Advance(2000);
+  EXPECT_EQ(fake.silences, (std::vector<int>{5, 6}));
+  Deliver(sweep);
+  EXPECT_EQ(fake.silences.back(), 0);
+  EXPECT_EQ(handler.SilentSeconds(), 0);
+
+  // Trigger mode, new settings and a closed link each pause the watch.
+  fake.silences.clear();
+  Deliver(trigger_sweep);
+  clock.Advance(20000);
+  Deliver(sweep);
+  clock.Advance(3000);
+  handler.StopDataWatch();
+  clock.Advance(20000);
+  Deliver(sweep);
+  state.connected = 0;
+  clock.Advance(20000);
+  EXPECT_TRUE(fake.silences.empty());
 }
 
 TEST_F(MessageDecoderTest, EveryMessageIsLoggedWhileLoggingIsOnAndOthersDoNothingElse) {

@@ -252,8 +252,9 @@ void TraceData::UpdateMarkers(int32_t begin, int32_t end) {
   for (int c = 0; c < chain_count; ++c) {
     const int m = chain_marker[c];
     markers[m].band_sum = chains[c].sum;
-    // Points after the band see the finished sum.
-    if (end - 1 > chains[c].high && chains[c].sum != 0) SetBandPower(m, chains[c].sum);
+    // The band's last point finishes the sum: a band reaching the sweep's last point has no
+    // point after it to do so.
+    if (end - 1 >= chains[c].high && chains[c].sum != 0) SetBandPower(m, chains[c].sum);
   }
 }
 

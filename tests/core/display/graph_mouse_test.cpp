@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -83,6 +84,8 @@ TEST_F(GraphMouseTest, MarkerReadOutAndLevelAreThoseOfTheDrawnPoint) {
     EXPECT_FLOAT_EQ(m.a_level, -40.0f);
     EXPECT_FLOAT_EQ(m.b_frequency, 2400.0f);
     EXPECT_FLOAT_EQ(m.b_level, -55.0f);
+    // The pair spans the whole trace: its power is there as soon as the last point is.
+    EXPECT_NEAR(m.band_power, 10 * std::log10(998e-9 + 1e-4 + std::pow(10.0, -5.5)), 0.01);
     EXPECT_NEAR(FrequencyUnder(g, kSweep, state.mouse_x), 2449.95, 1e-9);
     // The level scale puts the reference on the top grid line and 100 dB below on the bottom one.
     EXPECT_EQ(LevelToY(0, -100, ScaleSpan(g.LevelPlot())), g.GridY(10));

@@ -140,6 +140,10 @@ inline void Process(Record& r, const Bytes& m, const PlotRect& p, bool rev, int1
         if (lo <= i && i <= hi) {
           if (i == lo) mk.band_sum = 0;
           mk.band_sum += power;
+          // The band's last point finishes the sum, even when it is the sweep's last point.
+          if (i == hi && mk.band_sum != 0) {
+            mk.band_power = static_cast<float>(10 * std::log10(static_cast<double>(mk.band_sum)));
+          }
         } else if (mk.band_sum != 0) {
           mk.band_power = static_cast<float>(10 * std::log10(static_cast<double>(mk.band_sum)));
         }

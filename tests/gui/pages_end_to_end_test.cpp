@@ -28,7 +28,9 @@ using ::testing::Not;
 
 class LegendTexts : public GraphTextLog {
  public:
-  void Text(const QString& text, const QPoint&, const QColor&) override { texts << text; }
+  void Text(const QString& text, const QPoint&, const QColor&, const QFont&) override {
+    texts << text;
+  }
   QStringList texts;
 };
 

@@ -22,6 +22,25 @@ QFont GraphFont(int height, int width) {
   return font;
 }
 
+QFont FittedGraphFont(int line_height, int char_width) {
+  // The pixel size sets the em; a line also holds the ascent above it and the descent below.
+  int size = std::max(1, line_height);
+  QFont font = GraphFont(size, char_width);
+  const int first = QFontMetrics(font).height();
+  if (first > line_height) {
+    size = std::max(1, size * line_height / first);
+    font = GraphFont(size, char_width);
+  }
+  while (size > 1 && QFontMetrics(font).height() > line_height) font = GraphFont(--size, char_width);
+  // Stretch comes in whole percent; step it down until a column's longest line fits.
+  const QString widest(kLegendRightChars, QLatin1Char('M'));
+  while (font.stretch() > 1 &&
+         QFontMetrics(font).horizontalAdvance(widest) > kLegendRightChars * char_width) {
+    font.setStretch(font.stretch() - 1);
+  }
+  return font;
+}
+
 GraphPaintContext::GraphPaintContext(QPainter& p, QImage& img, const GraphScene& s,
                                      GraphTextLog* log)
     : painter(p),
@@ -40,11 +59,13 @@ GraphPaintContext::GraphPaintContext(QPainter& p, QImage& img, const GraphScene&
   legend_font = GraphFont(height / 25, width / 88);
   medium_font = GraphFont(15, 10);
   small_font = GraphFont(15, 7);
+  legend = LayOutLegend(window, geometry, QFontMetrics(medium_font).height());
+  column_font = FittedGraphFont(legend.pitch, legend.char_width);
 }
 
 void GraphPaintContext::Text(const QPoint& at, const QString& text, const QColor& colour,
                              const QFont& font) {
-  if (texts) texts->Text(text, at, colour);
+  if (texts) texts->Text(text, at, colour, font);
   painter.setFont(font);
   painter.setPen(colour);
   painter.drawText(QRect(at, QSize(8192, 8192)), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,

@@ -267,20 +267,22 @@ TEST_F(GraphPainterTest, LegendLinesFitWholeAndApartAtEveryWindowSize) {
     m.band_power = -100.5;
   }
   const auto is_reading = [](const QString& t) {
-    for (const char* start : {"Mode:", "Ctr:", "Span:", "RBW:", "Ref Lvl:", "Power:", "Trigger Power:"}) {
+    for (const char* start :
+         {"Mode:", "Ctr:", "Span:", "RBW:", "Ref Lvl:", "Power:", "Trigger Power:"}) {
       if (t.startsWith(QLatin1String(start))) return true;
     }
     return false;
   };
   const auto is_trace = [](const QString& t) {
-    for (const char* start : {"Current Spectrum", "Trace Average:", "Video Average:", "Peak Trace:"}) {
+    for (const char* start :
+         {"Current Spectrum", "Trace Average:", "Video Average:", "Peak Trace:"}) {
       if (t.startsWith(QLatin1String(start))) return true;
     }
     return false;
   };
 
-  const QSize sizes[] = {{800, 480}, {1024, 660}, {1280, 700}, {1600, 900},
-                         {1920, 1050}, {800, 900}, {1600, 480}};
+  const QSize sizes[] = {{800, 480},   {1024, 660}, {1280, 700}, {1600, 900},
+                         {1920, 1050}, {800, 900},  {1600, 480}};
   for (const QSize size : sizes) {
     // The live trace hidden gives the longest line; shown, it brings the marker texts.
     for (const bool live_shown : {false, true}) {

@@ -171,13 +171,12 @@ TabStackFit FitTabStack(const std::vector<TabRun>& tabs, int32_t edge) {
   if (total <= edge) return fit;
 
   const int64_t rest = total - titles;
-  fit.title_scale = titles > 0 ? std::clamp(static_cast<double>(edge - rest) / titles,
-                                            kMinTitleScale, 1.0)
-                               : 1.0;
+  fit.title_scale =
+      titles > 0 ? std::clamp(static_cast<double>(edge - rest) / titles, kMinTitleScale, 1.0) : 1.0;
   total = 0;
   for (size_t i = 0; i < tabs.size(); ++i) {
-    fit.lengths[i] = tabs[i].length - tabs[i].title +
-                     static_cast<int32_t>(tabs[i].title * fit.title_scale);
+    fit.lengths[i] =
+        tabs[i].length - tabs[i].title + static_cast<int32_t>(tabs[i].title * fit.title_scale);
     total += fit.lengths[i];
   }
   if (total <= edge) return fit;

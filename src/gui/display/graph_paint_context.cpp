@@ -31,7 +31,8 @@ QFont FittedGraphFont(int line_height, int char_width) {
     size = std::max(1, size * line_height / first);
     font = GraphFont(size, char_width);
   }
-  while (size > 1 && QFontMetrics(font).height() > line_height) font = GraphFont(--size, char_width);
+  while (size > 1 && QFontMetrics(font).height() > line_height)
+    font = GraphFont(--size, char_width);
   // Stretch comes in whole percent; step it down until a column's longest line fits.
   const QString widest(kLegendRightChars, QLatin1Char('M'));
   while (font.stretch() > 1 &&

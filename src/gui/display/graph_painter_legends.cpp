@@ -97,8 +97,9 @@ void PaintLegend(GraphPaintContext& ctx) {
   }
   for (const PeakSlot& slot : t.peaks) {
     if (!slot.live) continue;
-    trace_line(slot.hidden ? QStringLiteral("Peak Trace:Hidden") : QStringLiteral("Peak Trace:Live"),
-               ToQColor(slot.colour));
+    trace_line(
+        slot.hidden ? QStringLiteral("Peak Trace:Hidden") : QStringLiteral("Peak Trace:Live"),
+        ToQColor(slot.colour));
   }
 
   if (t.data_clipping) {

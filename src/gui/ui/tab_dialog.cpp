@@ -132,8 +132,7 @@ void CTabDialog::BuildRegion() {
 }
 
 int CTabDialog::Dock(int side, const QRect& container, int offset) {
-  const TabContainer edge{container.left(), container.top(), container.width(),
-                          container.height()};
+  const TabContainer edge{container.left(), container.top(), container.width(), container.height()};
   const TabRect panel = FitPanel(designed_.width(), designed_.height(), shape_.tab_depth, edge,
                                  style()->pixelMetric(QStyle::PM_ScrollBarExtent));
   TabShape shape = shape_;

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <QFont>
 #include <QPixmap>
 #include <QPoint>
 #include <QPolygon>
 #include <QRect>
 #include <QRegion>
 #include <QString>
-#include <QFont>
 #include <QWidget>
 #include <functional>
 #include <memory>

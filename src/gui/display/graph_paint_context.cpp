@@ -24,20 +24,23 @@ QFont GraphFont(int height, int width) {
 
 QFont FittedGraphFont(int line_height, int char_width) {
   // The pixel size sets the em; a line also holds the ascent above it and the descent below.
+  // Each step scales by what was measured, so a few steps suffice; a font that does not scale
+  // stops them early instead of costing every repaint.
   int size = std::max(1, line_height);
   QFont font = GraphFont(size, char_width);
-  const int first = QFontMetrics(font).height();
-  if (first > line_height) {
-    size = std::max(1, size * line_height / first);
+  for (int step = 0; step < 4; ++step) {
+    const int height = QFontMetrics(font).height();
+    if (height <= line_height || size <= 1) break;
+    size = std::max(1, std::min(size - 1, size * line_height / height));
     font = GraphFont(size, char_width);
   }
-  while (size > 1 && QFontMetrics(font).height() > line_height)
-    font = GraphFont(--size, char_width);
-  // Stretch comes in whole percent; step it down until a column's longest line fits.
+  // Stretch comes in whole percent and rounds; bring a column's longest line within its room.
   const QString widest(kLegendRightChars, QLatin1Char('M'));
-  while (font.stretch() > 1 &&
-         QFontMetrics(font).horizontalAdvance(widest) > kLegendRightChars * char_width) {
-    font.setStretch(font.stretch() - 1);
+  const int room = kLegendRightChars * char_width;
+  for (int step = 0; step < 4; ++step) {
+    const int advance = QFontMetrics(font).horizontalAdvance(widest);
+    if (advance <= room || font.stretch() <= 1) break;
+    font.setStretch(std::max(1, std::min(font.stretch() - 1, font.stretch() * room / advance)));
   }
   return font;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QPainter>
 #include <memory>
 #include <random>
@@ -17,12 +19,19 @@ struct LoggedText {
   QString text;
   QPoint at;
   QColor colour;
+  QFont font;
+  // Where the text lands, as wide and as tall as its font draws it.
+  QRect Extent() const {
+    const QFontMetrics metrics(font);
+    return QRect(at, QSize(metrics.horizontalAdvance(text), metrics.height()));
+  }
 };
 
 class TextRecorder : public GraphTextLog {
  public:
-  void Text(const QString& text, const QPoint& at, const QColor& colour) override {
-    texts.push_back({text, at, colour});
+  void Text(const QString& text, const QPoint& at, const QColor& colour,
+            const QFont& font) override {
+    texts.push_back({text, at, colour, font});
   }
   const LoggedText* Find(const QString& text) const {
     for (const LoggedText& t : texts) {
@@ -170,12 +179,16 @@ TEST_F(GraphPainterTest, PeakAverageAndBinAverageLegends) {
   const LoggedText* hidden = recorder_.Find("Peak Trace:Hidden");
   ASSERT_NE(hidden, nullptr);
   EXPECT_EQ(hidden->colour, QColor(255, 255, 0));
-  EXPECT_EQ(hidden->at, QPoint(700 / 3, 400 * 5 / 6 + 35));
+  // The trace column stacks in order: live, trace average, video average, then the peaks.
+  const LoggedText* live = recorder_.Find("Current Spectrum: Hidden");
+  ASSERT_NE(live, nullptr);
+  EXPECT_EQ(live->at.x(), 700 / 3);
+  const LoggedText* video = recorder_.Find("Video Average: Active");
+  ASSERT_NE(video, nullptr);
+  EXPECT_EQ(hidden->at, video->at + (video->at - live->at) / 2);
   // A hidden peak is in the legend but not on the plot.
   EXPECT_EQ(Pixel(Geometry().X(250), 150), kBlack);
   EXPECT_NE(recorder_.Find("Trace Average: Hidden"), nullptr);
-  EXPECT_NE(recorder_.Find("Current Spectrum: Hidden"), nullptr);
-  EXPECT_NE(recorder_.Find("Video Average: Active"), nullptr);
   // The bin average is smoothed afresh for the picture: -60 dBm sits 40 dB below -20, on the
   // scale of the grid's 300 pixels.
   EXPECT_EQ(trace_->bin_average_y[0], 5 + 40 * 300 / 100);
@@ -189,18 +202,18 @@ TEST_F(GraphPainterTest, PeakAverageAndBinAverageLegends) {
 
 TEST_F(GraphPainterTest, SpectrumLegendLines) {
   ASSERT_TRUE(Paint());
-  const int top = 11 * 30 - 20;
-  const int h = 400 / 30;
-  const struct {
-    const char* text;
-    int line;
-  } expected[] = {{"Mode: Spectrum Sweep", 0}, {"Ctr: 2425.00 MHz", 1}, {"Span: 50.00 MHz", 2},
-                  {"RBW: 299 KHz", 3},         {"Ref Lvl: -20 dBm", 4}, {"Power:   NA", 5}};
-  for (const auto& e : expected) {
-    const LoggedText* t = recorder_.Find(e.text);
-    ASSERT_NE(t, nullptr) << e.text;
-    EXPECT_EQ(t->at, QPoint(60, top + e.line * h)) << e.text;
-    EXPECT_EQ(t->colour, QColor(0, 255, 0)) << e.text;
+  const char* const expected[] = {"Mode: Spectrum Sweep", "Ctr: 2425.00 MHz", "Span: 50.00 MHz",
+                                  "RBW: 299 KHz",         "Ref Lvl: -20 dBm", "Power:   NA"};
+  const LoggedText* mode = recorder_.Find(expected[0]);
+  const LoggedText* centre = recorder_.Find(expected[1]);
+  ASSERT_TRUE(mode != nullptr && centre != nullptr);
+  const int pitch = centre->at.y() - mode->at.y();
+  EXPECT_GT(pitch, 0);
+  for (int line = 0; line < 6; ++line) {
+    const LoggedText* t = recorder_.Find(expected[line]);
+    ASSERT_NE(t, nullptr) << expected[line];
+    EXPECT_EQ(t->at, QPoint(60, mode->at.y() + line * pitch)) << expected[line];
+    EXPECT_EQ(t->colour, QColor(0, 255, 0)) << expected[line];
   }
   EXPECT_EQ(recorder_.Find("Trigger Power: 0 dBm"), nullptr);
 
@@ -222,6 +235,84 @@ TEST_F(GraphPainterTest, SpectrumLegendLines) {
     }
   }
   EXPECT_TRUE(battery);
+}
+
+// With every legend line shown at once, each stays whole below the plot and clear of every
+// other text (the other column, the marker delta lines, the frozen trace legends), at the graph
+// sizes of windows from 800 x 600 up, narrow, wide, short and tall.
+TEST_F(GraphPainterTest, LegendLinesFitWholeAndApartAtEveryWindowSize) {
+  state_.spectrum_mode = false;
+  state_.power_trigger_mode = true;
+  state_.trigger_threshold_text = "-100";
+  state_.trigger_time_text = "00:00:00";
+  trace_->header.reference_level = -100;
+  trace_->sweep_power = -100.25f;
+  trace_->trace_average_on = 1;
+  trace_->bin_average_on = 1;
+  for (int k = 0; k < kTraceSlots; ++k) {
+    trace_->peaks[k].live = 1;
+    trace_->peaks[k].frozen = 1;
+    trace_->frozen_live[k].frozen = 1;
+    trace_->frozen_average[k].frozen = 1;
+    trace_->frozen_bin_average[k].frozen = 1;
+  }
+  for (int j = 0; j < kN; ++j) trace_->live_y[j] = 100;
+  for (MarkerRecord& m : trace_->markers) {
+    m = MarkerRecord{};
+    m.a_placed = m.b_placed = 1;
+    m.a_frequency = m.b_frequency = 5850.0f;
+    m.a_level = -100;
+    m.b_level = -10;
+    m.band_sum = 1;
+    m.band_power = -100.5;
+  }
+  const auto is_reading = [](const QString& t) {
+    for (const char* start :
+         {"Mode:", "Ctr:", "Span:", "RBW:", "Ref Lvl:", "Power:", "Trigger Power:"}) {
+      if (t.startsWith(QLatin1String(start))) return true;
+    }
+    return false;
+  };
+  const auto is_trace = [](const QString& t) {
+    for (const char* start :
+         {"Current Spectrum", "Trace Average:", "Video Average:", "Peak Trace:"}) {
+      if (t.startsWith(QLatin1String(start))) return true;
+    }
+    return false;
+  };
+
+  const QSize sizes[] = {{800, 480},   {1024, 660}, {1280, 700}, {1600, 900},
+                         {1920, 1050}, {800, 900},  {1600, 480}};
+  for (const QSize size : sizes) {
+    // The live trace hidden gives the longest line; shown, it brings the marker texts.
+    for (const bool live_shown : {false, true}) {
+      state_.live_shown = live_shown;
+      recorder_.texts.clear();
+      const QRect window(QPoint(0, 0), size);
+      ASSERT_TRUE(PaintGraph(image_, GraphScene{*trace_, state_, window, window, 30, -100}, &recorder_));
+      const int plot_bottom =
+          GraphGeometry(GraphRect{0, 0, size.width(), size.height()}, kN).GridY(10);
+      const std::string where = std::to_string(size.width()) + " x " +
+                                std::to_string(size.height()) + (live_shown ? " shown" : " hidden");
+      int readings = 0;
+      int traces = 0;
+      for (const LoggedText& line : recorder_.texts) {
+        if (!is_reading(line.text) && !is_trace(line.text)) continue;
+        (is_reading(line.text) ? readings : traces) += 1;
+        const QRect extent = line.Extent();
+        EXPECT_TRUE(window.contains(extent)) << line.text.toStdString() << " at " << where;
+        EXPECT_GT(extent.top(), plot_bottom) << line.text.toStdString() << " at " << where;
+        EXPECT_GE(QFontInfo(line.font).pixelSize(), 10) << where;
+        for (const LoggedText& other : recorder_.texts) {
+          if (&other == &line) continue;
+          EXPECT_FALSE(extent.intersects(other.Extent()))
+              << line.text.toStdString() << " / " << other.text.toStdString() << " at " << where;
+        }
+      }
+      EXPECT_EQ(readings, 7) << where;
+      EXPECT_EQ(traces, 7) << where;
+    }
+  }
 }
 
 TEST_F(GraphPainterTest, MarkerTextsDeltaLineAndGlyphs) {

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QTest>
 #include <array>
 #include <memory>
 
@@ -19,6 +20,8 @@
 #include "gui/app/radio_alert_dialog.h"
 #include "gui/app/toolbar_icons.h"
 #include "gui/link/connection_sheet.h"
+#include "gui/ui/side_panels.h"
+#include "gui/ui/tab_dialog.h"
 #include "support/recording_alerts.h"
 
 namespace qv {
@@ -266,6 +269,46 @@ TEST_F(MainFrameTest, RecentFilesKeepTheLastFourNewestFirst) {
                    [&](const QString& path) { chosen = path; });
   MenuAction(frame->FileMenu(), texts[1])->trigger();
   EXPECT_EQ(chosen, expected[1]);
+}
+
+TEST_F(MainFrameTest, ViewMenuListsThePanelsAndReopensAClosedOneInItsPlace) {
+  auto frame = MakeFrame();
+  frame->show();
+  CSidePanels& panels = frame->View().Display().Panels();
+  QMenu* view = frame->ViewMenu();
+  // The 5 GHz pages come later, with the Receiver's bands; the menu lists them when it opens.
+  panels.AddPresetPages(103000);
+  emit view->aboutToShow();
+  EXPECT_EQ(MenuTexts(view), (QStringList{"Freq Control", "Trigger", "Reference Level",
+                                          "Resolution", "Markers", "Peak Hold", "Trace Colour",
+                                          "Scr Avg", "Video Avg", "802.11A", "UNII"}));
+  EXPECT_TRUE(MenuAction(view, "Trigger")->isChecked());
+  EXPECT_FALSE(MenuAction(view, "Trigger")->isEnabled());  // it has no close box
+
+  // Closed with its close box, and the window resized while it is gone.
+  CTabDialog* markers = panels.Page("Markers");
+  QTest::mousePress(markers, Qt::LeftButton, Qt::NoModifier, markers->CloseBox().center());
+  ASSERT_FALSE(markers->isVisible());
+  frame->resize(1024, 768);
+  QApplication::processEvents();
+  emit view->aboutToShow();
+  QAction* item = MenuAction(view, "Markers");
+  EXPECT_FALSE(item->isChecked());
+
+  item->trigger();
+  EXPECT_TRUE(markers->isVisible());
+  EXPECT_FALSE(markers->IsClosed());
+  // Behind its tab, right above the tab of the page below it, and sliding again.
+  const CTabDialog* below = panels.Page("Resolution");
+  EXPECT_TRUE(markers->IsHidden());
+  EXPECT_EQ(markers->y() + markers->height(), below->y() + below->height() - below->TabLength());
+  EXPECT_TRUE(markers->HoverTimerActive());
+
+  // Unchecking closes a page as its close box does.
+  emit view->aboutToShow();
+  MenuAction(view, "UNII")->trigger();
+  EXPECT_TRUE(panels.Page("UNII")->IsClosed());
+  EXPECT_FALSE(panels.Page("UNII")->isVisible());
 }
 
 }  // namespace

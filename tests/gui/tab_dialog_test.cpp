@@ -2,15 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFontMetrics>
+#include <QMap>
+#include <QScrollArea>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
 #include "core/app/manual_clock.h"
 #include "core/display/display_state.h"
 #include "core/display/trace_data.h"
+#include "gui/app/app_settings.h"
+#include "gui/app/form_view.h"
+#include "gui/app/main_frame.h"
+#include "gui/display/display.h"
 #include "gui/display/markers_page.h"
 #include "gui/ui/side_panels.h"
+#include "support/recording_alerts.h"
 
 namespace qv {
 namespace {
@@ -60,10 +69,10 @@ TEST_F(TabDialogTest, LongTitleGivesATabOfTheSmallerPanelSideAndAnEllipsis) {
 TEST_F(TabDialogTest, DockingOnTheRightMovesTheTabStripAndTheControls) {
   CTabDialog* page = Page(QStringLiteral("Markers"), 150, 120);
   EXPECT_EQ(page->size(), QSize(170, 120));
-  EXPECT_EQ(page->Body()->pos(), QPoint(0, 0));
+  EXPECT_EQ(page->Body()->mapTo(page, QPoint(0, 0)), QPoint(0, 0));
 
   page->Dock(kTabRight, graph_.rect(), 0);
-  EXPECT_EQ(page->Body()->pos(), QPoint(20, 0));
+  EXPECT_EQ(page->Body()->mapTo(page, QPoint(0, 0)), QPoint(20, 0));
   const int b = 120 - page->TabLength();
   EXPECT_EQ(page->Outline().first(), QPoint(2, b));
   // The mask follows the outline: the tab is in, the strip above the tab is out.
@@ -214,6 +223,85 @@ TEST(SidePanelsTest, StacksInOrderFromTheBottomAndRedockOnResize) {
   panels.Dock(graph.rect());
   const CTabDialog* first = panels.RightStack().front();
   EXPECT_EQ(first->pos(), QPoint(1200 - 20, 900 - first->height()));
+}
+
+// The tab of a page slid behind it, in its parent's coordinates.
+QRect TabOf(const CTabDialog* page) {
+  const int x = page->Side() == kTabRight ? page->x() : page->x() + page->width() - kTabDepth;
+  return QRect(x, page->y() + page->height() - page->TabLength(), kTabDepth, page->TabLength());
+}
+
+// Leaf widgets: what a user reads or works.
+QList<QWidget*> ControlsOf(const CTabDialog* page) {
+  QList<QWidget*> controls;
+  for (QWidget* widget : page->Body()->findChildren<QWidget*>()) {
+    if (widget->isWindow() || !widget->isVisibleTo(page->Body())) continue;
+    const auto children = widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    const bool leaf = std::none_of(children.begin(), children.end(), [widget](QWidget* child) {
+      return !child->isWindow() && child->isVisibleTo(widget);
+    });
+    if (leaf) controls << widget;
+  }
+  return controls;
+}
+
+// In the real window, from 800 x 600 up, with the pages of every band: each tab lies whole on the
+// graph's edge, clear of the others, and keeps whole a title it shows whole on a large screen;
+// every control of every page can be brought into view inside the graph, on the page or by
+// scrolling it.
+TEST(SidePanelsTest, EveryTabAndControlIsReachableAtEveryWindowSize) {
+  ManualClock clock;
+  RecordingAlerts alerts;
+  QTemporaryDir dir;
+  AppSettings settings(dir.filePath(QStringLiteral("settings.ini")));
+  CMainFrame frame(clock, alerts, false, settings);
+  CDisplay& graph = frame.View().Display();
+  CSidePanels& panels = graph.Panels();
+  // In the order the simulated Receiver reports them, which puts UNII at the top.
+  for (const uint32_t band : {18048u, 48000u, 98000u, 103000u}) panels.AddPresetPages(band);
+  ASSERT_EQ(panels.LeftStack().size(), 8u);
+  frame.show();
+
+  // A title longer than its page is cut whatever the screen; the first size sets what is whole.
+  const QSize sizes[] = {{1600, 1000}, {800, 600},  {1024, 768},
+                         {1280, 800},  {800, 1000}, {1600, 600}};
+  QMap<const CTabDialog*, QString> titles;
+  for (const QSize size : sizes) {
+    frame.resize(size);
+    QApplication::processEvents();
+    ASSERT_EQ(frame.size(), size);
+    const QRect area = graph.rect();
+    const std::string at = std::to_string(size.width()) + " x " + std::to_string(size.height());
+    for (const auto* stack : {&panels.LeftStack(), &panels.RightStack()}) {
+      QRect below;
+      for (CTabDialog* page : *stack) {
+        const std::string name = page->Title().toStdString() + " at " + at;
+        ASSERT_TRUE(page->IsHidden()) << name;
+        const QRect tab = TabOf(page);
+        EXPECT_TRUE(area.contains(tab)) << name;
+        EXPECT_FALSE(tab.intersects(below)) << name;
+        if (!titles.contains(page)) titles[page] = page->ShownTitle();
+        if (titles[page] == page->Title()) {
+          EXPECT_EQ(page->ShownTitle(), page->Title()) << name;
+        }
+        below = tab;
+
+        page->ShowPage();
+        EXPECT_TRUE(area.contains(page->geometry())) << name;
+        QScrollArea* scroller = page->Scroller();
+        for (QWidget* control : ControlsOf(page)) {
+          scroller->ensureWidgetVisible(control, 0, 0);
+          const QRect shown(control->mapTo(&graph, QPoint(0, 0)), control->size());
+          const QRect view(scroller->viewport()->mapTo(&graph, QPoint(0, 0)),
+                           scroller->viewport()->size());
+          EXPECT_TRUE(view.contains(shown) && area.contains(shown))
+              << name << ": " << control->metaObject()->className() << " "
+              << control->objectName().toStdString();
+        }
+        page->HidePage();
+      }
+    }
+  }
 }
 
 }  // namespace

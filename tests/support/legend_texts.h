@@ -11,7 +11,9 @@ namespace qv {
 // Collects the texts a repaint of the graph draws, in order.
 class LegendTexts : public GraphTextLog {
  public:
-  void Text(const QString& text, const QPoint&, const QColor&) override { texts << text; }
+  void Text(const QString& text, const QPoint&, const QColor&, const QFont&) override {
+    texts << text;
+  }
   QStringList texts;
 };
 

@@ -142,28 +142,74 @@ TabPoint HiddenPosition(const TabShape& s, TabPoint shown) {
   }
 }
 
+TabRect FitPanel(int32_t designed_width, int32_t designed_height, int32_t tab_depth,
+                 const TabContainer& container, int32_t scroll_bar) {
+  const int32_t max_width = std::max(container.width - tab_depth, 1);
+  const int32_t max_height = std::max(container.height, 1);
+  int32_t width = designed_width;
+  int32_t height = designed_height;
+  if (height > max_height) {
+    height = max_height;
+    width += scroll_bar;
+  }
+  if (width > max_width) {
+    width = max_width;
+    height = std::min(height + scroll_bar, max_height);
+  }
+  return TabRect{0, 0, width, height};
+}
+
+TabStackFit FitTabStack(const std::vector<TabRun>& tabs, int32_t edge) {
+  TabStackFit fit;
+  int64_t total = 0;
+  int64_t titles = 0;
+  for (const TabRun& tab : tabs) {
+    fit.lengths.push_back(tab.length);
+    total += tab.length;
+    titles += tab.title;
+  }
+  if (total <= edge) return fit;
+
+  const int64_t rest = total - titles;
+  fit.title_scale =
+      titles > 0 ? std::clamp(static_cast<double>(edge - rest) / titles, kMinTitleScale, 1.0) : 1.0;
+  total = 0;
+  for (size_t i = 0; i < tabs.size(); ++i) {
+    fit.lengths[i] =
+        tabs[i].length - tabs[i].title + static_cast<int32_t>(tabs[i].title * fit.title_scale);
+    total += fit.lengths[i];
+  }
+  if (total <= edge) return fit;
+  for (int32_t& length : fit.lengths) {
+    length = static_cast<int32_t>(length * std::max<int64_t>(edge, 0) / total);
+  }
+  return fit;
+}
+
 void TabPlacement::ResetShownPosition() {
   if (Vertical(shape_)) {
     shown_.x = 0;
   } else {
     shown_.y = 0;
   }
+  tucked_ = shown_;
 }
 
 int32_t TabPlacement::Dock(int32_t side, const TabContainer& container, int32_t offset) {
   shape_.side = side == kTabRight ? kTabRight : kTabLeft;
   const TabRect window = WindowSize(shape_);
-  shown_.y = container.bottom() - window.height - offset;
-  shown_.x = shape_.side == kTabLeft ? 0 : container.width - window.width;
+  tucked_.y = container.bottom() - window.height - offset;
+  tucked_.x = shape_.side == kTabLeft ? 0 : container.width - window.width;
+  shown_ = TabPoint{tucked_.x, std::max(container.top, tucked_.y)};
   // Docking leaves only the tab in view, so the page counts as hidden from here on.
-  position_ = HiddenPosition(shape_, shown_);
+  position_ = HiddenPosition(shape_, tucked_);
   hidden_ = true;
   return offset + shape_.tab_length;
 }
 
 void TabPlacement::Hide() {
   if (hidden_) return;
-  position_ = HiddenPosition(shape_, shown_);
+  position_ = HiddenPosition(shape_, tucked_);
   hidden_ = true;
 }
 

@@ -77,6 +77,31 @@ struct TabContainer {
   int32_t bottom() const { return top + height; }
 };
 
+// The panel size of a page docked to the left or right edge of `container`: as designed when
+// it fits beside its tab strip, else cut to the container. A cut page scrolls, and the bar that
+// then appears across the cut adds `scroll_bar` pixels the other way where there is room.
+TabRect FitPanel(int32_t designed_width, int32_t designed_height, int32_t tab_depth,
+                 const TabContainer& container, int32_t scroll_bar);
+
+// What one tab of a stack needs along its edge: its whole length, `title` pixels of it the title.
+struct TabRun {
+  int32_t length = 0;
+  int32_t title = 0;
+};
+
+// How the tabs of one stack share an edge.
+struct TabStackFit {
+  double title_scale = 1;        // the titles' font shrinks by this factor
+  std::vector<int32_t> lengths;  // each tab's length; together no longer than the edge
+};
+
+// Titles shrink no further than this; past it the tabs are cut and their titles elided.
+inline constexpr double kMinTitleScale = 0.6;
+
+// Tabs that fit the edge keep their lengths. Otherwise every title shrinks by one factor, so all
+// stay whole and alike, and only when that is not enough are the tabs cut in proportion.
+TabStackFit FitTabStack(const std::vector<TabRun>& tabs, int32_t edge);
+
 // Shown and hidden positions of one page, sliding between them. The widget moves to position().
 class TabPlacement {
  public:
@@ -88,8 +113,10 @@ class TabPlacement {
   // Sides 2 and 3 start shown at the top of the container, the others at its left edge.
   void ResetShownPosition();
 
-  // Docks to the left or right edge of `container`, `offset` pixels up from its bottom, and
-  // leaves the page slid behind its tab. Returns the offset for the next page above it.
+  // Docks to the left or right edge of `container` with the end of its tab `offset` pixels up
+  // from its bottom, and leaves the page slid behind its tab. A page taller than the room above
+  // that end shows lower down, whole inside the container; its tab stays in place while hidden.
+  // Returns the offset for the next page above it.
   int32_t Dock(int32_t side, const TabContainer& container, int32_t offset);
 
   // No move when already hidden or already shown.
@@ -98,12 +125,13 @@ class TabPlacement {
 
   bool hidden() const { return hidden_; }
   TabPoint shown() const { return shown_; }
-  void SetShown(TabPoint shown) { shown_ = shown; }
+  void SetShown(TabPoint shown) { shown_ = tucked_ = shown; }
   TabPoint position() const { return position_; }
 
  private:
   TabShape shape_;
   TabPoint shown_;
+  TabPoint tucked_;  // where the page would show with its tab in its place; hiding starts here
   TabPoint position_;
   bool hidden_ = false;
 };

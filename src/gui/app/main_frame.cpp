@@ -15,6 +15,9 @@
 #include "gui/app/form_view.h"
 #include "gui/app/radio_alert_dialog.h"
 #include "gui/app/toolbar_icons.h"
+#include "gui/display/display.h"
+#include "gui/ui/side_panels.h"
+#include "gui/ui/tab_dialog.h"
 
 namespace qv {
 namespace {
@@ -129,6 +132,12 @@ void CMainFrame::BuildMenus() {
   file_menu_->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
   RebuildRecentFiles();
 
+  view_menu_ = menuBar()->addMenu(QStringLiteral("&View"));
+  view_menu_->setObjectName(QStringLiteral("viewMenu"));
+  // Preset pages arrive with the Receiver's bands, so the list is made afresh each time it opens.
+  connect(view_menu_, &QMenu::aboutToShow, this, &CMainFrame::RebuildViewMenu);
+  RebuildViewMenu();
+
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   help->addAction(QStringLiteral("&About"), this, [this] { OpenAbout(); });
 }
@@ -154,6 +163,28 @@ void CMainFrame::RebuildRecentFiles() {
     recent_actions_.append(action);
   }
   file_menu_->insertActions(recent_anchor_, recent_actions_);
+}
+
+void CMainFrame::RebuildViewMenu() {
+  view_menu_->clear();
+  CSidePanels& panels = view_->Display().Panels();
+  for (const auto* stack : {&panels.RightStack(), &panels.LeftStack()}) {
+    if (!view_menu_->isEmpty()) view_menu_->addSeparator();
+    for (CTabDialog* page : *stack) {
+      QAction* action = view_menu_->addAction(page->Title());
+      action->setCheckable(true);
+      action->setChecked(!page->IsClosed());
+      // A page without a close box is never closed.
+      action->setEnabled(!page->CloseBox().isNull());
+      connect(action, &QAction::toggled, page, [page](bool open) {
+        if (open) {
+          page->ReopenPage();
+        } else {
+          page->ClosePage();
+        }
+      });
+    }
+  }
 }
 
 QStringList CMainFrame::RecentFiles() const {

@@ -23,7 +23,7 @@ class CDisableRadioAlertDialog;
 class CQuorvalinFormView;
 
 // The program's top-level window: toolbar, status bar with its panes, the running-time clock,
-// the File and Help menus, and the form view as its centre.
+// the File, View and Help menus, and the form view as its centre.
 class CMainFrame : public QMainWindow {
   Q_OBJECT
 
@@ -46,6 +46,9 @@ class CMainFrame : public QMainWindow {
   // The image index the button at this position shows.
   int ActionImage(int toolbar_position) const;
   QMenu* FileMenu() const { return file_menu_; }
+  // Lists the side panels by their tab titles, checked while open; choosing a closed one brings
+  // it back to its place on the graph's edge.
+  QMenu* ViewMenu() const { return view_menu_; }
   QPrinter& Printer() { return *printer_; }
 
   // Re-evaluates the toolbar's enable rules and swapped buttons from the view's state.
@@ -82,6 +85,7 @@ class CMainFrame : public QMainWindow {
   void BuildStatusBar();
   void BuildMenus();
   void RebuildRecentFiles();
+  void RebuildViewMenu();
   void PrintSetup();
   AppSettings& Settings();
 
@@ -94,6 +98,7 @@ class CMainFrame : public QMainWindow {
   std::array<QAction*, kToolbarButtons> actions_{};
   QMap<int, QLabel*> panes_;
   QMenu* file_menu_ = nullptr;
+  QMenu* view_menu_ = nullptr;
   QAction* recent_anchor_ = nullptr;  // the recent entries go just above this separator
   QList<QAction*> recent_actions_;
   std::unique_ptr<Timer> running_timer_;  // main frame timer 1

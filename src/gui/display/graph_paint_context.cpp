@@ -22,6 +22,29 @@ QFont GraphFont(int height, int width) {
   return font;
 }
 
+QFont FittedGraphFont(int line_height, int char_width) {
+  // The pixel size sets the em; a line also holds the ascent above it and the descent below.
+  // Each step scales by what was measured, so a few steps suffice; a font that does not scale
+  // stops them early instead of costing every repaint.
+  int size = std::max(1, line_height);
+  QFont font = GraphFont(size, char_width);
+  for (int step = 0; step < 4; ++step) {
+    const int height = QFontMetrics(font).height();
+    if (height <= line_height || size <= 1) break;
+    size = std::max(1, std::min(size - 1, size * line_height / height));
+    font = GraphFont(size, char_width);
+  }
+  // Stretch comes in whole percent and rounds; bring a column's longest line within its room.
+  const QString widest(kLegendRightChars, QLatin1Char('M'));
+  const int room = kLegendRightChars * char_width;
+  for (int step = 0; step < 4; ++step) {
+    const int advance = QFontMetrics(font).horizontalAdvance(widest);
+    if (advance <= room || font.stretch() <= 1) break;
+    font.setStretch(std::max(1, std::min(font.stretch() - 1, font.stretch() * room / advance)));
+  }
+  return font;
+}
+
 GraphPaintContext::GraphPaintContext(QPainter& p, QImage& img, const GraphScene& s,
                                      GraphTextLog* log)
     : painter(p),
@@ -40,11 +63,13 @@ GraphPaintContext::GraphPaintContext(QPainter& p, QImage& img, const GraphScene&
   legend_font = GraphFont(height / 25, width / 88);
   medium_font = GraphFont(15, 10);
   small_font = GraphFont(15, 7);
+  legend = LayOutLegend(window, geometry, QFontMetrics(medium_font).height());
+  column_font = FittedGraphFont(legend.pitch, legend.char_width);
 }
 
 void GraphPaintContext::Text(const QPoint& at, const QString& text, const QColor& colour,
                              const QFont& font) {
-  if (texts) texts->Text(text, at, colour);
+  if (texts) texts->Text(text, at, colour, font);
   painter.setFont(font);
   painter.setPen(colour);
   painter.drawText(QRect(at, QSize(8192, 8192)), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,

@@ -9,6 +9,7 @@
 
 #include "core/display/colour.h"
 #include "core/display/graph_geometry.h"
+#include "core/display/legend_layout.h"
 #include "gui/display/graph_painter.h"
 
 namespace qv {
@@ -26,7 +27,9 @@ struct GraphPaintContext {
   GraphGeometry geometry;
   GraphRect window;  // W
   QColor erase;      // background of legend boxes
-  QFont legend_font;
+  LegendLayout legend;
+  QFont legend_font;  // texts in the plot
+  QFont column_font;  // the legend's two columns below the plot, fitted to the room there
   QFont medium_font;
   QFont small_font;
 
@@ -43,6 +46,9 @@ QColor ToQColor(Colour colour);
 GraphRect ToGraphRect(const QRect& rect);
 // A font `height` pixels high stretched so its average character is `width` pixels wide.
 QFont GraphFont(int height, int width);
+// The largest such font whose lines are at most `line_height` pixels apart and whose characters
+// are at most `char_width` pixels wide.
+QFont FittedGraphFont(int line_height, int char_width);
 
 // The layers, in the order they are painted.
 void PaintSelectionAndChannels(GraphPaintContext& ctx);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QPainter>
 #include <QPoint>
@@ -13,12 +14,13 @@
 
 namespace qv {
 
-// Receives every text the graph draws, with its top-left corner and colour, so the picture's
-// texts can be checked without reading pixels.
+// Receives every text the graph draws, with its top-left corner, colour and font, so the
+// picture's texts and their extents can be checked without reading pixels.
 class GraphTextLog {
  public:
   virtual ~GraphTextLog() = default;
-  virtual void Text(const QString& text, const QPoint& at, const QColor& colour) = 0;
+  virtual void Text(const QString& text, const QPoint& at, const QColor& colour,
+                    const QFont& font) = 0;
 };
 
 struct GraphScene {

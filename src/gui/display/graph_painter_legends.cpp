@@ -2,6 +2,7 @@
 
 #include "core/display/graph_mouse.h"
 #include "core/display/graph_texts.h"
+#include "core/display/legend_layout.h"
 #include "gui/display/graph_paint_context.h"
 
 namespace qv {
@@ -61,10 +62,10 @@ void PaintLegend(GraphPaintContext& ctx) {
   const TraceData& t = ctx.trace;
   const DisplayState& s = ctx.state;
   const GraphGeometry& g = ctx.geometry;
-  const QFont& font = ctx.legend_font;
-  const int x = g.area.left + 60;
-  const int top = 11 * g.dy - 20;
-  const int h = (ctx.window.bottom - ctx.window.top) / 30;
+  const QFont& font = ctx.column_font;
+  const int x = ctx.legend.left_x;
+  const int top = ctx.legend.top;
+  const int h = ctx.legend.pitch;
   ctx.Text(QPoint(x, top), ModeText(s.spectrum_mode, s.power_trigger_mode), kGreen, font);
   const SweepHeader& hd = t.header;
   ctx.Text(QPoint(x, top + h), CentreText(hd.start, hd.points, hd.sweep_word), kGreen, font);
@@ -76,35 +77,38 @@ void PaintLegend(GraphPaintContext& ctx) {
     ctx.Text(QPoint(x, top + 6 * h), TriggerPowerText(ctx.scene.trigger_threshold), kGreen, font);
   }
 
-  const int right_x = ctx.window.right / 3;
-  const int base = ctx.window.bottom * 5 / 6;
-  ctx.Text(QPoint(right_x, base - 10),
-           s.live_shown ? QStringLiteral("Current Spectrum") : QStringLiteral("Current Spectrum: Hidden"),
-           kGreen, font);
+  // The trace column stacks its lines, each on the next row, in this order.
+  int row = 0;
+  const auto trace_line = [&](const QString& text, const QColor& colour) {
+    ctx.Text(QPoint(ctx.legend.right_x, ctx.legend.Row(row++)), text, colour, font);
+  };
+  trace_line(s.live_shown ? QStringLiteral("Current Spectrum")
+                          : QStringLiteral("Current Spectrum: Hidden"),
+             kGreen);
   if (t.trace_average_on) {
-    ctx.Text(QPoint(right_x, base + 5),
-             s.average_hidden ? QStringLiteral("Trace Average: Hidden")
-                              : QStringLiteral("Trace Average: Active"),
-             kAverage, font);
+    trace_line(s.average_hidden ? QStringLiteral("Trace Average: Hidden")
+                                : QStringLiteral("Trace Average: Active"),
+               kAverage);
   }
   if (t.bin_average_on) {
-    ctx.Text(QPoint(right_x, base + 20),
-             s.bin_average_hidden ? QStringLiteral("Video Average: Hidden")
-                                  : QStringLiteral("Video Average: Active"),
-             kWhite, font);
+    trace_line(s.bin_average_hidden ? QStringLiteral("Video Average: Hidden")
+                                    : QStringLiteral("Video Average: Active"),
+               kWhite);
   }
   for (const PeakSlot& slot : t.peaks) {
     if (!slot.live) continue;
-    ctx.Text(QPoint(right_x, base + 35),
-             slot.hidden ? QStringLiteral("Peak Trace:Hidden") : QStringLiteral("Peak Trace:Live"),
-             ToQColor(slot.colour), font);
+    trace_line(
+        slot.hidden ? QStringLiteral("Peak Trace:Hidden") : QStringLiteral("Peak Trace:Live"),
+        ToQColor(slot.colour));
   }
 
-  if (t.data_clipping) ctx.Text(QPoint(60, 5), QString::fromLatin1(kDataClippingText), kRed, font);
+  if (t.data_clipping) {
+    ctx.Text(QPoint(60, 5), QString::fromLatin1(kDataClippingText), kRed, ctx.legend_font);
+  }
   if (t.low_battery) {
     ctx.EraseBox(4 * g.dx + 60, 4 * g.dy + 5, 6 * g.dx + 60, 6 * g.dy + 5);
     ctx.Text(QPoint(4 * g.dx + 70, 4 * g.dy + 15), LowBatteryText(ctx.scene.low_battery_countdown),
-             kRed, font);
+             kRed, ctx.legend_font);
   }
 }
 
@@ -114,19 +118,23 @@ void PaintFrozenLegends(GraphPaintContext& ctx) {
   FrozenFamily(ctx, t.frozen_average, 6, "Frozen Avg Tr ");
   FrozenFamily(ctx, t.peaks, 4, "Frozen Peak Tr ");
 
-  // The frozen live traces keep their legend at a fixed place.
+  // The frozen live traces' box sits in the plot, so it moves with it and stays clear of the
+  // legend below.
   const bool any = std::any_of(t.frozen_live.begin(), t.frozen_live.end(),
                                [](const FrozenLiveSlot& s) { return s.frozen; });
   if (!any) return;
-  ctx.EraseBox(423, 358, 516, 444);
+  const GraphRect box = FrozenLiveBox(ctx.geometry);
+  ctx.EraseBox(box.left, box.top, box.right, box.bottom);
+  ctx.Text(QPoint(box.left + 4, box.top + 7), QStringLiteral("Frozen Traces"), kGreen,
+           ctx.small_font);
   for (int k = 0; k < kTraceSlots; ++k) {
     const FrozenLiveSlot& slot = t.frozen_live[k];
     if (!slot.frozen) continue;
     const QColor colour = ToQColor(slot.colour);
-    ctx.Text(QPoint(427, 365), QStringLiteral("Frozen Traces"), kGreen, ctx.small_font);
-    Swatch(ctx, colour, 427, 390 + 10 * k, 447);
-    ctx.Text(QPoint(455, 380 + 10 * k), QStringLiteral("Live Tr ") + QString::number(k + 1),
-             colour, ctx.small_font);
+    const int y = box.top + 22 + kFrozenLiveRowPitch * k;
+    Swatch(ctx, colour, box.left + 4, y + 10, box.left + 24);
+    ctx.Text(QPoint(box.left + 32, y), QStringLiteral("Live Tr ") + QString::number(k + 1), colour,
+             ctx.small_font);
   }
 }
 

@@ -45,10 +45,20 @@ void CSidePanels::AddPresetPages(uint32_t band_start) {
 
 void CSidePanels::Dock(const QRect& container) {
   container_ = container;
+  DockStack(right_, kTabRight);
+  DockStack(left_, kTabLeft);
+}
+
+void CSidePanels::DockStack(const std::vector<CTabDialog*>& stack, int side) {
+  // Every tab stays on the edge, closed pages' too, so a reopened page comes back to its place.
+  std::vector<TabRun> tabs;
+  for (const CTabDialog* page : stack) tabs.push_back(page->NaturalTab());
+  const TabStackFit fit = FitTabStack(tabs, container_.height());
   int offset = 0;
-  for (CTabDialog* page : right_) offset = page->Dock(kTabRight, container, offset);
-  offset = 0;
-  for (CTabDialog* page : left_) offset = page->Dock(kTabLeft, container, offset);
+  for (size_t i = 0; i < stack.size(); ++i) {
+    stack[i]->FitTab(fit.title_scale, fit.lengths[i]);
+    offset = stack[i]->Dock(side, container_, offset);
+  }
 }
 
 CTabDialog* CSidePanels::Page(const QString& title) const {

@@ -25,7 +25,9 @@ class CSidePanels {
   CSidePanels(const CSidePanels&) = delete;
   CSidePanels& operator=(const CSidePanels&) = delete;
 
-  // Docks both stacks to `container` (the graph's rect); again after every resize.
+  // Docks both stacks to `container` (the graph's rect); again after every resize. A stack
+  // whose tabs are together longer than the edge gets smaller titles, and a page larger than
+  // the graph scrolls.
   void Dock(const QRect& container);
 
   // The channel preset pages of a band the Receiver reported, added to the left stack once per
@@ -43,6 +45,8 @@ class CSidePanels {
   PageContext& Context() { return context_; }
 
  private:
+  void DockStack(const std::vector<CTabDialog*>& stack, int side);
+
   PageContext context_;
   QRect container_;
   std::vector<uint32_t> preset_bands_;

@@ -3,10 +3,14 @@
 #include <qdrawutil.h>
 
 #include <QCursor>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollArea>
 #include <QShowEvent>
+#include <QStyle>
+#include <algorithm>
 
 namespace qv {
 namespace {
@@ -34,9 +38,12 @@ long long OrientationOf(const QPolygon& polygon) {
 CTabDialog::CTabDialog(const QString& title, TimerFactory& timers, QWidget* parent)
     : QWidget(parent),
       title_(title),
-      body_(new QWidget(this)),
+      scroll_(new QScrollArea(this)),
+      body_(new QWidget),
       hover_timer_(timers.CreateTimer()),
       pointer_([] { return QCursor::pos(); }) {
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setWidget(body_);
   hover_timer_->SetCallback([this] { OnHoverTimer(); });
 }
 
@@ -49,16 +56,39 @@ void CTabDialog::SetIcon(const QPixmap& icon) {
 
 void CTabDialog::InitPage() {
   body_->adjustSize();
-  shape_.panel_width = body_->width();
-  shape_.panel_height = body_->height();
+  designed_ = body_->size();
+  shape_.panel_width = designed_.width();
+  shape_.panel_height = designed_.height();
   placement_.SetShape(shape_);
   placement_.ResetShownPosition();
+  title_font_ = font();
   const int title_width = QFontMetrics(font()).horizontalAdvance(title_);
   shape_.tab_length = qv::TabLength(shape_, show_title_, title_width, shape_.tab_length);
+  natural_tab_length_ = shape_.tab_length;
   RenderTitle();
   BuildRegion();
   SetAutoHide(auto_hide_);
   if (topmost_) raise();
+}
+
+TabRun CTabDialog::NaturalTab() const {
+  if (!show_title_) return TabRun{natural_tab_length_, 0};
+  const int without_title = qv::TabLength(shape_, true, 0);
+  return TabRun{natural_tab_length_, std::max(0, natural_tab_length_ - without_title)};
+}
+
+void CTabDialog::FitTab(double title_scale, int length) {
+  QFont title_font = font();
+  if (title_scale < 1) {
+    const int pixels = QFontInfo(font()).pixelSize();
+    title_font.setPixelSize(std::max(1, static_cast<int>(pixels * title_scale)));
+  }
+  const int fitted = std::min(length, natural_tab_length_);
+  if (fitted == shape_.tab_length && title_font == title_font_) return;
+  title_font_ = title_font;
+  shape_.tab_length = fitted;
+  RenderTitle();
+  BuildRegion();
 }
 
 void CTabDialog::RenderTitle() {
@@ -66,7 +96,13 @@ void CTabDialog::RenderTitle() {
   shown_title_.clear();
   title_image_ = QPixmap();
   if (!show_title_ || area.width() <= 0 || area.height() <= 0) return;
-  const QFontMetrics metrics(font());
+  QFont title_font = title_font_;
+  // A shrunk font may round a pixel wider than its share; one size smaller keeps the title
+  // whole rather than cutting its end.
+  if (title_font != font() && QFontMetrics(title_font).horizontalAdvance(title_) > area.width()) {
+    title_font.setPixelSize(std::max(1, QFontInfo(title_font).pixelSize() - 1));
+  }
+  const QFontMetrics metrics(title_font);
   // The tab was sized from the rounded advance; eliding measures finer and would cut a title
   // that the tab was made for.
   shown_title_ = metrics.horizontalAdvance(title_) <= area.width()
@@ -75,7 +111,7 @@ void CTabDialog::RenderTitle() {
   title_image_ = QPixmap(area.size());
   title_image_.fill(palette().color(QPalette::Button));
   QPainter painter(&title_image_);
-  painter.setFont(font());
+  painter.setFont(title_font);
   painter.setPen(palette().color(QPalette::ButtonText));
   painter.drawText(area, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, shown_title_);
 }
@@ -85,7 +121,8 @@ void CTabDialog::BuildRegion() {
   const TabRect window = WindowSize(shape_);
   setFixedSize(window.width, window.height);
   // The controls move with the panel when the tab strip changes sides.
-  body_->move(ToQt(PanelOrigin(shape_)));
+  scroll_->setGeometry(
+      QRect(ToQt(PanelOrigin(shape_)), QSize(shape_.panel_width, shape_.panel_height)));
   polygon_.clear();
   for (const TabPoint& point : TabPolygon(shape_)) polygon_ << ToQt(point);
   const QRegion region(polygon_, Qt::OddEvenFill);
@@ -94,18 +131,23 @@ void CTabDialog::BuildRegion() {
   update();
 }
 
-void CTabDialog::SetSide(int side) {
-  if (shape_.side == side) return;
-  shape_.side = side;
-  BuildRegion();
-}
-
 int CTabDialog::Dock(int side, const QRect& container, int offset) {
-  SetSide(side == kTabRight ? kTabRight : kTabLeft);
-  const int next = placement_.Dock(
-      shape_.side,
-      TabContainer{container.left(), container.top(), container.width(), container.height()},
-      offset);
+  const TabContainer edge{container.left(), container.top(), container.width(), container.height()};
+  const TabRect panel = FitPanel(designed_.width(), designed_.height(), shape_.tab_depth, edge,
+                                 style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+  TabShape shape = shape_;
+  shape.side = side == kTabRight ? kTabRight : kTabLeft;
+  shape.panel_width = panel.width;
+  shape.panel_height = panel.height;
+  shape.tab_length = std::min({shape.tab_length, panel.width, panel.height});
+  if (shape.side != shape_.side || shape.panel_width != shape_.panel_width ||
+      shape.panel_height != shape_.panel_height || shape.tab_length != shape_.tab_length) {
+    const bool retitle = shape.tab_length != shape_.tab_length;
+    shape_ = shape;
+    if (retitle) RenderTitle();
+    BuildRegion();
+  }
+  const int next = placement_.Dock(shape_.side, edge, offset);
   MoveToPlacement();
   return next;
 }
@@ -158,6 +200,10 @@ void CTabDialog::ClosePage() {
   closed_ = true;
   hover_timer_->Stop();
   hide();
+}
+
+void CTabDialog::ReopenPage() {
+  show();
 }
 
 void CTabDialog::OnHoverTimer() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QPixmap>
 #include <QPoint>
 #include <QPolygon>
@@ -13,11 +14,13 @@
 #include "core/app/timer.h"
 #include "core/ui/tab_geometry.h"
 
+class QScrollArea;
+
 namespace qv {
 
 // Base of the graph's side-panel pages: a captionless child that docks to an edge of the graph
 // and slides behind a labelled tab while the pointer is elsewhere. Pages put their controls on
-// Body() and call InitPage() once they are laid out.
+// Body() and call InitPage() once they are laid out. A page larger than the graph scrolls.
 class CTabDialog : public QWidget {
   Q_OBJECT
 
@@ -42,14 +45,23 @@ class CTabDialog : public QWidget {
   void InitPage();
 
   // Docks to the left (0) or right (1) edge of `container`, `offset` pixels up from its bottom,
-  // and returns the offset for the page above.
+  // cut to the container when larger, and returns the offset for the page above.
   int Dock(int side, const QRect& container, int offset);
+
+  // The tab as the title alone would make it, for sharing an edge with other tabs.
+  TabRun NaturalTab() const;
+  // Draws the title `title_scale` times smaller in a tab `length` pixels long (no longer than
+  // the natural one), so that a stack of tabs fits its edge.
+  void FitTab(double title_scale, int length);
 
   void SetAutoHide(bool on);
   void HidePage();
   void ShowPage();
-  // Hides the page for good, as the close box does; show() brings it back.
+  // Hides the page for good, as the close box does; ReopenPage (or show()) brings it back at
+  // its place on the edge.
   void ClosePage();
+  void ReopenPage();
+  bool IsClosed() const { return closed_; }
 
   bool IsHidden() const { return placement_.hidden(); }
   bool IsDragging() const { return dragging_; }
@@ -57,6 +69,8 @@ class CTabDialog : public QWidget {
   int Side() const { return shape_.side; }
   int TabLength() const { return shape_.tab_length; }
   QSize PanelSize() const { return {shape_.panel_width, shape_.panel_height}; }
+  // Holds Body(); it shows scroll bars when the page is cut to the graph.
+  QScrollArea* Scroller() const { return scroll_; }
   QPoint ShownPosition() const;
   QPolygon Outline() const { return polygon_; }
   QRect CloseBox() const;
@@ -70,7 +84,6 @@ class CTabDialog : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void SetSide(int side);
   void BuildRegion();
   void RenderTitle();
   void MoveToPlacement();
@@ -78,7 +91,11 @@ class CTabDialog : public QWidget {
   void StartHoverTimer();
 
   QString title_;
+  QScrollArea* scroll_;
   QWidget* body_;
+  QSize designed_;    // the body as laid out; the panel is cut from it
+  QFont title_font_;  // the window's font, smaller when the stack's tabs are pressed for room
+  int natural_tab_length_ = kTabInitialLength;
   std::unique_ptr<Timer> hover_timer_;
   PointerSource pointer_;
   TabShape shape_;

@@ -131,5 +131,34 @@ TEST(TabPlacementTest, SlidesOnlyWhenTheStateChanges) {
   EXPECT_FALSE(page.hidden());
 }
 
+TEST(TabPlacementTest, PagesAndTabsTooLargeForTheContainerAreFittedIntoIt) {
+  const TabContainer container{0, 0, 800, 600};
+  // 300 high with its tab ending 500 up: it shows from the top, its tab stays put while hidden.
+  TabShape tall = Shape(kTabRight);
+  tall.panel_height = 300;
+  TabPlacement page(tall);
+  page.Dock(kTabRight, container, 500);
+  EXPECT_EQ(page.position(), (TabPoint{780, -200}));
+  page.Show();
+  EXPECT_EQ(page.position(), (TabPoint{680, 0}));
+  page.Hide();
+  EXPECT_EQ(page.position(), (TabPoint{780, -200}));
+
+  // Cut to the container, the scroll bar added across the cut where it fits.
+  EXPECT_EQ(FitPanel(100, 300, 20, container, 15), (TabRect{0, 0, 100, 300}));
+  EXPECT_EQ(FitPanel(100, 700, 20, container, 15), (TabRect{0, 0, 115, 600}));
+  EXPECT_EQ(FitPanel(790, 300, 20, container, 15), (TabRect{0, 0, 780, 315}));
+
+  // Tabs of 25 pixels besides their titles: the titles shrink alike, then the tabs are cut.
+  const std::vector<TabRun> tabs{{85, 60}, {125, 100}, {65, 40}};
+  EXPECT_EQ(FitTabStack(tabs, 275).lengths, (std::vector<int32_t>{85, 125, 65}));
+  const TabStackFit pressed = FitTabStack(tabs, 235);
+  EXPECT_DOUBLE_EQ(pressed.title_scale, 0.8);
+  EXPECT_EQ(pressed.lengths, (std::vector<int32_t>{73, 105, 57}));
+  const TabStackFit cut = FitTabStack(tabs, 100);
+  EXPECT_DOUBLE_EQ(cut.title_scale, kMinTitleScale);
+  EXPECT_EQ(cut.lengths, (std::vector<int32_t>{31, 43, 25}));
+}
+
 }  // namespace
 }  // namespace qv

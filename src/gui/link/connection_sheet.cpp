@@ -1,6 +1,7 @@
 #include "gui/link/connection_sheet.h"
 
 #include <QDialogButtonBox>
+#include <QHostAddress>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -27,6 +28,19 @@ constexpr int kFirstSocketIndex = kInternetInterface;
 // The Receiver needs a moment after its converter opens before it takes commands.
 constexpr int kUsbSettleMs = 1000;
 const char kTriskadeon[] = "TRISKADEON";
+const char kNoAddressText[] =
+    "No IP address to connect to: enter all four numbers of the address (or pick a module in "
+    "the DHCP list) and try again";
+const char kNoAddressCaption[] = "Invalid IP Address Alert !";
+
+// An address left empty or incomplete gives no host at all; 0.0.0.0 (or ::) would reach a
+// service on this machine, never a Receiver.
+bool IsReceiverHost(const QString& host) {
+  const QString trimmed = host.trimmed();
+  const QHostAddress address(trimmed);
+  return !trimmed.isEmpty() && address != QHostAddress(QHostAddress::AnyIPv4) &&
+         address != QHostAddress(QHostAddress::AnyIPv6);
+}
 
 }  // namespace
 
@@ -70,7 +84,7 @@ CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& dis
     connect(sockets_[i].get(), &CClientSocket::MessageReceived, this,
             [this, index](const QByteArray& message) { Route(index, message); });
     connect(sockets_[i].get(), &CClientSocket::Disconnected, this, [this, index] {
-      if (routed_index_ == index) emit LinkLost();
+      if (InUse(index)) emit LinkLost();
     });
   }
   BuildPages();
@@ -143,6 +157,7 @@ void CConnectionEx::ActivatePage(int index) {
   if (index < 0 || index >= kInterfaceCount) return;
   active_page_ = index;
   created_[static_cast<size_t>(index)] = true;
+  // Looking at a page changes nothing about the link in use: only OK does.
   switch (index) {
     case kSerialInterface:
       FindCfCard();
@@ -152,16 +167,15 @@ void CConnectionEx::ActivatePage(int index) {
       break;
     case kDhcpInterface:
       StartDiscovery();
-      SelectInterface(index);
       break;
     default:
-      SelectInterface(index);
       break;
   }
 }
 
 void CConnectionEx::DeactivatePage(int index) {
-  if (index == kUsbInterface) usb_->StopWorker();
+  // A USB link in use keeps its worker, whatever page the user looks at.
+  if (index == kUsbInterface && !InUse(kUsbInterface)) usb_->StopWorker();
   active_page_ = -1;
 }
 
@@ -181,7 +195,6 @@ void CConnectionEx::FindCfCard() {
 }
 
 void CConnectionEx::RefreshUsb() {
-  SelectInterface(kUsbInterface);
   usb_page_->Clear();
   usb_->StartWorker();
   std::vector<UsbDeviceRecord> devices;
@@ -227,6 +240,7 @@ void CConnectionEx::SetStaticAddress() {
 void CConnectionEx::QueueConnectSteps() {
   const int active = tabs_->currentIndex();
   sequencer_.Cancel();
+  SelectInterface(active);
   for (int index = 0; index < kInterfaceCount; ++index) {
     if (!created_[static_cast<size_t>(index)]) continue;
     QueueConnectStep(sequencer_, index == active, index, PageOpener(index),
@@ -259,10 +273,6 @@ OpenLinkFn CConnectionEx::PageOpener(int index) {
       };
     case kDhcpInterface:
       return [this, address = dhcp_page_->SelectedAddress()](std::function<void(bool)> done) {
-        if (address.isEmpty()) {
-          done(false);
-          return;
-        }
         OpenSocket(kDhcpInterface, address, receiver_port_, std::move(done));
       };
     default: {
@@ -282,7 +292,10 @@ CClientSocket& CConnectionEx::Socket(int interface_index) {
 
 void CConnectionEx::SelectInterface(int interface_index) {
   state_.interface_index = interface_index;
-  routed_index_ = interface_index;
+}
+
+bool CConnectionEx::InUse(int interface_index) const {
+  return state_.interface_index == interface_index;
 }
 
 QString CConnectionEx::AddressText(int interface_index) const {
@@ -291,7 +304,7 @@ QString CConnectionEx::AddressText(int interface_index) const {
 }
 
 void CConnectionEx::Route(int interface_index, const QByteArray& message) {
-  if (interface_index == routed_index_) display_.OnReceiverMessage(message);
+  if (InUse(interface_index)) display_.OnReceiverMessage(message);
 }
 
 void CConnectionEx::QueueOpened() {
@@ -303,6 +316,11 @@ void CConnectionEx::QueueOpened() {
 void CConnectionEx::OpenSocket(int interface_index, const QString& host, quint16 port,
                                std::function<void(bool)> done) {
   addresses_[interface_index] = host;
+  if (!IsReceiverHost(host)) {
+    alerts_.Show(kNoAddressText, kNoAddressCaption);
+    done(false);
+    return;
+  }
   CClientSocket* socket = &Socket(interface_index);
   auto shared_done = std::make_shared<std::function<void(bool)>>(std::move(done));
   auto* context = new QObject(this);
@@ -325,9 +343,8 @@ void CConnectionEx::OpenSerial(const QString& device_path, std::function<void(bo
   connect(serial_.get(), &CMonitorSerialPort::MessageReceived, this,
           [this](const QByteArray& message) { Route(kSerialInterface, message); });
   connect(serial_.get(), &CSerialPort::DeviceLost, this, [this] {
-    if (routed_index_ == kSerialInterface) emit LinkLost();
+    if (InUse(kSerialInterface)) emit LinkLost();
   });
-  SelectInterface(kSerialInterface);
   const bool opened = serial_->Open(device_path);
   if (!opened) {
     alerts_.Show(device_path.toStdString() + " port could not be openend", "Alert !");
@@ -347,7 +364,6 @@ void CConnectionEx::OpenUsb(const QString& serial_number, std::function<void(boo
 }
 
 void CConnectionEx::ConnectTcp(const QString& host, quint16 port) {
-  SelectInterface(kInternetInterface);
   ConnectWithoutSheet(kInternetInterface, [this, host, port](std::function<void(bool)> done) {
     OpenSocket(kInternetInterface, host, port, std::move(done));
   });
@@ -360,7 +376,6 @@ void CConnectionEx::ConnectSerial(const QString& device_path) {
 }
 
 void CConnectionEx::ConnectUsb(const QString& serial_number) {
-  SelectInterface(kUsbInterface);
   ConnectWithoutSheet(kUsbInterface, [this, serial_number](std::function<void(bool)> done) {
     OpenUsb(serial_number, std::move(done));
   });
@@ -368,6 +383,7 @@ void CConnectionEx::ConnectUsb(const QString& serial_number) {
 
 void CConnectionEx::ConnectWithoutSheet(int interface_index, OpenLinkFn open_link) {
   sequencer_.Cancel();
+  SelectInterface(interface_index);
   // As the active page of the sheet would.
   QueueConnectStep(sequencer_, true, interface_index, std::move(open_link),
                    [this] { QueueOpened(); });

@@ -66,7 +66,9 @@ class CConnectionEx : public QDialog {
   bool SerialPageVisible() const;
   void SetSerialPageStatus(const QString& text);
 
-  // Makes the link of this index the one in use and routes its messages to the graph.
+  // Makes the link of this index the one in use: its messages reach the graph, its loss is
+  // reported, and commands go to it first. OK and the command-line connects call it; looking at
+  // the pages does not.
   void SelectInterface(int interface_index);
 
   // The address text of a network page (typed, picked or set), for the status bar.
@@ -123,6 +125,7 @@ class CConnectionEx : public QDialog {
   void OpenSocket(int interface_index, const QString& host, quint16 port,
                   std::function<void(bool)> done);
 
+  bool InUse(int interface_index) const;
   void Route(int interface_index, const QByteArray& message);
   // The link is open: connected, then the identity requests.
   void QueueOpened();
@@ -133,7 +136,6 @@ class CConnectionEx : public QDialog {
   HandshakeSequencer& sequencer_;
   ReceiverState state_;
   CConnectionOps ops_;
-  int routed_index_ = -1;
 
   std::unique_ptr<FtdiDriver> owned_driver_;  // only when none was handed in
   FtdiDriver& usb_driver_;

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "core/app/alerts.h"
 #include "core/app/graph_steps.h"
@@ -44,6 +46,11 @@ class CConnectionOps {
   bool StartPowerTrigger();
   // Closes the link of the interface index. The index and all settings stay.
   void CloseLink();
+  // Told after every CloseLink, whoever asked for it (a command, a lost link, the handshake
+  // time-out), so that what shows the connection can follow.
+  void SetLinkClosedListener(std::function<void()> listener) {
+    link_closed_ = std::move(listener);
+  }
 
   // Spectrum mode with 2400 MHz to 2450 MHz at 50 kHz resolution bandwidth.
   void SetDefaultSpectrum();
@@ -61,6 +68,7 @@ class CConnectionOps {
   Alerts& alerts_;
   GraphSteps& graph_;
   std::array<ReceiverLink*, kInterfaceCount> links_{};
+  std::function<void()> link_closed_;
 };
 
 }  // namespace qv

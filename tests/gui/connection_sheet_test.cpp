@@ -13,7 +13,12 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QUdpSocket>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/app/manual_clock.h"
@@ -28,6 +33,7 @@
 #include "link/network/client_socket.h"
 #include "link/usb/fake_ftdi_driver.h"
 #include "link/usb/grindlewhist.h"
+#include "link/usb_test_support.h"
 #include "support/recording_alerts.h"
 
 namespace qv {
@@ -397,6 +403,53 @@ TEST_F(ConnectionSheetTest, IncompleteOrMissingAddressesAreRefusedWithAMessage) 
   EXPECT_THAT(alerts_.shown, ElementsAre(refused, refused, refused, refused, refused));
   EXPECT_EQ(sheet_.State().connected, 0);
   EXPECT_EQ(Count(kTcpEstablished), 0);
+}
+
+// The USB open runs on the worker: a driver that hangs in it holds neither the window, nor the
+// connect beyond its time-out, nor the end of the program.
+TEST_F(ConnectionSheetTest, StuckUsbOpenHoldsNeitherTheWindowNorTheExit) {
+  test::StallingFtdiDriver driver;
+  driver.AddDevice({"RX0500", "Quorvalin Receiver", 0x09D6, 0x0500});
+  auto sheet = std::make_unique<CConnectionEx>(clock_, alerts_, display_, sequencer_, driver);
+  CGrindlewhist* link = &sheet->UsbLink();
+  sheet->Present();
+  sheet->Tabs()->setCurrentIndex(kUsbInterface);
+  sheet->UsbPage()->List()->setCurrentItem(sheet->UsbPage()->List()->topLevelItem(0));
+  driver.Stall();
+  QTest::mouseClick(sheet->Buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  ASSERT_TRUE(RunUntil([&] { return driver.Held() == 1; }));
+  // This thread went on while the driver hangs: the outcome is not known yet.
+  EXPECT_EQ(Count(kCheck), 0);
+  EXPECT_THAT(alerts_.shown, IsEmpty());
+  clock_.Advance(CUSB::kDoneTimeoutMs);
+  ASSERT_TRUE(RunUntil([this] { return Count(kCheck) == 1; }));
+  EXPECT_THAT(alerts_.shown,
+              ElementsAre(RecordingAlerts::Shown{"USB Device could not be opened", "USB Problem"}));
+  EXPECT_EQ(sheet->State().connected, 0);
+
+  // The program ends with the worker still stuck. Only if the end waits for it anyway does a
+  // watchdog let the driver go, and the end comes back late.
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool sheet_gone = false;
+  bool end_waited = false;
+  std::thread watchdog([&] {
+    std::unique_lock lock(mutex);
+    end_waited = !ended.wait_for(lock, std::chrono::seconds(20), [&] { return sheet_gone; });
+    lock.unlock();
+    driver.Release();
+  });
+  sheet.reset();
+  {
+    std::lock_guard lock(mutex);
+    sheet_gone = true;
+  }
+  ended.notify_all();
+  watchdog.join();
+  ASSERT_FALSE(end_waited) << "the end of the program waited for a stuck driver call";
+  // The worker comes back from the driver later and still finds the link and driver it uses.
+  EXPECT_TRUE(WaitUntil([&] { return link->RunningWorkers() == 0; }));
+  EXPECT_EQ(driver.OpenHandles(), 0);
 }
 
 TEST_F(ConnectionSheetTest, UsbOpenFailureShowsItsMessage) {

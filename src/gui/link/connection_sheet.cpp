@@ -5,6 +5,7 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "core/link/network_setup.h"
 #include "gui/display/display.h"
@@ -67,10 +68,12 @@ CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& dis
       usb_driver_(usb_driver != nullptr ? *usb_driver : *owned_driver_),
       usb_(std::make_unique<CGrindlewhist>(usb_driver_)),
       usb_settle_timer_(timers.CreateTimer()),
+      open_timer_(timers.CreateTimer()),
       receiver_port_(kReceiverTcpPort),
       enumerate_ports_(&EnumerateSerialPorts) {
   setWindowTitle(QStringLiteral("Set up Connection"));
   display_.Handler().SetConnection(&ops_);
+  open_timer_->SetCallback([this] { AnswerOpen(open_attempt_, false); });
 
   ops_.SetLink(kUsbInterface, usb_.get());
   // Emitted on the USB worker; arrives here queued.
@@ -93,7 +96,11 @@ CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& dis
 CConnectionEx::~CConnectionEx() {
   // The links go before the operations that point at them.
   for (int i = 0; i < kInterfaceCount; ++i) ops_.SetLink(i, nullptr);
+  display_.Handler().SetConnection(nullptr);
   usb_settle_timer_->Stop();
+  open_timer_->Stop();
+  // The program's end must not wait on a driver call that never returns.
+  CGrindlewhist::EndOrLeave(std::move(usb_), std::move(owned_driver_));
 }
 
 void CConnectionEx::BuildPages() {
@@ -345,22 +352,42 @@ void CConnectionEx::OpenSerial(const QString& device_path, std::function<void(bo
   connect(serial_.get(), &CSerialPort::DeviceLost, this, [this] {
     if (InUse(kSerialInterface)) emit LinkLost();
   });
-  const bool opened = serial_->Open(device_path);
-  if (!opened) {
-    alerts_.Show(device_path.toStdString() + " port could not be openend", "Alert !");
-  }
-  done(opened);
+  serial_->Open(device_path, AnswerWithin(CSerialPort::kWorkerTimeoutMs, [this, device_path,
+                                                                         done](bool opened) {
+    if (!opened) {
+      alerts_.Show(device_path.toStdString() + " port could not be openend", "Alert !");
+    }
+    done(opened);
+  }));
+}
+
+std::function<void(bool)> CConnectionEx::AnswerWithin(int timeout_ms,
+                                                      std::function<void(bool)> done) {
+  open_done_ = std::move(done);
+  const uint64_t attempt = ++open_attempt_;
+  open_timer_->Start(timeout_ms, /*single_shot=*/true);
+  return [this, attempt](bool opened) { AnswerOpen(attempt, opened); };
+}
+
+void CConnectionEx::AnswerOpen(uint64_t attempt, bool opened) {
+  // Only the first of the link's answer and the time-out counts, and only for the latest open.
+  if (attempt != open_attempt_ || !open_done_) return;
+  open_timer_->Stop();
+  std::exchange(open_done_, nullptr)(opened);
 }
 
 void CConnectionEx::OpenUsb(const QString& serial_number, std::function<void(bool)> done) {
   usb_->StartWorker();
-  if (!usb_->Open(serial_number.toStdString(), CUSB::kReceiverBaudRate)) {
-    alerts_.Show("USB Device could not be opened", "USB Problem");
-    done(false);
-    return;
-  }
-  usb_settle_timer_->SetCallback([done = std::move(done)] { done(true); });
-  usb_settle_timer_->Start(kUsbSettleMs, /*single_shot=*/true);
+  usb_->Open(serial_number.toStdString(), CUSB::kReceiverBaudRate,
+             AnswerWithin(CUSB::kDoneTimeoutMs, [this, done](bool opened) {
+               if (!opened) {
+                 alerts_.Show("USB Device could not be opened", "USB Problem");
+                 done(false);
+                 return;
+               }
+               usb_settle_timer_->SetCallback([done] { done(true); });
+               usb_settle_timer_->Start(kUsbSettleMs, /*single_shot=*/true);
+             }));
 }
 
 void CConnectionEx::ConnectTcp(const QString& host, quint16 port) {

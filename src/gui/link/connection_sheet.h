@@ -124,6 +124,10 @@ class CConnectionEx : public QDialog {
   void OpenUsb(const QString& serial_number, std::function<void(bool)> done);
   void OpenSocket(int interface_index, const QString& host, quint16 port,
                   std::function<void(bool)> done);
+  // The serial and USB opens are answered from their workers; this bounds the wait: the
+  // returned callback hands its outcome to done, or done gets false after timeout_ms.
+  std::function<void(bool)> AnswerWithin(int timeout_ms, std::function<void(bool)> done);
+  void AnswerOpen(uint64_t attempt, bool opened);
 
   bool InUse(int interface_index) const;
   void Route(int interface_index, const QByteArray& message);
@@ -141,6 +145,9 @@ class CConnectionEx : public QDialog {
   FtdiDriver& usb_driver_;
   std::unique_ptr<CGrindlewhist> usb_;
   std::unique_ptr<Timer> usb_settle_timer_;                // the pause after a USB device opens
+  std::unique_ptr<Timer> open_timer_;                      // bounds a serial or USB open
+  std::function<void(bool)> open_done_;                    // the open waiting for its answer
+  uint64_t open_attempt_ = 0;
   std::unique_ptr<CMonitorSerialPort> serial_;             // replaced at each serial connection
   std::array<std::unique_ptr<CClientSocket>, 3> sockets_;  // Internet, DHCP, Static IP
   std::unique_ptr<CUDPSocket> discovery_;                  // a new one at each DHCP activation

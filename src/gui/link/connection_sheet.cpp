@@ -352,13 +352,13 @@ void CConnectionEx::OpenSerial(const QString& device_path, std::function<void(bo
   connect(serial_.get(), &CSerialPort::DeviceLost, this, [this] {
     if (InUse(kSerialInterface)) emit LinkLost();
   });
-  serial_->Open(device_path, AnswerWithin(CSerialPort::kWorkerTimeoutMs, [this, device_path,
-                                                                         done](bool opened) {
+  auto answered = [this, device_path, done](bool opened) {
     if (!opened) {
       alerts_.Show(device_path.toStdString() + " port could not be openend", "Alert !");
     }
     done(opened);
-  }));
+  };
+  serial_->Open(device_path, AnswerWithin(CSerialPort::kWorkerTimeoutMs, std::move(answered)));
 }
 
 std::function<void(bool)> CConnectionEx::AnswerWithin(int timeout_ms,

@@ -74,48 +74,74 @@ bool ConnectTo(qv::CConnectionEx& connection, const QString& uri) {
   return false;
 }
 
+// The program's own options, on top of --help and --version.
+struct Options {
+  QCommandLineOption help;
+  QCommandLineOption version;
+  QCommandLineOption demo{QStringLiteral("demo"),
+                          QStringLiteral("Run against the built-in simulated Receiver.")};
+  QCommandLineOption connect_uri{
+      QStringLiteral("connect"),
+      QStringLiteral("Connect without the sheet: tcp://HOST[:PORT], serial:/dev/ttyX, usb:SERIAL."),
+      QStringLiteral("URI")};
+  QCommandLineOption tablet{QStringLiteral("tablet"), QStringLiteral("Tablet mode.")};
+  QCommandLineOption snapshot{QStringLiteral("snapshot"),
+                              QStringLiteral("Save a picture of the view before quitting."),
+                              QStringLiteral("FILE")};
+  QCommandLineOption quit_after{QStringLiteral("quit-after"),
+                                QStringLiteral("Quit after this many seconds."),
+                                QStringLiteral("SECONDS")};
+
+  explicit Options(QCommandLineParser& parser)
+      : help(parser.addHelpOption()), version(parser.addVersionOption()) {
+    parser.setApplicationDescription(
+        QStringLiteral("Spectrum analyser front end for the Receiver.\n"
+                       "The radio interference alert is left out with --quit-after or "
+                       "--snapshot, or when QV_NO_RADIO_ALERT=1 is set."));
+    parser.addOptions({demo, connect_uri, tablet, snapshot, quit_after});
+  }
+};
+
+// --help and --version need no display, so they are answered before the GUI application
+// exists; returns only when neither was asked for.
+void AnswerHelpOrVersion(QCommandLineParser& parser, const Options& options, int argc,
+                         char* argv[]) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  // Qt's own options (-platform, say) are unknown here; the full parse later knows them.
+  const bool parsed = parser.parse(arguments);
+  const bool help_all = parsed && parser.isSet(QStringLiteral("help-all"));
+  if (!parser.isSet(options.help) && !parser.isSet(options.version) && !help_all) return;
+  QCoreApplication app(argc, argv);
+  if (parsed) parser.process(app);  // prints and exits
+  if (parser.isSet(options.version)) parser.showVersion();
+  parser.showHelp(0);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  QApplication::setOrganizationName(QStringLiteral("Wendloch"));
-  QApplication::setApplicationName(QStringLiteral("Quorvalin"));
-  QApplication::setApplicationVersion(QStringLiteral(QV_VERSION));
-
+  QCoreApplication::setOrganizationName(QStringLiteral("Wendloch"));
+  QCoreApplication::setApplicationName(QStringLiteral("Quorvalin"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(QV_VERSION));
   QCommandLineParser parser;
-  parser.setApplicationDescription(
-      QStringLiteral("Spectrum analyser front end for the Receiver.\n"
-                     "The radio interference alert is left out with --quit-after or --snapshot, "
-                     "or when QV_NO_RADIO_ALERT=1 is set."));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  const QCommandLineOption demo(QStringLiteral("demo"),
-                                QStringLiteral("Run against the built-in simulated Receiver."));
-  const QCommandLineOption connect_uri(
-      QStringLiteral("connect"),
-      QStringLiteral("Connect without the sheet: tcp://HOST[:PORT], serial:/dev/ttyX, usb:SERIAL."),
-      QStringLiteral("URI"));
-  const QCommandLineOption tablet(QStringLiteral("tablet"), QStringLiteral("Tablet mode."));
-  const QCommandLineOption snapshot(QStringLiteral("snapshot"),
-                                    QStringLiteral("Save a picture of the view before quitting."),
-                                    QStringLiteral("FILE"));
-  const QCommandLineOption quit_after(QStringLiteral("quit-after"),
-                                      QStringLiteral("Quit after this many seconds."),
-                                      QStringLiteral("SECONDS"));
-  parser.addOptions({demo, connect_uri, tablet, snapshot, quit_after});
+  const Options options(parser);
+  AnswerHelpOrVersion(parser, options, argc, argv);
+
+  QApplication app(argc, argv);
   parser.process(app);
 
   double quit_seconds = -1;
-  if (parser.isSet(quit_after)) {
+  if (parser.isSet(options.quit_after)) {
     bool ok = false;
-    quit_seconds = parser.value(quit_after).toDouble(&ok);
+    quit_seconds = parser.value(options.quit_after).toDouble(&ok);
     if (!ok || quit_seconds < 0) {
       std::fprintf(stderr, "quorvalin: --quit-after needs a number of seconds\n");
       return 2;
     }
   }
 
-  const bool tablet_mode = qv::CMainFrame::DetectTabletMode(parser.isSet(tablet));
+  const bool tablet_mode = qv::CMainFrame::DetectTabletMode(parser.isSet(options.tablet));
   qv::QtTimerFactory timers;
   qv::QtAlerts alerts;
   qv::AppSettings settings;
@@ -146,12 +172,12 @@ int main(int argc, char* argv[]) {
   // The radio alert is modal but opened without a nested event loop, so a timed quit still
   // fires while it is up. Scripted runs (--quit-after, --snapshot) and QV_NO_RADIO_ALERT=1
   // leave it out altogether: nobody is there to read it.
-  const bool scripted = parser.isSet(quit_after) || parser.isSet(snapshot) ||
+  const bool scripted = parser.isSet(options.quit_after) || parser.isSet(options.snapshot) ||
                         qEnvironmentVariable("QV_NO_RADIO_ALERT") == QLatin1String("1");
   if (!scripted) frame.OpenRadioAlertAtStartup();
 
   std::unique_ptr<qv::sim::TcpServer> demo_receiver;
-  if (parser.isSet(demo)) {
+  if (parser.isSet(options.demo)) {
     QString address;
     demo_receiver = StartDemoReceiver(&address);
     if (!demo_receiver) return 1;
@@ -159,24 +185,24 @@ int main(int argc, char* argv[]) {
                 qv::sim::kDefaultTcpPort);
     std::fflush(stdout);
     frame.View().Connection().ConnectTcp(address, qv::sim::kDefaultTcpPort);
-  } else if (parser.isSet(connect_uri)) {
-    if (!ConnectTo(frame.View().Connection(), parser.value(connect_uri))) {
+  } else if (parser.isSet(options.connect_uri)) {
+    if (!ConnectTo(frame.View().Connection(), parser.value(options.connect_uri))) {
       std::fprintf(stderr,
                    "quorvalin: --connect: cannot use '%s' (tcp://HOST[:PORT] or "
                    "serial:/dev/ttyX or usb:SERIAL)\n",
-                   qPrintable(parser.value(connect_uri)));
+                   qPrintable(parser.value(options.connect_uri)));
       return 2;
     }
   }
 
   if (quit_seconds >= 0) {
     QTimer::singleShot(static_cast<int>(quit_seconds * 1000), &app, [&] {
-      if (parser.isSet(snapshot)) SaveSnapshot(frame, parser.value(snapshot));
+      if (parser.isSet(options.snapshot)) SaveSnapshot(frame, parser.value(options.snapshot));
       QApplication::quit();
     });
-  } else if (parser.isSet(snapshot)) {
+  } else if (parser.isSet(options.snapshot)) {
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &frame,
-                     [&] { SaveSnapshot(frame, parser.value(snapshot)); });
+                     [&] { SaveSnapshot(frame, parser.value(options.snapshot)); });
   }
   return QApplication::exec();
 }

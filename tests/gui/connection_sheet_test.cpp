@@ -8,11 +8,17 @@
 #include <QLineEdit>
 #include <QNetworkDatagram>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
 #include <QUdpSocket>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/app/manual_clock.h"
@@ -27,6 +33,7 @@
 #include "link/network/client_socket.h"
 #include "link/usb/fake_ftdi_driver.h"
 #include "link/usb/grindlewhist.h"
+#include "link/usb_test_support.h"
 #include "support/recording_alerts.h"
 
 namespace qv {
@@ -125,17 +132,33 @@ class ConnectionSheetTest : public ::testing::Test {
   CConnectionEx sheet_{clock_, alerts_, display_, sequencer_, usb_driver_};
 };
 
-TEST_F(ConnectionSheetTest, CancelKeepsWhatActivationDidAndNothingMore) {
-  sheet_.State().connected = 1;
+// Connected over TCP, the user looks at the other pages and cancels: the link in use stays the
+// one whose messages reach the graph, whose loss is reported and which commands go to.
+TEST_F(ConnectionSheetTest, BrowsingThePagesLeavesTheLinkInUseAsItWas) {
+  test::RawPeer receiver;
+  ASSERT_TRUE(receiver.listening);
+  sheet_.ConnectTcp(receiver.address.toString(), receiver.server.serverPort());
+  ASSERT_TRUE(RunUntil([this] { return sheet_.State().connected == 1; }));
+  ASSERT_TRUE(receiver.WaitForClient());
+  QSignalSpy lost(&sheet_, &CConnectionEx::LinkLost);
+
   sheet_.Present();
   EXPECT_EQ(sheet_.windowTitle(), "Set up Connection");
+  Visit(kUsbInterface);
+  Visit(kStaticIpInterface);
   Visit(kDhcpInterface);
   ClickCancel();
   EXPECT_FALSE(sheet_.isVisible());
-  EXPECT_EQ(sheet_.State().interface_index, kDhcpInterface);
+  EXPECT_EQ(sheet_.State().interface_index, kInternetInterface);
   EXPECT_EQ(sheet_.State().connected, 1);
-  clock_.Advance(20000);
-  EXPECT_THAT(progress_.texts, IsEmpty());
+
+  receiver.socket->write(test::Hex("111201312e3035001113"));  // firmware "1.05"
+  EXPECT_TRUE(WaitUntil([this] { return display_.Handler().FirmwareText() == "1.05"; }));
+  const Bytes request = BuildRequestBands();
+  EXPECT_TRUE(sheet_.Ops().SendCommand(request));
+  EXPECT_TRUE(WaitUntil([&] { return receiver.received.endsWith(test::Hex("111208081113")); }));
+  receiver.socket->close();
+  EXPECT_TRUE(WaitUntil([&] { return lost.count() == 1; }));
 }
 
 TEST_F(ConnectionSheetTest, SheetOpensOnFirstPageWithItsCaptions) {
@@ -263,9 +286,9 @@ TEST_F(ConnectionSheetTest, UsbListingNamesRowsAndReportsEmptyOrFailedListing) {
   usb_driver_.AddDevice({"RX0300", "Older Receiver", 0x09D6, 0x0300});
   sheet_.Present();
   Visit(kUsbInterface);
-  EXPECT_EQ(sheet_.State().interface_index, kUsbInterface);
   QTreeWidget* list = sheet_.UsbPage()->List();
   ASSERT_EQ(list->topLevelItemCount(), 2);
+  EXPECT_EQ(sheet_.State().interface_index, kSerialInterface);  // looking is not choosing
   EXPECT_EQ(list->topLevelItem(0)->text(0), "RX0500");
   EXPECT_EQ(list->topLevelItem(0)->text(1), "TRISKADEON");
   EXPECT_EQ(list->topLevelItem(0)->text(2), "ZTK, Inc");
@@ -324,6 +347,109 @@ TEST_F(ConnectionSheetTest, UsbReceiverRowOpensTheDeviceAndOtherProductsAreNotOp
   ClickOk();
   ASSERT_TRUE(RunUntil([this] { return Count(kUsbEstablished) == 2; }));
   EXPECT_THAT(usb_driver_.Calls(), Not(Contains("Open RX0300")));
+}
+
+TEST_F(ConnectionSheetTest, UsbLinkInUseKeepsItsWorkerAndItsRouteWhileThePagesAreBrowsed) {
+  usb_driver_.AddDevice({"RX0500", "Quorvalin Receiver", 0x09D6, 0x0500});
+  sheet_.Present();
+  Visit(kUsbInterface);
+  sheet_.UsbPage()->List()->setCurrentItem(sheet_.UsbPage()->List()->topLevelItem(0));
+  ClickOk();
+  ASSERT_TRUE(RunUntil([this] { return sheet_.State().connected == 1; }));
+
+  sheet_.Present();
+  Visit(kUsbInterface);
+  Visit(kInternetInterface);
+  ClickCancel();
+  EXPECT_EQ(sheet_.UsbLink().RunningWorkers(), 1);
+  const QByteArray firmware = test::Hex("111201312e3035001113");
+  usb_driver_.DeliverFromDevice("RX0500", reinterpret_cast<const uint8_t*>(firmware.data()),
+                                static_cast<size_t>(firmware.size()));
+  EXPECT_TRUE(WaitUntil([this] { return display_.Handler().FirmwareText() == "1.05"; }));
+}
+
+// An address field left empty, or no module picked, is refused with a message and nothing is
+// tried: an empty field must not turn into 0, and 0.0.0.0 reaches this machine.
+TEST_F(ConnectionSheetTest, IncompleteOrMissingAddressesAreRefusedWithAMessage) {
+  const RecordingAlerts::Shown refused{
+      "No IP address to connect to: enter all four numbers of the address (or pick a module in "
+      "the DHCP list) and try again",
+      "Invalid IP Address Alert !"};
+  // Should anything be tried after all, it meets a port where nobody listens.
+  constexpr quint16 kNobodyPort = 9;
+  sheet_.SetReceiverPort(kNobodyPort);
+  sheet_.Present();
+  Visit(kInternetInterface);
+  TypeAddress(sheet_.InternetPage()->Address(), QHostAddress(QStringLiteral("127.0.0.9")));
+  sheet_.InternetPage()->Address()->Field(3)->clear();
+  ClickOk();
+  ASSERT_TRUE(RunUntil([this] { return Count(kCheck) == 1; }));
+
+  sheet_.Present();
+  Visit(kStaticIpInterface);  // nothing typed
+  ClickOk();
+  ASSERT_TRUE(RunUntil([this] { return Count(kCheck) == 2; }));
+
+  sheet_.Present();
+  Visit(kDhcpInterface);  // nothing picked
+  ClickOk();
+  ASSERT_TRUE(RunUntil([this] { return Count(kCheck) == 3; }));
+
+  sheet_.ConnectTcp(QString(), kNobodyPort);
+  ASSERT_TRUE(RunUntil([this] { return Count(kCheck) == 4; }));
+  sheet_.ConnectTcp(QStringLiteral("0.0.0.0"), kNobodyPort);
+  ASSERT_TRUE(RunUntil([this] { return Count(kCheck) == 5; }));
+
+  EXPECT_THAT(alerts_.shown, ElementsAre(refused, refused, refused, refused, refused));
+  EXPECT_EQ(sheet_.State().connected, 0);
+  EXPECT_EQ(Count(kTcpEstablished), 0);
+}
+
+// The USB open runs on the worker: a driver that hangs in it holds neither the window, nor the
+// connect beyond its time-out, nor the end of the program.
+TEST_F(ConnectionSheetTest, StuckUsbOpenHoldsNeitherTheWindowNorTheExit) {
+  test::StallingFtdiDriver driver;
+  driver.AddDevice({"RX0500", "Quorvalin Receiver", 0x09D6, 0x0500});
+  auto sheet = std::make_unique<CConnectionEx>(clock_, alerts_, display_, sequencer_, driver);
+  CGrindlewhist* link = &sheet->UsbLink();
+  sheet->Present();
+  sheet->Tabs()->setCurrentIndex(kUsbInterface);
+  sheet->UsbPage()->List()->setCurrentItem(sheet->UsbPage()->List()->topLevelItem(0));
+  driver.Stall();
+  QTest::mouseClick(sheet->Buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  ASSERT_TRUE(RunUntil([&] { return driver.Held() == 1; }));
+  // This thread went on while the driver hangs: the outcome is not known yet.
+  EXPECT_EQ(Count(kCheck), 0);
+  EXPECT_THAT(alerts_.shown, IsEmpty());
+  clock_.Advance(CUSB::kDoneTimeoutMs);
+  ASSERT_TRUE(RunUntil([this] { return Count(kCheck) == 1; }));
+  EXPECT_THAT(alerts_.shown,
+              ElementsAre(RecordingAlerts::Shown{"USB Device could not be opened", "USB Problem"}));
+  EXPECT_EQ(sheet->State().connected, 0);
+
+  // The program ends with the worker still stuck. Only if the end waits for it anyway does a
+  // watchdog let the driver go, and the end comes back late.
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool sheet_gone = false;
+  bool end_waited = false;
+  std::thread watchdog([&] {
+    std::unique_lock lock(mutex);
+    end_waited = !ended.wait_for(lock, std::chrono::seconds(20), [&] { return sheet_gone; });
+    lock.unlock();
+    driver.Release();
+  });
+  sheet.reset();
+  {
+    std::lock_guard lock(mutex);
+    sheet_gone = true;
+  }
+  ended.notify_all();
+  watchdog.join();
+  ASSERT_FALSE(end_waited) << "the end of the program waited for a stuck driver call";
+  // The worker comes back from the driver later and still finds the link and driver it uses.
+  EXPECT_TRUE(WaitUntil([&] { return link->RunningWorkers() == 0; }));
+  EXPECT_EQ(driver.OpenHandles(), 0);
 }
 
 TEST_F(ConnectionSheetTest, UsbOpenFailureShowsItsMessage) {

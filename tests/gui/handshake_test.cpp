@@ -7,6 +7,7 @@
 #include <QString>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -114,9 +115,25 @@ TEST_F(ViewHandshakeTest, CompleteHandshakeShowsTheTextsInOrderAndSetsTheDefault
 }
 
 TEST_F(ViewHandshakeTest, SilentReceiverTimesOutSixSecondsAfterTheLastRequest) {
+  // What the toolbar and the interface pane were last told; they must not go on showing a
+  // connection that the time-out closed.
+  std::optional<bool> toolbar_connected;
+  QString interface_pane;
+  QObject::connect(view_.get(), &CQuorvalinFormView::ToolbarChanged,
+                   [&] { toolbar_connected = view_->Flags().connected; });
+  QObject::connect(view_.get(), &CQuorvalinFormView::StatusPaneTextChanged,
+                   [&](int id, const QString& text) {
+                     if (id == kPaneLogFile) interface_pane = text;
+                   });
   sim::SimOptions options;
   options.silent = true;
   Connect(options);
+  RunUntil(5000);
+  ASSERT_TRUE(Connected());
+  // As the sheet's opening of a link does.
+  view_->UpdateStatusPanes();
+  emit view_->ToolbarChanged();
+  ASSERT_EQ(toolbar_connected, true);
   RunUntil(30000);
 
   ASSERT_EQ(frame_times_.size(), 3u);
@@ -124,6 +141,8 @@ TEST_F(ViewHandshakeTest, SilentReceiverTimesOutSixSecondsAfterTheLastRequest) {
   EXPECT_EQ(texts_.back().text, kCheckConnection);
   EXPECT_EQ(link_->closes, 1);
   EXPECT_FALSE(Connected());
+  EXPECT_EQ(toolbar_connected, false);
+  EXPECT_EQ(interface_pane, QStringLiteral("Interface Type: Not Connected"));
   // The text stays up for five seconds, then the window goes.
   EXPECT_FALSE(view_->ProgressWindow().isVisible());
 }

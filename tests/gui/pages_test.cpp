@@ -12,12 +12,14 @@
 namespace qv {
 namespace {
 
-TEST(IpAddressEditTest, AcceptsOnlyNumbersUpTo255AndReadsEmptyFieldsAsZero) {
+TEST(IpAddressEditTest, AcceptsOnlyNumbersUpTo255AndReadsNothingWhileAFieldIsEmpty) {
   CIpAddressEdit edit;
   QTest::keyClicks(edit.Field(0), "192");
   QTest::keyClicks(edit.Field(1), "256");  // the 6 is refused
   QTest::keyClicks(edit.Field(2), "x7");   // letters are refused
   EXPECT_EQ(edit.Field(1)->text(), "25");
+  EXPECT_EQ(edit.Text(), "");  // an empty field is not a 0
+  QTest::keyClicks(edit.Field(3), "0");
   EXPECT_EQ(edit.Text(), "192.25.7.0");
 
   edit.SetText(QStringLiteral("10.0.0.7"));

@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QSignalSpy>
 #include <atomic>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -29,7 +30,7 @@ class SerialPortTest : public ::testing::Test {
     ASSERT_TRUE(pty_.Valid());
     QObject::connect(&port_, &CMonitorSerialPort::MessageReceived,
                      [this](const QByteArray& message) { messages_.push_back(message); });
-    ASSERT_TRUE(port_.Open(pty_.SlavePath()));
+    ASSERT_TRUE(test::OpenAndWait(port_, pty_.SlavePath()));
   }
 
   // Writes the bytes, then a marker frame, and returns what arrived before the marker: the
@@ -144,7 +145,7 @@ TEST_F(SerialPortTest, DeviceGoneMidStreamIsReportedAndHarmsNothing) {
   // The same object connects again to a new device.
   PtyPair again;
   ASSERT_TRUE(again.Valid());
-  ASSERT_TRUE(port_.Open(again.SlavePath()));
+  ASSERT_TRUE(test::OpenAndWait(port_, again.SlavePath()));
   ASSERT_TRUE(again.Write(Hex("11120201021113")));
   ASSERT_TRUE(WaitUntil([&] { return messages_.size() == 2; }));
   EXPECT_EQ(messages_[1], Hex("020102"));
@@ -171,7 +172,7 @@ TEST(SerialPortCloseTest, MessagesInFlightAtCloseAreNotDelivered) {
   CountingPort port(kShortTimeoutMs);
   int delivered = 0;
   QObject::connect(&port, &CMonitorSerialPort::MessageReceived, [&] { ++delivered; });
-  ASSERT_TRUE(port.Open(pty.SlavePath()));
+  ASSERT_TRUE(test::OpenAndWait(port, pty.SlavePath()));
   ASSERT_TRUE(pty.Write(Hex("11120201021113111206010203041113")));
   // Without running the event loop, so both messages stay queued for the GUI thread.
   const QDeadlineTimer deadline(5000);
@@ -182,10 +183,27 @@ TEST(SerialPortCloseTest, MessagesInFlightAtCloseAreNotDelivered) {
   EXPECT_EQ(delivered, 0);
 }
 
-TEST(SerialPortOpenTest, MissingDeviceFailsAndCloseIsHarmless) {
+TEST(SerialPortOpenTest, OpenAnswersLaterAndOnlyForTheLatestAttempt) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.Valid());
   CMonitorSerialPort port(kShortTimeoutMs);
-  EXPECT_FALSE(port.Open(QStringLiteral("/dev/quorvalin-no-such-tty")));
+  std::vector<std::string> answers;
+  // The worker opens; the caller's thread goes on and hears the outcome through its event loop.
+  port.Open(QStringLiteral("/dev/quorvalin-no-such-tty"),
+            [&](bool opened) { answers.push_back(opened ? "missing opened" : "missing failed"); });
+  EXPECT_TRUE(answers.empty());
+  ASSERT_TRUE(WaitUntil([&] { return answers.size() == 1; }));
   EXPECT_FALSE(port.IsOpen());
+
+  // An attempt overtaken by a close, or by another open, is never answered.
+  port.Open(pty.SlavePath(), [&](bool) { answers.push_back("closed before its answer"); });
+  port.Close();
+  port.Open(pty.SlavePath(), [&](bool) { answers.push_back("overtaken"); });
+  port.Open(pty.SlavePath(), [&](bool opened) { answers.push_back(opened ? "opened" : "failed"); });
+  // Answers come back in the order of the attempts, so the older ones are settled by now.
+  ASSERT_TRUE(WaitUntil([&] { return answers.size() == 2; }));
+  EXPECT_THAT(answers, testing::ElementsAre("missing failed", "opened"));
+  EXPECT_TRUE(port.IsOpen());
   port.Close();
   CSerialPort untouched(kShortTimeoutMs);
   untouched.Close();

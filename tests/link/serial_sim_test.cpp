@@ -29,7 +29,7 @@ class SerialSimTest : public ::testing::Test {
     ASSERT_TRUE(transport_->Open(&error)) << error.toStdString();
     QObject::connect(&port_, &CMonitorSerialPort::MessageReceived,
                      [this](const QByteArray& message) { messages_.push_back(message); });
-    ASSERT_TRUE(port_.Open(transport_->SlavePath()));
+    ASSERT_TRUE(test::OpenAndWait(port_, transport_->SlavePath()));
   }
 
   bool Send(const Bytes& command) { return port_.Send(command.data(), command.size()); }

@@ -7,8 +7,11 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
+#include <optional>
 
 #include "link/net_test_support.h"
+#include "link/serial/serial_port.h"
 
 namespace qv::test {
 
@@ -71,5 +74,12 @@ class PtyPair {
   int master_ = -1;
   QString slave_path_;
 };
+
+// Opens the port and runs the event loop until the worker has answered (bounded).
+inline bool OpenAndWait(CSerialPort& port, const QString& device_path) {
+  auto opened = std::make_shared<std::optional<bool>>();
+  port.Open(device_path, [opened](bool ok) { *opened = ok; });
+  return WaitUntil([&] { return opened->has_value(); }) && **opened;
+}
 
 }  // namespace qv::test

@@ -2,6 +2,7 @@
 
 #include "link/usb/grindlewhist.h"
 #include "link/usb/lib_ftdi_driver.h"
+#include "link/usb_test_support.h"
 
 namespace qv {
 namespace {
@@ -35,7 +36,7 @@ TEST(UsbLibFtdiTest, OpeningAnAbsentDeviceFailsAndBadHandlesAreRefused) {
   // Through the link: the open fails and the worker carries on.
   CGrindlewhist link(driver);
   link.StartWorker();
-  EXPECT_FALSE(link.Open("NOSUCH", CUSB::kReceiverBaudRate));
+  EXPECT_FALSE(test::OpenAndWait(link, "NOSUCH"));
   EXPECT_TRUE(link.WorkerRunning());
   EXPECT_TRUE(link.StopWorker());
 }

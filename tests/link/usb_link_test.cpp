@@ -29,7 +29,7 @@ class UsbLinkTest : public ::testing::Test {
 
   void StartAndOpen() {
     link_.StartWorker();
-    ASSERT_TRUE(link_.Open("RX0500", CUSB::kReceiverBaudRate));
+    ASSERT_TRUE(test::OpenAndWait(link_, "RX0500"));
   }
 
   void Deliver(const char* hex) {
@@ -96,13 +96,13 @@ TEST_F(UsbLinkTest, OpenSetsUpTheConverterAndCloseUndoesIt) {
 
 TEST_F(UsbLinkTest, OpenFailsForUnknownDevicesAndWhenTheDriverRefuses) {
   link_.StartWorker();
-  EXPECT_FALSE(link_.Open("NOSUCH", CUSB::kReceiverBaudRate));
+  EXPECT_FALSE(test::OpenAndWait(link_, "NOSUCH"));
   driver_.SetOpenFails(true);
-  EXPECT_FALSE(link_.Open("RX0500", CUSB::kReceiverBaudRate));
+  EXPECT_FALSE(test::OpenAndWait(link_, "RX0500"));
   driver_.SetOpenFails(false);
-  EXPECT_TRUE(link_.Open("RX0500", CUSB::kReceiverBaudRate));
+  EXPECT_TRUE(test::OpenAndWait(link_, "RX0500"));
   // Opening again replaces the first handle rather than leaking it.
-  EXPECT_TRUE(link_.Open("RX0500", CUSB::kReceiverBaudRate));
+  EXPECT_TRUE(test::OpenAndWait(link_, "RX0500"));
   EXPECT_EQ(driver_.OpenHandles(), 1);
 }
 
@@ -128,7 +128,7 @@ TEST_F(UsbLinkTest, SendFailsWhenNothingCanCarryIt) {
   EXPECT_FALSE(link_.Send(command.data(), command.size()));
   EXPECT_TRUE(driver_.Written("RX0500").empty());
   // The driver refusing the write.
-  ASSERT_TRUE(link_.Open("RX0500", CUSB::kReceiverBaudRate));
+  ASSERT_TRUE(test::OpenAndWait(link_, "RX0500"));
   driver_.SetWriteFails(true);
   EXPECT_FALSE(link_.Send(command.data(), command.size()));
   driver_.SetWriteFails(false);
@@ -139,7 +139,7 @@ TEST_F(UsbLinkTest, StartingTwiceLeavesOneWorkerAndItRestartsAfterStopping) {
   link_.StartWorker();
   link_.StartWorker();
   EXPECT_EQ(link_.RunningWorkers(), 1);
-  ASSERT_TRUE(link_.Open("RX0500", CUSB::kReceiverBaudRate));
+  ASSERT_TRUE(test::OpenAndWait(link_, "RX0500"));
 
   // Stopping closes the open device.
   EXPECT_TRUE(link_.StopWorker());
@@ -150,7 +150,7 @@ TEST_F(UsbLinkTest, StartingTwiceLeavesOneWorkerAndItRestartsAfterStopping) {
 
   link_.StartWorker();
   EXPECT_EQ(link_.RunningWorkers(), 1);
-  ASSERT_TRUE(link_.Open("RX0500", CUSB::kReceiverBaudRate));
+  ASSERT_TRUE(test::OpenAndWait(link_, "RX0500"));
   const Bytes command = BuildRequestSerial();
   EXPECT_TRUE(link_.Send(command.data(), command.size()));
 }
@@ -159,7 +159,7 @@ TEST_F(UsbLinkTest, CloseKeepsTheWorkerForTheNextOpen) {
   StartAndOpen();
   EXPECT_TRUE(link_.CUSB::Close());
   EXPECT_TRUE(link_.WorkerRunning());
-  EXPECT_TRUE(link_.Open("RX0500", CUSB::kReceiverBaudRate));
+  EXPECT_TRUE(test::OpenAndWait(link_, "RX0500"));
 }
 
 TEST_F(UsbLinkTest, ReceivedFramesArriveAsMessages) {
@@ -193,7 +193,7 @@ TEST_F(UsbLinkTest, NothingArrivesAfterClose) {
   StartAndOpen();
   ASSERT_TRUE(link_.CUSB::Close());
   Deliver("1112 01 1113");
-  ASSERT_TRUE(link_.Open("RX0500", CUSB::kReceiverBaudRate));
+  ASSERT_TRUE(test::OpenAndWait(link_, "RX0500"));
   Deliver("1112 02 1113");
   ASSERT_TRUE(WaitUntil([&] { return !sink_.messages.empty(); }));
   ASSERT_EQ(sink_.messages.size(), 1u);

@@ -35,7 +35,7 @@ class UsbSimTest : public ::testing::Test {
         {kSerial, "Quorvalin Receiver", 0x09D6, 0x0500},
         [this](const uint8_t* data, size_t length) { receiver_->Feed(data, length); });
     link_.StartWorker();
-    ASSERT_TRUE(link_.Open(kSerial, CUSB::kReceiverBaudRate));
+    ASSERT_TRUE(test::OpenAndWait(link_, kSerial));
   }
 
   bool Send(const Bytes& command) { return link_.Send(command.data(), command.size()); }

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "core/app/alerts.h"
 #include "core/app/graph_steps.h"
@@ -44,6 +46,11 @@ class CConnectionOps {
   bool StartPowerTrigger();
   // Closes the link of the interface index. The index and all settings stay.
   void CloseLink();
+  // Told after every CloseLink, whoever asked for it (a command, a lost link, the handshake
+  // time-out), so that what shows the connection can follow.
+  void SetLinkClosedListener(std::function<void()> listener) {
+    link_closed_ = std::move(listener);
+  }
 
   // The sweep on screen; while the graph holds none (after every reset, and in trigger mode
   // until a trigger), the window last sent to the Receiver.
@@ -65,6 +72,7 @@ class CConnectionOps {
   Alerts& alerts_;
   GraphSteps& graph_;
   std::array<ReceiverLink*, kInterfaceCount> links_{};
+  std::function<void()> link_closed_;
 };
 
 }  // namespace qv

@@ -77,7 +77,7 @@ void Deframer::Feed(const uint8_t* data, size_t length) {
         in_frame_ = true;
         length_ = 0;
       } else if (byte == kEscape) {
-        escape_pending_ = true;  // 11 11 12 outside a frame still starts one
+        escape_pending_ = policy_.escape_repeats_outside_frame;
       }
       continue;
     }
@@ -156,19 +156,22 @@ void Deframer::Discard() {
 SerialDeframer::SerialDeframer(MessageHandler handler)
     : Deframer({.restart_on_nested_start = false,
                 .discard_on_bad_escape = false,
-                .max_message_length = kFrameBufferSize},
+                .max_message_length = kFrameBufferSize,
+                .escape_repeats_outside_frame = false},
                std::move(handler)) {}
 
 NetworkDeframer::NetworkDeframer(MessageHandler handler)
     : Deframer({.restart_on_nested_start = true,
                 .discard_on_bad_escape = true,
-                .max_message_length = kFrameBufferSize - 1},
+                .max_message_length = kFrameBufferSize - 1,
+                .escape_repeats_outside_frame = true},
                std::move(handler)) {}
 
 UsbDeframer::UsbDeframer(MessageHandler handler)
     : Deframer({.restart_on_nested_start = true,
                 .discard_on_bad_escape = true,
-                .max_message_length = kFrameBufferSize},
+                .max_message_length = kFrameBufferSize,
+                .escape_repeats_outside_frame = true},
                std::move(handler)) {}
 
 }  // namespace qv

@@ -42,6 +42,9 @@ class Deframer {
     bool discard_on_bad_escape;
     // A frame that would grow beyond this is dropped and the rest ignored until the next start.
     size_t max_message_length;
+    // 11 11 12 outside a frame: the second 0x11 may begin the start, or only 11 12 right after
+    // idle starts a frame.
+    bool escape_repeats_outside_frame;
   };
 
   Deframer(const Policy& policy, MessageHandler handler);
@@ -63,6 +66,7 @@ class Deframer {
 };
 
 // Tolerant of bad escapes and nested starts: keeps the 0x11 and drops the byte after it.
+// Outside a frame a 0x11 not followed by 0x12 is noise, so 11 11 12 starts nothing.
 // A frame longer than 4096 bytes is dropped whole rather than delivered cut or corrupted.
 class SerialDeframer : public Deframer {
  public:
@@ -70,13 +74,15 @@ class SerialDeframer : public Deframer {
 };
 
 // Strict: a nested start restarts the frame, a bad escape drops it, and a frame is dropped
-// when it reaches 4096 bytes, so its messages are at most 4095 bytes long.
+// when it reaches 4096 bytes, so its messages are at most 4095 bytes long. 11 11 12 outside a
+// frame starts one.
 class NetworkDeframer : public Deframer {
  public:
   explicit NetworkDeframer(MessageHandler handler);
 };
 
-// Strict like the network link; a frame longer than 4096 bytes is dropped whole.
+// Strict like the network link (11 11 12 outside a frame starts one); a frame longer than
+// 4096 bytes is dropped whole.
 class UsbDeframer : public Deframer {
  public:
   explicit UsbDeframer(MessageHandler handler);

@@ -33,11 +33,14 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
     UpdateStatusPanes();
     emit ToolbarChanged();
   });
-  connect(connection_.get(), &CConnectionEx::LinkLost, this, [this] {
-    connection_->Ops().CloseLink();
+  // However the link closes (the user, the link going away, the handshake time-out), the
+  // panes and the toolbar's enable rules follow.
+  connection_->Ops().SetLinkClosedListener([this] {
     UpdateStatusPanes();
     emit ToolbarChanged();
   });
+  connect(connection_.get(), &CConnectionEx::LinkLost, this,
+          [this] { connection_->Ops().CloseLink(); });
 }
 
 CQuorvalinFormView::~CQuorvalinFormView() {

@@ -1,9 +1,11 @@
 #include "gui/link/connection_sheet.h"
 
 #include <QDialogButtonBox>
+#include <QHostAddress>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "core/link/network_setup.h"
 #include "gui/display/display.h"
@@ -27,6 +29,19 @@ constexpr int kFirstSocketIndex = kInternetInterface;
 // The Receiver needs a moment after its converter opens before it takes commands.
 constexpr int kUsbSettleMs = 1000;
 const char kTriskadeon[] = "TRISKADEON";
+const char kNoAddressText[] =
+    "No IP address to connect to: enter all four numbers of the address (or pick a module in "
+    "the DHCP list) and try again";
+const char kNoAddressCaption[] = "Invalid IP Address Alert !";
+
+// An address left empty or incomplete gives no host at all; 0.0.0.0 (or ::) would reach a
+// service on this machine, never a Receiver.
+bool IsReceiverHost(const QString& host) {
+  const QString trimmed = host.trimmed();
+  const QHostAddress address(trimmed);
+  return !trimmed.isEmpty() && address != QHostAddress(QHostAddress::AnyIPv4) &&
+         address != QHostAddress(QHostAddress::AnyIPv6);
+}
 
 }  // namespace
 
@@ -53,10 +68,12 @@ CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& dis
       usb_driver_(usb_driver != nullptr ? *usb_driver : *owned_driver_),
       usb_(std::make_unique<CGrindlewhist>(usb_driver_)),
       usb_settle_timer_(timers.CreateTimer()),
+      open_timer_(timers.CreateTimer()),
       receiver_port_(kReceiverTcpPort),
       enumerate_ports_(&EnumerateSerialPorts) {
   setWindowTitle(QStringLiteral("Set up Connection"));
   display_.Handler().SetConnection(&ops_);
+  open_timer_->SetCallback([this] { AnswerOpen(open_attempt_, false); });
 
   ops_.SetLink(kUsbInterface, usb_.get());
   // Emitted on the USB worker; arrives here queued.
@@ -70,7 +87,7 @@ CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& dis
     connect(sockets_[i].get(), &CClientSocket::MessageReceived, this,
             [this, index](const QByteArray& message) { Route(index, message); });
     connect(sockets_[i].get(), &CClientSocket::Disconnected, this, [this, index] {
-      if (routed_index_ == index) emit LinkLost();
+      if (InUse(index)) emit LinkLost();
     });
   }
   BuildPages();
@@ -79,7 +96,11 @@ CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& dis
 CConnectionEx::~CConnectionEx() {
   // The links go before the operations that point at them.
   for (int i = 0; i < kInterfaceCount; ++i) ops_.SetLink(i, nullptr);
+  display_.Handler().SetConnection(nullptr);
   usb_settle_timer_->Stop();
+  open_timer_->Stop();
+  // The program's end must not wait on a driver call that never returns.
+  CGrindlewhist::EndOrLeave(std::move(usb_), std::move(owned_driver_));
 }
 
 void CConnectionEx::BuildPages() {
@@ -143,6 +164,7 @@ void CConnectionEx::ActivatePage(int index) {
   if (index < 0 || index >= kInterfaceCount) return;
   active_page_ = index;
   created_[static_cast<size_t>(index)] = true;
+  // Looking at a page changes nothing about the link in use: only OK does.
   switch (index) {
     case kSerialInterface:
       FindCfCard();
@@ -152,16 +174,15 @@ void CConnectionEx::ActivatePage(int index) {
       break;
     case kDhcpInterface:
       StartDiscovery();
-      SelectInterface(index);
       break;
     default:
-      SelectInterface(index);
       break;
   }
 }
 
 void CConnectionEx::DeactivatePage(int index) {
-  if (index == kUsbInterface) usb_->StopWorker();
+  // A USB link in use keeps its worker, whatever page the user looks at.
+  if (index == kUsbInterface && !InUse(kUsbInterface)) usb_->StopWorker();
   active_page_ = -1;
 }
 
@@ -181,7 +202,6 @@ void CConnectionEx::FindCfCard() {
 }
 
 void CConnectionEx::RefreshUsb() {
-  SelectInterface(kUsbInterface);
   usb_page_->Clear();
   usb_->StartWorker();
   std::vector<UsbDeviceRecord> devices;
@@ -227,6 +247,7 @@ void CConnectionEx::SetStaticAddress() {
 void CConnectionEx::QueueConnectSteps() {
   const int active = tabs_->currentIndex();
   sequencer_.Cancel();
+  SelectInterface(active);
   for (int index = 0; index < kInterfaceCount; ++index) {
     if (!created_[static_cast<size_t>(index)]) continue;
     QueueConnectStep(sequencer_, index == active, index, PageOpener(index),
@@ -259,10 +280,6 @@ OpenLinkFn CConnectionEx::PageOpener(int index) {
       };
     case kDhcpInterface:
       return [this, address = dhcp_page_->SelectedAddress()](std::function<void(bool)> done) {
-        if (address.isEmpty()) {
-          done(false);
-          return;
-        }
         OpenSocket(kDhcpInterface, address, receiver_port_, std::move(done));
       };
     default: {
@@ -282,7 +299,10 @@ CClientSocket& CConnectionEx::Socket(int interface_index) {
 
 void CConnectionEx::SelectInterface(int interface_index) {
   state_.interface_index = interface_index;
-  routed_index_ = interface_index;
+}
+
+bool CConnectionEx::InUse(int interface_index) const {
+  return state_.interface_index == interface_index;
 }
 
 QString CConnectionEx::AddressText(int interface_index) const {
@@ -291,7 +311,7 @@ QString CConnectionEx::AddressText(int interface_index) const {
 }
 
 void CConnectionEx::Route(int interface_index, const QByteArray& message) {
-  if (interface_index == routed_index_) display_.OnReceiverMessage(message);
+  if (InUse(interface_index)) display_.OnReceiverMessage(message);
 }
 
 void CConnectionEx::QueueOpened() {
@@ -303,6 +323,11 @@ void CConnectionEx::QueueOpened() {
 void CConnectionEx::OpenSocket(int interface_index, const QString& host, quint16 port,
                                std::function<void(bool)> done) {
   addresses_[interface_index] = host;
+  if (!IsReceiverHost(host)) {
+    alerts_.Show(kNoAddressText, kNoAddressCaption);
+    done(false);
+    return;
+  }
   CClientSocket* socket = &Socket(interface_index);
   auto shared_done = std::make_shared<std::function<void(bool)>>(std::move(done));
   auto* context = new QObject(this);
@@ -325,29 +350,47 @@ void CConnectionEx::OpenSerial(const QString& device_path, std::function<void(bo
   connect(serial_.get(), &CMonitorSerialPort::MessageReceived, this,
           [this](const QByteArray& message) { Route(kSerialInterface, message); });
   connect(serial_.get(), &CSerialPort::DeviceLost, this, [this] {
-    if (routed_index_ == kSerialInterface) emit LinkLost();
+    if (InUse(kSerialInterface)) emit LinkLost();
   });
-  SelectInterface(kSerialInterface);
-  const bool opened = serial_->Open(device_path);
-  if (!opened) {
-    alerts_.Show(device_path.toStdString() + " port could not be openend", "Alert !");
-  }
-  done(opened);
+  auto answered = [this, device_path, done](bool opened) {
+    if (!opened) {
+      alerts_.Show(device_path.toStdString() + " port could not be openend", "Alert !");
+    }
+    done(opened);
+  };
+  serial_->Open(device_path, AnswerWithin(CSerialPort::kWorkerTimeoutMs, std::move(answered)));
+}
+
+std::function<void(bool)> CConnectionEx::AnswerWithin(int timeout_ms,
+                                                      std::function<void(bool)> done) {
+  open_done_ = std::move(done);
+  const uint64_t attempt = ++open_attempt_;
+  open_timer_->Start(timeout_ms, /*single_shot=*/true);
+  return [this, attempt](bool opened) { AnswerOpen(attempt, opened); };
+}
+
+void CConnectionEx::AnswerOpen(uint64_t attempt, bool opened) {
+  // Only the first of the link's answer and the time-out counts, and only for the latest open.
+  if (attempt != open_attempt_ || !open_done_) return;
+  open_timer_->Stop();
+  std::exchange(open_done_, nullptr)(opened);
 }
 
 void CConnectionEx::OpenUsb(const QString& serial_number, std::function<void(bool)> done) {
   usb_->StartWorker();
-  if (!usb_->Open(serial_number.toStdString(), CUSB::kReceiverBaudRate)) {
-    alerts_.Show("USB Device could not be opened", "USB Problem");
-    done(false);
-    return;
-  }
-  usb_settle_timer_->SetCallback([done = std::move(done)] { done(true); });
-  usb_settle_timer_->Start(kUsbSettleMs, /*single_shot=*/true);
+  usb_->Open(serial_number.toStdString(), CUSB::kReceiverBaudRate,
+             AnswerWithin(CUSB::kDoneTimeoutMs, [this, done](bool opened) {
+               if (!opened) {
+                 alerts_.Show("USB Device could not be opened", "USB Problem");
+                 done(false);
+                 return;
+               }
+               usb_settle_timer_->SetCallback([done] { done(true); });
+               usb_settle_timer_->Start(kUsbSettleMs, /*single_shot=*/true);
+             }));
 }
 
 void CConnectionEx::ConnectTcp(const QString& host, quint16 port) {
-  SelectInterface(kInternetInterface);
   ConnectWithoutSheet(kInternetInterface, [this, host, port](std::function<void(bool)> done) {
     OpenSocket(kInternetInterface, host, port, std::move(done));
   });
@@ -360,7 +403,6 @@ void CConnectionEx::ConnectSerial(const QString& device_path) {
 }
 
 void CConnectionEx::ConnectUsb(const QString& serial_number) {
-  SelectInterface(kUsbInterface);
   ConnectWithoutSheet(kUsbInterface, [this, serial_number](std::function<void(bool)> done) {
     OpenUsb(serial_number, std::move(done));
   });
@@ -368,6 +410,7 @@ void CConnectionEx::ConnectUsb(const QString& serial_number) {
 
 void CConnectionEx::ConnectWithoutSheet(int interface_index, OpenLinkFn open_link) {
   sequencer_.Cancel();
+  SelectInterface(interface_index);
   // As the active page of the sheet would.
   QueueConnectStep(sequencer_, true, interface_index, std::move(open_link),
                    [this] { QueueOpened(); });

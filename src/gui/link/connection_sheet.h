@@ -66,7 +66,9 @@ class CConnectionEx : public QDialog {
   bool SerialPageVisible() const;
   void SetSerialPageStatus(const QString& text);
 
-  // Makes the link of this index the one in use and routes its messages to the graph.
+  // Makes the link of this index the one in use: its messages reach the graph, its loss is
+  // reported, and commands go to it first. OK and the command-line connects call it; looking at
+  // the pages does not.
   void SelectInterface(int interface_index);
 
   // The address text of a network page (typed, picked or set), for the status bar.
@@ -122,7 +124,12 @@ class CConnectionEx : public QDialog {
   void OpenUsb(const QString& serial_number, std::function<void(bool)> done);
   void OpenSocket(int interface_index, const QString& host, quint16 port,
                   std::function<void(bool)> done);
+  // The serial and USB opens are answered from their workers; this bounds the wait: the
+  // returned callback hands its outcome to done, or done gets false after timeout_ms.
+  std::function<void(bool)> AnswerWithin(int timeout_ms, std::function<void(bool)> done);
+  void AnswerOpen(uint64_t attempt, bool opened);
 
+  bool InUse(int interface_index) const;
   void Route(int interface_index, const QByteArray& message);
   // The link is open: connected, then the identity requests.
   void QueueOpened();
@@ -133,12 +140,14 @@ class CConnectionEx : public QDialog {
   HandshakeSequencer& sequencer_;
   ReceiverState state_;
   CConnectionOps ops_;
-  int routed_index_ = -1;
 
   std::unique_ptr<FtdiDriver> owned_driver_;  // only when none was handed in
   FtdiDriver& usb_driver_;
   std::unique_ptr<CGrindlewhist> usb_;
   std::unique_ptr<Timer> usb_settle_timer_;                // the pause after a USB device opens
+  std::unique_ptr<Timer> open_timer_;                      // bounds a serial or USB open
+  std::function<void(bool)> open_done_;                    // the open waiting for its answer
+  uint64_t open_attempt_ = 0;
   std::unique_ptr<CMonitorSerialPort> serial_;             // replaced at each serial connection
   std::array<std::unique_ptr<CClientSocket>, 3> sockets_;  // Internet, DHCP, Static IP
   std::unique_ptr<CUDPSocket> discovery_;                  // a new one at each DHCP activation

@@ -33,6 +33,7 @@ CIpAddressEdit::CIpAddressEdit(QWidget* parent) : QWidget(parent) {
 QString CIpAddressEdit::Text() const {
   QStringList parts;
   for (const QLineEdit* field : fields_) {
+    if (field->text().isEmpty()) return QString();
     const unsigned value = std::min(field->text().toUInt(), 255u);
     parts << QString::number(value);
   }

@@ -8,14 +8,14 @@ class QLineEdit;
 
 namespace qv {
 
-// An IPv4 address typed as four numbers 0..255. A field left empty counts as 0.
+// An IPv4 address typed as four numbers 0..255.
 class CIpAddressEdit : public QWidget {
   Q_OBJECT
 
  public:
   explicit CIpAddressEdit(QWidget* parent = nullptr);
 
-  // "a.b.c.d".
+  // "a.b.c.d"; empty while any field is empty, since a guessed 0 would name another host.
   QString Text() const;
   // Fills the fields from "a.b.c.d"; anything else leaves them as they are.
   void SetText(const QString& address);

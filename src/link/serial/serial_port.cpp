@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <chrono>
 #include <future>
+#include <utility>
 
 #include "core/link/command.h"
 #include "link/serial/serial_worker.h"
@@ -42,25 +43,33 @@ void CSerialPort::StartWorker() {
     const uint64_t session = Session();
     PostToGui([this, session] { OnWorkerLostDevice(session); });
   };
+  sink.opened = [this](bool opened) {
+    const uint64_t session = Session();
+    PostToGui([this, session, opened] { OnWorkerOpened(session, opened); });
+  };
   worker_ = new SerialWorker(std::move(sink));
   worker_->moveToThread(thread_.get());
   connect(thread_.get(), &QThread::finished, worker_, &QObject::deleteLater);
   thread_->start();
 }
 
-bool CSerialPort::Open(const QString& device_path) {
+void CSerialPort::Open(const QString& device_path, std::function<void(bool)> done) {
   if (thread_ == nullptr) StartWorker();
   ++*session_;
   open_.store(false);
-  const bool opened = AskWorker(worker_, worker_timeout_ms_,
-                                [session = session_, worker = worker_, device_path](auto answer) {
-                                  // Anything the worker reported until now concerned the earlier
-                                  // port.
-                                  ++*session;
-                                  answer->set_value(worker->Open(device_path));
-                                });
+  pending_open_ = std::move(done);
+  worker_->Post([session = session_, worker = worker_, device_path] {
+    // Anything the worker reported until now concerned the earlier port.
+    ++*session;
+    worker->Open(device_path);
+  });
+}
+
+void CSerialPort::OnWorkerOpened(uint64_t session, bool opened) {
+  // The answer for a port closed or opened again since is of no interest.
+  if (session != Session()) return;
   open_.store(opened);
-  return opened;
+  if (auto done = std::exchange(pending_open_, nullptr)) done(opened);
 }
 
 bool CSerialPort::Send(const uint8_t* command, size_t length) {
@@ -75,6 +84,7 @@ bool CSerialPort::Send(const uint8_t* command, size_t length) {
 void CSerialPort::Close() {
   ++*session_;
   open_.store(false);
+  pending_open_ = nullptr;
   if (thread_ == nullptr) return;
   SerialWorker* worker = worker_;
   worker_ = nullptr;

@@ -17,21 +17,23 @@ class SerialWorker;
 
 // The serial link. A worker thread owns the port and does every read and write; received bytes
 // are de-framed there and each message goes to OnMessage on that thread. The GUI thread talks
-// to the worker only through queued calls, each waited for at most the worker time-out.
+// to the worker only through queued calls: an open is answered later, a send or close is
+// waited for at most the worker time-out.
 class CSerialPort : public QObject, public ReceiverLink {
   Q_OBJECT
 
  public:
-  // Longest Open, Send and Close wait for the worker.
+  // Longest Send and Close wait for the worker, and how long an open may take.
   static constexpr int kWorkerTimeoutMs = 2000;
 
   explicit CSerialPort(int worker_timeout_ms = kWorkerTimeoutMs, QObject* parent = nullptr);
   ~CSerialPort() override;
 
   // Opens the device at 115200 baud, 8N1, no flow control, DTR and RTS on (where the device has
-  // them), starting the worker if needed. False when the device cannot be opened or the worker
-  // does not answer in time.
-  bool Open(const QString& device_path);
+  // them) on the worker, starting it if needed, and returns at once. done(opened) runs later on
+  // this object's thread, unless the port is closed or opened again first; the caller bounds
+  // how long it waits for it.
+  void Open(const QString& device_path, std::function<void(bool opened)> done);
   bool IsOpen() const { return open_.load(); }
 
   // Frames the command with its check byte and waits until the worker has written it. Fails at
@@ -60,11 +62,13 @@ class CSerialPort : public QObject, public ReceiverLink {
   Q_INVOKABLE void RunPostedToGui();
   void StartWorker();
   void OnWorkerLostDevice(uint64_t session);
+  void OnWorkerOpened(uint64_t session, bool opened);
 
   const int worker_timeout_ms_;
   std::unique_ptr<QThread> thread_;
   SerialWorker* worker_ = nullptr;  // owned by the worker thread; deleted when it ends
   std::atomic<bool> open_{false};
+  std::function<void(bool)> pending_open_;  // GUI thread only
   PostedCalls gui_posted_;
   // Bumped by Open and Close so that late news is dropped; shared with calls that may still be
   // queued on a worker that outlived its time-out.

@@ -28,7 +28,13 @@ void SerialWorker::RunPosted() {
   posted_.RunAll();
 }
 
-bool SerialWorker::Open(const QString& device_path) {
+void SerialWorker::Open(const QString& device_path) {
+  const bool opened = OpenPort(device_path);
+  std::lock_guard lock(sink_mutex_);
+  if (sink_.opened) sink_.opened(opened);
+}
+
+bool SerialWorker::OpenPort(const QString& device_path) {
   ClosePort();
   port_ = new QSerialPort(this);
   port_->setPortName(device_path);

@@ -27,13 +27,15 @@ class SerialWorker : public QObject {
     std::function<void(const uint8_t*, size_t)> message;
     // The device went away; the port is already closed. On the worker thread.
     std::function<void()> lost;
+    // The outcome of Open. On the worker thread.
+    std::function<void(bool opened)> opened;
   };
 
   explicit SerialWorker(Sink sink);
   ~SerialWorker() override;
 
-  // Opens and configures the port, closing an earlier one first.
-  bool Open(const QString& device_path);
+  // Opens and configures the port, closing an earlier one first; the outcome goes to the sink.
+  void Open(const QString& device_path);
   // Queues the frame; `done` gets true once the whole frame reached the device, false at once
   // when the port is not open or the write fails.
   void Write(const QByteArray& frame, std::shared_ptr<std::promise<bool>> done);
@@ -51,6 +53,7 @@ class SerialWorker : public QObject {
     std::shared_ptr<std::promise<bool>> done;
   };
 
+  bool OpenPort(const QString& device_path);
   void OnReadyRead();
   void OnBytesWritten(qint64 count);
   void OnError(QSerialPort::SerialPortError error);

@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QObject>
 #include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
 
 #include "core/link/receiver_link.h"
 #include "link/usb/usb_link.h"
@@ -18,8 +21,20 @@ class CGrindlewhist : public QObject, public CUSB, public ReceiverLink {
   explicit CGrindlewhist(FtdiDriver& driver, QObject* parent = nullptr);
   ~CGrindlewhist() override;
 
+  // Opens the device on the worker (which must run) and returns at once; done(opened) runs
+  // later on this object's thread, unless the link is closed or opened again first. The caller
+  // bounds how long it waits for it.
+  void Open(const std::string& serial, uint32_t baud_rate, std::function<void(bool opened)> done);
+
   bool Send(const uint8_t* command, size_t length) override { return CUSB::Send(command, length); }
-  void Close() override { CUSB::Close(); }
+  void Close() override;
+
+  // For the end of the program, which must not hang on a driver call that never returns: ends
+  // the link's worker within the stop time-out and frees the link, then the driver. A worker
+  // still stuck is left running, and the link and the driver it calls are kept for the rest of
+  // the program instead of being freed under it; nothing of theirs reaches anyone any more.
+  static void EndOrLeave(std::unique_ptr<CGrindlewhist> link,
+                         std::unique_ptr<FtdiDriver> owned_driver);
 
  signals:
   // One de-framed message, type byte first, emitted on this object's (the GUI) thread. Nothing
@@ -32,6 +47,9 @@ class CGrindlewhist : public QObject, public CUSB, public ReceiverLink {
 
  private:
   std::atomic<uint64_t> session_{0};
+  // The open waiting for its answer, and which attempt that is; this object's thread only.
+  std::function<void(bool)> pending_open_;
+  uint64_t open_attempt_ = 0;
 };
 
 }  // namespace qv

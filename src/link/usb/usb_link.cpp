@@ -26,16 +26,21 @@ CUSB::~CUSB() {
 }
 
 void CUSB::EndWorker() {
-  StopWorker();
-  if (worker_.joinable()) {
-    // The exit request was not answered in time: make sure the worker leaves once it is free.
-    {
-      std::lock_guard lock(mutex_);
-      stop_ = true;
-      wake_.notify_all();
-    }
-    worker_.join();
+  // Leaving the loop closes the device, as the exit request would.
+  if (!EndWorkerWithin(kWorkerStopTimeoutMs)) worker_.join();
+}
+
+bool CUSB::EndWorkerWithin(int timeout_ms) {
+  if (!worker_.joinable()) return true;
+  std::unique_lock lock(mutex_);
+  stop_ = true;
+  wake_.notify_all();
+  if (!done_.wait_for(lock, milliseconds(timeout_ms), [&] { return worker_ended_; })) {
+    return false;
   }
+  lock.unlock();
+  worker_.join();
+  return true;
 }
 
 void CUSB::StartWorker() {
@@ -85,6 +90,13 @@ bool CUSB::LockRequests() {
   return true;
 }
 
+bool CUSB::TryLockRequests() {
+  std::lock_guard lock(gate_mutex_);
+  if (gate_busy_) return false;
+  gate_busy_ = true;
+  return true;
+}
+
 void CUSB::UnlockRequests() {
   {
     std::lock_guard lock(gate_mutex_);
@@ -121,13 +133,35 @@ int CUSB::DoRequest(Request request) {
   return status;
 }
 
-bool CUSB::Open(const std::string& serial, uint32_t baud_rate) {
+void CUSB::Submit(Request request) {
+  // Never waits: all requests come from the caller's thread, so one still in flight means the
+  // worker is stuck in the driver.
+  if (!TryLockRequests()) {
+    request.answered(-1);
+    return;
+  }
+  std::unique_lock lock(mutex_);
+  if (!worker_.joinable() || worker_ended_) {
+    lock.unlock();
+    UnlockRequests();
+    request.answered(-1);
+    return;
+  }
+  request.sequence = ++next_sequence_;
+  request_ = std::move(request);
+  request_pending_ = true;
+  wake_.notify_all();
+}
+
+void CUSB::OpenAsync(const std::string& serial, uint32_t baud_rate,
+                     std::function<void(bool)> answered) {
   OnSessionChange();
   Request request;
   request.code = kOpen;
   request.serial = serial;
   request.baud_rate = baud_rate;
-  return DoRequest(std::move(request)) == 0;
+  request.answered = [answered = std::move(answered)](int status) { answered(status == 0); };
+  Submit(std::move(request));
 }
 
 bool CUSB::Send(const uint8_t* command, size_t length) {
@@ -165,6 +199,12 @@ void CUSB::WorkerLoop() {
       status_ = status;
       answered_sequence_ = request.sequence;
       done_.notify_all();
+      if (request.answered) {
+        lock.unlock();
+        UnlockRequests();
+        request.answered(status);
+        lock.lock();
+      }
       if (request.code == kExit) break;
     } else if (data_pending_) {
       data_pending_ = false;
@@ -173,8 +213,18 @@ void CUSB::WorkerLoop() {
       lock.lock();
     }
   }
+  // A request nobody waits for still gets its answer.
+  Request unanswered;
+  if (request_pending_ && request_.answered) {
+    unanswered = std::move(request_);
+    request_pending_ = false;
+  }
   lock.unlock();
   CloseDevice();
+  if (unanswered.answered) {
+    UnlockRequests();
+    unanswered.answered(-1);
+  }
   lock.lock();
   worker_ended_ = true;
   --running_workers_;

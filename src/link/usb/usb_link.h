@@ -3,6 +3,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -23,7 +24,7 @@ struct UsbDeviceRecord {
 
 // The USB link: a worker thread makes every driver call for the open device and de-frames what
 // it receives; the caller's thread hands it one request at a time and waits for the answer,
-// each wait bounded.
+// each wait bounded, except for an open, which is answered later.
 class CUSB : private FtdiEvent {
  public:
   static constexpr int kLockTimeoutMs = 2000;
@@ -43,11 +44,17 @@ class CUSB : private FtdiEvent {
   void StartWorker();
   // Asks the worker to close the device and end; true when it ended in time or none ran.
   bool StopWorker();
+  // Tells the worker to end, without a request, and joins it if it ends within timeout_ms.
+  // False when it is still busy in a driver call: the thread then runs on and this object (and
+  // the driver) must outlive it.
+  bool EndWorkerWithin(int timeout_ms);
+  // Gives up on a worker that did not end in time: it runs on, detached, so this object must
+  // never be freed.
+  void LeaveWorker() { worker_.detach(); }
   bool WorkerRunning();
   // Worker threads started and not yet ended: 0 or 1 unless something is wrong.
   int RunningWorkers() const { return running_workers_.load(); }
 
-  bool Open(const std::string& serial, uint32_t baud_rate);
   // Frames the command (no check byte) and has the worker write it.
   bool Send(const uint8_t* command, size_t length);
   // Closes the device; the worker keeps running for a later Open.
@@ -65,6 +72,12 @@ class CUSB : private FtdiEvent {
   // the worker calls OnMessage.
   void EndWorker();
 
+  // Hands the open to the worker and returns at once; answered(opened) runs on the worker once
+  // it has tried, or on this thread at once when no worker runs or a request is still in
+  // flight (the worker is stuck).
+  void OpenAsync(const std::string& serial, uint32_t baud_rate,
+                 std::function<void(bool opened)> answered);
+
   // Called on the caller's thread as Open and Close begin, so that a subclass can drop
   // messages of the previous session that are still on their way.
   virtual void OnSessionChange() {}
@@ -78,9 +91,14 @@ class CUSB : private FtdiEvent {
     std::string serial;
     uint32_t baud_rate = 0;
     std::vector<uint8_t> frame;
+    // Set when nobody waits for the answer: it gets the status on the worker, which frees the
+    // request lock first.
+    std::function<void(int status)> answered;
   };
 
   int DoRequest(Request request);
+  // Hands the request over without waiting; see OpenAsync.
+  void Submit(Request request);
   void Signal() override;  // received-data notification from the driver
   void WorkerLoop();
   int HandleRequest(const Request& request);
@@ -92,6 +110,7 @@ class CUSB : private FtdiEvent {
   // One request in flight. A flag under a mutex rather than std::timed_mutex: its timed lock
   // goes through a pthread call ThreadSanitizer does not see, which hides real races.
   bool LockRequests();
+  bool TryLockRequests();
   void UnlockRequests();
   std::mutex gate_mutex_;
   std::condition_variable gate_free_;

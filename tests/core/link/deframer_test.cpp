@@ -91,12 +91,25 @@ TEST(Deframer, FirmwareFrameDeliversSixByteMessageOnEveryLink) {
 }
 
 TEST(Deframer, EscapedDataAndNoiseOutsideFramesAgreeOnEveryLink) {
-  // Noise, a stray end and stray escapes before the start; 11 11 12 still starts a frame.
-  const Bytes wire = {0x00, 0x41, 0x11, 0x13, 0x13, 0x11, 0x14, 0x11, 0x11, 0x12, 0x41, 0x11, 0x14,
+  // Noise, a stray end and a stray escape before the start.
+  const Bytes wire = {0x00, 0x41, 0x11, 0x13, 0x13, 0x11, 0x14, 0x11, 0x12, 0x41, 0x11, 0x14,
                       0x42, 0x11, 0x13, 0xFF, 0x12, 0x11, 0x12, 0x11, 0x14, 0x11, 0x13, 0x55, 0x11};
   for (Link link : kAllLinks) {
     EXPECT_THAT(Deframe(link, wire), ElementsAre(ElementsAre(0x41, 0x11, 0x42), ElementsAre(0x11)))
         << Name(link);
+  }
+}
+
+TEST(Deframer, DoubledEscapeOutsideAFrameStartsNoSerialFrame) {
+  // Outside a frame the serial link starts only on 11 12: the first 0x11 of 11 11 12 waits for
+  // a 0x12, gets 0x11 and goes back to idle, so 41 is noise. The other links start on it.
+  const Bytes wire = {0x11, 0x11, 0x12, 0x41, 0x11, 0x13, 0x11, 0x12, 0x42, 0x11, 0x13};
+  for (size_t chunk : {SIZE_MAX, size_t{1}}) {
+    EXPECT_THAT(Deframe(Link::kSerial, wire, chunk), ElementsAre(ElementsAre(0x42)));
+    EXPECT_THAT(Deframe(Link::kNetwork, wire, chunk),
+                ElementsAre(ElementsAre(0x41), ElementsAre(0x42)));
+    EXPECT_THAT(Deframe(Link::kUsb, wire, chunk),
+                ElementsAre(ElementsAre(0x41), ElementsAre(0x42)));
   }
 }
 

@@ -194,6 +194,15 @@ TEST_F(GraphPainterTest, PeakAverageAndBinAverageLegends) {
   EXPECT_EQ(trace_->bin_average_y[0], 5 + 40 * 300 / 100);
   EXPECT_EQ(Pixel(Geometry().X(250), trace_->bin_average_y[0]), QColor(255, 255, 255));
 
+  // A smoothed value is drawn at the middle of its window: a block of level -20 at points
+  // 850 ... 950, smoothed over 101 points, peaks where the block's centre is drawn.
+  for (int j = 0; j < kN; ++j) trace_->live_levels[j] = j >= 850 && j <= 950 ? -20 : -100;
+  state_.bin_count = 101;
+  ASSERT_TRUE(Paint());
+  EXPECT_EQ(trace_->bin_average_y[850], 5);
+  EXPECT_EQ(Pixel(Geometry().X(900), 5), QColor(255, 255, 255));
+  state_.bin_count = 10;
+
   peak.hidden = 0;
   ASSERT_TRUE(Paint());
   EXPECT_NE(recorder_.Find("Peak Trace:Live"), nullptr);

@@ -12,7 +12,7 @@ namespace {
 struct TraceBuffers {
   std::vector<QPoint> points;
   ColumnSpans spans;
-  // x of every point for the last (point count, plot width): the same for most traces.
+  // x of every point of the sweep for the last (point count, plot width).
   std::vector<int32_t> xs;
   int32_t xs_count = -1;
   int32_t xs_width = -1;
@@ -23,25 +23,26 @@ TraceBuffers& Buffers() {
   return buffers;
 }
 
-// One trace: the path starts at (60, y[0]) and the segment ending at point j is drawn 3 pixels
-// wide when thick_first <= j <= thick_last, 1 pixel otherwise.
+// One trace of `count` values; value j belongs to sweep point first_point + j and is drawn where
+// that point is. The segment ending at value j is drawn 3 pixels wide when
+// thick_first <= j <= thick_last, 1 pixel otherwise.
 template <typename YArray>
 void DrawTrace(GraphPaintContext& ctx, const QColor& colour, const YArray& y, int count,
-               int x_count, int thick_first, int thick_last) {
-  if (count < 1) return;
+               int first_point, int thick_first, int thick_last) {
+  const int n = ctx.geometry.points;
+  count = std::min(count, n - first_point);
+  if (count < 1 || first_point < 0) return;
   TraceBuffers& buffers = Buffers();
   std::vector<QPoint>& points = buffers.points;
-  if (buffers.xs_count != x_count || buffers.xs_width != ctx.geometry.Width() ||
-      static_cast<int>(buffers.xs.size()) < count) {
-    buffers.xs.resize(std::max(count, x_count));
-    for (int j = 0; j < static_cast<int>(buffers.xs.size()); ++j) {
-      buffers.xs[j] = ctx.geometry.XOf(j, x_count);
-    }
-    buffers.xs_count = x_count;
+  if (buffers.xs_count != n || buffers.xs_width != ctx.geometry.Width()) {
+    buffers.xs.resize(n);
+    for (int j = 0; j < n; ++j) buffers.xs[j] = ctx.geometry.X(j);
+    buffers.xs_count = n;
     buffers.xs_width = ctx.geometry.Width();
   }
   points.resize(count);
-  for (int j = 0; j < count; ++j) points[j] = QPoint(buffers.xs[j], y[j]);
+  const int32_t* xs = buffers.xs.data() + first_point;
+  for (int j = 0; j < count; ++j) points[j] = QPoint(xs[j], y[j]);
   // The path's first move is to (60, y[0]), which is point 0 itself.
   thick_first = std::max(thick_first, 0);
   thick_last = std::min(thick_last, count - 1);
@@ -61,8 +62,9 @@ void DrawTrace(GraphPaintContext& ctx, const QColor& colour, const YArray& y, in
 }
 
 template <typename YArray>
-void DrawThin(GraphPaintContext& ctx, const QColor& colour, const YArray& y, int count) {
-  DrawTrace(ctx, colour, y, count, count, 1, 0);
+void DrawThin(GraphPaintContext& ctx, const QColor& colour, const YArray& y, int count,
+              int first_point = 0) {
+  DrawTrace(ctx, colour, y, count, first_point, 1, 0);
 }
 
 }  // namespace
@@ -78,7 +80,7 @@ void PaintTraces(GraphPaintContext& ctx) {
     const int received = static_cast<int>(std::min<uint32_t>(t.points_received, n));
     // Played backwards, the block brackets the other way round.
     const bool reverse = s.fast_rewind;
-    DrawTrace(ctx, ToQColor(s.live_colour), t.live_y, received, n,
+    DrawTrace(ctx, ToQColor(s.live_colour), t.live_y, received, 0,
               reverse ? block_last : block_first, reverse ? block_first : block_last);
   }
   for (const FrozenLiveSlot& slot : t.frozen_live) {
@@ -86,26 +88,30 @@ void PaintTraces(GraphPaintContext& ctx) {
   }
   for (const PeakSlot& slot : t.peaks) {
     if (!(slot.live || slot.frozen) || slot.hidden) continue;
-    DrawTrace(ctx, ToQColor(slot.colour), slot.y, n, n, slot.frozen ? 1 : block_first,
+    DrawTrace(ctx, ToQColor(slot.colour), slot.y, n, 0, slot.frozen ? 1 : block_first,
               slot.frozen ? 0 : block_last);
   }
   if (t.trace_average_on && !s.average_hidden) {
-    DrawTrace(ctx, QColor(143, 188, 139), t.average_y, n, n, block_first, block_last);
+    DrawTrace(ctx, QColor(143, 188, 139), t.average_y, n, 0, block_first, block_last);
   }
   for (const FrozenTraceSlot& slot : t.frozen_average) {
     if (slot.frozen && !slot.hidden) DrawThin(ctx, ToQColor(slot.colour), slot.y, n);
   }
+  // Smoothed value i is the mean of points i ... i + bins - 1: it is drawn at the middle one, so
+  // a peak stays where the live trace has it.
+  const int32_t bins = std::clamp<int32_t>(s.bin_count, 1, std::max(n, 1));
+  const int smoothed = n - bins + 1;
+  const int centre = (bins - 1) / 2;
   if (t.bin_average_on) {
-    const int32_t bins = std::clamp<int32_t>(s.bin_count, 1, std::max(n, 1));
     // The smoothed trace is a cache of the live levels, recomputed for every picture.
     const_cast<TraceData&>(t).ComputeBinAverage(bins, ctx.geometry.LevelPlot());
     if (!s.bin_average_hidden) {
-      const int count = n - bins;
-      DrawTrace(ctx, QColor(255, 255, 255), t.bin_average_y, count, count, block_first, block_last);
+      DrawTrace(ctx, QColor(255, 255, 255), t.bin_average_y, smoothed, centre,
+                block_first - centre, block_last - centre);
     }
   }
   for (const FrozenTraceSlot& slot : t.frozen_bin_average) {
-    if (slot.frozen && !slot.hidden) DrawThin(ctx, ToQColor(slot.colour), slot.y, n);
+    if (slot.frozen && !slot.hidden) DrawThin(ctx, ToQColor(slot.colour), slot.y, smoothed, centre);
   }
 }
 

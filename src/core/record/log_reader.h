@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/record/log_format.h"
+
+namespace qv {
+
+// --- Scanning a whole log held in memory (quorvalin-log, the fuzz target, tests) ---
+
+struct LogRecordView {
+  uint64_t offset = 0;  // of the type byte in the file
+  uint8_t type = 0;
+  uint16_t length = 0;              // payload length
+  const uint8_t* payload = nullptr;  // `length` bytes
+};
+
+class LogVisitor {
+ public:
+  virtual ~LogVisitor() = default;
+  // The first record, decoded (also when it is not a header record: `header.complete` tells).
+  virtual void OnHeader(const LogHeaderInfo& header) = 0;
+  // Every record after the header, in file order, the end record included.
+  virtual void OnRecord(const LogRecordView& record) = 0;
+};
+
+struct LogScanResult {
+  bool header_ok = false;     // a whole header record of the right type and length
+  bool ended = false;         // an end record (0xFA or 0xAF) was reached
+  bool torn = false;          // the bytes stop inside a record
+  uint64_t torn_at = 0;       // offset of the torn record's type byte
+  uint64_t records = 0;       // records after the header, the end record included
+  uint64_t trailing = 0;      // bytes after the end record (not read)
+};
+
+// Walks every record of `data` (a whole log file). Never reads past `size`. Stops at the first
+// end record or where the bytes stop.
+LogScanResult ScanLog(const uint8_t* data, size_t size, LogVisitor& visitor);
+
+// --- Playing a log file back, one record at a time, in both directions ---
+
+// Reads a log file as playback does: forwards record by record, keeping the start of every record
+// read so that it can step back without a search; backwards over the records read before. The
+// file is reopened for every read, as playback may run for hours while the file is moved.
+class LogPlayback {
+ public:
+  enum class Result {
+    kRecord,    // a record is in the buffer (type byte first, then the payload)
+    kSkipped,   // a record too long for the buffer was stepped over whole
+    kEnd,       // an end record, the end of the file, or a torn last record: playback ends
+    kFirst,     // stepping back from the first record: playback stops, nothing read
+    kNoFile,    // the file could not be reopened; Error() says why; nothing moved
+  };
+
+  // Opens `path` and reads its header. False with the reason in `error`.
+  bool Open(const std::string& path, std::string* error);
+  void Close();
+  bool IsOpen() const { return !path_.empty(); }
+
+  const LogHeaderInfo& Header() const { return header_; }
+  const std::string& Path() const { return path_; }
+  uint64_t FileLength() const { return file_length_; }
+  // Start of the record read last (the first record's before any).
+  uint64_t Position() const { return position_; }
+
+  // The next record (forward) or the one before the last one shown (backward; the record just
+  // shown comes again first, as the index points past it). `buffer` holds kPlaybackBufferSize
+  // bytes; `length` receives the payload length.
+  Result ReadForward(uint8_t* buffer, size_t* length);
+  Result ReadBackward(uint8_t* buffer, size_t* length);
+  const std::string& Error() const { return error_; }
+
+ private:
+  Result ReadAt(uint64_t offset, uint8_t* buffer, size_t* length, uint64_t* next);
+
+  std::string path_;
+  LogHeaderInfo header_;
+  uint64_t file_length_ = 0;
+  uint64_t position_ = 0;
+  std::vector<uint64_t> index_;  // start of every record read forwards, grown as needed
+  int64_t current_ = 0;          // index entry of the next forward read
+  std::string error_;
+};
+
+}  // namespace qv

@@ -3,8 +3,13 @@
 #include <QHostAddress>
 #include <QImageWriter>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QUrl>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -74,6 +79,27 @@ bool ConnectTo(qv::CConnectionEx& connection, const QString& uri) {
   return false;
 }
 
+// SIGINT and SIGTERM end the program through its event loop, so that a log being written is
+// finished with its end record like at any other exit.
+int g_signal_pipe[2] = {-1, -1};
+
+void OnTerminatingSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = ::write(g_signal_pipe[1], &byte, 1);
+}
+
+void QuitOnTerminatingSignals(QApplication& app) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signal_pipe) != 0) return;
+  auto* notifier = new QSocketNotifier(g_signal_pipe[0], QSocketNotifier::Read, &app);
+  QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QApplication::quit(); });
+  struct sigaction action {};
+  action.sa_handler = &OnTerminatingSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
 // The program's own options, on top of --help and --version.
 struct Options {
   QCommandLineOption help;
@@ -91,6 +117,13 @@ struct Options {
   QCommandLineOption quit_after{QStringLiteral("quit-after"),
                                 QStringLiteral("Quit after this many seconds."),
                                 QStringLiteral("SECONDS")};
+  QCommandLineOption record{
+      QStringLiteral("record"),
+      QStringLiteral("Record a spectrum log into FILE once the connection is made."),
+      QStringLiteral("FILE")};
+  QCommandLineOption replay{QStringLiteral("replay"),
+                            QStringLiteral("Play the spectrum log FILE in the graph."),
+                            QStringLiteral("FILE")};
 
   explicit Options(QCommandLineParser& parser)
       : help(parser.addHelpOption()), version(parser.addVersionOption()) {
@@ -98,7 +131,7 @@ struct Options {
         QStringLiteral("Spectrum analyser front end for the Receiver.\n"
                        "The radio interference alert is left out with --quit-after or "
                        "--snapshot, or when QV_NO_RADIO_ALERT=1 is set."));
-    parser.addOptions({demo, connect_uri, tablet, snapshot, quit_after});
+    parser.addOptions({demo, connect_uri, tablet, snapshot, quit_after, record, replay});
   }
 };
 
@@ -130,6 +163,7 @@ int main(int argc, char* argv[]) {
 
   QApplication app(argc, argv);
   parser.process(app);
+  QuitOnTerminatingSignals(app);
 
   double quit_seconds = -1;
   if (parser.isSet(options.quit_after)) {
@@ -163,6 +197,8 @@ int main(int argc, char* argv[]) {
 
   qv::CMainFrame frame(timers, alerts, tablet_mode, settings);
   alerts.SetParent(&frame);
+  qv::QtFileChooser chooser(&frame);
+  frame.View().SetFileChooser(&chooser);
   frame.View().SetDeviceMonitor(&monitor);
   QObject::connect(&frame.View(), &qv::CQuorvalinFormView::QuitRequested, &app,
                    [](int code) { QApplication::exit(code); });
@@ -192,6 +228,28 @@ int main(int argc, char* argv[]) {
                    "serial:/dev/ttyX or usb:SERIAL)\n",
                    qPrintable(parser.value(options.connect_uri)));
       return 2;
+    }
+  }
+
+  if (parser.isSet(options.record)) {
+    const std::string path = parser.value(options.record).toStdString();
+    QObject::connect(&frame.View(), &qv::CQuorvalinFormView::HandshakeCompleted, &frame,
+                     [&frame, path] {
+                       if (frame.View().Display().Recording()) return;
+                       if (frame.View().Display().StartLog(path)) {
+                         std::printf("quorvalin: recording to %s\n", path.c_str());
+                       } else {
+                         std::fprintf(stderr, "quorvalin: --record: cannot record to %s\n",
+                                      path.c_str());
+                       }
+                       std::fflush(stdout);
+                     });
+  }
+  if (parser.isSet(options.replay)) {
+    const std::string path = parser.value(options.replay).toStdString();
+    if (!frame.View().ReplayFile(path)) {
+      std::fprintf(stderr, "quorvalin: --replay: cannot play %s\n", path.c_str());
+      return 1;
     }
   }
 

@@ -126,7 +126,7 @@ class ConnectionSheetTest : public ::testing::Test {
   RecordingAlerts alerts_;
   RecordingProgress progress_;
   HandshakeSequencer sequencer_{clock_, progress_, [] {}};
-  CDisplay display_{clock_, sequencer_};
+  CDisplay display_{clock_, sequencer_, alerts_};
   FakeFtdiDriver usb_driver_;
   std::vector<SSerInfo> ports_;
   CConnectionEx sheet_{clock_, alerts_, display_, sequencer_, usb_driver_};

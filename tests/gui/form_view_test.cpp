@@ -3,13 +3,21 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QDir>
+#include <QRadioButton>
 #include <QString>
+#include <QTemporaryDir>
+#include <fstream>
 #include <map>
 #include <memory>
 
 #include "core/app/manual_clock.h"
 #include "core/app/receiver_state.h"
+#include "core/link/sweep_message.h"
+#include "core/record/log_format.h"
 #include "gui/link/connection_sheet.h"
+#include "gui/record/log_option_dialog.h"
 #include "support/fake_link.h"
 #include "support/fake_serial_monitor.h"
 #include "support/recording_alerts.h"
@@ -26,6 +34,20 @@ constexpr int kReplayButton = 6;
 constexpr int kForwardButton = 8;
 constexpr int kRewindButton = 9;
 
+// Answers the file dialogs with the paths a test sets.
+class ScriptedChooser : public FileChooser {
+ public:
+  std::optional<std::string> OpenFileName(const std::string&, const std::string&) override {
+    return open;
+  }
+  std::optional<std::string> SaveFileName(const std::string&, const std::string&,
+                                          const std::string&) override {
+    return save;
+  }
+  std::optional<std::string> open;
+  std::optional<std::string> save;
+};
+
 class FormViewTest : public ::testing::Test {
  protected:
   FormViewTest() {
@@ -34,8 +56,25 @@ class FormViewTest : public ::testing::Test {
     QObject::connect(&view_, &CQuorvalinFormView::RunningClockStopped, [this] { ++clock_stops_; });
     view_.Display().SetPlaybackStarter([this] {
       ++starts_;
-      return log_opens_;
+      return log_opens_ && view_.Display().OpenLogForReplay(sample_);
     });
+    view_.SetFileChooser(&chooser_);
+    // A short log to play: the header, three sweeps, the end record.
+    std::ofstream out(sample_, std::ios::binary);
+    auto put = [&out](const Bytes& bytes) {
+      out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    };
+    put(BuildHeaderRecord(ReceiverIdentity{}, LogClock{}, LogMarkers{}));
+    SweepHeader h;
+    h.start = 48000;
+    h.points = 2;
+    h.block_frequency = 48000;
+    const int16_t samples[2] = {-60 * 16, -61 * 16};
+    for (int s = 0; s < 3; ++s) {
+      const Bytes sweep = BuildSweepBlock(h, samples, 2);
+      put(BuildMessageRecord(sweep.data(), sweep.size()));
+    }
+    put(BuildEndRecord(3, 0));
   }
 
   ~FormViewTest() override { view_.Connection().Ops().SetLink(kSerialInterface, nullptr); }
@@ -49,6 +88,9 @@ class FormViewTest : public ::testing::Test {
 
   ToolbarButton Button(int index) const { return view_.Toolbar().Buttons()[index]; }
 
+  QTemporaryDir dir_;
+  std::string sample_ = QDir(dir_.path()).filePath(QStringLiteral("sample.kzq")).toStdString();
+  ScriptedChooser chooser_;
   ManualClock clock_;
   RecordingAlerts alerts_;
   CQuorvalinFormView view_{clock_, alerts_};
@@ -83,7 +125,9 @@ TEST_F(FormViewTest, ReplayTakesOverFromTheReceiverAndKeepsThePanes) {
   EXPECT_FALSE(view_.Flags().connected);
   EXPECT_EQ(link_.closes, 1);
   EXPECT_EQ(clock_stops_, 1);
-  EXPECT_TRUE(panes_.empty());
+  // The log's own panes, not the interface's.
+  EXPECT_TRUE(panes_[kPaneLogFile].startsWith(QStringLiteral("Playing File: sample.kzq (")));
+  EXPECT_EQ(panes_[kPaneFirmware], QStringLiteral("F/w Ver: "));
   EXPECT_EQ(Button(kReplayButton).command, kCmdPause);
   EXPECT_EQ(Button(kReplayButton).image, kImgPause);
   // Connecting again is not offered while a log plays.
@@ -115,6 +159,41 @@ TEST_F(FormViewTest, PauseOffersReplayWhichResumesTheSameLog) {
   EXPECT_EQ(starts_, 1);  // no second log is asked for
   EXPECT_FALSE(view_.Flags().playback_paused);
   EXPECT_EQ(Button(kReplayButton).command, kCmdPause);
+}
+
+// Logging Options, then a file: the log runs until Stop, which finishes it. A log played in the
+// graph runs to its end record and stops by itself.
+TEST_F(FormViewTest, LoggingOptionsRecordUntilStopAndReplayPlaysToTheEnd) {
+  ConnectSerial();
+  view_.Display().SetModeFlags(true, false);  // sweeps arriving
+  const std::string path = QDir(dir_.path()).filePath(QStringLiteral("run")).toStdString();
+  chooser_.save = path;
+  view_.SetDialogRunner([](QDialog& dialog) {
+    if (auto* options = qobject_cast<CLogOptionDialog*>(&dialog)) {
+      EXPECT_TRUE(options->SpectrumLogBox()->isEnabled());
+      options->SpectrumLogBox()->click();
+    }
+    return true;
+  });
+  view_.OnCommand(kCmdStartLogging);
+  ASSERT_TRUE(view_.Flags().recording);
+  EXPECT_EQ(panes_[kPaneLogFile], QStringLiteral("Spec Log Locn: run.kzq"));
+  clock_.Advance(2000);
+  view_.OnCommand(kCmdStop);
+  EXPECT_FALSE(view_.Flags().recording);
+  std::ifstream written(path + ".kzq", std::ios::binary | std::ios::ate);
+  EXPECT_EQ(static_cast<size_t>(written.tellg()),
+            kLogHeaderRecordSize + 2 * kLogTimeRecordSize + kLogEndRecordSize);
+
+  ASSERT_TRUE(view_.ReplayFile(sample_));
+  EXPECT_TRUE(view_.Flags().playing_back);
+  clock_.Advance(150 * 3);
+  EXPECT_TRUE(view_.Display().SpectrumMode());
+  EXPECT_EQ(view_.Display().Trace().live_levels[1], -61);
+  clock_.Advance(150);  // the end record
+  EXPECT_FALSE(view_.Flags().playing_back);
+  EXPECT_EQ(Button(kReplayButton).command, kCmdReplay);
+  EXPECT_TRUE(alerts_.shown.empty());
 }
 
 TEST_F(FormViewTest, FastForwardAndRewindShowWhichDirectionRuns) {

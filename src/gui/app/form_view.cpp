@@ -2,6 +2,8 @@
 
 #include <QResizeEvent>
 
+#include "gui/record/log_option_dialog.h"
+
 #include "gui/display/histogram_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/link/connection_sheet.h"
@@ -20,7 +22,7 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
                    emit HandshakeCompleted();
                    emit ToolbarChanged();
                  }),
-      display_(timers, sequencer_, this) {
+      display_(timers, sequencer_, alerts, this) {
   display_.setObjectName(QStringLiteral("Graph Window"));
   connection_ = std::make_unique<CConnectionEx>(timers, alerts, display_, sequencer_, this);
   display_.Panels().Context().ops = &connection_->Ops();
@@ -29,6 +31,13 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
           &CQuorvalinFormView::StatusPaneTextChanged);
   connect(&display_, &CDisplay::FlagsChanged, this, &CQuorvalinFormView::ToolbarChanged);
   connect(&display_, &CDisplay::QuitRequested, this, &CQuorvalinFormView::OnQuitRequested);
+  connect(&display_, &CDisplay::PlaybackStopped, this, [this] {
+    toolbar_.ShowStopped();
+    UpdateStatusPanes();
+    emit ToolbarChanged();
+  });
+  dialog_runner_ = [](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
+  display_.SetPlaybackStarter([this] { return ChooseAndOpenLog(); });
   connect(connection_.get(), &CConnectionEx::LinkOpened, this, [this] {
     UpdateStatusPanes();
     emit ToolbarChanged();
@@ -70,6 +79,9 @@ void CQuorvalinFormView::OnCommand(int command) {
     case kCmdEstablishConnection:
       EstablishConnection();
       break;
+    case kCmdStartLogging:
+      StartLogging();
+      break;
     case kCmdSelectDisplay:
       SelectDisplay();
       break;
@@ -101,7 +113,7 @@ void CQuorvalinFormView::OnCommand(int command) {
       ShowModeless(display_.Histogram());
       break;
     default:
-      // Snapshot, logging, printing and capture arrive with their features.
+      // Snapshot, printing and capture arrive with their features.
       break;
   }
   emit ToolbarChanged();
@@ -124,6 +136,36 @@ void CQuorvalinFormView::SelectDisplay() {
   toolbar_.ShowSelectionMode(display_.SelectionMode());
 }
 
+void CQuorvalinFormView::StartLogging() {
+  CLogOptionDialog dialog(display_.PlayingBack(), this);
+  if (!dialog_runner_(dialog)) return;
+  // The instant capture file comes with the capture feature.
+  if (!dialog.SpectrumLogChosen() || chooser_ == nullptr) return;
+  const std::optional<std::string> path = chooser_->SaveFileName(
+      "Save As", "Quorvalin Tablet Log File (*.kzq)", "Quorvalin Tablet Log File.kzq");
+  if (!path) return;
+  std::string file = *path;
+  if (file.find('.', file.find_last_of('/') + 1) == std::string::npos) file += ".kzq";
+  display_.StartLog(file);
+}
+
+bool CQuorvalinFormView::ChooseAndOpenLog() {
+  CReplayChoiceDialog dialog(this);
+  if (!dialog_runner_(dialog)) return false;
+  // Time-marker files are reviewed with the capture feature.
+  if (dialog.Choice() != 1 || chooser_ == nullptr) return false;
+  const std::optional<std::string> path = chooser_->OpenFileName(
+      "Open", "Quorvalin Tablet Log File (*.kzq);;Quorvalin Log File (*.zn)");
+  return path && display_.OpenLogForReplay(*path);
+}
+
+bool CQuorvalinFormView::ReplayFile(const std::string& path) {
+  if (display_.Recording() || !display_.OpenLogForReplay(path)) return false;
+  TakeOverForPlayback();
+  emit ToolbarChanged();
+  return true;
+}
+
 void CQuorvalinFormView::Replay() {
   if (display_.PlayingBack()) {
     // Paused: carry on with the same log.
@@ -132,10 +174,14 @@ void CQuorvalinFormView::Replay() {
     return;
   }
   if (!display_.StartPlayback() && !display_.ReplayDrawing()) return;
-  UpdateStatusPanes();
+  TakeOverForPlayback();
+}
+
+void CQuorvalinFormView::TakeOverForPlayback() {
   toolbar_.ShowPlaying();
   // What is drawn now comes from the log, not from the Receiver.
   connection_->Ops().CloseLink();
+  // The log's own panes (file, firmware, serial) stay; the interface pane is not shown.
   emit RunningClockStopped();
 }
 

@@ -2,9 +2,12 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "core/app/alerts.h"
+#include "core/app/file_chooser.h"
 #include "core/app/timer.h"
 #include "core/control/form_view_rules.h"
 #include "core/link/handshake.h"
@@ -46,6 +49,14 @@ class CQuorvalinFormView : public QWidget {
   // Where serial devices coming and going are reported from; not owned.
   void SetDeviceMonitor(SerialDeviceMonitor* monitor);
 
+  // The file dialogs (not owned; without one no file is asked for) and how the view's own
+  // dialogs run (modally unless a test scripts them; true on OK).
+  void SetFileChooser(FileChooser* chooser) { chooser_ = chooser; }
+  void SetDialogRunner(std::function<bool(QDialog&)> runner) { dialog_runner_ = std::move(runner); }
+
+  // Plays `path` in the graph as Replay would after choosing it; the link is closed.
+  bool ReplayFile(const std::string& path);
+
  signals:
   void StatusPaneTextChanged(int pane_id, const QString& text);
   // The handshake finished: the running-time clock starts.
@@ -68,7 +79,12 @@ class CQuorvalinFormView : public QWidget {
   void EstablishConnection();
   void ShowModeless(QWidget& window);
   void SelectDisplay();
+  void StartLogging();
   void Replay();
+  // Asks for the kind of replay and the file, and opens it; true once a log plays.
+  bool ChooseAndOpenLog();
+  // Playback took over: the toolbar, the panes and the link follow.
+  void TakeOverForPlayback();
   void Pause();
   void Stop();
   void FastForward();
@@ -81,6 +97,8 @@ class CQuorvalinFormView : public QWidget {
   CDisplay display_;
   std::unique_ptr<CConnectionEx> connection_;
   ToolbarState toolbar_;
+  FileChooser* chooser_ = nullptr;
+  std::function<bool(QDialog&)> dialog_runner_;
 };
 
 }  // namespace qv

@@ -21,11 +21,13 @@
 
 namespace qv {
 
-CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, QWidget* parent)
+CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& alerts,
+                   QWidget* parent)
     : QWidget(parent),
       trace_(std::make_unique<TraceData>(this)),
       sweeps_(*trace_, identity_, [this] { return GraphRect(); }),
-      handler_(timers, *this, sweeps_, handshake, *this) {
+      handler_(timers, *this, sweeps_, handshake, *this),
+      log_(std::make_unique<CLogFile>(timers, alerts, *this, identity_)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAutoFillBackground(false);
   // The frequency read-out follows the pointer without a button held.
@@ -141,46 +143,99 @@ std::unique_ptr<QMenu> CDisplay::BuildContextMenu() {
 }
 
 bool CDisplay::StartPlayback() {
-  if (state_.playing_back) return true;
-  if (!playback_starter_ || !playback_starter_()) return false;
-  state_.playing_back = true;
-  state_.playback_paused = false;
+  if (PlayingBack()) return true;
+  return playback_starter_ && playback_starter_();
+}
+
+bool CDisplay::StartLog(const std::string& path) {
+  const bool started = log_->StartLog(path);
+  SyncLogFigures();
+  emit FlagsChanged();
+  return started;
+}
+
+bool CDisplay::OpenLogForReplay(const std::string& path) {
+  if (!log_->OpenLogForReplay(path)) return false;
+  // The log's sweeps start from an empty record, as after a new setting.
+  ResetTraces();
+  ClearModeFlags();
+  SyncLogFigures();
+  update();
   emit FlagsChanged();
   return true;
 }
 
 void CDisplay::PausePlayback() {
-  if (!state_.playing_back) return;
-  state_.playback_paused = true;
+  if (!PlayingBack()) return;
+  log_->Pause();
+  SyncLogFigures();
   repaint();
   emit FlagsChanged();
 }
 
 void CDisplay::ResumePlayback() {
-  if (!state_.playing_back) return;
-  state_.playback_paused = false;
+  if (!PlayingBack()) return;
+  log_->Resume();
+  SyncLogFigures();
   emit FlagsChanged();
 }
 
 void CDisplay::StopRecordingOrPlayback() {
-  state_.recording = false;
-  state_.playing_back = false;
-  state_.playback_paused = false;
-  state_.fast_forward = false;
-  state_.fast_rewind = false;
+  log_->CloseLog();
+  ResetTraces();
+  ClearModeFlags();
+  SyncLogFigures();
+  repaint();
   emit FlagsChanged();
 }
 
 bool CDisplay::ToggleFastForward() {
-  state_.fast_rewind = false;
-  state_.fast_forward = state_.playing_back && !state_.fast_forward;
-  return state_.fast_forward;
+  const bool on = log_->ToggleFastForward();
+  SyncLogFigures();
+  update();
+  return on;
 }
 
 bool CDisplay::ToggleFastRewind() {
-  state_.fast_forward = false;
-  state_.fast_rewind = state_.playing_back && !state_.fast_rewind;
-  return state_.fast_rewind;
+  const bool on = log_->ToggleFastRewind();
+  SyncLogFigures();
+  update();
+  return on;
+}
+
+void CDisplay::PlaySweep(const uint8_t* message, size_t length) {
+  const bool trigger = message[0] == kMsgTriggerSweep;
+  SetModeFlags(!trigger, trigger);
+  sweeps_.ProcessSweepBlock(message, length);
+  update();
+}
+
+void CDisplay::PlaybackEnded() {
+  StopRecordingOrPlayback();
+  emit PlaybackStopped();
+}
+
+void CDisplay::LogStateChanged() {
+  SyncLogFigures();
+  update();
+  emit FlagsChanged();
+}
+
+void CDisplay::LogFiguresChanged() {
+  SyncLogFigures();
+  update();
+}
+
+void CDisplay::SyncLogFigures() {
+  state_.recording = log_->IsLogging();
+  state_.log_bytes = log_->LogSize();
+  state_.log_minutes = static_cast<int32_t>(log_->LogMinutes());
+  state_.playing_back = log_->IsPlaying();
+  state_.playback_paused = log_->IsPaused();
+  state_.fast_forward = log_->FastForward();
+  state_.fast_rewind = log_->FastRewind();
+  state_.playback_position = log_->PlaybackPosition();
+  state_.log_length = log_->PlaybackLength();
 }
 
 void CDisplay::SetStatusPaneText(int pane_id, const std::string& text) {
@@ -272,8 +327,15 @@ void CDisplay::paintEvent(QPaintEvent*) {
     return;
   }
   window.drawImage(0, 0, back_buffer_);
-  // Glyphs go over the copied picture; the log that records them comes with logging.
-  PaintMarkerGlyphs(window, scene);
+  // Glyphs go over the copied picture; while logging, each one drawn goes into the log's
+  // marker block with its x.
+  const std::vector<DrawnGlyph> drawn = PaintMarkerGlyphs(window, scene);
+  if (log_->IsLogging()) {
+    for (const DrawnGlyph& glyph : drawn) {
+      log_->Markers()[static_cast<size_t>(2 * (glyph.marker - 1) + (glyph.b_end ? 1 : 0))] =
+          LogMarkerEnd{1, glyph.x};
+    }
+  }
 }
 
 void CDisplay::resizeEvent(QResizeEvent*) {

@@ -15,6 +15,7 @@
 #include "core/display/trace_owner.h"
 #include "core/display/trace_sweep_processor.h"
 #include "core/link/message_decoder.h"
+#include "core/record/log_file.h"
 #include "gui/display/graph_painter.h"
 
 class QAction;
@@ -33,11 +34,13 @@ class CDisplay : public QWidget,
                  public ReceiveView,
                  public GraphSteps,
                  public TraceOwner,
-                 public ReceiveLog {
+                 public ReceiveLog,
+                 public LogHost {
   Q_OBJECT
 
  public:
-  CDisplay(TimerFactory& timers, HandshakeSteps& handshake, QWidget* parent = nullptr);
+  CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& alerts,
+           QWidget* parent = nullptr);
   ~CDisplay() override;
 
   TraceData& Trace() { return *trace_; }
@@ -88,13 +91,17 @@ class CDisplay : public QWidget,
     menu_runner_ = std::move(runner);
   }
 
-  // Recording, playback and capture state the toolbar reads. Until logging and replay exist
-  // these only change through the calls below, and nothing is read or written.
-  bool Recording() const { return state_.recording; }
-  bool PlayingBack() const { return state_.playing_back; }  // stays true while paused
-  bool PlaybackPaused() const { return state_.playback_paused; }
-  bool FastForward() const { return state_.fast_forward; }
-  bool FastRewind() const override { return state_.fast_rewind; }
+  // The spectrum log: recording and playback in the graph.
+  CLogFile& Log() { return *log_; }
+  bool Recording() const { return log_->IsLogging(); }
+  bool PlayingBack() const { return log_->IsPlaying(); }  // stays true while paused
+  bool PlaybackPaused() const { return log_->IsPaused(); }
+  bool FastForward() const { return log_->FastForward(); }
+  bool FastRewind() const override { return log_->FastRewind(); }
+  // Starts a spectrum log into `path` (messages tell why when it cannot).
+  bool StartLog(const std::string& path);
+  // Opens `path` and plays it in the graph from a fresh start.
+  bool OpenLogForReplay(const std::string& path);
   int16_t HistogramThreshold() const override;
   void OnSpectrogramUpdate(const SpectrogramHistory& history, int32_t points) override;
   void OnHistogramUpdate(int32_t points, int16_t sweep_counter, const int16_t* counts) override;
@@ -107,7 +114,7 @@ class CDisplay : public QWidget,
   void SetReplayDrawing(bool on) { state_.replay_drawing = on; }
   bool CaptureReady() const { return state_.capture_ready; }
 
-  // Where the replay feature plugs in: asks what to replay and opens it; true once playback
+  // Asks what to replay and opens it (the view's dialogs; tests script it); true once playback
   // runs. Without one, Replay starts nothing.
   void SetPlaybackStarter(std::function<bool()> starter) { playback_starter_ = std::move(starter); }
   bool StartPlayback();
@@ -135,9 +142,17 @@ class CDisplay : public QWidget,
   void ClearAreaSelected() override;
   SweepWindow CurrentSweep() const override;
 
-  // ReceiveLog: no log file yet, so nothing is recorded.
-  bool IsLogging() const override { return false; }
-  void WriteMessageRecord(const uint8_t*, size_t) override {}
+  // ReceiveLog
+  bool IsLogging() const override { return log_->IsLogging(); }
+  void WriteMessageRecord(const uint8_t* message, size_t length) override {
+    log_->WriteMessageRecord(message, length);
+  }
+
+  // LogHost (SetStatusPaneText is ReceiveView's)
+  void PlaySweep(const uint8_t* message, size_t length) override;
+  void PlaybackEnded() override;
+  void LogStateChanged() override;
+  void LogFiguresChanged() override;
   void SetFirmwareBytes(const uint8_t* bytes, size_t count) override;
   void SetSerialBytes(const uint8_t* bytes, size_t count) override;
 
@@ -150,6 +165,8 @@ class CDisplay : public QWidget,
   // Spectrum or trigger mode flags changed (the toolbar's enable rules read them).
   void FlagsChanged();
   void QuitRequested(int exit_code);
+  // Playback stopped by itself (its end, or rewound past its start).
+  void PlaybackStopped();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -160,6 +177,9 @@ class CDisplay : public QWidget,
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  // The log's figures into the state the painter reads.
+  void SyncLogFigures();
+
   std::unique_ptr<TraceData> trace_;  // large: kept off the stack and out of the widget
   ReceiverIdentity identity_;
   TraceSweepProcessor sweeps_;
@@ -168,6 +188,7 @@ class CDisplay : public QWidget,
   QImage back_buffer_;              // the whole picture, copied to the window in one step
   std::function<QAction*(QMenu&, const QPoint&)> menu_runner_;
   std::function<bool()> playback_starter_;
+  std::unique_ptr<CLogFile> log_;
   std::unique_ptr<CSidePanels> panels_;
   // Owned by Qt as children of the graph; top-level windows all the same.
   CSpectrogramDialog* spectrogram_ = nullptr;

@@ -1,0 +1,189 @@
+#include "core/record/log_file.h"
+
+#include "core/app/status_panes.h"
+#include "core/link/sweep_message.h"
+
+namespace qv {
+namespace {
+
+constexpr char kLogCaption[] = "Log File Alert !";
+
+std::string FileName(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+CLogFile::CLogFile(TimerFactory& timers, Alerts& alerts, LogHost& host,
+                   const ReceiverIdentity& identity)
+    : alerts_(alerts),
+      host_(host),
+      identity_(identity),
+      timer_(timers.CreateTimer()),
+      clock_(&LocalLogClock) {
+  timer_->SetCallback([this] { OnTimer(); });
+}
+
+CLogFile::~CLogFile() {
+  // However the program ends, a log being written gets its end record.
+  CloseLog();
+}
+
+bool CLogFile::StartLog(const std::string& path) {
+  if (IsLogging() || IsPlaying()) return false;
+  std::string error;
+  std::unique_ptr<RecordSink> sink = CreateFileSink(path, &error);
+  if (!sink) {
+    alerts_.Show("The spectrum log could not be created.\n" + error, kLogCaption);
+    return false;
+  }
+  if (!writer_.Start(std::move(sink), identity_, clock_(), markers_)) {
+    alerts_.Show("The spectrum log could not be written.\n" + writer_.Error(), kLogCaption);
+    return false;
+  }
+  host_.SetStatusPaneText(kPaneLogFile, "Spec Log Locn: " + FileName(path));
+  timer_->Start(kLogTickMs);
+  return true;
+}
+
+void CLogFile::WriteMessageRecord(const uint8_t* message, size_t length) {
+  if (!IsLogging()) return;
+  if (!writer_.WriteMessage(message, length)) FailedWrite();
+}
+
+void CLogFile::WriteTimeRecord() {
+  if (!IsLogging()) return;
+  if (!writer_.WriteTime(clock_(), markers_)) {
+    FailedWrite();
+    return;
+  }
+  host_.LogFiguresChanged();
+}
+
+void CLogFile::FailedWrite() {
+  // The writer has closed the file; every record before the failed one is in it.
+  timer_->Stop();
+  alerts_.Show(writer_.Error() +
+                   "\nLogging has stopped. Everything recorded before this is kept in the file.",
+               kLogCaption);
+  host_.LogStateChanged();
+}
+
+bool CLogFile::OpenLogForReplay(const std::string& path) {
+  if (IsLogging()) return false;
+  CloseLog();
+  std::string error;
+  if (!playback_.Open(path, &error)) {
+    alerts_.Show("The spectrum log could not be played.\n" + error, "Alert");
+    return false;
+  }
+  format_title_ = LogFormatTitle(path);
+  paused_ = false;
+  fast_forward_ = false;
+  fast_rewind_ = false;
+  open_failure_shown_ = false;
+  ShowPlayingPanes();
+  RestartPlaybackTimer();
+  return true;
+}
+
+void CLogFile::ShowPlayingPanes() {
+  const LogHeaderInfo& header = playback_.Header();
+  host_.SetStatusPaneText(kPaneFirmware, "F/w Ver: " + header.firmware);
+  host_.SetStatusPaneText(kPaneLogFile, "Playing File: " + FileName(playback_.Path()) + " (" +
+                                            std::to_string(playback_.FileLength()) + " Bytes)");
+  host_.SetStatusPaneText(kPaneSerial, "Receiver Serial # " + header.serial);
+}
+
+void CLogFile::Pause() {
+  if (!IsPlaying()) return;
+  paused_ = true;
+  timer_->Stop();
+}
+
+void CLogFile::Resume() {
+  if (!IsPlaying()) return;
+  paused_ = false;
+  open_failure_shown_ = false;
+  RestartPlaybackTimer();
+}
+
+bool CLogFile::ToggleFastForward() {
+  fast_rewind_ = false;
+  fast_forward_ = IsPlaying() && !fast_forward_;
+  if (IsPlaying() && !paused_) RestartPlaybackTimer();
+  return fast_forward_;
+}
+
+bool CLogFile::ToggleFastRewind() {
+  fast_forward_ = false;
+  fast_rewind_ = IsPlaying() && !fast_rewind_;
+  if (IsPlaying() && !paused_) RestartPlaybackTimer();
+  return fast_rewind_;
+}
+
+void CLogFile::RestartPlaybackTimer() {
+  timer_->Start(fast_forward_ || fast_rewind_ ? kFastPlaybackTickMs : kPlaybackTickMs);
+}
+
+void CLogFile::OnTimer() {
+  if (IsLogging()) {
+    WriteTimeRecord();
+  } else if (IsPlaying() && !paused_) {
+    ReadLogRecord();
+  } else {
+    timer_->Stop();
+  }
+}
+
+void CLogFile::ReadLogRecord() {
+  if (!IsPlaying()) return;
+  size_t length = 0;
+  const LogPlayback::Result result = fast_rewind_
+                                         ? playback_.ReadBackward(buffer_.data(), &length)
+                                         : playback_.ReadForward(buffer_.data(), &length);
+  switch (result) {
+    case LogPlayback::Result::kRecord: {
+      open_failure_shown_ = false;
+      const uint8_t type = buffer_[0];
+      if (type == kMsgSweep || type == kMsgTriggerSweep) {
+        host_.PlaySweep(buffer_.data(), length + 1);
+      } else if (type == kLogTimeType && length >= 6) {
+        host_.SetStatusPaneText(kPaneRunningTime,
+                                LogDateText(buffer_.data() + 1) + LogTimeText(buffer_.data() + 1));
+      }
+      host_.LogFiguresChanged();
+      break;
+    }
+    case LogPlayback::Result::kSkipped:
+      break;
+    case LogPlayback::Result::kEnd:
+    case LogPlayback::Result::kFirst:
+      timer_->Stop();
+      host_.PlaybackEnded();
+      break;
+    case LogPlayback::Result::kNoFile:
+      // Once, then wait: a message every 150 ms would bury the user. Replay tries again.
+      Pause();
+      if (!open_failure_shown_) {
+        open_failure_shown_ = true;
+        alerts_.Show("File Could not be opened", "Alert");
+      }
+      host_.LogStateChanged();
+      break;
+  }
+}
+
+void CLogFile::CloseLog() {
+  timer_->Stop();
+  if (IsLogging() && !writer_.Finish()) {
+    alerts_.Show(writer_.Error(), kLogCaption);
+  }
+  playback_.Close();
+  paused_ = false;
+  fast_forward_ = false;
+  fast_rewind_ = false;
+}
+
+}  // namespace qv

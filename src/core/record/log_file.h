@@ -1,0 +1,114 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/app/alerts.h"
+#include "core/app/timer.h"
+#include "core/record/log_format.h"
+#include "core/record/log_reader.h"
+#include "core/record/log_writer.h"
+
+namespace qv {
+
+inline constexpr int kLogTickMs = 1000;
+inline constexpr int kPlaybackTickMs = 150;
+inline constexpr int kFastPlaybackTickMs = 15;
+
+// What the log needs from the graph around it.
+class LogHost {
+ public:
+  virtual ~LogHost() = default;
+  virtual void SetStatusPaneText(int pane_id, const std::string& text) = 0;
+  // A sweep record of the log being played, as the received message it was.
+  virtual void PlaySweep(const uint8_t* message, size_t length) = 0;
+  // Playback ran out (end record, end of the file, rewound past the first record): the graph
+  // stops as for the stop command.
+  virtual void PlaybackEnded() = 0;
+  // Logging or playback changed by itself (a failed write stopped logging, a file that could not
+  // be reopened paused playback): the graph's figures and the toolbar must follow.
+  virtual void LogStateChanged() = 0;
+  // A time record was written or a record played: the log's figures moved.
+  virtual void LogFiguresChanged() {}
+};
+
+// The graph's spectrum log: writes logs while the Receiver streams and plays them back, paced by
+// graph timer 1 (a time record a second while logging; a record per 150 ms, or 15 ms fast, while
+// playing). A log being written is always finished with its end record, however it ends.
+class CLogFile {
+ public:
+  // `identity` is the receive path's copy of what the Receiver said about itself; the header of
+  // every new log is written from it.
+  CLogFile(TimerFactory& timers, Alerts& alerts, LogHost& host, const ReceiverIdentity& identity);
+  ~CLogFile();
+  CLogFile(const CLogFile&) = delete;
+  CLogFile& operator=(const CLogFile&) = delete;
+
+  // Marker ends drawn on the graph while logging, for the header and the time records.
+  LogMarkers& Markers() { return markers_; }
+
+  // Starts a log into `path`; false, with a message naming the path and the reason, when it
+  // cannot be created. Not while playing.
+  bool StartLog(const std::string& path);
+  bool IsLogging() const { return writer_.Logging(); }
+  // Every received message while logging, before it is decoded.
+  void WriteMessageRecord(const uint8_t* message, size_t length);
+  // One time record now (graph timer 1 calls it every second).
+  void WriteTimeRecord();
+
+  // Opens `path` for playback and starts timer 1. False, with a message, when it cannot be read.
+  bool OpenLogForReplay(const std::string& path);
+  bool IsPlaying() const { return playback_.IsOpen(); }
+  bool IsPaused() const { return paused_; }
+  bool FastForward() const { return fast_forward_; }
+  bool FastRewind() const { return fast_rewind_; }
+  void Pause();
+  void Resume();
+  // Each returns whether its direction now runs; the other one stops.
+  bool ToggleFastForward();
+  bool ToggleFastRewind();
+  // One playback step (graph timer 1 calls it while playing).
+  void ReadLogRecord();
+
+  // Ends logging (with the end record) and playback; the log is idle again.
+  void CloseLog();
+  bool Idle() const { return !IsLogging() && !IsPlaying(); }
+
+  // Figures for the graph's recording and replay box.
+  uint64_t LogSize() const { return writer_.LogSize(); }
+  uint32_t LogMinutes() const { return writer_.Minutes(); }
+  uint64_t PlaybackPosition() const { return playback_.Position(); }
+  uint64_t PlaybackLength() const { return playback_.FileLength(); }
+  uint32_t RecordsWritten() const { return writer_.RecordsWritten(); }
+  const std::string& FormatTitle() const { return format_title_; }
+
+  // The clock the log stamps its records with; tests fix it.
+  void SetClock(std::function<LogClock()> clock) { clock_ = std::move(clock); }
+
+ private:
+  void OnTimer();
+  void RestartPlaybackTimer();
+  void FailedWrite();
+  void ShowPlayingPanes();
+
+  Alerts& alerts_;
+  LogHost& host_;
+  const ReceiverIdentity& identity_;
+  std::unique_ptr<Timer> timer_;  // graph timer 1
+  std::function<LogClock()> clock_;
+  SpectrumLogWriter writer_;
+  LogPlayback playback_;
+  LogMarkers markers_{};
+  std::array<uint8_t, kPlaybackBufferSize> buffer_{};
+  std::string format_title_;
+  bool paused_ = false;
+  bool fast_forward_ = false;
+  bool fast_rewind_ = false;
+  bool open_failure_shown_ = false;
+};
+
+}  // namespace qv

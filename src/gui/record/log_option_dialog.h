@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QRadioButton;
+
+namespace qv {
+
+// "Logging Options": what to record from now on. The spectrum log cannot be chosen while a log
+// plays in the graph.
+class CLogOptionDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  CLogOptionDialog(bool playing_back, QWidget* parent = nullptr);
+
+  bool SpectrumLogChosen() const;
+  bool CaptureChosen() const;
+  QCheckBox* SpectrumLogBox() const { return spectrum_log_; }
+  QCheckBox* CaptureBox() const { return capture_; }
+
+ private:
+  QCheckBox* spectrum_log_;
+  QCheckBox* capture_;
+};
+
+// "Select Replay Type": a spectrum log, or a time-marker file.
+class CReplayChoiceDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CReplayChoiceDialog(QWidget* parent = nullptr);
+
+  // 1 spectrum log, 2 time-marker file, 0 while neither is chosen.
+  int Choice() const;
+  QRadioButton* SpectrumLogButton() const { return spectrum_log_; }
+  QRadioButton* TimeMarkerButton() const { return time_marker_; }
+
+ private:
+  QRadioButton* spectrum_log_;
+  QRadioButton* time_marker_;
+};
+
+}  // namespace qv

@@ -185,6 +185,9 @@ void CDisplay::StopRecordingOrPlayback() {
   ResetTraces();
   ClearModeFlags();
   SyncLogFigures();
+  // Nothing is streaming any more: a picture left from playback (its progress box above all)
+  // would tell of a replay that has ended.
+  back_buffer_.fill(Qt::black);
   repaint();
   emit FlagsChanged();
 }

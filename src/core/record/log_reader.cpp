@@ -11,8 +11,6 @@
 namespace qv {
 namespace {
 
-constexpr size_t kPlaybackHeaderBytes = 60;  // what playback needs of the header
-
 bool IsEndType(uint8_t type) { return type == kLogEndType || type == kLogOldEndType; }
 
 struct FileCloser {

@@ -11,7 +11,9 @@
 namespace qv {
 namespace {
 
-bool IsEndType(uint8_t type) { return type == kLogEndType || type == kLogOldEndType; }
+bool IsEndType(uint8_t type) {
+  return type == kLogEndType || type == kLogOldEndType;
+}
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }

@@ -5,10 +5,8 @@
 #include <charconv>
 #include <cstring>
 #include <memory>
-#include <optional>
 
 #include "core/link/little_endian.h"
-#include "core/link/sweep_message.h"
 
 namespace qv {
 namespace {
@@ -55,6 +53,16 @@ const std::array<LevelText, 65536>& LevelTable() {
 
 }  // namespace
 
+std::optional<SweepHeader> SweepHeaderOfRecord(const LogRecordView& record) {
+  const size_t levels_at = SweepLevelsOffset(record.type);
+  if (levels_at == 0) return std::nullopt;
+  uint8_t head[std::max(kSweepLevelsOffset, kTriggerSweepLevelsOffset)];
+  const size_t head_length = std::min<size_t>(levels_at, size_t{1} + record.length);
+  head[0] = record.type;
+  std::memcpy(head + 1, record.payload, head_length - 1);
+  return ParseSweepHeader(head, head_length);
+}
+
 LogCsvExport::LogCsvExport(CsvSink sink, size_t flush_bytes)
     : sink_(std::move(sink)), flush_bytes_(flush_bytes) {
   LevelTable();  // built now rather than inside the first sweep
@@ -76,14 +84,8 @@ void LogCsvExport::OnRecord(const LogRecordView& record) {
 }
 
 void LogCsvExport::OnSweepBlock(const LogRecordView& record) {
-  // The record is the message with its length inserted after the type byte: put the header
-  // back together to read it the way the link does.
   const size_t levels_at = SweepLevelsOffset(record.type);
-  uint8_t head[std::max(kSweepLevelsOffset, kTriggerSweepLevelsOffset)];
-  const size_t head_length = std::min<size_t>(levels_at, size_t{1} + record.length);
-  head[0] = record.type;
-  std::memcpy(head + 1, record.payload, head_length - 1);
-  const std::optional<SweepHeader> h = ParseSweepHeader(head, head_length);
+  const std::optional<SweepHeader> h = SweepHeaderOfRecord(record);
   if (!h || h->block_count > (size_t{1} + record.length - levels_at) / 2) {
     DropSweep();
     return;

@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "core/link/sweep_message.h"
 #include "core/record/log_reader.h"
 
 namespace qv {
@@ -13,6 +15,10 @@ namespace qv {
 // Receives finished CSV text in large pieces. False when the text could not be written (the
 // export then stops formatting).
 using CsvSink = std::function<bool(std::string_view text)>;
+
+// The sweep header of a type 6 or 10 record (the record is the received message with its length
+// inserted after the type byte); nullopt for another type or a record too short for it.
+std::optional<SweepHeader> SweepHeaderOfRecord(const LogRecordView& record);
 
 // Sweeps claiming more points than this are left out: the Receiver sends far fewer, and the cap
 // keeps a damaged or hostile file from making one line of unbounded size.

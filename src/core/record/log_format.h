@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "core/display/receiver_identity.h"
+#include "core/link/command.h"  // Bytes
 
 namespace qv {
-
-using Bytes = std::vector<uint8_t>;
 
 // A spectrum log is a sequence of records: type byte, 16-bit little-endian payload length,
 // payload. The header comes first, then one record per received message, one time record per

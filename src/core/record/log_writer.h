@@ -37,11 +37,13 @@ class SpectrumLogWriter {
   bool Logging() const { return sink_ != nullptr; }
 
   // One received message, before it is decoded. False when the write failed: logging has then
-  // stopped, the file keeps every record written before, and Error() says what happened.
+  // stopped, the file keeps every record written before, and Error() says what happened. An
+  // empty message, or one too long for a record's length field, is left out (true).
   bool WriteMessage(const uint8_t* message, size_t length);
   // The once-a-second time record; also counts the logging time and syncs the file.
   bool WriteTime(const LogClock& clock, const LogMarkers& markers);
-  // The end record, then the file is closed. False when that failed (the file is closed anyway).
+  // The end record, then the file is closed. False when that failed (the file is closed anyway);
+  // true when no log is being written. A log still open when Start is called is finished first.
   bool Finish();
 
   // File length after the last time record (the header's length before the first).
@@ -52,6 +54,8 @@ class SpectrumLogWriter {
 
  private:
   bool Put(const Bytes& record);
+  // Ends logging after a failure: the sink is closed and dropped. Always false.
+  bool Stop(const std::string& error);
 
   std::unique_ptr<RecordSink> sink_;
   uint64_t bytes_ = 0;

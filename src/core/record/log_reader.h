@@ -50,7 +50,8 @@ class LogPlayback {
  public:
   enum class Result {
     kRecord,    // a record is in the buffer (type byte first, then the payload)
-    kSkipped,   // a record too long for the buffer was stepped over whole
+    kSkipped,   // a record too long for the buffer was stepped over whole (its type byte is in
+                // the buffer, the length is 0)
     kEnd,       // an end record, the end of the file, or a torn last record: playback ends
     kFirst,     // stepping back from the first record: playback stops, nothing read
     kNoFile,    // the file could not be reopened; Error() says why; nothing moved
@@ -69,7 +70,8 @@ class LogPlayback {
 
   // The next record (forward) or the one before the last one shown (backward; the record just
   // shown comes again first, as the index points past it). `buffer` holds kPlaybackBufferSize
-  // bytes; `length` receives the payload length.
+  // bytes; `length` receives the payload length. An end record steps the index back one, so
+  // reading forward after it shows the record before it again, then the end.
   Result ReadForward(uint8_t* buffer, size_t* length);
   Result ReadBackward(uint8_t* buffer, size_t* length);
   const std::string& Error() const { return error_; }

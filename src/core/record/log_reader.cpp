@@ -1,0 +1,174 @@
+#include "core/record/log_reader.h"
+
+#include <sys/types.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "core/link/little_endian.h"
+
+namespace qv {
+namespace {
+
+constexpr size_t kPlaybackHeaderBytes = 60;  // what playback needs of the header
+
+bool IsEndType(uint8_t type) { return type == kLogEndType || type == kLogOldEndType; }
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+File OpenForReading(const std::string& path, std::string* error) {
+  File file(std::fopen(path.c_str(), "rb"));
+  if (file == nullptr && error != nullptr) *error = path + ": " + std::strerror(errno);
+  return file;
+}
+
+uint64_t LengthOf(std::FILE* file) {
+  if (fseeko(file, 0, SEEK_END) != 0) return 0;
+  const off_t length = ftello(file);
+  return length < 0 ? 0 : static_cast<uint64_t>(length);
+}
+
+}  // namespace
+
+LogScanResult ScanLog(const uint8_t* data, size_t size, LogVisitor& visitor) {
+  LogScanResult result;
+  LogHeaderInfo header;
+  ParseHeaderRecord(data, size, header);
+  visitor.OnHeader(header);
+  if (data == nullptr || size < kLogRecordPrefix) {
+    result.torn = size > 0;
+    return result;
+  }
+  const size_t header_end = kLogRecordPrefix + GetU16(data + 1);
+  if (header_end > size) {
+    result.torn = true;
+    return result;
+  }
+  result.header_ok = data[0] == kLogHeaderType && header_end == kLogHeaderRecordSize;
+
+  size_t offset = header_end;
+  while (offset < size) {
+    const size_t left = size - offset;
+    if (left < kLogRecordPrefix || left - kLogRecordPrefix < GetU16(data + offset + 1)) {
+      result.torn = true;
+      result.torn_at = offset;
+      return result;
+    }
+    const LogRecordView record{offset, data[offset], GetU16(data + offset + 1),
+                               data + offset + kLogRecordPrefix};
+    visitor.OnRecord(record);
+    ++result.records;
+    offset += kLogRecordPrefix + record.length;
+    if (IsEndType(record.type)) {
+      result.ended = true;
+      result.trailing = size - offset;
+      return result;
+    }
+  }
+  return result;
+}
+
+bool LogPlayback::Open(const std::string& path, std::string* error) {
+  Close();
+  std::string reason;
+  const File file = OpenForReading(path, &reason);
+  if (file == nullptr) {
+    if (error != nullptr) *error = reason;
+    return false;
+  }
+  uint8_t header[kLogHeaderRecordSize];
+  const size_t got = std::fread(header, 1, sizeof header, file.get());
+  if (!ParseHeaderRecord(header, got, header_)) {
+    if (error != nullptr) *error = path + ": too short for a spectrum log";
+    header_ = {};
+    return false;
+  }
+  path_ = path;
+  file_length_ = LengthOf(file.get());
+  index_.assign(1, kLogRecordPrefix + GetU16(header + 1));
+  current_ = 0;
+  position_ = index_[0];
+  return true;
+}
+
+void LogPlayback::Close() {
+  path_.clear();
+  header_ = {};
+  file_length_ = 0;
+  position_ = 0;
+  index_.clear();
+  current_ = 0;
+  error_.clear();
+}
+
+LogPlayback::Result LogPlayback::ReadForward(uint8_t* buffer, size_t* length) {
+  if (!IsOpen()) {
+    error_ = "No log is open for playback";
+    return Result::kNoFile;
+  }
+  const uint64_t offset = index_[static_cast<size_t>(current_)];
+  uint64_t next = 0;
+  const Result result = ReadAt(offset, buffer, length, &next);
+  if (result == Result::kNoFile || result == Result::kEnd) return result;
+  position_ = offset;
+  if (result == Result::kRecord && IsEndType(buffer[0])) {
+    // As the index stepped back one, reading on shows the last record before the end again.
+    if (current_ > 0) --current_;
+    return Result::kEnd;
+  }
+  ++current_;
+  if (static_cast<size_t>(current_) == index_.size()) {
+    index_.push_back(next);
+  } else {
+    index_[static_cast<size_t>(current_)] = next;
+  }
+  return result;
+}
+
+LogPlayback::Result LogPlayback::ReadBackward(uint8_t* buffer, size_t* length) {
+  if (!IsOpen()) {
+    error_ = "No log is open for playback";
+    return Result::kNoFile;
+  }
+  if (current_ <= 0) return Result::kFirst;
+  uint64_t next = 0;
+  const uint64_t offset = index_[static_cast<size_t>(current_ - 1)];
+  const Result result = ReadAt(offset, buffer, length, &next);
+  if (result == Result::kNoFile) return result;
+  --current_;
+  position_ = offset;
+  if (result == Result::kRecord && IsEndType(buffer[0])) return Result::kEnd;
+  return result;
+}
+
+// Reads the record at `offset`: kRecord, kSkipped (too long for the buffer), kEnd (the bytes stop
+// before the record does) or kNoFile. `next` is the offset after the record.
+LogPlayback::Result LogPlayback::ReadAt(uint64_t offset, uint8_t* buffer, size_t* length,
+                                        uint64_t* next) {
+  const File file = OpenForReading(path_, &error_);
+  if (file == nullptr) return Result::kNoFile;
+  error_.clear();
+  file_length_ = LengthOf(file.get());
+  *length = 0;
+  uint8_t prefix[kLogRecordPrefix];
+  if (offset > file_length_ || file_length_ - offset < kLogRecordPrefix ||
+      fseeko(file.get(), static_cast<off_t>(offset), SEEK_SET) != 0 ||
+      std::fread(prefix, 1, sizeof prefix, file.get()) != sizeof prefix) {
+    return Result::kEnd;
+  }
+  const size_t payload = GetU16(prefix + 1);
+  if (file_length_ - offset - kLogRecordPrefix < payload) return Result::kEnd;
+  *next = offset + kLogRecordPrefix + payload;
+  buffer[0] = prefix[0];
+  if (payload > kPlaybackBufferSize - 1) return Result::kSkipped;
+  // The file may shrink between the length check and the read; trust only what was read.
+  if (std::fread(buffer + 1, 1, payload, file.get()) != payload) return Result::kEnd;
+  *length = payload;
+  return Result::kRecord;
+}
+
+}  // namespace qv

@@ -113,7 +113,7 @@ bool Load(const std::string& path, LogBytes& bytes) {
 
 // Says on standard error how the walk ended when that was not at a proper end.
 int Verdict(const std::string& path, const LogScanResult& result) {
-  if (!result.header_ok) {
+  if (!result.header_ok && !(result.torn && result.torn_at == 0)) {
     Complain(path + ": not a spectrum log: no 897-byte header record (0xBA) at byte 0");
     return kExitDamaged;
   }
@@ -134,10 +134,7 @@ int FinishStdout(int status) {
 
 class InfoVisitor : public LogVisitor {
  public:
-  void OnHeader(const LogHeaderInfo& header) override {
-    header_ = header;
-    has_header_ = true;
-  }
+  void OnHeader(const LogHeaderInfo& header) override { header_ = header; }
   void OnRecord(const LogRecordView& record) override {
     ++counts_[record.type];
     if (record.type == kLogTimeType && record.length >= 6) {
@@ -156,11 +153,17 @@ class InfoVisitor : public LogVisitor {
     std::printf("File: %s\n", path.c_str());
     std::printf("Format: %s\n", title.empty() ? "unknown (the name ends neither in .kzq nor .zn)"
                                               : title.c_str());
-    if (has_header_) {
+    // A cut header still names the device, firmware and serial; the rest needs all of it.
+    const bool missing = header_.device_name.empty() && !header_.complete && header_.version == 0;
+    if (missing) {
+      std::printf("Header: missing\n");
+    } else {
       std::printf("Device: %s\n", Printable(header_.device_name).c_str());
       std::printf("Header version: %u\n", unsigned{header_.version});
       std::printf("Firmware: %s\n", Printable(header_.firmware).c_str());
       std::printf("Serial: %s\n", Printable(header_.serial).c_str());
+    }
+    if (header_.complete) {
       std::printf("Date and time: %s\n", ClockText(header_.clock).c_str());
       const ReceiverIdentity& id = header_.identity;
       const int bands = std::min<int>(id.band_count, kMaxBands);
@@ -169,7 +172,8 @@ class InfoVisitor : public LogVisitor {
         std::printf("  %s - %s MHz\n", Mhz(id.bands[i].start).c_str(),
                     Mhz(id.bands[i].stop).c_str());
       }
-      if (!header_.complete) std::printf("Header: incomplete\n");
+    } else if (!missing) {
+      std::printf("Header: incomplete, no date, time or bands\n");
     }
     std::printf("Records after the header: %" PRIu64 "\n", result.records);
     for (int type = 0; type < 256; ++type) {
@@ -187,13 +191,13 @@ class InfoVisitor : public LogVisitor {
     }
     if (result.trailing != 0)
       std::printf("Bytes after the end record (not read): %" PRIu64 "\n", result.trailing);
-    if (!result.header_ok) std::printf("Damaged: no header record at byte 0\n");
+    if (!result.header_ok && !(result.torn && result.torn_at == 0))
+      std::printf("Damaged: no header record at byte 0\n");
     if (result.torn) std::printf("Damaged: torn record at byte %" PRIu64 "\n", result.torn_at);
   }
 
  private:
   LogHeaderInfo header_;
-  bool has_header_ = false;
   std::array<uint64_t, 256> counts_{};
   std::optional<std::string> first_time_;
   std::string last_time_;

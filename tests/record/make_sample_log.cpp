@@ -38,14 +38,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "make_sample_log: %s\n", error.c_str());
     return 1;
   }
+  // Filled the way the handshake fills it: the texts, then a band-list message.
   ReceiverIdentity identity;
-  const uint8_t firmware[] = {'V', '2', '.', '0', '7'};
-  const uint8_t serial[] = {'1', '2', '3', '4', '5', '6'};
-  identity.StoreFirmware(firmware, sizeof firmware);
-  identity.StoreSerial(serial, sizeof serial);
-  identity.band_count = 2;
-  identity.bands[0] = {18048, 18558};
-  identity.bands[1] = {48000, 49680};
+  const std::string firmware = "V2.07";
+  const std::string serial = "123456";
+  identity.StoreFirmware(reinterpret_cast<const uint8_t*>(firmware.data()), firmware.size());
+  identity.StoreSerial(reinterpret_cast<const uint8_t*>(serial.data()), serial.size());
+  const uint8_t band_list[] = {kMsgBandList, 2,    0x80, 0x46, 0, 0, 0x7E, 0x48, 0, 0,
+                               0x80,         0xBB, 0,    0,    0x10, 0xC2, 0, 0};
+  identity.StoreBandList(band_list, sizeof band_list);
 
   SpectrumLogWriter writer;
   const bool ok = writer.Start(std::move(sink), identity, {1, 31, 24, 13, 45, 7}, {}) &&

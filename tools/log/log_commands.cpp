@@ -1,5 +1,6 @@
 #include "log/log_commands.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cinttypes>

@@ -59,7 +59,7 @@ std::optional<SweepHeader> SweepHeaderOfRecord(const LogRecordView& record) {
   uint8_t head[std::max(kSweepLevelsOffset, kTriggerSweepLevelsOffset)];
   const size_t head_length = std::min<size_t>(levels_at, size_t{1} + record.length);
   head[0] = record.type;
-  std::memcpy(head + 1, record.payload, head_length - 1);
+  if (head_length > 1) std::memcpy(head + 1, record.payload, head_length - 1);
   return ParseSweepHeader(head, head_length);
 }
 

@@ -23,13 +23,18 @@ constexpr size_t kMarkersAt = 867;
 constexpr size_t kPlaybackHeaderBytes = 60;  // type, length, device, version, firmware, serial
 constexpr uint8_t kHeaderVersion = 1;
 
-void PutPrefix(Bytes& out, uint8_t type, size_t payload) {
+// A record holding only its type and length so far, with room for the payload.
+Bytes NewRecord(uint8_t type, size_t payload) {
+  Bytes out;
+  out.reserve(kLogRecordPrefix + payload);
   out.push_back(type);
   PutU16(out, static_cast<uint16_t>(payload));
+  return out;
 }
 
 void PutClock(Bytes& out, const LogClock& clock) {
-  out.insert(out.end(), {clock.month, clock.day, clock.year, clock.hour, clock.minute, clock.second});
+  out.insert(out.end(),
+             {clock.month, clock.day, clock.year, clock.hour, clock.minute, clock.second});
 }
 
 // Ends in file order: marker 1 A, 1 B, 2 A, ... each a shown byte and a signed x.
@@ -40,7 +45,9 @@ void PutMarkers(Bytes& out, const LogMarkers& markers) {
   }
 }
 
-LogClock GetClock(const uint8_t* p) { return LogClock{p[0], p[1], p[2], p[3], p[4], p[5]}; }
+LogClock GetClock(const uint8_t* p) {
+  return LogClock{p[0], p[1], p[2], p[3], p[4], p[5]};
+}
 
 std::string TextField(const uint8_t* p, size_t size) {
   const uint8_t* end = std::find(p, p + size, 0);
@@ -62,16 +69,14 @@ LogClock LocalLogClock() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   if (now == static_cast<std::time_t>(-1) || localtime_r(&now, &local) == nullptr) return {};
-  return LogClock{static_cast<uint8_t>(local.tm_mon + 1), static_cast<uint8_t>(local.tm_mday),
+  return LogClock{static_cast<uint8_t>(local.tm_mon + 1),    static_cast<uint8_t>(local.tm_mday),
                   static_cast<uint8_t>(local.tm_year - 100), static_cast<uint8_t>(local.tm_hour),
-                  static_cast<uint8_t>(local.tm_min), static_cast<uint8_t>(local.tm_sec)};
+                  static_cast<uint8_t>(local.tm_min),        static_cast<uint8_t>(local.tm_sec)};
 }
 
 Bytes BuildHeaderRecord(const ReceiverIdentity& identity, const LogClock& clock,
                         const LogMarkers& markers) {
-  Bytes out;
-  out.reserve(kLogHeaderRecordSize);
-  PutPrefix(out, kLogHeaderType, kLogHeaderPayload);
+  Bytes out = NewRecord(kLogHeaderType, kLogHeaderPayload);
   out.insert(out.end(), kLogDeviceName, kLogDeviceName + 6);
   out.resize(kDeviceAt + kDeviceSize, 0);
   out.push_back(kHeaderVersion);
@@ -91,18 +96,14 @@ Bytes BuildHeaderRecord(const ReceiverIdentity& identity, const LogClock& clock,
 }
 
 Bytes BuildTimeRecord(const LogClock& clock, const LogMarkers& markers) {
-  Bytes out;
-  out.reserve(kLogTimeRecordSize);
-  PutPrefix(out, kLogTimeType, kLogTimePayload);
+  Bytes out = NewRecord(kLogTimeType, kLogTimePayload);
   PutClock(out, clock);
   PutMarkers(out, markers);
   return out;
 }
 
 Bytes BuildEndRecord(uint32_t records_written, uint32_t minutes) {
-  Bytes out;
-  out.reserve(kLogEndRecordSize);
-  PutPrefix(out, kLogEndType, kLogEndPayload);
+  Bytes out = NewRecord(kLogEndType, kLogEndPayload);
   PutU32(out, records_written);
   PutU32(out, minutes);
   return out;
@@ -110,9 +111,7 @@ Bytes BuildEndRecord(uint32_t records_written, uint32_t minutes) {
 
 Bytes BuildMessageRecord(const uint8_t* message, size_t length) {
   if (message == nullptr || length == 0 || length - 1 > 0xFFFF) return {};
-  Bytes out;
-  out.reserve(length + 2);
-  PutPrefix(out, message[0], length - 1);
+  Bytes out = NewRecord(message[0], length - 1);
   out.insert(out.end(), message + 1, message + length);
   return out;
 }

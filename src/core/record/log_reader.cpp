@@ -11,9 +11,9 @@
 namespace qv {
 namespace {
 
-constexpr size_t kPlaybackHeaderBytes = 60;  // what playback needs of the header
-
-bool IsEndType(uint8_t type) { return type == kLogEndType || type == kLogOldEndType; }
+bool IsEndType(uint8_t type) {
+  return type == kLogEndType || type == kLogOldEndType;
+}
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }

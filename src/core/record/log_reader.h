@@ -15,7 +15,7 @@ namespace qv {
 struct LogRecordView {
   uint64_t offset = 0;  // of the type byte in the file
   uint8_t type = 0;
-  uint16_t length = 0;              // payload length
+  uint16_t length = 0;               // payload length
   const uint8_t* payload = nullptr;  // `length` bytes
 };
 
@@ -29,12 +29,12 @@ class LogVisitor {
 };
 
 struct LogScanResult {
-  bool header_ok = false;     // a whole header record of the right type and length
-  bool ended = false;         // an end record (0xFA or 0xAF) was reached
-  bool torn = false;          // the bytes stop inside a record
-  uint64_t torn_at = 0;       // offset of the torn record's type byte
-  uint64_t records = 0;       // records after the header, the end record included
-  uint64_t trailing = 0;      // bytes after the end record (not read)
+  bool header_ok = false;  // a whole header record of the right type and length
+  bool ended = false;      // an end record (0xFA or 0xAF) was reached
+  bool torn = false;       // the bytes stop inside a record
+  uint64_t torn_at = 0;    // offset of the torn record's type byte
+  uint64_t records = 0;    // records after the header, the end record included
+  uint64_t trailing = 0;   // bytes after the end record (not read)
 };
 
 // Walks every record of `data` (a whole log file). Never reads past `size`. Stops at the first
@@ -49,12 +49,12 @@ LogScanResult ScanLog(const uint8_t* data, size_t size, LogVisitor& visitor);
 class LogPlayback {
  public:
   enum class Result {
-    kRecord,    // a record is in the buffer (type byte first, then the payload)
-    kSkipped,   // a record too long for the buffer was stepped over whole (its type byte is in
-                // the buffer, the length is 0)
-    kEnd,       // an end record, the end of the file, or a torn last record: playback ends
-    kFirst,     // stepping back from the first record: playback stops, nothing read
-    kNoFile,    // the file could not be reopened; Error() says why; nothing moved
+    kRecord,   // a record is in the buffer (type byte first, then the payload)
+    kSkipped,  // a record too long for the buffer was stepped over whole (its type byte is in
+               // the buffer, the length is 0)
+    kEnd,      // an end record, the end of the file, or a torn last record: playback ends
+    kFirst,    // stepping back from the first record: playback stops, nothing read
+    kNoFile,   // the file could not be reopened; Error() says why; nothing moved
   };
 
   // Opens `path` and reads its header. False with the reason in `error`.

@@ -13,7 +13,9 @@ using ::testing::ElementsAre;
 void Append(Bytes& out, std::initializer_list<uint8_t> bytes) {
   out.insert(out.end(), bytes);
 }
-void Zeros(Bytes& out, size_t count) { out.insert(out.end(), count, 0); }
+void Zeros(Bytes& out, size_t count) {
+  out.insert(out.end(), count, 0);
+}
 
 ReceiverIdentity SampleIdentity() {
   ReceiverIdentity identity;
@@ -91,7 +93,8 @@ TEST(LogFormat, HeaderRecordByteForByteAndDecodedBack) {
 
 TEST(LogFormat, TimeEndAndMessageRecordsByteForByte) {
   Bytes expected_time;
-  Append(expected_time, {0xAB, 0x24, 0x00, 0x0C, 0x1F, 0x63, 0x17, 0x3B, 0x3A});  // 12/31/99 23:59:58
+  Append(expected_time,
+         {0xAB, 0x24, 0x00, 0x0C, 0x1F, 0x63, 0x17, 0x3B, 0x3A});  // 12/31/99 23:59:58
   AppendSampleMarkerBlock(expected_time);
   ASSERT_EQ(expected_time.size(), 39u);
   EXPECT_EQ(BuildTimeRecord({12, 31, 99, 23, 59, 58}, SampleMarkers()), expected_time);

@@ -24,8 +24,8 @@ class CollectingVisitor : public LogVisitor {
  public:
   void OnHeader(const LogHeaderInfo& info) override { header = info; }
   void OnRecord(const LogRecordView& record) override {
-    records.push_back({record.offset, record.type,
-                       Bytes(record.payload, record.payload + record.length)});
+    records.push_back(
+        {record.offset, record.type, Bytes(record.payload, record.payload + record.length)});
   }
   LogHeaderInfo header;
   std::vector<Seen> records;
@@ -44,7 +44,7 @@ std::vector<Seen> WriteSampleLog(const std::string& path) {
   const uint8_t serial[] = {'6', '5', '4', '3', '2', '1'};
   identity.StoreSerial(serial, sizeof serial);
   const std::vector<Bytes> messages = {Message(6, 21), Message(10, 2096), Message(6, 2097),
-                                       Message(1, 1), Message(6, 3000), Message(6, 40)};
+                                       Message(1, 1),  Message(6, 3000),  Message(6, 40)};
   SpectrumLogWriter writer;
   std::string error;
   EXPECT_TRUE(writer.Start(CreateFileSink(path, &error), identity, {}, {})) << error;
@@ -68,6 +68,16 @@ std::vector<Seen> WriteSampleLog(const std::string& path) {
   return expected;
 }
 
+// The sample log written into a folder of its own, with its bytes and expected records.
+struct SampleLog {
+  SampleLog()
+      : path(dir.File("sample.kzq")), expected(WriteSampleLog(path)), file(ReadWholeFile(path)) {}
+  TempDir dir;
+  std::string path;
+  std::vector<Seen> expected;
+  Bytes file;
+};
+
 // Plays forward until the playback ends, checking that no record claims more than the file has.
 std::vector<uint64_t> PlayForward(LogPlayback& playback, size_t file_size, Result* last) {
   std::vector<uint64_t> positions;
@@ -85,85 +95,83 @@ std::vector<uint64_t> PlayForward(LogPlayback& playback, size_t file_size, Resul
 }
 
 TEST(LogReader, WrittenLogReadBackByScanAndPlaybackBothWays) {
-  TempDir dir;
-  const std::string path = dir.File("sample.kzq");
-  const std::vector<Seen> expected = WriteSampleLog(path);
-  const Bytes file = ReadWholeFile(path);
+  const SampleLog sample;
 
   CollectingVisitor visitor;
-  const LogScanResult scan = ScanLog(file.data(), file.size(), visitor);
+  const LogScanResult scan = ScanLog(sample.file.data(), sample.file.size(), visitor);
   EXPECT_TRUE(scan.header_ok);
   EXPECT_TRUE(scan.ended);
   EXPECT_FALSE(scan.torn);
   EXPECT_EQ(scan.trailing, 0u);
   EXPECT_EQ(visitor.header.serial, "654321");
-  ASSERT_EQ(visitor.records.size(), expected.size());
-  ASSERT_EQ(scan.records, expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(visitor.records[i].offset, expected[i].offset) << i;
-    EXPECT_EQ(visitor.records[i].type, expected[i].type) << i;
-    EXPECT_EQ(visitor.records[i].payload, expected[i].payload) << i;
+  ASSERT_EQ(visitor.records.size(), sample.expected.size());
+  ASSERT_EQ(scan.records, sample.expected.size());
+  for (size_t i = 0; i < sample.expected.size(); ++i) {
+    EXPECT_EQ(visitor.records[i].offset, sample.expected[i].offset) << i;
+    EXPECT_EQ(visitor.records[i].type, sample.expected[i].type) << i;
+    EXPECT_EQ(visitor.records[i].payload, sample.expected[i].payload) << i;
   }
-  EXPECT_EQ(Bytes(file.end() - 4, file.end()), Bytes(4, 0));  // zero minutes
-  EXPECT_EQ(file[file.size() - 8], 7);                         // six messages and a time record
+  EXPECT_EQ(Bytes(sample.file.end() - 4, sample.file.end()), Bytes(4, 0));  // zero minutes
+  EXPECT_EQ(sample.file[sample.file.size() - 8], 7);  // six messages and a time record
 
   LogPlayback playback;
   std::string error;
-  ASSERT_TRUE(playback.Open(path, &error)) << error;
+  ASSERT_TRUE(playback.Open(sample.path, &error)) << error;
   EXPECT_EQ(playback.Header().serial, "654321");
-  EXPECT_EQ(playback.FileLength(), file.size());
+  EXPECT_EQ(playback.FileLength(), sample.file.size());
   EXPECT_EQ(playback.Position(), 897u);
 
   // Forwards: every record once, the two too long for the buffer skipped, then the end record.
   Bytes buffer(kPlaybackBufferSize);
   size_t length = 0;
-  const std::vector<Result> forward = {Result::kRecord, Result::kRecord,  Result::kSkipped,
-                                       Result::kRecord, Result::kRecord,  Result::kSkipped,
+  const std::vector<Result> forward = {Result::kRecord, Result::kRecord, Result::kSkipped,
+                                       Result::kRecord, Result::kRecord, Result::kSkipped,
                                        Result::kRecord, Result::kEnd};
-  ASSERT_EQ(forward.size(), expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
+  ASSERT_EQ(forward.size(), sample.expected.size());
+  for (size_t i = 0; i < sample.expected.size(); ++i) {
     ASSERT_EQ(playback.ReadForward(buffer.data(), &length), forward[i]) << i;
-    EXPECT_EQ(playback.Position(), expected[i].offset) << i;
-    EXPECT_EQ(buffer[0], expected[i].type) << i;
+    EXPECT_EQ(playback.Position(), sample.expected[i].offset) << i;
+    EXPECT_EQ(buffer[0], sample.expected[i].type) << i;
     if (forward[i] == Result::kRecord) {
-      ASSERT_EQ(length, expected[i].payload.size()) << i;
+      ASSERT_EQ(length, sample.expected[i].payload.size()) << i;
       EXPECT_TRUE(std::equal(buffer.begin() + 1, buffer.begin() + 1 + length,
-                             expected[i].payload.begin())) << i;
+                             sample.expected[i].payload.begin()))
+          << i;
     }
   }
   // The end record steps the index back one: reading on shows the last record again, then the end.
   ASSERT_EQ(playback.ReadForward(buffer.data(), &length), Result::kRecord);
-  EXPECT_EQ(playback.Position(), expected[expected.size() - 2].offset);
+  EXPECT_EQ(playback.Position(), sample.expected[sample.expected.size() - 2].offset);
   ASSERT_EQ(playback.ReadForward(buffer.data(), &length), Result::kEnd);
-  EXPECT_EQ(playback.Position(), expected.back().offset);
+  EXPECT_EQ(playback.Position(), sample.expected.back().offset);
 
   // Backwards from there: the records before that last one, down to the first.
-  for (size_t i = expected.size() - 2; i-- > 0;) {
+  for (size_t i = sample.expected.size() - 2; i-- > 0;) {
     const Result result = playback.ReadBackward(buffer.data(), &length);
     EXPECT_EQ(result, forward[i]) << i;
-    EXPECT_EQ(playback.Position(), expected[i].offset) << i;
-    EXPECT_EQ(buffer[0], expected[i].type) << i;
+    EXPECT_EQ(playback.Position(), sample.expected[i].offset) << i;
+    EXPECT_EQ(buffer[0], sample.expected[i].type) << i;
   }
   EXPECT_EQ(playback.ReadBackward(buffer.data(), &length), Result::kFirst);
   EXPECT_EQ(playback.ReadBackward(buffer.data(), &length), Result::kFirst);
   ASSERT_EQ(playback.ReadForward(buffer.data(), &length), Result::kRecord);
-  EXPECT_EQ(playback.Position(), expected[0].offset);
+  EXPECT_EQ(playback.Position(), sample.expected[0].offset);
 
   // The time record's texts as the status pane shows them.
-  ASSERT_EQ(expected[3].type, kLogTimeType);
-  EXPECT_EQ(LogDateText(expected[3].payload.data()) + LogTimeText(expected[3].payload.data()),
+  ASSERT_EQ(sample.expected[3].type, kLogTimeType);
+  EXPECT_EQ(LogDateText(sample.expected[3].payload.data()) +
+                LogTimeText(sample.expected[3].payload.data()),
             "5/6/2026 7:8:9");
 }
 
 // Cut the file at every byte of its last two records (a message, then the end record).
 TEST(LogReader, FileCutAnywhereInTheLastRecordsEndsWithoutReadingPastIt) {
-  TempDir dir;
-  const std::string full_path = dir.File("full.kzq");
-  const std::vector<Seen> expected = WriteSampleLog(full_path);
-  const Bytes file = ReadWholeFile(full_path);
+  const SampleLog sample;
+  const std::vector<Seen>& expected = sample.expected;
+  const Bytes& file = sample.file;
   const uint64_t last_message = expected[expected.size() - 2].offset;
   const uint64_t end_record = expected.back().offset;
-  const std::string path = dir.File("cut.kzq");
+  const std::string path = sample.dir.File("cut.kzq");
   for (size_t cut = last_message; cut < file.size(); ++cut) {
     SCOPED_TRACE(cut);
     CollectingVisitor visitor;
@@ -173,7 +181,9 @@ TEST(LogReader, FileCutAnywhereInTheLastRecordsEndsWithoutReadingPastIt) {
     EXPECT_EQ(scan.torn, !at_boundary);
     const size_t whole = cut < end_record ? expected.size() - 2 : expected.size() - 1;
     EXPECT_EQ(scan.records, whole);
-    if (!at_boundary) EXPECT_EQ(scan.torn_at, cut < end_record ? last_message : end_record);
+    if (!at_boundary) {
+      EXPECT_EQ(scan.torn_at, cut < end_record ? last_message : end_record);
+    }
     for (const Seen& seen : visitor.records) EXPECT_LE(seen.offset + 3 + seen.payload.size(), cut);
 
     WriteWholeFile(path, file.data(), cut);
@@ -196,7 +206,8 @@ TEST(LogReader, RandomBytesNeverReadOutOfBoundsAndScanAgreesWithPlayback) {
       for (uint8_t& byte : data) byte = static_cast<uint8_t>(random() % (round < 4 ? 256 : 8));
       CollectingVisitor visitor;
       const LogScanResult scan = ScanLog(data.data(), data.size(), visitor);
-      for (const Seen& seen : visitor.records) EXPECT_LE(seen.offset + 3 + seen.payload.size(), size);
+      for (const Seen& seen : visitor.records)
+        EXPECT_LE(seen.offset + 3 + seen.payload.size(), size);
 
       WriteWholeFile(path, data.data(), data.size());
       LogPlayback playback;
@@ -214,42 +225,40 @@ TEST(LogReader, RandomBytesNeverReadOutOfBoundsAndScanAgreesWithPlayback) {
       Bytes buffer(kPlaybackBufferSize);
       size_t length = 0;
       size_t back = 0;
-      while (back <= read && playback.ReadBackward(buffer.data(), &length) != Result::kFirst) ++back;
+      while (back <= read && playback.ReadBackward(buffer.data(), &length) != Result::kFirst)
+        ++back;
       EXPECT_LE(back, read);
     }
   }
 }
 
 TEST(LogReader, VanishedFileIsReportedAndNothingMoves) {
-  TempDir dir;
-  const std::string path = dir.File("moved.kzq");
-  const std::vector<Seen> expected = WriteSampleLog(path);
-  const Bytes file = ReadWholeFile(path);
+  const SampleLog sample;
   LogPlayback playback;
-  ASSERT_TRUE(playback.Open(path, nullptr));
+  ASSERT_TRUE(playback.Open(sample.path, nullptr));
   Bytes buffer(kPlaybackBufferSize);
   size_t length = 0;
   ASSERT_EQ(playback.ReadForward(buffer.data(), &length), Result::kRecord);
   ASSERT_EQ(playback.ReadForward(buffer.data(), &length), Result::kRecord);
 
-  std::remove(path.c_str());
+  std::remove(sample.path.c_str());
   EXPECT_EQ(playback.ReadForward(buffer.data(), &length), Result::kNoFile);
-  EXPECT_EQ(playback.Error(), path + ": No such file or directory");
+  EXPECT_EQ(playback.Error(), sample.path + ": No such file or directory");
   EXPECT_EQ(playback.ReadBackward(buffer.data(), &length), Result::kNoFile);
-  EXPECT_EQ(playback.Position(), expected[1].offset);
+  EXPECT_EQ(playback.Position(), sample.expected[1].offset);
 
   // Back again: playback goes on where it was.
-  WriteWholeFile(path, file.data(), file.size());
+  WriteWholeFile(sample.path, sample.file.data(), sample.file.size());
   ASSERT_EQ(playback.ReadForward(buffer.data(), &length), Result::kSkipped);
-  EXPECT_EQ(playback.Position(), expected[2].offset);
+  EXPECT_EQ(playback.Position(), sample.expected[2].offset);
   EXPECT_EQ(playback.Error(), "");
   ASSERT_EQ(playback.ReadBackward(buffer.data(), &length), Result::kSkipped);
   ASSERT_EQ(playback.ReadBackward(buffer.data(), &length), Result::kRecord);
-  EXPECT_EQ(playback.Position(), expected[1].offset);
+  EXPECT_EQ(playback.Position(), sample.expected[1].offset);
 
   std::string error;
-  EXPECT_FALSE(playback.Open(dir.File("none.kzq"), &error));
-  EXPECT_EQ(error, dir.File("none.kzq") + ": No such file or directory");
+  EXPECT_FALSE(playback.Open(sample.dir.File("none.kzq"), &error));
+  EXPECT_EQ(error, sample.dir.File("none.kzq") + ": No such file or directory");
 }
 
 // More records than a fixed table of 131,072 positions would hold.

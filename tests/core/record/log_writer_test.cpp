@@ -1,12 +1,11 @@
 #include "core/record/log_writer.h"
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "core/record/log_test_files.h"
 
@@ -90,8 +89,8 @@ TEST(SpectrumLogWriter, FailedWriteOrSyncStopsLogging) {
     SpectrumLogWriter writer;
     SinkLog log;
     // Header, message, then the time record's write (or its sync) fails.
-    ASSERT_TRUE(
-        writer.Start(std::make_unique<FakeSink>(&log, sync_fails ? -1 : 2, sync_fails), {}, {}, {}));
+    ASSERT_TRUE(writer.Start(std::make_unique<FakeSink>(&log, sync_fails ? -1 : 2, sync_fails), {},
+                             {}, {}));
     ASSERT_TRUE(writer.WriteMessage(kSweep, sizeof kSweep));
     EXPECT_FALSE(writer.WriteTime({}, {}));
     EXPECT_FALSE(writer.Logging());
@@ -146,7 +145,8 @@ TEST(SpectrumLogWriterFile, DiskFullKeepsEverythingWrittenBefore) {
     if (writer.Start(CreateFileSink(path, &text), {}, {}, {}) && writer.WriteTime({}, {})) {
       int written = 0;
       while (written < 100 && writer.WriteMessage(message, sizeof message)) ++written;
-      text = std::to_string(written) + (writer.Logging() ? " logging " : " stopped ") + writer.Error();
+      text =
+          std::to_string(written) + (writer.Logging() ? " logging " : " stopped ") + writer.Error();
     }
     const ssize_t ignored = write(report[1], text.data(), text.size());
     (void)ignored;

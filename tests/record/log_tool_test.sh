@@ -72,6 +72,9 @@ if [ -w /dev/full ]; then
   run csv "$log" -o /dev/full
   expect 1 "cannot write /dev/full"
 fi
+run csv "$log" -o "$dir/../$(basename "$dir")/sample.kzq"
+expect 1 "it is the log being read"
+[ "$(stat -c %s "$log")" -eq "$size" ] || fail "csv -o onto its own log changed it"
 
 run
 expect 2 "Try 'quorvalin-log --help'"

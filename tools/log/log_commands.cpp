@@ -1,5 +1,7 @@
 #include "log/log_commands.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -123,6 +125,12 @@ int Verdict(const std::string& path, const LogScanResult& result) {
     return kExitDamaged;
   }
   return kExitOk;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first {}, second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 int FinishStdout(int status) {
@@ -272,6 +280,11 @@ int RunCsv(const std::string& path, const std::string& out_path) {
   LogBytes bytes;
   if (!Load(path, bytes)) return kExitDamaged;
   const bool to_stdout = out_path.empty() || out_path == "-";
+  if (!to_stdout && SameFile(path, out_path)) {
+    // Truncating the mapped log under the reader would end in SIGBUS.
+    Complain("cannot write " + out_path + ": it is the log being read");
+    return kExitDamaged;
+  }
   std::FILE* out = to_stdout ? stdout : std::fopen(out_path.c_str(), "wb");
   if (out == nullptr) {
     Complain("cannot create " + out_path + ": " + std::strerror(errno));

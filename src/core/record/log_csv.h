@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/link/sweep_message.h"
+#include "core/record/log_reader.h"
+
+namespace qv {
+
+// Receives finished CSV text in large pieces. False when the text could not be written (the
+// export then stops formatting).
+using CsvSink = std::function<bool(std::string_view text)>;
+
+// The sweep header of a type 6 or 10 record (the record is the received message with its length
+// inserted after the type byte); nullopt for another type or a record too short for it.
+std::optional<SweepHeader> SweepHeaderOfRecord(const LogRecordView& record);
+
+// Sweeps claiming more points than this are left out: the Receiver sends far fewer, and the cap
+// keeps a damaged or hostile file from making one line of unbounded size.
+inline constexpr uint32_t kMaxCsvSweepPoints = 1u << 20;
+
+// Turns the sweep blocks of a log (types 6 and 10) into one line per complete sweep, in the
+// layout rtl_power users feed to their plotting scripts:
+//
+//   2024-01-31, 13:45:07, 2400000000, 2400150000, 50000, 1, -95.0625, -96.5, -0.25
+//
+// date and time of the latest time record before the sweep's first block (the header's before
+// the first time record), written as stored: year 2000 + the year byte, two digits at least for
+// the others; Hz low = start × 50000; Hz step = sweep word × 50000; Hz high = Hz low + N × Hz
+// step; samples 1; then the N levels in dBm, each the 1/16 dBm sample divided by 16 written
+// exactly as the shortest decimal: no exponent, no trailing zeros, "-" only below zero
+// (-1521 -> "-95.0625", -8 -> "-0.5", 0 -> "0").
+//
+// A sweep is complete when its blocks carry points 0 ... N - 1 in order: the first block's
+// frequency is the start, each next one starts where the one before ended (in sweep-word steps).
+// Sweeps whose beginning or end is missing (the first of a log, a torn last one) are left out;
+// a block out of order, with another start, N or type, or claiming more levels than it holds
+// drops the sweep in progress.
+class LogCsvExport : public LogVisitor {
+ public:
+  // Text is handed to `sink` whenever about `flush_bytes` have gathered, and by Finish(). A
+  // buffer that stays in the cache makes the export several times faster than a large one.
+  explicit LogCsvExport(CsvSink sink, size_t flush_bytes = size_t{1} << 18);
+
+  void OnHeader(const LogHeaderInfo& header) override;
+  void OnRecord(const LogRecordView& record) override;
+
+  // Hands over the remaining complete lines. False when any write failed.
+  bool Finish();
+
+  bool Failed() const { return failed_; }
+  uint64_t SweepsWritten() const { return sweeps_written_; }
+  // Sweeps begun but never completed, and sweeps above kMaxCsvSweepPoints.
+  uint64_t SweepsLeftOut() const { return sweeps_left_out_; }
+
+ private:
+  struct Sweep {
+    uint8_t type = 0;
+    uint32_t start = 0;
+    uint32_t points = 0;
+    uint16_t sweep_word = 0;
+    uint32_t filled = 0;  // points written so far
+  };
+
+  void OnSweepBlock(const LogRecordView& record);
+  void BeginLine(const Sweep& sweep);
+  void AppendLevels(const uint8_t* samples, uint32_t count);
+  void DropSweep();
+  void Reserve(size_t more);
+  void Append(std::string_view text);
+  void AppendUnsigned(uint64_t value, int min_digits = 1);
+  bool Flush();
+
+  CsvSink sink_;
+  size_t flush_bytes_;
+  std::string buffer_;  // used as a byte area: [0, used_) is text, the rest is room
+  size_t used_ = 0;
+  size_t line_start_ = 0;  // where the sweep in progress began
+  bool in_sweep_ = false;
+  Sweep sweep_;
+  uint8_t clock_[6] = {0, 0, 0, 255, 255, 255};  // month, day, year - 2000, hour, minute, second
+  bool failed_ = false;
+  uint64_t sweeps_written_ = 0;
+  uint64_t sweeps_left_out_ = 0;
+};
+
+}  // namespace qv

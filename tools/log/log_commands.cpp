@@ -1,0 +1,314 @@
+#include "log/log_commands.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+#include "core/link/little_endian.h"
+#include "core/link/sweep_message.h"
+#include "core/record/log_csv.h"
+#include "core/record/log_format.h"
+#include "core/record/log_reader.h"
+#include "log/log_bytes.h"
+
+namespace qv::logtool {
+namespace {
+
+void Complain(const std::string& text) { std::fprintf(stderr, "quorvalin-log: %s\n", text.c_str()); }
+
+const char* TypeName(uint8_t type) {
+  switch (type) {
+    case kLogHeaderType:
+      return "header";
+    case kLogTimeType:
+      return "time";
+    case kLogEndType:
+      return "end";
+    case kLogOldEndType:
+      return "end (old)";
+    case kMsgFirmware:
+      return "firmware";
+    case kMsgSerialNumber:
+      return "serial number";
+    case kMsgSweep:
+      return "sweep";
+    case kMsgBandList:
+      return "band list";
+    case kMsgTriggerSweep:
+      return "trigger sweep";
+    default:
+      return "message";
+  }
+}
+
+// Receiver frequency steps (50 kHz) as MHz, exactly: two decimals always suffice.
+std::string Mhz(uint64_t steps) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%" PRIu64 ".%02" PRIu64, steps / 20, steps % 20 * 5);
+  return text;
+}
+
+// Month, day, year - 2000, hour, minute, second as stored.
+std::string ClockText(const uint8_t* c) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", 2000 + c[2], c[0], c[1], c[3],
+                c[4], c[5]);
+  return text;
+}
+
+std::string ClockText(const LogClock& c) {
+  const uint8_t bytes[6] = {c.month, c.day, c.year, c.hour, c.minute, c.second};
+  return ClockText(bytes);
+}
+
+// Text fields of outside data, with anything unprintable shown as '.'.
+std::string Printable(const uint8_t* bytes, size_t length) {
+  std::string text;
+  for (size_t i = 0; i < length && bytes[i] != 0; ++i)
+    text += bytes[i] >= 0x20 && bytes[i] < 0x7F ? static_cast<char>(bytes[i]) : '.';
+  return text;
+}
+std::string Printable(const std::string& s) {
+  return Printable(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+}
+
+std::string Summary(const LogRecordView& record) {
+  char text[200];
+  if (SweepLevelsOffset(record.type) != 0) {
+    const std::optional<SweepHeader> h = SweepHeaderOfRecord(record);
+    if (!h) return "too short for a sweep header";
+    std::snprintf(text, sizeof text, "start %s MHz, N %" PRIu32 ", block %s MHz, count %u, ref %d dBm",
+                  Mhz(h->start).c_str(), h->points, Mhz(h->block_frequency).c_str(),
+                  unsigned{h->block_count}, int{h->reference_level});
+    return text;
+  }
+  switch (record.type) {
+    case kLogTimeType:
+      return record.length >= 6 ? ClockText(record.payload) : "too short";
+    case kLogEndType:
+    case kLogOldEndType:
+      if (record.length < kLogEndPayload) return "too short";
+      std::snprintf(text, sizeof text, "records written %" PRIu32 ", minutes %" PRIu32,
+                    GetU32(record.payload), GetU32(record.payload + 4));
+      return text;
+    case kMsgFirmware:
+    case kMsgSerialNumber:
+      return "\"" + Printable(record.payload, std::min<size_t>(record.length, 40)) + "\"";
+    case kMsgBandList:
+      return record.length >= 1 ? std::to_string(record.payload[0]) + " bands" : "too short";
+    default:
+      return "";
+  }
+}
+
+bool Load(const std::string& path, LogBytes& bytes) {
+  std::string error;
+  if (bytes.Open(path, &error)) return true;
+  Complain("cannot read " + error);
+  return false;
+}
+
+// Says on standard error how the walk ended when that was not at a proper end.
+int Verdict(const std::string& path, const LogScanResult& result) {
+  if (!result.header_ok && !(result.torn && result.torn_at == 0)) {
+    Complain(path + ": not a spectrum log: no 897-byte header record (0xBA) at byte 0");
+    return kExitDamaged;
+  }
+  if (result.torn) {
+    Complain(path + ": damaged: torn record at byte " + std::to_string(result.torn_at));
+    return kExitDamaged;
+  }
+  return kExitOk;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first {}, second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+int FinishStdout(int status) {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    Complain(std::string("cannot write the output: ") + std::strerror(errno));
+    return kExitDamaged;
+  }
+  return status;
+}
+
+class InfoVisitor : public LogVisitor {
+ public:
+  void OnHeader(const LogHeaderInfo& header) override { header_ = header; }
+  void OnRecord(const LogRecordView& record) override {
+    ++counts_[record.type];
+    if (record.type == kLogTimeType && record.length >= 6) {
+      if (!first_time_) first_time_ = ClockText(record.payload);
+      last_time_ = ClockText(record.payload);
+    }
+    if ((record.type == kLogEndType || record.type == kLogOldEndType) &&
+        record.length >= kLogEndPayload) {
+      end_written_ = GetU32(record.payload);
+      end_minutes_ = GetU32(record.payload + 4);
+    }
+  }
+
+  void Print(const std::string& path, const LogScanResult& result) const {
+    const std::string title = LogFormatTitle(path);
+    std::printf("File: %s\n", path.c_str());
+    std::printf("Format: %s\n", title.empty() ? "unknown (the name ends neither in .kzq nor .zn)"
+                                              : title.c_str());
+    // A cut header still names the device, firmware and serial; the rest needs all of it.
+    const bool missing = header_.device_name.empty() && !header_.complete && header_.version == 0;
+    if (missing) {
+      std::printf("Header: missing\n");
+    } else {
+      std::printf("Device: %s\n", Printable(header_.device_name).c_str());
+      std::printf("Header version: %u\n", unsigned{header_.version});
+      std::printf("Firmware: %s\n", Printable(header_.firmware).c_str());
+      std::printf("Serial: %s\n", Printable(header_.serial).c_str());
+    }
+    if (header_.complete) {
+      std::printf("Date and time: %s\n", ClockText(header_.clock).c_str());
+      const ReceiverIdentity& id = header_.identity;
+      const int bands = std::min<int>(id.band_count, kMaxBands);
+      std::printf("Bands: %d\n", bands);
+      for (int i = 0; i < bands; ++i) {
+        std::printf("  %s - %s MHz\n", Mhz(id.bands[i].start).c_str(),
+                    Mhz(id.bands[i].stop).c_str());
+      }
+    } else if (!missing) {
+      std::printf("Header: incomplete, no date, time or bands\n");
+    }
+    std::printf("Records after the header: %" PRIu64 "\n", result.records);
+    for (int type = 0; type < 256; ++type) {
+      if (counts_[type] == 0) continue;
+      std::printf("  0x%02X %-14s %" PRIu64 "\n", type, TypeName(static_cast<uint8_t>(type)),
+                  counts_[type]);
+    }
+    std::printf("First time record: %s\n", first_time_ ? first_time_->c_str() : "none");
+    std::printf("Last time record: %s\n", first_time_ ? last_time_.c_str() : "none");
+    if (result.ended && end_written_) {
+      std::printf("End record: yes, records written %" PRIu32 ", minutes %" PRIu32 "\n",
+                  *end_written_, end_minutes_);
+    } else {
+      std::printf("End record: %s\n", result.ended ? "yes, too short for its counts" : "no");
+    }
+    if (result.trailing != 0)
+      std::printf("Bytes after the end record (not read): %" PRIu64 "\n", result.trailing);
+    if (!result.header_ok && !(result.torn && result.torn_at == 0))
+      std::printf("Damaged: no header record at byte 0\n");
+    if (result.torn) std::printf("Damaged: torn record at byte %" PRIu64 "\n", result.torn_at);
+  }
+
+ private:
+  LogHeaderInfo header_;
+  std::array<uint64_t, 256> counts_{};
+  std::optional<std::string> first_time_;
+  std::string last_time_;
+  std::optional<uint32_t> end_written_;
+  uint32_t end_minutes_ = 0;
+};
+
+class DumpVisitor : public LogVisitor {
+ public:
+  explicit DumpVisitor(const LogBytes& bytes) : bytes_(bytes) {}
+
+  void OnHeader(const LogHeaderInfo& header) override {
+    if (bytes_.size() < kLogRecordPrefix) return;
+    const uint8_t type = bytes_.data()[0];
+    std::printf("%10d  %-14s 0x%02X  %5u  %s, version %u, firmware \"%s\", serial \"%s\", %s\n", 0,
+                TypeName(type), type, unsigned{GetU16(bytes_.data() + 1)},
+                Printable(header.device_name).c_str(), unsigned{header.version},
+                Printable(header.firmware).c_str(), Printable(header.serial).c_str(),
+                ClockText(header.clock).c_str());
+  }
+  void OnRecord(const LogRecordView& record) override {
+    std::printf("%10" PRIu64 "  %-14s 0x%02X  %5u  %s\n", record.offset, TypeName(record.type),
+                record.type, unsigned{record.length}, Summary(record).c_str());
+  }
+
+ private:
+  const LogBytes& bytes_;
+};
+
+// CSV text to a stream in large writes; remembers the first failure.
+class StreamSink {
+ public:
+  explicit StreamSink(std::FILE* stream) : stream_(stream) {}
+  bool Write(std::string_view text) {
+    if (std::fwrite(text.data(), 1, text.size(), stream_) == text.size()) return true;
+    error_ = errno;
+    return false;
+  }
+  int Error() const { return error_; }
+
+ private:
+  std::FILE* stream_;
+  int error_ = 0;
+};
+
+}  // namespace
+
+int RunInfo(const std::string& path) {
+  LogBytes bytes;
+  if (!Load(path, bytes)) return kExitDamaged;
+  InfoVisitor info;
+  const LogScanResult result = ScanLog(bytes.data(), bytes.size(), info);
+  info.Print(path, result);
+  const int status = FinishStdout(kExitOk);
+  const int verdict = Verdict(path, result);
+  return status != kExitOk ? status : verdict;
+}
+
+int RunDump(const std::string& path) {
+  LogBytes bytes;
+  if (!Load(path, bytes)) return kExitDamaged;
+  DumpVisitor dump(bytes);
+  const LogScanResult result = ScanLog(bytes.data(), bytes.size(), dump);
+  if (result.torn) std::printf("%10" PRIu64 "  torn record\n", result.torn_at);
+  const int status = FinishStdout(kExitOk);
+  const int verdict = Verdict(path, result);
+  return status != kExitOk ? status : verdict;
+}
+
+int RunCsv(const std::string& path, const std::string& out_path) {
+  LogBytes bytes;
+  if (!Load(path, bytes)) return kExitDamaged;
+  const bool to_stdout = out_path.empty() || out_path == "-";
+  if (!to_stdout && SameFile(path, out_path)) {
+    // Truncating the mapped log under the reader would end in SIGBUS.
+    Complain("cannot write " + out_path + ": it is the log being read");
+    return kExitDamaged;
+  }
+  std::FILE* out = to_stdout ? stdout : std::fopen(out_path.c_str(), "wb");
+  if (out == nullptr) {
+    Complain("cannot create " + out_path + ": " + std::strerror(errno));
+    return kExitDamaged;
+  }
+  StreamSink sink(out);
+  LogCsvExport csv([&sink](std::string_view text) { return sink.Write(text); });
+  const LogScanResult result = ScanLog(bytes.data(), bytes.size(), csv);
+  bool written = csv.Finish();
+  int error = sink.Error();
+  if (written && std::fflush(out) != 0) {
+    written = false;
+    error = errno;
+  }
+  if (!to_stdout && std::fclose(out) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  if (!written) {
+    Complain("cannot write " + (to_stdout ? std::string("the output") : out_path) + ": " +
+             std::strerror(error));
+    return kExitDamaged;
+  }
+  return Verdict(path, result);
+}
+
+}  // namespace qv::logtool

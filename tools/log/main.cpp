@@ -1,0 +1,87 @@
+// quorvalin-log: reads Quorvalin spectrum logs (.kzq, .zn) outside the GUI.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "log/log_commands.h"
+
+namespace {
+
+using namespace qv::logtool;
+
+const char kHelp[] =
+    "Usage: quorvalin-log info FILE\n"
+    "       quorvalin-log dump FILE\n"
+    "       quorvalin-log csv FILE [-o OUT]\n"
+    "       quorvalin-log --help\n"
+    "\n"
+    "Reads a Quorvalin spectrum log (.kzq, or the older .zn) written by `quorvalin --record`\n"
+    "or by the Logging Options dialog.\n"
+    "\n"
+    "  info  The format title (from the file name), the header: device name, header version,\n"
+    "        firmware, serial number, date and time, the Receiver's bands in MHz; how many\n"
+    "        records of each type follow, the first and last time record, whether the file\n"
+    "        ends with an end record (and its two counts: records written and minutes\n"
+    "        logged), and where the file is damaged if it is (\"torn record at byte N\").\n"
+    "  dump  One line per record: byte offset, type name and hex value, payload length and\n"
+    "        a short summary (sweep blocks: start MHz, N, block frequency MHz, block count,\n"
+    "        reference level; time records: date and time; end records: the two counts).\n"
+    "  csv   One line per complete sweep, in the layout of rtl_power:\n"
+    "          date, time, Hz low, Hz high, Hz step, samples, dB, dB, ...\n"
+    "        e.g. 2024-01-31, 13:45:07, 2400000000, 2400150000, 50000, 1, -95.0625, -96.5, -0.25\n"
+    "        Date (YYYY-MM-DD) and time (HH:MM:SS) are those of the latest time record before\n"
+    "        the sweep, the header's before the first one. Hz low = start x 50000, Hz step =\n"
+    "        sweep word x 50000, Hz high = Hz low + N x Hz step, samples is 1, and the N levels\n"
+    "        are dBm at the Receiver's full 1/16 dB resolution, written exactly (no trailing\n"
+    "        zeros). Sweeps of types 6 and 10 are included; a sweep is written only when its\n"
+    "        blocks cover points 0 ... N - 1 in order, so the partial first sweep of a log and\n"
+    "        a torn last one are left out. -o OUT writes to OUT instead of standard output.\n"
+    "\n"
+    "Exit status: 0 the file was read to its end (an end record, or the records end cleanly);\n"
+    "1 the file cannot be read or is damaged (what could be read is printed first, then a\n"
+    "message saying what and where), or the output cannot be written; 2 a usage error.\n";
+
+int Usage(const std::string& problem) {
+  std::fprintf(stderr, "quorvalin-log: %s\nTry 'quorvalin-log --help'.\n", problem.c_str());
+  return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return Usage("a command is needed: info, dump or csv");
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kHelp, stdout);
+      return std::fflush(stdout) == 0 ? kExitOk : kExitDamaged;
+    }
+  }
+
+  const std::string& command = args[0];
+  std::string file;
+  std::string out;
+  bool has_out = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "-o" && command == "csv") {
+      if (has_out) return Usage("-o given twice");
+      if (i + 1 == args.size()) return Usage("-o needs a file name");
+      out = args[++i];
+      has_out = true;
+    } else if (!args[i].empty() && args[i][0] == '-' && args[i] != "-") {
+      return Usage("unknown option " + args[i]);
+    } else if (file.empty()) {
+      file = args[i];
+    } else {
+      return Usage("one FILE only (also got " + args[i] + ")");
+    }
+  }
+  if (command != "info" && command != "dump" && command != "csv")
+    return Usage("unknown command " + command);
+  if (file.empty()) return Usage(command + " needs a FILE");
+
+  if (command == "info") return RunInfo(file);
+  if (command == "dump") return RunDump(file);
+  return RunCsv(file, out);
+}

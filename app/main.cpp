@@ -124,6 +124,16 @@ struct Options {
   QCommandLineOption replay{QStringLiteral("replay"),
                             QStringLiteral("Play the spectrum log FILE in the graph."),
                             QStringLiteral("FILE")};
+  QCommandLineOption capture{QStringLiteral("capture"),
+                             QStringLiteral("Create FILE as the instant capture file."),
+                             QStringLiteral("FILE")};
+  QCommandLineOption capture_every{
+      QStringLiteral("capture-every"),
+      QStringLiteral("Take an instant capture every SECONDS once sweeps flow (with --capture)."),
+      QStringLiteral("SECONDS")};
+  QCommandLineOption review{QStringLiteral("review"),
+                            QStringLiteral("Review the instant capture file FILE in the graph."),
+                            QStringLiteral("FILE")};
 
   explicit Options(QCommandLineParser& parser)
       : help(parser.addHelpOption()), version(parser.addVersionOption()) {
@@ -131,7 +141,8 @@ struct Options {
         QStringLiteral("Spectrum analyser front end for the Receiver.\n"
                        "The radio interference alert is left out with --quit-after or "
                        "--snapshot, or when QV_NO_RADIO_ALERT=1 is set."));
-    parser.addOptions({demo, connect_uri, tablet, snapshot, quit_after, record, replay});
+    parser.addOptions({demo, connect_uri, tablet, snapshot, quit_after, record, replay, capture,
+                       capture_every, review});
   }
 };
 
@@ -244,6 +255,37 @@ int main(int argc, char* argv[]) {
                        }
                        std::fflush(stdout);
                      });
+  }
+  if (parser.isSet(options.capture)) {
+    const std::string path = parser.value(options.capture).toStdString();
+    if (!frame.View().Display().CreateCaptureFile(path)) {
+      std::fprintf(stderr, "quorvalin: --capture: cannot create %s\n", path.c_str());
+      return 1;
+    }
+  }
+  if (parser.isSet(options.capture_every)) {
+    bool ok = false;
+    const double seconds = parser.value(options.capture_every).toDouble(&ok);
+    if (!ok || seconds <= 0) {
+      std::fprintf(stderr, "quorvalin: --capture-every needs a number of seconds\n");
+      return 2;
+    }
+    // A site survey that captures on its own: one sweep every SECONDS while sweeps flow.
+    auto* every = new QTimer(&frame);
+    QObject::connect(every, &QTimer::timeout, &frame, [&frame] {
+      qv::CDisplay& display = frame.View().Display();
+      if (display.CaptureReady() && (display.SpectrumMode() || display.PowerTriggerMode())) {
+        frame.View().OnCommand(qv::kCmdInstantCapture);
+      }
+    });
+    every->start(static_cast<int>(seconds * 1000));
+  }
+  if (parser.isSet(options.review)) {
+    const std::string path = parser.value(options.review).toStdString();
+    if (!frame.View().ReviewFile(path)) {
+      std::fprintf(stderr, "quorvalin: --review: cannot review %s\n", path.c_str());
+      return 1;
+    }
   }
   if (parser.isSet(options.replay)) {
     const std::string path = parser.value(options.replay).toStdString();

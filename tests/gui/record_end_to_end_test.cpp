@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
+#include "core/record/capture_file.h"
 #include "core/record/log_reader.h"
+#include "gui/record/time_marker_dialog.h"
 #include "support/sim_view.h"
 
 namespace qv {
@@ -64,6 +70,62 @@ TEST_F(RecordEndToEndTest, RecordedSessionPlaysBackAsItWasShown) {
   EXPECT_FALSE(view_->Display().PlayingBack());  // stopped by the end record
   ASSERT_FALSE(live.empty());
   EXPECT_TRUE(std::equal(live.begin(), live.end(), trace.live_levels.begin()));
+  EXPECT_TRUE(alerts_.shown.empty());
+}
+
+// Three sweeps captured from the simulated Receiver, the second one commented on the on-screen
+// keypad, come back in review: each capture's trace in the graph, the comments in the list, and
+// next after the last shows the first.
+TEST_F(RecordEndToEndTest, CapturesCommentedAndReviewed) {
+  view_->Display().resize(800, 600);
+  Connect();
+  RunUntil(20000);
+  const std::string path = QDir(dir_.path()).filePath(QStringLiteral("survey.icf")).toStdString();
+  ASSERT_TRUE(view_->Display().CreateCaptureFile(path));
+  ASSERT_TRUE(view_->Flags().capture_ready);
+  std::vector<std::vector<int16_t>> captured;
+  for (int c = 0; c < 3; ++c) {
+    RunFor(700);
+    view_->OnCommand(kCmdInstantCapture);
+    captured.push_back(view_->Display().CurrentCapture().levels);
+  }
+  CTimeMarkerDialog& markers = view_->Display().TimeMarkers();
+  EXPECT_TRUE(markers.isVisible());
+  ASSERT_EQ(markers.List()->topLevelItemCount(), 3);
+  EXPECT_EQ(markers.List()->topLevelItem(2)->text(0), QStringLiteral("3"));
+  EXPECT_EQ(markers.List()->topLevelItem(2)->text(2), QStringLiteral("No Comments"));
+
+  markers.List()->setCurrentItem(markers.List()->topLevelItem(1));
+  markers.Button(QStringLiteral("More>>"))->click();
+  EXPECT_TRUE(markers.Expanded());
+  for (const char* key : {"h", "o", "p", "x", "<--", "Space Bar", "1"}) {
+    markers.Button(QString::fromLatin1(key))->click();
+  }
+  EXPECT_EQ(markers.CommentBox()->text(), QStringLiteral("hop 1"));
+  markers.Button(QStringLiteral("Add "))->click();
+  EXPECT_EQ(markers.List()->topLevelItem(1)->text(2), QStringLiteral("hop 1"));
+  EXPECT_TRUE(markers.CommentBox()->text().isEmpty());
+  EXPECT_FALSE(markers.Button(QStringLiteral("Delete"))->isEnabled());
+
+  ASSERT_TRUE(view_->ReviewFile(path));
+  EXPECT_FALSE(view_->Connection().State().connected);
+  const TraceData& trace = view_->Display().Trace();
+  const auto shows = [&](int k) {
+    return std::equal(captured[k].begin(), captured[k].end(), trace.live_levels.begin()) &&
+           trace.header.points == captured[k].size();
+  };
+  ASSERT_EQ(markers.List()->topLevelItemCount(), 3);
+  EXPECT_EQ(markers.List()->topLevelItem(1)->text(2), QStringLiteral("hop 1"));
+  EXPECT_TRUE(shows(0));
+  view_->OnCommand(kCmdFastForward);
+  EXPECT_TRUE(shows(1));
+  EXPECT_EQ(markers.MarkerLabel()->text(), QStringLiteral("Current Marker # 2"));
+  view_->OnCommand(kCmdFastForward);
+  view_->OnCommand(kCmdFastForward);  // past the last: the first again
+  EXPECT_TRUE(shows(0));
+  view_->OnCommand(kCmdFastRewind);  // before the first: the last
+  EXPECT_TRUE(shows(2));
+  EXPECT_TRUE(view_->Display().SpectrumMode());
   EXPECT_TRUE(alerts_.shown.empty());
 }
 

@@ -53,8 +53,10 @@ bool CommandEnabled(int command, const ViewFlags& f) {
       return f.playing_back || f.recording;
     case kCmdFastForward:
     case kCmdFastRewind:
-      return f.playing_back || f.capture_ready;
+      // With captures they step through the time markers, also while a capture file is reviewed.
+      return f.playing_back || f.capture_ready || f.replay_drawing;
     case kCmdPrint:
+    case kCmdShowTimeMarkers:
       return true;
     default:
       return false;

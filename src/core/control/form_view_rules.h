@@ -26,6 +26,7 @@ enum ToolbarCommand : int {
   kCmdSpectrogram = 32864,
   kCmdHistogram = 32865,
   kCmdInstantCapture = 32869,
+  kCmdShowTimeMarkers = 32871,
 };
 
 // Toolbar image indices that the button swaps use.

@@ -3,6 +3,7 @@
 #include <QResizeEvent>
 
 #include "gui/record/log_option_dialog.h"
+#include "gui/record/time_marker_dialog.h"
 
 #include "gui/display/histogram_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
@@ -82,6 +83,12 @@ void CQuorvalinFormView::OnCommand(int command) {
     case kCmdStartLogging:
       StartLogging();
       break;
+    case kCmdInstantCapture:
+      display_.TakeCapture();
+      break;
+    case kCmdShowTimeMarkers:
+      display_.ShowTimeMarkers();
+      break;
     case kCmdSelectDisplay:
       SelectDisplay();
       break;
@@ -113,7 +120,7 @@ void CQuorvalinFormView::OnCommand(int command) {
       ShowModeless(display_.Histogram());
       break;
     default:
-      // Snapshot, printing and capture arrive with their features.
+      // Snapshot and printing arrive with their features.
       break;
   }
   emit ToolbarChanged();
@@ -138,22 +145,43 @@ void CQuorvalinFormView::SelectDisplay() {
 
 void CQuorvalinFormView::StartLogging() {
   CLogOptionDialog dialog(display_.PlayingBack(), this);
-  if (!dialog_runner_(dialog)) return;
-  // The instant capture file comes with the capture feature.
-  if (!dialog.SpectrumLogChosen() || chooser_ == nullptr) return;
-  const std::optional<std::string> path = chooser_->SaveFileName(
-      "Save As", "Quorvalin Tablet Log File (*.kzq)", "Quorvalin Tablet Log File.kzq");
-  if (!path) return;
-  std::string file = *path;
-  if (file.find('.', file.find_last_of('/') + 1) == std::string::npos) file += ".kzq";
-  display_.StartLog(file);
+  if (!dialog_runner_(dialog) || chooser_ == nullptr) return;
+  // A name typed without an extension gets the file kind's own.
+  const auto with_extension = [](std::string file, const char* extension) {
+    if (file.find('.', file.find_last_of('/') + 1) == std::string::npos) file += extension;
+    return file;
+  };
+  if (dialog.SpectrumLogChosen()) {
+    const std::optional<std::string> path = chooser_->SaveFileName(
+        "Save As", "Quorvalin Tablet Log File (*.kzq)", "Quorvalin Tablet Log File.kzq");
+    if (path) display_.StartLog(with_extension(*path, ".kzq"));
+  }
+  if (dialog.CaptureChosen()) {
+    const std::optional<std::string> path = chooser_->SaveFileName(
+        "Save As", "Instant Capture File (*.icf)", "Instant Capture File.icf");
+    if (path) display_.CreateCaptureFile(with_extension(*path, ".icf"));
+  }
+}
+
+bool CQuorvalinFormView::ReviewFile(const std::string& path) {
+  if (!display_.OpenCaptureForReview(path)) return false;
+  // What is drawn now comes from the capture file, not from the Receiver.
+  connection_->Ops().CloseLink();
+  emit RunningClockStopped();
+  emit ToolbarChanged();
+  return true;
 }
 
 bool CQuorvalinFormView::ChooseAndOpenLog() {
   CReplayChoiceDialog dialog(this);
-  if (!dialog_runner_(dialog)) return false;
-  // Time-marker files are reviewed with the capture feature.
-  if (dialog.Choice() != 1 || chooser_ == nullptr) return false;
+  if (!dialog_runner_(dialog) || chooser_ == nullptr) return false;
+  if (dialog.Choice() == 2) {
+    const std::optional<std::string> path =
+        chooser_->OpenFileName("Open", "Instant Capture File (*.icf)");
+    if (path) ReviewFile(*path);
+    return false;  // a review is no playback
+  }
+  if (dialog.Choice() != 1) return false;
   const std::optional<std::string> path = chooser_->OpenFileName(
       "Open", "Quorvalin Tablet Log File (*.kzq);;Quorvalin Log File (*.zn)");
   return path && display_.OpenLogForReplay(*path);
@@ -173,7 +201,7 @@ void CQuorvalinFormView::Replay() {
     toolbar_.ShowPlaying();
     return;
   }
-  if (!display_.StartPlayback() && !display_.ReplayDrawing()) return;
+  if (!display_.StartPlayback()) return;
   TakeOverForPlayback();
 }
 
@@ -199,8 +227,9 @@ void CQuorvalinFormView::Stop() {
 }
 
 void CQuorvalinFormView::FastForward() {
-  // Stepping through capture markers comes with the time-marker window.
-  if (display_.CaptureReady()) {
+  // With captures, the next time marker.
+  if (display_.CaptureReady() || display_.Captures().Reviewing()) {
+    display_.TimeMarkers().NextMarker();
     toolbar_.ShowFastRewind(false);
     return;
   }
@@ -208,7 +237,8 @@ void CQuorvalinFormView::FastForward() {
 }
 
 void CQuorvalinFormView::FastRewind() {
-  if (display_.CaptureReady()) {
+  if (display_.CaptureReady() || display_.Captures().Reviewing()) {
+    display_.TimeMarkers().PreviousMarker();
     toolbar_.ShowFastForward(false);
     return;
   }

@@ -56,6 +56,8 @@ class CQuorvalinFormView : public QWidget {
 
   // Plays `path` in the graph as Replay would after choosing it; the link is closed.
   bool ReplayFile(const std::string& path);
+  // Reviews the capture file `path` in the graph; the link is closed.
+  bool ReviewFile(const std::string& path);
 
  signals:
   void StatusPaneTextChanged(int pane_id, const QString& text);

@@ -128,6 +128,8 @@ void CMainFrame::BuildMenus() {
   recent_anchor_ = file_menu_->addSeparator();
   file_menu_->addAction(QStringLiteral("Print Set&up..."), this, &CMainFrame::PrintSetup);
   file_menu_->addAction(QStringLiteral("Warnings"), this, [this] { OpenRadioAlert(); });
+  file_menu_->addAction(QStringLiteral("Show Time Marker Dialog"), this,
+                        [this] { view_->OnCommand(kCmdShowTimeMarkers); });
   file_menu_->addSeparator();
   file_menu_->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
   RebuildRecentFiles();

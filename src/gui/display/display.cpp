@@ -16,6 +16,7 @@
 #include "gui/display/histogram_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/display/trace_pages.h"
+#include "gui/record/time_marker_dialog.h"
 #include "gui/trigger/trigger_page.h"
 #include "gui/ui/side_panels.h"
 
@@ -27,7 +28,8 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
       trace_(std::make_unique<TraceData>(this)),
       sweeps_(*trace_, identity_, [this] { return GraphRect(); }),
       handler_(timers, *this, sweeps_, handshake, *this),
-      log_(std::make_unique<CLogFile>(timers, alerts, *this, identity_)) {
+      log_(std::make_unique<CLogFile>(timers, alerts, *this, identity_)),
+      captures_(std::make_unique<CaptureLog>(alerts, *this)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAutoFillBackground(false);
   // The frequency read-out follows the pointer without a button held.
@@ -38,6 +40,8 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
   spectrogram_ = new CSpectrogramDialog(this);
   spectrogram_->SetClearHistory([this] { trace_->ClearSpectrogramHistory(); });
   histogram_ = new CHistogramDlg(*trace_, this);
+  time_markers_ = new CTimeMarkerDialog(*captures_, this);
+  time_markers_->setWindowFlag(Qt::Window);
   // The time since the last trigger: graph timer 2 ticks the trigger page's clock.
   CTriggerDialog* trigger = panels_->Trigger();
   handler_.TriggerClock().SetCallback([this, trigger] {
@@ -204,6 +208,62 @@ bool CDisplay::ToggleFastRewind() {
   SyncLogFigures();
   update();
   return on;
+}
+
+void CDisplay::SetReplayDrawing(bool on) {
+  state_.replay_drawing = on;
+  if (!on) captures_->StopReview();
+}
+
+bool CDisplay::CreateCaptureFile(const std::string& path) {
+  const bool created = captures_->CreateCaptureFile(path);
+  time_markers_->Refresh();
+  emit FlagsChanged();
+  return created;
+}
+
+CaptureSweep CDisplay::CurrentCapture() const {
+  const TraceData& t = *trace_;
+  CaptureSweep sweep;
+  sweep.type = t.message_type == kMsgTriggerSweep ? kMsgTriggerSweep : kMsgSweep;
+  sweep.start = t.header.start;
+  sweep.points = static_cast<uint32_t>(t.StoredPoints());
+  sweep.rbw_code = t.header.rbw_code;
+  sweep.reference_level = t.header.reference_level;
+  sweep.status = t.header.status;
+  sweep.power = t.sweep_power;
+  sweep.levels.assign(t.live_levels.begin(), t.live_levels.begin() + t.StoredPoints());
+  return sweep;
+}
+
+bool CDisplay::TakeCapture() {
+  const bool taken = captures_->Ready() && captures_->WriteCapture(CurrentCapture());
+  ShowTimeMarkers();
+  return taken;
+}
+
+void CDisplay::ShowTimeMarkers() {
+  time_markers_->Refresh();
+  time_markers_->show();
+  time_markers_->raise();
+}
+
+bool CDisplay::OpenCaptureForReview(const std::string& path) {
+  // The capture shown comes alone, on a fresh record.
+  ResetTraces();
+  ClearModeFlags();
+  if (!captures_->OpenCaptureForReview(path)) return false;
+  state_.replay_drawing = true;
+  ShowTimeMarkers();
+  emit FlagsChanged();
+  return true;
+}
+
+void CDisplay::ShowCapture(const uint8_t* block, const int16_t* levels, size_t count) {
+  trace_->LoadLoggedSweep(block, kCaptureSweepBlockSize, levels, count, GraphRect());
+  const bool trigger = block[0] == kMsgTriggerSweep;
+  SetModeFlags(!trigger, trigger);
+  update();
 }
 
 void CDisplay::PlaySweep(const uint8_t* message, size_t length) {

@@ -15,6 +15,7 @@
 #include "core/display/trace_owner.h"
 #include "core/display/trace_sweep_processor.h"
 #include "core/link/message_decoder.h"
+#include "core/record/capture_log.h"
 #include "core/record/log_file.h"
 #include "gui/display/graph_painter.h"
 
@@ -27,6 +28,7 @@ class CConnectionOps;
 class CHistogramDlg;
 class CSpectrogramDialog;
 class CSidePanels;
+class CTimeMarkerDialog;
 
 // The graph window: owns the trace record and the receive handler, and draws what the record
 // holds. Everything it decides is in the core; it routes messages and paints.
@@ -35,7 +37,8 @@ class CDisplay : public QWidget,
                  public GraphSteps,
                  public TraceOwner,
                  public ReceiveLog,
-                 public LogHost {
+                 public LogHost,
+                 public CaptureHost {
   Q_OBJECT
 
  public:
@@ -111,8 +114,24 @@ class CDisplay : public QWidget,
   CSpectrogramDialog& Spectrogram() { return *spectrogram_; }
   CHistogramDlg& Histogram() { return *histogram_; }
   bool ReplayDrawing() const { return state_.replay_drawing; }
-  void SetReplayDrawing(bool on) { state_.replay_drawing = on; }
-  bool CaptureReady() const { return state_.capture_ready; }
+  // Connecting again ends a review of captures.
+  void SetReplayDrawing(bool on);
+  bool CaptureReady() const { return captures_->Ready(); }
+
+  // Instant captures and their review in the graph.
+  CaptureLog& Captures() { return *captures_; }
+  CTimeMarkerDialog& TimeMarkers() { return *time_markers_; }
+  // A new capture file for "Instant Capture" (messages tell why when it cannot be created).
+  bool CreateCaptureFile(const std::string& path);
+  // Appends the sweep on screen when a capture file is ready; then shows the time markers.
+  bool TakeCapture();
+  // Lists the captures of `path`, shows the first in the graph and the time-marker window.
+  bool OpenCaptureForReview(const std::string& path);
+  // The graph's current sweep as a capture keeps it.
+  CaptureSweep CurrentCapture() const;
+  void ShowTimeMarkers();
+  // CaptureHost
+  void ShowCapture(const uint8_t* block, const int16_t* levels, size_t count) override;
 
   // Asks what to replay and opens it (the view's dialogs; tests script it); true once playback
   // runs. Without one, Replay starts nothing.
@@ -189,6 +208,8 @@ class CDisplay : public QWidget,
   std::function<QAction*(QMenu&, const QPoint&)> menu_runner_;
   std::function<bool()> playback_starter_;
   std::unique_ptr<CLogFile> log_;
+  std::unique_ptr<CaptureLog> captures_;
+  CTimeMarkerDialog* time_markers_ = nullptr;  // a top-level window, owned by Qt
   std::unique_ptr<CSidePanels> panels_;
   // Owned by Qt as children of the graph; top-level windows all the same.
   CSpectrogramDialog* spectrogram_ = nullptr;

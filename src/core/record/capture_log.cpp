@@ -1,0 +1,114 @@
+#include "core/record/capture_log.h"
+
+#include <array>
+
+namespace qv {
+namespace {
+
+constexpr char kCaptureCaption[] = "Time Marker Log File Alert !";
+
+}  // namespace
+
+CaptureLog::CaptureLog(Alerts& alerts, CaptureHost& host)
+    : alerts_(alerts), host_(host), clock_(&LocalLogClock) {}
+
+TimeMarkerItem CaptureLog::ItemOf(uint32_t number, const LogClock& clock,
+                                  const std::string& comment) {
+  const std::array<uint8_t, 6> stamp = {clock.month, clock.day,    clock.year,
+                                        clock.hour,  clock.minute, clock.second};
+  return TimeMarkerItem{std::to_string(number + 1),
+                        LogDateText(stamp.data()) + LogTimeText(stamp.data()), comment};
+}
+
+bool CaptureLog::CreateCaptureFile(const std::string& path) {
+  std::string error;
+  if (!CaptureFile::Create(path, &error)) {
+    alerts_.Show("The capture file could not be created.\n" + error, kCaptureCaption);
+    return false;
+  }
+  StopReview();
+  path_ = path;
+  ready_ = true;
+  index_ = 0;
+  items_.clear();
+  numbers_.clear();
+  return true;
+}
+
+bool CaptureLog::WriteCapture(const CaptureSweep& sweep) {
+  if (path_.empty()) return false;
+  const LogClock clock = clock_();
+  uint32_t number = 0;
+  std::string error;
+  if (!CaptureFile::Append(path_, clock, sweep, &number, &error)) {
+    alerts_.Show("The capture could not be written.\n" + error, kCaptureCaption);
+    return false;
+  }
+  items_.push_back(ItemOf(number, clock, kNoCommentsText));
+  numbers_.push_back(number);
+  index_ = Count() - 1;
+  return true;
+}
+
+bool CaptureLog::OpenCaptureForReview(const std::string& path) {
+  CaptureScan scan;
+  std::string error;
+  if (!CaptureFile::Read(path, &scan, &error)) {
+    alerts_.Show(error, kCaptureCaption);
+    return false;
+  }
+  if (!scan.problem.empty()) alerts_.Show(scan.problem, kCaptureCaption);
+  path_ = path;
+  ready_ = false;
+  reviewing_ = true;
+  reviewed_ = std::move(scan.entries);
+  items_.clear();
+  numbers_.clear();
+  for (const CaptureEntry& entry : reviewed_) {
+    items_.push_back(ItemOf(entry.number, entry.clock, entry.comment));
+    numbers_.push_back(entry.number);
+  }
+  index_ = 0;
+  LoadCapture(0);
+  return true;
+}
+
+void CaptureLog::StopReview() {
+  reviewing_ = false;
+  reviewed_.clear();
+}
+
+void CaptureLog::LoadCapture(int k) {
+  if (k < 0 || k >= Count()) return;
+  index_ = k;
+  if (!reviewing_ || k >= static_cast<int>(reviewed_.size())) return;
+  const CaptureEntry& entry = reviewed_[static_cast<size_t>(k)];
+  host_.ShowCapture(entry.block.data(), entry.sweep.levels.data(), entry.sweep.levels.size());
+}
+
+void CaptureLog::Next() {
+  if (Count() == 0) return;
+  LoadCapture(index_ + 1 >= Count() ? 0 : index_ + 1);
+}
+
+void CaptureLog::Previous() {
+  if (Count() == 0) return;
+  LoadCapture(index_ <= 0 ? Count() - 1 : index_ - 1);
+}
+
+bool CaptureLog::WriteCaptureComment(int k, const std::string& text) {
+  if (k < 0 || k >= Count() || path_.empty()) return false;
+  std::string error;
+  if (!CaptureFile::WriteComment(path_, numbers_[static_cast<size_t>(k)], text, &error)) {
+    alerts_.Show("The comment could not be written.\n" + error, kCaptureCaption);
+    return false;
+  }
+  const std::string stored = CutCaptureComment(text);
+  items_[static_cast<size_t>(k)].comment = stored;
+  if (reviewing_ && k < static_cast<int>(reviewed_.size())) {
+    reviewed_[static_cast<size_t>(k)].comment = stored;
+  }
+  return true;
+}
+
+}  // namespace qv

@@ -1,0 +1,82 @@
+#include "core/record/capture_log.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/recording_alerts.h"
+
+namespace qv {
+namespace {
+
+class Shown : public CaptureHost {
+ public:
+  void ShowCapture(const uint8_t* block, const int16_t* levels, size_t count) override {
+    types.push_back(block[0]);
+    firsts.push_back(count > 0 ? levels[0] : 0);
+  }
+  std::vector<uint8_t> types;
+  std::vector<int16_t> firsts;
+};
+
+CaptureSweep Sweep(int16_t level, uint32_t points, uint8_t type = 6) {
+  CaptureSweep s;
+  s.type = type;
+  s.start = 48000;
+  s.points = points;
+  s.rbw_code = 1600;
+  s.reference_level = -20;
+  s.levels.assign(points, level);
+  return s;
+}
+
+// Captures taken in this run are numbered and listed as written, commented at their own entry,
+// reviewed with wrap-around; a damaged copy lists what reads whole and says once what is wrong.
+TEST(CaptureLogTest, CaptureCommentReviewAndADamagedFile) {
+  char pattern[] = "/tmp/qv-capture-test-XXXXXX";
+  const std::string dir = ::mkdtemp(pattern);
+  RecordingAlerts alerts;
+  Shown host;
+  CaptureLog captures(alerts, host);
+  captures.SetClock([] { return LogClock{3, 9, 26, 8, 5, 0}; });
+
+  EXPECT_FALSE(captures.CreateCaptureFile(dir + "/missing/x.icf"));
+  ASSERT_EQ(alerts.shown.size(), 1u);
+  EXPECT_FALSE(captures.Ready());
+
+  const std::string path = dir + "/survey.icf";
+  ASSERT_TRUE(captures.CreateCaptureFile(path));
+  ASSERT_TRUE(captures.WriteCapture(Sweep(-70, 400)));
+  ASSERT_TRUE(captures.WriteCapture(Sweep(-60, 10, 10)));
+  ASSERT_TRUE(captures.WriteCapture(Sweep(-50, 25)));
+  EXPECT_EQ(captures.Items()[1], (TimeMarkerItem{"2", "3/9/2026 8:5:0", "No Comments"}));
+  // A comment on a capture of this run, before any review, lands in its own entry.
+  ASSERT_TRUE(captures.WriteCaptureComment(1, std::string(200, 'c')));
+  EXPECT_EQ(captures.Items()[1].comment.size(), kCaptureCommentSize);
+  EXPECT_EQ(std::filesystem::file_size(path),
+            3 * kCaptureEntryFixedSize + 2 * (400 + 10 + 25) + kCaptureTrailerSize);
+
+  ASSERT_TRUE(captures.OpenCaptureForReview(path));
+  EXPECT_FALSE(captures.Ready());
+  EXPECT_EQ(captures.Items()[1].comment, std::string(128, 'c'));
+  captures.Previous();  // before the first: the last
+  captures.Next();      // after the last: the first
+  captures.Next();
+  EXPECT_EQ(host.firsts, (std::vector<int16_t>{-70, -50, -70, -60}));
+  EXPECT_EQ(host.types, (std::vector<uint8_t>{6, 6, 6, 10}));
+  EXPECT_EQ(alerts.shown.size(), 1u);
+
+  // The file cut inside its last entry: two captures listed, one message.
+  std::filesystem::resize_file(path, std::filesystem::file_size(path) - 20);
+  ASSERT_TRUE(captures.OpenCaptureForReview(path));
+  EXPECT_EQ(captures.Count(), 2);
+  EXPECT_EQ(alerts.shown.size(), 2u);
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace qv

@@ -49,18 +49,24 @@ struct CaptureEntry {
 // At most 128 bytes, never splitting a UTF-8 character.
 std::string CutCaptureComment(const std::string& comment);
 
-// One entry, byte for byte (the comment cut as above, the rest of its area zero).
+// One entry, byte for byte (the comment cut as above, the rest of its area zero). N is written
+// as levels.size(), so the entry always holds as many levels as it claims.
 Bytes BuildCaptureEntry(uint32_t number, const LogClock& clock, const std::string& comment,
                         const CaptureSweep& sweep);
 Bytes BuildCaptureTrailer(uint32_t count);
 
 struct CaptureScan {
   std::vector<CaptureEntry> entries;  // those that read whole, in file order
-  bool has_trailer = false;
+  bool has_trailer = false;           // also for a damaged file whose last 5 bytes start with 0
   uint32_t trailer_count = 0;
+  // Where the entries that read whole end: the next capture goes here.
+  uint64_t entries_end = 0;
+  // The bytes stop inside an entry or the trailer, or no trailer follows the entries (a write
+  // that was cut short): nothing after `entries_end` can be read.
+  bool torn = false;
   // Empty for a sound file; otherwise what is wrong and where, in one sentence (a marker byte
   // that is not 1, a trailer count that disagrees, N over 15000, a comment length over 128, a
-  // file that ends inside an entry).
+  // file that ends inside an entry, bytes that are neither an entry nor the trailer).
   std::string problem;
 };
 
@@ -74,10 +80,14 @@ class CaptureFile {
   // Creates `path` empty (an existing file is truncated).
   static bool Create(const std::string& path, std::string* error);
   // Appends a capture, numbered after the entries already in the file, and moves the trailer
-  // behind it; the number given is returned in `number`.
+  // behind it; the number given is returned in `number`. A torn end or a wrong trailer is
+  // written over; a file damaged before its end is refused, as the capture would overwrite what
+  // follows the damage. N = sweep.levels.size(), at most 15000.
   static bool Append(const std::string& path, const LogClock& clock, const CaptureSweep& sweep,
                      uint32_t* number, std::string* error);
   // Reads the whole file (a missing or unreadable file is an error; damage is in scan->problem).
+  // The error then reads "<file name> file could not be opened. \n Please Check the File.",
+  // a line feed, and "<path>: <reason>".
   static bool Read(const std::string& path, CaptureScan* scan, std::string* error);
   // Replaces capture `number`'s comment (cut as above), at the entry's position in the file as
   // it is now.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Records a spectrum log from the built-in simulated Receiver, ends the program with SIGTERM and
-# checks that the log was finished with its end record; then plays the log headless.
+# checks that the log was finished with its end record; then plays the log headless. Then a
+# capture survey: a capture every second into a capture file, reviewed headless.
 # Usage: record_replay_test.sh PATH/TO/quorvalin
 set -u
 program=${1:?usage: record_replay_test.sh PATH/TO/quorvalin}
@@ -47,4 +48,22 @@ if [ "$code" -ne 0 ] || [ ! -s "$work/replay.png" ]; then
   echo "FAIL: replay exited with $code" >&2
   exit 1
 fi
-echo "PASS: a log of $size bytes, finished on SIGTERM, replayed"
+
+captures="$work/survey.icf"
+timeout 60 "$program" -platform offscreen --demo --capture "$captures" --capture-every 1 \
+  --quit-after 21 >/dev/null 2>&1
+code=$?
+count=$(tail -c 4 "$captures" 2>/dev/null | od -An -tu4 | tr -d ' ')
+marker=$(tail -c 5 "$captures" 2>/dev/null | head -c 1 | od -An -tx1 | tr -d ' ')
+if [ "$code" -ne 0 ] || [ "$marker" != "00" ] || [ "${count:-0}" -lt 2 ]; then
+  echo "FAIL: capture survey exited with $code, trailer $marker, count ${count:-none}" >&2
+  exit 1
+fi
+timeout 60 "$program" -platform offscreen --review "$captures" --snapshot "$work/review.png" \
+  --quit-after 2
+code=$?
+if [ "$code" -ne 0 ] || [ ! -s "$work/review.png" ]; then
+  echo "FAIL: review exited with $code" >&2
+  exit 1
+fi
+echo "PASS: a log of $size bytes, finished on SIGTERM, replayed; $count captures reviewed"

@@ -49,9 +49,9 @@ CTimeMarkerDialog::CTimeMarkerDialog(CaptureLog& captures, QWidget* parent)
   list_->setRootIsDecorated(false);
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
-  list_->setColumnWidth(0, 40);
+  list_->setColumnWidth(0, 30);
   list_->setColumnWidth(1, 150);
-  list_->setColumnWidth(2, 230);
+  list_->header()->setStretchLastSection(true);
   connect(list_, &QTreeWidget::itemSelectionChanged, this, &CTimeMarkerDialog::OnSelectionChanged);
 
   auto* previous = NewButton(QStringLiteral("<"), this);
@@ -92,29 +92,29 @@ CTimeMarkerDialog::CTimeMarkerDialog(CaptureLog& captures, QWidget* parent)
   comment_row->addWidget(clear);
   entry->addLayout(comment_row);
   auto* keys = new QGridLayout;
-  const auto add_key = [&](const QString& text, int row, int column, std::function<void()> press) {
+  keys->setSpacing(2);
+  // Thirteen narrow keys a row: digits and signs, a to m, n to z, then space and backspace.
+  const auto add_key = [&](const QString& text, int row, int column, int span,
+                           std::function<void()> press) {
     QPushButton* key = NewButton(text, entry_panel_);
     key->setFocusPolicy(Qt::NoFocus);
+    key->setMinimumWidth(30);
+    key->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     connect(key, &QPushButton::clicked, this, std::move(press));
-    keys->addWidget(key, row, column);
+    keys->addWidget(key, row, column, 1, span);
   };
-  const int digit_keys[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0};
-  for (int i = 0; i < 10; ++i) {
-    const int key = digit_keys[i];
-    add_key(KeyText(key), 0, i, [this, key] { comment_->insert(KeyText(key)); });
+  const int first_row[13] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 10, 11, 12};
+  for (int i = 0; i < 13; ++i) {
+    const int key = first_row[i];
+    add_key(KeyText(key), 0, i, 1, [this, key] { comment_->insert(KeyText(key)); });
   }
-  add_key(QStringLiteral("<--"), 0, 10, [this] { comment_->backspace(); });
   for (int letter = 0; letter < 26; ++letter) {
     const int key = 14 + letter;
-    add_key(KeyText(key), 1 + letter / 11, letter % 11, [this, key] { comment_->insert(KeyText(key)); });
+    add_key(KeyText(key), 1 + letter / 13, letter % 13, 1,
+            [this, key] { comment_->insert(KeyText(key)); });
   }
-  add_key(QStringLiteral("."), 3, 4, [this] { comment_->insert(KeyText(10)); });
-  add_key(QStringLiteral("-"), 3, 5, [this] { comment_->insert(KeyText(11)); });
-  add_key(QStringLiteral("+"), 3, 6, [this] { comment_->insert(KeyText(12)); });
-  QPushButton* space = NewButton(QStringLiteral("Space Bar"), entry_panel_);
-  space->setFocusPolicy(Qt::NoFocus);
-  connect(space, &QPushButton::clicked, this, [this] { comment_->insert(KeyText(13)); });
-  keys->addWidget(space, 3, 7, 1, 4);
+  add_key(QStringLiteral("Space Bar"), 3, 0, 10, [this] { comment_->insert(KeyText(13)); });
+  add_key(QStringLiteral("<--"), 3, 10, 3, [this] { comment_->backspace(); });
   entry->addLayout(keys);
 
   auto* layout = new QVBoxLayout(this);
@@ -123,6 +123,7 @@ CTimeMarkerDialog::CTimeMarkerDialog(CaptureLog& captures, QWidget* parent)
   layout->addLayout(buttons);
   layout->addWidget(entry_panel_);
   entry_panel_->hide();  // starts collapsed
+  setMinimumWidth(460);
   Refresh();
 }
 
@@ -141,7 +142,7 @@ void CTimeMarkerDialog::ToggleExpanded() {
   const bool expand = entry_panel_->isHidden();
   entry_panel_->setVisible(expand);
   expander_->setText(QString::fromLatin1(expand ? kLess : kMore));
-  if (!expand) adjustSize();
+  adjustSize();
 }
 
 void CTimeMarkerDialog::Refresh() {

@@ -24,6 +24,16 @@ expect() {  # expect CODE TEXT: the last run's status, and TEXT in its output
   [ "$code" -eq "$1" ] || fail "exit $code, not $1: $out $err"
   grep -qF -- "$2" <<<"$out$err" || fail "no '$2' in: $out $err"
 }
+# damaged FILE PROBLEM INFO_TEXT CSV: info and csv exit 1 naming PROBLEM, info shows INFO_TEXT
+# and csv gives the lines CSV of what read whole.
+damaged() {
+  run info "$1"
+  expect 1 "$2"
+  grep -qF -- "$3" <<<"$out" || fail "damaged info: no '$3' in: $out"
+  run csv "$1"
+  expect 1 "$2"
+  [ "$out" = "$4" ] || fail "damaged csv: $out"
+}
 
 log=$dir/sample.kzq
 "$make_log" "$log" || fail "make_sample_log failed"
@@ -55,12 +65,7 @@ run csv "$log" -o "$dir/out.csv"
 
 # Cut inside the end record: what could be read, then where it is damaged.
 head -c $((size - 5)) "$log" >"$dir/torn.kzq"
-run info "$dir/torn.kzq"
-expect 1 "torn record at byte $((size - 11))"
-grep -qF "End record: no" <<<"$out" || fail "torn info: $out"
-run csv "$dir/torn.kzq"
-expect 1 "torn record at byte $((size - 11))"
-[ "$out" = "$expected" ] || fail "torn csv: $out"
+damaged "$dir/torn.kzq" "torn record at byte $((size - 11))" "End record: no" "$expected"
 run dump "$dir/torn.kzq"
 expect 1 "torn record at byte $((size - 11))"
 
@@ -102,12 +107,8 @@ run csv "$dir/captures.bin"
 
 # Damaged copies: the whole captures before the damage, then what and where, exit 1.
 head -c $((csize - 10)) "$captures" >"$dir/cut.icf"
-run info "$dir/cut.icf"
-expect 1 "Capture entry 3 at byte 334 is damaged: the file ends inside it"
-grep -qF "Captures: 2" <<<"$out" || fail "cut capture info: $out"
-run csv "$dir/cut.icf"
-expect 1 "the file ends inside it"
-[ "$out" = "$(head -n 2 <<<"$cexpected")" ] || fail "cut capture csv: $out"
+damaged "$dir/cut.icf" "Capture entry 3 at byte 334 is damaged: the file ends inside it" \
+  "Captures: 2" "$(head -n 2 <<<"$cexpected")"
 { head -c 169 "$captures"; printf '\007'; tail -c +171 "$captures"; } >"$dir/marker.icf"
 run info "$dir/marker.icf"
 expect 1 "its marker byte is 7, not 1"

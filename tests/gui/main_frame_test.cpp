@@ -262,6 +262,7 @@ TEST_F(MainFrameTest, RecentFilesKeepTheLastFourNewestFirst) {
                                      QStringLiteral("&4 ") + expected[3]));
   EXPECT_THAT(texts.mid(4), ::testing::ElementsAre(QStringLiteral("Print Set&up..."),
                                                    QStringLiteral("Warnings"),
+                                                   QStringLiteral("Show Time Marker Dialog"),
                                                    QStringLiteral("E&xit")));
 
   QString chosen;

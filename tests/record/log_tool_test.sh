@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# quorvalin-log on a log written by the program's own writer: info, dump and csv, the exit
-# statuses 0, 1 and 2, a truncated file and an output that cannot be written.
+# quorvalin-log on a log and a capture file written by the program's own writers: info, dump and
+# csv, the exit statuses 0, 1 and 2, truncated and damaged files and an output that cannot be
+# written.
 # Usage: log_tool_test.sh PATH/TO/quorvalin-log PATH/TO/make_sample_log
 set -u
 tool=${1:?usage: log_tool_test.sh QUORVALIN_LOG MAKE_SAMPLE_LOG}
@@ -22,6 +23,16 @@ run() {
 expect() {  # expect CODE TEXT: the last run's status, and TEXT in its output
   [ "$code" -eq "$1" ] || fail "exit $code, not $1: $out $err"
   grep -qF -- "$2" <<<"$out$err" || fail "no '$2' in: $out $err"
+}
+# damaged FILE PROBLEM INFO_TEXT CSV: info and csv exit 1 naming PROBLEM, info shows INFO_TEXT
+# and csv gives the lines CSV of what read whole.
+damaged() {
+  run info "$1"
+  expect 1 "$2"
+  grep -qF -- "$3" <<<"$out" || fail "damaged info: no '$3' in: $out"
+  run csv "$1"
+  expect 1 "$2"
+  [ "$out" = "$4" ] || fail "damaged csv: $out"
 }
 
 log=$dir/sample.kzq
@@ -54,12 +65,7 @@ run csv "$log" -o "$dir/out.csv"
 
 # Cut inside the end record: what could be read, then where it is damaged.
 head -c $((size - 5)) "$log" >"$dir/torn.kzq"
-run info "$dir/torn.kzq"
-expect 1 "torn record at byte $((size - 11))"
-grep -qF "End record: no" <<<"$out" || fail "torn info: $out"
-run csv "$dir/torn.kzq"
-expect 1 "torn record at byte $((size - 11))"
-[ "$out" = "$expected" ] || fail "torn csv: $out"
+damaged "$dir/torn.kzq" "torn record at byte $((size - 11))" "End record: no" "$expected"
 run dump "$dir/torn.kzq"
 expect 1 "torn record at byte $((size - 11))"
 
@@ -75,6 +81,43 @@ fi
 run csv "$log" -o "$dir/../$(basename "$dir")/sample.kzq"
 expect 1 "it is the log being read"
 [ "$(stat -c %s "$log")" -eq "$size" ] || fail "csv -o onto its own log changed it"
+
+# A capture file: three captures, the second commented; taken by its first byte, not its name.
+captures=$dir/captures.icf
+"$make_log" "$dir/unused.kzq" "$captures" || fail "make_sample_log (captures) failed"
+csize=$(stat -c %s "$captures")
+[ "$csize" -eq $((3 * 161 + 2 * 9 + 5)) ] || fail "capture file of $csize bytes"
+run info "$captures"
+expect 0 "Format: instant capture file"
+for text in "Captures: 3" "Capture 1 (list #2) at byte 169" "Date and time: 2024-01-31 13:45:08" \
+    "Comment: site B" "Comment: No Comments" "Sweep type: 10 (power trigger)" "Start: 2400.00 MHz" \
+    "Points: 4" "RBW: 299 KHz (code 267)" "Reference level: -30 dBm" "Power: -41.25 dBm" \
+    "Trailer: count 3"; do
+  grep -qF -- "$text" <<<"$out" || fail "capture info: no '$text' in: $out"
+done
+run dump "$captures"
+expect 0 "       169  capture 1  2024-01-31 13:45:08, type 6, start 2400.00 MHz, N 2"
+grep -qE "^ +$((csize - 5))  trailer  count 3\$" <<<"$out" || fail "capture dump: $out"
+cexpected="2024-01-31, 13:45:07, 2400000000, 2400200000, 50000, 1, -95, -96, -100, -87
+2024-01-31, 13:45:08, 2400000000, 2400100000, 50000, 1, -1, 0
+2024-01-31, 13:45:09, 2400000000, 2400150000, 50000, 1, -60, -61, -62"
+cp "$captures" "$dir/captures.bin"
+run csv "$dir/captures.bin"
+[ "$code" -eq 0 ] && [ "$out" = "$cexpected" ] || fail "capture csv ($code): $out $err"
+
+# Damaged copies: the whole captures before the damage, then what and where, exit 1.
+head -c $((csize - 10)) "$captures" >"$dir/cut.icf"
+damaged "$dir/cut.icf" "Capture entry 3 at byte 334 is damaged: the file ends inside it" \
+  "Captures: 2" "$(head -n 2 <<<"$cexpected")"
+{ head -c 169 "$captures"; printf '\007'; tail -c +171 "$captures"; } >"$dir/marker.icf"
+run info "$dir/marker.icf"
+expect 1 "its marker byte is 7, not 1"
+head -c 100 /dev/urandom >"$dir/random.icf"
+run info "$dir/random.icf"
+[ "$code" -eq 1 ] || fail "random capture file: exit $code"
+: >"$dir/empty.icf"
+run info "$dir/empty.icf"
+expect 0 "Captures: 0"
 
 run
 expect 2 "Try 'quorvalin-log --help'"

@@ -1,13 +1,15 @@
 // Writes a small spectrum log for the quorvalin-log test, through the program's own writer:
 // a partial first sweep, two complete sweeps (types 6 and 10) after time records, a torn last
-// sweep, and the end record.
-// Usage: make_sample_log OUT
+// sweep, and the end record. With CAPTURES, also a capture file of three captures (N 4, 2, 3), the
+// second commented "site B".
+// Usage: make_sample_log OUT [CAPTURES]
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/link/sweep_message.h"
+#include "core/record/capture_file.h"
 #include "core/record/log_writer.h"
 
 namespace {
@@ -25,12 +27,40 @@ bool Block(SpectrumLogWriter& writer, uint8_t type, uint32_t points, uint32_t fi
   return writer.WriteMessage(message.data(), message.size());
 }
 
+bool WriteCaptures(const std::string& path, std::string* error) {
+  CaptureSweep sweep;
+  sweep.start = 48000;  // 2400 MHz
+  sweep.rbw_code = 267;
+  sweep.reference_level = -30;
+  sweep.power = -41.25f;
+  uint32_t number = 0;
+  const std::vector<std::vector<int16_t>> levels = {
+      {-95, -96, -100, -87}, {-1, 0}, {-60, -61, -62}};
+  if (!CaptureFile::Create(path, error)) return false;
+  for (size_t i = 0; i < levels.size(); ++i) {
+    sweep.type = i == 2 ? kMsgTriggerSweep : kMsgSweep;
+    sweep.levels = levels[i];
+    sweep.points = static_cast<uint32_t>(levels[i].size());
+    const uint8_t second = static_cast<uint8_t>(7 + i);
+    if (!CaptureFile::Append(path, {1, 31, 24, 13, 45, second}, sweep, &number, error))
+      return false;
+  }
+  return CaptureFile::WriteComment(path, 1, "site B", error);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_sample_log OUT\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: make_sample_log OUT [CAPTURES]\n");
     return 2;
+  }
+  if (argc == 3) {
+    std::string error;
+    if (!WriteCaptures(argv[2], &error)) {
+      std::fprintf(stderr, "make_sample_log: %s\n", error.c_str());
+      return 1;
+    }
   }
   std::string error;
   std::unique_ptr<RecordSink> sink = CreateFileSink(argv[1], &error);
@@ -44,8 +74,8 @@ int main(int argc, char** argv) {
   const std::string serial = "123456";
   identity.StoreFirmware(reinterpret_cast<const uint8_t*>(firmware.data()), firmware.size());
   identity.StoreSerial(reinterpret_cast<const uint8_t*>(serial.data()), serial.size());
-  const uint8_t band_list[] = {kMsgBandList, 2,    0x80, 0x46, 0, 0, 0x7E, 0x48, 0, 0,
-                               0x80,         0xBB, 0,    0,    0x10, 0xC2, 0, 0};
+  const uint8_t band_list[] = {kMsgBandList, 2,    0x80, 0x46, 0,    0,    0x7E, 0x48, 0, 0,
+                               0x80,         0xBB, 0,    0,    0x10, 0xC2, 0,    0};
   identity.StoreBandList(band_list, sizeof band_list);
 
   SpectrumLogWriter writer;

@@ -4,14 +4,17 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 
+#include "core/display/graph_texts.h"
 #include "core/link/little_endian.h"
 #include "core/link/sweep_message.h"
+#include "core/record/capture_file.h"
 #include "core/record/log_csv.h"
 #include "core/record/log_format.h"
 #include "core/record/log_reader.h"
@@ -20,7 +23,9 @@
 namespace qv::logtool {
 namespace {
 
-void Complain(const std::string& text) { std::fprintf(stderr, "quorvalin-log: %s\n", text.c_str()); }
+void Complain(const std::string& text) {
+  std::fprintf(stderr, "quorvalin-log: %s\n", text.c_str());
+}
 
 const char* TypeName(uint8_t type) {
   switch (type) {
@@ -83,7 +88,8 @@ std::string Summary(const LogRecordView& record) {
   if (SweepLevelsOffset(record.type) != 0) {
     const std::optional<SweepHeader> h = SweepHeaderOfRecord(record);
     if (!h) return "too short for a sweep header";
-    std::snprintf(text, sizeof text, "start %s MHz, N %" PRIu32 ", block %s MHz, count %u, ref %d dBm",
+    std::snprintf(text, sizeof text,
+                  "start %s MHz, N %" PRIu32 ", block %s MHz, count %u, ref %d dBm",
                   Mhz(h->start).c_str(), h->points, Mhz(h->block_frequency).c_str(),
                   unsigned{h->block_count}, int{h->reference_level});
     return text;
@@ -128,7 +134,8 @@ int Verdict(const std::string& path, const LogScanResult& result) {
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat first {}, second {};
+  struct stat first {
+  }, second{};
   return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
          first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
@@ -160,8 +167,8 @@ class InfoVisitor : public LogVisitor {
   void Print(const std::string& path, const LogScanResult& result) const {
     const std::string title = LogFormatTitle(path);
     std::printf("File: %s\n", path.c_str());
-    std::printf("Format: %s\n", title.empty() ? "unknown (the name ends neither in .kzq nor .zn)"
-                                              : title.c_str());
+    std::printf("Format: %s\n",
+                title.empty() ? "unknown (the name ends neither in .kzq nor .zn)" : title.c_str());
     // A cut header still names the device, firmware and serial; the rest needs all of it.
     const bool missing = header_.device_name.empty() && !header_.complete && header_.version == 0;
     if (missing) {
@@ -252,11 +259,82 @@ class StreamSink {
   int error_ = 0;
 };
 
+// A capture file starts with an entry marker (1), a log with its header type (0xBA); an empty
+// or unrecognised file is taken by its name.
+bool IsCaptureFile(const std::string& path, const LogBytes& bytes) {
+  if (bytes.size() > 0 && bytes.data()[0] == kCaptureEntryMarker) return true;
+  if (bytes.size() > 0 && bytes.data()[0] == kLogHeaderType) return false;
+  std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".icf";
+}
+
+const char* SweepTypeName(uint8_t type) {
+  return type == kMsgSweep ? "spectrum" : type == kMsgTriggerSweep ? "power trigger" : "unknown";
+}
+
+int CaptureVerdict(const std::string& path, const CaptureScan& scan) {
+  if (scan.problem.empty()) return kExitOk;
+  Complain(path + ": damaged: " + scan.problem);
+  return kExitDamaged;
+}
+
+int CaptureInfo(const std::string& path, const LogBytes& bytes) {
+  const CaptureScan scan = ScanCaptureFile(bytes.data(), bytes.size());
+  std::printf("File: %s\n", path.c_str());
+  std::printf("Format: instant capture file\n");
+  std::printf("Captures: %zu\n", scan.entries.size());
+  for (const CaptureEntry& e : scan.entries) {
+    const CaptureSweep& s = e.sweep;
+    std::printf("Capture %" PRIu32 " (list #%" PRIu64 ") at byte %" PRIu64 "\n", e.number,
+                uint64_t{e.number} + 1, e.offset);
+    std::printf("  Date and time: %s\n", ClockText(e.clock).c_str());
+    std::printf("  Comment: %s\n", Printable(e.comment).c_str());
+    std::printf("  Sweep type: %u (%s)\n", unsigned{s.type}, SweepTypeName(s.type));
+    std::printf("  Start: %s MHz\n", Mhz(s.start).c_str());
+    std::printf("  Points: %" PRIu32 "\n", s.points);
+    std::printf("  %s (code %u)\n", RbwText(s.rbw_code).c_str(), unsigned{s.rbw_code});
+    std::printf("  Reference level: %d dBm\n", int{s.reference_level});
+    std::printf("  Power: %.2f dBm\n", double{s.power});
+  }
+  if (scan.has_trailer) {
+    std::printf("Trailer: count %" PRIu32 "\n", scan.trailer_count);
+  } else {
+    std::printf("Trailer: none\n");
+  }
+  if (!scan.problem.empty()) std::printf("Damaged: %s\n", scan.problem.c_str());
+  const int status = FinishStdout(kExitOk);
+  const int verdict = CaptureVerdict(path, scan);
+  return status != kExitOk ? status : verdict;
+}
+
+int CaptureDump(const std::string& path, const LogBytes& bytes) {
+  const CaptureScan scan = ScanCaptureFile(bytes.data(), bytes.size());
+  for (const CaptureEntry& e : scan.entries) {
+    std::printf("%10" PRIu64 "  capture %" PRIu32 "  %s, type %u, start %s MHz, N %" PRIu32
+                ", ref %d dBm, \"%s\"\n",
+                e.offset, e.number, ClockText(e.clock).c_str(), unsigned{e.sweep.type},
+                Mhz(e.sweep.start).c_str(), e.sweep.points, int{e.sweep.reference_level},
+                Printable(e.comment).c_str());
+  }
+  if (scan.problem.empty() && scan.has_trailer) {
+    std::printf("%10" PRIu64 "  trailer  count %" PRIu32 "\n", scan.entries_end,
+                scan.trailer_count);
+  } else if (!scan.problem.empty()) {
+    std::printf("%10" PRIu64 "  damaged\n", scan.entries_end);
+  }
+  const int status = FinishStdout(kExitOk);
+  const int verdict = CaptureVerdict(path, scan);
+  return status != kExitOk ? status : verdict;
+}
+
 }  // namespace
 
 int RunInfo(const std::string& path) {
   LogBytes bytes;
   if (!Load(path, bytes)) return kExitDamaged;
+  if (IsCaptureFile(path, bytes)) return CaptureInfo(path, bytes);
   InfoVisitor info;
   const LogScanResult result = ScanLog(bytes.data(), bytes.size(), info);
   info.Print(path, result);
@@ -268,6 +346,7 @@ int RunInfo(const std::string& path) {
 int RunDump(const std::string& path) {
   LogBytes bytes;
   if (!Load(path, bytes)) return kExitDamaged;
+  if (IsCaptureFile(path, bytes)) return CaptureDump(path, bytes);
   DumpVisitor dump(bytes);
   const LogScanResult result = ScanLog(bytes.data(), bytes.size(), dump);
   if (result.torn) std::printf("%10" PRIu64 "  torn record\n", result.torn_at);
@@ -292,7 +371,15 @@ int RunCsv(const std::string& path, const std::string& out_path) {
   }
   StreamSink sink(out);
   LogCsvExport csv([&sink](std::string_view text) { return sink.Write(text); });
-  const LogScanResult result = ScanLog(bytes.data(), bytes.size(), csv);
+  const bool capture = IsCaptureFile(path, bytes);
+  LogScanResult result;
+  CaptureScan captures;
+  if (capture) {
+    captures = ScanCaptureFile(bytes.data(), bytes.size());
+    for (const CaptureEntry& entry : captures.entries) csv.WriteCapture(entry);
+  } else {
+    result = ScanLog(bytes.data(), bytes.size(), csv);
+  }
   bool written = csv.Finish();
   int error = sink.Error();
   if (written && std::fflush(out) != 0) {
@@ -308,7 +395,7 @@ int RunCsv(const std::string& path, const std::string& out_path) {
              std::strerror(error));
     return kExitDamaged;
   }
-  return Verdict(path, result);
+  return capture ? CaptureVerdict(path, captures) : Verdict(path, result);
 }
 
 }  // namespace qv::logtool

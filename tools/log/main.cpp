@@ -1,4 +1,5 @@
-// quorvalin-log: reads Quorvalin spectrum logs (.kzq, .zn) outside the GUI.
+// quorvalin-log: reads Quorvalin spectrum logs (.kzq, .zn) and capture files (.icf) outside the
+// GUI.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -37,6 +38,15 @@ const char kHelp[] =
     "        zeros). Sweeps of types 6 and 10 are included; a sweep is written only when its\n"
     "        blocks cover points 0 ... N - 1 in order, so the partial first sweep of a log and\n"
     "        a torn last one are left out. -o OUT writes to OUT instead of standard output.\n"
+    "\n"
+    "Instant-capture files (.icf, written by `quorvalin --capture` or \"Instant Capture\") are\n"
+    "read too; a file starting with byte 1 is taken as one, one starting with 0xBA as a log,\n"
+    "any other by its name.\n"
+    "  info  Every capture: number, date and time, comment, sweep type, start MHz, N, RBW,\n"
+    "        reference level, power; then the trailer's count, and the damage if any.\n"
+    "  dump  One line per capture with its byte offset, then the trailer.\n"
+    "  csv   One line per capture in the layout above, with the capture's date and time,\n"
+    "        Hz step 50000 and the levels in whole dBm as stored (e.g. -100).\n"
     "\n"
     "Exit status: 0 the file was read to its end (an end record, or the records end cleanly);\n"
     "1 the file cannot be read or is damaged (what could be read is printed first, then a\n"

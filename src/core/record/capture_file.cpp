@@ -67,6 +67,31 @@ bool ReadAll(int fd, Bytes* out) {
   }
 }
 
+// Opens `path` and reads it whole: the descriptor, or -1 with errno set.
+int OpenAndRead(const std::string& path, int flags, Bytes* bytes) {
+  const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+  if (fd < 0) return -1;
+  if (ReadAll(fd, bytes)) return fd;
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return -1;
+}
+
+// Opens `path` for writing, reads and scans it: the descriptor, or -1 with the reason in
+// `message`.
+int OpenScanned(const std::string& path, CaptureScan* scan, uint64_t* size, std::string* message) {
+  Bytes bytes;
+  const int fd = OpenAndRead(path, O_RDWR, &bytes);
+  if (fd < 0) {
+    *message = Reason(path, errno);
+    return -1;
+  }
+  *scan = ScanCaptureFile(bytes.data(), bytes.size());
+  *size = bytes.size();
+  return fd;
+}
+
 bool WriteAllAt(int fd, const uint8_t* bytes, size_t length, uint64_t at) {
   while (length > 0) {
     const ssize_t written = ::pwrite(fd, bytes, length, static_cast<off_t>(at));
@@ -255,16 +280,13 @@ bool CaptureFile::Append(const std::string& path, const LogClock& clock, const C
               " points is too long for a capture (at most 15000).";
     return false;
   }
-  Descriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-  Bytes bytes;
-  if (file.get() < 0 || !ReadAll(file.get(), &bytes)) {
-    message = Reason(path, errno);
-    return false;
-  }
   // Where the entries end, found by reading them: a trailer alone could point into an entry.
-  const CaptureScan scan = ScanCaptureFile(bytes.data(), bytes.size());
+  CaptureScan scan;
+  uint64_t size = 0;
+  Descriptor file(OpenScanned(path, &scan, &size, &message));
+  if (file.get() < 0) return false;
   const bool tail_only =
-      scan.problem.empty() || scan.torn || scan.entries_end + kCaptureTrailerSize == bytes.size();
+      scan.problem.empty() || scan.torn || scan.entries_end + kCaptureTrailerSize == size;
   if (!tail_only) {
     // Writing at the damage would destroy whatever follows it.
     message =
@@ -278,7 +300,7 @@ bool CaptureFile::Append(const std::string& path, const LogClock& clock, const C
   out.insert(out.end(), trailer.begin(), trailer.end());
   const uint64_t end = scan.entries_end + out.size();
   if (!WriteAllAt(file.get(), out.data(), out.size(), scan.entries_end) ||
-      (bytes.size() > end && ::ftruncate(file.get(), static_cast<off_t>(end)) != 0) ||
+      (size > end && ::ftruncate(file.get(), static_cast<off_t>(end)) != 0) ||
       ::fsync(file.get()) != 0) {
     message = Reason(path, errno);
     // Put the old count back behind the old entries, so the file reads as it did.
@@ -298,9 +320,9 @@ bool CaptureFile::Append(const std::string& path, const LogClock& clock, const C
 }
 
 bool CaptureFile::Read(const std::string& path, CaptureScan* scan, std::string* error) {
-  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   Bytes bytes;
-  if (file.get() < 0 || !ReadAll(file.get(), &bytes)) {
+  Descriptor file(OpenAndRead(path, O_RDONLY, &bytes));
+  if (file.get() < 0) {
     if (error != nullptr) {
       *error = FileName(path) + " file could not be opened. \n Please Check the File.\n" +
                Reason(path, errno);
@@ -315,18 +337,15 @@ bool CaptureFile::WriteComment(const std::string& path, uint32_t number, const s
                                std::string* error) {
   std::string ignored;
   std::string& message = error != nullptr ? *error : ignored;
-  Descriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-  Bytes bytes;
-  if (file.get() < 0 || !ReadAll(file.get(), &bytes)) {
-    message = Reason(path, errno);
-    return false;
-  }
   // The position comes from the file as it is now, whatever was captured since it was listed.
-  const CaptureScan scan = ScanCaptureFile(bytes.data(), bytes.size());
+  CaptureScan scan;
+  uint64_t size = 0;
+  Descriptor file(OpenScanned(path, &scan, &size, &message));
+  if (file.get() < 0) return false;
   const auto entry = std::find_if(scan.entries.begin(), scan.entries.end(),
                                   [number](const CaptureEntry& e) { return e.number == number; });
   if (entry == scan.entries.end()) {
-    message = path + ": there is no capture " + std::to_string(number + 1) +
+    message = path + ": there is no capture " + std::to_string(uint64_t{number} + 1) +
               " in the file to comment on." + (scan.problem.empty() ? "" : " " + scan.problem);
     return false;
   }

@@ -69,9 +69,29 @@ LogCsvExport::LogCsvExport(CsvSink sink, size_t flush_bytes)
 }
 
 void LogCsvExport::OnHeader(const LogHeaderInfo& header) {
-  const LogClock& c = header.clock;
+  SetClock(header.clock);
+}
+
+void LogCsvExport::SetClock(const LogClock& c) {
   const uint8_t clock[6] = {c.month, c.day, c.year, c.hour, c.minute, c.second};
   std::memcpy(clock_, clock, sizeof clock_);
+}
+
+void LogCsvExport::WriteCapture(const CaptureEntry& capture) {
+  if (failed_) return;
+  DropSweep();  // a log's sweep in progress would otherwise get the capture's levels
+  const CaptureSweep& s = capture.sweep;
+  SetClock(capture.clock);
+  BeginLine(Sweep{s.type, s.start, static_cast<uint32_t>(s.levels.size()), 1, 0});
+  for (const int16_t level : s.levels) {
+    char text[8];
+    const char* end = std::to_chars(text, text + sizeof text, level).ptr;
+    Append(", ");
+    Append(std::string_view(text, static_cast<size_t>(end - text)));
+  }
+  Append("\n");
+  ++sweeps_written_;
+  if (used_ >= flush_bytes_) Flush();
 }
 
 void LogCsvExport::OnRecord(const LogRecordView& record) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/link/sweep_message.h"
+#include "core/record/capture_file.h"
 #include "core/record/log_reader.h"
 
 namespace qv {
@@ -50,6 +51,11 @@ class LogCsvExport : public LogVisitor {
   void OnHeader(const LogHeaderInfo& header) override;
   void OnRecord(const LogRecordView& record) override;
 
+  // One line for an instant capture, in the same layout: the capture's own date and time, Hz
+  // low = start × 50000, Hz step 50000, Hz high = Hz low + N × Hz step, samples 1, then the N
+  // levels in whole dBm as the capture stores them ("-100").
+  void WriteCapture(const CaptureEntry& capture);
+
   // Hands over the remaining complete lines. False when any write failed.
   bool Finish();
 
@@ -68,6 +74,7 @@ class LogCsvExport : public LogVisitor {
   };
 
   void OnSweepBlock(const LogRecordView& record);
+  void SetClock(const LogClock& clock);
   void BeginLine(const Sweep& sweep);
   void AppendLevels(const uint8_t* samples, uint32_t count);
   void DropSweep();

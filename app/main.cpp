@@ -18,6 +18,7 @@
 #include "gui/app/form_view.h"
 #include "gui/app/main_frame.h"
 #include "gui/app/qt_alerts.h"
+#include "gui/app/snapshot.h"
 #include "gui/app/splash_screen.h"
 #include "gui/link/connection_sheet.h"
 #include "link/app/qt_timer.h"
@@ -26,13 +27,11 @@
 
 namespace {
 
-// Saves a picture of the window just before the program quits.
+// Saves a picture of the window just before the program quits: BMP, JPEG or PNG by the name.
 bool SaveSnapshot(QWidget& window, const QString& path) {
-  const QImage image = window.grab().toImage();
-  QImageWriter writer(path);
-  if (!writer.write(image)) {
-    std::fprintf(stderr, "quorvalin: cannot save snapshot to %s: %s\n", qPrintable(path),
-                 qPrintable(writer.errorString()));
+  std::string error;
+  if (!qv::SaveSnapshotImage(window.grab().toImage(), path, &error)) {
+    std::fprintf(stderr, "quorvalin: cannot save snapshot: %s\n", error.c_str());
     return false;
   }
   std::printf("quorvalin: snapshot saved to %s\n", qPrintable(path));
@@ -131,6 +130,13 @@ struct Options {
       QStringLiteral("capture-every"),
       QStringLiteral("Take an instant capture every SECONDS once sweeps flow (with --capture)."),
       QStringLiteral("SECONDS")};
+  QCommandLineOption print_pdf{QStringLiteral("print-pdf"),
+                               QStringLiteral("Print the graph to the PDF file FILE before quitting."),
+                               QStringLiteral("FILE")};
+  QCommandLineOption print_colors{
+      QStringLiteral("print-colors"),
+      QStringLiteral("Print colour scheme: true, econo or bw (black and white, the default)."),
+      QStringLiteral("SCHEME")};
   QCommandLineOption review{QStringLiteral("review"),
                             QStringLiteral("Review the instant capture file FILE in the graph."),
                             QStringLiteral("FILE")};
@@ -142,7 +148,7 @@ struct Options {
                        "The radio interference alert is left out with --quit-after or "
                        "--snapshot, or when QV_NO_RADIO_ALERT=1 is set."));
     parser.addOptions({demo, connect_uri, tablet, snapshot, quit_after, record, replay, capture,
-                       capture_every, review});
+                       capture_every, review, print_pdf, print_colors});
   }
 };
 
@@ -256,6 +262,18 @@ int main(int argc, char* argv[]) {
                        std::fflush(stdout);
                      });
   }
+  if (parser.isSet(options.print_colors)) {
+    const QString scheme = parser.value(options.print_colors);
+    const int option = scheme == QLatin1String("true")    ? 1
+                       : scheme == QLatin1String("econo") ? 2
+                       : scheme == QLatin1String("bw")    ? 3
+                                                          : 0;
+    if (option == 0) {
+      std::fprintf(stderr, "quorvalin: --print-colors takes true, econo or bw\n");
+      return 2;
+    }
+    frame.View().Display().SetPrintColourOption(option);
+  }
   if (parser.isSet(options.capture)) {
     const std::string path = parser.value(options.capture).toStdString();
     if (!frame.View().Display().CreateCaptureFile(path)) {
@@ -298,6 +316,15 @@ int main(int argc, char* argv[]) {
   if (quit_seconds >= 0) {
     QTimer::singleShot(static_cast<int>(quit_seconds * 1000), &app, [&] {
       if (parser.isSet(options.snapshot)) SaveSnapshot(frame, parser.value(options.snapshot));
+      if (parser.isSet(options.print_pdf)) {
+        const QString pdf = parser.value(options.print_pdf);
+        if (frame.View().PrintToPdf(pdf)) {
+          std::printf("quorvalin: graph printed to %s\n", qPrintable(pdf));
+        } else {
+          std::fprintf(stderr, "quorvalin: cannot print to %s\n", qPrintable(pdf));
+        }
+        std::fflush(stdout);
+      }
       QApplication::quit();
     });
   } else if (parser.isSet(options.snapshot)) {

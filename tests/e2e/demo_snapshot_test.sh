@@ -13,7 +13,8 @@ export XDG_CONFIG_HOME="$work/config"
 export HOME="$work"
 
 # Bounded twice: the program's own --quit-after, and timeout in case it hangs anyway.
-timeout 60 "$program" -platform offscreen --demo --snapshot "$snapshot" --quit-after 12
+timeout 60 "$program" -platform offscreen --demo --snapshot "$snapshot" --quit-after 12 \
+  --print-pdf "$work/graph.pdf" --print-colors econo
 code=$?
 if [ "$code" -ne 0 ]; then
   echo "FAIL: quorvalin exited with $code" >&2
@@ -28,4 +29,8 @@ if [ "$magic" != "89504e470d0a1a0a" ]; then
   echo "FAIL: $snapshot is not a PNG (starts with $magic)" >&2
   exit 1
 fi
-echo "PASS: snapshot of $(stat -c %s "$snapshot") bytes"
+if [ "$(head -c 4 "$work/graph.pdf" 2>/dev/null)" != "%PDF" ]; then
+  echo "FAIL: no PDF printed at $work/graph.pdf" >&2
+  exit 1
+fi
+echo "PASS: snapshot of $(stat -c %s "$snapshot") bytes and a printed PDF"

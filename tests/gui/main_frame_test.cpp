@@ -260,7 +260,10 @@ TEST_F(MainFrameTest, RecentFilesKeepTheLastFourNewestFirst) {
                                      QStringLiteral("&2 ") + expected[1],
                                      QStringLiteral("&3 ") + expected[2],
                                      QStringLiteral("&4 ") + expected[3]));
-  EXPECT_THAT(texts.mid(4), ::testing::ElementsAre(QStringLiteral("Print Set&up..."),
+  EXPECT_THAT(texts.mid(4), ::testing::ElementsAre(QStringLiteral("&Print...\tCtrl+P"),
+                                                   QStringLiteral("Print Pre&view"),
+                                                   QStringLiteral("Print Set&up..."),
+                                                   QStringLiteral("Print Color Options"),
                                                    QStringLiteral("Warnings"),
                                                    QStringLiteral("Show Time Marker Dialog"),
                                                    QStringLiteral("E&xit")));

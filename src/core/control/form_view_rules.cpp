@@ -57,6 +57,9 @@ bool CommandEnabled(int command, const ViewFlags& f) {
       return f.playing_back || f.capture_ready || f.replay_drawing;
     case kCmdPrint:
     case kCmdShowTimeMarkers:
+    case kCmdPrintColourOptions:
+    case kCmdFilePrint:
+    case kCmdFilePrintPreview:
       return true;
     default:
       return false;

@@ -27,6 +27,9 @@ enum ToolbarCommand : int {
   kCmdHistogram = 32865,
   kCmdInstantCapture = 32869,
   kCmdShowTimeMarkers = 32871,
+  kCmdPrintColourOptions = 32861,
+  kCmdFilePrint = 57607,
+  kCmdFilePrintPreview = 57609,
 };
 
 // Toolbar image indices that the button swaps use.

@@ -29,7 +29,7 @@ struct DisplayState {
   bool replay_drawing = false;
 
   bool printing = false;
-  int32_t print_colour_option = 1;  // 1 true colour, 2 economy, 3 black and white
+  int32_t print_colour_option = 3;  // 1 true colour, 2 economy, 3 black and white
 
   bool live_shown = true;
   bool average_hidden = false;

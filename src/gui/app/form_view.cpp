@@ -1,6 +1,14 @@
 #include "gui/app/form_view.h"
 
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QResizeEvent>
+#include <QFileInfo>
+#include <QScreen>
+
+#include "gui/app/printing.h"
+#include "gui/app/snapshot.h"
 
 #include "gui/record/log_option_dialog.h"
 #include "gui/record/time_marker_dialog.h"
@@ -89,6 +97,19 @@ void CQuorvalinFormView::OnCommand(int command) {
     case kCmdShowTimeMarkers:
       display_.ShowTimeMarkers();
       break;
+    case kCmdSnapshot:
+      Snapshot();
+      break;
+    case kCmdPrint:
+    case kCmdFilePrintPreview:
+      PrintPreview();
+      break;
+    case kCmdFilePrint:
+      Print();
+      break;
+    case kCmdPrintColourOptions:
+      PrintColourOptions();
+      break;
     case kCmdSelectDisplay:
       SelectDisplay();
       break;
@@ -120,7 +141,6 @@ void CQuorvalinFormView::OnCommand(int command) {
       ShowModeless(display_.Histogram());
       break;
     default:
-      // Snapshot and printing arrive with their features.
       break;
   }
   emit ToolbarChanged();
@@ -160,6 +180,67 @@ void CQuorvalinFormView::StartLogging() {
     const std::optional<std::string> path = chooser_->SaveFileName(
         "Save As", "Instant Capture File (*.icf)", "Instant Capture File.icf");
     if (path) display_.CreateCaptureFile(with_extension(*path, ".icf"));
+  }
+}
+
+void CQuorvalinFormView::Snapshot() {
+  // The screen as it is now, before a file dialog covers it.
+  const QImage image = GrabScreenArea(*this);
+  if (image.isNull() || chooser_ == nullptr) return;
+  const std::optional<std::string> chosen = chooser_->SaveFileName(
+      "Save As", "Bitmap File (*.bmp);;JPEG File (*.jpg);;PNG File (*.png)", "ZN Snapshot.bmp");
+  if (!chosen) return;
+  QString path = QString::fromStdString(*chosen);
+  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".bmp");
+  std::string error;
+  if (!SaveSnapshotImage(image, path, &error)) {
+    alerts_.Show("The snapshot could not be saved.\n" + error, "Snapshot Alert !");
+  }
+}
+
+namespace {
+
+QSize ScreenSize(const QWidget& widget) {
+  const QScreen* screen = widget.screen();
+  return screen != nullptr ? screen->size() : widget.size();
+}
+
+}  // namespace
+
+void CQuorvalinFormView::PrintPreview() {
+  if (printer_ == nullptr) return;
+  const QImage image = display_.PrintImage();
+  QPrintPreviewDialog dialog(printer_, this);
+  connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+          [this, &image](QPrinter* printer) { PrintImage(*printer, ScreenSize(*this), image); });
+  dialog_runner_(dialog);
+  display_.EndPrinting();
+}
+
+void CQuorvalinFormView::Print() {
+  if (printer_ == nullptr) return;
+  const QImage image = display_.PrintImage();
+  QPrintDialog dialog(printer_, this);
+  if (dialog_runner_(dialog) && !PrintImage(*printer_, ScreenSize(*this), image)) {
+    alerts_.Show("The graph could not be printed.", "Print Alert !");
+  }
+  display_.EndPrinting();
+}
+
+bool CQuorvalinFormView::PrintToPdf(const QString& path) {
+  QPrinter pdf(QPrinter::HighResolution);
+  pdf.setOutputFormat(QPrinter::PdfFormat);
+  pdf.setOutputFileName(path);
+  const QImage image = display_.PrintImage();
+  const bool printed = PrintImage(pdf, ScreenSize(*this), image);
+  display_.EndPrinting();
+  return printed;
+}
+
+void CQuorvalinFormView::PrintColourOptions() {
+  CPrintOptionDialog dialog(display_.PrintColourOption(), this);
+  if (dialog_runner_(dialog) && dialog.Option() != 0) {
+    display_.SetPrintColourOption(dialog.Option());
   }
 }
 

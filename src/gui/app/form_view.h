@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <QWidget>
+
+class QPrinter;
 #include <functional>
 #include <memory>
 #include <string>
@@ -59,6 +61,11 @@ class CQuorvalinFormView : public QWidget {
   // Reviews the capture file `path` in the graph; the link is closed.
   bool ReviewFile(const std::string& path);
 
+  // The printer the print commands use (the frame's; not owned).
+  void SetPrinter(QPrinter* printer) { printer_ = printer; }
+  // Prints the graph as the Print command would, into a PDF file; false when it cannot.
+  bool PrintToPdf(const QString& path);
+
  signals:
   void StatusPaneTextChanged(int pane_id, const QString& text);
   // The handshake finished: the running-time clock starts.
@@ -82,6 +89,10 @@ class CQuorvalinFormView : public QWidget {
   void ShowModeless(QWidget& window);
   void SelectDisplay();
   void StartLogging();
+  void Snapshot();
+  void PrintPreview();
+  void Print();
+  void PrintColourOptions();
   void Replay();
   // Asks for the kind of replay and the file, and opens it; true once a log plays.
   bool ChooseAndOpenLog();
@@ -100,6 +111,7 @@ class CQuorvalinFormView : public QWidget {
   std::unique_ptr<CConnectionEx> connection_;
   ToolbarState toolbar_;
   FileChooser* chooser_ = nullptr;
+  QPrinter* printer_ = nullptr;
   std::function<bool(QDialog&)> dialog_runner_;
 };
 

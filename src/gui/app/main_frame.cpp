@@ -57,6 +57,7 @@ CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode,
   setWindowTitle(TitleFor(tablet_mode));
   setWindowIcon(ApplicationIcon());
   setCentralWidget(view_);
+  view_->SetPrinter(printer_.get());
   BuildToolbar();
   BuildStatusBar();
   BuildMenus();
@@ -126,7 +127,13 @@ void CMainFrame::BuildMenus() {
   file_menu_ = menuBar()->addMenu(QStringLiteral("&File"));
   file_menu_->setObjectName(QStringLiteral("fileMenu"));
   recent_anchor_ = file_menu_->addSeparator();
+  file_menu_->addAction(QStringLiteral("&Print...\tCtrl+P"), this,
+                        [this] { view_->OnCommand(kCmdFilePrint); });
+  file_menu_->addAction(QStringLiteral("Print Pre&view"), this,
+                        [this] { view_->OnCommand(kCmdFilePrintPreview); });
   file_menu_->addAction(QStringLiteral("Print Set&up..."), this, &CMainFrame::PrintSetup);
+  file_menu_->addAction(QStringLiteral("Print Color Options"), this,
+                        [this] { view_->OnCommand(kCmdPrintColourOptions); });
   file_menu_->addAction(QStringLiteral("Warnings"), this, [this] { OpenRadioAlert(); });
   file_menu_->addAction(QStringLiteral("Show Time Marker Dialog"), this,
                         [this] { view_->OnCommand(kCmdShowTimeMarkers); });

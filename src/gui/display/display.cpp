@@ -15,6 +15,7 @@
 #include "gui/display/graph_painter.h"
 #include "gui/display/histogram_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
+#include "gui/app/printing.h"
 #include "gui/display/trace_pages.h"
 #include "gui/record/time_marker_dialog.h"
 #include "gui/trigger/trigger_page.h"
@@ -208,6 +209,22 @@ bool CDisplay::ToggleFastRewind() {
   SyncLogFigures();
   update();
   return on;
+}
+
+QImage CDisplay::PrintImage() {
+  state_.printing = true;
+  QImage image;
+  if (!PaintGraph(image, Scene())) {
+    // Nothing streaming: the page shows an empty graph area.
+    image = QImage(size(), QImage::Format_RGB32);
+    image.fill(state_.print_colour_option == 1 ? Qt::black : Qt::white);
+  }
+  return state_.print_colour_option == 3 ? BlackAndWhite(image) : image;
+}
+
+void CDisplay::EndPrinting() {
+  state_.printing = false;
+  update();
 }
 
 void CDisplay::SetReplayDrawing(bool on) {

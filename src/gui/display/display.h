@@ -74,6 +74,12 @@ class CDisplay : public QWidget,
   bool PowerTriggerMode() const { return state_.power_trigger_mode; }
   bool AreaSelected() const { return state_.area_selected; }
   void SetPrinting(bool printing) { state_.printing = printing; }
+  // The graph drawn off screen in the print colour scheme (true colour, colours on white, or
+  // one-bit black on white); the graph stays in that scheme until EndPrinting.
+  QImage PrintImage();
+  void EndPrinting();
+  int PrintColourOption() const { return state_.print_colour_option; }
+  void SetPrintColourOption(int option) { state_.print_colour_option = option; }
 
   // A drag marks an area and a right click offers the channel menu.
   bool SelectionMode() const { return state_.selection_mode; }

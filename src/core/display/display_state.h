@@ -71,7 +71,6 @@ struct DisplayState {
   bool fast_rewind = false;
   uint64_t playback_position = 0;
   uint64_t log_length = 0;
-  bool capture_ready = false;
 };
 
 }  // namespace qv

@@ -9,6 +9,19 @@ constexpr char kCaptureCaption[] = "Time Marker Log File Alert !";
 
 }  // namespace
 
+CaptureSweep CaptureOfTrace(const TraceData& t) {
+  CaptureSweep sweep;
+  sweep.type = t.message_type == kMsgTriggerSweep ? kMsgTriggerSweep : kMsgSweep;
+  sweep.start = t.header.start;
+  sweep.points = static_cast<uint32_t>(t.StoredPoints());
+  sweep.rbw_code = t.header.rbw_code;
+  sweep.reference_level = t.header.reference_level;
+  sweep.status = t.header.status;
+  sweep.power = t.sweep_power;
+  sweep.levels.assign(t.live_levels.begin(), t.live_levels.begin() + t.StoredPoints());
+  return sweep;
+}
+
 CaptureLog::CaptureLog(Alerts& alerts, CaptureHost& host)
     : alerts_(alerts), host_(host), clock_(&LocalLogClock) {}
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/app/alerts.h"
+#include "core/display/trace_data.h"
 #include "core/record/capture_file.h"
 
 namespace qv {
@@ -19,6 +20,9 @@ struct TimeMarkerItem {
 
   friend bool operator==(const TimeMarkerItem&, const TimeMarkerItem&) = default;
 };
+
+// The sweep on screen as a capture keeps it: the live levels and the sweep's settings.
+CaptureSweep CaptureOfTrace(const TraceData& trace);
 
 // What the captures need from the graph.
 class CaptureHost {

@@ -8,8 +8,12 @@ constexpr char kKeyCharacters[CKeyBoard::kKeyCount + 1] =
 
 }  // namespace
 
+char CKeyBoard::Character(int key) {
+  return key >= 0 && key < kKeyCount ? kKeyCharacters[key] : '\0';
+}
+
 std::string CKeyBoard::PressKey(int key) {
-  if (key >= 0 && key < kKeyCount) text_.push_back(kKeyCharacters[key]);
+  if (const char c = Character(key)) text_.push_back(c);
   return text_;
 }
 

@@ -10,6 +10,8 @@ class CKeyBoard {
  public:
   static constexpr int kKeyCount = 40;
 
+  // The character of a key number; 0 for an unknown one.
+  static char Character(int key);
   // Appends the key's character and returns the whole text. Unknown key numbers append nothing.
   std::string PressKey(int key);
   // Removes the last character, if any, and returns the text.

@@ -20,6 +20,21 @@
 #include "link/serial/serial_device_monitor.h"
 
 namespace qv {
+namespace {
+
+// A file name typed without an extension gets the file kind's own.
+std::string WithExtension(std::string path, const char* extension) {
+  if (QFileInfo(QString::fromStdString(path)).suffix().isEmpty()) path += extension;
+  return path;
+}
+
+// The print mapping's window: the screen's size in pixels.
+QSize ScreenSize(const QWidget& widget) {
+  const QScreen* screen = widget.screen();
+  return screen != nullptr ? screen->size() : widget.size();
+}
+
+}  // namespace
 
 CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWidget* parent)
     : QWidget(parent),
@@ -166,20 +181,15 @@ void CQuorvalinFormView::SelectDisplay() {
 void CQuorvalinFormView::StartLogging() {
   CLogOptionDialog dialog(display_.PlayingBack(), this);
   if (!dialog_runner_(dialog) || chooser_ == nullptr) return;
-  // A name typed without an extension gets the file kind's own.
-  const auto with_extension = [](std::string file, const char* extension) {
-    if (file.find('.', file.find_last_of('/') + 1) == std::string::npos) file += extension;
-    return file;
-  };
   if (dialog.SpectrumLogChosen()) {
     const std::optional<std::string> path = chooser_->SaveFileName(
         "Save As", "Quorvalin Tablet Log File (*.kzq)", "Quorvalin Tablet Log File.kzq");
-    if (path) display_.StartLog(with_extension(*path, ".kzq"));
+    if (path) display_.StartLog(WithExtension(*path, ".kzq"));
   }
   if (dialog.CaptureChosen()) {
     const std::optional<std::string> path = chooser_->SaveFileName(
         "Save As", "Instant Capture File (*.icf)", "Instant Capture File.icf");
-    if (path) display_.CreateCaptureFile(with_extension(*path, ".icf"));
+    if (path) display_.CreateCaptureFile(WithExtension(*path, ".icf"));
   }
 }
 
@@ -190,22 +200,12 @@ void CQuorvalinFormView::Snapshot() {
   const std::optional<std::string> chosen = chooser_->SaveFileName(
       "Save As", "Bitmap File (*.bmp);;JPEG File (*.jpg);;PNG File (*.png)", "ZN Snapshot.bmp");
   if (!chosen) return;
-  QString path = QString::fromStdString(*chosen);
-  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".bmp");
+  const QString path = QString::fromStdString(WithExtension(*chosen, ".bmp"));
   std::string error;
   if (!SaveSnapshotImage(image, path, &error)) {
     alerts_.Show("The snapshot could not be saved.\n" + error, "Snapshot Alert !");
   }
 }
-
-namespace {
-
-QSize ScreenSize(const QWidget& widget) {
-  const QScreen* screen = widget.screen();
-  return screen != nullptr ? screen->size() : widget.size();
-}
-
-}  // namespace
 
 void CQuorvalinFormView::PrintPreview() {
   if (printer_ == nullptr) return;

@@ -240,17 +240,7 @@ bool CDisplay::CreateCaptureFile(const std::string& path) {
 }
 
 CaptureSweep CDisplay::CurrentCapture() const {
-  const TraceData& t = *trace_;
-  CaptureSweep sweep;
-  sweep.type = t.message_type == kMsgTriggerSweep ? kMsgTriggerSweep : kMsgSweep;
-  sweep.start = t.header.start;
-  sweep.points = static_cast<uint32_t>(t.StoredPoints());
-  sweep.rbw_code = t.header.rbw_code;
-  sweep.reference_level = t.header.reference_level;
-  sweep.status = t.header.status;
-  sweep.power = t.sweep_power;
-  sweep.levels.assign(t.live_levels.begin(), t.live_levels.begin() + t.StoredPoints());
-  return sweep;
+  return CaptureOfTrace(*trace_);
 }
 
 bool CDisplay::TakeCapture() {

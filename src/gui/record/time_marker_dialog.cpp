@@ -28,8 +28,7 @@ QPushButton* NewButton(const QString& text, QWidget* parent) {
 
 // The characters of the keypad's keys, as the keyboard text maps them.
 QString KeyText(int key) {
-  CKeyBoard keyboard;
-  return QString::fromStdString(keyboard.PressKey(key));
+  return QString(QLatin1Char(CKeyBoard::Character(key)));
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
 #include "core/record/capture_log.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "core/record/log_test_files.h"
 #include "support/recording_alerts.h"
 
 namespace qv {
@@ -37,18 +36,17 @@ CaptureSweep Sweep(int16_t level, uint32_t points, uint8_t type = 6) {
 // Captures taken in this run are numbered and listed as written, commented at their own entry,
 // reviewed with wrap-around; a damaged copy lists what reads whole and says once what is wrong.
 TEST(CaptureLogTest, CaptureCommentReviewAndADamagedFile) {
-  char pattern[] = "/tmp/qv-capture-test-XXXXXX";
-  const std::string dir = ::mkdtemp(pattern);
+  const TempDir dir;
   RecordingAlerts alerts;
   Shown host;
   CaptureLog captures(alerts, host);
   captures.SetClock([] { return LogClock{3, 9, 26, 8, 5, 0}; });
 
-  EXPECT_FALSE(captures.CreateCaptureFile(dir + "/missing/x.icf"));
+  EXPECT_FALSE(captures.CreateCaptureFile(dir.File("missing/x.icf")));
   ASSERT_EQ(alerts.shown.size(), 1u);
   EXPECT_FALSE(captures.Ready());
 
-  const std::string path = dir + "/survey.icf";
+  const std::string path = dir.File("survey.icf");
   ASSERT_TRUE(captures.CreateCaptureFile(path));
   ASSERT_TRUE(captures.WriteCapture(Sweep(-70, 400)));
   ASSERT_TRUE(captures.WriteCapture(Sweep(-60, 10, 10)));
@@ -75,7 +73,6 @@ TEST(CaptureLogTest, CaptureCommentReviewAndADamagedFile) {
   ASSERT_TRUE(captures.OpenCaptureForReview(path));
   EXPECT_EQ(captures.Count(), 2);
   EXPECT_EQ(alerts.shown.size(), 2u);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

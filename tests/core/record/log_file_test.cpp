@@ -1,12 +1,8 @@
 #include "core/record/log_file.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -14,6 +10,7 @@
 #include "core/app/manual_clock.h"
 #include "core/app/status_panes.h"
 #include "core/link/sweep_message.h"
+#include "core/record/log_test_files.h"
 #include "support/recording_alerts.h"
 
 namespace qv {
@@ -58,29 +55,20 @@ Bytes Sweep(uint32_t first_point, int16_t level, uint8_t type = kMsgSweep) {
   return BuildSweepBlock(h, samples.data(), 2);
 }
 
-Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
 class LogFileTest : public ::testing::Test {
  protected:
   LogFileTest() {
-    char pattern[] = "/tmp/qv-log-test-XXXXXX";
-    dir_ = ::mkdtemp(pattern);
     identity_.StoreFirmware(reinterpret_cast<const uint8_t*>("1.05"), 4);
     identity_.StoreSerial(reinterpret_cast<const uint8_t*>("100123"), 6);
     log_.SetClock([] { return LogClock{12, 7, 26, 13, 45, 7}; });
   }
-  ~LogFileTest() override { std::filesystem::remove_all(dir_); }
-
-  std::string Path(const char* name) const { return dir_ + "/" + name; }
+  std::string Path(const char* name) const { return dir_.File(name); }
   LogScanResult Scan(const std::string& path, Collector& into) {
-    const Bytes bytes = ReadFile(path);
+    const Bytes bytes = ReadWholeFile(path);
     return ScanLog(bytes.data(), bytes.size(), into);
   }
 
-  std::string dir_;
+  TempDir dir_;
   ManualClock clock_;
   RecordingAlerts alerts_;
   Host host_;
@@ -105,7 +93,7 @@ TEST_F(LogFileTest, RecordedMessagesComeBackInOrderWhenPlayed) {
   log_.WriteMessageRecord(messages[3].data(), messages[3].size());
   log_.Markers()[3] = LogMarkerEnd{1, 321};
   clock_.Advance(1000);
-  EXPECT_EQ(log_.LogSize(), ReadFile(path).size());  // after the second time record
+  EXPECT_EQ(log_.LogSize(), ReadWholeFile(path).size());  // after the second time record
   log_.CloseLog();
   EXPECT_FALSE(log_.IsLogging());
 
@@ -129,7 +117,7 @@ TEST_F(LogFileTest, RecordedMessagesComeBackInOrderWhenPlayed) {
   EXPECT_EQ(host_.panes[kPaneFirmware], "F/w Ver: 1.05");
   EXPECT_EQ(host_.panes[kPaneSerial], "Receiver Serial # 100123");
   EXPECT_EQ(host_.panes[kPaneLogFile],
-            "Playing File: session.kzq (" + std::to_string(ReadFile(path).size()) + " Bytes)");
+            "Playing File: session.kzq (" + std::to_string(ReadWholeFile(path).size()) + " Bytes)");
   clock_.Advance(150 * 3);
   EXPECT_EQ(host_.played, (std::vector<Bytes>{messages[0], messages[1]}));
   EXPECT_EQ(host_.panes[kPaneRunningTime], "12/7/2026 13:45:7");
@@ -173,10 +161,10 @@ TEST_F(LogFileTest, PauseFastForwardAndRewindPastTheFirstRecord) {
 
 TEST_F(LogFileTest, FailuresAreReportedAndNothingRecordedIsLost) {
   // A log that cannot be created: the path and the reason, and no logging state.
-  EXPECT_FALSE(log_.StartLog(dir_ + "/no/such/folder/x.kzq"));
+  EXPECT_FALSE(log_.StartLog(Path("no/such/folder/x.kzq")));
   EXPECT_FALSE(log_.IsLogging());
   ASSERT_EQ(alerts_.shown.size(), 1u);
-  EXPECT_NE(alerts_.shown[0].text.find(dir_ + "/no/such/folder/x.kzq"), std::string::npos);
+  EXPECT_NE(alerts_.shown[0].text.find(Path("no/such/folder/x.kzq")), std::string::npos);
 
   // A log that vanishes while it plays: one message, then the playback waits paused.
   const std::string path = Path("gone.kzq");
@@ -204,7 +192,7 @@ TEST_F(LogFileTest, FailuresAreReportedAndNothingRecordedIsLost) {
     CLogFile log(clock_, alerts_, host, identity_);
     ASSERT_TRUE(log.StartLog(last));
   }
-  EXPECT_EQ(ReadFile(last).size(), kLogHeaderRecordSize + kLogEndRecordSize);
+  EXPECT_EQ(ReadWholeFile(last).size(), kLogHeaderRecordSize + kLogEndRecordSize);
 }
 
 }  // namespace

@@ -8,11 +8,13 @@
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "core/app/manual_clock.h"
 #include "core/display/channels.h"
 #include "gui/app/form_view.h"
+#include "gui/display/spectrogram_dialog.h"
 #include "gui/display/trace_pages.h"
 #include "gui/link/connection_sheet.h"
 #include "gui/ui/side_panels.h"
@@ -27,10 +29,13 @@ namespace {
 class PaintCounter : public QObject {
  public:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
+    if (event->type() != QEvent::Paint) return false;
+    ++paints;
+    if (on_paint) on_paint();
     return false;
   }
   int paints = 0;
+  std::function<void()> on_paint;
 };
 
 // The view fills 1100 x 800, so the plot spans x 60 ... 1002 and y 5 ... 605; a sweep of
@@ -129,7 +134,70 @@ TEST_F(DisplayTest, SelectionDragIsKeptButDrawnOnlyByTheNextSweep) {
   EXPECT_EQ(paints_.paints, before);
 
   Sweep();
+  clock_.Advance(kFramePeriodMs);  // its frame
   EXPECT_GT(paints_.paints, before);
+}
+
+// A fast link delivers many blocks between two frames: the record takes every one at once,
+// the graph and the open spectrogram are painted once for all of them, and the paint shows
+// the newest block as the newest.
+TEST_F(DisplayTest, ABurstOfBlocksIsShownByOnePaint) {
+  CSpectrogramDialog& spectrogram = display().Spectrogram();
+  spectrogram.show();
+  PaintCounter spectrogram_paints;
+  QWidget* waterfall = spectrogram.findChild<QWidget*>(QStringLiteral("waterfall"));
+  ASSERT_NE(waterfall, nullptr);
+  waterfall->installEventFilter(&spectrogram_paints);
+  // The new window's first paints come with its exposure, over more than one pass.
+  for (int pass = 0; pass < 3; ++pass) QApplication::processEvents();
+  clock_.Advance(10 * kFramePeriodMs);  // quiet: the frame clock is idle
+
+  // The newest block as the record holds it when the graph is painted.
+  std::vector<int32_t> seen;
+  paints_.on_paint = [&] { seen.push_back(display().Trace().block_start_index); };
+
+  auto block = [&](uint16_t first, uint16_t count, int16_t level) {
+    SweepHeader h;
+    h.type = kMsgSweep;
+    h.start = 48000;
+    h.points = 1001;
+    h.block_frequency = 48000 + first;
+    std::vector<int16_t> levels(count, static_cast<int16_t>(level * 16));
+    const Bytes m = BuildSweepBlock(h, levels.data(), count);
+    display().OnReceiverMessage(
+        QByteArray(reinterpret_cast<const char*>(m.data()), static_cast<qsizetype>(m.size())));
+  };
+  // The first block after a quiet spell shows at once.
+  block(0, 250, -70);  // also closes the sweep before, which the spectrogram shows
+  QApplication::processEvents();
+  EXPECT_FALSE(spectrogram.HasPendingCopy());
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0], 0);
+  // Three more blocks, a whole sweep and a new one within the same frame: nothing is painted
+  // until the frame ends, then once.
+  block(250, 250, -60);
+  block(500, 251, -50);
+  block(0, 250, -40);
+  block(250, 250, -35);
+  const int spectrogram_before = spectrogram_paints.paints;
+  QApplication::processEvents();
+  EXPECT_EQ(seen.size(), 1u);
+  EXPECT_TRUE(spectrogram.HasPendingCopy());
+  clock_.Advance(kFramePeriodMs);
+  QApplication::processEvents();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1], 250);  // the newest block, drawn thick
+  EXPECT_EQ(display().Trace().live_levels[100], -40);
+  EXPECT_EQ(display().Trace().live_levels[300], -35);
+  EXPECT_EQ(spectrogram_paints.paints, spectrogram_before + 1);
+  EXPECT_FALSE(spectrogram.HasPendingCopy());
+  // A frame without news paints nothing, and the clock goes idle again.
+  clock_.Advance(3 * kFramePeriodMs);
+  QApplication::processEvents();
+  EXPECT_EQ(seen.size(), 2u);
+  block(250, 250, -45);
+  EXPECT_EQ(seen.size(), 3u);
+  paints_.on_paint = nullptr;
 }
 
 TEST_F(DisplayTest, ClicksPlaceMarkersOnlyInsideThePlot) {

@@ -194,7 +194,9 @@ void CQuorvalinFormView::StartLogging() {
 }
 
 void CQuorvalinFormView::Snapshot() {
-  // The screen as it is now, before a file dialog covers it.
+  // The screen as it is now, before a file dialog covers it; a change waiting for its frame
+  // is painted first.
+  display_.PaintPendingNow();
   const QImage image = GrabScreenArea(*this);
   if (image.isNull() || chooser_ == nullptr) return;
   const std::optional<std::string> chosen = chooser_->SaveFileName(

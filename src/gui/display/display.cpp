@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <algorithm>
 
 #include "core/app/connection_ops.h"
@@ -29,6 +30,14 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
       trace_(std::make_unique<TraceData>(this)),
       sweeps_(*trace_, identity_, [this] { return GraphRect(); }),
       handler_(timers, *this, sweeps_, handshake, *this),
+      frames_(timers,
+              [this] {
+                // Synchronous: the first block after a quiet spell shows at once, and a frame's
+                // paint is not left to the next pass of a loop busy with a fast link.
+                repaint();
+                spectrogram_->ShowPending();
+                histogram_->ShowPending();
+              }),
       log_(std::make_unique<CLogFile>(timers, alerts, *this, identity_)),
       captures_(std::make_unique<CaptureLog>(alerts, *this)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -89,7 +98,10 @@ void CDisplay::OnHistogramUpdate(int32_t points, int16_t sweep_counter, const in
   histogram_->Update(points, sweep_counter, counts);
 }
 
-CDisplay::~CDisplay() = default;
+CDisplay::~CDisplay() {
+  // The window outlives the record it shows until Qt deletes the children.
+  spectrogram_->ForgetHistory();
+}
 
 PlotRect CDisplay::GraphRect() const {
   return Geometry().LevelPlot();
@@ -270,14 +282,14 @@ void CDisplay::ShowCapture(const uint8_t* block, const int16_t* levels, size_t c
   trace_->LoadLoggedSweep(block, kCaptureSweepBlockSize, levels, count, GraphRect());
   const bool trigger = block[0] == kMsgTriggerSweep;
   SetModeFlags(!trigger, trigger);
-  update();
+  Repaint();
 }
 
 void CDisplay::PlaySweep(const uint8_t* message, size_t length) {
   const bool trigger = message[0] == kMsgTriggerSweep;
   SetModeFlags(!trigger, trigger);
   sweeps_.ProcessSweepBlock(message, length);
-  update();
+  Repaint();
 }
 
 void CDisplay::PlaybackEnded() {
@@ -325,7 +337,11 @@ void CDisplay::TriggerArrived() {
 }
 
 void CDisplay::Repaint() {
-  repaint();
+  frames_.Invalidate();
+}
+
+void CDisplay::PaintPendingNow() {
+  if (frames_.Dirty()) repaint();
 }
 
 void CDisplay::Quit(int exit_code) {
@@ -384,7 +400,13 @@ bool CDisplay::PaintPicture(QImage& image, GraphTextLog* texts) const {
   return PaintGraph(image, Scene(), texts);
 }
 
+void CDisplay::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (const QScreen* shown_on = screen()) frames_.SetPeriod(FramePeriodMs(shown_on->refreshRate()));
+}
+
 void CDisplay::paintEvent(QPaintEvent*) {
+  frames_.Painted();
   const GraphScene scene = Scene();
   QPainter window(this);
   if (!PaintGraph(back_buffer_, scene)) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "core/app/frame_pacer.h"
 #include "core/app/graph_steps.h"
 #include "core/app/timer.h"
 #include "core/display/display_state.h"
@@ -77,6 +78,9 @@ class CDisplay : public QWidget,
   // The graph drawn off screen in the print colour scheme (true colour, colours on white, or
   // one-bit black on white); the graph stays in that scheme until EndPrinting.
   QImage PrintImage();
+  // Paints at once when a change still waits for its frame: before the screen is grabbed.
+  void PaintPendingNow();
+  FramePacer& Frames() { return frames_; }
   void EndPrinting();
   int PrintColourOption() const { return state_.print_colour_option; }
   void SetPrintColourOption(int option) { state_.print_colour_option = option; }
@@ -195,6 +199,7 @@ class CDisplay : public QWidget,
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   GraphScene Scene() const;
   void mousePressEvent(QMouseEvent* event) override;
@@ -211,6 +216,8 @@ class CDisplay : public QWidget,
   ReceiverMessageHandler handler_;
   DisplayState state_;
   QImage back_buffer_;              // the whole picture, copied to the window in one step
+  // Sweep blocks repaint the graph and its spectrogram and histogram windows once a frame.
+  FramePacer frames_;
   std::function<QAction*(QMenu&, const QPoint&)> menu_runner_;
   std::function<bool()> playback_starter_;
   std::unique_ptr<CLogFile> log_;

@@ -26,6 +26,7 @@ class CHistogramDlg::Frame : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override {
+    if (owner_.stale_) owner_.Render();
     QPainter painter(this);
     if (owner_.picture_.size() == size()) {
       painter.drawImage(0, 0, owner_.picture_);
@@ -126,18 +127,23 @@ void CHistogramDlg::ScaleChanged() {
   colours_ = HistogramColourTable(scale_.gradient());
   // The bars on screen take the new colours now rather than at the next sweep.
   Render();
+  frame_->update();
 }
 
 void CHistogramDlg::Update(int32_t points, int16_t sweep_counter, const int16_t* counts) {
   const int32_t n = std::clamp<int32_t>(points, 0, kMaxPoints);
   counts_.assign(counts, counts + n);
   sweep_counter_ = sweep_counter;
-  if (!isVisible()) {
-    stale_ = true;
-    return;
-  }
-  Render();
-  frame_->repaint();
+  stale_ = true;
+}
+
+void CHistogramDlg::ShowPending() {
+  if (stale_ && isVisible()) frame_->update();
+}
+
+const QImage& CHistogramDlg::Picture() {
+  if (stale_) Render();
+  return picture_;
 }
 
 void CHistogramDlg::SetReferenceLevel(int16_t level) {
@@ -160,7 +166,6 @@ void CHistogramDlg::Render() {
   if (picture_.isNull()) return;
   PaintHistogramBars(picture_, static_cast<int32_t>(counts_.size()), sweep_counter_,
                      counts_.data(), trace_.live_levels.data(), colours_);
-  frame_->update();
 }
 
 }  // namespace qv

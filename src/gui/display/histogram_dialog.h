@@ -41,9 +41,11 @@ class CHistogramDlg : public QDialog {
 
   // Read by trace processing for every point.
   int16_t Threshold() const { return scale_.threshold(); }
-  // Once per sweep while the sweep counter is positive: keeps a copy and repaints at once. While
-  // the window is hidden the picture is drawn when it is shown.
+  // Once per sweep while the sweep counter is positive: keeps a copy; the bars are drawn when
+  // next painted (or read), so a burst of sweeps is drawn once.
   void Update(int32_t points, int16_t sweep_counter, const int16_t* counts);
+  // Asks for the paint of a copy not yet drawn; the graph's frame clock calls it once a frame.
+  void ShowPending();
   // From the reference level page: the colour scale runs from the threshold to `level`.
   void SetReferenceLevel(int16_t level);
   // What "Reset " restarts: the graph's sweep counter and histogram counts.
@@ -52,8 +54,8 @@ class CHistogramDlg : public QDialog {
   // The control with this id, or null.
   QWidget* Control(int id) const;
   const CGradient& Gradient() const { return scale_.gradient(); }
-  // The bars as last drawn, the size of the picture frame.
-  const QImage& Picture() const { return picture_; }
+  // The bars of the newest copy, the size of the picture frame.
+  const QImage& Picture();
   int16_t SweepCounter() const { return sweep_counter_; }
 
  protected:
@@ -71,7 +73,7 @@ class CHistogramDlg : public QDialog {
   std::array<QRgb, CGradient::kTableSize> colours_{};
   std::vector<int16_t> counts_;
   int16_t sweep_counter_ = 0;
-  bool stale_ = false;  // a copy arrived while hidden
+  bool stale_ = false;  // a copy not yet drawn
   QImage picture_;
   std::function<void()> reset_;
 

@@ -106,11 +106,13 @@ CSpectrogramDialog::CSpectrogramDialog(QWidget* parent) : QDialog(parent) {
 CSpectrogramDialog::~CSpectrogramDialog() = default;
 
 void CSpectrogramDialog::Update(const SpectrogramHistory& history, int32_t points) {
+  history_ = &history;
   points_ = std::clamp(points, 0, kMaxPoints);
-  slots_.resize(static_cast<size_t>(points_) * kHistoryDepth);
-  history.CopySlots(points_, slots_.data());
   pending_ = true;
-  if (frame_->isVisible()) frame_->repaint();
+}
+
+void CSpectrogramDialog::ShowPending() {
+  if (pending_ && frame_->isVisible()) frame_->update();
 }
 
 void CSpectrogramDialog::SetRange(int16_t maximum, int16_t minimum) {
@@ -140,6 +142,11 @@ void CSpectrogramDialog::PaintPicture(const QSize& size) {
     pending_ = true;
   }
   if (!pending_) return;
+  if (history_ != nullptr) {
+    slots_.resize(static_cast<size_t>(points_) * kHistoryDepth);
+    history_->CopySlots(points_, slots_.data());
+    history_ = nullptr;
+  }
   renderer_.Render(picture_, slots_.empty() ? nullptr : slots_.data(), points_);
   pending_ = false;
 }

@@ -26,9 +26,13 @@ class CSpectrogramDialog : public QDialog {
   explicit CSpectrogramDialog(QWidget* parent = nullptr);
   ~CSpectrogramDialog() override;
 
-  // Once per sweep: keeps a copy of the first `points` rows and repaints. A copy not yet painted
-  // is replaced; while the window is hidden the copy waits and is painted when it is shown.
+  // Once per sweep: the first `points` rows of `history` are due on screen. They are copied
+  // when painted, not per sweep, so a burst of sweeps costs one copy; `history` must outlive
+  // the dialog or be forgotten first. While the window is hidden the newest rows wait.
   void Update(const SpectrogramHistory& history, int32_t points);
+  // Asks for the paint of what is due; the graph's frame clock calls it once a frame.
+  void ShowPending();
+  void ForgetHistory() { history_ = nullptr; }
   // From the reference level page: maximum = the level, minimum = the level - 100; also the
   // reset values; the history is cleared as "Reset Display" does.
   void SetRange(int16_t maximum, int16_t minimum);
@@ -50,6 +54,7 @@ class CSpectrogramDialog : public QDialog {
   SpectrogramRange range_;
   WaterfallRenderer renderer_;
   std::function<void()> clear_history_;
+  const SpectrogramHistory* history_ = nullptr;  // rows due, copied at the next paint
   std::vector<int16_t> slots_;  // slot-major copy of the history
   int32_t points_ = 0;
   bool pending_ = false;  // a copy or a range not yet painted

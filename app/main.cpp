@@ -137,6 +137,10 @@ struct Options {
       QStringLiteral("print-colors"),
       QStringLiteral("Print colour scheme: true, econo or bw (black and white, the default)."),
       QStringLiteral("SCHEME")};
+  QCommandLineOption open_window{
+      QStringLiteral("open"),
+      QStringLiteral("Open the WINDOW at start: spectrogram or histogram. May be repeated."),
+      QStringLiteral("WINDOW")};
   QCommandLineOption review{QStringLiteral("review"),
                             QStringLiteral("Review the instant capture file FILE in the graph."),
                             QStringLiteral("FILE")};
@@ -148,7 +152,7 @@ struct Options {
                        "The radio interference alert is left out with --quit-after or "
                        "--snapshot, or when QV_NO_RADIO_ALERT=1 is set."));
     parser.addOptions({demo, connect_uri, tablet, snapshot, quit_after, record, replay, capture,
-                       capture_every, review, print_pdf, print_colors});
+                       capture_every, review, print_pdf, print_colors, open_window});
   }
 };
 
@@ -297,6 +301,17 @@ int main(int argc, char* argv[]) {
       }
     });
     every->start(static_cast<int>(seconds * 1000));
+  }
+  for (const QString& window : parser.values(options.open_window)) {
+    if (window == QLatin1String("spectrogram")) {
+      frame.View().OnCommand(qv::kCmdSpectrogram);
+    } else if (window == QLatin1String("histogram")) {
+      frame.View().OnCommand(qv::kCmdHistogram);
+    } else {
+      std::fprintf(stderr, "quorvalin: --open takes spectrogram or histogram, not '%s'\n",
+                   qPrintable(window));
+      return 2;
+    }
   }
   if (parser.isSet(options.review)) {
     const std::string path = parser.value(options.review).toStdString();

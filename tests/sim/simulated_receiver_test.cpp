@@ -222,6 +222,47 @@ TEST(SimulatedReceiverPacing, NeverSendsMoreThanTheByteRateAllows) {
   }
 }
 
+// A fast stream on a busy machine: late ticks still carry the rate of the wall clock, and a
+// link that cannot take the stream loses it (counted) instead of piling it up in memory.
+TEST(SimulatedReceiverPacing, FollowsTheWallClockAndDropsWhatAFullLinkCannotTake) {
+  SimOptions o;
+  o.bytes_per_second = 2000000;
+  ReceiverHarness h(Transport::kNetwork, o);
+  int64_t wall_ms = 0;
+  size_t unsent = 0;
+  h.receiver->SetWallClock([&] { return wall_ms; });
+  h.receiver->SetBacklog([&] { return unsent; });
+  h.StreamSpectrum(Spectrum(48000, 1000));
+  // Ticks 30 ms late for a second: the stream keeps its 2 MB/s.
+  for (int tick = 0; tick < 33; ++tick) {
+    wall_ms += 30;
+    h.clock.Advance(SimulatedReceiver::kTickMs);
+  }
+  EXPECT_GE(h.raw.size(), 1900000u);
+  EXPECT_LE(h.raw.size(), 2000000u);
+  EXPECT_EQ(h.receiver->BytesSent(), h.raw.size());
+  EXPECT_EQ(h.receiver->BytesDropped(), 0u);
+
+  // The peer stops reading: nothing more is queued or sent, and the loss is counted.
+  const size_t before = h.raw.size();
+  unsent = 1 << 20;
+  for (int tick = 0; tick < 50; ++tick) {
+    wall_ms += 10;
+    h.clock.Advance(SimulatedReceiver::kTickMs);
+  }
+  EXPECT_EQ(h.raw.size(), before);
+  EXPECT_GE(h.receiver->BytesDropped(), 990000u);
+  // It reads again: whole frames resume, none cut by the pause.
+  unsent = 0;
+  for (int tick = 0; tick < 20; ++tick) {
+    wall_ms += 10;
+    h.clock.Advance(SimulatedReceiver::kTickMs);
+  }
+  EXPECT_GT(h.raw.size(), before + 300000);
+  const auto sweeps = JoinSweeps(h.OfType(kMsgSweep));
+  EXPECT_GT(sweeps.size(), 100u);
+}
+
 TEST(SimulatedReceiverPacing, SameSeedSameBytesOtherSeedOtherBytes) {
   auto run = [](uint32_t seed) {
     SimOptions o;

@@ -258,8 +258,22 @@ void SimulatedReceiver::FillQueue(size_t wanted) {
 void SimulatedReceiver::Tick() {
   now_ms_ += kTickMs;
   if (disconnected_) return;
-  credit_millibytes_ += static_cast<uint64_t>(rate_) * kTickMs;
+  int64_t elapsed_ms = kTickMs;
+  if (wall_clock_) {
+    const int64_t wall = wall_clock_();
+    // A stalled process earns at most a second of stream, not a flood.
+    if (last_wall_ms_ >= 0) elapsed_ms = std::clamp<int64_t>(wall - last_wall_ms_, 0, 1000);
+    last_wall_ms_ = wall;
+  }
+  credit_millibytes_ += static_cast<uint64_t>(rate_) * static_cast<uint64_t>(elapsed_ms);
   size_t budget = static_cast<size_t>(credit_millibytes_ / 1000);
+  const size_t backlog_limit = std::max<size_t>(rate_ / 10, 4096);
+  if (backlog_ && backlog_() > backlog_limit) {
+    // The link is full: what the Receiver measured meanwhile is lost.
+    if (Streaming()) bytes_dropped_ += budget;
+    credit_millibytes_ %= 1000;
+    return;
+  }
   FillQueue(budget);
 
   if (SweepLimitReached() && Pending() == 0) {
@@ -283,6 +297,7 @@ void SimulatedReceiver::Tick() {
     size_t at = queue_head_;
     queue_head_ += n;
     credit_millibytes_ -= static_cast<uint64_t>(n) * 1000;
+    bytes_sent_ += n;
     send_(queue_.data() + at, n);
   }
   if (Pending() == 0) {

@@ -66,6 +66,16 @@ class SimulatedReceiver {
   void SetDisconnectHandler(std::function<void()> handler);
   bool Disconnected() const { return disconnected_; }
 
+  // How many bytes the transport still holds unsent. Above a tenth of a second of the rate
+  // the link is not keeping up: the stream produced meanwhile is lost, as on a Receiver whose
+  // output buffer overflows, and counted in BytesDropped. Without it nothing is ever dropped.
+  void SetBacklog(std::function<size_t()> unsent_bytes) { backlog_ = std::move(unsent_bytes); }
+  // Milliseconds of a monotonic clock. The rate then follows it rather than the count of
+  // ticks, so that late ticks on a busy machine do not slow the stream down.
+  void SetWallClock(std::function<int64_t()> now_ms) { wall_clock_ = std::move(now_ms); }
+  uint64_t BytesSent() const { return bytes_sent_; }
+  uint64_t BytesDropped() const { return bytes_dropped_; }
+
   // Whole sweeps queued so far (type 6 or type 10), and commands accepted.
   uint64_t SweepsSent() const { return sweeps_; }
   uint64_t CommandsAccepted() const { return commands_; }
@@ -128,6 +138,12 @@ class SimulatedReceiver {
   std::optional<int64_t> trigger_due_ms_;
   std::vector<int16_t> trigger_levels_;
   uint64_t model_sweep_ = 0;
+
+  std::function<size_t()> backlog_;
+  std::function<int64_t()> wall_clock_;
+  int64_t last_wall_ms_ = -1;
+  uint64_t bytes_sent_ = 0;
+  uint64_t bytes_dropped_ = 0;
 
   Bytes queue_;
   size_t queue_head_ = 0;

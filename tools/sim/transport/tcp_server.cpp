@@ -7,6 +7,7 @@ namespace qv::sim {
 
 TcpServer::TcpServer(SimOptions options, QObject* parent)
     : QObject(parent), options_(std::move(options)) {
+  clock_.start();
   connect(&server_, &QTcpServer::newConnection, this, &TcpServer::OnNewConnection);
 }
 
@@ -33,6 +34,8 @@ void TcpServer::OnNewConnection() {
         timers_, Transport::kNetwork, options_, [socket](const uint8_t* data, size_t n) {
           socket->write(reinterpret_cast<const char*>(data), static_cast<qint64>(n));
         });
+    receiver->SetBacklog([socket] { return static_cast<size_t>(socket->bytesToWrite()); });
+    receiver->SetWallClock([this] { return clock_.elapsed(); });
     // The fault fires inside the receiver's own tick; close the socket after it returns.
     receiver->SetDisconnectHandler([this, socket] {
       QMetaObject::invokeMethod(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QTcpServer>
@@ -39,6 +40,7 @@ class TcpServer : public QObject {
 
   SimOptions options_;
   QtTimerFactory timers_;
+  QElapsedTimer clock_;  // paces every session's stream in real time
   QTcpServer server_;
   std::map<QTcpSocket*, std::unique_ptr<SimulatedReceiver>> sessions_;
 };

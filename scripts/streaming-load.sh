@@ -50,6 +50,11 @@ trap cleanup EXIT
 sim_pid=$!
 for _ in $(seq 50); do
   grep -q "serving TCP" "$workdir/sim.log" && break
+  if ! kill -0 "$sim_pid" 2>/dev/null; then
+    echo "streaming-load: the simulator did not start:" >&2
+    cat "$workdir/sim.log" >&2
+    exit 1
+  fi
   sleep 0.1
 done
 
@@ -60,7 +65,7 @@ program_pid=$!
 # Bytes the program's end of the connection has received so far.
 received() {
   ss -tinH state established "dst $address:$port" 2>/dev/null |
-    grep -o 'bytes_received:[0-9]*' | head -1 | cut -d: -f2
+    grep -o 'bytes_received:[0-9]*' | head -1 | cut -d: -f2 || true
 }
 # User + system clock ticks of the program.
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$program_pid/stat"; }

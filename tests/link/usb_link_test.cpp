@@ -189,6 +189,27 @@ TEST_F(UsbLinkTest, BrokenAndOverLongFramesAreDropped) {
   EXPECT_EQ(sink_.messages[1], Hex("0800"));
 }
 
+// A fast Receiver: the frames of one read cross to the GUI thread in one hand-over, in order,
+// not one queued call each.
+TEST_F(UsbLinkTest, TheMessagesOfOneReadCrossToTheGuiThreadTogether) {
+  StartAndOpen();
+  struct CallCounter : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::MetaCall) ++calls;
+      return false;
+    }
+    int calls = 0;
+  } counter;
+  link_.installEventFilter(&counter);
+  QByteArray burst;
+  for (char i = 0; i < 40; ++i) burst += Hex("1112 06") + QByteArray(1, char(0x20 + i)) + Hex("1113");
+  driver_.DeliverFromDevice("RX0500", test::Data(burst), static_cast<size_t>(burst.size()));
+  ASSERT_TRUE(WaitUntil([&] { return sink_.messages.size() >= 40; }));
+  for (char i = 0; i < 40; ++i) EXPECT_EQ(sink_.messages[i], Hex("06") + QByteArray(1, char(0x20 + i)));
+  EXPECT_EQ(counter.calls, 1);
+  link_.removeEventFilter(&counter);
+}
+
 TEST_F(UsbLinkTest, NothingArrivesAfterClose) {
   StartAndOpen();
   ASSERT_TRUE(link_.CUSB::Close());

@@ -21,6 +21,7 @@
 #include "gui/record/time_marker_dialog.h"
 #include "gui/trigger/trigger_page.h"
 #include "gui/ui/side_panels.h"
+#include "gui/ui/tab_dialog.h"
 
 namespace qv {
 
@@ -33,8 +34,9 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
       frames_(timers,
               [this] {
                 // Synchronous: the first block after a quiet spell shows at once, and a frame's
-                // paint is not left to the next pass of a loop busy with a fast link.
-                repaint();
+                // paint is not left to the next pass of a loop busy with a fast link. The side
+                // panels over the graph do not change with a sweep and are left as they are.
+                repaint(UncoveredRegion());
                 spectrogram_->ShowPending();
                 histogram_->ShowPending();
               }),
@@ -338,6 +340,17 @@ void CDisplay::TriggerArrived() {
 
 void CDisplay::Repaint() {
   frames_.Invalidate();
+}
+
+QRegion CDisplay::UncoveredRegion() const {
+  QRegion region(rect());
+  // Tabs paint every pixel inside their mask, so nothing of the graph shows through them.
+  for (const CTabDialog* tab : findChildren<CTabDialog*>(Qt::FindDirectChildrenOnly)) {
+    if (!tab->isVisible()) continue;
+    const QRegion mask = tab->mask();
+    region -= mask.isEmpty() ? QRegion(tab->geometry()) : mask.translated(tab->pos());
+  }
+  return region;
 }
 
 void CDisplay::PaintPendingNow() {

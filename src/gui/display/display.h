@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -209,6 +210,8 @@ class CDisplay : public QWidget,
  private:
   // The log's figures into the state the painter reads.
   void SyncLogFigures();
+  // The view less the side-panel tabs docked over it: what a new sweep repaints.
+  QRegion UncoveredRegion() const;
 
   std::unique_ptr<TraceData> trace_;  // large: kept off the stack and out of the widget
   ReceiverIdentity identity_;

@@ -38,6 +38,7 @@ void CSerialPort::StartWorker() {
   thread_->setObjectName(QStringLiteral("serial link"));
   SerialWorker::Sink sink;
   sink.message = [this](const uint8_t* data, size_t length) { OnMessage(data, length); };
+  sink.read_done = [this] { OnReadDone(); };
   sink.lost = [this] {
     open_.store(false);
     const uint64_t session = Session();
@@ -109,8 +110,9 @@ void CSerialPort::StopWorker() {
 }
 
 void CSerialPort::PostToGui(std::function<void()> call) {
-  gui_posted_.Push(std::move(call));
-  QMetaObject::invokeMethod(this, "RunPostedToGui", Qt::QueuedConnection);
+  if (gui_posted_.Push(std::move(call))) {
+    QMetaObject::invokeMethod(this, "RunPostedToGui", Qt::QueuedConnection);
+  }
 }
 
 void CSerialPort::RunPostedToGui() {
@@ -118,6 +120,8 @@ void CSerialPort::RunPostedToGui() {
 }
 
 void CSerialPort::OnMessage(const uint8_t*, size_t) {}
+
+void CSerialPort::OnReadDone() {}
 
 void CSerialPort::OnWorkerLostDevice(uint64_t session) {
   // News from an earlier session (closed or reopened since) is of no interest.
@@ -130,11 +134,21 @@ CMonitorSerialPort::~CMonitorSerialPort() {
 }
 
 void CMonitorSerialPort::OnMessage(const uint8_t* data, size_t length) {
-  QByteArray message(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
+  batcher_.Add(Session(), data, length);
+}
+
+void CMonitorSerialPort::OnReadDone() {
+  batcher_.Flush();
+}
+
+void CMonitorSerialPort::HandOver(MessageBatch batch) {
   // Emitted from the GUI thread, so that even direct connections run there; a message still
   // on its way when the link was closed is not delivered.
-  PostToGui([this, message, session = Session()] {
-    if (session == Session()) emit MessageReceived(message);
+  PostToGui([this, batch = std::move(batch)] {
+    for (const QByteArray& message : batch.messages) {
+      if (batch.session != Session()) return;
+      emit MessageReceived(message);
+    }
   });
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/link/receiver_link.h"
+#include "link/app/message_batch.h"
 #include "link/serial/posted_calls.h"
 
 namespace qv {
@@ -49,6 +50,8 @@ class CSerialPort : public QObject, public ReceiverLink {
  protected:
   // Each de-framed message, on the worker thread; the bytes are valid during the call only.
   virtual void OnMessage(const uint8_t* data, size_t length);
+  // After the messages of one read, on the worker thread.
+  virtual void OnReadDone();
   // To be called first by the destructor of any subclass that overrides OnMessage, so that the
   // worker stops before the override goes away.
   void StopWorker();
@@ -75,8 +78,8 @@ class CSerialPort : public QObject, public ReceiverLink {
   std::shared_ptr<std::atomic<uint64_t>> session_ = std::make_shared<std::atomic<uint64_t>>(0);
 };
 
-// The serial link as the program uses it: every message is handed to the GUI thread as one
-// queued MessageReceived signal.
+// The serial link as the program uses it: the messages of each read cross to the GUI thread
+// together and are emitted there one MessageReceived signal each.
 class CMonitorSerialPort : public CSerialPort {
   Q_OBJECT
 
@@ -90,6 +93,12 @@ class CMonitorSerialPort : public CSerialPort {
 
  protected:
   void OnMessage(const uint8_t* data, size_t length) override;
+  void OnReadDone() override;
+
+ private:
+  void HandOver(MessageBatch batch);
+
+  MessageBatcher batcher_{[this](MessageBatch batch) { HandOver(std::move(batch)); }};  // worker
 };
 
 }  // namespace qv

@@ -86,6 +86,8 @@ void SerialWorker::OnReadyRead() {
     if (n <= 0) break;
     deframer_.Feed(buffer.data(), static_cast<size_t>(n));
   }
+  std::lock_guard lock(sink_mutex_);
+  if (sink_.read_done) sink_.read_done();
 }
 
 void SerialWorker::OnBytesWritten(qint64 count) {

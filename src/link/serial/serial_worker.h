@@ -25,6 +25,8 @@ class SerialWorker : public QObject {
   struct Sink {
     // Each de-framed message, on the worker thread.
     std::function<void(const uint8_t*, size_t)> message;
+    // After the messages of one read. On the worker thread.
+    std::function<void()> read_done;
     // The device went away; the port is already closed. On the worker thread.
     std::function<void()> lost;
     // The outcome of Open. On the worker thread.

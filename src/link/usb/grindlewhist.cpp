@@ -55,13 +55,22 @@ void CGrindlewhist::EndOrLeave(std::unique_ptr<CGrindlewhist> link,
 }
 
 void CGrindlewhist::OnMessage(const uint8_t* data, size_t length) {
+  batcher_.Add(session_.load(), data, length);
+}
+
+void CGrindlewhist::OnReadDone() {
+  batcher_.Flush();
+}
+
+void CGrindlewhist::HandOver(MessageBatch batch) {
   // Runs on the worker; the hand-over checks the session on the GUI thread, where Close runs.
-  const uint64_t session = session_.load();
-  QByteArray message(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
   QMetaObject::invokeMethod(
       this,
-      [this, session, message] {
-        if (session == session_.load()) emit MessageReceived(message);
+      [this, batch = std::move(batch)] {
+        for (const QByteArray& message : batch.messages) {
+          if (batch.session != session_.load()) return;
+          emit MessageReceived(message);
+        }
       },
       Qt::QueuedConnection);
 }

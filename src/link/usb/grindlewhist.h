@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/link/receiver_link.h"
+#include "link/app/message_batch.h"
 #include "link/usb/usb_link.h"
 
 namespace qv {
@@ -43,9 +44,14 @@ class CGrindlewhist : public QObject, public CUSB, public ReceiverLink {
 
  protected:
   void OnMessage(const uint8_t* data, size_t length) override;
+  void OnReadDone() override;
   void OnSessionChange() override { ++session_; }
 
  private:
+  void HandOver(MessageBatch batch);
+
+  // The messages of one read, handed to this object's thread together; worker thread only.
+  MessageBatcher batcher_{[this](MessageBatch batch) { HandOver(std::move(batch)); }};
   std::atomic<uint64_t> session_{0};
   // The open waiting for its answer, and which attempt that is; this object's thread only.
   std::function<void(bool)> pending_open_;

@@ -291,13 +291,15 @@ void CUSB::ReadAllWaiting() {
   uint32_t tx = 0;
   uint32_t events = 0;
   if (driver_.GetStatus(handle_, &rx, &tx, &events) != kFtdiOk || rx == 0) return;
-  std::vector<uint8_t> buffer(std::min(rx, kMaxReadChunk));
+  std::vector<uint8_t>& buffer = read_buffer_;
+  buffer.resize(std::min(rx, kMaxReadChunk));
   uint32_t read = 0;
   if (driver_.Read(handle_, buffer.data(), static_cast<uint32_t>(buffer.size()), &read) !=
       kFtdiOk) {
     return;
   }
   deframer_.Feed(buffer.data(), std::min<size_t>(read, buffer.size()));
+  OnReadDone();
   if (rx > buffer.size()) Signal();  // the rest on the next round
 }
 

@@ -67,6 +67,8 @@ class CUSB : private FtdiEvent {
  protected:
   // One de-framed message, on the worker thread; the bytes live only during the call.
   virtual void OnMessage(const uint8_t* data, size_t length) = 0;
+  // After the messages of one read, on the worker thread.
+  virtual void OnReadDone() {}
 
   // Stops the worker and waits for its thread however long it takes; for destructors, since
   // the worker calls OnMessage.
@@ -135,6 +137,7 @@ class CUSB : private FtdiEvent {
   // Worker thread only.
   FtdiHandle handle_ = kNoFtdiHandle;
   UsbDeframer deframer_;
+  std::vector<uint8_t> read_buffer_;  // kept between reads
 };
 
 }  // namespace qv

@@ -6,10 +6,6 @@
 #include <cstdlib>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace qv {
 namespace {
 
@@ -186,90 +182,57 @@ void SpanLayers::Add(const ColumnSpans& spans, QRgb colour, int widen) {
   }
 }
 
-namespace {
-
-constexpr int kGroup = 16;
-
-// Rows top ... bottom of a full group: one compare and select per pixel, no branches, four
-// pixels per instruction where SSE2 is there (every x86-64).
-void WriteGroupRows(uchar* bits, qsizetype stride, int x0, const int32_t* tops,
-                    const int32_t* bottoms, int top, int bottom, QRgb colour) {
-#if defined(__SSE2__)
-  static_assert(kGroup == 16);
-  const __m128i t0 = _mm_load_si128(reinterpret_cast<const __m128i*>(tops));
-  const __m128i t1 = _mm_load_si128(reinterpret_cast<const __m128i*>(tops + 4));
-  const __m128i t2 = _mm_load_si128(reinterpret_cast<const __m128i*>(tops + 8));
-  const __m128i t3 = _mm_load_si128(reinterpret_cast<const __m128i*>(tops + 12));
-  const __m128i b0 = _mm_load_si128(reinterpret_cast<const __m128i*>(bottoms));
-  const __m128i b1 = _mm_load_si128(reinterpret_cast<const __m128i*>(bottoms + 4));
-  const __m128i b2 = _mm_load_si128(reinterpret_cast<const __m128i*>(bottoms + 8));
-  const __m128i b3 = _mm_load_si128(reinterpret_cast<const __m128i*>(bottoms + 12));
-  const __m128i paint = _mm_set1_epi32(static_cast<int>(colour));
-  auto quad = [&](__m128i* p, __m128i vy, __m128i t, __m128i b) {
-    const __m128i outside = _mm_or_si128(_mm_cmpgt_epi32(t, vy), _mm_cmpgt_epi32(vy, b));
-    const __m128i old = _mm_loadu_si128(p);
-    _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(outside, old), _mm_andnot_si128(outside, paint)));
-  };
-  for (int y = top; y <= bottom; ++y) {
-    __m128i* row = reinterpret_cast<__m128i*>(reinterpret_cast<QRgb*>(bits + y * stride) + x0);
-    const __m128i vy = _mm_set1_epi32(y);
-    quad(row, vy, t0, b0);
-    quad(row + 1, vy, t1, b1);
-    quad(row + 2, vy, t2, b2);
-    quad(row + 3, vy, t3, b3);
-  }
-#else
-  for (int y = top; y <= bottom; ++y) {
-    QRgb* row = reinterpret_cast<QRgb*>(bits + y * stride) + x0;
-    for (int i = 0; i < kGroup; ++i) {
-      const QRgb old = row[i];
-      row[i] = (tops[i] <= y) & (y <= bottoms[i]) ? colour : old;
-    }
-  }
-#endif
-}
-
-}  // namespace
-
 void SpanLayers::Write(QImage& image) const {
   if (image.isNull() || used_ == 0 || image.width() != width_ || image.height() != height_) {
     return;
   }
   const PixelTarget target(image);
-  alignas(16) int32_t tops[kGroup];
-  alignas(16) int32_t bottoms[kGroup];
-  for (int first = 0; first < width_; first += kGroup) {
-    const int count = std::min(kGroup, width_ - first);
-    // Every line's spans in this group while its cache lines are hot, in paint order.
-    for (int l = 0; l < used_; ++l) {
+  // Column by column, the lines from the last added to the first: each writes only the rows
+  // no later line has taken, so a pixel is written once however many lines cross it. `taken`
+  // holds those rows as sorted, disjoint, non-touching runs.
+  std::vector<int32_t> taken_top(used_ + 1);
+  std::vector<int32_t> taken_bottom(used_ + 1);
+  std::vector<int32_t> merged_top(used_ + 1);
+  std::vector<int32_t> merged_bottom(used_ + 1);
+  for (int x = 0; x < width_; ++x) {
+    int taken = 0;
+    for (int l = used_ - 1; l >= 0; --l) {
       const Layer& layer = layers_[l];
-      const int from = std::max(first, layer.x0) - first;
-      const int to =
-          std::min(first + count, layer.x0 + static_cast<int>(layer.top.size())) - first;
-      if (from >= to) continue;
-      int group_top = INT_MAX;
-      int group_bottom = INT_MIN;
-      int64_t pixels = 0;
-      for (int i = 0; i < kGroup; ++i) {
-        const bool inside = i >= from && i < to;
-        tops[i] = inside ? layer.top[first + i - layer.x0] : INT_MAX;
-        bottoms[i] = inside ? layer.bottom[first + i - layer.x0] : INT_MIN;
-        if (tops[i] > bottoms[i]) continue;
-        group_top = std::min(group_top, tops[i]);
-        group_bottom = std::max(group_bottom, bottoms[i]);
-        pixels += bottoms[i] - tops[i] + 1;
+      const int i = x - layer.x0;
+      if (i < 0 || i >= static_cast<int>(layer.top.size())) continue;
+      int top = layer.top[i];
+      const int bottom = layer.bottom[i];
+      if (top > bottom) continue;
+      // The rows between the taken runs.
+      for (int r = 0; r < taken && top <= bottom; ++r) {
+        if (taken_bottom[r] < top) continue;
+        if (taken_top[r] > bottom) break;
+        if (taken_top[r] > top) target.Run(layer.colour, x, top, taken_top[r] - 1);
+        top = taken_bottom[r] + 1;
       }
-      if (group_top > group_bottom) continue;
-      // Where the spans are short and staggered (a slope), rows would mostly be skipped: write
-      // the columns one by one instead.
-      if (count < kGroup || int64_t{group_bottom - group_top + 1} * kGroup > 8 * pixels) {
-        for (int i = 0; i < count; ++i) {
-          if (tops[i] <= bottoms[i]) target.Run(layer.colour, first + i, tops[i], bottoms[i]);
-        }
-        continue;
+      if (top <= bottom) target.Run(layer.colour, x, top, bottom);
+      // Take the span's rows, merging the runs it meets or touches.
+      int m = 0;
+      int r = 0;
+      while (r < taken && taken_bottom[r] < layer.top[i] - 1) {
+        merged_top[m] = taken_top[r];
+        merged_bottom[m++] = taken_bottom[r++];
       }
-      WriteGroupRows(target.bits, target.stride, first, tops, bottoms, group_top, group_bottom,
-                     layer.colour);
+      int run_top = layer.top[i];
+      int run_bottom = bottom;
+      while (r < taken && taken_top[r] <= bottom + 1) {
+        run_top = std::min(run_top, taken_top[r]);
+        run_bottom = std::max(run_bottom, taken_bottom[r++]);
+      }
+      merged_top[m] = run_top;
+      merged_bottom[m++] = run_bottom;
+      while (r < taken) {
+        merged_top[m] = taken_top[r];
+        merged_bottom[m++] = taken_bottom[r++];
+      }
+      taken_top.swap(merged_top);
+      taken_bottom.swap(merged_bottom);
+      taken = m;
     }
   }
 }

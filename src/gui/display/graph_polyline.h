@@ -53,8 +53,9 @@ class ColumnSpans {
   std::vector<int> high_;
 };
 
-// The spans of several lines, written in the order added (later lines over earlier ones) a
-// group of 16 columns at a time, so each group's cache lines are loaded once for all of them.
+// The spans of several lines, drawn as if written in the order added (later lines over earlier
+// ones) but writing each pixel once: where traces lie over each other, as they mostly do, the
+// pixel writes were most of the repaint.
 class SpanLayers {
  public:
   // Forgets the lines added; the picture to come is width x height.

@@ -203,6 +203,21 @@ void SpanLayers::Write(QImage& image) const {
       int top = layer.top[i];
       const int bottom = layer.bottom[i];
       if (top > bottom) continue;
+      // Mostly the spans of a column meet in one run.
+      if (taken == 0 || (taken == 1 && top <= taken_bottom[0] + 1 && bottom >= taken_top[0] - 1)) {
+        if (taken == 0) {
+          target.Run(layer.colour, x, top, bottom);
+          taken_top[0] = top;
+          taken_bottom[0] = bottom;
+          taken = 1;
+          continue;
+        }
+        if (top < taken_top[0]) target.Run(layer.colour, x, top, taken_top[0] - 1);
+        if (bottom > taken_bottom[0]) target.Run(layer.colour, x, taken_bottom[0] + 1, bottom);
+        taken_top[0] = std::min(taken_top[0], top);
+        taken_bottom[0] = std::max(taken_bottom[0], bottom);
+        continue;
+      }
       // The rows between the taken runs.
       for (int r = 0; r < taken && top <= bottom; ++r) {
         if (taken_bottom[r] < top) continue;

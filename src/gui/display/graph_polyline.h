@@ -90,19 +90,25 @@ void ColumnSpans::Reduce(const ColumnIndex& index, const Y* y, int first, int la
   const int c_last = index.X(last) - index.X(0);
   Start(x0, c_last - c_first + 1);
   int previous = -1;  // last point of the previous column holding points
+  int next = std::max(index.Begin(c_first), first);
   for (int c = c_first; c <= c_last; ++c) {
-    const int b = std::max(index.Begin(c), first);
+    const int b = next;
     const int e = std::min(index.Begin(c + 1), last + 1);
+    next = e;
     if (b >= e) continue;
-    int lo = y[b - first];
+    const Y* p = y + (b - first);
+    const Y* const end = y + (e - first);
+    int lo = *p;
     int hi = lo;
-    for (int k = b + 1 - first; k < e - first; ++k) {
-      const int v = y[k];
+    for (++p; p < end; ++p) {
+      const int v = *p;
       lo = v < lo ? v : lo;
       hi = v > hi ? v : hi;
     }
-    low_[c - c_first] = std::min(low_[c - c_first], lo);
-    high_[c - c_first] = std::max(high_[c - c_first], hi);
+    int& low = low_[c - c_first];
+    int& high = high_[c - c_first];
+    low = std::min(low, lo);
+    high = std::max(high, hi);
     if (previous >= 0) {
       Segment(QPoint(index.X(previous), y[previous - first]), QPoint(index.X(b), y[b - first]));
     }

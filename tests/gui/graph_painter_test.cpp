@@ -455,10 +455,7 @@ TEST(GraphPolyline, ReducedTracesEqualPlainLinesDrawnInOrder) {
         int thick_first = pick(random);
         int thick_last = pick(random);
         if (thick_first > thick_last) std::swap(thick_first, thick_last);
-        thick_first = std::max(thick_first, 0);
-        thick_last = std::min(thick_last, count - 1);
-        auto piece = [&](int first, int last, int widen) {
-          if (last < first) return;
+        ForEachPenPiece(count, thick_first, thick_last, [&](int first, int last, int widen) {
           spans.Reduce(index, y.data() + first, first, last);
           layers.Add(spans, colour, widen);
           std::vector<QPoint> points;
@@ -477,14 +474,7 @@ TEST(GraphPolyline, ReducedTracesEqualPlainLinesDrawnInOrder) {
               }
             }
           }
-        };
-        if (thick_first > thick_last) {
-          piece(0, count - 1, 0);
-          continue;
-        }
-        piece(0, thick_first - 1, 0);
-        piece(std::max(thick_first - 1, 0), thick_last, 1);
-        piece(thick_last, count - 1, 0);
+        });
       }
       QImage drawn(width, kHeight, QImage::Format_RGB32);
       drawn.fill(Qt::black);

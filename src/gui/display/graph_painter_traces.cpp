@@ -43,24 +43,12 @@ void DrawTrace(GraphPaintContext& ctx, const QColor& colour, const YArray& y, in
   }
   // Values first ... last, as points of the sweep, with the pen `widen` wide.
   auto piece = [&](int first, int last, int widen) {
-    if (last < first) return;
     buffers.spans.Reduce(buffers.columns, y.data() + first, first_point + first,
                          first_point + last);
     buffers.layers.Add(buffers.spans, colour.rgb(), widen);
   };
   // The path's first move is to (60, y[0]), which is point 0 itself.
-  thick_first = std::max(thick_first, 0);
-  thick_last = std::min(thick_last, count - 1);
-  if (thick_first > thick_last) {
-    piece(0, count - 1, 0);
-    return;
-  }
-  // Thin before the block: segments ending at 1 ... thick_first - 1.
-  piece(0, thick_first - 1, 0);
-  // Thick: segments ending at thick_first ... thick_last.
-  piece(std::max(thick_first - 1, 0), thick_last, 1);
-  // Thin after it.
-  piece(thick_last, count - 1, 0);
+  ForEachPenPiece(count, thick_first, thick_last, piece);
 }
 
 template <typename YArray>

@@ -78,6 +78,23 @@ class SpanLayers {
   std::vector<Layer> layers_;
 };
 
+// The pieces a polyline of `count` points is drawn in, in order, as (first point, last point,
+// widen): the segment ending at point j is 3 pixels wide when thick_first <= j <= thick_last
+// (after clamping to the points), 1 pixel otherwise.
+template <typename PieceFn>
+void ForEachPenPiece(int count, int thick_first, int thick_last, PieceFn&& piece) {
+  thick_first = std::max(thick_first, 0);
+  thick_last = std::min(thick_last, count - 1);
+  if (thick_first > thick_last) {
+    piece(0, count - 1, 0);
+    return;
+  }
+  // Thin before: segments ending at 1 ... thick_first - 1; thick; thin after.
+  if (thick_first > 0) piece(0, thick_first - 1, 0);
+  piece(std::max(thick_first - 1, 0), thick_last, 1);
+  piece(thick_last, count - 1, 0);
+}
+
 template <typename Y>
 void ColumnSpans::Reduce(const ColumnIndex& index, const Y* y, int first, int last) {
   if (last < first) {

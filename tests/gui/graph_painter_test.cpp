@@ -425,6 +425,65 @@ TEST(GraphPolyline, ColumnSpansLightExactlyThePlainLinesPixels) {
   }
 }
 
+// Traces reduced column by column and written together equal each trace's plain line drawn in
+// turn, later over earlier, the thick stretch being the plain line grown by one pixel all round.
+TEST(GraphPolyline, ReducedTracesEqualPlainLinesDrawnInOrder) {
+  std::mt19937 random(11);
+  constexpr int kHeight = 90;
+  constexpr int kMargin = 40;  // room for the points off the picture, before clipping
+  const QRgb colours[] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 0)};
+  for (int width : {23, 300}) {
+    for (int count : {1, 2, 17, 299, 4000}) {
+      // From a little left of the picture to a little right of it: fewer points than columns,
+      // and many points a column.
+      std::vector<int32_t> xs(count);
+      for (int j = 0; j < count; ++j) xs[j] = -3 + j * (width + 5) / std::max(count - 1, 1);
+      ColumnIndex index;
+      index.Build(xs);
+      SpanLayers layers;
+      layers.Begin(width, kHeight);
+      QImage expected(width, kHeight, QImage::Format_RGB32);
+      expected.fill(Qt::black);
+      ColumnSpans spans;
+      for (QRgb colour : colours) {
+        // Calm traces near the middle and noisy ones reaching past both edges.
+        const int spread = colour == colours[1] ? 6 : 60;
+        std::uniform_int_distribution<int> level(kHeight / 2 - spread, kHeight / 2 + spread);
+        std::vector<int> y(count);
+        for (int& v : y) v = level(random);
+        std::uniform_int_distribution<int> pick(-1, count);
+        int thick_first = pick(random);
+        int thick_last = pick(random);
+        if (thick_first > thick_last) std::swap(thick_first, thick_last);
+        ForEachPenPiece(count, thick_first, thick_last, [&](int first, int last, int widen) {
+          spans.Reduce(index, y.data() + first, first, last);
+          layers.Add(spans, colour, widen);
+          std::vector<QPoint> points;
+          for (int k = first; k <= last; ++k) points.emplace_back(xs[k] + kMargin, y[k] + kMargin);
+          QImage plain(width + 2 * kMargin, kHeight + 2 * kMargin, QImage::Format_RGB32);
+          plain.fill(Qt::black);
+          DrawPlainPolyline(plain, points.data(), static_cast<int>(points.size()), colour);
+          for (int py = 0; py < plain.height(); ++py) {
+            for (int px = 0; px < plain.width(); ++px) {
+              if (plain.pixel(px, py) != colour) continue;
+              for (int dy = -widen; dy <= widen; ++dy) {
+                for (int dx = -widen; dx <= widen; ++dx) {
+                  const QPoint at(px + dx - kMargin, py + dy - kMargin);
+                  if (expected.rect().contains(at)) expected.setPixel(at, colour);
+                }
+              }
+            }
+          }
+        });
+      }
+      QImage drawn(width, kHeight, QImage::Format_RGB32);
+      drawn.fill(Qt::black);
+      layers.Write(drawn);
+      EXPECT_EQ(drawn, expected) << width << " columns, " << count << " points";
+    }
+  }
+}
+
 TEST(GraphPolyline, SegmentsLightEveryPointAndStayConnected) {
   // Each point is lit, and every lit pixel of a segment touches the next one (8-connected), so
   // steep and shallow segments both read as unbroken lines.

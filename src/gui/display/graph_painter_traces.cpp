@@ -10,12 +10,12 @@ namespace {
 
 // Scratch buffers kept between repaints: a repaint draws up to 19 traces of 15000 points.
 struct TraceBuffers {
-  std::vector<QPoint> points;
   ColumnSpans spans;
-  // x of every point of the sweep for the last (point count, plot width).
-  std::vector<int32_t> xs;
-  int32_t xs_count = -1;
-  int32_t xs_width = -1;
+  SpanLayers layers;
+  // The columns of the sweep's points for the last (point count, plot width).
+  ColumnIndex columns;
+  int32_t columns_count = -1;
+  int32_t columns_width = -1;
 };
 
 TraceBuffers& Buffers() {
@@ -25,40 +25,30 @@ TraceBuffers& Buffers() {
 
 // One trace of `count` values; value j belongs to sweep point first_point + j and is drawn where
 // that point is. The segment ending at value j is drawn 3 pixels wide when
-// thick_first <= j <= thick_last, 1 pixel otherwise.
+// thick_first <= j <= thick_last, 1 pixel otherwise. Its spans join the repaint's layers.
 template <typename YArray>
 void DrawTrace(GraphPaintContext& ctx, const QColor& colour, const YArray& y, int count,
                int first_point, int thick_first, int thick_last) {
   const int n = ctx.geometry.points;
   count = std::min(count, n - first_point);
-  if (count < 1 || first_point < 0) return;
+  // A plot narrower than nothing would map the points right to left.
+  if (count < 1 || first_point < 0 || ctx.geometry.Width() < 0) return;
   TraceBuffers& buffers = Buffers();
-  std::vector<QPoint>& points = buffers.points;
-  if (buffers.xs_count != n || buffers.xs_width != ctx.geometry.Width()) {
-    buffers.xs.resize(n);
-    for (int j = 0; j < n; ++j) buffers.xs[j] = ctx.geometry.X(j);
-    buffers.xs_count = n;
-    buffers.xs_width = ctx.geometry.Width();
+  if (buffers.columns_count != n || buffers.columns_width != ctx.geometry.Width()) {
+    std::vector<int32_t> xs(n);
+    for (int j = 0; j < n; ++j) xs[j] = ctx.geometry.X(j);
+    buffers.columns.Build(std::move(xs));
+    buffers.columns_count = n;
+    buffers.columns_width = ctx.geometry.Width();
   }
-  points.resize(count);
-  const int32_t* xs = buffers.xs.data() + first_point;
-  for (int j = 0; j < count; ++j) points[j] = QPoint(xs[j], y[j]);
+  // Values first ... last, as points of the sweep, with the pen `widen` wide.
+  auto piece = [&](int first, int last, int widen) {
+    buffers.spans.Reduce(buffers.columns, y.data() + first, first_point + first,
+                         first_point + last);
+    buffers.layers.Add(buffers.spans, colour.rgb(), widen);
+  };
   // The path's first move is to (60, y[0]), which is point 0 itself.
-  thick_first = std::max(thick_first, 0);
-  thick_last = std::min(thick_last, count - 1);
-  const QRgb pixel = colour.rgb();
-  if (thick_first > thick_last) {
-    DrawThinPolyline(ctx.image, points.data(), count, pixel, buffers.spans);
-    return;
-  }
-  // Thin before the block: segments ending at 1 ... thick_first - 1.
-  DrawThinPolyline(ctx.image, points.data(), thick_first, pixel, buffers.spans);
-  // Thick: segments ending at thick_first ... thick_last.
-  const int path_first = std::max(thick_first - 1, 0);
-  DrawThickPolyline(ctx.image, points.data() + path_first, thick_last - path_first + 1, pixel,
-                    buffers.spans);
-  // Thin after it.
-  DrawThinPolyline(ctx.image, points.data() + thick_last, count - thick_last, pixel, buffers.spans);
+  ForEachPenPiece(count, thick_first, thick_last, piece);
 }
 
 template <typename YArray>
@@ -75,6 +65,8 @@ void PaintTraces(GraphPaintContext& ctx) {
   const int n = t.StoredPoints();
   const int block_first = t.block_start_index;
   const int block_last = t.write_index;
+  SpanLayers& layers = Buffers().layers;
+  layers.Begin(ctx.image.width(), ctx.image.height());
 
   if (s.live_shown) {
     const int received = static_cast<int>(std::min<uint32_t>(t.points_received, n));
@@ -113,6 +105,7 @@ void PaintTraces(GraphPaintContext& ctx) {
   for (const FrozenTraceSlot& slot : t.frozen_bin_average) {
     if (slot.frozen && !slot.hidden) DrawThin(ctx, ToQColor(slot.colour), slot.y, smoothed, centre);
   }
+  layers.Write(ctx.image);
 }
 
 }  // namespace qv

@@ -84,6 +84,26 @@ struct PixelTarget {
 
 }  // namespace
 
+void ColumnIndex::Build(std::vector<int32_t> xs) {
+  xs_ = std::move(xs);
+  begin_.clear();
+  if (xs_.empty()) return;
+  const int count = static_cast<int>(xs_.size());
+  const int columns = xs_.back() - xs_.front() + 1;
+  begin_.resize(columns + 1);
+  int j = 0;
+  for (int c = 0; c <= columns; ++c) {
+    while (j < count && xs_[j] - xs_.front() < c) ++j;
+    begin_[c] = j;
+  }
+}
+
+void ColumnSpans::Start(int first_x, int columns) {
+  first_x_ = first_x;
+  low_.assign(std::max(columns, 1), INT_MAX);
+  high_.assign(std::max(columns, 1), INT_MIN);
+}
+
 void ColumnSpans::Cover(int x, int y0, int y1) {
   const int c = x - first_x_;
   if (y0 < low_[c]) low_[c] = y0;
@@ -98,10 +118,7 @@ void ColumnSpans::Collect(const QPoint* points, int count) {
   low_.clear();
   high_.clear();
   if (count < 1) return;
-  first_x_ = points[0].x();
-  const int columns = std::max(points[count - 1].x() - first_x_ + 1, 1);
-  low_.assign(columns, INT_MAX);
-  high_.assign(columns, INT_MIN);
+  Start(points[0].x(), points[count - 1].x() - points[0].x() + 1);
   Cover(points[0].x(), points[0].y(), points[0].y());
   for (int k = 1; k < count; ++k) {
     const QPoint a = points[k - 1];
@@ -116,55 +133,121 @@ void ColumnSpans::Collect(const QPoint* points, int count) {
 }
 
 void ColumnSpans::Write(QImage& image, QRgb colour, int widen) const {
-  if (image.isNull() || low_.empty()) return;
+  SpanLayers layers;
+  layers.Begin(image.width(), image.height());
+  layers.Add(*this, colour, widen);
+  layers.Write(image);
+}
+
+void SpanLayers::Begin(int width, int height) {
+  width_ = width;
+  height_ = height;
+  used_ = 0;
+}
+
+void SpanLayers::Add(const ColumnSpans& spans, QRgb colour, int widen) {
+  const int columns = static_cast<int>(spans.low_.size());
+  if (columns == 0) return;
+  const int x_lo = std::max(spans.first_x_ - widen, 0);
+  const int x_hi = std::min(spans.first_x_ + columns - 1 + widen, width_ - 1);
+  if (x_lo > x_hi) return;
+  if (used_ == static_cast<int>(layers_.size())) layers_.emplace_back();
+  Layer& layer = layers_[used_++];
+  layer.colour = colour;
+  layer.x0 = x_lo;
+  layer.top.resize(x_hi - x_lo + 1);
+  layer.bottom.resize(x_hi - x_lo + 1);
+  const int* low = spans.low_.data();
+  const int* high = spans.high_.data();
+  const int last_row = height_ - 1;
+  for (int x = x_lo; x <= x_hi; ++x) {
+    const int c = x - spans.first_x_;
+    int top = INT_MAX;
+    int bottom = INT_MIN;
+    for (int k = std::max(c - widen, 0); k <= std::min(c + widen, columns - 1); ++k) {
+      top = std::min(top, low[k]);
+      bottom = std::max(bottom, high[k]);
+    }
+    // Clipped to the picture without overflow, whatever the levels.
+    if (top <= bottom) {
+      top = top <= widen ? 0 : top - widen;
+      bottom = bottom >= last_row - widen ? last_row : bottom + widen;
+    }
+    if (top > bottom) {
+      top = INT_MAX;
+      bottom = INT_MIN;
+    }
+    layer.top[x - x_lo] = top;
+    layer.bottom[x - x_lo] = bottom;
+  }
+}
+
+void SpanLayers::Write(QImage& image) const {
+  if (image.isNull() || used_ == 0 || image.width() != width_ || image.height() != height_) {
+    return;
+  }
   const PixelTarget target(image);
-  const int columns = static_cast<int>(low_.size());
-  // Spans are written a group of neighbouring columns at a time, row by row, so that a tall
-  // span's rows share cache lines with its neighbours' instead of each pixel costing one.
-  constexpr int kGroup = 16;
-  int tops[kGroup];
-  int bottoms[kGroup];
-  for (int first = -widen; first < columns + widen; first += kGroup) {
-    const int count = std::min(kGroup, columns + widen - first);
-    int group_top = INT_MAX;
-    int group_bottom = INT_MIN;
-    int64_t pixels = 0;
-    for (int i = 0; i < count; ++i) {
-      const int c = first + i;
-      int top = INT_MAX;
-      int bottom = INT_MIN;
-      for (int k = std::max(c - widen, 0); k <= std::min(c + widen, columns - 1); ++k) {
-        if (low_[k] > high_[k]) continue;
-        top = std::min(top, low_[k]);
-        bottom = std::max(bottom, high_[k]);
-      }
-      const int x = first_x_ + c;
-      if (top > bottom || x < 0 || x >= target.width) {
-        tops[i] = INT_MAX;  // nothing in this column
-        bottoms[i] = INT_MIN;
+  // Column by column, the lines from the last added to the first: each writes only the rows
+  // no later line has taken, so a pixel is written once however many lines cross it. `taken`
+  // holds those rows as sorted, disjoint, non-touching runs.
+  std::vector<int32_t> taken_top(used_ + 1);
+  std::vector<int32_t> taken_bottom(used_ + 1);
+  std::vector<int32_t> merged_top(used_ + 1);
+  std::vector<int32_t> merged_bottom(used_ + 1);
+  for (int x = 0; x < width_; ++x) {
+    int taken = 0;
+    for (int l = used_ - 1; l >= 0; --l) {
+      const Layer& layer = layers_[l];
+      const int i = x - layer.x0;
+      if (i < 0 || i >= static_cast<int>(layer.top.size())) continue;
+      int top = layer.top[i];
+      const int bottom = layer.bottom[i];
+      if (top > bottom) continue;
+      // Mostly the spans of a column meet in one run.
+      if (taken == 0 || (taken == 1 && top <= taken_bottom[0] + 1 && bottom >= taken_top[0] - 1)) {
+        if (taken == 0) {
+          target.Run(layer.colour, x, top, bottom);
+          taken_top[0] = top;
+          taken_bottom[0] = bottom;
+          taken = 1;
+          continue;
+        }
+        if (top < taken_top[0]) target.Run(layer.colour, x, top, taken_top[0] - 1);
+        if (bottom > taken_bottom[0]) target.Run(layer.colour, x, taken_bottom[0] + 1, bottom);
+        taken_top[0] = std::min(taken_top[0], top);
+        taken_bottom[0] = std::max(taken_bottom[0], bottom);
         continue;
       }
-      tops[i] = std::max(top - widen, 0);
-      bottoms[i] = std::min(bottom + widen, target.height - 1);
-      group_top = std::min(group_top, tops[i]);
-      group_bottom = std::max(group_bottom, bottoms[i]);
-      pixels += bottoms[i] - tops[i] + 1;
-    }
-    if (group_top > group_bottom) continue;
-    // Where the spans are short and staggered (a slope), rows would mostly be skipped: write
-    // the columns one by one instead.
-    if (int64_t{group_bottom - group_top + 1} * count > 2 * pixels) {
-      for (int i = 0; i < count; ++i) {
-        if (tops[i] <= bottoms[i]) target.Run(colour, first_x_ + first + i, tops[i], bottoms[i]);
+      // The rows between the taken runs.
+      for (int r = 0; r < taken && top <= bottom; ++r) {
+        if (taken_bottom[r] < top) continue;
+        if (taken_top[r] > bottom) break;
+        if (taken_top[r] > top) target.Run(layer.colour, x, top, taken_top[r] - 1);
+        top = taken_bottom[r] + 1;
       }
-      continue;
-    }
-    for (int y = group_top; y <= group_bottom; ++y) {
-      QRgb* row = reinterpret_cast<QRgb*>(target.bits + y * target.stride);
-      const int x0 = first_x_ + first;  // columns outside the picture never pass the test
-      for (int i = 0; i < count; ++i) {
-        if (tops[i] <= y && y <= bottoms[i]) row[x0 + i] = colour;
+      if (top <= bottom) target.Run(layer.colour, x, top, bottom);
+      // Take the span's rows, merging the runs it meets or touches.
+      int m = 0;
+      int r = 0;
+      while (r < taken && taken_bottom[r] < layer.top[i] - 1) {
+        merged_top[m] = taken_top[r];
+        merged_bottom[m++] = taken_bottom[r++];
       }
+      int run_top = layer.top[i];
+      int run_bottom = bottom;
+      while (r < taken && taken_top[r] <= bottom + 1) {
+        run_top = std::min(run_top, taken_top[r]);
+        run_bottom = std::max(run_bottom, taken_bottom[r++]);
+      }
+      merged_top[m] = run_top;
+      merged_bottom[m++] = run_bottom;
+      while (r < taken) {
+        merged_top[m] = taken_top[r];
+        merged_bottom[m++] = taken_bottom[r++];
+      }
+      taken_top.swap(merged_top);
+      taken_bottom.swap(merged_bottom);
+      taken = m;
     }
   }
 }

@@ -14,10 +14,12 @@
 #include "core/app/manual_clock.h"
 #include "core/display/channels.h"
 #include "gui/app/form_view.h"
+#include "gui/app/snapshot.h"
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/display/trace_pages.h"
 #include "gui/link/connection_sheet.h"
 #include "gui/ui/side_panels.h"
+#include "gui/ui/tab_dialog.h"
 #include "support/fake_link.h"
 #include "support/legend_texts.h"
 #include "support/recording_alerts.h"
@@ -198,6 +200,44 @@ TEST_F(DisplayTest, ABurstOfBlocksIsShownByOnePaint) {
   block(250, 250, -45);
   EXPECT_EQ(seen.size(), 3u);
   paints_.on_paint = nullptr;
+}
+
+// The graph is painted straight into the window's pixels: what the screen shows is the
+// painter's picture wherever no side-panel tab lies over it, and the tabs keep their own
+// pixels however many frames are painted under them.
+TEST_F(DisplayTest, TheScreenShowsThePaintersPictureAndTheTabsOverIt) {
+  // The part of the view on the (small) offscreen screen, from the view's top left.
+  auto screen = [&] { return GrabScreenArea(display()).convertToFormat(QImage::Format_RGB32); };
+  QApplication::processEvents();
+  const QImage first = screen();
+  ASSERT_GT(first.width(), 600);
+  ASSERT_GT(first.height(), 600);
+  const QRect seen(QPoint(0, 0), first.size());
+  QRegion tabs;
+  for (const CTabDialog* tab : display().findChildren<CTabDialog*>(Qt::FindDirectChildrenOnly)) {
+    if (tab->isVisible()) tabs += tab->mask().translated(tab->pos()) & seen;
+  }
+  ASSERT_FALSE(tabs.isEmpty());
+
+  std::vector<int16_t> levels(1001, -90);
+  for (int frame = 0; frame < 3; ++frame) {
+    for (int i = 0; i < 1001; ++i) levels[i] = static_cast<int16_t>(-95 + (i * 7 + frame * 13) % 60);
+    Sweep(levels);
+    clock_.Advance(kFramePeriodMs);
+    QApplication::processEvents();
+  }
+  QImage expected;
+  ASSERT_TRUE(display().PaintPicture(expected));
+  const QImage now = screen();
+  int compared = 0;
+  for (int y = 0; y < now.height(); y += 2) {
+    for (int x = 0; x < now.width(); x += 2) {
+      const QRgb want = tabs.contains(QPoint(x, y)) ? first.pixel(x, y) : expected.pixel(x, y);
+      ASSERT_EQ(now.pixel(x, y), want) << x << "," << y;
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 100000);
 }
 
 TEST_F(DisplayTest, ClicksPlaceMarkersOnlyInsideThePlot) {

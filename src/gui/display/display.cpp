@@ -3,9 +3,12 @@
 #include <QAction>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 #include "core/app/connection_ops.h"
 #include "core/display/channels.h"
@@ -242,6 +245,7 @@ void CDisplay::EndPrinting() {
 }
 
 void CDisplay::SetReplayDrawing(bool on) {
+  if (!on) KeepLastPicture();
   state_.replay_drawing = on;
   if (!on) captures_->StopReview();
 }
@@ -329,6 +333,7 @@ void CDisplay::SetStatusPaneText(int pane_id, const std::string& text) {
 void CDisplay::SetModeFlags(bool spectrum_mode, bool power_trigger_mode) {
   const bool changed =
       spectrum_mode != state_.spectrum_mode || power_trigger_mode != state_.power_trigger_mode;
+  if (changed && !spectrum_mode && !power_trigger_mode) KeepLastPicture();
   state_.spectrum_mode = spectrum_mode;
   state_.power_trigger_mode = power_trigger_mode;
   if (changed) emit FlagsChanged();
@@ -368,6 +373,7 @@ void CDisplay::SetDataSilence(int seconds) {
 }
 
 void CDisplay::ResetTraces() {
+  KeepLastPicture();
   trace_->ResetTraces();
 }
 
@@ -418,10 +424,74 @@ void CDisplay::showEvent(QShowEvent* event) {
   if (const QScreen* shown_on = screen()) frames_.SetPeriod(FramePeriodMs(shown_on->refreshRate()));
 }
 
+namespace {
+
+// The window's own pixels under the widget a painter paints, when they are a plain 32-bit
+// image at one device pixel per pixel; a null image otherwise (printing, scaled screens).
+QImage WindowPixels(QPainter& painter, const QSize& size) {
+  QPaintDevice* device = painter.paintEngine() != nullptr ? painter.paintEngine()->paintDevice()
+                                                          : nullptr;
+  if (device == nullptr || device->devType() != QInternal::Image) return QImage();
+  auto* store = static_cast<QImage*>(device);
+  const QTransform to_device = painter.deviceTransform();
+  if (store->devicePixelRatio() != 1.0 || to_device.type() > QTransform::TxTranslate ||
+      (store->format() != QImage::Format_RGB32 &&
+       store->format() != QImage::Format_ARGB32_Premultiplied)) {
+    return QImage();
+  }
+  const QPoint at(qRound(to_device.dx()), qRound(to_device.dy()));
+  if (!store->rect().contains(QRect(at, size))) return QImage();
+  return QImage(store->bits() + at.y() * store->bytesPerLine() + at.x() * 4, size.width(),
+                size.height(), store->bytesPerLine(), store->format());
+}
+
+}  // namespace
+
+void CDisplay::KeepLastPicture() {
+  if (picture_kept_) return;
+  picture_kept_ = true;
+  PaintGraph(back_buffer_, Scene());
+}
+
 void CDisplay::paintEvent(QPaintEvent*) {
   frames_.Painted();
   const GraphScene scene = Scene();
   QPainter window(this);
+  // The picture goes straight into the window's pixels rather than through a copy of 8 MB a
+  // frame; the side-panel tabs over it keep theirs.
+  if (state_.spectrum_mode || state_.power_trigger_mode || state_.replay_drawing) {
+    QImage pixels = WindowPixels(window, size());
+    if (!pixels.isNull()) {
+      struct Kept {
+        QRegion mask;
+        QRect bounds;
+        QImage pixels;
+      };
+      std::vector<Kept> kept;
+      for (const CTabDialog* tab : findChildren<CTabDialog*>(Qt::FindDirectChildrenOnly)) {
+        if (!tab->isVisible()) continue;
+        const QRegion mask = tab->mask().isEmpty() ? QRegion(tab->geometry())
+                                                   : tab->mask().translated(tab->pos());
+        const QRect bounds = mask.boundingRect() & rect();
+        if (!bounds.isEmpty()) kept.push_back({mask, bounds, pixels.copy(bounds)});
+      }
+      PaintGraph(pixels, scene);
+      for (const Kept& k : kept) {
+        for (const QRect& r : k.mask) {
+          const QRect part = r & k.bounds;
+          for (int y = part.top(); y <= part.bottom(); ++y) {
+            std::memcpy(pixels.scanLine(y) + part.left() * 4,
+                        k.pixels.constScanLine(y - k.bounds.top()) +
+                            (part.left() - k.bounds.left()) * 4,
+                        static_cast<size_t>(part.width()) * 4);
+          }
+        }
+      }
+      picture_kept_ = false;
+      DrawGlyphs(window, scene);
+      return;
+    }
+  }
   if (!PaintGraph(back_buffer_, scene)) {
     // No sweep mode: the last picture stays, as the window is opaque.
     if (back_buffer_.size() != size()) {
@@ -432,8 +502,13 @@ void CDisplay::paintEvent(QPaintEvent*) {
     return;
   }
   window.drawImage(0, 0, back_buffer_);
-  // Glyphs go over the copied picture; while logging, each one drawn goes into the log's
-  // marker block with its x.
+  picture_kept_ = true;
+  DrawGlyphs(window, scene);
+}
+
+void CDisplay::DrawGlyphs(QPainter& window, const GraphScene& scene) {
+  // Glyphs go over the picture; while logging, each one drawn goes into the log's marker block
+  // with its x.
   const std::vector<DrawnGlyph> drawn = PaintMarkerGlyphs(window, scene);
   if (log_->IsLogging()) {
     for (const DrawnGlyph& glyph : drawn) {

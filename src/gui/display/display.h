@@ -212,13 +212,19 @@ class CDisplay : public QWidget,
   void SyncLogFigures();
   // The view less the side-panel tabs docked over it: what a new sweep repaints.
   QRegion UncoveredRegion() const;
+  // The picture painted straight into the window is not kept anywhere else; before the sweep
+  // mode ends or the record is reset, it is drawn once more into the back buffer, which shows
+  // while no mode is set.
+  void KeepLastPicture();
+  void DrawGlyphs(QPainter& window, const GraphScene& scene);
 
   std::unique_ptr<TraceData> trace_;  // large: kept off the stack and out of the widget
   ReceiverIdentity identity_;
   TraceSweepProcessor sweeps_;
   ReceiverMessageHandler handler_;
   DisplayState state_;
-  QImage back_buffer_;              // the whole picture, copied to the window in one step
+  QImage back_buffer_;              // the last picture, shown while no sweep mode is set
+  bool picture_kept_ = true;        // the back buffer holds the last picture painted
   // Sweep blocks repaint the graph and its spectrogram and histogram windows once a frame.
   FramePacer frames_;
   std::function<QAction*(QMenu&, const QPoint&)> menu_runner_;

@@ -7,8 +7,11 @@ namespace qv {
 bool PaintGraph(QImage& image, const GraphScene& scene, GraphTextLog* texts) {
   const DisplayState& s = scene.state;
   if (!s.spectrum_mode && !s.power_trigger_mode && !s.replay_drawing) return false;
-  // Thick trace stretches are written as 32-bit pixels.
-  if (image.size() != scene.window.size() || image.format() != QImage::Format_RGB32) {
+  // Thick trace stretches are written as 32-bit opaque pixels, which both formats take as they
+  // are.
+  const bool pixels_fit = image.format() == QImage::Format_RGB32 ||
+                          image.format() == QImage::Format_ARGB32_Premultiplied;
+  if (image.size() != scene.window.size() || !pixels_fit) {
     image = QImage(scene.window.size(), QImage::Format_RGB32);
   }
   const bool paper_white = s.printing && (s.print_colour_option == 2 || s.print_colour_option == 3);

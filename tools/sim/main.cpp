@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
   if (!ok) return Fail(QStringLiteral("--seed wants a number"));
   options.block_size = static_cast<uint16_t>(number(block_size, qv::sim::kMaxBlockSize, 250, &ok));
   if (!ok || options.block_size == 0) return Fail(QStringLiteral("--block-size wants 1 to 1000"));
-  options.bytes_per_second = number(rate, UINT32_MAX / 1000, 0, &ok);
+  options.bytes_per_second = number(rate, 100000000, 0, &ok);
   if (!ok) return Fail(QStringLiteral("--rate wants a number of bytes per second"));
   if (parser.isSet(firmware)) options.firmware = parser.value(firmware).toStdString();
   if (parser.isSet(serial)) {

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "core/link/command.h"
+#include "link/app/console_messages.h"
 #include "core/link/usb_rules.h"
 
 namespace qv {
@@ -168,7 +169,10 @@ bool CUSB::Send(const uint8_t* command, size_t length) {
   Request request;
   request.code = kWrite;
   request.frame = FrameCommand(command, length, /*with_check_byte=*/false);
-  return DoRequest(std::move(request)) == 0;
+  const Bytes frame = request.frame;
+  const bool sent = DoRequest(std::move(request)) == 0;
+  TraceSend("usb", frame.data(), frame.size(), sent);
+  return sent;
 }
 
 bool CUSB::Close() {

@@ -23,7 +23,8 @@ CIntroDialog::CIntroDialog(QWidget* parent)
 void CIntroDialog::SetProgressText(const std::string& text) {
   const QString shown = QString::fromStdString(text);
   if (!shown.isEmpty()) {
-    qCDebug(lcHandshake).noquote() << QString(shown).replace(QLatin1Char('\n'), QLatin1String(" / "));
+    qCDebug(lcHandshake).noquote()
+        << QString(shown).replace(QLatin1Char('\n'), QLatin1String(" / "));
   }
   label_->setText(shown);
 }

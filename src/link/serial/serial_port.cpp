@@ -81,8 +81,9 @@ bool CSerialPort::Send(const uint8_t* command, size_t length) {
   const Bytes frame = FrameCommand(command, length, /*with_check_byte=*/true);
   QByteArray bytes(reinterpret_cast<const char*>(frame.data()),
                    static_cast<qsizetype>(frame.size()));
-  const bool sent = AskWorker(worker_, worker_timeout_ms_,
-                              [worker = worker_, bytes](auto answer) { worker->Write(bytes, answer); });
+  const bool sent = AskWorker(worker_, worker_timeout_ms_, [worker = worker_, bytes](auto answer) {
+    worker->Write(bytes, answer);
+  });
   TraceSend("serial", frame.data(), frame.size(), sent);
   return sent;
 }

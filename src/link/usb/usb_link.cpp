@@ -4,8 +4,8 @@
 #include <chrono>
 
 #include "core/link/command.h"
-#include "link/app/console_messages.h"
 #include "core/link/usb_rules.h"
+#include "link/app/console_messages.h"
 
 namespace qv {
 

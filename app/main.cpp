@@ -21,6 +21,7 @@
 #include "gui/app/snapshot.h"
 #include "gui/app/splash_screen.h"
 #include "gui/link/connection_sheet.h"
+#include "link/app/console_messages.h"
 #include "link/app/qt_timer.h"
 #include "link/serial/udev_serial_monitor.h"
 #include "sim/transport/tcp_server.h"
@@ -144,6 +145,9 @@ struct Options {
   QCommandLineOption review{QStringLiteral("review"),
                             QStringLiteral("Review the instant capture file FILE in the graph."),
                             QStringLiteral("FILE")};
+  QCommandLineOption verbose{
+      QStringLiteral("verbose"),
+      QStringLiteral("Trace the link and the connection handshake on standard error.")};
 
   explicit Options(QCommandLineParser& parser)
       : help(parser.addHelpOption()), version(parser.addVersionOption()) {
@@ -152,7 +156,7 @@ struct Options {
                        "The radio interference alert is left out with --quit-after or "
                        "--snapshot, or when QV_NO_RADIO_ALERT=1 is set."));
     parser.addOptions({demo, connect_uri, tablet, snapshot, quit_after, record, replay, capture,
-                       capture_every, review, print_pdf, print_colors, open_window});
+                       capture_every, review, print_pdf, print_colors, open_window, verbose});
   }
 };
 
@@ -181,7 +185,11 @@ int main(int argc, char* argv[]) {
   QCommandLineParser parser;
   const Options options(parser);
   AnswerHelpOrVersion(parser, options, argc, argv);
+  // Before the application exists: it is what warns about the platform.
+  qv::InstallConsoleMessages(parser.isSet(options.verbose));
 
+  // The desktop entry's name, so that Wayland compositors match the window to its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("quorvalin"));
   QApplication app(argc, argv);
   parser.process(app);
   QuitOnTerminatingSignals(app);

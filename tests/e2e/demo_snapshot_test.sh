@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the real program headless against its built-in simulated Receiver and checks that it
-# ends by itself with exit code 0 and leaves a PNG picture behind.
+# ends by itself with exit code 0, leaves a PNG picture behind and prints only its own lines:
+# nothing on standard error, not even what the offscreen platform says about itself.
 # Usage: demo_snapshot_test.sh PATH/TO/quorvalin
 set -u
 program=${1:?usage: demo_snapshot_test.sh PATH/TO/quorvalin}
@@ -14,10 +15,17 @@ export HOME="$work"
 
 # Bounded twice: the program's own --quit-after, and timeout in case it hangs anyway.
 timeout 60 "$program" -platform offscreen --demo --snapshot "$snapshot" --quit-after 12 \
-  --print-pdf "$work/graph.pdf" --print-colors econo
+  --print-pdf "$work/graph.pdf" --print-colors econo >"$work/out.txt" 2>"$work/err.txt"
 code=$?
+cat "$work/out.txt"
 if [ "$code" -ne 0 ]; then
   echo "FAIL: quorvalin exited with $code" >&2
+  cat "$work/err.txt" >&2
+  exit 1
+fi
+if [ -s "$work/err.txt" ] || grep -v '^quorvalin: ' "$work/out.txt"; then
+  echo "FAIL: a quiet run printed more than its own lines:" >&2
+  cat "$work/err.txt" >&2
   exit 1
 fi
 if [ ! -s "$snapshot" ]; then

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Records a spectrum log from the built-in simulated Receiver, ends the program with SIGTERM and
 # checks that the log was finished with its end record; then plays the log headless. Then a
-# capture survey: a capture every second into a capture file, reviewed headless.
+# capture survey: a capture every second into a capture file, reviewed headless. The recording
+# run has --verbose on, and its trace must show the handshake and the requests sent.
 # Usage: record_replay_test.sh PATH/TO/quorvalin
 set -u
 program=${1:?usage: record_replay_test.sh PATH/TO/quorvalin}
@@ -14,7 +15,7 @@ export HOME="$work"
 export QV_NO_RADIO_ALERT=1
 
 # The handshake takes some fifteen seconds; recording starts when it ends.
-timeout 60 "$program" -platform offscreen --demo --record "$log" >"$work/out.txt" 2>&1 &
+timeout 60 "$program" -platform offscreen --demo --record "$log" --verbose >"$work/out.txt" 2>&1 &
 pid=$!
 for _ in $(seq 1 40); do
   grep -q "recording to" "$work/out.txt" 2>/dev/null && break
@@ -29,6 +30,14 @@ if [ "$code" -ne 0 ]; then
   cat "$work/out.txt" >&2
   exit 1
 fi
+for expected in 'quorvalin.handshake: Attempting Connection' 'quorvalin.link: tcp sent 11 12 01 01 11 13' \
+  'quorvalin.link: internet received 02 ' 'quorvalin.handshake: complete'; do
+  if ! grep -q -F "$expected" "$work/out.txt"; then
+    echo "FAIL: the --verbose trace has no '$expected':" >&2
+    head -40 "$work/out.txt" >&2
+    exit 1
+  fi
+done
 size=$(stat -c %s "$log" 2>/dev/null || echo 0)
 if [ "$size" -le 908 ]; then
   echo "FAIL: the log holds $size bytes, no sweeps" >&2

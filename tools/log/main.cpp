@@ -15,7 +15,7 @@ const char kHelp[] =
     "Usage: quorvalin-log info FILE\n"
     "       quorvalin-log dump FILE\n"
     "       quorvalin-log csv FILE [-o OUT]\n"
-    "       quorvalin-log --help\n"
+    "       quorvalin-log --help | --version\n"
     "\n"
     "Reads a Quorvalin spectrum log (.kzq, or the older .zn) written by `quorvalin --record`\n"
     "or by the Logging Options dialog.\n"
@@ -37,7 +37,7 @@ const char kHelp[] =
     "        are dBm at the Receiver's full 1/16 dB resolution, written exactly (no trailing\n"
     "        zeros). Sweeps of types 6 and 10 are included; a sweep is written only when its\n"
     "        blocks cover points 0 ... N - 1 in order, so the partial first sweep of a log and\n"
-    "        a torn last one are left out. -o OUT writes to OUT instead of standard output.\n"
+    "        a torn last one are left out.\n"
     "\n"
     "Instant-capture files (.icf, written by `quorvalin --capture` or \"Instant Capture\") are\n"
     "read too; a file starting with byte 1 is taken as one, one starting with 0xBA as a log,\n"
@@ -47,6 +47,11 @@ const char kHelp[] =
     "  dump  One line per capture with its byte offset, then the trailer.\n"
     "  csv   One line per capture in the layout above, with the capture's date and time,\n"
     "        Hz step 50000 and the levels in whole dBm as stored (e.g. -100).\n"
+    "\n"
+    "Options:\n"
+    "  -o OUT      With csv: write to OUT instead of standard output.\n"
+    "  -h, --help  Print this help and exit.\n"
+    "  --version   Print the version and exit.\n"
     "\n"
     "Exit status: 0 the file was read to its end (an end record, or the records end cleanly);\n"
     "1 the file cannot be read or is damaged (what could be read is printed first, then a\n"
@@ -63,8 +68,8 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) return Usage("a command is needed: info, dump or csv");
   for (const std::string& arg : args) {
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kHelp, stdout);
+    if (arg == "--help" || arg == "-h" || arg == "--version") {
+      std::fputs(arg == "--version" ? "quorvalin-log " QV_VERSION "\n" : kHelp, stdout);
       return std::fflush(stdout) == 0 ? kExitOk : kExitDamaged;
     }
   }

@@ -52,10 +52,12 @@ const char kDescription[] =
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("quorvalin-sim"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(QV_VERSION));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QString::fromLatin1(kDescription));
   parser.addHelpOption();
+  parser.addVersionOption();
   const QCommandLineOption tcp(
       QStringLiteral("tcp"), QStringLiteral("Serve TCP on ADDR[:PORT] (default 127.0.0.1:10001)."),
       QStringLiteral("ADDR[:PORT]"));

@@ -17,6 +17,7 @@
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/link/connection_sheet.h"
 #include "gui/ui/side_panels.h"
+#include "link/app/console_messages.h"
 #include "link/serial/serial_device_monitor.h"
 
 namespace qv {
@@ -42,6 +43,7 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
       progress_(std::make_unique<CIntroDialog>()),
       sequencer_(timers, *progress_,
                  [this] {
+                   qCDebug(lcHandshake) << "complete; setting the default spectrum";
                    connection_->Ops().SetDefaultSpectrum();
                    emit HandshakeCompleted();
                    emit ToolbarChanged();
@@ -69,11 +71,14 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
   // However the link closes (the user, the link going away, the handshake time-out), the
   // panes and the toolbar's enable rules follow.
   connection_->Ops().SetLinkClosedListener([this] {
+    qCDebug(lcLink) << "link closed";
     UpdateStatusPanes();
     emit ToolbarChanged();
   });
-  connect(connection_.get(), &CConnectionEx::LinkLost, this,
-          [this] { connection_->Ops().CloseLink(); });
+  connect(connection_.get(), &CConnectionEx::LinkLost, this, [this] {
+    qCDebug(lcLink) << "link lost";
+    connection_->Ops().CloseLink();
+  });
 }
 
 CQuorvalinFormView::~CQuorvalinFormView() {

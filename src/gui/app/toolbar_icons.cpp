@@ -196,6 +196,10 @@ QIcon ToolbarIcon(int image_index) {
 }
 
 QIcon ApplicationIcon() {
+  // The installed icon, so the window looks like its entry in the desktop menu; the drawn one
+  // when running from the build folder.
+  const QIcon installed = QIcon::fromTheme(QStringLiteral("quorvalin"));
+  if (!installed.isNull()) return installed;
   QImage image(48, 48, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter p(&image);

@@ -14,6 +14,7 @@
 #include "gui/link/pp_serial_port.h"
 #include "gui/link/pp_static_ip.h"
 #include "gui/link/pp_usb.h"
+#include "link/app/console_messages.h"
 #include "link/network/client_socket.h"
 #include "link/network/netlink_setup_host.h"
 #include "link/network/udp_socket.h"
@@ -26,6 +27,9 @@ namespace qv {
 namespace {
 
 constexpr int kFirstSocketIndex = kInternetInterface;
+// The trace's name of each interface, by index.
+constexpr const char* kTraceNames[kInterfaceCount] = {"serial", "usb", "internet", "dhcp",
+                                                      "static-ip"};
 // The Receiver needs a moment after its converter opens before it takes commands.
 constexpr int kUsbSettleMs = 1000;
 const char kTriskadeon[] = "TRISKADEON";
@@ -311,7 +315,11 @@ QString CConnectionEx::AddressText(int interface_index) const {
 }
 
 void CConnectionEx::Route(int interface_index, const QByteArray& message) {
-  if (InUse(interface_index)) display_.OnReceiverMessage(message);
+  if (!InUse(interface_index)) return;
+  qCDebug(lcLink).noquote() << kTraceNames[interface_index] << "received"
+                            << HexBytes(reinterpret_cast<const uint8_t*>(message.constData()),
+                                        static_cast<size_t>(message.size()));
+  display_.OnReceiverMessage(message);
 }
 
 void CConnectionEx::QueueOpened() {
@@ -331,14 +339,19 @@ void CConnectionEx::OpenSocket(int interface_index, const QString& host, quint16
   CClientSocket* socket = &Socket(interface_index);
   auto shared_done = std::make_shared<std::function<void(bool)>>(std::move(done));
   auto* context = new QObject(this);
-  connect(socket, &CClientSocket::Connected, context, [context, shared_done] {
+  const char* name = kTraceNames[interface_index];
+  qCDebug(lcLink).noquote() << name << "connecting to" << host << "port" << port;
+  connect(socket, &CClientSocket::Connected, context, [context, shared_done, name] {
+    qCDebug(lcLink) << name << "connected";
     context->deleteLater();
     (*shared_done)(true);
   });
-  connect(socket, &CClientSocket::ConnectFailed, context, [context, shared_done] {
-    context->deleteLater();
-    (*shared_done)(false);
-  });
+  connect(socket, &CClientSocket::ConnectFailed, context,
+          [context, shared_done, name](const QString& reason) {
+            qCDebug(lcLink).noquote() << name << "could not connect:" << reason;
+            context->deleteLater();
+            (*shared_done)(false);
+          });
   socket->ConnectToHost(host, port);
 }
 
@@ -352,7 +365,9 @@ void CConnectionEx::OpenSerial(const QString& device_path, std::function<void(bo
   connect(serial_.get(), &CSerialPort::DeviceLost, this, [this] {
     if (InUse(kSerialInterface)) emit LinkLost();
   });
+  qCDebug(lcLink).noquote() << "serial opening" << device_path;
   auto answered = [this, device_path, done](bool opened) {
+    qCDebug(lcLink) << "serial" << (opened ? "opened" : "could not be opened");
     if (!opened) {
       alerts_.Show(device_path.toStdString() + " port could not be openend", "Alert !");
     }
@@ -378,8 +393,10 @@ void CConnectionEx::AnswerOpen(uint64_t attempt, bool opened) {
 
 void CConnectionEx::OpenUsb(const QString& serial_number, std::function<void(bool)> done) {
   usb_->StartWorker();
+  qCDebug(lcLink).noquote() << "usb opening" << serial_number;
   usb_->Open(serial_number.toStdString(), CUSB::kReceiverBaudRate,
              AnswerWithin(CUSB::kDoneTimeoutMs, [this, done](bool opened) {
+               qCDebug(lcLink) << "usb" << (opened ? "opened" : "could not be opened");
                if (!opened) {
                  alerts_.Show("USB Device could not be opened", "USB Problem");
                  done(false);

@@ -4,6 +4,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "link/app/console_messages.h"
+
 namespace qv {
 
 CIntroDialog::CIntroDialog(QWidget* parent)
@@ -19,7 +21,12 @@ CIntroDialog::CIntroDialog(QWidget* parent)
 }
 
 void CIntroDialog::SetProgressText(const std::string& text) {
-  label_->setText(QString::fromStdString(text));
+  const QString shown = QString::fromStdString(text);
+  if (!shown.isEmpty()) {
+    qCDebug(lcHandshake).noquote()
+        << QString(shown).replace(QLatin1Char('\n'), QLatin1String(" / "));
+  }
+  label_->setText(shown);
 }
 
 void CIntroDialog::ShowProgress() {

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "core/link/command.h"
+#include "link/app/console_messages.h"
 
 namespace qv {
 
@@ -41,13 +42,17 @@ bool CClientSocket::IsConnected() const {
 }
 
 bool CClientSocket::Send(const uint8_t* command, size_t length) {
-  if (!IsConnected()) return false;
+  if (!IsConnected()) {
+    TraceSend("tcp", command, length, false);
+    return false;
+  }
   const Bytes frame = FrameCommand(command, length, true);
   const qint64 written =
       socket_.write(reinterpret_cast<const char*>(frame.data()), static_cast<qint64>(frame.size()));
-  if (written != static_cast<qint64>(frame.size())) return false;
-  socket_.flush();
-  return true;
+  const bool sent = written == static_cast<qint64>(frame.size());
+  if (sent) socket_.flush();
+  TraceSend("tcp", frame.data(), frame.size(), sent);
+  return sent;
 }
 
 void CClientSocket::Close() {

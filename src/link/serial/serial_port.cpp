@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/link/command.h"
+#include "link/app/console_messages.h"
 #include "link/serial/serial_worker.h"
 
 namespace qv {
@@ -74,12 +75,18 @@ void CSerialPort::OnWorkerOpened(uint64_t session, bool opened) {
 }
 
 bool CSerialPort::Send(const uint8_t* command, size_t length) {
-  if (!open_.load() || worker_ == nullptr) return false;
+  if (!open_.load() || worker_ == nullptr) {
+    TraceSend("serial", command, length, false);
+    return false;
+  }
   const Bytes frame = FrameCommand(command, length, /*with_check_byte=*/true);
   QByteArray bytes(reinterpret_cast<const char*>(frame.data()),
                    static_cast<qsizetype>(frame.size()));
-  return AskWorker(worker_, worker_timeout_ms_,
-                   [worker = worker_, bytes](auto answer) { worker->Write(bytes, answer); });
+  const bool sent = AskWorker(worker_, worker_timeout_ms_, [worker = worker_, bytes](auto answer) {
+    worker->Write(bytes, answer);
+  });
+  TraceSend("serial", frame.data(), frame.size(), sent);
+  return sent;
 }
 
 void CSerialPort::Close() {

@@ -3,10 +3,10 @@
 #include <libudev.h>
 #include <unistd.h>
 
-#include <QDebug>
 #include <cstring>
 
 #include "core/link/serial_ports.h"
+#include "link/app/console_messages.h"
 
 namespace qv {
 
@@ -25,17 +25,23 @@ CUdevSerialMonitor::~CUdevSerialMonitor() {
 
 bool CUdevSerialMonitor::Start(QString* reason) {
   if (IsRunning()) return true;
-  auto fail = [&](const QString& why) {
+  // Without udev at all (a container) there is nothing to fix, so that goes to the trace only;
+  // a udev that runs but cannot be heard is a real warning.
+  auto fail = [&](const QString& why, bool expected = false) {
     Stop();
     if (reason != nullptr) *reason = why;
     if (!warned_) {
       warned_ = true;
-      qWarning().noquote() << "Serial device notifications are off:" << why;
+      if (expected) {
+        qCInfo(lcLink).noquote() << "Serial device notifications are off:" << why;
+      } else {
+        qCWarning(lcLink).noquote() << "Serial device notifications are off:" << why;
+      }
     }
     return false;
   };
   if (::access(kUdevControl, F_OK) != 0) {
-    return fail(QStringLiteral("udev is not running here (no %1)").arg(kUdevControl));
+    return fail(QStringLiteral("udev is not running here (no %1)").arg(kUdevControl), true);
   }
   udev_ = udev_new();
   if (udev_ == nullptr) return fail(QStringLiteral("udev_new failed"));

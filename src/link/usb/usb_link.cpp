@@ -5,6 +5,7 @@
 
 #include "core/link/command.h"
 #include "core/link/usb_rules.h"
+#include "link/app/console_messages.h"
 
 namespace qv {
 
@@ -168,7 +169,10 @@ bool CUSB::Send(const uint8_t* command, size_t length) {
   Request request;
   request.code = kWrite;
   request.frame = FrameCommand(command, length, /*with_check_byte=*/false);
-  return DoRequest(std::move(request)) == 0;
+  const Bytes frame = request.frame;
+  const bool sent = DoRequest(std::move(request)) == 0;
+  TraceSend("usb", frame.data(), frame.size(), sent);
+  return sent;
 }
 
 bool CUSB::Close() {

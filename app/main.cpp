@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "core/link/network_setup.h"
 #include "gui/app/app_settings.h"
@@ -310,16 +311,25 @@ int main(int argc, char* argv[]) {
     });
     every->start(static_cast<int>(seconds * 1000));
   }
+  std::vector<int> open_commands;
   for (const QString& window : parser.values(options.open_window)) {
     if (window == QLatin1String("spectrogram")) {
-      frame.View().OnCommand(qv::kCmdSpectrogram);
+      open_commands.push_back(qv::kCmdSpectrogram);
     } else if (window == QLatin1String("histogram")) {
-      frame.View().OnCommand(qv::kCmdHistogram);
+      open_commands.push_back(qv::kCmdHistogram);
     } else {
       std::fprintf(stderr, "quorvalin: --open takes spectrogram or histogram, not '%s'\n",
                    qPrintable(window));
       return 2;
     }
+  }
+  // The windows open as the toolbar opens them: once a Receiver is connected (or a log plays).
+  const auto open_windows = [&frame, open_commands] {
+    for (int command : open_commands) frame.View().OnCommand(command);
+  };
+  if (!open_commands.empty()) {
+    QObject::connect(&frame.View(), &qv::CQuorvalinFormView::HandshakeCompleted, &frame,
+                     open_windows);
   }
   if (parser.isSet(options.review)) {
     const std::string path = parser.value(options.review).toStdString();
@@ -333,7 +343,7 @@ int main(int argc, char* argv[]) {
     if (!frame.View().ReplayFile(path)) {
       std::fprintf(stderr, "quorvalin: --replay: cannot play %s\n", path.c_str());
       return 1;
-    }
+    }    open_windows();
   }
 
   if (quit_seconds >= 0) {

@@ -19,13 +19,10 @@ void CGrindlewhist::Open(const std::string& serial, uint32_t baud_rate,
   // The answer comes on the worker; only the attempt number travels, the caller's callback
   // stays on this thread.
   OpenAsync(serial, baud_rate, [this, attempt](bool opened) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, attempt, opened] {
-          if (attempt != open_attempt_) return;
-          if (auto done = std::exchange(pending_open_, nullptr)) done(opened);
-        },
-        Qt::QueuedConnection);
+    PostToGui([this, attempt, opened] {
+      if (attempt != open_attempt_) return;
+      if (auto done = std::exchange(pending_open_, nullptr)) done(opened);
+    });
   });
 }
 
@@ -58,12 +55,17 @@ void CGrindlewhist::OnMessage(const uint8_t* data, size_t length) {
   // Runs on the worker; the hand-over checks the session on the GUI thread, where Close runs.
   const uint64_t session = session_.load();
   QByteArray message(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
-  QMetaObject::invokeMethod(
-      this,
-      [this, session, message] {
-        if (session == session_.load()) emit MessageReceived(message);
-      },
-      Qt::QueuedConnection);
+  PostToGui([this, session, message] {
+    if (session == session_.load()) emit MessageReceived(message);
+  });
+}
+
+void CGrindlewhist::PostToGui(std::function<void()> call) {
+  gui_posted_.PushAndWake(std::move(call), this, "RunPostedToGui");
+}
+
+void CGrindlewhist::RunPostedToGui() {
+  gui_posted_.RunAll();
 }
 
 }  // namespace qv

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/link/receiver_link.h"
+#include "link/app/posted_calls.h"
 #include "link/usb/usb_link.h"
 
 namespace qv {
@@ -46,6 +47,11 @@ class CGrindlewhist : public QObject, public CUSB, public ReceiverLink {
   void OnSessionChange() override { ++session_; }
 
  private:
+  // Runs `call` on the GUI thread, in posting order; for the worker thread.
+  void PostToGui(std::function<void()> call);
+  Q_INVOKABLE void RunPostedToGui();
+
+  PostedCalls gui_posted_;
   std::atomic<uint64_t> session_{0};
   // The open waiting for its answer, and which attempt that is; this object's thread only.
   std::function<void(bool)> pending_open_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMetaObject>
+#include <QObject>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -8,14 +10,23 @@ namespace qv {
 
 // Calls handed from one thread to another and run there in posting order. They pass through
 // this locked queue rather than captured in Qt events, so that the hand-over is plain to see
-// for thread checkers as well. The owner wakes the receiving thread (a queued invokeMethod)
-// after each Push and calls RunAll there.
+// for thread checkers as well: the distribution's Qt is not built for ThreadSanitizer, so the
+// lock inside its event queue is invisible, and a lambda handed to invokeMethod would look
+// like a race between the thread that built it and the one that ran and freed it.
 class PostedCalls {
  public:
   // Safe from any thread.
   void Push(std::function<void()> call) {
     std::lock_guard lock(mutex_);
     calls_.push_back(std::move(call));
+  }
+
+  // Pushes `call` and wakes the thread of `receiver`, whose invokable method `run_all` calls
+  // RunAll there. The wake-up is queued by name, so Qt builds it itself and it carries nothing
+  // of ours. Safe from any thread.
+  void PushAndWake(std::function<void()> call, QObject* receiver, const char* run_all) {
+    Push(std::move(call));
+    QMetaObject::invokeMethod(receiver, run_all, Qt::QueuedConnection);
   }
 
   // Runs every call queued, including any the calls post themselves; the lock is not held

@@ -47,8 +47,8 @@ class CSerialPort : public QObject, public ReceiverLink {
  signals:
   // The device went away while open (unplugged, hung up); the port is closed.
   void DeviceLost();
-  // Internal: wakes the worker to run the calls queued for it (a queued connection; a worker
-  // left running by Close stays connected until it ends, and finds nothing new to run).
+  // Internal: wakes the worker to run the calls queued for it (a queued connection). A worker
+  // left running by Close stays connected until it ends; the extra wake-ups cost it nothing.
   void WorkerCallsQueued();
 
  protected:

@@ -49,7 +49,6 @@ class SerialWorker : public QObject {
   void RunPosted();
 
  private:
-
   struct PendingWrite {
     qint64 remaining;
     std::shared_ptr<std::promise<bool>> done;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer (clang,
-# so the fuzz targets build in the same tree) and runs every test, fuzzers included.
+# so the fuzz targets build in the same tree) and runs every test, fuzzers included; then the
+# ThreadSanitizer build and its tests (scripts/tsan.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,3 +17,5 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
+
+./scripts/tsan.sh "$@"

@@ -11,22 +11,6 @@
 
 namespace qv {
 
-namespace {
-
-// Runs `call` on the worker's thread and waits at most `timeout_ms` for its answer.
-bool AskWorker(SerialWorker* worker, int timeout_ms,
-               std::function<void(std::shared_ptr<std::promise<bool>>)> call) {
-  auto answer = std::make_shared<std::promise<bool>>();
-  std::future<bool> result = answer->get_future();
-  worker->Post([call = std::move(call), answer] { call(answer); });
-  if (result.wait_for(std::chrono::milliseconds(timeout_ms)) != std::future_status::ready) {
-    return false;
-  }
-  return result.get();
-}
-
-}  // namespace
-
 CSerialPort::CSerialPort(int worker_timeout_ms, QObject* parent)
     : QObject(parent), worker_timeout_ms_(worker_timeout_ms) {}
 
@@ -51,8 +35,38 @@ void CSerialPort::StartWorker() {
   };
   worker_ = new SerialWorker(std::move(sink));
   worker_->moveToThread(thread_.get());
-  connect(thread_.get(), &QThread::finished, worker_, &QObject::deleteLater);
+  connect(this, &CSerialPort::WorkerCallsQueued, worker_, &SerialWorker::RunPosted,
+          Qt::QueuedConnection);
+  worker_end_ = std::make_shared<WorkerEnd>();
+  // On the worker thread as it finishes, after its event loop.
+  connect(
+      thread_.get(), &QThread::finished, thread_.get(),
+      [end = worker_end_, worker = worker_, thread = thread_.get()] {
+        std::lock_guard lock(end->mutex);
+        delete worker;
+        end->ended = true;
+        if (end->left) thread->deleteLater();
+      },
+      Qt::DirectConnection);
   thread_->start();
+}
+
+void CSerialPort::PostToWorker(std::function<void()> call) {
+  // The worker is woken through our own signal: this thread touches it only under the lock of
+  // its queue, however soon it ends afterwards.
+  worker_->Queue(std::move(call));
+  emit WorkerCallsQueued();
+}
+
+bool CSerialPort::AskWorker(std::function<void(std::shared_ptr<std::promise<bool>>)> call) {
+  auto answer = std::make_shared<std::promise<bool>>();
+  std::future<bool> result = answer->get_future();
+  PostToWorker([call = std::move(call), answer] { call(answer); });
+  if (result.wait_for(std::chrono::milliseconds(worker_timeout_ms_)) !=
+      std::future_status::ready) {
+    return false;
+  }
+  return result.get();
 }
 
 void CSerialPort::Open(const QString& device_path, std::function<void(bool)> done) {
@@ -60,7 +74,7 @@ void CSerialPort::Open(const QString& device_path, std::function<void(bool)> don
   ++*session_;
   open_.store(false);
   pending_open_ = std::move(done);
-  worker_->Post([session = session_, worker = worker_, device_path] {
+  PostToWorker([session = session_, worker = worker_, device_path] {
     // Anything the worker reported until now concerned the earlier port.
     ++*session;
     worker->Open(device_path);
@@ -82,9 +96,8 @@ bool CSerialPort::Send(const uint8_t* command, size_t length) {
   const Bytes frame = FrameCommand(command, length, /*with_check_byte=*/true);
   QByteArray bytes(reinterpret_cast<const char*>(frame.data()),
                    static_cast<qsizetype>(frame.size()));
-  const bool sent = AskWorker(worker_, worker_timeout_ms_, [worker = worker_, bytes](auto answer) {
-    worker->Write(bytes, answer);
-  });
+  const bool sent =
+      AskWorker([worker = worker_, bytes](auto answer) { worker->Write(bytes, answer); });
   TraceSend("serial", frame.data(), frame.size(), sent);
   return sent;
 }
@@ -95,18 +108,24 @@ void CSerialPort::Close() {
   pending_open_ = nullptr;
   if (thread_ == nullptr) return;
   SerialWorker* worker = worker_;
-  worker_ = nullptr;
-  worker->Post([worker] {
+  PostToWorker([worker] {
     worker->ClosePort();
     QThread::currentThread()->quit();
   });
-  if (!thread_->wait(QDeadlineTimer(worker_timeout_ms_))) {
-    // A worker stuck in the driver: cut it off from us and let it end on its own.
-    worker->DropSink();
-    QThread* thread = thread_.release();
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    return;
+  worker_ = nullptr;
+  thread_->wait(QDeadlineTimer(worker_timeout_ms_));
+  {
+    std::lock_guard lock(worker_end_->mutex);
+    if (!worker_end_->ended) {
+      // A worker stuck in the driver: cut it off from us; its thread frees it, and itself, when
+      // it ends. The lock keeps the worker alive meanwhile.
+      worker->DropSink();
+      worker_end_->left = true;
+      thread_.release();
+      return;
+    }
   }
+  // Waits no longer than the rest of the thread's finishing, should it just have ended.
   thread_.reset();
   // Whatever the worker reported before it ended is stale now.
   ++*session_;
@@ -117,9 +136,7 @@ void CSerialPort::StopWorker() {
 }
 
 void CSerialPort::PostToGui(std::function<void()> call) {
-  if (gui_posted_.Push(std::move(call))) {
-    QMetaObject::invokeMethod(this, "RunPostedToGui", Qt::QueuedConnection);
-  }
+  gui_posted_.PushAndWake(std::move(call), this, "RunPostedToGui");
 }
 
 void CSerialPort::RunPostedToGui() {

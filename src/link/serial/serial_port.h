@@ -6,11 +6,13 @@
 #include <QThread>
 #include <atomic>
 #include <functional>
+#include <future>
 #include <memory>
+#include <mutex>
 
 #include "core/link/receiver_link.h"
 #include "link/app/message_batch.h"
-#include "link/serial/posted_calls.h"
+#include "link/app/posted_calls.h"
 
 namespace qv {
 
@@ -46,6 +48,9 @@ class CSerialPort : public QObject, public ReceiverLink {
  signals:
   // The device went away while open (unplugged, hung up); the port is closed.
   void DeviceLost();
+  // Internal: wakes the worker to run the calls queued for it (a queued connection). A worker
+  // left running by Close stays connected until it ends; the extra wake-ups cost it nothing.
+  void WorkerCallsQueued();
 
  protected:
   // Each de-framed message, on the worker thread; the bytes are valid during the call only.
@@ -64,12 +69,27 @@ class CSerialPort : public QObject, public ReceiverLink {
  private:
   Q_INVOKABLE void RunPostedToGui();
   void StartWorker();
+  // Runs `call` on the worker thread, in posting order.
+  void PostToWorker(std::function<void()> call);
+  // Runs `call` on the worker thread and waits at most the worker time-out for its answer.
+  bool AskWorker(std::function<void(std::shared_ptr<std::promise<bool>>)> call);
   void OnWorkerLostDevice(uint64_t session);
   void OnWorkerOpened(uint64_t session, bool opened);
 
+  // How the worker's thread ended, shared with it. As the thread finishes it frees the worker
+  // and sets `ended`; `left` says Close gave up waiting, so the thread frees its QThread too.
+  // Under this lock, the worker's last steps come visibly before what Close does next (Qt's
+  // own wait orders them too, but ThreadSanitizer cannot see inside the distribution's Qt).
+  struct WorkerEnd {
+    std::mutex mutex;
+    bool ended = false;
+    bool left = false;
+  };
+
   const int worker_timeout_ms_;
   std::unique_ptr<QThread> thread_;
-  SerialWorker* worker_ = nullptr;  // owned by the worker thread; deleted when it ends
+  SerialWorker* worker_ = nullptr;  // lives on the worker thread, which frees it as it ends
+  std::shared_ptr<WorkerEnd> worker_end_;
   std::atomic<bool> open_{false};
   std::function<void(bool)> pending_open_;  // GUI thread only
   PostedCalls gui_posted_;

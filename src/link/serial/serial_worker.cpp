@@ -19,9 +19,8 @@ void SerialWorker::DropSink() {
   sink_ = {};
 }
 
-void SerialWorker::Post(std::function<void()> call) {
+void SerialWorker::Queue(std::function<void()> call) {
   posted_.Push(std::move(call));
-  QMetaObject::invokeMethod(this, "RunPosted", Qt::QueuedConnection);
 }
 
 void SerialWorker::RunPosted() {

@@ -11,7 +11,7 @@
 #include <mutex>
 
 #include "core/link/deframer.h"
-#include "link/serial/posted_calls.h"
+#include "link/app/posted_calls.h"
 
 namespace qv {
 
@@ -44,12 +44,13 @@ class SerialWorker : public QObject {
   void ClosePort();
   // No more calls into the link from now on; safe from any thread.
   void DropSink();
-  // Runs `call` on the worker thread, in posting order; safe from any thread.
-  void Post(std::function<void()> call);
+  // Queues `call` for the worker thread; safe from any thread. Queued calls run in order at the
+  // next RunPosted, which the poster invokes on the worker's thread through a queued signal of
+  // its own (so that it never touches this object outside the queue's lock).
+  void Queue(std::function<void()> call);
+  void RunPosted();
 
  private:
-  Q_INVOKABLE void RunPosted();
-
   struct PendingWrite {
     qint64 remaining;
     std::shared_ptr<std::promise<bool>> done;

@@ -19,13 +19,10 @@ void CGrindlewhist::Open(const std::string& serial, uint32_t baud_rate,
   // The answer comes on the worker; only the attempt number travels, the caller's callback
   // stays on this thread.
   OpenAsync(serial, baud_rate, [this, attempt](bool opened) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, attempt, opened] {
-          if (attempt != open_attempt_) return;
-          if (auto done = std::exchange(pending_open_, nullptr)) done(opened);
-        },
-        Qt::QueuedConnection);
+    PostToGui([this, attempt, opened] {
+      if (attempt != open_attempt_) return;
+      if (auto done = std::exchange(pending_open_, nullptr)) done(opened);
+    });
   });
 }
 
@@ -64,15 +61,20 @@ void CGrindlewhist::OnReadDone() {
 
 void CGrindlewhist::HandOver(MessageBatch batch) {
   // Runs on the worker; the hand-over checks the session on the GUI thread, where Close runs.
-  QMetaObject::invokeMethod(
-      this,
-      [this, batch = std::move(batch)] {
-        for (const QByteArray& message : batch.messages) {
-          if (batch.session != session_.load()) return;
-          emit MessageReceived(message);
-        }
-      },
-      Qt::QueuedConnection);
+  PostToGui([this, batch = std::move(batch)] {
+    for (const QByteArray& message : batch.messages) {
+      if (batch.session != session_.load()) return;
+      emit MessageReceived(message);
+    }
+  });
+}
+
+void CGrindlewhist::PostToGui(std::function<void()> call) {
+  gui_posted_.PushAndWake(std::move(call), this, "RunPostedToGui");
+}
+
+void CGrindlewhist::RunPostedToGui() {
+  gui_posted_.RunAll();
 }
 
 }  // namespace qv

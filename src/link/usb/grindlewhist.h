@@ -9,6 +9,7 @@
 
 #include "core/link/receiver_link.h"
 #include "link/app/message_batch.h"
+#include "link/app/posted_calls.h"
 #include "link/usb/usb_link.h"
 
 namespace qv {
@@ -49,7 +50,11 @@ class CGrindlewhist : public QObject, public CUSB, public ReceiverLink {
 
  private:
   void HandOver(MessageBatch batch);
+  // Runs `call` on the GUI thread, in posting order; for the worker thread.
+  void PostToGui(std::function<void()> call);
+  Q_INVOKABLE void RunPostedToGui();
 
+  PostedCalls gui_posted_;
   // The messages of one read, handed to this object's thread together; worker thread only.
   MessageBatcher batcher_{[this](MessageBatch batch) { HandOver(std::move(batch)); }};
   std::atomic<uint64_t> session_{0};

@@ -132,6 +132,30 @@ TEST_F(GraphPainterTest, LiveSweepLandsWhereItsPointsAre) {
   EXPECT_EQ(Pixel(g.X(500) + 1, 250), kBlack);
 }
 
+// Frozen traces are drawn from spans kept between repaints: a slot frozen again with other
+// values, or another plot size, must still draw the values it holds now.
+TEST_F(GraphPainterTest, FrozenTracesFollowTheirValuesAndThePlotSize) {
+  state_.live_shown = false;
+  FrozenTraceSlot& slot = trace_->frozen_average[0];
+  slot.frozen = 1;
+  slot.colour = Rgb(200, 20, 200);
+  const QColor colour(200, 20, 200);
+  for (int round = 0; round < 3; ++round) {
+    const int16_t row = static_cast<int16_t>(round == 1 ? 230 : 130);
+    std::fill(slot.y.begin(), slot.y.begin() + kN, row);
+    const QRect window(0, 0, round == 2 ? 900 : 700, 400);
+    image_ = QImage();
+    ASSERT_TRUE(PaintGraph(image_, GraphScene{*trace_, state_, window, window, 30, -60}));
+    const GraphGeometry g(GraphRect{0, 0, window.width(), 400}, kN);
+    for (int j : {0, 333, kN - 1}) {
+      EXPECT_EQ(image_.pixelColor(g.X(j), row), colour) << round << " " << j;
+      EXPECT_NE(image_.pixelColor(g.X(j), round == 1 ? 130 : 230), colour) << round << " " << j;
+    }
+    // Nothing beyond the last point: the spans are those of this plot width.
+    EXPECT_NE(image_.pixelColor(g.X(kN - 1) + 2, row), colour) << round;
+  }
+}
+
 TEST_F(GraphPainterTest, NewestBlockIsThreePixelsWideAndOnlyThere) {
   for (int j = 0; j < kN; ++j) trace_->live_y[j] = 100;
   trace_->block_start_index = 400;

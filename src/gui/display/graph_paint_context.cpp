@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <algorithm>
+#include <vector>
 
 namespace qv {
 
@@ -45,6 +46,38 @@ QFont FittedGraphFont(int line_height, int char_width) {
   return font;
 }
 
+namespace {
+
+// Building a font and measuring it costs more than drawing a trace, and the sizes change only
+// with the window: each is made once per size (painting is on the GUI thread only).
+const QFont& CachedFont(int height, int width, QFont (*make)(int, int)) {
+  struct Entry {
+    QFont (*make)(int, int);
+    int height;
+    int width;
+    QFont font;
+  };
+  static std::vector<Entry> cache;
+  for (const Entry& e : cache) {
+    if (e.make == make && e.height == height && e.width == width) return e.font;
+  }
+  if (cache.size() >= 64) cache.clear();  // a long series of window sizes
+  cache.push_back({make, height, width, make(height, width)});
+  return cache.back().font;
+}
+
+int MediumFontHeight(const QFont& font) {
+  static QFont measured;
+  static int height = -1;
+  if (height < 0 || !(font == measured)) {
+    measured = font;
+    height = QFontMetrics(font).height();
+  }
+  return height;
+}
+
+}  // namespace
+
 GraphPaintContext::GraphPaintContext(QPainter& p, QImage& img, const GraphScene& s,
                                      GraphTextLog* log)
     : painter(p),
@@ -60,11 +93,11 @@ GraphPaintContext::GraphPaintContext(QPainter& p, QImage& img, const GraphScene&
   erase = paper_white ? QColor(Qt::white) : QColor(Qt::black);
   const int height = window.bottom - window.top;
   const int width = window.right - window.left;
-  legend_font = GraphFont(height / 25, width / 88);
-  medium_font = GraphFont(15, 10);
-  small_font = GraphFont(15, 7);
-  legend = LayOutLegend(window, geometry, QFontMetrics(medium_font).height());
-  column_font = FittedGraphFont(legend.pitch, legend.char_width);
+  legend_font = CachedFont(height / 25, width / 88, &GraphFont);
+  medium_font = CachedFont(15, 10, &GraphFont);
+  small_font = CachedFont(15, 7, &GraphFont);
+  legend = LayOutLegend(window, geometry, MediumFontHeight(medium_font));
+  column_font = CachedFont(legend.pitch, legend.char_width, &FittedGraphFont);
 }
 
 void GraphPaintContext::Text(const QPoint& at, const QString& text, const QColor& colour,

@@ -8,6 +8,17 @@
 namespace qv {
 namespace {
 
+// A frozen trace's spans, kept while its values and the columns stay as they were: frozen
+// traces are most of a busy picture and do not change from one frame to the next.
+struct FrozenSpans {
+  const void* values = nullptr;  // the slot's array
+  int count = 0;
+  int first_point = 0;
+  uint64_t columns_built = 0;
+  std::vector<char> copy;  // the values the spans were reduced from
+  ColumnSpans spans;
+};
+
 // Scratch buffers kept between repaints: a repaint draws up to 19 traces of 15000 points.
 struct TraceBuffers {
   ColumnSpans spans;
@@ -16,11 +27,26 @@ struct TraceBuffers {
   ColumnIndex columns;
   int32_t columns_count = -1;
   int32_t columns_width = -1;
+  uint64_t columns_built = 0;  // how many times the columns were built
+  std::vector<FrozenSpans> frozen;
 };
 
 TraceBuffers& Buffers() {
   static TraceBuffers buffers;
   return buffers;
+}
+
+// The columns of the sweep's points for the geometry painted, built when it changed.
+void BuildColumns(const GraphPaintContext& ctx) {
+  TraceBuffers& buffers = Buffers();
+  const int n = ctx.geometry.points;
+  if (buffers.columns_count == n && buffers.columns_width == ctx.geometry.Width()) return;
+  std::vector<int32_t> xs(n);
+  for (int j = 0; j < n; ++j) xs[j] = ctx.geometry.X(j);
+  buffers.columns.Build(std::move(xs));
+  buffers.columns_count = n;
+  buffers.columns_width = ctx.geometry.Width();
+  ++buffers.columns_built;
 }
 
 // One trace of `count` values; value j belongs to sweep point first_point + j and is drawn where
@@ -34,13 +60,7 @@ void DrawTrace(GraphPaintContext& ctx, const QColor& colour, const YArray& y, in
   // A plot narrower than nothing would map the points right to left.
   if (count < 1 || first_point < 0 || ctx.geometry.Width() < 0) return;
   TraceBuffers& buffers = Buffers();
-  if (buffers.columns_count != n || buffers.columns_width != ctx.geometry.Width()) {
-    std::vector<int32_t> xs(n);
-    for (int j = 0; j < n; ++j) xs[j] = ctx.geometry.X(j);
-    buffers.columns.Build(std::move(xs));
-    buffers.columns_count = n;
-    buffers.columns_width = ctx.geometry.Width();
-  }
+  BuildColumns(ctx);
   // Values first ... last, as points of the sweep, with the pen `widen` wide.
   auto piece = [&](int first, int last, int widen) {
     buffers.spans.Reduce(buffers.columns, y.data() + first, first_point + first,
@@ -51,10 +71,34 @@ void DrawTrace(GraphPaintContext& ctx, const QColor& colour, const YArray& y, in
   ForEachPenPiece(count, thick_first, thick_last, piece);
 }
 
+// A frozen trace: thin, and reduced again only when its values or the columns changed.
 template <typename YArray>
-void DrawThin(GraphPaintContext& ctx, const QColor& colour, const YArray& y, int count,
-              int first_point = 0) {
-  DrawTrace(ctx, colour, y, count, first_point, 1, 0);
+void DrawFrozen(GraphPaintContext& ctx, const QColor& colour, const YArray& y, int count,
+                int first_point = 0) {
+  const int n = ctx.geometry.points;
+  count = std::min(count, n - first_point);
+  if (count < 1 || first_point < 0 || ctx.geometry.Width() < 0) return;
+  TraceBuffers& buffers = Buffers();
+  BuildColumns(ctx);
+  const auto* values = reinterpret_cast<const char*>(y.data());
+  const size_t bytes = static_cast<size_t>(count) * sizeof(y[0]);
+  FrozenSpans* kept = nullptr;
+  for (FrozenSpans& f : buffers.frozen) {
+    if (f.values == y.data()) kept = &f;
+  }
+  if (kept == nullptr) kept = &buffers.frozen.emplace_back();
+  const bool same = kept->count == count && kept->first_point == first_point &&
+                    kept->columns_built == buffers.columns_built && kept->copy.size() == bytes &&
+                    std::equal(values, values + bytes, kept->copy.data());
+  if (!same) {
+    kept->values = y.data();
+    kept->count = count;
+    kept->first_point = first_point;
+    kept->columns_built = buffers.columns_built;
+    kept->copy.assign(values, values + bytes);
+    kept->spans.Reduce(buffers.columns, y.data(), first_point, first_point + count - 1);
+  }
+  buffers.layers.Add(kept->spans, colour.rgb(), 0);
 }
 
 }  // namespace
@@ -76,7 +120,7 @@ void PaintTraces(GraphPaintContext& ctx) {
               reverse ? block_last : block_first, reverse ? block_first : block_last);
   }
   for (const FrozenLiveSlot& slot : t.frozen_live) {
-    if (slot.frozen && !slot.hidden) DrawThin(ctx, ToQColor(slot.colour), slot.y, n);
+    if (slot.frozen && !slot.hidden) DrawFrozen(ctx, ToQColor(slot.colour), slot.y, n);
   }
   for (const PeakSlot& slot : t.peaks) {
     if (!(slot.live || slot.frozen) || slot.hidden) continue;
@@ -87,7 +131,7 @@ void PaintTraces(GraphPaintContext& ctx) {
     DrawTrace(ctx, QColor(143, 188, 139), t.average_y, n, 0, block_first, block_last);
   }
   for (const FrozenTraceSlot& slot : t.frozen_average) {
-    if (slot.frozen && !slot.hidden) DrawThin(ctx, ToQColor(slot.colour), slot.y, n);
+    if (slot.frozen && !slot.hidden) DrawFrozen(ctx, ToQColor(slot.colour), slot.y, n);
   }
   // Smoothed value i is the mean of points i ... i + bins - 1: it is drawn at the middle one, so
   // a peak stays where the live trace has it.
@@ -103,7 +147,7 @@ void PaintTraces(GraphPaintContext& ctx) {
     }
   }
   for (const FrozenTraceSlot& slot : t.frozen_bin_average) {
-    if (slot.frozen && !slot.hidden) DrawThin(ctx, ToQColor(slot.colour), slot.y, smoothed, centre);
+    if (slot.frozen && !slot.hidden) DrawFrozen(ctx, ToQColor(slot.colour), slot.y, smoothed, centre);
   }
   layers.Write(ctx.image);
 }

@@ -462,29 +462,32 @@ void CDisplay::paintEvent(QPaintEvent*) {
   if (state_.spectrum_mode || state_.power_trigger_mode || state_.replay_drawing) {
     QImage pixels = WindowPixels(window, size());
     if (!pixels.isNull()) {
-      struct Kept {
-        QRegion mask;
-        QRect bounds;
-        QImage pixels;
-      };
-      std::vector<Kept> kept;
+      // Only the rows inside the tabs' masks are kept: a tab's box is mostly graph.
+      std::vector<QRect>& rects = kept_rects_;
+      std::vector<uint32_t>& kept = kept_pixels_;
+      rects.clear();
+      kept.clear();
       for (const CTabDialog* tab : findChildren<CTabDialog*>(Qt::FindDirectChildrenOnly)) {
         if (!tab->isVisible()) continue;
         const QRegion mask = tab->mask().isEmpty() ? QRegion(tab->geometry())
                                                    : tab->mask().translated(tab->pos());
-        const QRect bounds = mask.boundingRect() & rect();
-        if (!bounds.isEmpty()) kept.push_back({mask, bounds, pixels.copy(bounds)});
+        for (const QRect& r : mask) {
+          const QRect part = r & rect();
+          if (part.isEmpty()) continue;
+          rects.push_back(part);
+          for (int y = part.top(); y <= part.bottom(); ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(pixels.constScanLine(y));
+            kept.insert(kept.end(), row + part.left(), row + part.right() + 1);
+          }
+        }
       }
       PaintGraph(pixels, scene);
-      for (const Kept& k : kept) {
-        for (const QRect& r : k.mask) {
-          const QRect part = r & k.bounds;
-          for (int y = part.top(); y <= part.bottom(); ++y) {
-            std::memcpy(pixels.scanLine(y) + part.left() * 4,
-                        k.pixels.constScanLine(y - k.bounds.top()) +
-                            (part.left() - k.bounds.left()) * 4,
-                        static_cast<size_t>(part.width()) * 4);
-          }
+      const uint32_t* from = kept.data();
+      for (const QRect& part : rects) {
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+          std::memcpy(pixels.scanLine(y) + part.left() * 4, from,
+                      static_cast<size_t>(part.width()) * 4);
+          from += part.width();
         }
       }
       picture_kept_ = false;

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "core/app/frame_pacer.h"
 #include "core/app/graph_steps.h"
@@ -225,6 +226,9 @@ class CDisplay : public QWidget,
   DisplayState state_;
   QImage back_buffer_;              // the last picture, shown while no sweep mode is set
   bool picture_kept_ = true;        // the back buffer holds the last picture painted
+  // The window's pixels under the tabs while a frame is painted beneath them.
+  std::vector<QRect> kept_rects_;
+  std::vector<uint32_t> kept_pixels_;
   // Sweep blocks repaint the graph and its spectrogram and histogram windows once a frame.
   FramePacer frames_;
   std::function<QAction*(QMenu&, const QPoint&)> menu_runner_;

@@ -1,6 +1,8 @@
 #include "gui/display/graph_paint_context.h"
 
 #include <QFontMetrics>
+#include <QHash>
+#include <QStaticText>
 #include <algorithm>
 #include <vector>
 
@@ -76,6 +78,23 @@ int MediumFontHeight(const QFont& font) {
   return height;
 }
 
+// Laying a text out costs far more than drawing it, and most texts of the graph are the same
+// frame after frame: each (text, font) is laid out once.
+const QStaticText& LaidOut(const QString& text, const QFont& font) {
+  static QHash<QString, QStaticText> cache;
+  if (cache.size() > 1024) cache.clear();  // values that change every sweep
+  const QString key = font.key() + QLatin1Char('\x1f') + text;
+  auto it = cache.find(key);
+  if (it == cache.end()) {
+    QStaticText laid_out(text);
+    laid_out.setTextFormat(Qt::PlainText);
+    laid_out.setPerformanceHint(QStaticText::AggressiveCaching);
+    laid_out.prepare(QTransform(), font);
+    it = cache.insert(key, laid_out);
+  }
+  return *it;
+}
+
 }  // namespace
 
 GraphPaintContext::GraphPaintContext(QPainter& p, QImage& img, const GraphScene& s,
@@ -105,8 +124,12 @@ void GraphPaintContext::Text(const QPoint& at, const QString& text, const QColor
   if (texts) texts->Text(text, at, colour, font);
   painter.setFont(font);
   painter.setPen(colour);
-  painter.drawText(QRect(at, QSize(8192, 8192)), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                   text);
+  if (text.contains(QLatin1Char('\n'))) {
+    painter.drawText(QRect(at, QSize(8192, 8192)),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
+    return;
+  }
+  painter.drawStaticText(at, LaidOut(text, font));
 }
 
 void GraphPaintContext::EraseBox(int left, int top, int right, int bottom) {

@@ -4,7 +4,7 @@
 // Script: a control byte c, then
 //   c < 0x80:         a message: 16-bit little-endian length, then that many bytes (or the rest)
 //   0x80 <= c < 0xC0: advance virtual time by (c & 0x3F) x 250 ms
-//   c >= 0xC0:        bit 0 logging, bit 1 printing
+//   c >= 0xC0:        bit 0 logging, bit 1 printing, bit 2 the link closes, bit 3 it opens again
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -67,10 +67,14 @@ class Fakes : public ReceiveLog, public HandshakeSteps, public ReceiveView, publ
   void StartTriggerClock() override {}
   void ClearAreaSelected() override {}
   SweepWindow CurrentSweep() const override { return {48000, 1000}; }
+  void LinkClosed() override {
+    if (handler != nullptr) handler->OnLinkClosed();
+  }
 
   bool logging = false;
   bool printing = false;
   CConnectionOps* ops = nullptr;
+  ReceiverMessageHandler* handler = nullptr;
   volatile uint8_t sink = 0;
 
  private:
@@ -105,6 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TraceSweepProcessor sweeps(*trace, *identity, [] { return PlotRect{0, 0, 1000, 600}; });
   ReceiverMessageHandler handler(clock, fakes, sweeps, fakes, fakes);
   handler.SetConnection(&ops);
+  fakes.handler = &handler;
   handler.StartHandshakeTimeout();
 
   size_t pos = 0;
@@ -129,6 +134,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
       fakes.logging = (c & 1) != 0;
       fakes.printing = (c & 2) != 0;
+      if ((c & 4) != 0) {
+        const bool quitting = handler.LowBatteryCountdown() < 0;
+        ops.CloseLink();
+        // The closed link takes the Receiver's low battery with it, unless the exit is under way.
+        if (!quitting && (handler.LowBatteryCountdown() != kLowBatterySeconds ||
+                          trace->low_battery != 0)) {
+          std::abort();
+        }
+      }
+      if ((c & 8) != 0) state.connected = 1;
     }
   }
   if (handler.LowBatteryCountdown() < -1) std::abort();

@@ -3,8 +3,9 @@
 //
 // Script: a control byte c, then
 //   c < 0x80:         a message: 16-bit little-endian length, then that many bytes (or the rest)
-//   0x80 <= c < 0xC0: advance virtual time by (c & 0x3F) x 250 ms
+//   0x80 <= c < 0xC0: advance virtual time by (c & 0x3F) x 250 ms, up to kMaxVirtualMs in all
 //   c >= 0xC0:        bit 0 logging, bit 1 printing, bit 2 the link closes, bit 3 it opens again
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -19,6 +20,11 @@
 
 namespace qv {
 namespace {
+
+// Long enough for every timer of the handler to run its course (handshake time-out, silence
+// warning, two whole low-battery countdowns); beyond that, ticks repeat what they did and only
+// cost time: inputs of many advances spent most of the fuzzer's time firing timers.
+constexpr int64_t kMaxVirtualMs = 120000;
 
 class AcceptingLink : public ReceiverLink {
  public:
@@ -130,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
       if (handler.SerialText().size() > 6) std::abort();
     } else if (c < 0xC0) {
-      clock.Advance((c & 0x3F) * 250);
+      clock.Advance(std::min<int64_t>((c & 0x3F) * 250, kMaxVirtualMs - clock.Now()));
     } else {
       fakes.logging = (c & 1) != 0;
       fakes.printing = (c & 2) != 0;

@@ -61,7 +61,10 @@ added=$(sed -n 's/^MERGE-OUTER: \([0-9]*\) new files.*/\1/p' "$runs/merge.log" |
 echo "$target: ${seconds}s, ${executions:-?} executions (${speed:-?}/s), cov ${cov:-?}, ft ${ft:-?}," \
   "${added:-0} inputs merged into $corpus ($(ls "$corpus" | wc -l) files)"
 
-crashes=$(find "$artifacts" -type f | sort)
+# Slow units are only noted: a loaded machine (or a stopped process) makes any input slow.
+slow=$(find "$artifacts" -type f -name 'slow-unit-*' | sort)
+[ -n "$slow" ] && echo "$slow" | sed 's/^/  slow unit (run it alone to check): /'
+crashes=$(find "$artifacts" -type f ! -name 'slow-unit-*' | sort)
 if [ -n "$crashes" ] || [ "$status" -ne 0 ]; then
   echo "$target: the fuzzer stopped with status $status; see $log" >&2
   [ -n "$crashes" ] && echo "$crashes" | sed 's/^/  crash file: /' >&2

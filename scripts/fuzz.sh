@@ -34,7 +34,7 @@ corpus="fuzz/corpus/$target"
 runs="$build/fuzz-runs/$target"
 scratch="$runs/new"
 artifacts="$runs/artifacts/"
-rm -rf "$scratch"
+rm -rf "$scratch" "$artifacts"
 mkdir -p "$scratch" "$artifacts"
 log="$runs/run.log"
 

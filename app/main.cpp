@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/link/network_setup.h"
@@ -230,8 +231,6 @@ int main(int argc, char* argv[]) {
   qv::QtFileChooser chooser(&frame);
   frame.View().SetFileChooser(&chooser);
   frame.View().SetDeviceMonitor(&monitor);
-  QObject::connect(&frame.View(), &qv::CQuorvalinFormView::QuitRequested, &app,
-                   [](int code) { QApplication::exit(code); });
   frame.showMaximized();
   if (splash_guard.window) splash_guard.window->raise();
 
@@ -343,26 +342,38 @@ int main(int argc, char* argv[]) {
     if (!frame.View().ReplayFile(path)) {
       std::fprintf(stderr, "quorvalin: --replay: cannot play %s\n", path.c_str());
       return 1;
-    }    open_windows();
+    }
+    open_windows();
   }
 
-  if (quit_seconds >= 0) {
-    QTimer::singleShot(static_cast<int>(quit_seconds * 1000), &app, [&] {
-      if (parser.isSet(options.snapshot)) SaveSnapshot(frame, parser.value(options.snapshot));
-      if (parser.isSet(options.print_pdf)) {
-        const QString pdf = parser.value(options.print_pdf);
-        if (frame.View().PrintToPdf(pdf)) {
-          std::printf("quorvalin: graph printed to %s\n", qPrintable(pdf));
-        } else {
-          std::fprintf(stderr, "quorvalin: cannot print to %s\n", qPrintable(pdf));
-        }
-        std::fflush(stdout);
+  // What a scripted run asked for is written however the program ends: the timed quit, the
+  // low-battery exit (code 22), File Exit or a signal. The log's end record follows when the
+  // window goes.
+  bool outputs_written = false;
+  const auto write_outputs = [&] {
+    if (std::exchange(outputs_written, true)) return;
+    if (parser.isSet(options.snapshot)) SaveSnapshot(frame, parser.value(options.snapshot));
+    if (parser.isSet(options.print_pdf)) {
+      const QString pdf = parser.value(options.print_pdf);
+      if (frame.View().PrintToPdf(pdf)) {
+        std::printf("quorvalin: graph printed to %s\n", qPrintable(pdf));
+      } else {
+        std::fprintf(stderr, "quorvalin: cannot print to %s\n", qPrintable(pdf));
       }
+      std::fflush(stdout);
+    }
+  };
+  QObject::connect(&frame.View(), &qv::CQuorvalinFormView::QuitRequested, &app,
+                   [&write_outputs](int code) {
+                     write_outputs();
+                     QApplication::exit(code);
+                   });
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &frame, write_outputs);
+  if (quit_seconds >= 0) {
+    QTimer::singleShot(static_cast<int>(quit_seconds * 1000), &app, [&write_outputs] {
+      write_outputs();
       QApplication::quit();
     });
-  } else if (parser.isSet(options.snapshot)) {
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &frame,
-                     [&] { SaveSnapshot(frame, parser.value(options.snapshot)); });
   }
   return QApplication::exec();
 }

@@ -3,8 +3,9 @@
 //
 // Script: a control byte c, then
 //   c < 0x80:         a message: 16-bit little-endian length, then that many bytes (or the rest)
-//   0x80 <= c < 0xC0: advance virtual time by (c & 0x3F) x 250 ms
-//   c >= 0xC0:        bit 0 logging, bit 1 printing
+//   0x80 <= c < 0xC0: advance virtual time by (c & 0x3F) x 250 ms, up to kMaxVirtualMs in all
+//   c >= 0xC0:        bit 0 logging, bit 1 printing, bit 2 the link closes, bit 3 it opens again
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -19,6 +20,11 @@
 
 namespace qv {
 namespace {
+
+// Long enough for every timer of the handler to run its course (handshake time-out, silence
+// warning, two whole low-battery countdowns); beyond that, ticks repeat what they did and only
+// cost time: inputs of many advances spent most of the fuzzer's time firing timers.
+constexpr int64_t kMaxVirtualMs = 120000;
 
 class AcceptingLink : public ReceiverLink {
  public:
@@ -67,10 +73,14 @@ class Fakes : public ReceiveLog, public HandshakeSteps, public ReceiveView, publ
   void StartTriggerClock() override {}
   void ClearAreaSelected() override {}
   SweepWindow CurrentSweep() const override { return {48000, 1000}; }
+  void LinkClosed() override {
+    if (handler != nullptr) handler->OnLinkClosed();
+  }
 
   bool logging = false;
   bool printing = false;
   CConnectionOps* ops = nullptr;
+  ReceiverMessageHandler* handler = nullptr;
   volatile uint8_t sink = 0;
 
  private:
@@ -105,6 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TraceSweepProcessor sweeps(*trace, *identity, [] { return PlotRect{0, 0, 1000, 600}; });
   ReceiverMessageHandler handler(clock, fakes, sweeps, fakes, fakes);
   handler.SetConnection(&ops);
+  fakes.handler = &handler;
   handler.StartHandshakeTimeout();
 
   size_t pos = 0;
@@ -125,10 +136,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
       if (handler.SerialText().size() > 6) std::abort();
     } else if (c < 0xC0) {
-      clock.Advance((c & 0x3F) * 250);
+      clock.Advance(std::min<int64_t>((c & 0x3F) * 250, kMaxVirtualMs - clock.Now()));
     } else {
       fakes.logging = (c & 1) != 0;
       fakes.printing = (c & 2) != 0;
+      if ((c & 4) != 0) {
+        const bool quitting = handler.LowBatteryCountdown() < 0;
+        ops.CloseLink();
+        // The closed link takes the Receiver's low battery with it, unless the exit is under way.
+        if (!quitting && (handler.LowBatteryCountdown() != kLowBatterySeconds ||
+                          trace->low_battery != 0)) {
+          std::abort();
+        }
+      }
+      if ((c & 8) != 0) state.connected = 1;
     }
   }
   if (handler.LowBatteryCountdown() < -1) std::abort();

@@ -235,5 +235,56 @@ TEST_F(ViewHandshakeTest, LinkGoingAwayClosesItAndShowsNotConnected) {
   EXPECT_EQ(panes[kPaneLogFile], QStringLiteral("Interface Type: Not Connected"));
 }
 
+// The countdown belongs to the connected Receiver: a link lost mid-countdown takes the warning
+// and the countdown with it, flagged sweeps played without a link do not count, and the next
+// Receiver reporting low battery counts from 30 again.
+TEST_F(ViewHandshakeTest, LostLinkEndsTheLowBatteryCountdownAndTheNextReceiverStartsAfresh) {
+  std::vector<int> quits;
+  int64_t quit_ms = -1;
+  QObject::connect(view_.get(), &CQuorvalinFormView::QuitRequested, [&](int code) {
+    quits.push_back(code);
+    quit_ms = clock_.Now();
+  });
+  int64_t first_sweep_ms = -1;
+  QObject::connect(&view_->Display(), &CDisplay::FlagsChanged, [&] {
+    if (first_sweep_ms < 0 && view_->Display().SpectrumMode()) first_sweep_ms = clock_.Now();
+  });
+  const TraceData& trace = view_->Display().Trace();
+  const ReceiverMessageHandler& handler = view_->Display().Handler();
+
+  sim::SimOptions options;
+  options.low_battery = true;
+  options.disconnect_after_sweeps = 40;
+  Connect(options);
+  int countdown_at_loss = -1;
+  bool warning_at_loss = false;
+  link_->Receiver().SetDisconnectHandler([&] {
+    countdown_at_loss = handler.LowBatteryCountdown();
+    warning_at_loss = trace.low_battery != 0;
+    emit view_->Connection().LinkLost();
+  });
+  RunUntil(120000);
+  ASSERT_TRUE(warning_at_loss);
+  EXPECT_LT(countdown_at_loss, 30);
+  EXPECT_GE(countdown_at_loss, 0);
+  EXPECT_FALSE(Connected());
+  EXPECT_EQ(trace.low_battery, 0);
+  EXPECT_EQ(handler.LowBatteryCountdown(), 30);
+  EXPECT_TRUE(quits.empty());
+
+  view_->Display().Trace().low_battery = 1;  // as a played-back sweep would leave it
+  RunFor(40000);
+  EXPECT_EQ(handler.LowBatteryCountdown(), 30);
+  EXPECT_TRUE(quits.empty());
+
+  first_sweep_ms = -1;
+  options.disconnect_after_sweeps = 0;
+  Connect(options);
+  RunFor(90000);
+  ASSERT_GE(first_sweep_ms, 0);
+  EXPECT_EQ(quits, (std::vector<int>{22}));
+  EXPECT_GT(quit_ms - first_sweep_ms, 30000);
+}
+
 }  // namespace
 }  // namespace qv

@@ -70,6 +70,7 @@ bool CConnectionOps::StartPowerTrigger() {
 void CConnectionOps::CloseLink() {
   if (ReceiverLink* link = Link(state_.interface_index)) link->Close();
   state_.connected = 0;
+  graph_.LinkClosed();
   if (link_closed_) link_closed_();
 }
 

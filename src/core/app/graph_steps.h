@@ -24,6 +24,8 @@ class GraphSteps {
   // Drops the zoom selection, if any.
   virtual void ClearAreaSelected() = 0;
   virtual SweepWindow CurrentSweep() const = 0;
+  // After every close of the link, whoever asked for it.
+  virtual void LinkClosed() {}
 };
 
 }  // namespace qv

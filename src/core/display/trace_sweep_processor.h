@@ -24,6 +24,7 @@ class TraceSweepProcessor : public SweepProcessor {
     trace_.ReadBandList(message, length, identity_);
   }
   bool LowBatteryFlag() const override { return trace_.low_battery != 0; }
+  void ClearLowBatteryFlag() override { trace_.low_battery = 0; }
 
  private:
   TraceData& trace_;

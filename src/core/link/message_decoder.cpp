@@ -122,6 +122,7 @@ void ReceiverMessageHandler::OnSweep(bool power_trigger) {
   }
   view_.SetModeFlags(/*spectrum_mode=*/!power_trigger, /*power_trigger_mode=*/power_trigger);
   sweeps_.ProcessSweepBlock(buffer_.data(), length_);
+  receiver_low_battery_ = sweeps_.LowBatteryFlag();
   if (!view_.IsPrinting()) view_.Repaint();
   if (power_trigger) trigger_clock_->Start(kTriggerClockMs);
 }
@@ -152,9 +153,20 @@ void ReceiverMessageHandler::OnSilenceTick() {
   view_.SetDataSilence(silent_seconds_);
 }
 
+void ReceiverMessageHandler::OnLinkClosed() {
+  StopDataWatch();
+  // Once past zero the quit is on its way already.
+  if (low_battery_countdown_ < 0) return;
+  const bool warning_shown = sweeps_.LowBatteryFlag();
+  sweeps_.ClearLowBatteryFlag();
+  receiver_low_battery_ = false;
+  low_battery_countdown_ = kLowBatterySeconds;
+  if (warning_shown && !view_.IsPrinting()) view_.Repaint();
+}
+
 void ReceiverMessageHandler::OnBatteryTick() {
   // Once past zero the quit is on its way; ask for it only once.
-  if (!sweeps_.LowBatteryFlag() || low_battery_countdown_ < 0) return;
+  if (!receiver_low_battery_ || low_battery_countdown_ < 0) return;
   // The countdown is never reset: a Receiver that keeps reporting low battery ends the program.
   --low_battery_countdown_;
   if (low_battery_countdown_ < 0) {

@@ -31,6 +31,8 @@ class SweepProcessor {
   virtual void ReadBandList(const uint8_t* message, size_t length) = 0;
   // Status bit 1 of the latest sweep block.
   virtual bool LowBatteryFlag() const = 0;
+  // Forgets that flag: it belonged to a Receiver that is no longer connected.
+  virtual void ClearLowBatteryFlag() = 0;
 };
 
 // The connection handshake's reactions to the identity answers and to their absence.
@@ -101,6 +103,10 @@ class ReceiverMessageHandler {
   void StopDataWatch();
   int SilentSeconds() const { return silent_seconds_; }
 
+  // The link was closed or lost. The low-battery countdown is about the connected Receiver's
+  // battery: its flag and the countdown start afresh, and the warning goes away.
+  void OnLinkClosed();
+
   const uint8_t* Message() const { return buffer_.data(); }
   size_t MessageLength() const { return length_; }
   uint8_t MessageType() const { return type_; }
@@ -134,6 +140,9 @@ class ReceiverMessageHandler {
   std::string firmware_text_;
   std::string serial_text_;
   int low_battery_countdown_ = kLowBatterySeconds;
+  // Status bit 1 of the latest sweep the connected Receiver sent. Only that counts down: the
+  // record's own flag may also come from a log played back.
+  bool receiver_low_battery_ = false;
   // Whole ticks since the last message; the first tick may come at once, so the silence is at
   // least one less than this.
   int silence_ticks_ = 0;

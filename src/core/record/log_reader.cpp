@@ -115,7 +115,8 @@ LogPlayback::Result LogPlayback::ReadForward(uint8_t* buffer, size_t* length) {
   const Result result = ReadAt(offset, buffer, length, &next);
   if (result == Result::kNoFile || result == Result::kEnd) return result;
   position_ = offset;
-  if (result == Result::kRecord && IsEndType(buffer[0])) {
+  // An end record ends playback even when damage made it too long to read, as it ends the scan.
+  if (IsEndType(buffer[0])) {
     // As the index stepped back one, reading on shows the last record before the end again.
     if (current_ > 0) --current_;
     return Result::kEnd;
@@ -141,7 +142,7 @@ LogPlayback::Result LogPlayback::ReadBackward(uint8_t* buffer, size_t* length) {
   if (result == Result::kNoFile) return result;
   --current_;
   position_ = offset;
-  if (result == Result::kRecord && IsEndType(buffer[0])) return Result::kEnd;
+  if (result != Result::kEnd && IsEndType(buffer[0])) return Result::kEnd;
   return result;
 }
 

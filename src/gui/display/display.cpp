@@ -384,6 +384,10 @@ void CDisplay::ClearModeFlags() {
   SetModeFlags(false, false);
 }
 
+void CDisplay::LinkClosed() {
+  handler_.OnLinkClosed();
+}
+
 void CDisplay::StartTriggerClock() {
   handler_.TriggerClock().Start(kTriggerClockMs);
 }

@@ -172,6 +172,7 @@ class CDisplay : public QWidget,
   void StartTriggerClock() override;
   void ClearAreaSelected() override;
   SweepWindow CurrentSweep() const override;
+  void LinkClosed() override;
 
   // ReceiveLog
   bool IsLogging() const override { return log_->IsLogging(); }

@@ -51,6 +51,7 @@ class NullReceiveSide : public ReceiveLog,
   void ProcessSweepBlock(const uint8_t*, size_t) override {}
   void ReadBandList(const uint8_t*, size_t) override {}
   bool LowBatteryFlag() const override { return false; }
+  void ClearLowBatteryFlag() override {}
   void SetStatusPaneText(int, const std::string&) override {}
   void SetModeFlags(bool, bool) override {}
   void TriggerArrived() override {}

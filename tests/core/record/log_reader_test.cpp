@@ -195,6 +195,33 @@ TEST(LogReader, FileCutAnywhereInTheLastRecordsEndsWithoutReadingPastIt) {
   }
 }
 
+// Damage that gives the end record a payload too long for the playback buffer: the scan ends
+// there, and so must playback, not step over it into the bytes behind.
+TEST(LogReader, OverlongEndRecordEndsPlaybackWhereTheScanEnds) {
+  const SampleLog sample;
+  const uint64_t end_record = sample.expected.back().offset;
+  Bytes file(sample.file.begin(), sample.file.begin() + static_cast<std::ptrdiff_t>(end_record));
+  const Bytes end = {kLogEndType, 0xB8, 0x0B};  // 3000 bytes of payload
+  file.insert(file.end(), end.begin(), end.end());
+  file.resize(file.size() + 3000, 0x00);
+  const Bytes after = BuildMessageRecord(Message(6, 21).data(), 21);
+  file.insert(file.end(), after.begin(), after.end());
+
+  CollectingVisitor visitor;
+  const LogScanResult scan = ScanLog(file.data(), file.size(), visitor);
+  EXPECT_TRUE(scan.ended);
+  EXPECT_EQ(scan.records, sample.expected.size());
+  EXPECT_EQ(scan.trailing, after.size());
+
+  const std::string path = sample.dir.File("overlong_end.kzq");
+  WriteWholeFile(path, file.data(), file.size());
+  LogPlayback playback;
+  ASSERT_TRUE(playback.Open(path, nullptr));
+  Result last = Result::kRecord;
+  EXPECT_EQ(PlayForward(playback, file.size(), &last).size(), sample.expected.size() - 1);
+  EXPECT_EQ(last, Result::kEnd);
+}
+
 TEST(LogReader, RandomBytesNeverReadOutOfBoundsAndScanAgreesWithPlayback) {
   TempDir dir;
   const std::string path = dir.File("random.kzq");

@@ -9,6 +9,11 @@
 
 namespace qv {
 
+// Commands of the graph's context menu beside the channel ones.
+inline constexpr int32_t kCmdMarkerToPeak = 40001;
+inline constexpr int32_t kCmdNextPeak = 40002;
+inline constexpr int32_t kCmdMarkerToFrequency = 40003;
+
 // How far a local maximum must stand above its surroundings to count as a peak for Next Peak.
 inline constexpr int32_t kPeakExcursionDb = 6;
 

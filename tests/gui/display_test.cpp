@@ -257,16 +257,18 @@ TEST_F(DisplayTest, ClicksPlaceMarkersOnlyInsideThePlot) {
   EXPECT_EQ(paints_.paints, before);
 }
 
-TEST_F(DisplayTest, ContextMenuOnlyInSelectionModeWithChecksOnActiveChannels) {
+TEST_F(DisplayTest, ContextMenuHasChannelsOnlyInSelectionModeWithChecksOnActiveChannels) {
+  const QStringList peak_items{"Marker to Peak\tP", "Next Peak\tN", "Marker to Frequency...\tF"};
   Choose(QStringLiteral("Channel 1"));
-  EXPECT_TRUE(shown_.isEmpty());  // no menu outside selection mode
+  EXPECT_EQ(shown_, peak_items);  // outside selection mode only the peak commands
   EXPECT_FALSE(ChannelActive(display().Trace().channels[0]));
 
   view_.OnCommand(kCmdSelectDisplay);
   Drag(QPoint(248, 100), QPoint(625, 300));
   Choose(QStringLiteral("Channel 2"));
   EXPECT_EQ(shown_, (QStringList{"Channel 1", "Channel 2", "Channel 3", "Channel 4", "Clear All",
-                                 "Clear Selection"}));
+                                 "Clear Selection", ""} +
+                     peak_items));
   EXPECT_TRUE(checked_.isEmpty());
   const ChannelRecord& c = display().Trace().channels[1];
   EXPECT_EQ(c.channel_number, 2);

@@ -270,8 +270,9 @@ TEST_F(GraphPainterTest, SpectrumLegendLines) {
   EXPECT_TRUE(battery);
 }
 
-// With every legend line shown at once, each stays whole below the plot and clear of every
-// other text (the other column, the marker delta lines, the frozen trace legends), at the graph
+// With every legend line and the frequency labels shown at once, each stays whole below the
+// plot and clear of every other text (the other column, the amplitude labels, the marker delta
+// lines, the frozen trace legends), at the graph
 // sizes of windows from 800 x 600 up, narrow, wide, short and tall.
 TEST_F(GraphPainterTest, LegendLinesFitWholeAndApartAtEveryWindowSize) {
   state_.spectrum_mode = false;
@@ -329,9 +330,18 @@ TEST_F(GraphPainterTest, LegendLinesFitWholeAndApartAtEveryWindowSize) {
                                 std::to_string(size.height()) + (live_shown ? " shown" : " hidden");
       int readings = 0;
       int traces = 0;
+      int axis_labels = 0;
       for (const LoggedText& line : recorder_.texts) {
-        if (!is_reading(line.text) && !is_trace(line.text)) continue;
-        (is_reading(line.text) ? readings : traces) += 1;
+        // The frequency labels' row starts just below the plot.
+        const bool axis = line.at.y() == plot_bottom + 2;
+        if (axis) {
+          ++axis_labels;
+          EXPECT_GT(line.at.y(), plot_bottom) << where;
+        } else if (!is_reading(line.text) && !is_trace(line.text)) {
+          continue;
+        } else {
+          (is_reading(line.text) ? readings : traces) += 1;
+        }
         const QRect extent = line.Extent();
         EXPECT_TRUE(window.contains(extent)) << line.text.toStdString() << " at " << where;
         EXPECT_GT(extent.top(), plot_bottom) << line.text.toStdString() << " at " << where;
@@ -344,11 +354,15 @@ TEST_F(GraphPainterTest, LegendLinesFitWholeAndApartAtEveryWindowSize) {
       }
       EXPECT_EQ(readings, 7) << where;
       EXPECT_EQ(traces, 7) << where;
+      // Start, centre and stop at least; all eleven lines on the wider windows.
+      EXPECT_GE(axis_labels, 3) << where;
+      if (size.width() >= 1280) EXPECT_EQ(axis_labels, 11) << where;
     }
   }
 }
 
 TEST_F(GraphPainterTest, MarkerTextsDeltaLineAndGlyphs) {
+  state_.frequency_axis = false;  // the delta lines where they were without the axis
   for (int j = 0; j < kN; ++j) trace_->live_y[j] = 200;
   MarkerRecord& m = trace_->markers[1];
   m.colour = Rgb(0, 255, 255);
@@ -378,6 +392,15 @@ TEST_F(GraphPainterTest, MarkerTextsDeltaLineAndGlyphs) {
   const LoggedText* power = recorder_.Find("Ch Power: NA");
   ASSERT_NE(power, nullptr);
   EXPECT_EQ(power->at, QPoint(400 + 160, 330));
+  // With the frequency labels the delta lines move down under their row, glyphs with them.
+  state_.frequency_axis = true;
+  ASSERT_TRUE(Paint());
+  const int moved_y = recorder_.Find("2.50 dB;")->at.y();
+  for (const LoggedText& line : recorder_.texts) {
+    if (line.at.y() == Geometry().GridY(10) + 2) EXPECT_LT(line.Extent().bottom(), moved_y - 20);
+  }
+  state_.frequency_axis = false;
+  ASSERT_TRUE(Paint());
 
   QImage window(700, 400, QImage::Format_RGB32);
   window.fill(Qt::black);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSet>
 #include <QTemporaryDir>
@@ -19,6 +20,7 @@
 #include "gui/app/main_frame.h"
 #include "gui/app/radio_alert_dialog.h"
 #include "gui/app/toolbar_icons.h"
+#include "gui/display/display.h"
 #include "gui/link/connection_sheet.h"
 #include "gui/ui/side_panels.h"
 #include "gui/ui/tab_dialog.h"
@@ -285,7 +287,9 @@ TEST_F(MainFrameTest, ViewMenuListsThePanelsAndReopensAClosedOneInItsPlace) {
   emit view->aboutToShow();
   EXPECT_EQ(MenuTexts(view), (QStringList{"Freq Control", "Trigger", "Reference Level",
                                           "Resolution", "Markers", "Peak Hold", "Trace Colour",
-                                          "Scr Avg", "Video Avg", "802.11A", "UNII"}));
+                                          "Scr Avg", "Video Avg", "802.11A", "UNII",
+                                          "Frequency Axis", "Marker to &Peak", "&Next Peak",
+                                          "Marker to &Frequency..."}));
   EXPECT_TRUE(MenuAction(view, "Trigger")->isChecked());
   EXPECT_FALSE(MenuAction(view, "Trigger")->isEnabled());  // it has no close box
 
@@ -313,6 +317,78 @@ TEST_F(MainFrameTest, ViewMenuListsThePanelsAndReopensAClosedOneInItsPlace) {
   MenuAction(view, "UNII")->trigger();
   EXPECT_TRUE(panels.Page("UNII")->IsClosed());
   EXPECT_FALSE(panels.Page("UNII")->isVisible());
+}
+
+// The peak commands from the keys, the context menu and the frequency dialog, and the
+// frequency axis switch remembered for the next start.
+TEST_F(MainFrameTest, PeakSearchFromKeysAndMenuAndTheAxisSwitchRemembered) {
+  auto frame = MakeFrame();
+  frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+  CDisplay& display = frame->View().Display();
+  TraceData& t = display.Trace();
+  // 2400 MHz, 0.5 MHz apart, 101 points: peaks at 30 (-20 dBm) and 70 (-35); a shoulder at 68
+  // (-39) stands only 2 dB above the -41 between it and the peak.
+  t.header.start = 48000;
+  t.header.sweep_word = 10;
+  t.header.points = 101;
+  t.points_received = 101;
+  std::fill(t.live_levels.begin(), t.live_levels.begin() + 101, int16_t{-90});
+  t.live_levels[30] = -20;
+  t.live_levels[70] = -35;
+  t.live_levels[68] = -39;
+  t.live_levels[69] = -41;
+  const MarkerRecord& a = t.markers[0];
+
+  display.setFocus();
+  QTest::keyClick(frame.get(), Qt::Key_N);  // no marker yet: starts at the highest point
+  EXPECT_EQ(a.a_point, 30);
+  EXPECT_EQ(a.a_placed, 1);
+  EXPECT_FLOAT_EQ(a.a_frequency, 2415.0f);
+  EXPECT_FLOAT_EQ(a.a_level, -20.0f);
+  QTest::keyClick(frame.get(), Qt::Key_N);
+  EXPECT_EQ(a.a_point, 70);
+  QTest::keyClick(frame.get(), Qt::Key_N);  // nothing lower stands 6 dB out: stays
+  EXPECT_EQ(a.a_point, 70);
+  QTest::keyClick(frame.get(), Qt::Key_P);
+  EXPECT_EQ(a.a_point, 30);
+
+  // The context menu outside selection mode offers the peak commands; the frequency dialog
+  // takes a typed value, and refuses one outside the sweep with a message.
+  QStringList offered;
+  display.SetMenuRunner([&](QMenu& menu, const QPoint&) -> QAction* {
+    for (QAction* action : menu.actions()) offered << action->text();
+    return menu.actions().last();
+  });
+  QString typed = QStringLiteral("2425.2");
+  display.SetDialogRunner([&](QDialog& dialog) {
+    auto* entry = dialog.findChild<QLineEdit*>(QStringLiteral("markerFrequency"));
+    if (entry == nullptr) return false;
+    entry->setText(typed);
+    return true;
+  });
+  QTest::mouseClick(&display, Qt::RightButton, Qt::NoModifier, QPoint(200, 100));
+  EXPECT_EQ(offered, (QStringList{QStringLiteral("Marker to Peak\tP"), QStringLiteral("Next Peak\tN"),
+                                  QStringLiteral("Marker to Frequency...\tF")}));
+  EXPECT_EQ(a.a_point, 50);
+  EXPECT_EQ(a.a_x, display.Geometry().X(50));
+  typed = QStringLiteral("2600");
+  QTest::keyClick(frame.get(), Qt::Key_F);
+  typed = QStringLiteral("not a number");
+  QTest::keyClick(frame.get(), Qt::Key_F);
+  EXPECT_EQ(a.a_point, 50);
+  ASSERT_EQ(alerts_.shown.size(), 2u);
+  EXPECT_EQ(alerts_.shown[0].text, "Enter a frequency from 2400.00 to 2450.00 MHz.");
+
+  QAction* axis = frame->findChild<QAction*>(QStringLiteral("frequencyAxis"));
+  ASSERT_NE(axis, nullptr);
+  EXPECT_TRUE(display.State().frequency_axis);
+  axis->toggle();
+  EXPECT_FALSE(display.State().frequency_axis);
+  frame.reset();
+  auto next = MakeFrame();
+  EXPECT_FALSE(next->View().Display().State().frequency_axis);
+  EXPECT_TRUE(MenuTexts(next->ViewMenu()).contains(QStringLiteral("Frequency Axis")));
 }
 
 }  // namespace

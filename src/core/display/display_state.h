@@ -31,6 +31,9 @@ struct DisplayState {
   bool printing = false;
   int32_t print_colour_option = 3;  // 1 true colour, 2 economy, 3 black and white
 
+  // Additions the View menu switches off: frequency labels under the plot.
+  bool frequency_axis = true;
+
   bool live_shown = true;
   bool average_hidden = false;
   bool bin_average_hidden = false;

@@ -13,7 +13,7 @@ constexpr int32_t kDeltaGlyphsLeft = 30;
 }  // namespace
 
 LegendLayout LayOutLegend(const GraphRect& window, const GraphGeometry& g,
-                          int32_t scale_label_height) {
+                          int32_t scale_label_height, int32_t axis_row_height) {
   const int32_t height = window.bottom - window.top;
   const int32_t width = window.right - window.left;
   LegendLayout out;
@@ -22,7 +22,8 @@ LegendLayout LayOutLegend(const GraphRect& window, const GraphGeometry& g,
 
   // The band between the plot (with its lowest scale label) and the window's bottom holds
   // every row.
-  const int32_t band_top = std::max(g.GridY(10) + 2, 10 * g.dy + scale_label_height);
+  const int32_t band_top =
+      std::max(AxisRowTop(g) + axis_row_height, 10 * g.dy + scale_label_height);
   const int32_t band = std::max(window.bottom - band_top, kLegendRows);
   out.pitch = std::max(1, std::min(height / 30, band / kLegendRows));
   out.top = std::max(band_top, std::min(11 * g.dy - 20, window.bottom - kLegendRows * out.pitch));

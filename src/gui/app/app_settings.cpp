@@ -33,6 +33,15 @@ void AppSettings::SetRadioAlertValue(int value) {
   settings_->sync();
 }
 
+bool AppSettings::ViewOption(const QString& name) const {
+  return settings_->value(QStringLiteral("View/") + name, true).toBool();
+}
+
+void AppSettings::SetViewOption(const QString& name, bool on) {
+  settings_->setValue(QStringLiteral("View/") + name, on);
+  settings_->sync();
+}
+
 QStringList AppSettings::RecentFiles() const {
   QStringList files;
   settings_->beginGroup(kRecentGroup);

@@ -35,6 +35,11 @@ class AppSettings {
   // Puts a file at the top of the list; a file already listed moves up instead of repeating.
   void AddRecentFile(const QString& path);
 
+  // View menu switches for additions to the picture; on unless switched off. Any stored value
+  // but false-like text reads as on.
+  bool ViewOption(const QString& name) const;
+  void SetViewOption(const QString& name, bool on);
+
   QSettings& Store() { return *settings_; }
 
  private:

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QKeySequence>
 #include <QStatusBar>
 
 #include "gui/app/about_dialog.h"
@@ -141,6 +142,41 @@ void CMainFrame::BuildMenus() {
   file_menu_->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
   RebuildRecentFiles();
 
+  CDisplay& display = view_->Display();
+  frequency_axis_action_ = new QAction(QStringLiteral("Frequency Axis"), this);
+  frequency_axis_action_->setObjectName(QStringLiteral("frequencyAxis"));
+  frequency_axis_action_->setCheckable(true);
+  // Without settings of its own (tests) the frame starts with the axis shown.
+  const bool axis_shown = settings_ == nullptr || settings_->ViewOption(QStringLiteral("FrequencyAxis"));
+  frequency_axis_action_->setChecked(axis_shown);
+  display.SetFrequencyAxisShown(axis_shown);
+  connect(frequency_axis_action_, &QAction::toggled, this, [this](bool on) {
+    view_->Display().SetFrequencyAxisShown(on);
+    Settings().SetViewOption(QStringLiteral("FrequencyAxis"), on);
+  });
+  const struct {
+    const char* text;
+    const char* name;
+    Qt::Key key;
+    bool (CDisplay::*run)();
+  } peak_commands[] = {
+      {"Marker to &Peak", "markerToPeak", Qt::Key_P, &CDisplay::MarkerToPeak},
+      {"&Next Peak", "nextPeak", Qt::Key_N, &CDisplay::MarkerToNextPeak},
+  };
+  for (const auto& command : peak_commands) {
+    auto* action = new QAction(QString::fromLatin1(command.text), this);
+    action->setObjectName(QString::fromLatin1(command.name));
+    action->setShortcut(QKeySequence(command.key));
+    connect(action, &QAction::triggered, this, [this, run = command.run] { (view_->Display().*run)(); });
+    peak_actions_.append(action);
+  }
+  auto* to_frequency = new QAction(QStringLiteral("Marker to &Frequency..."), this);
+  to_frequency->setObjectName(QStringLiteral("markerToFrequency"));
+  to_frequency->setShortcut(QKeySequence(Qt::Key_F));
+  connect(to_frequency, &QAction::triggered, this, [this] { view_->Display().AskMarkerFrequency(); });
+  peak_actions_.append(to_frequency);
+  addActions(peak_actions_);  // the keys work while the View menu is closed
+
   view_menu_ = menuBar()->addMenu(QStringLiteral("&View"));
   view_menu_->setObjectName(QStringLiteral("viewMenu"));
   // Preset pages arrive with the Receiver's bands, so the list is made afresh each time it opens.
@@ -194,6 +230,10 @@ void CMainFrame::RebuildViewMenu() {
       });
     }
   }
+  view_menu_->addSeparator();
+  view_menu_->addAction(frequency_axis_action_);
+  view_menu_->addSeparator();
+  view_menu_->addActions(peak_actions_);
 }
 
 QStringList CMainFrame::RecentFiles() const {

@@ -99,6 +99,9 @@ class CMainFrame : public QMainWindow {
   QMap<int, QLabel*> panes_;
   QMenu* file_menu_ = nullptr;
   QMenu* view_menu_ = nullptr;
+  // Kept across rebuilds of the View menu, so their keys work with the menu closed.
+  QAction* frequency_axis_action_ = nullptr;
+  QList<QAction*> peak_actions_;
   QAction* recent_anchor_ = nullptr;  // the recent entries go just above this separator
   QList<QAction*> recent_actions_;
   std::unique_ptr<Timer> running_timer_;  // main frame timer 1

@@ -1,6 +1,9 @@
+#include "core/display/peak_search.h"
+#include "gui/display/marker_frequency_dialog.h"
 #include "gui/display/display.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEngine>
@@ -50,6 +53,8 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
   // The frequency read-out follows the pointer without a button held.
   setMouseTracking(true);
   menu_runner_ = [](QMenu& menu, const QPoint& at) { return menu.exec(at); };
+  dialog_runner_ = [](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
+  alerts_ = &alerts;
   panels_ = std::make_unique<CSidePanels>(*trace_, state_, timers, this);
   panels_->Dock(rect());
   spectrogram_ = new CSpectrogramDialog(this);
@@ -147,12 +152,104 @@ void CDisplay::ZoomOut(CConnectionOps& ops) {
 }
 
 void CDisplay::OnMenuCommand(int command) {
+  switch (command) {
+    case kCmdMarkerToPeak:
+      MarkerToPeak();
+      return;
+    case kCmdNextPeak:
+      MarkerToNextPeak();
+      return;
+    case kCmdMarkerToFrequency:
+      AskMarkerFrequency();
+      return;
+    default:
+      break;
+  }
   // No repaint: the next sweep shows the channels.
   if (ChannelMenuCommand(trace_->channels, state_, command)) emit FlagsChanged();
 }
 
+namespace {
+
+bool PlaceOn(TraceData& t, const DisplayState& s, const GraphGeometry& g,
+             std::optional<int32_t> point) {
+  if (!point) return false;
+  PlaceMarkerA(t.markers[static_cast<size_t>(PeakMarkerIndex(s.current_marker))], g,
+               t.header.start, t.header.sweep_word, t.live_levels.data(), *point);
+  return true;
+}
+
+}  // namespace
+
+bool CDisplay::MarkerToPeak() {
+  if (!PlaceOn(*trace_, state_, Geometry(),
+               HighestPoint(trace_->live_levels.data(), trace_->StoredPoints()))) {
+    return false;
+  }
+  update();
+  return true;
+}
+
+bool CDisplay::MarkerToNextPeak() {
+  const MarkerRecord& marker = trace_->markers[PeakMarkerIndex(state_.current_marker)];
+  // Without a marker on the trace yet, the search starts at its highest point.
+  if (marker.a_placed == 0) return MarkerToPeak();
+  if (!PlaceOn(*trace_, state_, Geometry(),
+               NextPeak(trace_->live_levels.data(), trace_->StoredPoints(), marker.a_point))) {
+    return false;
+  }
+  update();
+  return true;
+}
+
+bool CDisplay::MarkerToFrequency(double mhz) {
+  const SweepHeader& hd = trace_->header;
+  if (!PlaceOn(*trace_, state_, Geometry(),
+               PointAtFrequency(hd.start, hd.sweep_word, trace_->StoredPoints(), mhz))) {
+    return false;
+  }
+  update();
+  return true;
+}
+
+void CDisplay::AskMarkerFrequency() {
+  const SweepHeader& hd = trace_->header;
+  const int32_t points = trace_->StoredPoints();
+  if (points <= 0) return;
+  const double low = PointFrequency(hd.start, 0, hd.sweep_word);
+  const double high = PointFrequency(hd.start, points - 1, hd.sweep_word);
+  const MarkerRecord& marker = trace_->markers[PeakMarkerIndex(state_.current_marker)];
+  CMarkerFrequencyDialog dialog(low, high, marker.a_placed ? marker.a_frequency : (low + high) / 2,
+                                this);
+  if (!dialog_runner_(dialog)) return;
+  const std::optional<double> mhz = dialog.Frequency();
+  if (!mhz || !MarkerToFrequency(*mhz)) {
+    alerts_->Show(QStringLiteral("Enter a frequency from %1 to %2 MHz.")
+                      .arg(low, 0, 'f', 2)
+                      .arg(high, 0, 'f', 2)
+                      .toStdString(),
+                  "Marker to Frequency");
+  }
+}
+
+void CDisplay::SetFrequencyAxisShown(bool shown) {
+  if (state_.frequency_axis == shown) return;
+  state_.frequency_axis = shown;
+  update();
+}
+
 std::unique_ptr<QMenu> CDisplay::BuildContextMenu() {
   auto menu = std::make_unique<QMenu>(this);
+  const auto add_peak_items = [&] {
+    menu->addAction(QStringLiteral("Marker to Peak\tP"))->setData(kCmdMarkerToPeak);
+    menu->addAction(QStringLiteral("Next Peak\tN"))->setData(kCmdNextPeak);
+    menu->addAction(QStringLiteral("Marker to Frequency...\tF"))->setData(kCmdMarkerToFrequency);
+  };
+  // Outside selection mode the menu holds the peak commands only.
+  if (!state_.selection_mode) {
+    add_peak_items();
+    return menu;
+  }
   for (int n = 1; n <= kChannelCount; ++n) {
     QAction* action = menu->addAction(QStringLiteral("Channel %1").arg(n));
     action->setData(kChannelMenuCommandBase + n - 1);
@@ -161,6 +258,8 @@ std::unique_ptr<QMenu> CDisplay::BuildContextMenu() {
   }
   menu->addAction(QStringLiteral("Clear All"))->setData(kCmdClearAllChannels);
   menu->addAction(QStringLiteral("Clear Selection"))->setData(kCmdClearSelection);
+  menu->addSeparator();
+  add_peak_items();
   return menu;
 }
 
@@ -547,7 +646,7 @@ void CDisplay::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CDisplay::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() != Qt::RightButton || !state_.selection_mode) return;
+  if (event->button() != Qt::RightButton) return;
   std::unique_ptr<QMenu> menu = BuildContextMenu();
   const QAction* chosen = menu_runner_(*menu, event->globalPosition().toPoint());
   if (chosen != nullptr) OnMenuCommand(chosen->data().toInt());

@@ -23,6 +23,7 @@
 #include "gui/display/graph_painter.h"
 
 class QAction;
+class QDialog;
 class QMenu;
 
 namespace qv {
@@ -97,7 +98,8 @@ class CDisplay : public QWidget,
   void ZoomIn(CConnectionOps& ops);
   void ZoomOut(CConnectionOps& ops);
 
-  // A command of the context menu: "Channel 1" ... "Channel 4", "Clear All", "Clear Selection".
+  // A command of the context menu: "Channel 1" ... "Channel 4", "Clear All", "Clear Selection"
+  // (in selection mode), "Marker to Peak", "Next Peak", "Marker to Frequency...".
   void OnMenuCommand(int command);
   // The context menu with its check marks; each action's data is its command.
   std::unique_ptr<QMenu> BuildContextMenu();
@@ -105,6 +107,19 @@ class CDisplay : public QWidget,
   void SetMenuRunner(std::function<QAction*(QMenu&, const QPoint&)> runner) {
     menu_runner_ = std::move(runner);
   }
+
+  // Peak search on the live trace, moving the A end of the current marker (the first marker
+  // while none is chosen). Each returns false, changing nothing, when there is nowhere to go.
+  bool MarkerToPeak();
+  bool MarkerToNextPeak();
+  bool MarkerToFrequency(double mhz);
+  // Asks for the frequency (through the dialog runner) and places the marker there; a
+  // frequency outside the sweep is refused with a message.
+  void AskMarkerFrequency();
+  // Runs a modal dialog, true when accepted; tests replace it.
+  void SetDialogRunner(std::function<bool(QDialog&)> runner) { dialog_runner_ = std::move(runner); }
+  // The frequency labels under the plot.
+  void SetFrequencyAxisShown(bool shown);
 
   // The spectrum log: recording and playback in the graph.
   CLogFile& Log() { return *log_; }
@@ -233,6 +248,8 @@ class CDisplay : public QWidget,
   // Sweep blocks repaint the graph and its spectrogram and histogram windows once a frame.
   FramePacer frames_;
   std::function<QAction*(QMenu&, const QPoint&)> menu_runner_;
+  std::function<bool(QDialog&)> dialog_runner_;
+  Alerts* alerts_ = nullptr;
   std::function<bool()> playback_starter_;
   std::unique_ptr<CLogFile> log_;
   std::unique_ptr<CaptureLog> captures_;

@@ -68,14 +68,22 @@ const QFont& CachedFont(int height, int width, QFont (*make)(int, int)) {
   return cache.back().font;
 }
 
-int MediumFontHeight(const QFont& font) {
-  static QFont measured;
-  static int height = -1;
-  if (height < 0 || !(font == measured)) {
-    measured = font;
-    height = QFontMetrics(font).height();
+// Measuring a font costs about as much as making it: kept per font like the fonts.
+const FontMeasure& Measure(const QFont& font) {
+  struct Entry {
+    QFont font;
+    FontMeasure measure;
+  };
+  static std::vector<Entry> cache;
+  for (const Entry& e : cache) {
+    if (e.font == font) return e.measure;
   }
-  return height;
+  if (cache.size() >= 16) cache.clear();
+  const QFontMetrics metrics(font);
+  // Digits, point and minus sign are all the scales draw.
+  cache.push_back({font, FontMeasure{metrics.height(), metrics.horizontalAdvance(QLatin1Char('0')),
+                                     metrics.horizontalAdvance(QStringLiteral("-000"))}});
+  return cache.back().measure;
 }
 
 // Laying a text out costs far more than drawing it, and most texts of the graph are the same
@@ -97,6 +105,16 @@ const QStaticText& LaidOut(const QString& text, const QFont& font) {
 
 }  // namespace
 
+const QFont& AxisFont(int window_height) {
+  // The row takes its height from the legend's room: in a short window a smaller font keeps
+  // the legend's lines at a readable size.
+  return CachedFont(std::clamp(window_height / 44, 11, 15), 7, &GraphFont);
+}
+
+int AxisRowHeight(const DisplayState& state, int window_height) {
+  return state.frequency_axis ? Measure(AxisFont(window_height)).height : 0;
+}
+
 GraphPaintContext::GraphPaintContext(QPainter& p, QImage& img, const GraphScene& s,
                                      GraphTextLog* log)
     : painter(p),
@@ -115,7 +133,10 @@ GraphPaintContext::GraphPaintContext(QPainter& p, QImage& img, const GraphScene&
   legend_font = CachedFont(height / 25, width / 88, &GraphFont);
   medium_font = CachedFont(15, 10, &GraphFont);
   small_font = CachedFont(15, 7, &GraphFont);
-  legend = LayOutLegend(window, geometry, MediumFontHeight(medium_font));
+  axis_font = AxisFont(height);
+  medium_measure = Measure(medium_font);
+  axis_measure = Measure(axis_font);
+  legend = LayOutLegend(window, geometry, medium_measure.height, AxisRowHeight(state, height));
   column_font = CachedFont(legend.pitch, legend.char_width, &FittedGraphFont);
 }
 

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPoint>
 #include <QString>
+#include <algorithm>
 #include <string>
 
 #include "core/display/colour.h"
@@ -13,6 +14,13 @@
 #include "gui/display/graph_painter.h"
 
 namespace qv {
+
+// Sizes of a graph font, measured once per font.
+struct FontMeasure {
+  int height = 0;        // line height
+  int digit_width = 0;   // one digit (the font is monospaced)
+  int scale_width = 0;   // the widest amplitude scale label, "-100"
+};
 
 // What every layer of one repaint shares: the painter, the layout, the fonts and the text log.
 struct GraphPaintContext {
@@ -32,6 +40,9 @@ struct GraphPaintContext {
   QFont column_font;  // the legend's two columns below the plot, fitted to the room there
   QFont medium_font;
   QFont small_font;
+  QFont axis_font;  // the frequency labels under the plot
+  FontMeasure medium_measure;
+  FontMeasure axis_measure;
 
   // Text with its top-left corner at `at` on a transparent background; line feeds break lines.
   void Text(const QPoint& at, const QString& text, const QColor& colour, const QFont& font);
@@ -49,6 +60,15 @@ QFont GraphFont(int height, int width);
 // The largest such font whose lines are at most `line_height` pixels apart and whose characters
 // are at most `char_width` pixels wide.
 QFont FittedGraphFont(int line_height, int char_width);
+
+// The frequency labels' font in a window `window_height` pixels high.
+const QFont& AxisFont(int window_height);
+// Height of the frequency labels' row under the plot; 0 while the axis is off.
+int AxisRowHeight(const DisplayState& state, int window_height);
+// Top of the marker delta lines under the plot, below the frequency labels' row.
+inline int DeltaLinesTop(const GraphGeometry& g, const DisplayState& state, int window_height) {
+  return std::max(g.bottom + 10, AxisRowTop(g) + AxisRowHeight(state, window_height) + 1);
+}
 
 // The layers, in the order they are painted.
 void PaintSelectionAndChannels(GraphPaintContext& ctx);

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "core/display/frequency_axis.h"
 #include "core/display/graph_texts.h"
 #include "gui/display/graph_paint_context.h"
 
@@ -67,6 +68,16 @@ void PaintGrid(GraphPaintContext& ctx) {
   for (int i = 0; i <= 10; ++i) {
     const int x = g.GridX(i);
     ctx.painter.fillRect(QRect(QPoint(x, g.area.top + 5), QPoint(x, g.bottom + 5)), grid);
+  }
+  if (!ctx.state.frequency_axis) return;
+  // The amplitude labels hang into the row on the left; the start label stays right of them.
+  const int scale_right = g.area.left + 25 + ctx.medium_measure.scale_width + 4;
+  const SweepHeader& hd = ctx.trace.header;
+  const int y = AxisRowTop(g);
+  for (const AxisLabel& label :
+       LayOutFrequencyAxis(g, hd.start, hd.sweep_word, ctx.axis_measure.digit_width, scale_right,
+                           ctx.window.right)) {
+    ctx.Text(QPoint(label.left, y), label.text, kGreen, ctx.axis_font);
   }
 }
 

@@ -33,7 +33,7 @@ void PaintMarkerTexts(GraphPaintContext& ctx) {
       const int y = LiveYAt(t, mk.b_point);
       ctx.Text(QPoint(x - 40, y - 45), MhzText(mk.b_frequency), colour, ctx.small_font);
       ctx.Text(QPoint(x - 40, y - 30), DbmText(mk.b_level), colour, ctx.small_font);
-      const int line_y = g.bottom + 10 + r;
+      const int line_y = DeltaLinesTop(g, ctx.state, ctx.window.bottom - ctx.window.top) + r;
       const int base = g.DeltaBase();
       ctx.Text(QPoint(base + 90, line_y), DeltaLevelText(double(mk.b_level) - mk.a_level), colour,
                ctx.small_font);
@@ -62,7 +62,7 @@ std::vector<DrawnGlyph> PaintMarkerGlyphs(QPainter& painter, const GraphScene& s
     }
     if (mk.b_placed) {
       // Both glyphs label the pair's delta line under the plot.
-      const int line_y = g.bottom + 10 + 20 * m;
+      const int line_y = DeltaLinesTop(g, scene.state, scene.window.height()) + 20 * m;
       painter.drawImage(g.DeltaBase() - 30, line_y, MarkerGlyph(number, false));
       painter.drawImage(g.DeltaBase() - 10, line_y, MarkerGlyph(number, true));
       if (!mk.hidden) {

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/display/graph_geometry.h"
+
+namespace qv {
+
+// One frequency label under the plot: its text and the left edge it is drawn from.
+struct AxisLabel {
+  int32_t grid_line = 0;  // 0 ... 10
+  int32_t left = 0;
+  int32_t width = 0;
+  std::string text;
+};
+
+// Decimals a label needs so that neighbouring labels of a span of `span_mhz` (ten divisions) are
+// told apart; never more than the 50 kHz step of the points can mean.
+int32_t AxisDecimals(double span_mhz);
+
+// The labels under the vertical grid lines of `g`, each reading the frequency of the drawn point
+// on its line (what the pointer read-out shows there), drawn `char_width` pixels per character.
+// Every line is labelled where the labels fit with a character's gap between them, else every
+// other one, else start, centre and stop. The start label begins right of `left_limit` (the
+// amplitude scale's labels hang into this row); a label is centred on its line otherwise, the
+// stop label ending no further right than the window's `right_limit`. Empty without a sweep.
+std::vector<AxisLabel> LayOutFrequencyAxis(const GraphGeometry& g, uint32_t start,
+                                           uint16_t sweep_word, int32_t char_width,
+                                           int32_t left_limit, int32_t right_limit);
+
+}  // namespace qv

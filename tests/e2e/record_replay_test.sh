@@ -50,13 +50,18 @@ if [ "$head_bytes" != "ba7e03" ] || [ "$tail_bytes" != "fa0800" ]; then
   exit 1
 fi
 
-timeout 60 "$program" -platform offscreen --replay "$log" --snapshot "$work/replay.png" \
-  --quit-after 3
-code=$?
-if [ "$code" -ne 0 ] || [ ! -s "$work/replay.png" ]; then
-  echo "FAIL: replay exited with $code" >&2
-  exit 1
-fi
+# Plays a file headless (--replay or --review) and needs a snapshot of it.
+show_headless() {
+  local what=$1 option=$2 file=$3 seconds=$4
+  timeout 60 "$program" -platform offscreen "$option" "$file" --snapshot "$work/$what.png" \
+    --quit-after "$seconds"
+  local code=$?
+  if [ "$code" -ne 0 ] || [ ! -s "$work/$what.png" ]; then
+    echo "FAIL: $what exited with $code" >&2
+    exit 1
+  fi
+}
+show_headless replay --replay "$log" 3
 
 captures="$work/survey.icf"
 timeout 60 "$program" -platform offscreen --demo --capture "$captures" --capture-every 1 \
@@ -68,11 +73,5 @@ if [ "$code" -ne 0 ] || [ "$marker" != "00" ] || [ "${count:-0}" -lt 2 ]; then
   echo "FAIL: capture survey exited with $code, trailer $marker, count ${count:-none}" >&2
   exit 1
 fi
-timeout 60 "$program" -platform offscreen --review "$captures" --snapshot "$work/review.png" \
-  --quit-after 2
-code=$?
-if [ "$code" -ne 0 ] || [ ! -s "$work/review.png" ]; then
-  echo "FAIL: review exited with $code" >&2
-  exit 1
-fi
+show_headless review --review "$captures" 2
 echo "PASS: a log of $size bytes, finished on SIGTERM, replayed; $count captures reviewed"

@@ -10,7 +10,7 @@ int FramePeriodMs(double refresh_hz) {
 }
 
 FramePacer::FramePacer(TimerFactory& timers, std::function<void()> request_paint)
-    : timer_(timers.CreateTimer()), request_paint_(std::move(request_paint)) {
+    : timers_(timers), timer_(timers.CreateTimer()), request_paint_(std::move(request_paint)) {
   timer_->SetCallback([this] { OnFrame(); });
 }
 
@@ -19,16 +19,21 @@ FramePacer::~FramePacer() = default;
 void FramePacer::Invalidate() {
   dirty_ = true;
   if (timer_->IsActive()) return;  // the frame under way ends with a paint
-  timer_->Start(period_ms_);
-  request_paint_();
+  const int64_t since = timers_.NowMs() - last_request_ms_;
+  if (!requested_ || since >= period_ms_) {
+    Request();
+    return;
+  }
+  timer_->Start(static_cast<int>(period_ms_ - since), true);
 }
 
 void FramePacer::OnFrame() {
-  if (!dirty_) {
-    // A whole frame without news: idle until the next change.
-    timer_->Stop();
-    return;
-  }
+  if (dirty_) Request();
+}
+
+void FramePacer::Request() {
+  requested_ = true;
+  last_request_ms_ = timers_.NowMs();
   request_paint_();
 }
 

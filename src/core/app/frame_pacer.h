@@ -16,8 +16,9 @@ int FramePeriodMs(double refresh_hz);
 
 // Turns "the picture changed" into at most one paint request per frame. A Receiver on a fast
 // link sends thousands of blocks a second; each updates the record at once, but the screen
-// only needs the newest state once a frame. The first change after a quiet spell is asked for
-// at once; changes during a frame share one request at its end.
+// only needs the newest state once a frame. A change a frame or more after the last request is
+// asked for at once; changes sooner share one request when that frame ends. A slow stream thus
+// costs no timer at all.
 class FramePacer {
  public:
   FramePacer(TimerFactory& timers, std::function<void()> request_paint);
@@ -37,8 +38,13 @@ class FramePacer {
  private:
   void OnFrame();
 
+  void Request();
+
+  TimerFactory& timers_;
   std::unique_ptr<Timer> timer_;
   std::function<void()> request_paint_;
+  int64_t last_request_ms_ = 0;
+  bool requested_ = false;
   int period_ms_ = kFramePeriodMs;
   bool dirty_ = false;
 };

@@ -22,6 +22,7 @@ class ManualClock : public TimerFactory {
   // Moves time forward by ms, firing every timer that falls due on the way.
   void Advance(int64_t ms);
   int64_t Now() const { return now_ms_; }
+  int64_t NowMs() const override { return now_ms_; }
 
  private:
   class ManualTimer;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -30,6 +31,8 @@ class TimerFactory {
  public:
   virtual ~TimerFactory() = default;
   virtual std::unique_ptr<Timer> CreateTimer() = 0;
+  // Milliseconds on the clock the timers follow; only differences mean anything.
+  virtual int64_t NowMs() const = 0;
 };
 
 }  // namespace qv

@@ -446,15 +446,19 @@ void CDisplay::Repaint() {
   frames_.Invalidate();
 }
 
-QRegion CDisplay::UncoveredRegion() const {
-  QRegion region(rect());
+QRegion CDisplay::TabsRegion() const {
+  QRegion region;
   // Tabs paint every pixel inside their mask, so nothing of the graph shows through them.
   for (const CTabDialog* tab : findChildren<CTabDialog*>(Qt::FindDirectChildrenOnly)) {
     if (!tab->isVisible()) continue;
     const QRegion mask = tab->mask();
-    region -= mask.isEmpty() ? QRegion(tab->geometry()) : mask.translated(tab->pos());
+    region += mask.isEmpty() ? QRegion(tab->geometry()) : mask.translated(tab->pos());
   }
-  return region;
+  return region & rect();
+}
+
+QRegion CDisplay::UncoveredRegion() const {
+  return QRegion(rect()) - TabsRegion();
 }
 
 void CDisplay::PaintPendingNow() {
@@ -570,18 +574,11 @@ void CDisplay::paintEvent(QPaintEvent*) {
       std::vector<uint32_t>& kept = kept_pixels_;
       rects.clear();
       kept.clear();
-      for (const CTabDialog* tab : findChildren<CTabDialog*>(Qt::FindDirectChildrenOnly)) {
-        if (!tab->isVisible()) continue;
-        const QRegion mask = tab->mask().isEmpty() ? QRegion(tab->geometry())
-                                                   : tab->mask().translated(tab->pos());
-        for (const QRect& r : mask) {
-          const QRect part = r & rect();
-          if (part.isEmpty()) continue;
-          rects.push_back(part);
-          for (int y = part.top(); y <= part.bottom(); ++y) {
-            const auto* row = reinterpret_cast<const uint32_t*>(pixels.constScanLine(y));
-            kept.insert(kept.end(), row + part.left(), row + part.right() + 1);
-          }
+      for (const QRect& part : TabsRegion()) {
+        rects.push_back(part);
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+          const auto* row = reinterpret_cast<const uint32_t*>(pixels.constScanLine(y));
+          kept.insert(kept.end(), row + part.left(), row + part.right() + 1);
         }
       }
       PaintGraph(pixels, scene);

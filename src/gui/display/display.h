@@ -227,6 +227,8 @@ class CDisplay : public QWidget,
  private:
   // The log's figures into the state the painter reads.
   void SyncLogFigures();
+  // The union of the visible side-panel tabs' masks, clipped to the graph.
+  QRegion TabsRegion() const;
   // The view less the side-panel tabs docked over it: what a new sweep repaints.
   QRegion UncoveredRegion() const;
   // The picture painted straight into the window is not kept anywhere else; before the sweep

@@ -1,5 +1,7 @@
 #include "link/app/qt_timer.h"
 
+#include <chrono>
+
 namespace qv {
 
 QtTimer::QtTimer() {
@@ -10,6 +12,12 @@ QtTimer::QtTimer() {
 void QtTimer::Start(int period_ms, bool single_shot) {
   timer_.setSingleShot(single_shot);
   timer_.start(period_ms);
+}
+
+int64_t QtTimerFactory::NowMs() const {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 }  // namespace qv

@@ -22,6 +22,7 @@ class QtTimer : public Timer {
 class QtTimerFactory : public TimerFactory {
  public:
   std::unique_ptr<Timer> CreateTimer() override { return std::make_unique<QtTimer>(); }
+  int64_t NowMs() const override;
 };
 
 }  // namespace qv

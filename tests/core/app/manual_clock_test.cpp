@@ -1,5 +1,7 @@
 #include "core/app/manual_clock.h"
 
+#include "core/app/frame_pacer.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -52,6 +54,35 @@ TEST(ManualClock, TimerOutlivingTheClockIsInert) {
   }
   timer->Stop();
   SUCCEED();
+}
+
+// The pacer on virtual time: a slow stream paints each change at once and arms no timer; a
+// burst inside a frame shares one paint at the frame's end; a frame after the burst is quiet.
+TEST(FramePacer, PaintsSlowChangesAtOnceAndABurstOncePerFrame) {
+  ManualClock clock;
+  std::string paints;
+  FramePacer* self = nullptr;
+  FramePacer pacer(clock, [&] {
+    paints += std::to_string(clock.Now()) + " ";
+    self->Painted();
+  });
+  self = &pacer;
+  for (int block = 0; block < 3; ++block) {
+    pacer.Invalidate();
+    clock.Advance(20);
+  }
+  EXPECT_EQ(paints, "0 20 40 ");
+
+  paints.clear();
+  pacer.Invalidate();  // 20 ms after the last paint: at once
+  clock.Advance(5);
+  pacer.Invalidate();
+  clock.Advance(5);
+  pacer.Invalidate();
+  EXPECT_EQ(paints, "60 ");
+  clock.Advance(100);
+  EXPECT_EQ(paints, "60 77 ");
+  EXPECT_FALSE(pacer.Dirty());
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ SpectrogramLayout LayOutSpectrogram(int32_t width, int32_t height, int32_t char_
   // Too small for the axes and a waterfall of some size: the waterfall alone.
   const int32_t left = 4 * char_width + kTick;                                  // "MHz", "99"
   const int32_t right = kGap + kBarWidth + kTick + 1 + 4 * char_width + 2;     // "-120"
-  const int32_t top = line_height;
+  // The captions' row, and half a line for the top labels centred on the first row.
+  const int32_t top = line_height + line_height / 2;
   const int32_t bottom = line_height + kTick;
   if (!axes || width - left - right < 40 || height - top - bottom < 30) return layout;
   layout.axes = true;
@@ -98,8 +99,10 @@ std::vector<RowLabel> LayOutColourScale(const GraphRect& bar, int32_t maximum, i
   const int32_t h = bar.bottom - bar.top - 1;
   const int32_t range = maximum - minimum;
   if (h <= 0 || range <= 0) return labels;
+  // The first row coloured with `level` (rounded up, the inverse of ColourBarLevel).
   const auto row_of = [&](int32_t level) {
-    return bar.top + static_cast<int32_t>(static_cast<int64_t>(maximum - level) * h / range);
+    return bar.top +
+           static_cast<int32_t>((static_cast<int64_t>(maximum - level) * h + range - 1) / range);
   };
   const double per_db = static_cast<double>(h) / range;
   const int32_t step = LabelStep({5, 10, 20, 50}, per_db, line_height);

@@ -14,7 +14,8 @@ namespace qv {
 
 // Where the spectrogram's picture puts its parts. Without axes the waterfall is the whole
 // picture; with them it leaves room for the time axis on the left, the frequency axis below,
-// a caption row above and the colour scale on the right.
+// a caption row above (half a line more, so labels centred on the top row stay below it) and the
+// colour scale on the right.
 struct SpectrogramLayout {
   GraphRect waterfall;
   GraphRect colour_bar;      // maximum at the top row, minimum at the bottom one

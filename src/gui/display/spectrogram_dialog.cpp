@@ -153,6 +153,7 @@ void CSpectrogramDialog::RangeChanged() {
 void CSpectrogramDialog::PaintPicture(const QSize& size) {
   if (picture_.size() != size) {
     picture_ = QImage(size, QImage::Format_RGB32);
+    painted_axes_.reset();
     pending_ = true;
   }
   if (!pending_) return;
@@ -173,7 +174,17 @@ void CSpectrogramDialog::PaintPicture(const QSize& size) {
               w.right - w.left, w.bottom - w.top, picture_.bytesPerLine(), QImage::Format_RGB32);
   renderer_.Render(area, slots_.empty() ? nullptr : slots_.data(), points_,
                    layout.axes ? filled_.data() : nullptr);
-  if (layout.axes) PaintAxes(layout);
+  if (layout.axes) {
+    const AxesKey key{size.width(), size.height(), range_.maximum(), range_.minimum(),
+                      points_,      start_,        sweep_word_,      reverse_};
+    if (painted_axes_ != key) {
+      PaintAxes(layout);
+      painted_axes_ = key;
+    }
+    PaintNoData(layout);
+  } else {
+    painted_axes_.reset();
+  }
   pending_ = false;
 }
 
@@ -234,9 +245,14 @@ void CSpectrogramDialog::PaintAxes(const SpectrogramLayout& layout) {
                    QStringLiteral("dBm"));
   painter.drawText(QRect(0, w.bottom + 3, 4 * char_width, line), Qt::AlignLeft | Qt::AlignTop,
                    QStringLiteral("MHz"));
+}
 
-  if (const std::optional<RowSpan> empty = EmptyRows(w, filled_);
-      empty && empty->last - empty->first + 1 >= line) {
+void CSpectrogramDialog::PaintNoData(const SpectrogramLayout& layout) {
+  const GraphRect& w = layout.waterfall;
+  const std::optional<RowSpan> empty = EmptyRows(w, filled_);
+  if (empty && empty->last - empty->first + 1 >= QFontMetrics(font()).height()) {
+    QPainter painter(&picture_);
+    painter.setFont(font());
     painter.setPen(QColor(80, 80, 80));
     painter.drawText(QRect(w.left, empty->first, w.right - w.left, empty->last - empty->first + 1),
                      Qt::AlignCenter, QStringLiteral("no data"));

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "core/display/average_history.h"
@@ -57,7 +58,9 @@ class CSpectrogramDialog : public QDialog {
   friend class WaterfallFrame;
 
   void PaintPicture(const QSize& size);
+  // The margins: axes, captions and colour scale; redrawn only when what they show changed.
   void PaintAxes(const SpectrogramLayout& layout);
+  void PaintNoData(const SpectrogramLayout& layout);
   void RangeChanged();
   void ResetDisplay();
 
@@ -72,6 +75,15 @@ class CSpectrogramDialog : public QDialog {
   uint16_t sweep_word_ = 0;
   bool reverse_ = false;
   bool axes_shown_ = false;
+  // What the margins were last drawn for.
+  struct AxesKey {
+    int width = 0, height = 0, maximum = 0, minimum = 0, points = 0;
+    uint32_t start = 0;
+    uint16_t sweep_word = 0;
+    bool reverse = false;
+    bool operator==(const AxesKey&) const = default;
+  };
+  std::optional<AxesKey> painted_axes_;
   bool pending_ = false;  // a copy or a range not yet painted
   QImage picture_;
 

@@ -98,7 +98,9 @@ std::vector<RowLabel> LayOutColourScale(const GraphRect& bar, int32_t maximum, i
   std::vector<RowLabel> labels;
   const int32_t h = bar.bottom - bar.top - 1;
   const int32_t range = maximum - minimum;
-  if (h <= 0 || range <= 0) return labels;
+  if (h < 0) return labels;
+  // Before any reference level "Reset Display" may leave no range: one colour, one label.
+  if (h == 0 || range <= 0) return {{bar.top, std::to_string(maximum)}};
   // The first row coloured with `level` (rounded up, the inverse of ColourBarLevel).
   const auto row_of = [&](int32_t level) {
     return bar.top +

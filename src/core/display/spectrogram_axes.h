@@ -52,7 +52,8 @@ std::vector<RowLabel> LayOutTimeAxis(const GraphRect& waterfall, bool reverse,
 // The level the colour bar shows at row y: maximum on its top row, minimum on its bottom one.
 int32_t ColourBarLevel(const GraphRect& bar, int32_t maximum, int32_t minimum, int32_t y);
 // Its labels: maximum and minimum at its ends, and the multiples of 5, 10, 20 or 50 dB between
-// them (the first step that keeps labels one and a half lines apart) that clear both ends.
+// them (the first step that keeps labels one and a half lines apart) that clear both ends; the
+// maximum alone when there is no range.
 std::vector<RowLabel> LayOutColourScale(const GraphRect& bar, int32_t maximum, int32_t minimum,
                                         int32_t line_height);
 

@@ -45,7 +45,7 @@ int16_t LevelAtY(int16_t reference, int32_t y, int64_t span) {
   const int64_t offset = static_cast<int64_t>(y) - kPlotTopY;
   int64_t below = offset * 100 / span;
   if (offset * 100 % span != 0 && offset < 0) --below;
-  int64_t level = std::clamp<int64_t>(reference - below, -32768, 32767);
+  auto level = static_cast<int32_t>(std::clamp<int64_t>(reference - below, -32768, 32767));
   for (int step = 0; step < 4 && level < 32767 && LevelToY(reference, level + 1, span) >= y;
        ++step) {
     ++level;

@@ -23,6 +23,7 @@
 #include "gui/app/snapshot.h"
 #include "gui/app/splash_screen.h"
 #include "gui/link/connection_sheet.h"
+#include "gui/record/trace_export.h"
 #include "link/app/console_messages.h"
 #include "link/app/qt_timer.h"
 #include "link/serial/udev_serial_monitor.h"
@@ -136,6 +137,10 @@ struct Options {
   QCommandLineOption print_pdf{QStringLiteral("print-pdf"),
                                QStringLiteral("Print the graph to the PDF file FILE before quitting."),
                                QStringLiteral("FILE")};
+  QCommandLineOption export_traces{
+      QStringLiteral("export-traces"),
+      QStringLiteral("Write the shown traces to the CSV file FILE before quitting."),
+      QStringLiteral("FILE")};
   QCommandLineOption print_colors{
       QStringLiteral("print-colors"),
       QStringLiteral("Print colour scheme: true, econo or bw (black and white, the default)."),
@@ -158,7 +163,8 @@ struct Options {
                        "The radio interference alert is left out with --quit-after or "
                        "--snapshot, or when QV_NO_RADIO_ALERT=1 is set."));
     parser.addOptions({demo, connect_uri, tablet, snapshot, quit_after, record, replay, capture,
-                       capture_every, review, print_pdf, print_colors, open_window, verbose});
+                       capture_every, review, print_pdf, export_traces, print_colors, open_window,
+                       verbose});
   }
 };
 
@@ -359,6 +365,16 @@ int main(int argc, char* argv[]) {
         std::printf("quorvalin: graph printed to %s\n", qPrintable(pdf));
       } else {
         std::fprintf(stderr, "quorvalin: cannot print to %s\n", qPrintable(pdf));
+      }
+      std::fflush(stdout);
+    }
+    if (parser.isSet(options.export_traces)) {
+      const QString csv = parser.value(options.export_traces);
+      std::string error;
+      if (qv::ExportTraces(frame.View().Display(), csv.toStdString(), &error)) {
+        std::printf("quorvalin: traces exported to %s\n", qPrintable(csv));
+      } else {
+        std::fprintf(stderr, "quorvalin: cannot export traces: %s\n", error.c_str());
       }
       std::fflush(stdout);
     }

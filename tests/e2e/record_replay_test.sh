@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Records a spectrum log from the built-in simulated Receiver, ends the program with SIGTERM and
 # checks that the log was finished with its end record; then plays the log headless. Then a
-# capture survey: a capture every second into a capture file, reviewed headless. The recording
+# capture survey: a capture every second into a capture file, reviewed headless; the survey's
+# run also exports the shown traces as CSV, which a script must read. The recording
 # run has --verbose on, and its trace must show the handshake and the requests sent.
 # Usage: record_replay_test.sh PATH/TO/quorvalin
 set -u
@@ -65,7 +66,7 @@ show_headless replay --replay "$log" 3
 
 captures="$work/survey.icf"
 timeout 60 "$program" -platform offscreen --demo --capture "$captures" --capture-every 1 \
-  --quit-after 21 >/dev/null 2>&1
+  --quit-after 21 --export-traces "$work/traces.csv" >/dev/null 2>&1
 code=$?
 count=$(tail -c 4 "$captures" 2>/dev/null | od -An -tu4 | tr -d ' ')
 marker=$(tail -c 5 "$captures" 2>/dev/null | head -c 1 | od -An -tx1 | tr -d ' ')
@@ -73,5 +74,22 @@ if [ "$code" -ne 0 ] || [ "$marker" != "00" ] || [ "${count:-0}" -lt 2 ]; then
   echo "FAIL: capture survey exited with $code, trailer $marker, count ${count:-none}" >&2
   exit 1
 fi
+# The demo's sweeps: each row a frequency in Hz one step above the last, and a live level in dBm.
+if ! rows=$(python3 - "$work/traces.csv" <<'PY'
+import csv, sys
+with open(sys.argv[1], newline="") as f:
+    table = list(csv.DictReader(f))
+assert table, "no rows"
+hz = [int(row["Frequency (Hz)"]) for row in table]
+steps = {b - a for a, b in zip(hz, hz[1:])}
+assert len(steps) == 1 and steps.pop() > 0, "frequencies do not rise evenly"
+assert all(-150 < float(row["Live (dBm)"]) < 30 for row in table), "live levels out of range"
+print(len(table))
+PY
+); then
+  echo "FAIL: $work/traces.csv does not read as the shown traces" >&2
+  exit 1
+fi
 show_headless review --review "$captures" 2
-echo "PASS: a log of $size bytes, finished on SIGTERM, replayed; $count captures reviewed"
+echo "PASS: a log of $size bytes, finished on SIGTERM, replayed; $count captures reviewed;" \
+  "$rows trace rows exported"

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QRadioButton>
 #include <QString>
 #include <QTemporaryDir>
@@ -133,6 +134,25 @@ TEST_F(FormViewTest, ReplayTakesOverFromTheReceiverAndKeepsThePanes) {
   // Connecting again is not offered while a log plays.
   EXPECT_FALSE(CommandEnabled(kCmdEstablishConnection, view_.Flags()));
   EXPECT_TRUE(CommandEnabled(kCmdStop, view_.Flags()));
+}
+
+// Export Traces: a name without extension gets ".csv"; before any sweep the file is the header
+// row; a file that cannot be written is said so, with the reason, and nothing is left.
+TEST_F(FormViewTest, ExportTracesWritesTheChosenFileOrSaysWhyNot) {
+  view_.ExportTraces();  // the dialog was cancelled: nothing happens
+  chooser_.save = QDir(dir_.path()).filePath(QStringLiteral("traces")).toStdString();
+  view_.ExportTraces();
+  QFile file(QDir(dir_.path()).filePath(QStringLiteral("traces.csv")));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), QByteArray("Frequency (Hz),Live (dBm)\n"));
+  EXPECT_TRUE(alerts_.shown.empty());
+
+  chooser_.save = QDir(dir_.path()).filePath(QStringLiteral("gone/traces.csv")).toStdString();
+  view_.ExportTraces();
+  ASSERT_EQ(alerts_.shown.size(), 1u);
+  EXPECT_EQ(alerts_.shown[0].caption, "Export Alert !");
+  EXPECT_NE(alerts_.shown[0].text.find("gone/traces.csv: No such file or directory"),
+            std::string::npos);
 }
 
 TEST_F(FormViewTest, ReplayWithoutALogChangesNothing) {

@@ -268,6 +268,7 @@ TEST_F(MainFrameTest, RecentFilesKeepTheLastFourNewestFirst) {
                                                    QStringLiteral("Print Color Options"),
                                                    QStringLiteral("Warnings"),
                                                    QStringLiteral("Show Time Marker Dialog"),
+                                                   QStringLiteral("Export &Traces..."),
                                                    QStringLiteral("E&xit")));
 
   QString chosen;

@@ -7,9 +7,11 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "core/display/average_history.h"
+#include "core/display/spectrogram_axes.h"
 #include "core/display/spectrogram_history.h"
 #include "gui/display/waterfall.h"
 
@@ -161,6 +163,53 @@ TEST_F(SpectrogramDialogTest, ReverseReplayShowsTheNewestSweepAtTheTop) {
     if (slot == 97 || slot == 98) ++checked;
   }
   EXPECT_GT(checked, 0);
+}
+
+// With the axes on, the waterfall sits inside them: rows of sweeps in their gradient colours,
+// rows never written hatched in greys no level is given, the colour bar in the gradient's
+// colours; off again, the picture is the plain waterfall.
+TEST_F(SpectrogramDialogTest, AxesFrameTheWaterfallAndEmptyRowsShowNoData) {
+  auto history = std::make_unique<SpectrogramHistory>();
+  history->Fill(20, -91);
+  const int16_t levels[20] = {-30, -30, -30, -30, -30, -30, -30, -30, -30, -30,
+                              -30, -30, -30, -30, -30, -30, -30, -30, -30, -30};
+  for (int sweep = 0; sweep < 3; ++sweep) {
+    history->Shift(20, false);
+    history->WriteRange(0, 20, levels, false);
+  }
+  dialog_.SetAxesShown(true);
+  dialog_.SetSweepAxes(48000, 1, false);
+  dialog_.resize(700, 400);
+  dialog_.show();
+  dialog_.Update(*history, 20);
+  dialog_.grab();
+  const QImage& picture = dialog_.picture();
+  const QFontMetrics metrics(dialog_.font());
+  const SpectrogramLayout layout =
+      LayOutSpectrogram(picture.width(), picture.height(),
+                        metrics.horizontalAdvance(QLatin1Char('0')), metrics.height(), true);
+  ASSERT_TRUE(layout.axes);
+  const GraphRect& w = layout.waterfall;
+  const CGradient& gradient = dialog_.range().gradient();
+  EXPECT_EQ(picture.pixel(w.left + 5, w.bottom - 1), Expected(gradient, -30));
+  const std::set<QRgb> gradient_colours = [&] {
+    std::set<QRgb> all;
+    for (int level = -120; level <= 0; ++level) all.insert(Expected(gradient, level));
+    return all;
+  }();
+  for (int x = w.left; x < w.left + 8; ++x) {
+    EXPECT_EQ(gradient_colours.count(picture.pixel(x, w.top)), 0u) << x;
+  }
+  const GraphRect& bar = layout.colour_bar;
+  for (int y = bar.top; y < bar.bottom; y += 7) {
+    EXPECT_EQ(picture.pixel(bar.left + 3, y),
+              Expected(gradient, ColourBarLevel(bar, -20, -80, y)));
+  }
+
+  dialog_.SetAxesShown(false);
+  dialog_.grab();
+  EXPECT_EQ(dialog_.picture().pixel(0, 0), Expected(gradient, -91));  // the fill, white
+  EXPECT_EQ(dialog_.picture().pixel(0, dialog_.picture().height() - 1), Expected(gradient, -30));
 }
 
 TEST(WaterfallRenderTest, EveryPixelHasTheGradientColourOfItsPointAndSlot) {

@@ -15,18 +15,29 @@ int32_t AxisDecimals(double span_mhz) {
 std::vector<AxisLabel> LayOutFrequencyAxis(const GraphGeometry& g, uint32_t start,
                                            uint16_t sweep_word, int32_t char_width,
                                            int32_t left_limit, int32_t right_limit) {
-  std::vector<AxisLabel> out;
-  if (g.points < 2 || g.dx <= 0 || char_width <= 0) return out;
+  if (g.points < 2 || g.dx <= 0) return {};
   const double span =
       PointFrequency(start, g.points - 1, sweep_word) - PointFrequency(start, 0, sweep_word);
-  const int32_t decimals = AxisDecimals(span);
+  std::array<int32_t, 11> xs{};
+  std::array<double, 11> mhz{};
+  for (int32_t i = 0; i <= 10; ++i) {
+    xs[i] = g.GridX(i);
+    mhz[i] = PointFrequency(start, g.PointAtX(xs[i]), sweep_word);
+  }
+  return LayOutAxisLabels(xs, mhz, AxisDecimals(span), char_width, left_limit, right_limit);
+}
 
+std::vector<AxisLabel> LayOutAxisLabels(const std::array<int32_t, 11>& xs,
+                                        const std::array<double, 11>& mhz, int32_t decimals,
+                                        int32_t char_width, int32_t left_limit,
+                                        int32_t right_limit) {
+  std::vector<AxisLabel> out;
+  if (char_width <= 0) return out;
   std::vector<AxisLabel> all;
   for (int32_t i = 0; i <= 10; ++i) {
-    const int32_t x = g.GridX(i);
+    const int32_t x = xs[i];
     char text[32];
-    std::snprintf(text, sizeof text, "%.*f", static_cast<int>(decimals),
-                  PointFrequency(start, g.PointAtX(x), sweep_word));
+    std::snprintf(text, sizeof text, "%.*f", static_cast<int>(decimals), mhz[i]);
     AxisLabel label{i, 0, 0, text};
     label.width = static_cast<int32_t>(label.text.size()) * char_width;
     label.left = x - label.width / 2;

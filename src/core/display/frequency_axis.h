@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,5 +30,12 @@ int32_t AxisDecimals(double span_mhz);
 std::vector<AxisLabel> LayOutFrequencyAxis(const GraphGeometry& g, uint32_t start,
                                            uint16_t sweep_word, int32_t char_width,
                                            int32_t left_limit, int32_t right_limit);
+
+// The same fitting for any row of eleven lines: line i at x = xs[i] reads mhz[i], written with
+// `decimals` decimals. The spectrogram's frequency axis uses it under its own columns.
+std::vector<AxisLabel> LayOutAxisLabels(const std::array<int32_t, 11>& xs,
+                                        const std::array<double, 11>& mhz, int32_t decimals,
+                                        int32_t char_width, int32_t left_limit,
+                                        int32_t right_limit);
 
 }  // namespace qv

@@ -41,6 +41,7 @@ void SpectrogramHistory::CopySlots(int32_t points, int16_t* out) const {
 
 void SpectrogramHistory::WriteRange(int32_t begin, int32_t end, const int16_t* levels,
                                     bool reverse) {
+  if (end > begin) filled_[reverse ? kHistoryDepth - 1 : 0] = 1;
   ForEachRun(offset_.data(), begin, end, [&](int32_t run, int32_t run_end, int32_t o) {
     const int32_t slot = reverse ? (o == 0 ? kHistoryDepth - 1 : o - 1) : o;
     std::copy(levels + run, levels + run_end,
@@ -50,6 +51,13 @@ void SpectrogramHistory::WriteRange(int32_t begin, int32_t end, const int16_t* l
 
 void SpectrogramHistory::Shift(int32_t points, bool reverse) {
   points = std::clamp(points, 0, kMaxPoints);
+  if (points == 0) return;
+  // The literal shift of the levels, on the marks: the newest slot keeps its neighbour's.
+  if (reverse) {
+    std::copy(filled_.begin() + 1, filled_.end(), filled_.begin());
+  } else {
+    std::copy_backward(filled_.begin(), filled_.end() - 1, filled_.end());
+  }
   int16_t* slots = slots_.data();
   uint8_t* offsets = offset_.data();
   ForEachRun(offsets, 0, points, [&](int32_t run, int32_t run_end, int32_t o) {
@@ -68,6 +76,7 @@ void SpectrogramHistory::Shift(int32_t points, bool reverse) {
 
 void SpectrogramHistory::Fill(int32_t points, int16_t level) {
   points = std::clamp(points, 0, kMaxPoints);
+  filled_.fill(0);
   for (int32_t j = 0; j < kHistoryDepth; ++j) {
     int16_t* row = slots_.data() + static_cast<size_t>(j) * kMaxPoints;
     std::fill(row, row + points, level);

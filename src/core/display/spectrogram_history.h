@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -29,6 +30,7 @@ class SpectrogramHistory {
 
   // Stores the newest level of `point`: slot 0, or slot 99 when `reverse`.
   void Write(int32_t point, int16_t level, bool reverse) {
+    filled_[reverse ? kHistoryDepth - 1 : 0] = 1;
     const int32_t o = offset_[point];
     const int32_t slot = reverse ? (o == 0 ? kHistoryDepth - 1 : o - 1) : o;
     slots_[static_cast<size_t>(slot) * kMaxPoints + point] = level;
@@ -41,10 +43,16 @@ class SpectrogramHistory {
   // was), reverse order moves them down (slot 99 stays).
   void Shift(int32_t points, bool reverse);
 
-  // Sets every slot of points 0 ... points - 1.
+  // Sets every slot of points 0 ... points - 1; no slot then holds a sweep.
   void Fill(int32_t points, int16_t level);
 
+  // Which logical slots hold levels of a sweep (1) rather than the fill (0): a write marks the
+  // newest slot, ageing moves the marks with the levels. Every point of a sweep ages together,
+  // so one mark per slot serves all points.
+  const std::array<uint8_t, kHistoryDepth>& FilledSlots() const { return filled_; }
+
  private:
+  std::array<uint8_t, kHistoryDepth> filled_{};  // logical order
   std::vector<int16_t> slots_;   // slot-major
   std::vector<uint8_t> offset_;  // physical slot of logical slot 0
 };

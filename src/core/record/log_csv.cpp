@@ -53,6 +53,12 @@ const std::array<LevelText, 65536>& LevelTable() {
 
 }  // namespace
 
+std::string_view CsvLevelText(int16_t sample) {
+  const LevelText& text = LevelTable()[static_cast<uint16_t>(sample)];
+  // Past the ", " every entry starts with.
+  return std::string_view(text.bytes + 2, static_cast<uint8_t>(text.bytes[kLevelTextLength]) - 2u);
+}
+
 std::optional<SweepHeader> SweepHeaderOfRecord(const LogRecordView& record) {
   const size_t levels_at = SweepLevelsOffset(record.type);
   if (levels_at == 0) return std::nullopt;

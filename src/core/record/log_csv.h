@@ -21,6 +21,10 @@ using CsvSink = std::function<bool(std::string_view text)>;
 // inserted after the type byte); nullopt for another type or a record too short for it.
 std::optional<SweepHeader> SweepHeaderOfRecord(const LogRecordView& record);
 
+// The text the CSV writers give a level of `sample` 1/16 dBm: the shortest exact decimal, no
+// exponent, "-" only below zero (-1521 -> "-95.0625", -1600 -> "-100", 0 -> "0").
+std::string_view CsvLevelText(int16_t sample);
+
 // Sweeps claiming more points than this are left out: the Receiver sends far fewer, and the cap
 // keeps a damaged or hostile file from making one line of unbounded size.
 inline constexpr uint32_t kMaxCsvSweepPoints = 1u << 20;

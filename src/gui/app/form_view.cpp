@@ -12,6 +12,7 @@
 
 #include "gui/record/log_option_dialog.h"
 #include "gui/record/time_marker_dialog.h"
+#include "gui/record/trace_export.h"
 
 #include "gui/display/histogram_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
@@ -211,6 +212,17 @@ void CQuorvalinFormView::Snapshot() {
   std::string error;
   if (!SaveSnapshotImage(image, path, &error)) {
     alerts_.Show("The snapshot could not be saved.\n" + error, "Snapshot Alert !");
+  }
+}
+
+void CQuorvalinFormView::ExportTraces() {
+  if (chooser_ == nullptr) return;
+  const std::optional<std::string> chosen =
+      chooser_->SaveFileName("Export Traces", "CSV File (*.csv)", "Traces.csv");
+  if (!chosen) return;
+  std::string error;
+  if (!qv::ExportTraces(display_, WithExtension(*chosen, ".csv"), &error)) {
+    alerts_.Show("The traces could not be exported.\n" + error, "Export Alert !");
   }
 }
 

@@ -65,6 +65,8 @@ class CQuorvalinFormView : public QWidget {
   void SetPrinter(QPrinter* printer) { printer_ = printer; }
   // Prints the graph as the Print command would, into a PDF file; false when it cannot.
   bool PrintToPdf(const QString& path);
+  // File, "Export Traces...": asks for a file and writes the shown traces there as CSV.
+  void ExportTraces();
 
  signals:
   void StatusPaneTextChanged(int pane_id, const QString& text);

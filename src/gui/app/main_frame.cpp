@@ -138,6 +138,8 @@ void CMainFrame::BuildMenus() {
   file_menu_->addAction(QStringLiteral("Warnings"), this, [this] { OpenRadioAlert(); });
   file_menu_->addAction(QStringLiteral("Show Time Marker Dialog"), this,
                         [this] { view_->OnCommand(kCmdShowTimeMarkers); });
+  file_menu_->addAction(QStringLiteral("Export &Traces..."), this, [this] { view_->ExportTraces(); })
+      ->setObjectName(QStringLiteral("exportTraces"));
   file_menu_->addSeparator();
   file_menu_->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
   RebuildRecentFiles();

@@ -59,6 +59,7 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
   panels_->Dock(rect());
   spectrogram_ = new CSpectrogramDialog(this);
   spectrogram_->SetClearHistory([this] { trace_->ClearSpectrogramHistory(); });
+  spectrogram_->SetAxesShown(state_.frequency_axis);
   histogram_ = new CHistogramDlg(*trace_, this);
   time_markers_ = new CTimeMarkerDialog(*captures_, this);
   time_markers_->setWindowFlag(Qt::Window);
@@ -98,6 +99,7 @@ int16_t CDisplay::HistogramThreshold() const {
 
 void CDisplay::OnSpectrogramUpdate(const SpectrogramHistory& history, int32_t points) {
   spectrogram_->Update(history, points);
+  spectrogram_->SetSweepAxes(trace_->header.start, trace_->header.sweep_word, FastRewind());
 }
 
 void CDisplay::OnBandPresetStart(uint32_t band_start) {
@@ -235,6 +237,7 @@ void CDisplay::AskMarkerFrequency() {
 void CDisplay::SetFrequencyAxisShown(bool shown) {
   if (state_.frequency_axis == shown) return;
   state_.frequency_axis = shown;
+  spectrogram_->SetAxesShown(shown);
   update();
 }
 

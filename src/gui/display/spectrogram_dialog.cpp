@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "core/display/average_history.h"
+#include "core/display/spectrogram_axes.h"
 #include "core/display/spectrogram_history.h"
 #include "gui/app/toolbar_icons.h"
 
@@ -111,6 +112,19 @@ void CSpectrogramDialog::Update(const SpectrogramHistory& history, int32_t point
   pending_ = true;
 }
 
+void CSpectrogramDialog::SetSweepAxes(uint32_t start, uint16_t sweep_word, bool reverse) {
+  start_ = start;
+  sweep_word_ = sweep_word;
+  reverse_ = reverse;
+}
+
+void CSpectrogramDialog::SetAxesShown(bool shown) {
+  if (axes_shown_ == shown) return;
+  axes_shown_ = shown;
+  pending_ = true;
+  frame_->update();
+}
+
 void CSpectrogramDialog::ShowPending() {
   if (pending_ && frame_->isVisible()) frame_->update();
 }
@@ -139,16 +153,110 @@ void CSpectrogramDialog::RangeChanged() {
 void CSpectrogramDialog::PaintPicture(const QSize& size) {
   if (picture_.size() != size) {
     picture_ = QImage(size, QImage::Format_RGB32);
+    painted_axes_.reset();
     pending_ = true;
   }
   if (!pending_) return;
   if (history_ != nullptr) {
     slots_.resize(static_cast<size_t>(points_) * kHistoryDepth);
     history_->CopySlots(points_, slots_.data());
+    filled_ = history_->FilledSlots();
     history_ = nullptr;
   }
-  renderer_.Render(picture_, slots_.empty() ? nullptr : slots_.data(), points_);
+  const QFontMetrics metrics(font());
+  const SpectrogramLayout layout = LayOutSpectrogram(
+      size.width(), size.height(), metrics.horizontalAdvance(QLatin1Char('0')), metrics.height(),
+      axes_shown_);
+  // The waterfall's rectangle of the picture, written in place.
+  const GraphRect& w = layout.waterfall;
+  QImage area(picture_.bits() + static_cast<qsizetype>(w.top) * picture_.bytesPerLine() +
+                  static_cast<qsizetype>(w.left) * 4,
+              w.right - w.left, w.bottom - w.top, picture_.bytesPerLine(), QImage::Format_RGB32);
+  renderer_.Render(area, slots_.empty() ? nullptr : slots_.data(), points_,
+                   layout.axes ? filled_.data() : nullptr);
+  if (layout.axes) {
+    const AxesKey key{size.width(), size.height(), range_.maximum(), range_.minimum(),
+                      points_,      start_,        sweep_word_,      reverse_};
+    if (painted_axes_ != key) {
+      PaintAxes(layout);
+      painted_axes_ = key;
+    }
+    PaintNoData(layout);
+  } else {
+    painted_axes_.reset();
+  }
   pending_ = false;
+}
+
+void CSpectrogramDialog::PaintAxes(const SpectrogramLayout& layout) {
+  const GraphRect& w = layout.waterfall;
+  const GraphRect& bar = layout.colour_bar;
+  const QFontMetrics metrics(font());
+  const int char_width = metrics.horizontalAdvance(QLatin1Char('0'));
+  const int line = metrics.height();
+  const int width = picture_.width();
+  const int height = picture_.height();
+
+  // The colour scale: each row the gradient colour of the level it stands for.
+  const CGradient& gradient = range_.gradient();
+  for (int y = bar.top; y < bar.bottom; ++y) {
+    const QRgb colour = GradientToRgb(
+        gradient.Colour(ColourBarLevel(bar, range_.maximum(), range_.minimum(), y)));
+    auto* pixels = reinterpret_cast<QRgb*>(picture_.scanLine(y));
+    std::fill(pixels + bar.left, pixels + bar.right, colour);
+  }
+
+  QPainter painter(&picture_);
+  const QPalette& colours = palette();
+  const QColor background = colours.color(QPalette::Window);
+  painter.fillRect(0, 0, width, w.top, background);
+  painter.fillRect(0, w.bottom, width, height - w.bottom, background);
+  painter.fillRect(0, w.top, w.left, w.bottom - w.top, background);
+  painter.fillRect(w.right, w.top, bar.left - w.right, w.bottom - w.top, background);
+  painter.fillRect(bar.right, w.top, width - bar.right, w.bottom - w.top, background);
+  painter.setPen(colours.color(QPalette::WindowText));
+  painter.setFont(font());
+  painter.drawRect(bar.left - 1, bar.top - 1, bar.right - bar.left + 1, bar.bottom - bar.top + 1);
+
+  const auto row_text = [&](int left, int right, int y, Qt::Alignment align, const QString& text) {
+    const int top = std::clamp(y - line / 2, 0, std::max(height - line, 0));
+    painter.drawText(QRect(left, top, right - left, line), align | Qt::AlignVCenter, text);
+  };
+  for (const RowLabel& label : LayOutTimeAxis(w, reverse_, line)) {
+    painter.drawLine(w.left - 3, label.y, w.left - 1, label.y);
+    row_text(0, w.left - 4, label.y, Qt::AlignRight, QString::fromStdString(label.text));
+  }
+  for (const RowLabel& label :
+       LayOutColourScale(bar, range_.maximum(), range_.minimum(), line)) {
+    painter.drawLine(bar.right, label.y, bar.right + 2, label.y);
+    row_text(layout.scale_labels, width, label.y, Qt::AlignLeft,
+             QString::fromStdString(label.text));
+  }
+  for (const AxisLabel& label : LayOutWaterfallFrequencies(w, start_, sweep_word_, points_,
+                                                           char_width, 4 * char_width, bar.left)) {
+    const int x = WaterfallGridX(w, label.grid_line);
+    painter.drawLine(x, w.bottom, x, w.bottom + 2);
+    painter.drawText(QRect(label.left, w.bottom + 3, label.width + char_width, line),
+                     Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(label.text));
+  }
+  painter.drawText(QRect(0, 0, w.right, line), Qt::AlignLeft | Qt::AlignVCenter,
+                   QStringLiteral("sweeps ago"));
+  painter.drawText(QRect(bar.left, 0, width - bar.left, line), Qt::AlignLeft | Qt::AlignVCenter,
+                   QStringLiteral("dBm"));
+  painter.drawText(QRect(0, w.bottom + 3, 4 * char_width, line), Qt::AlignLeft | Qt::AlignTop,
+                   QStringLiteral("MHz"));
+}
+
+void CSpectrogramDialog::PaintNoData(const SpectrogramLayout& layout) {
+  const GraphRect& w = layout.waterfall;
+  const std::optional<RowSpan> empty = EmptyRows(w, filled_);
+  if (empty && empty->last - empty->first + 1 >= QFontMetrics(font()).height()) {
+    QPainter painter(&picture_);
+    painter.setFont(font());
+    painter.setPen(QColor(80, 80, 80));
+    painter.drawText(QRect(w.left, empty->first, w.right - w.left, empty->last - empty->first + 1),
+                     Qt::AlignCenter, QStringLiteral("no data"));
+  }
 }
 
 }  // namespace qv

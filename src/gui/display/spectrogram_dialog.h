@@ -2,10 +2,13 @@
 
 #include <QDialog>
 #include <QImage>
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
+#include "core/display/average_history.h"
 #include "core/display/spectrogram_range.h"
 #include "gui/display/waterfall.h"
 
@@ -16,6 +19,7 @@ class QPushButton;
 namespace qv {
 
 class SpectrogramHistory;
+struct SpectrogramLayout;
 class WaterfallFrame;
 
 // The waterfall of the last 100 sweeps, a modeless window of the graph.
@@ -33,6 +37,12 @@ class CSpectrogramDialog : public QDialog {
   // Asks for the paint of what is due; the graph's frame clock calls it once a frame.
   void ShowPending();
   void ForgetHistory() { history_ = nullptr; }
+  // The sweep the rows belong to, for the frequency axis, and whether the newest row is the top
+  // one (reverse replay), for the time axis.
+  void SetSweepAxes(uint32_t start, uint16_t sweep_word, bool reverse);
+  // The frequency and time axes, the colour scale and "no data" over rows without a sweep;
+  // off, the picture is the waterfall alone. Off until the graph switches them on.
+  void SetAxesShown(bool shown);
   // From the reference level page: maximum = the level, minimum = the level - 100; also the
   // reset values; the history is cleared as "Reset Display" does.
   void SetRange(int16_t maximum, int16_t minimum);
@@ -48,6 +58,9 @@ class CSpectrogramDialog : public QDialog {
   friend class WaterfallFrame;
 
   void PaintPicture(const QSize& size);
+  // The margins: axes, captions and colour scale; redrawn only when what they show changed.
+  void PaintAxes(const SpectrogramLayout& layout);
+  void PaintNoData(const SpectrogramLayout& layout);
   void RangeChanged();
   void ResetDisplay();
 
@@ -57,6 +70,20 @@ class CSpectrogramDialog : public QDialog {
   const SpectrogramHistory* history_ = nullptr;  // rows due, copied at the next paint
   std::vector<int16_t> slots_;  // slot-major copy of the history
   int32_t points_ = 0;
+  std::array<uint8_t, kHistoryDepth> filled_{};  // which copied slots hold a sweep
+  uint32_t start_ = 0;
+  uint16_t sweep_word_ = 0;
+  bool reverse_ = false;
+  bool axes_shown_ = false;
+  // What the margins were last drawn for.
+  struct AxesKey {
+    int width = 0, height = 0, maximum = 0, minimum = 0, points = 0;
+    uint32_t start = 0;
+    uint16_t sweep_word = 0;
+    bool reverse = false;
+    bool operator==(const AxesKey&) const = default;
+  };
+  std::optional<AxesKey> painted_axes_;
   bool pending_ = false;  // a copy or a range not yet painted
   QImage picture_;
 

@@ -33,13 +33,26 @@ void WaterfallRenderer::MapColumns(int32_t width, int32_t n) {
   mapped_n_ = n;
 }
 
-void WaterfallRenderer::Render(QImage& image, const int16_t* rows, int32_t n) {
+void HatchLine(QRgb* line, int32_t width, int32_t y) {
+  for (int32_t x = 0; x < width; ++x) {
+    line[x] = ((x + y) & 7) < 4 ? qRgb(200, 200, 200) : qRgb(176, 176, 176);
+  }
+}
+
+void WaterfallRenderer::Render(QImage& image, const int16_t* rows, int32_t n,
+                               const uint8_t* filled) {
   if (image.isNull()) return;
   if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
   const int32_t width = image.width();
   const int32_t height = image.height();
   if (rows == nullptr || n <= 0) {
-    image.fill(Qt::white);
+    if (filled == nullptr) {
+      image.fill(Qt::white);
+    } else {
+      for (int32_t y = 0; y < height; ++y) {
+        HatchLine(reinterpret_cast<QRgb*>(image.scanLine(y)), width, y);
+      }
+    }
     return;
   }
   MapColumns(width, n);
@@ -52,6 +65,10 @@ void WaterfallRenderer::Render(QImage& image, const int16_t* rows, int32_t n) {
   for (int32_t y = h; y >= 0; --y) {
     const int32_t slot = h == 0 ? 0 : ((h - y) * (kHistoryDepth - 1)) / h;
     auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    if (filled != nullptr && filled[slot] == 0) {
+      HatchLine(line, width, y);
+      continue;
+    }
     if (slot == painted_slot) {
       std::memcpy(line, painted_line, static_cast<size_t>(width) * sizeof(QRgb));
       continue;

@@ -18,6 +18,10 @@ namespace qv {
 // point and the bottom row the newest sweep. A one-pixel-wide image shows point 0 and a
 // one-pixel-high one slot 0; with n = 1 every column shows point 0. With n <= 0 or no levels the
 // image is white, as a cleared waterfall is.
+//
+// Given `filled` (100 marks, SpectrogramHistory::FilledSlots), rows whose slot holds no sweep
+// are hatched in two greys the gradient never gives, so an empty history does not look like a
+// signal; so is everything while there are no levels.
 class WaterfallRenderer {
  public:
   WaterfallRenderer();
@@ -25,7 +29,7 @@ class WaterfallRenderer {
   // Colours of every level for the current range; call whenever the range changes.
   void SetGradient(const CGradient& gradient);
 
-  void Render(QImage& image, const int16_t* rows, int32_t n);
+  void Render(QImage& image, const int16_t* rows, int32_t n, const uint8_t* filled = nullptr);
 
  private:
   void MapColumns(int32_t width, int32_t n);
@@ -38,6 +42,9 @@ class WaterfallRenderer {
 
 // One-off render with its own colour table, for callers that do not repaint repeatedly.
 void RenderWaterfall(QImage& image, const int16_t* rows, int32_t n, const CGradient& gradient);
+
+// Writes the hatch of rows without a sweep into row y of `line`, `width` pixels.
+void HatchLine(QRgb* line, int32_t width, int32_t y);
 
 // A gradient colour (red in the low byte) as the image's pixel value.
 QRgb GradientToRgb(uint32_t colour);

@@ -1,0 +1,24 @@
+#include "gui/record/trace_export.h"
+
+#include <algorithm>
+
+#include "core/record/trace_csv.h"
+#include "gui/display/display.h"
+
+namespace qv {
+
+bool ExportTraces(CDisplay& display, const std::string& path, std::string* error) {
+  TraceData& trace = display.Trace();
+  const DisplayState& state = display.State();
+  const GraphGeometry geometry = display.Geometry();
+  // The bin average is a cache of the live levels that the painter refreshes for each picture.
+  if (trace.bin_average_on) {
+    trace.ComputeBinAverage(std::max<int32_t>(state.bin_count, 1), geometry.LevelPlot());
+  }
+  const std::string text =
+      TraceCsv(trace.header.start, trace.header.sweep_word, trace.StoredPoints(),
+               VisibleTraceColumns(trace, state, geometry));
+  return WriteFileReplacing(path, text, error);
+}
+
+}  // namespace qv

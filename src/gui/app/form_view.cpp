@@ -13,9 +13,11 @@
 #include "gui/record/log_option_dialog.h"
 #include "gui/record/time_marker_dialog.h"
 
+#include "gui/control/reference_level_page.h"
 #include "gui/display/histogram_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/link/connection_sheet.h"
+#include "gui/ui/page_buttons.h"
 #include "gui/ui/side_panels.h"
 #include "link/app/console_messages.h"
 #include "link/serial/serial_device_monitor.h"
@@ -43,8 +45,17 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
       progress_(std::make_unique<CIntroDialog>()),
       sequencer_(timers, *progress_,
                  [this] {
-                   qCDebug(lcHandshake) << "complete; setting the default spectrum";
-                   connection_->Ops().SetDefaultSpectrum();
+                   CConnectionOps& ops = connection_->Ops();
+                   qCDebug(lcHandshake) << "complete; setting the"
+                                        << (ops.Remembered().use_default ? "default" : "remembered")
+                                        << "spectrum";
+                   ops.SendSettingsAfterHandshake();
+                   // The windows' scales follow a restored reference level as a chosen one.
+                   if (auto* page = qobject_cast<CRefLvlDialog*>(display_.Panels().Page(
+                           PageText(kReferenceLevelTabCaption)));
+                       page != nullptr && page->Index() != ops.State().reference_level_index) {
+                     page->ShowLevel(ops.State().reference_level_index);
+                   }
                    emit HandshakeCompleted();
                    emit ToolbarChanged();
                  }),

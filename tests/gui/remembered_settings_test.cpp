@@ -13,6 +13,7 @@
 #include "gui/control/reference_level_page.h"
 #include "gui/display/display.h"
 #include "gui/link/connection_sheet.h"
+#include "gui/link/intro_dialog.h"
 #include "gui/ui/side_panels.h"
 #include "gui/ui/tab_dialog.h"
 #include "support/legend_texts.h"
@@ -34,7 +35,14 @@ RememberedSpectrum LastTime() {
   return last;
 }
 
-class RememberedHandshakeTest : public ::testing::Test, public SimViewTest {};
+class RememberedHandshakeTest : public ::testing::Test, public SimViewTest {
+ protected:
+  void Sample() override {
+    const QString text = view_->ProgressWindow().Text();
+    if (!texts_.contains(text)) texts_.append(text);
+  }
+  QStringList texts_;
+};
 
 // The handshake's end sends what was remembered, a reconnect too, until "Set Default".
 TEST_F(RememberedHandshakeTest, RememberedSpectrumFollowsEachHandshakeUntilSetDefault) {
@@ -47,6 +55,8 @@ TEST_F(RememberedHandshakeTest, RememberedSpectrumFollowsEachHandshakeUntilSetDe
   EXPECT_EQ(link_->written[3], (Bytes{0x11, 0x12, 0x03, 0x01, 0x02, 0x11, 0x13}));
   EXPECT_EQ(link_->written[5], (Bytes{0x11, 0x12, 0x07, 0xCE, 0xFF, 0x36, 0x11, 0x13}));
   EXPECT_EQ(view_->Display().Trace().header.start, 103400u);
+  EXPECT_TRUE(texts_.contains(QStringLiteral(
+      "Setting the Quorvalin to display\n the remembered Spectrum (5170.00 MHz - 5190.00 MHz)")));
   EXPECT_THAT(PaintedTexts(view_->Display()),
               IsSupersetOf({"Ctr: 5180.00 MHz", "Span: 20.00 MHz", "Ref Lvl: -50 dBm"}));
   // The reference level page and the windows it scales follow the restored level.
@@ -114,6 +124,7 @@ TEST_F(RememberedRunsTest, ARunLeavesWindowPanelsSpectrumAndLinkForTheNext) {
   EXPECT_FALSE(frame->isMaximized());
   EXPECT_EQ(frame->geometry(), QRect(40, 30, 700, 500));
   EXPECT_TRUE(Panel(*frame, "Resolution")->IsClosed());
+  EXPECT_FALSE(Panel(*frame, "Resolution")->isVisible());  // showing the window left it closed
   EXPECT_FALSE(Panel(*frame, "Reference Level")->IsClosed());
   EXPECT_EQ(frame->View().Connection().Ops().Remembered(), LastTime());
   EXPECT_EQ(frame->View().Connection().LastLink(),

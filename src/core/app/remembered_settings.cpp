@@ -8,6 +8,7 @@
 #include "core/app/receiver_state.h"
 #include "core/control/frequency_rules.h"
 #include "core/control/rbw_reference.h"
+#include "core/link/handshake.h"
 
 namespace qv {
 namespace {
@@ -183,6 +184,14 @@ std::vector<std::pair<std::string, std::string>> RememberedEntries(
   }
   put(kClosedPanelsKey, panels);
   return entries;
+}
+
+std::string SettingSpectrumText(const RememberedSpectrum& remembered) {
+  if (remembered.use_default) return ProgressText(kProgressSettingDefault);
+  const SpectrumSettings& spectrum = remembered.spectrum;
+  return "Setting the Quorvalin to display\n the remembered Spectrum (" +
+         FormatMhz(StepsToMhz(spectrum.start)) + " MHz - " +
+         FormatMhz(StepsToMhz(spectrum.start + spectrum.span)) + " MHz)";
 }
 
 bool PlaceOnSomeScreen(const ScreenRect& place, const std::vector<ScreenRect>& screens) {

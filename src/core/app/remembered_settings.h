@@ -74,6 +74,9 @@ RememberedSettings ReadRememberedSettings(const SettingLookup& lookup);
 std::vector<std::pair<std::string, std::string>> RememberedEntries(
     const RememberedSettings& remembered);
 
+// What the progress window says while the handshake's end sets this spectrum.
+std::string SettingSpectrumText(const RememberedSpectrum& remembered);
+
 // Whether enough of the place lies on one of the screens to grab the window there.
 bool PlaceOnSomeScreen(const ScreenRect& place, const std::vector<ScreenRect>& screens);
 

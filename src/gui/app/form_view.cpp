@@ -62,6 +62,7 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
       display_(timers, sequencer_, alerts, this) {
   display_.setObjectName(QStringLiteral("Graph Window"));
   connection_ = std::make_unique<CConnectionEx>(timers, alerts, display_, sequencer_, this);
+  sequencer_.SetClosingText([this] { return SettingSpectrumText(connection_->Ops().Remembered()); });
   display_.Panels().Context().ops = &connection_->Ops();
   display_.Panels().Context().alerts = &alerts_;
   connect(&display_, &CDisplay::StatusPaneTextChanged, this,

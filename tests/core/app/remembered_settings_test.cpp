@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "core/app/receiver_state.h"
 #include "core/control/frequency_rules.h"
 
 namespace qv {

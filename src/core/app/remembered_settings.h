@@ -9,18 +9,12 @@
 #include <vector>
 
 #include "core/app/spectrum_settings.h"
+#include "core/ui/tab_geometry.h"
 
 namespace qv {
 
 // A rectangle in screen pixels: a window's place or a screen's available area.
-struct ScreenRect {
-  int32_t x = 0;
-  int32_t y = 0;
-  int32_t width = 0;
-  int32_t height = 0;
-
-  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
-};
+using ScreenRect = TabRect;
 
 // The spectrum the next handshake sets. use_default holds until the user changes the spectrum,
 // and again after "Set Default"; the reference level is always the remembered one.

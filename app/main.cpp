@@ -20,6 +20,7 @@
 #include "gui/app/form_view.h"
 #include "gui/app/main_frame.h"
 #include "gui/app/qt_alerts.h"
+#include "gui/app/remembered_window.h"
 #include "gui/app/snapshot.h"
 #include "gui/app/splash_screen.h"
 #include "gui/link/connection_sheet.h"
@@ -237,7 +238,29 @@ int main(int argc, char* argv[]) {
   qv::QtFileChooser chooser(&frame);
   frame.View().SetFileChooser(&chooser);
   frame.View().SetDeviceMonitor(&monitor);
-  frame.showMaximized();
+
+  // What the last run left (link, spectrum, window, panels) is read and written only by a run a
+  // person drives: scripted runs start from the defaults every time, so they stay reproducible.
+  const bool remember = !parser.isSet(options.demo) && !parser.isSet(options.quit_after) &&
+                        !parser.isSet(options.snapshot) && !parser.isSet(options.print_pdf);
+  const qv::RememberedSettings remembered =
+      remember ? settings.Remembered() : qv::RememberedSettings{};
+  if (remember) {
+    qv::RestoreRemembered(frame, remembered);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &frame, [&] {
+      settings.SetRemembered(qv::CollectRemembered(frame, remembered));
+    });
+  }
+  qv::ShowMainWindow(frame, remembered.window);
+  if (const QString problem = settings.ReadProblem(); !problem.isEmpty()) {
+    if (remember) {
+      QTimer::singleShot(0, &frame, [&alerts, problem] {
+        alerts.Show(problem.toStdString(), "Settings Not Read");
+      });
+    } else {
+      std::fprintf(stderr, "quorvalin: %s\n", qPrintable(problem));
+    }
+  }
   if (splash_guard.window) splash_guard.window->raise();
 
   // The radio alert is modal but opened without a nested event loop, so a timed quit still

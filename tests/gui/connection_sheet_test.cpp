@@ -256,6 +256,29 @@ TEST_F(ConnectionSheetTest, StaticIpPageConfirmedOpensOnlyItsSocket) {
   EXPECT_EQ(Count(kTcpEstablished), 1);
 }
 
+// The link remembered from the last run: its page comes up with its address or device, and OK
+// connects there, port included.
+TEST_F(ConnectionSheetTest, RememberedLinkIsPreselectedAndConnectsAsBefore) {
+  ports_ = {{"/dev/ttyS0", "ttyS0", "Port A (ttyS0)", false, "Port A"}};
+  sheet_.SetPreselection({kSerialInterface, "/dev/pts/9", RememberedLink::kDefaultPort});
+  sheet_.Present();
+  EXPECT_EQ(sheet_.Tabs()->currentIndex(), kSerialInterface);
+  EXPECT_EQ(sheet_.SerialPage()->DevicePath(), QStringLiteral("/dev/pts/9"));
+  ClickCancel();
+
+  Listener receiver;
+  ASSERT_TRUE(receiver.listening);
+  const RememberedLink remembered{kInternetInterface, receiver.address.toString().toStdString(),
+                                  receiver.server.serverPort()};
+  sheet_.SetPreselection(remembered);
+  sheet_.Present();
+  EXPECT_EQ(sheet_.Tabs()->currentIndex(), kInternetInterface);
+  ClickOk();
+  ASSERT_TRUE(RunUntil([this] { return sheet_.State().connected == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return receiver.Accepted() == 1; }));
+  EXPECT_EQ(sheet_.LastLink(), remembered);
+}
+
 TEST_F(ConnectionSheetTest, DhcpListsRepliesAndNeedsASelectedRow) {
   QUdpSocket module;
   const QHostAddress module_address = RandomLoopbackAddress();

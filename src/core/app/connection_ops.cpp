@@ -12,6 +12,7 @@ constexpr uint32_t kTriggerMaxSpan = 400;  // 20 MHz: the Receiver's limit in tr
 
 constexpr char kMsgReferenceLevel[] = "Reference Level could not be set";
 constexpr char kCapReferenceLevel[] = "Command Failure Alert !";
+constexpr std::string_view kMsgRememberedSpectrum = "Remembered Spectrum could not be set";
 
 bool ValidIndex(int32_t index) {
   return index >= 0 && index < kInterfaceCount;
@@ -41,6 +42,8 @@ bool CConnectionOps::SendCommand(const uint8_t* command, size_t length) {
 bool CConnectionOps::SendSpectrumSettings(const SpectrumSettings& settings) {
   state_.last_sent = settings;
   if (!SendCommand(BuildSetSpectrum(state_.last_sent))) return false;
+  remembered_.spectrum = settings;
+  remembered_.use_default = false;
   // The Receiver forgets the reference level with every new spectrum. Its failure has its own
   // message and does not undo the spectrum that was accepted.
   SetReferenceLevel(state_.reference_level_index);
@@ -52,7 +55,10 @@ bool CConnectionOps::SetReferenceLevel(int32_t index) {
   // No caller passes another index; refuse it rather than send a level the Receiver lacks.
   if (index < kFirstReferenceIndex || index > kLastReferenceIndex) return false;
   state_.reference_level_index = index;
-  if (SendCommand(BuildSetReferenceLevel(ReferenceLevelDbm(index)))) return true;
+  if (SendCommand(BuildSetReferenceLevel(ReferenceLevelDbm(index)))) {
+    remembered_.reference_level_index = index;
+    return true;
+  }
   alerts_.Show(kMsgReferenceLevel, kCapReferenceLevel);
   return false;
 }
@@ -75,10 +81,29 @@ void CConnectionOps::CloseLink() {
 }
 
 void CConnectionOps::SetDefaultSpectrum() {
+  SendInSpectrumMode(DefaultSpectrum(), kMsgDefaultSpectrum);
+  // The user's choice holds for the next handshake, even if the send failed.
+  remembered_.use_default = true;
+}
+
+void CConnectionOps::SendSettingsAfterHandshake() {
+  if (remembered_.reference_level_index >= kFirstReferenceIndex &&
+      remembered_.reference_level_index <= kLastReferenceIndex) {
+    state_.reference_level_index = remembered_.reference_level_index;
+  }
+  if (remembered_.use_default) {
+    SetDefaultSpectrum();
+  } else {
+    SendInSpectrumMode(remembered_.spectrum, kMsgRememberedSpectrum);
+  }
+}
+
+void CConnectionOps::SendInSpectrumMode(const SpectrumSettings& settings,
+                                        std::string_view failure_message) {
   if (!SendCommand(BuildSetMode(kSpectrumMode))) return;
-  state_.working = DefaultSpectrum();
+  state_.working = settings;
   if (!SendSpectrumSettings(state_.working)) {
-    alerts_.Show(std::string(kMsgDefaultSpectrum), std::string(kCapDefaultSpectrum));
+    alerts_.Show(std::string(failure_message), std::string(kCapDefaultSpectrum));
   }
 }
 

@@ -4,11 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string_view>
 #include <utility>
 
 #include "core/app/alerts.h"
 #include "core/app/graph_steps.h"
 #include "core/app/receiver_state.h"
+#include "core/app/remembered_settings.h"
 #include "core/app/spectrum_settings.h"
 #include "core/link/command.h"
 #include "core/link/receiver_link.h"
@@ -56,8 +58,16 @@ class CConnectionOps {
   // until a trigger), the window last sent to the Receiver.
   SweepWindow CurrentSweep() const;
 
-  // Spectrum mode with 2400 MHz to 2450 MHz at 50 kHz resolution bandwidth.
+  // Spectrum mode with 2400 MHz to 2450 MHz at 50 kHz resolution bandwidth. The next handshake
+  // sends the default too, until the spectrum changes again.
   void SetDefaultSpectrum();
+
+  // The last step of every handshake (the first and each one after a reconnect): spectrum
+  // mode with the remembered reference level and the remembered spectrum, or the default one.
+  void SendSettingsAfterHandshake();
+  // What the next handshake sends; follows every accepted spectrum and reference level.
+  const RememberedSpectrum& Remembered() const { return remembered_; }
+  void SetRemembered(const RememberedSpectrum& remembered) { remembered_ = remembered; }
   // New span around the current centre, refused unless the window fits one band.
   void SetSpan(uint32_t span);
   // New centre with the current span, clamped to the band edges.
@@ -67,12 +77,16 @@ class CConnectionOps {
   // The working settings with this start and span, sent; a sent window drops the selection.
   void SendWindow(const FrequencyWindow& window);
   void ResetGraph();
+  // Spectrum mode, then these settings; silent when the mode is refused, else the message when
+  // the settings are not sent.
+  void SendInSpectrumMode(const SpectrumSettings& settings, std::string_view failure_message);
 
   ReceiverState& state_;
   Alerts& alerts_;
   GraphSteps& graph_;
   std::array<ReceiverLink*, kInterfaceCount> links_{};
   std::function<void()> link_closed_;
+  RememberedSpectrum remembered_;
 };
 
 }  // namespace qv

@@ -168,7 +168,8 @@ void HandshakeSequencer::RunNext() {
 void HandshakeSequencer::ShowText(int code) {
   // A new text replaces whatever was showing, and with it any pending hide.
   hide_timer_->Stop();
-  view_.SetProgressText(ProgressText(code));
+  view_.SetProgressText(code == kProgressSettingDefault && closing_text_ ? closing_text_()
+                                                                          : ProgressText(code));
   if (code == kProgressClear) {
     view_.HideProgress();
     return;

@@ -70,6 +70,9 @@ class HandshakeSequencer : public HandshakeSteps {
   // Queues an action that finishes later: the sequence resumes when it calls resume (at most
   // once; later calls are ignored).
   void ThenAsync(std::function<void(std::function<void()> resume)> action);
+  // The text shown while the closing actions set the spectrum, asked for when it shows; without
+  // one, the default spectrum's.
+  void SetClosingText(std::function<std::string()> text) { closing_text_ = std::move(text); }
   // Drops everything still queued (a new connection attempt starts afresh).
   void Cancel();
   bool Idle() const { return !running_ && steps_.empty(); }
@@ -95,6 +98,7 @@ class HandshakeSequencer : public HandshakeSteps {
 
   ProgressView& view_;
   std::function<void()> closing_actions_;
+  std::function<std::string()> closing_text_;
   std::unique_ptr<Timer> hold_timer_;  // holds the sequence
   std::unique_ptr<Timer> hide_timer_;  // hides the window after texts 13 and 18
   std::deque<Step> steps_;

@@ -1,5 +1,7 @@
 #include "gui/app/app_settings.h"
 
+#include <QFile>
+
 namespace qv {
 namespace {
 
@@ -15,10 +17,51 @@ QString RecentKey(int index) {
 AppSettings::AppSettings()
     : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                             QStringLiteral("Wendloch"),
-                                            QStringLiteral("Quorvalin"))) {}
+                                            QStringLiteral("Quorvalin"))) {
+  SetAsideIfUnreadable();
+}
 
 AppSettings::AppSettings(const QString& ini_path)
-    : settings_(std::make_unique<QSettings>(ini_path, QSettings::IniFormat)) {}
+    : settings_(std::make_unique<QSettings>(ini_path, QSettings::IniFormat)) {
+  SetAsideIfUnreadable();
+}
+
+void AppSettings::SetAsideIfUnreadable() {
+  const QSettings::Status status = settings_->status();
+  if (status == QSettings::NoError) return;
+  const QString path = settings_->fileName();
+  const QString aside = path + QStringLiteral(".damaged");
+  QFile::remove(aside);
+  const bool moved = QFile::rename(path, aside);
+  read_problem_ =
+      QStringLiteral("The settings file %1 could not be read (%2), so the defaults are used.")
+          .arg(path, status == QSettings::FormatError ? QStringLiteral("it is damaged")
+                                                      : QStringLiteral("no access"));
+  if (moved) {
+    read_problem_ += QStringLiteral(" The old file was kept as %1.").arg(aside);
+    settings_ = std::make_unique<QSettings>(path, QSettings::IniFormat);
+  }
+}
+
+RememberedSettings AppSettings::Remembered() const {
+  if (!read_problem_.isEmpty()) return RememberedSettings{};
+  return ReadRememberedSettings([this](std::string_view key) -> std::optional<std::string> {
+    const QString name = QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+    if (!settings_->contains(name)) return std::nullopt;
+    return settings_->value(name).toString().toStdString();
+  });
+}
+
+void AppSettings::SetRemembered(const RememberedSettings& remembered) {
+  // Keys of an earlier run that this one has no value for must not come back.
+  for (const char* group : {"Connection", "Spectrum", "Window"}) {
+    settings_->remove(QString::fromLatin1(group));
+  }
+  for (const auto& [key, text] : RememberedEntries(remembered)) {
+    settings_->setValue(QString::fromStdString(key), QString::fromStdString(text));
+  }
+  settings_->sync();
+}
 
 AppSettings::~AppSettings() = default;
 

@@ -5,10 +5,12 @@
 #include <QStringList>
 #include <memory>
 
+#include "core/app/remembered_settings.h"
+
 namespace qv {
 
-// The program's one place for persistent settings: the radio alert choice and the recent
-// files. The program uses the per-user store of "Wendloch"/"Quorvalin"; tests hand in an INI
+// The program's one place for persistent settings: the radio alert choice, the recent files,
+// the View switches and what one run leaves for the next (link, spectrum, window, panels). The program uses the per-user store of "Wendloch"/"Quorvalin"; tests hand in an INI
 // file of their own so they never touch the user's settings.
 class AppSettings {
  public:
@@ -40,10 +42,22 @@ class AppSettings {
   bool ViewOption(const QString& name) const;
   void SetViewOption(const QString& name, bool on);
 
+  // What the last run left; all defaults when the file could not be read.
+  RememberedSettings Remembered() const;
+  void SetRemembered(const RememberedSettings& remembered);
+
+  // Empty when the file read well (or did not exist yet); otherwise one sentence for the user.
+  // A damaged or unreadable file is moved aside, so it is not overwritten and the program
+  // starts from the defaults.
+  QString ReadProblem() const { return read_problem_; }
+
   QSettings& Store() { return *settings_; }
 
  private:
+  void SetAsideIfUnreadable();
+
   std::unique_ptr<QSettings> settings_;
+  QString read_problem_;
 };
 
 }  // namespace qv

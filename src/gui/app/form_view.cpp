@@ -14,9 +14,11 @@
 #include "gui/record/time_marker_dialog.h"
 #include "gui/record/trace_export.h"
 
+#include "gui/control/reference_level_page.h"
 #include "gui/display/histogram_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/link/connection_sheet.h"
+#include "gui/ui/page_buttons.h"
 #include "gui/ui/side_panels.h"
 #include "link/app/console_messages.h"
 #include "link/serial/serial_device_monitor.h"
@@ -44,14 +46,24 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
       progress_(std::make_unique<CIntroDialog>()),
       sequencer_(timers, *progress_,
                  [this] {
-                   qCDebug(lcHandshake) << "complete; setting the default spectrum";
-                   connection_->Ops().SetDefaultSpectrum();
+                   CConnectionOps& ops = connection_->Ops();
+                   qCDebug(lcHandshake) << "complete; setting the"
+                                        << (ops.Remembered().use_default ? "default" : "remembered")
+                                        << "spectrum";
+                   ops.SendSettingsAfterHandshake();
+                   // The windows' scales follow a restored reference level as a chosen one.
+                   if (auto* page = qobject_cast<CRefLvlDialog*>(display_.Panels().Page(
+                           PageText(kReferenceLevelTabCaption)));
+                       page != nullptr && page->Index() != ops.State().reference_level_index) {
+                     page->ShowLevel(ops.State().reference_level_index);
+                   }
                    emit HandshakeCompleted();
                    emit ToolbarChanged();
                  }),
       display_(timers, sequencer_, alerts, this) {
   display_.setObjectName(QStringLiteral("Graph Window"));
   connection_ = std::make_unique<CConnectionEx>(timers, alerts, display_, sequencer_, this);
+  sequencer_.SetClosingText([this] { return SettingSpectrumText(connection_->Ops().Remembered()); });
   display_.Panels().Context().ops = &connection_->Ops();
   display_.Panels().Context().alerts = &alerts_;
   connect(&display_, &CDisplay::StatusPaneTextChanged, this,

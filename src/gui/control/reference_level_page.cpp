@@ -23,6 +23,11 @@ CRefLvlDialog::CRefLvlDialog(PageContext& context, QWidget* parent)
 }
 
 void CRefLvlDialog::Choose(int32_t index) {
+  ShowLevel(index);
+  if (context_.ops != nullptr) context_.ops->SetReferenceLevel(index);
+}
+
+void CRefLvlDialog::ShowLevel(int32_t index) {
   index_ = index;
   const int16_t level = ReferenceLevelDbm(index);
   // The windows follow the choice even when the command then fails.
@@ -30,7 +35,6 @@ void CRefLvlDialog::Choose(int32_t index) {
   if (context_.spectrogram != nullptr) {
     context_.spectrogram->SetRange(level, static_cast<int16_t>(level - kSpectrogramDepthDb));
   }
-  if (context_.ops != nullptr) context_.ops->SetReferenceLevel(index);
 }
 
 }  // namespace qv

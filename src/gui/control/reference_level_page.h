@@ -17,6 +17,9 @@ class CRefLvlDialog : public CButtonColumnPage {
   explicit CRefLvlDialog(PageContext& context, QWidget* parent = nullptr);
 
   int32_t Index() const { return index_; }
+  // Re-scales the windows for a level the Receiver was given without this page (the level
+  // restored after a handshake).
+  void ShowLevel(int32_t index);
 
  private:
   void Choose(int32_t index);

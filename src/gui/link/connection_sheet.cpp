@@ -9,6 +9,7 @@
 
 #include "core/link/network_setup.h"
 #include "gui/display/display.h"
+#include "gui/link/ip_address_edit.h"
 #include "gui/link/pp_dhcp.h"
 #include "gui/link/pp_internet.h"
 #include "gui/link/pp_serial_port.h"
@@ -154,8 +155,44 @@ void CConnectionEx::BeginShowing() {
     const QSignalBlocker blocker(tabs_);
     tabs_->setCurrentIndex(kSerialInterface);
   }
+  const int first = preselect_ && last_link_.interface_index >= 0 ? last_link_.interface_index
+                                                                   : kSerialInterface;
+  if (first != kSerialInterface) {
+    const QSignalBlocker blocker(tabs_);
+    tabs_->setCurrentIndex(first);
+  }
   showing_ = true;
-  ActivatePage(kSerialInterface);
+  ActivatePage(first);
+}
+
+void CConnectionEx::SetPreselection(const RememberedLink& link) {
+  preselect_ = true;
+  if (link.interface_index < 0 || link.interface_index >= kInterfaceCount) return;
+  last_link_ = link;
+  const QString address = QString::fromStdString(link.address);
+  switch (link.interface_index) {
+    case kSerialInterface:
+      serial_page_->PreferPath(address);
+      break;
+    case kInternetInterface:
+      internet_page_->Address()->SetText(address);
+      break;
+    case kStaticIpInterface:
+      static_ip_page_->Address()->SetText(address);
+      break;
+    default:
+      break;  // USB devices and DHCP modules are picked once they are listed
+  }
+  if (link.interface_index >= kFirstSocketIndex) receiver_port_ = link.port;
+}
+
+bool CConnectionEx::Preselected(int interface_index, const QString& address) const {
+  return preselect_ && last_link_.interface_index == interface_index &&
+         last_link_.address == address.toStdString();
+}
+
+void CConnectionEx::NoteOpening(int interface_index, const QString& address, quint16 port) {
+  pending_link_ = RememberedLink{interface_index, address.toStdString(), port};
 }
 
 void CConnectionEx::OnPageChanged(int index) {
@@ -213,6 +250,11 @@ void CConnectionEx::RefreshUsb() {
     alerts_.Show("No Quorvalin USB Devices Found", "No Devices");
   }
   usb_page_->ShowDevices(devices);
+  for (size_t row = 0; row < devices.size(); ++row) {
+    if (Preselected(kUsbInterface, QString::fromStdString(devices[row].serial))) {
+      usb_page_->SelectRow(static_cast<int>(row));
+    }
+  }
   if (devices.empty()) {
     alerts_.Show(
         "No USB Devices have been found\n Please check the USB Connection and Click the USB Tab "
@@ -226,6 +268,9 @@ void CConnectionEx::StartDiscovery() {
   // Replies to an earlier query are of no interest any more.
   discovery_ = std::make_unique<CUDPSocket>();
   connect(discovery_.get(), &CUDPSocket::ReplyReceived, dhcp_page_, &CPPDHCP::AddReply);
+  connect(discovery_.get(), &CUDPSocket::ReplyReceived, this, [this](const QString& address) {
+    if (Preselected(kDhcpInterface, address)) dhcp_page_->SelectAddress(address);
+  });
   if (discovery_target_) {
     discovery_->SendQueryTo(discovery_target_->first, discovery_target_->second);
   } else {
@@ -324,6 +369,7 @@ void CConnectionEx::Route(int interface_index, const QByteArray& message) {
 
 void CConnectionEx::QueueOpened() {
   state_.connected = 1;
+  last_link_ = pending_link_;
   QueueIdentityRequests(sequencer_, ops_, display_.Handler());
   emit LinkOpened();
 }
@@ -331,6 +377,7 @@ void CConnectionEx::QueueOpened() {
 void CConnectionEx::OpenSocket(int interface_index, const QString& host, quint16 port,
                                std::function<void(bool)> done) {
   addresses_[interface_index] = host;
+  NoteOpening(interface_index, host, port);
   if (!IsReceiverHost(host)) {
     alerts_.Show(kNoAddressText, kNoAddressCaption);
     done(false);
@@ -366,6 +413,7 @@ void CConnectionEx::OpenSerial(const QString& device_path, std::function<void(bo
     if (InUse(kSerialInterface)) emit LinkLost();
   });
   qCDebug(lcLink).noquote() << "serial opening" << device_path;
+  NoteOpening(kSerialInterface, device_path, RememberedLink::kDefaultPort);
   auto answered = [this, device_path, done](bool opened) {
     qCDebug(lcLink) << "serial" << (opened ? "opened" : "could not be opened");
     if (!opened) {
@@ -394,6 +442,7 @@ void CConnectionEx::AnswerOpen(uint64_t attempt, bool opened) {
 void CConnectionEx::OpenUsb(const QString& serial_number, std::function<void(bool)> done) {
   usb_->StartWorker();
   qCDebug(lcLink).noquote() << "usb opening" << serial_number;
+  NoteOpening(kUsbInterface, serial_number, RememberedLink::kDefaultPort);
   usb_->Open(serial_number.toStdString(), CUSB::kReceiverBaudRate,
              AnswerWithin(CUSB::kDoneTimeoutMs, [this, done](bool opened) {
                qCDebug(lcLink) << "usb" << (opened ? "opened" : "could not be opened");

@@ -12,6 +12,7 @@
 #include "core/app/alerts.h"
 #include "core/app/connection_ops.h"
 #include "core/app/receiver_state.h"
+#include "core/app/remembered_settings.h"
 #include "core/app/timer.h"
 #include "core/link/handshake.h"
 #include "core/link/serial_ports.h"
@@ -70,6 +71,12 @@ class CConnectionEx : public QDialog {
   // reported, and commands go to it first. OK and the command-line connects call it; looking at
   // the pages does not.
   void SelectInterface(int interface_index);
+
+  // The link remembered from the last run: from now on the sheet opens on that page (later on
+  // the page of the link opened last) with its address, device or port filled in.
+  void SetPreselection(const RememberedLink& link);
+  // The link that opened last (or the preselection while none has); interface -1: none.
+  const RememberedLink& LastLink() const { return last_link_; }
 
   // The address text of a network page (typed, picked or set), for the status bar.
   QString AddressText(int interface_index) const;
@@ -130,6 +137,9 @@ class CConnectionEx : public QDialog {
   void AnswerOpen(uint64_t attempt, bool opened);
 
   bool InUse(int interface_index) const;
+  // Whether the sheet should pick this address or device on the page of this interface.
+  bool Preselected(int interface_index, const QString& address) const;
+  void NoteOpening(int interface_index, const QString& address, quint16 port);
   void Route(int interface_index, const QByteArray& message);
   // The link is open: connected, then the identity requests.
   void QueueOpened();
@@ -152,6 +162,9 @@ class CConnectionEx : public QDialog {
   std::array<std::unique_ptr<CClientSocket>, 3> sockets_;  // Internet, DHCP, Static IP
   std::unique_ptr<CUDPSocket> discovery_;                  // a new one at each DHCP activation
   std::array<QString, kInterfaceCount> addresses_;
+  RememberedLink pending_link_;  // the link being opened
+  RememberedLink last_link_;
+  bool preselect_ = false;
   QString static_address_;  // the address last given with "Set IP address"
 
   quint16 receiver_port_;

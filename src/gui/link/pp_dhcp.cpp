@@ -29,6 +29,11 @@ void CPPDHCP::AddReply(const QString& address, const QString& mac) {
   list_->addTopLevelItem(new QTreeWidgetItem({address, mac}));
 }
 
+void CPPDHCP::SelectAddress(const QString& address) {
+  const QList<QTreeWidgetItem*> rows = list_->findItems(address, Qt::MatchExactly, 0);
+  if (!rows.isEmpty()) list_->setCurrentItem(rows.first());
+}
+
 QString CPPDHCP::SelectedAddress() const {
   const QList<QTreeWidgetItem*> selected = list_->selectedItems();
   return selected.isEmpty() ? QString() : selected.first()->text(0);

@@ -19,6 +19,8 @@ class CPPDHCP : public QWidget {
 
   // The selected row's "IP Address" text; empty when no row is selected.
   QString SelectedAddress() const;
+  // Selects the first row with this address, if any.
+  void SelectAddress(const QString& address);
 
   QTreeWidget* List() const { return list_; }
 

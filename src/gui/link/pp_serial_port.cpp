@@ -77,6 +77,11 @@ QString CPPSerialPort::Status() const {
   return status_->text();
 }
 
+void CPPSerialPort::PreferPath(const QString& path) {
+  user_choice_ = path.trimmed();
+  port_box_->setEditText(user_choice_);
+}
+
 QString CPPSerialPort::DevicePath() const {
   return port_box_->currentText().trimmed();
 }

@@ -27,6 +27,8 @@ class CPPSerialPort : public QWidget {
   QString Status() const;
   // The device path to open.
   QString DevicePath() const;
+  // Starts with this path, as if the user had typed it (the one remembered from the last run).
+  void PreferPath(const QString& path);
 
   QComboBox* PortBox() const { return port_box_; }
 

@@ -43,6 +43,10 @@ int CPPUSB::SelectedRow() const {
   return selected.isEmpty() ? -1 : list_->indexOfTopLevelItem(selected.first());
 }
 
+void CPPUSB::SelectRow(int row) {
+  if (QTreeWidgetItem* item = list_->topLevelItem(row)) list_->setCurrentItem(item);
+}
+
 QString CPPUSB::SelectedSerial() const {
   const int row = SelectedRow();
   return row < 0 ? QString() : list_->topLevelItem(row)->text(0);

@@ -23,6 +23,7 @@ class CPPUSB : public QWidget {
 
   // The selected row, -1 when none; its "USB Device" (serial number) and "Product" texts.
   int SelectedRow() const;
+  void SelectRow(int row);
   QString SelectedSerial() const;
   QString SelectedProduct() const;
 

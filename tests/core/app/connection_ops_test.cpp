@@ -270,5 +270,56 @@ TEST_F(ConnectionOpsTest, ChangesWhileNoSweepIsHeldStartFromTheWindowLastSent) {
   EXPECT_EQ(ops.CurrentSweep().span, 1000u);
 }
 
+// One program run after another: what the handshake's end sends follows what the user last set,
+// until "Set Default"; each run hands the next its remembered record.
+TEST_F(ConnectionOpsTest, HandshakeSendsTheRememberedSpectrumUntilSetDefault) {
+  const Bytes mode{0x03, 0x01};
+  const Bytes default_spectrum{0x04, 0x80, 0xBB, 0x00, 0x00, 0xE8, 0x03, 0x00, 0x00,
+                               0x01, 0x00, 0x40, 0x06};
+  // First run, nothing remembered: the default spectrum at -20 dBm.
+  ops.SendSettingsAfterHandshake();
+  EXPECT_EQ(serial.sent, (std::vector<Bytes>{mode, default_spectrum, {0x07, 0xEC, 0xFF}}));
+  EXPECT_TRUE(ops.Remembered().use_default);
+
+  // The user picks -50 dBm, then a centre and RBW; a refused spectrum is not remembered.
+  EXPECT_TRUE(ops.SetReferenceLevel(4));
+  graph.current = {48000, 1000};
+  ops.SetCenterFrequency(48600);  // 2430 MHz
+  for (FakeLink* link : links) link->accept = false;
+  ops.SendSpectrumSettings({18048, 400, 1, 160});
+  for (FakeLink* link : links) link->accept = true;
+  const RememberedSpectrum handed_on = ops.Remembered();
+  EXPECT_FALSE(handed_on.use_default);
+  EXPECT_EQ(handed_on.spectrum, (SpectrumSettings{48100, 1000, 1, 1600}));
+  EXPECT_EQ(handed_on.reference_level_index, 4);
+
+  // Next run (or a reconnect): spectrum mode, the remembered record, its reference level.
+  ReceiverState next_state;
+  FakeLink next_link;
+  CConnectionOps next{next_state, alerts, graph};
+  next.SetLink(kSerialInterface, &next_link);
+  next.SetRemembered(handed_on);
+  next.SendSettingsAfterHandshake();
+  EXPECT_EQ(next_link.sent, (std::vector<Bytes>{mode,
+                                                {0x04, 0xE4, 0xBB, 0x00, 0x00, 0xE8, 0x03, 0x00,
+                                                 0x00, 0x01, 0x00, 0x40, 0x06},
+                                                {0x07, 0xCE, 0xFF}}));
+  EXPECT_EQ(next_state.working, handed_on.spectrum);
+  EXPECT_EQ(next_state.reference_level_index, 4);
+
+  // "Set Default" makes the default what the following handshake sends; the level stays.
+  next.SetDefaultSpectrum();
+  next_link.sent.clear();
+  next.SendSettingsAfterHandshake();
+  EXPECT_EQ(next_link.sent, (std::vector<Bytes>{mode, default_spectrum, {0x07, 0xCE, 0xFF}}));
+  EXPECT_TRUE(alerts.shown.empty());
+
+  // A remembered spectrum the Receiver does not take gets its own message.
+  next.SetRemembered(handed_on);
+  next_link.accept_limit = 1;
+  next.SendSettingsAfterHandshake();
+  EXPECT_EQ(alerts.shown, (Msgs{{"Remembered Spectrum could not be set", "Alert!"}}));
+}
+
 }  // namespace
 }  // namespace qv

@@ -1,0 +1,152 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "core/app/manual_clock.h"
+#include "core/link/sweep_message.h"
+#include "gui/app/app_settings.h"
+#include "gui/app/main_frame.h"
+#include "gui/app/remembered_window.h"
+#include "gui/control/frequency_page.h"
+#include "gui/control/reference_level_page.h"
+#include "gui/display/display.h"
+#include "gui/link/connection_sheet.h"
+#include "gui/link/intro_dialog.h"
+#include "gui/ui/side_panels.h"
+#include "gui/ui/tab_dialog.h"
+#include "support/legend_texts.h"
+#include "support/recording_alerts.h"
+#include "support/sim_view.h"
+
+namespace qv {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::IsSupersetOf;
+
+// A spectrum the user set last time: 5170 to 5190 MHz, 300 kHz RBW, -50 dBm.
+RememberedSpectrum LastTime() {
+  RememberedSpectrum last;
+  last.spectrum = {103400, 400, 1, 267};
+  last.reference_level_index = 4;
+  last.use_default = false;
+  return last;
+}
+
+class RememberedHandshakeTest : public ::testing::Test, public SimViewTest {
+ protected:
+  void Sample() override {
+    const QString text = view_->ProgressWindow().Text();
+    if (!texts_.contains(text)) texts_.append(text);
+  }
+  QStringList texts_;
+};
+
+// The handshake's end sends what was remembered and says so; "Set Default" forgets it.
+TEST_F(RememberedHandshakeTest, RememberedSpectrumIsSentAfterTheHandshakeUntilSetDefault) {
+  view_->Display().resize(800, 600);
+  CConnectionOps& ops = view_->Connection().Ops();
+  ops.SetRemembered(LastTime());
+  Connect();
+  RunUntil(20000);
+  ASSERT_GE(link_->written.size(), 6u);
+  EXPECT_EQ(link_->written[3], (Bytes{0x11, 0x12, 0x03, 0x01, 0x02, 0x11, 0x13}));
+  EXPECT_EQ(link_->written[5], (Bytes{0x11, 0x12, 0x07, 0xCE, 0xFF, 0x36, 0x11, 0x13}));
+  EXPECT_EQ(view_->Display().Trace().header.start, 103400u);
+  EXPECT_TRUE(texts_.contains(QStringLiteral(
+      "Setting the Quorvalin to display\n the remembered Spectrum (5170.00 MHz - 5190.00 MHz)")));
+  EXPECT_THAT(PaintedTexts(view_->Display()),
+              IsSupersetOf({"Ctr: 5180.00 MHz", "Span: 20.00 MHz", "Ref Lvl: -50 dBm"}));
+  // The reference level page and the windows it scales follow the restored level.
+  auto* level = dynamic_cast<CRefLvlDialog*>(view_->Display().Panels().Page("Reference Level"));
+  ASSERT_NE(level, nullptr);
+  EXPECT_EQ(level->Index(), 4);
+
+  auto* frequency = dynamic_cast<CFrqSettingsDialog*>(view_->Display().Panels().Page("Freq Control"));
+  ASSERT_NE(frequency, nullptr);
+  frequency->Button("Set Default")->click();
+  RunFor(3000);
+  EXPECT_TRUE(ops.Remembered().use_default);
+  EXPECT_TRUE(alerts_.shown.empty());
+}
+
+class RememberedRunsTest : public ::testing::Test {
+ protected:
+  QString Path() const { return dir_.filePath(QStringLiteral("settings.ini")); }
+  std::unique_ptr<CMainFrame> MakeFrame(AppSettings& settings) {
+    return std::make_unique<CMainFrame>(clock_, alerts_, false, settings);
+  }
+  static CTabDialog* Panel(CMainFrame& frame, const char* title) {
+    return frame.View().Display().Panels().Page(QString::fromLatin1(title));
+  }
+
+  QTemporaryDir dir_;
+  ManualClock clock_;
+  RecordingAlerts alerts_;
+};
+
+// One run closes a panel, moves the window and changes the spectrum; the next starts that way.
+TEST_F(RememberedRunsTest, ARunLeavesWindowPanelsSpectrumAndLinkForTheNext) {
+  RememberedSettings first_start;
+  {
+    AppSettings settings(Path());
+    first_start = settings.Remembered();
+    EXPECT_EQ(first_start, RememberedSettings{});
+    auto frame = MakeFrame(settings);
+    RestoreRemembered(*frame, first_start);
+    ShowMainWindow(*frame, first_start.window);
+    EXPECT_TRUE(frame->isMaximized());
+    frame->showNormal();
+    frame->setGeometry(40, 30, 700, 500);
+    Panel(*frame, "Resolution")->ClosePage();
+    frame->View().Connection().Ops().SetRemembered(LastTime());
+    frame->View().Connection().SetPreselection({kInternetInterface, "127.0.72.9", 10005});
+    settings.SetRemembered(CollectRemembered(*frame, first_start));
+  }
+  AppSettings settings(Path());
+  const RememberedSettings second_start = settings.Remembered();
+  EXPECT_TRUE(settings.ReadProblem().isEmpty());
+  auto frame = MakeFrame(settings);
+  RestoreRemembered(*frame, second_start);
+  ShowMainWindow(*frame, second_start.window);
+  EXPECT_FALSE(frame->isMaximized());
+  EXPECT_EQ(frame->geometry(), QRect(40, 30, 700, 500));
+  EXPECT_TRUE(Panel(*frame, "Resolution")->IsClosed());
+  EXPECT_FALSE(Panel(*frame, "Resolution")->isVisible());  // showing the window left it closed
+  EXPECT_FALSE(Panel(*frame, "Reference Level")->IsClosed());
+  EXPECT_EQ(frame->View().Connection().Ops().Remembered(), LastTime());
+  EXPECT_EQ(frame->View().Connection().LastLink(),
+            (RememberedLink{kInternetInterface, "127.0.72.9", 10005}));
+
+  // A place on a screen unplugged since is ignored.
+  auto elsewhere = MakeFrame(settings);
+  ShowMainWindow(*elsewhere, RememberedWindow{ScreenRect{9000, 40, 700, 500}, false, {}});
+  EXPECT_TRUE(elsewhere->isMaximized());
+  EXPECT_TRUE(alerts_.shown.empty());
+}
+
+TEST_F(RememberedRunsTest, ADamagedFileIsSetAsideAndTheDefaultsAreUsed) {
+  {
+    QFile file(Path());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("[Spectrum\nCentreKHz=5180000\n") + QByteArray(2, '\0') + "=\xff");
+  }
+  AppSettings damaged(Path());
+  EXPECT_THAT(damaged.ReadProblem().toStdString(), HasSubstr("could not be read"));
+  EXPECT_THAT(damaged.ReadProblem().toStdString(), HasSubstr(".damaged"));
+  EXPECT_EQ(damaged.Remembered(), RememberedSettings{});
+  EXPECT_TRUE(QFile::exists(Path() + QStringLiteral(".damaged")));
+
+  // The next run starts clean with what this one saved.
+  RememberedSettings saved;
+  saved.spectrum = LastTime();
+  damaged.SetRemembered(saved);
+  AppSettings next(Path());
+  EXPECT_TRUE(next.ReadProblem().isEmpty());
+  EXPECT_EQ(next.Remembered(), saved);
+}
+
+}  // namespace
+}  // namespace qv

@@ -6,6 +6,12 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+// The text lives in a static library, whose resources are registered only when asked for; the
+// macro declares a global function, so it cannot be used inside the namespace.
+static void InitManualResource() {
+  Q_INIT_RESOURCE(manual);
+}
+
 namespace qv {
 
 CManualWindow::CManualWindow(QWidget* parent) : QDialog(parent), text_(new QPlainTextEdit(this)) {
@@ -29,6 +35,7 @@ QString CManualWindow::Text() const {
 }
 
 QString CManualWindow::ManualText() {
+  InitManualResource();
   QFile file(QStringLiteral(":/manual/quorvalin.txt"));
   if (!file.open(QIODevice::ReadOnly)) {
     return QStringLiteral("The manual was not built into this program; see quorvalin(1).");

@@ -18,6 +18,7 @@
 
 #include "gui/app/about_dialog.h"
 #include "gui/app/app_settings.h"
+#include "core/display/peak_search.h"
 #include "core/ui/command_keys.h"
 #include "gui/app/form_view.h"
 #include "gui/app/manual_window.h"

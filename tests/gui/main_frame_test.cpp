@@ -61,6 +61,17 @@ class MainFrameTest : public ::testing::Test {
     return nullptr;
   }
 
+  // 2400 MHz to 2450 MHz, 0.5 MHz apart, 101 points at -90 dBm.
+  static TraceData& FlatSweep(CDisplay& display) {
+    TraceData& t = display.Trace();
+    t.header.start = 48000;
+    t.header.sweep_word = 10;
+    t.header.points = 101;
+    t.points_received = 101;
+    std::fill(t.live_levels.begin(), t.live_levels.begin() + 101, int16_t{-90});
+    return t;
+  }
+
   QTemporaryDir dir_;
   AppSettings settings_{dir_.filePath(QStringLiteral("settings.ini"))};
   ManualClock clock_;
@@ -329,14 +340,9 @@ TEST_F(MainFrameTest, PeakSearchFromKeysAndMenuAndTheAxisSwitchRemembered) {
   frame->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
   CDisplay& display = frame->View().Display();
-  TraceData& t = display.Trace();
-  // 2400 MHz, 0.5 MHz apart, 101 points: peaks at 30 (-20 dBm) and 70 (-35); a shoulder at 68
-  // (-39) stands only 2 dB above the -41 between it and the peak.
-  t.header.start = 48000;
-  t.header.sweep_word = 10;
-  t.header.points = 101;
-  t.points_received = 101;
-  std::fill(t.live_levels.begin(), t.live_levels.begin() + 101, int16_t{-90});
+  TraceData& t = FlatSweep(display);
+  // Peaks at 30 (-20 dBm) and 70 (-35); a shoulder at 68 (-39) stands only 2 dB above the -41
+  // between it and the peak.
   t.live_levels[30] = -20;
   t.live_levels[70] = -35;
   t.live_levels[68] = -39;
@@ -407,12 +413,7 @@ TEST_F(MainFrameTest, KeysRunTheirCommandsExceptWhileAFieldIsTypedInto) {
   EXPECT_EQ(frame->CommandAction(4)->toolTip(), QStringLiteral("Zoom Out (-)"));
 
   CDisplay& display = frame->View().Display();
-  TraceData& t = display.Trace();
-  t.header.start = 48000;
-  t.header.sweep_word = 10;
-  t.header.points = 101;
-  t.points_received = 101;
-  std::fill(t.live_levels.begin(), t.live_levels.begin() + 101, int16_t{-90});
+  TraceData& t = FlatSweep(display);
   t.live_levels[30] = -20;
   t.live_levels[97] = -40;
   display.SetModeFlags(true, false);

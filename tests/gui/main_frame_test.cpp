@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <array>
@@ -18,6 +19,8 @@
 #include "gui/app/app_settings.h"
 #include "gui/app/form_view.h"
 #include "gui/app/main_frame.h"
+#include "gui/app/manual_window.h"
+#include "core/ui/command_keys.h"
 #include "gui/app/radio_alert_dialog.h"
 #include "gui/app/toolbar_icons.h"
 #include "gui/display/display.h"
@@ -56,6 +59,17 @@ class MainFrameTest : public ::testing::Test {
       if (action->text() == text) return action;
     }
     return nullptr;
+  }
+
+  // 2400 MHz to 2450 MHz, 0.5 MHz apart, 101 points at -90 dBm.
+  static TraceData& FlatSweep(CDisplay& display) {
+    TraceData& t = display.Trace();
+    t.header.start = 48000;
+    t.header.sweep_word = 10;
+    t.header.points = 101;
+    t.points_received = 101;
+    std::fill(t.live_levels.begin(), t.live_levels.begin() + 101, int16_t{-90});
+    return t;
   }
 
   QTemporaryDir dir_;
@@ -167,7 +181,7 @@ TEST_F(MainFrameTest, ButtonsShowPromptsAndIdlePictures) {
   QAction* connect = frame->CommandAction(0);
   EXPECT_EQ(connect->statusTip(), QStringLiteral("Establish Connection"));
   EXPECT_EQ(connect->toolTip(),
-            QStringLiteral("Establish a connection between the PC and Quorvalin Receiver"));
+            QStringLiteral("Establish a connection between the PC and Quorvalin Receiver (Ctrl+E)"));
 
   // Every picture is drawn and no two are alike.
   QSet<QByteArray> seen;
@@ -193,7 +207,7 @@ TEST_F(MainFrameTest, StopResetsTheFourSwappedButtons) {
   frame->RefreshToolbar(playing, state);
   EXPECT_EQ(frame->ActionImage(2), 14);
   EXPECT_EQ(frame->ActionImage(6), 15);
-  EXPECT_EQ(frame->CommandAction(6)->toolTip(), QStringLiteral("Pause the Playback"));
+  EXPECT_EQ(frame->CommandAction(6)->toolTip(), QStringLiteral("Pause the Playback (Space)"));
   EXPECT_EQ(frame->ActionImage(8), 16);
   EXPECT_EQ(pixels(8), ToolbarImage(16).convertToFormat(pixels(8).format()));
 
@@ -213,7 +227,7 @@ TEST_F(MainFrameTest, StopResetsTheFourSwappedButtons) {
     EXPECT_EQ(pixels(position), ToolbarImage(position).convertToFormat(pixels(position).format()));
   }
   EXPECT_EQ(frame->CommandAction(6)->toolTip(),
-            QStringLiteral("Replays a previously Logged File"));
+            QStringLiteral("Replays a previously Logged File (Ctrl+R)"));
 }
 
 TEST_F(MainFrameTest, RunningTimeCountsFromTheHandshake) {
@@ -327,14 +341,9 @@ TEST_F(MainFrameTest, PeakSearchFromKeysAndMenuAndTheAxisSwitchRemembered) {
   frame->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
   CDisplay& display = frame->View().Display();
-  TraceData& t = display.Trace();
-  // 2400 MHz, 0.5 MHz apart, 101 points: peaks at 30 (-20 dBm) and 70 (-35); a shoulder at 68
-  // (-39) stands only 2 dB above the -41 between it and the peak.
-  t.header.start = 48000;
-  t.header.sweep_word = 10;
-  t.header.points = 101;
-  t.points_received = 101;
-  std::fill(t.live_levels.begin(), t.live_levels.begin() + 101, int16_t{-90});
+  TraceData& t = FlatSweep(display);
+  // Peaks at 30 (-20 dBm) and 70 (-35); a shoulder at 68 (-39) stands only 2 dB above the -41
+  // between it and the peak.
   t.live_levels[30] = -20;
   t.live_levels[70] = -35;
   t.live_levels[68] = -39;
@@ -390,6 +399,79 @@ TEST_F(MainFrameTest, PeakSearchFromKeysAndMenuAndTheAxisSwitchRemembered) {
   auto next = MakeFrame();
   EXPECT_FALSE(next->View().Display().State().frequency_axis);
   EXPECT_TRUE(MenuTexts(next->ViewMenu()).contains(QStringLiteral("Frequency Axis")));
+}
+
+// The window's keys walked on a live picture: every toolbar tip names its key, the marker steps
+// and stops at the trace's ends, Esc leaves selection mode, + = and - reach the zoom commands,
+// F1 opens the manual; while an entry field is typed into, none of them fires.
+TEST_F(MainFrameTest, KeysRunTheirCommandsExceptWhileAFieldIsTypedInto) {
+  auto frame = MakeFrame();
+  frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+  for (int i = 0; i < kToolbarButtons; ++i) {
+    EXPECT_TRUE(frame->CommandAction(i)->toolTip().endsWith(QLatin1Char(')'))) << i;
+  }
+  EXPECT_EQ(frame->CommandAction(4)->toolTip(), QStringLiteral("Zoom Out (-)"));
+
+  CDisplay& display = frame->View().Display();
+  TraceData& t = FlatSweep(display);
+  t.live_levels[30] = -20;
+  t.live_levels[97] = -40;
+  display.SetModeFlags(true, false);
+  const MarkerRecord& a = t.markers[0];
+  display.setFocus();
+  QTest::keyClick(frame.get(), Qt::Key_P);
+  QTest::keyClick(frame.get(), Qt::Key_Right);
+  EXPECT_EQ(a.a_point, 31);
+  QTest::keyClick(frame.get(), Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(a.a_point, 41);
+  for (int k = 0; k < 6; ++k) QTest::keyClick(frame.get(), Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(a.a_point, 100);
+  QTest::keyClick(frame.get(), Qt::Key_Left);
+  QTest::keyClick(frame.get(), Qt::Key_Left);
+  QTest::keyClick(frame.get(), Qt::Key_Left);
+  EXPECT_EQ(a.a_point, 97);
+  EXPECT_FLOAT_EQ(a.a_level, -40.0f);
+  EXPECT_FLOAT_EQ(a.a_frequency, 2448.5f);
+
+  QTest::keyClick(frame.get(), Qt::Key_D, Qt::ControlModifier);
+  EXPECT_TRUE(display.SelectionMode());
+  QTest::keyClick(frame.get(), Qt::Key_Escape);
+  EXPECT_FALSE(display.SelectionMode());
+  EXPECT_EQ(frame->ActionImage(2), kImgSelectOff);
+  // Space with nothing playing starts nothing.
+  QTest::keyClick(frame.get(), Qt::Key_Space);
+  EXPECT_FALSE(display.PlayingBack());
+
+  QSignalSpy zoom_in(frame->KeyAction(kCmdZoomIn), &QAction::triggered);
+  QSignalSpy zoom_out(frame->KeyAction(kCmdZoomOut), &QAction::triggered);
+  QTest::keyClick(frame.get(), Qt::Key_Plus, Qt::KeypadModifier);
+  QTest::keyClick(frame.get(), Qt::Key_Equal);
+  QTest::keyClick(frame.get(), Qt::Key_Minus);
+  EXPECT_EQ(zoom_in.count(), 2);
+  EXPECT_EQ(zoom_out.count(), 1);
+
+  // Typing into an entry field over the graph keeps every key in the field.
+  auto* field = new QLineEdit(&display);
+  field->show();
+  field->setFocus();
+  for (Qt::Key key : {Qt::Key_P, Qt::Key_Minus, Qt::Key_Space, Qt::Key_Left, Qt::Key_Escape,
+                      Qt::Key_N}) {
+    QTest::keyClick(field, key);
+  }
+  EXPECT_EQ(field->text(), QStringLiteral("p-n "));
+  EXPECT_EQ(a.a_point, 97);
+  EXPECT_EQ(zoom_out.count(), 1);
+
+  ASSERT_EQ(frame->findChild<CManualWindow*>(), nullptr);
+  display.setFocus();
+  QTest::keyClick(frame.get(), Qt::Key_F1);
+  auto* manual = frame->findChild<CManualWindow*>();
+  ASSERT_NE(manual, nullptr);
+  EXPECT_TRUE(manual->isVisible());
+  EXPECT_TRUE(manual->Text().contains(QStringLiteral("KEYS")));
+  EXPECT_TRUE(manual->Text().contains(QStringLiteral("--demo")));
+  EXPECT_EQ(frame->OpenManual(), manual);  // one window
 }
 
 }  // namespace

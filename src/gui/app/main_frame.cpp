@@ -1,5 +1,6 @@
 #include "gui/app/main_frame.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <algorithm>
 #include <QDir>
@@ -8,12 +9,19 @@
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QKeyEvent>
 #include <QKeySequence>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QTextEdit>
 
 #include "gui/app/about_dialog.h"
 #include "gui/app/app_settings.h"
+#include "core/display/peak_search.h"
+#include "core/ui/command_keys.h"
 #include "gui/app/form_view.h"
+#include "gui/app/manual_window.h"
 #include "gui/app/radio_alert_dialog.h"
 #include "gui/app/toolbar_icons.h"
 #include "gui/display/display.h"
@@ -61,6 +69,7 @@ CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode,
   view_->SetPrinter(printer_.get());
   BuildToolbar();
   BuildStatusBar();
+  BuildKeys();
   BuildMenus();
 
   running_timer_->SetCallback([this] {
@@ -186,8 +195,87 @@ void CMainFrame::BuildMenus() {
   RebuildViewMenu();
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  QAction* manual = KeyAction(kCmdManual);
+  manual->setText(QStringLiteral("&Manual"));
+  help->addAction(manual);
   help->addAction(QStringLiteral("&About"), this, [this] { OpenAbout(); });
 }
+
+// --- Keys -------------------------------------------------------------------------------------
+
+void CMainFrame::BuildKeys() {
+  for (const CommandKey& key : CommandKeys()) {
+    // The View menu's peak commands carry their own keys.
+    if (key.command == kCmdMarkerToPeak || key.command == kCmdNextPeak ||
+        key.command == kCmdMarkerToFrequency) {
+      continue;
+    }
+    auto* action = new QAction(this);
+    action->setObjectName(QStringLiteral("key%1").arg(key.command));
+    action->setShortcuts(QKeySequence::listFromString(
+        QString::fromLatin1(key.keys.data(), static_cast<qsizetype>(key.keys.size()))));
+    connect(action, &QAction::triggered, this,
+            [this, command = key.command] { RunKeyCommand(command); });
+    addAction(action);
+    key_actions_.insert(key.command, action);
+  }
+  qApp->installEventFilter(this);
+}
+
+void CMainFrame::RunKeyCommand(int command) {
+  CDisplay& display = view_->Display();
+  if (const int steps = MarkerStepOf(command)) {
+    display.StepMarker(steps);
+    return;
+  }
+  switch (command) {
+    case kCmdLeaveSelection:
+      if (display.SelectionMode()) view_->OnCommand(kCmdSelectDisplay);
+      return;
+    case kCmdManual:
+      OpenManual();
+      return;
+    case kCmdPause:
+      if (const std::optional<int> space = SpaceCommand(view_->Flags())) view_->OnCommand(*space);
+      return;
+    default:
+      // The view checks the command's enable rule, as for its button.
+      view_->OnCommand(command);
+  }
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const auto* line = qobject_cast<const QLineEdit*>(watched);
+    const auto* text = qobject_cast<const QTextEdit*>(watched);
+    const auto* plain = qobject_cast<const QPlainTextEdit*>(watched);
+    const bool typing = (line != nullptr && !line->isReadOnly()) ||
+                        (text != nullptr && !text->isReadOnly()) ||
+                        (plain != nullptr && !plain->isReadOnly()) ||
+                        qobject_cast<const QAbstractSpinBox*>(watched) != nullptr;
+    // Qt already leaves an entry field its letters and editing keys; Esc and the arrow keys a
+    // field ignores would otherwise reach the window's commands.
+    if (typing && (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0) {
+      event->accept();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+CManualWindow* CMainFrame::OpenManual() {
+  if (manual_ == nullptr) {
+    manual_ = new CManualWindow(this);
+    manual_->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  manual_->show();
+  manual_->raise();
+  manual_->activateWindow();
+  return manual_;
+}
+
+// -----------------------------------------------------------------------------------------------
 
 void CMainFrame::RebuildRecentFiles() {
   for (QAction* action : recent_actions_) {
@@ -287,9 +375,10 @@ void CMainFrame::RefreshToolbar(const ViewFlags& flags, const ToolbarState& tool
     action->setData(buttons[i].command);
     action->setText(status);
     action->setStatusTip(status);
+    const std::string tip = split == std::string::npos ? prompt : prompt.substr(split + 1);
     action->setToolTip(
-        QString::fromStdString(split == std::string::npos ? prompt : prompt.substr(split + 1))
-            .trimmed());
+        QString::fromStdString(TipWithKey(QString::fromStdString(tip).trimmed().toStdString(),
+                                          buttons[i].command)));
     if (action->property(kImageProperty).toInt() != buttons[i].image ||
         action->icon().isNull()) {
       action->setIcon(ToolbarIcon(buttons[i].image));

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <QStringList>
 #include <QToolBar>
 #include <array>
@@ -19,6 +20,7 @@ namespace qv {
 
 class AppSettings;
 class CAboutDialog;
+class CManualWindow;
 class CDisableRadioAlertDialog;
 class CQuorvalinFormView;
 
@@ -63,6 +65,10 @@ class CMainFrame : public QMainWindow {
   CDisableRadioAlertDialog* OpenRadioAlertAtStartup();
   // Help > About, modal in the same way.
   CAboutDialog* OpenAbout();
+  // Help > Manual (F1): one window, brought to the front when already open.
+  CManualWindow* OpenManual();
+  // The window-wide action of a command's key (see core/ui/command_keys.h), or null.
+  QAction* KeyAction(int command) const { return key_actions_.value(command, nullptr); }
 
   // Puts a file at the top of the File menu's recent list.
   void AddRecentFile(const QString& path);
@@ -84,6 +90,10 @@ class CMainFrame : public QMainWindow {
   void BuildToolbar();
   void BuildStatusBar();
   void BuildMenus();
+  void BuildKeys();
+  void RunKeyCommand(int command);
+  // Keeps the keys of an entry field being typed into from firing window commands.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void RebuildRecentFiles();
   void RebuildViewMenu();
   void PrintSetup();
@@ -102,6 +112,8 @@ class CMainFrame : public QMainWindow {
   // Kept across rebuilds of the View menu, so their keys work with the menu closed.
   QAction* frequency_axis_action_ = nullptr;
   QList<QAction*> peak_actions_;
+  QMap<int, QAction*> key_actions_;
+  QPointer<CManualWindow> manual_;
   QAction* recent_anchor_ = nullptr;  // the recent entries go just above this separator
   QList<QAction*> recent_actions_;
   std::unique_ptr<Timer> running_timer_;  // main frame timer 1

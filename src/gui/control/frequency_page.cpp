@@ -94,6 +94,7 @@ CFrqSettingsDialog::CFrqSettingsDialog(PageContext& context, QWidget* parent)
   Step(back, [](FrequencyEntry& e) { e.Backspace(); });
   Step(clear, [](FrequencyEntry& e) { e.Clear(); });
   connect(set_, &QPushButton::clicked, this, &CFrqSettingsDialog::OnSet);
+  ApplyOnEnter(entry_, set_);
   connect(set_default, &QPushButton::clicked, this, &CFrqSettingsDialog::OnSetDefault);
 
   Apply();

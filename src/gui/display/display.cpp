@@ -18,6 +18,7 @@
 #include "core/app/status_panes.h"
 #include "core/display/graph_mouse.h"
 #include "core/display/graph_texts.h"
+#include "core/display/marker_step.h"
 #include "core/display/zoom.h"
 #include "gui/display/graph_painter.h"
 #include "gui/display/histogram_dialog.h"
@@ -232,6 +233,17 @@ void CDisplay::AskMarkerFrequency() {
                       .toStdString(),
                   "Marker to Frequency");
   }
+}
+
+bool CDisplay::StepMarker(int steps) {
+  const SweepHeader& hd = trace_->header;
+  if (!qv::StepMarker(trace_->markers[static_cast<size_t>(PeakMarkerIndex(state_.current_marker))],
+                      Geometry(), hd.start, hd.sweep_word, trace_->live_levels.data(),
+                      trace_->StoredPoints(), steps)) {
+    return false;
+  }
+  update();
+  return true;
 }
 
 void CDisplay::SetFrequencyAxisShown(bool shown) {

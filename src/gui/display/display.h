@@ -116,6 +116,9 @@ class CDisplay : public QWidget,
   // Asks for the frequency (through the dialog runner) and places the marker there; a
   // frequency outside the sweep is refused with a message.
   void AskMarkerFrequency();
+  // The arrow keys: moves the selected end of the current marker (the first marker while none
+  // is chosen) by `steps` points of the live trace, held at its ends; false when none is placed.
+  bool StepMarker(int steps);
   // Runs a modal dialog, true when accepted; tests replace it.
   void SetDialogRunner(std::function<bool(QDialog&)> runner) { dialog_runner_ = std::move(runner); }
   // The frequency labels under the plot.

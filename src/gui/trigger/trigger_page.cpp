@@ -102,6 +102,8 @@ CTriggerDialog::CTriggerDialog(PageContext& context, QWidget* parent)
   connect(threshold_down_, &QPushButton::clicked, this, [this] { StepThreshold(-1); });
   // The delay arrows have no step of their own; they only follow the delay box's enable rule.
   connect(set_button_, &QPushButton::clicked, this, &CTriggerDialog::SetTrigger);
+  ApplyOnEnter(threshold_edit_, set_button_);
+  ApplyOnEnter(delay_edit_, set_button_);
   connect(stop_button_, &QPushButton::clicked, this, &CTriggerDialog::StopTrigger);
   connect(threshold_edit_, &QLineEdit::textChanged, this, &CTriggerDialog::OnThresholdChanged);
   connect(delay_edit_, &QLineEdit::textChanged, this, &CTriggerDialog::OnDelayChanged);

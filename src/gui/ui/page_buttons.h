@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QString>
 #include <QWidget>
@@ -14,6 +15,11 @@ inline QPushButton* NewPageButton(const QString& caption, QWidget* parent) {
   auto* button = new QPushButton(caption, parent);
   button->setFocusPolicy(Qt::NoFocus);
   return button;
+}
+
+// Enter in an entry field applies it as its button does (nothing while the button is disabled).
+inline void ApplyOnEnter(QLineEdit* field, QAbstractButton* button) {
+  QObject::connect(field, &QLineEdit::returnPressed, button, &QAbstractButton::click);
 }
 
 // The first button of type T anywhere under `body` with this caption, or null.

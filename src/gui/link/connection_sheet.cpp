@@ -1,6 +1,7 @@
 #include "gui/link/connection_sheet.h"
 
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QSignalBlocker>
 #include <QTabWidget>
@@ -73,11 +74,14 @@ CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& dis
       usb_(std::make_unique<CGrindlewhist>(usb_driver_)),
       usb_settle_timer_(timers.CreateTimer()),
       open_timer_(timers.CreateTimer()),
+      reconnect_(timers, *this),
       receiver_port_(kReceiverTcpPort),
       enumerate_ports_(&EnumerateSerialPorts) {
   setWindowTitle(QStringLiteral("Set up Connection"));
   display_.Handler().SetConnection(&ops_);
   open_timer_->SetCallback([this] { AnswerOpen(open_attempt_, false); });
+  // Added before the view's listener: a loss is closed by the view before it is reported here.
+  ops_.AddLinkClosedListener([this] { reconnect_.LinkClosed(); });
 
   ops_.SetLink(kUsbInterface, usb_.get());
   // Emitted on the USB worker; arrives here queued.
@@ -90,9 +94,8 @@ CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& dis
     ops_.SetLink(index, sockets_[i].get());
     connect(sockets_[i].get(), &CClientSocket::MessageReceived, this,
             [this, index](const QByteArray& message) { Route(index, message); });
-    connect(sockets_[i].get(), &CClientSocket::Disconnected, this, [this, index] {
-      if (InUse(index)) emit LinkLost();
-    });
+    connect(sockets_[i].get(), &CClientSocket::Disconnected, this,
+            [this, index] { OnLinkLost(index); });
   }
   BuildPages();
 }
@@ -250,6 +253,7 @@ void CConnectionEx::SetStaticAddress() {
 
 void CConnectionEx::QueueConnectSteps() {
   const int active = tabs_->currentIndex();
+  reconnect_.Stop();  // the user's own choice
   sequencer_.Cancel();
   SelectInterface(active);
   for (int index = 0; index < kInterfaceCount; ++index) {
@@ -324,6 +328,7 @@ void CConnectionEx::Route(int interface_index, const QByteArray& message) {
 
 void CConnectionEx::QueueOpened() {
   state_.connected = 1;
+  reconnect_.LinkOpened(opening_);
   QueueIdentityRequests(sequencer_, ops_, display_.Handler());
   emit LinkOpened();
 }
@@ -331,6 +336,7 @@ void CConnectionEx::QueueOpened() {
 void CConnectionEx::OpenSocket(int interface_index, const QString& host, quint16 port,
                                std::function<void(bool)> done) {
   addresses_[interface_index] = host;
+  opening_ = LinkTarget{interface_index, host.toStdString(), port};
   if (!IsReceiverHost(host)) {
     alerts_.Show(kNoAddressText, kNoAddressCaption);
     done(false);
@@ -356,15 +362,15 @@ void CConnectionEx::OpenSocket(int interface_index, const QString& host, quint16
 }
 
 void CConnectionEx::OpenSerial(const QString& device_path, std::function<void(bool)> done) {
+  opening_ = LinkTarget{kSerialInterface, device_path.toStdString(), 0};
   // A new port object for every serial connection; the old one must be closed first.
   ops_.SetLink(kSerialInterface, nullptr);
   serial_ = std::make_unique<CMonitorSerialPort>();
   ops_.SetLink(kSerialInterface, serial_.get());
   connect(serial_.get(), &CMonitorSerialPort::MessageReceived, this,
           [this](const QByteArray& message) { Route(kSerialInterface, message); });
-  connect(serial_.get(), &CSerialPort::DeviceLost, this, [this] {
-    if (InUse(kSerialInterface)) emit LinkLost();
-  });
+  connect(serial_.get(), &CSerialPort::DeviceLost, this,
+          [this] { OnLinkLost(kSerialInterface); });
   qCDebug(lcLink).noquote() << "serial opening" << device_path;
   auto answered = [this, device_path, done](bool opened) {
     qCDebug(lcLink) << "serial" << (opened ? "opened" : "could not be opened");
@@ -392,6 +398,7 @@ void CConnectionEx::AnswerOpen(uint64_t attempt, bool opened) {
 }
 
 void CConnectionEx::OpenUsb(const QString& serial_number, std::function<void(bool)> done) {
+  opening_ = LinkTarget{kUsbInterface, serial_number.toStdString(), 0};
   usb_->StartWorker();
   qCDebug(lcLink).noquote() << "usb opening" << serial_number;
   usb_->Open(serial_number.toStdString(), CUSB::kReceiverBaudRate,
@@ -408,18 +415,21 @@ void CConnectionEx::OpenUsb(const QString& serial_number, std::function<void(boo
 }
 
 void CConnectionEx::ConnectTcp(const QString& host, quint16 port) {
+  reconnect_.Stop();
   ConnectWithoutSheet(kInternetInterface, [this, host, port](std::function<void(bool)> done) {
     OpenSocket(kInternetInterface, host, port, std::move(done));
   });
 }
 
 void CConnectionEx::ConnectSerial(const QString& device_path) {
+  reconnect_.Stop();
   ConnectWithoutSheet(kSerialInterface, [this, device_path](std::function<void(bool)> done) {
     OpenSerial(device_path, std::move(done));
   });
 }
 
 void CConnectionEx::ConnectUsb(const QString& serial_number) {
+  reconnect_.Stop();
   ConnectWithoutSheet(kUsbInterface, [this, serial_number](std::function<void(bool)> done) {
     OpenUsb(serial_number, std::move(done));
   });
@@ -431,6 +441,42 @@ void CConnectionEx::ConnectWithoutSheet(int interface_index, OpenLinkFn open_lin
   // As the active page of the sheet would.
   QueueConnectStep(sequencer_, true, interface_index, std::move(open_link),
                    [this] { QueueOpened(); });
+}
+
+void CConnectionEx::OnLinkLost(int interface_index) {
+  if (!InUse(interface_index)) return;
+  // The view closes the link first; only then is the loss offered or retried.
+  emit LinkLost();
+  reconnect_.LinkLost();
+}
+
+void CConnectionEx::Reopen(const LinkTarget& target) {
+  const QString where = QString::fromStdString(target.where);
+  const int index = target.interface_index;
+  qCDebug(lcLink).noquote() << "reconnecting" << kTraceNames[index] << where;
+  OpenLinkFn open;
+  if (index == kSerialInterface) {
+    open = [this, where](std::function<void(bool)> done) { OpenSerial(where, std::move(done)); };
+  } else if (index == kUsbInterface) {
+    open = [this, where](std::function<void(bool)> done) { OpenUsb(where, std::move(done)); };
+  } else {
+    open = [this, index, where, port = target.port](std::function<void(bool)> done) {
+      OpenSocket(index, where, port, std::move(done));
+    };
+  }
+  ConnectWithoutSheet(index, [this, open](std::function<void(bool)> done) {
+    open([this, done](bool opened) {
+      if (!opened) reconnect_.AttemptFailed();
+      done(opened);
+    });
+  });
+}
+
+void CConnectionEx::OnDeviceArrived(const QString& device_path) {
+  // Where the lost path leads now: a by-id link made afresh points at the new device node.
+  const QString now = QFileInfo(QString::fromStdString(reconnect_.Target().where))
+                          .canonicalFilePath();
+  reconnect_.DeviceArrived(device_path.toStdString(), now.toStdString());
 }
 
 bool CConnectionEx::SerialPageVisible() const {

@@ -27,9 +27,9 @@ using State = Reconnector::State;
 
 // The whole program's frame in virtual time, with the simulated Receiver going away and coming
 // back on real sockets and pseudo-terminals.
-class ReconnectTest : public ::testing::Test {
+class ReconnectEndToEndTest : public ::testing::Test {
  protected:
-  ReconnectTest() {
+  ReconnectEndToEndTest() {
     QObject::connect(&View(), &CQuorvalinFormView::HandshakeCompleted, [this] { ++handshakes_; });
     View().SetDeviceMonitor(&monitor_);
   }
@@ -67,7 +67,7 @@ class ReconnectTest : public ::testing::Test {
 
 // Over TCP: the Receiver stops, the bar and the status bar say so and "Reconnect" brings it
 // back; with the option on (remembered) the program retries by itself until it is back.
-TEST_F(ReconnectTest, NetworkReceiverStoppedAndStartedAgain) {
+TEST_F(ReconnectEndToEndTest, NetworkReceiverStoppedAndStartedAgain) {
   const QHostAddress address = test::RandomLoopbackAddress();
   auto server = std::make_unique<sim::TcpServer>(sim::SimOptions{});
   QString error;
@@ -110,7 +110,7 @@ TEST_F(ReconnectTest, NetworkReceiverStoppedAndStartedAgain) {
 
 // Over a pseudo-terminal reached through a link of its own name: with the option on, the
 // program waits for that device and reopens it when it comes back, not for another one.
-TEST_F(ReconnectTest, SerialDeviceUnpluggedAndPluggedInAgain) {
+TEST_F(ReconnectEndToEndTest, SerialDeviceUnpluggedAndPluggedInAgain) {
   Connection().SetReconnectAutomatically(true);
   const QString link = dir_.filePath(QStringLiteral("ttyCF"));
   auto start = [&] {

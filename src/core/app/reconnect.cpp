@@ -50,10 +50,8 @@ void Reconnector::LinkOpened(const LinkTarget& target) {
 }
 
 void Reconnector::HandshakeCompleted() {
-  retry_timer_->Stop();
-  delay_ms_ = kFirstRetryMs;
-  attempts_ = 0;
-  SetState(State::kIdle);
+  // Connected again: as if nothing had been lost.
+  Stop();
 }
 
 void Reconnector::LinkLost() {

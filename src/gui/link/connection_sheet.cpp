@@ -279,6 +279,7 @@ OpenLinkFn CConnectionEx::PageOpener(int index) {
           OpenUsb(serial, std::move(done));
         } else {
           // Only the Receiver's own converter is opened; others are taken as they are.
+          opening_ = LinkTarget{kUsbInterface, serial.toStdString(), 0};
           done(true);
         }
       };

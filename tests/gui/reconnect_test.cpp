@@ -38,14 +38,8 @@ class ReconnectEndToEndTest : public ::testing::Test {
   CConnectionEx& Connection() { return View().Connection(); }
   State ReconnectState() { return Connection().Reconnect().GetState(); }
 
-  // Sockets and pseudo-terminals need the event loop; the handshake's waits are virtual.
   bool RunUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 5000; ++i) {
-      if (done()) return true;
-      QTest::qWait(1);
-      clock_.Advance(20);
-    }
-    return done();
+    return test::RunWithClock(clock_, done, 5000);
   }
   bool Reconnected(int handshakes) {
     return RunUntil([&] {

@@ -109,15 +109,7 @@ class ConnectionSheetTest : public ::testing::Test {
     QTest::mouseClick(sheet_.Buttons()->button(QDialogButtonBox::Cancel), Qt::LeftButton);
   }
 
-  // Lets virtual and real time pass (sockets need the event loop) until done holds.
-  bool RunUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 2000; ++i) {
-      if (done()) return true;
-      QTest::qWait(1);
-      clock_.Advance(20);
-    }
-    return done();
-  }
+  bool RunUntil(const std::function<bool()>& done) { return test::RunWithClock(clock_, done); }
   int Count(const std::string& text) const {
     return static_cast<int>(std::count(progress_.texts.begin(), progress_.texts.end(), text));
   }

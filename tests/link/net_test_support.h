@@ -31,6 +31,18 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeout_ms = 5000) 
   return true;
 }
 
+// Lets virtual time (20 ms a step) and the event loop (which sockets and pseudo-terminals need)
+// run until `done` holds or the steps run out.
+template <typename Clock>
+bool RunWithClock(Clock& clock, const std::function<bool()>& done, int steps = 2000) {
+  for (int i = 0; i < steps; ++i) {
+    if (done()) return true;
+    QTest::qWait(1);
+    clock.Advance(20);
+  }
+  return done();
+}
+
 // A bare TCP peer that records what it receives and writes what the test tells it to.
 class RawPeer {
  public:

@@ -77,7 +77,7 @@ void CConnectionOps::CloseLink() {
   if (ReceiverLink* link = Link(state_.interface_index)) link->Close();
   state_.connected = 0;
   graph_.LinkClosed();
-  if (link_closed_) link_closed_();
+  for (const auto& listener : link_closed_) listener();
 }
 
 void CConnectionOps::SetDefaultSpectrum() {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/app/alerts.h"
 #include "core/app/graph_steps.h"
@@ -49,9 +50,10 @@ class CConnectionOps {
   // Closes the link of the interface index. The index and all settings stay.
   void CloseLink();
   // Told after every CloseLink, whoever asked for it (a command, a lost link, the handshake
-  // time-out), so that what shows the connection can follow.
-  void SetLinkClosedListener(std::function<void()> listener) {
-    link_closed_ = std::move(listener);
+  // time-out), so that what shows the connection, and the reconnect logic, can follow. Each
+  // listener is told in the order added.
+  void AddLinkClosedListener(std::function<void()> listener) {
+    link_closed_.push_back(std::move(listener));
   }
 
   // The sweep on screen; while the graph holds none (after every reset, and in trigger mode
@@ -85,7 +87,7 @@ class CConnectionOps {
   Alerts& alerts_;
   GraphSteps& graph_;
   std::array<ReceiverLink*, kInterfaceCount> links_{};
-  std::function<void()> link_closed_;
+  std::vector<std::function<void()>> link_closed_;
   RememberedSpectrum remembered_;
 };
 

@@ -83,7 +83,7 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
   });
   // However the link closes (the user, the link going away, the handshake time-out), the
   // panes and the toolbar's enable rules follow.
-  connection_->Ops().SetLinkClosedListener([this] {
+  connection_->Ops().AddLinkClosedListener([this] {
     qCDebug(lcLink) << "link closed";
     UpdateStatusPanes();
     emit ToolbarChanged();
@@ -92,6 +92,9 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
     qCDebug(lcLink) << "link lost";
     connection_->Ops().CloseLink();
   });
+  // A finished handshake ends reconnecting, a retry's as well as the user's own.
+  connect(this, &CQuorvalinFormView::HandshakeCompleted, connection_.get(),
+          &CConnectionEx::OnHandshakeCompleted);
 }
 
 CQuorvalinFormView::~CQuorvalinFormView() {
@@ -278,6 +281,7 @@ void CQuorvalinFormView::PrintColourOptions() {
 bool CQuorvalinFormView::ReviewFile(const std::string& path) {
   if (!display_.OpenCaptureForReview(path)) return false;
   // What is drawn now comes from the capture file, not from the Receiver.
+  connection_->StopReconnecting();
   connection_->Ops().CloseLink();
   emit RunningClockStopped();
   emit ToolbarChanged();
@@ -320,6 +324,7 @@ void CQuorvalinFormView::Replay() {
 void CQuorvalinFormView::TakeOverForPlayback() {
   toolbar_.ShowPlaying();
   // What is drawn now comes from the log, not from the Receiver.
+  connection_->StopReconnecting();
   connection_->Ops().CloseLink();
   // The log's own panes (file, firmware, serial) stay; the interface pane is not shown.
   emit RunningClockStopped();
@@ -384,6 +389,9 @@ void CQuorvalinFormView::OnDeviceChange(DeviceChange change, bool is_port,
 
 void CQuorvalinFormView::SetDeviceMonitor(SerialDeviceMonitor* monitor) {
   if (monitor == nullptr) return;
+  // A lost device coming back is reopened before the arrival's message box waits for the user.
+  connect(monitor, &SerialDeviceMonitor::DeviceArrived, connection_.get(),
+          &CConnectionEx::OnDeviceArrived);
   connect(monitor, &SerialDeviceMonitor::DeviceArrived, this,
           [this](const QString& path) { OnDeviceChange(DeviceChange::kArrival, true, path); });
   connect(monitor, &SerialDeviceMonitor::DeviceRemoved, this, [this](const QString& path) {

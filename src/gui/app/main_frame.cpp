@@ -25,6 +25,8 @@
 #include "gui/app/radio_alert_dialog.h"
 #include "gui/app/toolbar_icons.h"
 #include "gui/display/display.h"
+#include "gui/link/connection_sheet.h"
+#include "gui/link/link_lost_bar.h"
 #include "gui/ui/side_panels.h"
 #include "gui/ui/tab_dialog.h"
 
@@ -152,6 +154,7 @@ void CMainFrame::BuildMenus() {
   file_menu_->addSeparator();
   file_menu_->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
   RebuildRecentFiles();
+  BuildReconnect();
 
   CDisplay& display = view_->Display();
   frequency_axis_action_ = new QAction(QStringLiteral("Frequency Axis"), this);
@@ -276,6 +279,23 @@ CManualWindow* CMainFrame::OpenManual() {
 }
 
 // -----------------------------------------------------------------------------------------------
+
+void CMainFrame::BuildReconnect() {
+  // A lost link is reported in a row under the toolbar, which shows only while it has news.
+  link_lost_bar_ = new CLinkLostBar(view_->Connection(), statusBar(), this);
+  addToolBarBreak();
+  addToolBar(link_lost_bar_);
+  connection_menu_ = menuBar()->addMenu(QStringLiteral("&Connection"));
+  connection_menu_->setObjectName(QStringLiteral("connectionMenu"));
+  connection_menu_->addAction(link_lost_bar_->ReconnectAction());
+  connection_menu_->addAction(link_lost_bar_->AutomaticAction());
+  const QString key = QStringLiteral("Reconnect Automatically");
+  // Off unless the user switched it on; frames without settings (tests) start with it off.
+  link_lost_bar_->AutomaticAction()->setChecked(settings_ != nullptr &&
+                                                settings_->Store().value(key, false).toBool());
+  connect(link_lost_bar_->AutomaticAction(), &QAction::toggled, this,
+          [this, key](bool on) { Settings().Store().setValue(key, on); });
+}
 
 void CMainFrame::RebuildRecentFiles() {
   for (QAction* action : recent_actions_) {

@@ -14,6 +14,10 @@
 #include "core/control/form_view_rules.h"
 
 class QMenu;
+
+namespace qv {
+class CLinkLostBar;
+}
 class QPrinter;
 
 namespace qv {
@@ -51,6 +55,9 @@ class CMainFrame : public QMainWindow {
   // Lists the side panels by their tab titles, checked while open; choosing a closed one brings
   // it back to its place on the graph's edge.
   QMenu* ViewMenu() const { return view_menu_; }
+  // The row that reports a lost link and offers "Reconnect"; its actions are in this menu.
+  CLinkLostBar* LinkLostBar() const { return link_lost_bar_; }
+  QMenu* ConnectionMenu() const { return connection_menu_; }
   QPrinter& Printer() { return *printer_; }
 
   // Re-evaluates the toolbar's enable rules and swapped buttons from the view's state.
@@ -96,6 +103,7 @@ class CMainFrame : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void RebuildRecentFiles();
   void RebuildViewMenu();
+  void BuildReconnect();
   void PrintSetup();
   AppSettings& Settings();
 
@@ -118,6 +126,8 @@ class CMainFrame : public QMainWindow {
   QList<QAction*> recent_actions_;
   std::unique_ptr<Timer> running_timer_;  // main frame timer 1
   RunningClock running_clock_;
+  CLinkLostBar* link_lost_bar_ = nullptr;
+  QMenu* connection_menu_ = nullptr;
 };
 
 }  // namespace qv

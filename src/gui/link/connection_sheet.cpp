@@ -1,6 +1,7 @@
 #include "gui/link/connection_sheet.h"
 
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QSignalBlocker>
 #include <QTabWidget>
@@ -74,11 +75,14 @@ CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& dis
       usb_(std::make_unique<CGrindlewhist>(usb_driver_)),
       usb_settle_timer_(timers.CreateTimer()),
       open_timer_(timers.CreateTimer()),
+      reconnect_(timers, *this),
       receiver_port_(kReceiverTcpPort),
       enumerate_ports_(&EnumerateSerialPorts) {
   setWindowTitle(QStringLiteral("Set up Connection"));
   display_.Handler().SetConnection(&ops_);
   open_timer_->SetCallback([this] { AnswerOpen(open_attempt_, false); });
+  // Added before the view's listener: a loss is closed by the view before it is reported here.
+  ops_.AddLinkClosedListener([this] { reconnect_.LinkClosed(); });
 
   ops_.SetLink(kUsbInterface, usb_.get());
   // Emitted on the USB worker; arrives here queued.
@@ -91,9 +95,8 @@ CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& dis
     ops_.SetLink(index, sockets_[i].get());
     connect(sockets_[i].get(), &CClientSocket::MessageReceived, this,
             [this, index](const QByteArray& message) { Route(index, message); });
-    connect(sockets_[i].get(), &CClientSocket::Disconnected, this, [this, index] {
-      if (InUse(index)) emit LinkLost();
-    });
+    connect(sockets_[i].get(), &CClientSocket::Disconnected, this,
+            [this, index] { OnLinkLost(index); });
   }
   BuildPages();
 }
@@ -295,6 +298,7 @@ void CConnectionEx::SetStaticAddress() {
 
 void CConnectionEx::QueueConnectSteps() {
   const int active = tabs_->currentIndex();
+  reconnect_.Stop();  // the user's own choice
   sequencer_.Cancel();
   SelectInterface(active);
   for (int index = 0; index < kInterfaceCount; ++index) {
@@ -320,6 +324,7 @@ OpenLinkFn CConnectionEx::PageOpener(int index) {
           OpenUsb(serial, std::move(done));
         } else {
           // Only the Receiver's own converter is opened; others are taken as they are.
+          NoteOpening(kUsbInterface, serial, RememberedLink::kDefaultPort);
           done(true);
         }
       };
@@ -370,6 +375,7 @@ void CConnectionEx::Route(int interface_index, const QByteArray& message) {
 void CConnectionEx::QueueOpened() {
   state_.connected = 1;
   last_link_ = pending_link_;
+  reconnect_.LinkOpened(pending_link_);
   QueueIdentityRequests(sequencer_, ops_, display_.Handler());
   emit LinkOpened();
 }
@@ -409,9 +415,8 @@ void CConnectionEx::OpenSerial(const QString& device_path, std::function<void(bo
   ops_.SetLink(kSerialInterface, serial_.get());
   connect(serial_.get(), &CMonitorSerialPort::MessageReceived, this,
           [this](const QByteArray& message) { Route(kSerialInterface, message); });
-  connect(serial_.get(), &CSerialPort::DeviceLost, this, [this] {
-    if (InUse(kSerialInterface)) emit LinkLost();
-  });
+  connect(serial_.get(), &CSerialPort::DeviceLost, this,
+          [this] { OnLinkLost(kSerialInterface); });
   qCDebug(lcLink).noquote() << "serial opening" << device_path;
   NoteOpening(kSerialInterface, device_path, RememberedLink::kDefaultPort);
   auto answered = [this, device_path, done](bool opened) {
@@ -457,18 +462,21 @@ void CConnectionEx::OpenUsb(const QString& serial_number, std::function<void(boo
 }
 
 void CConnectionEx::ConnectTcp(const QString& host, quint16 port) {
+  reconnect_.Stop();
   ConnectWithoutSheet(kInternetInterface, [this, host, port](std::function<void(bool)> done) {
     OpenSocket(kInternetInterface, host, port, std::move(done));
   });
 }
 
 void CConnectionEx::ConnectSerial(const QString& device_path) {
+  reconnect_.Stop();
   ConnectWithoutSheet(kSerialInterface, [this, device_path](std::function<void(bool)> done) {
     OpenSerial(device_path, std::move(done));
   });
 }
 
 void CConnectionEx::ConnectUsb(const QString& serial_number) {
+  reconnect_.Stop();
   ConnectWithoutSheet(kUsbInterface, [this, serial_number](std::function<void(bool)> done) {
     OpenUsb(serial_number, std::move(done));
   });
@@ -480,6 +488,42 @@ void CConnectionEx::ConnectWithoutSheet(int interface_index, OpenLinkFn open_lin
   // As the active page of the sheet would.
   QueueConnectStep(sequencer_, true, interface_index, std::move(open_link),
                    [this] { QueueOpened(); });
+}
+
+void CConnectionEx::OnLinkLost(int interface_index) {
+  if (!InUse(interface_index)) return;
+  // The view closes the link first; only then is the loss offered or retried.
+  emit LinkLost();
+  reconnect_.LinkLost();
+}
+
+void CConnectionEx::Reopen(const LinkTarget& target) {
+  const QString where = QString::fromStdString(target.address);
+  const int index = target.interface_index;
+  qCDebug(lcLink).noquote() << "reconnecting" << kTraceNames[index] << where;
+  OpenLinkFn open;
+  if (index == kSerialInterface) {
+    open = [this, where](std::function<void(bool)> done) { OpenSerial(where, std::move(done)); };
+  } else if (index == kUsbInterface) {
+    open = [this, where](std::function<void(bool)> done) { OpenUsb(where, std::move(done)); };
+  } else {
+    open = [this, index, where, port = target.port](std::function<void(bool)> done) {
+      OpenSocket(index, where, port, std::move(done));
+    };
+  }
+  ConnectWithoutSheet(index, [this, open](std::function<void(bool)> done) {
+    open([this, done](bool opened) {
+      if (!opened) reconnect_.AttemptFailed();
+      done(opened);
+    });
+  });
+}
+
+void CConnectionEx::OnDeviceArrived(const QString& device_path) {
+  // Where the lost path leads now: a by-id link made afresh points at the new device node.
+  const QString now = QFileInfo(QString::fromStdString(reconnect_.Target().address))
+                          .canonicalFilePath();
+  reconnect_.DeviceArrived(device_path.toStdString(), now.toStdString());
 }
 
 bool CConnectionEx::SerialPageVisible() const {

@@ -13,6 +13,7 @@
 #include "core/app/connection_ops.h"
 #include "core/app/receiver_state.h"
 #include "core/app/remembered_settings.h"
+#include "core/app/reconnect.h"
 #include "core/app/timer.h"
 #include "core/link/handshake.h"
 #include "core/link/serial_ports.h"
@@ -37,7 +38,7 @@ class FtdiDriver;
 // The connection set-up sheet. It is also the owner of the receiver state and of every link:
 // created once by the main view and shown again for each connection, so pages keep their
 // entries. Only the page that is active when the user presses OK opens its link.
-class CConnectionEx : public QDialog {
+class CConnectionEx : public QDialog, private ReconnectHost {
   Q_OBJECT
 
  public:
@@ -77,6 +78,17 @@ class CConnectionEx : public QDialog {
   void SetPreselection(const RememberedLink& link);
   // The link that opened last (or the preselection while none has); interface -1: none.
   const RememberedLink& LastLink() const { return last_link_; }
+  // Opening a lost link again, the same interface with the same address, port or device:
+  // "Reconnect" at once, or by itself with the option on. Its state and text are Reconnect()'s.
+  const Reconnector& Reconnect() const { return reconnect_; }
+  bool ReconnectNow() { return reconnect_.ReconnectNow(); }
+  void SetReconnectAutomatically(bool on) { reconnect_.SetAutomatic(on); }
+  // The user gives up waiting for the lost link.
+  void StopReconnecting() { reconnect_.Stop(); }
+  // The connection is complete, a retry's included.
+  void OnHandshakeCompleted() { reconnect_.HandshakeCompleted(); }
+  // A serial device appeared: it may be the one a lost link waits for.
+  void OnDeviceArrived(const QString& device_path);
 
   // The address text of a network page (typed, picked or set), for the status bar.
   QString AddressText(int interface_index) const;
@@ -108,6 +120,8 @@ class CConnectionEx : public QDialog {
   void LinkOpened();
   // The link in use went away by itself (peer closed, device unplugged).
   void LinkLost();
+  // The reconnect state or its text changed.
+  void ReconnectStateChanged();
 
  private:
   CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,
@@ -126,6 +140,9 @@ class CConnectionEx : public QDialog {
   void QueueConnectSteps();
   OpenLinkFn PageOpener(int index);
   void ConnectWithoutSheet(int interface_index, OpenLinkFn open_link);
+  void OnLinkLost(int interface_index);
+  void Reopen(const LinkTarget& target) override;
+  void ReconnectChanged() override { emit ReconnectStateChanged(); }
 
   void OpenSerial(const QString& device_path, std::function<void(bool)> done);
   void OpenUsb(const QString& serial_number, std::function<void(bool)> done);
@@ -166,6 +183,7 @@ class CConnectionEx : public QDialog {
   RememberedLink last_link_;
   bool preselect_ = false;
   QString static_address_;  // the address last given with "Set IP address"
+  Reconnector reconnect_;
 
   quint16 receiver_port_;
   std::optional<std::pair<QHostAddress, quint16>> discovery_target_;

@@ -13,6 +13,7 @@
 
 #include "core/record/capture_log.h"
 #include "core/ui/keyboard.h"
+#include "gui/ui/page_buttons.h"
 
 namespace qv {
 namespace {
@@ -87,6 +88,7 @@ CTimeMarkerDialog::CTimeMarkerDialog(CaptureLog& captures, QWidget* parent)
   auto* clear = NewButton(QStringLiteral("Clear"), entry_panel_);
   connect(add, &QPushButton::clicked, this, &CTimeMarkerDialog::AddComment);
   connect(clear, &QPushButton::clicked, comment_, &QLineEdit::clear);
+  ApplyOnEnter(comment_, add);
   comment_row->addWidget(add);
   comment_row->addWidget(clear);
   entry->addLayout(comment_row);

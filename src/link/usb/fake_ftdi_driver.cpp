@@ -16,8 +16,8 @@ void FakeFtdiDriver::AddDevice(const FakeFtdiDevice& device, Peer peer) {
 
 void FakeFtdiDriver::Unplug(const std::string& serial) {
   std::lock_guard lock(mutex_);
-  for (auto& [handle, owner] : handles_) {
-    if (owner.serial == serial) owner.gone = true;
+  for (auto& entry : handles_) {
+    if (entry.second.serial == serial) entry.second.gone = true;
   }
   Device* device = Attached(serial);
   if (device == nullptr) return;

@@ -383,6 +383,37 @@ TEST_F(ConnectionSheetTest, UsbLinkInUseKeepsItsWorkerAndItsRouteWhileThePagesAr
   EXPECT_TRUE(WaitUntil([this] { return display_.Handler().FirmwareText() == "1.05"; }));
 }
 
+// The cable is pulled while connected: the worker closes the dead handle and the loss is
+// reported once; with the option on the same serial number is retried on the back-off timer,
+// with no box for each failed retry, and opened again once it is plugged back in.
+TEST_F(ConnectionSheetTest, UnpluggedUsbReceiverIsReportedAndReopenedWhenPluggedInAgain) {
+  usb_driver_.AddDevice({"RX0500", "Quorvalin Receiver", 0x09D6, 0x0500});
+  int lost = 0;
+  QObject::connect(&sheet_, &CConnectionEx::LinkLost, [&] {
+    ++lost;
+    sheet_.Ops().CloseLink();  // as the view does
+  });
+  sheet_.SetReconnectAutomatically(true);
+  sheet_.ConnectUsb("RX0500");
+  ASSERT_TRUE(RunUntil([this] { return sheet_.State().connected == 1; }));
+
+  usb_driver_.Unplug("RX0500");
+  ASSERT_TRUE(RunUntil([&] { return lost == 1; }));
+  EXPECT_EQ(sheet_.State().connected, 0);
+  EXPECT_EQ(usb_driver_.OpenHandles(), 0);
+  ASSERT_TRUE(RunUntil([this] { return sheet_.Reconnect().RetryDelayMs() == 4000; }));
+  EXPECT_THAT(sheet_.Reconnect().Text(), ::testing::HasSubstr("USB device RX0500"));
+
+  usb_driver_.PlugIn("RX0500");
+  ASSERT_TRUE(RunUntil([this] { return sheet_.State().connected == 1; }));
+  const std::vector<std::string> calls = usb_driver_.Calls();
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "Open RX0500"), 4);  // 1st, 2 failed, back
+  sheet_.OnHandshakeCompleted();
+  EXPECT_EQ(sheet_.Reconnect().GetState(), Reconnector::State::kIdle);
+  EXPECT_EQ(lost, 1);
+  EXPECT_THAT(alerts_.shown, IsEmpty());
+}
+
 // An address field left empty, or no module picked, is refused with a message and nothing is
 // tried: an empty field must not turn into 0, and 0.0.0.0 reaches this machine.
 TEST_F(ConnectionSheetTest, IncompleteOrMissingAddressesAreRefusedWithAMessage) {

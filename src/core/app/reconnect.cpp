@@ -134,7 +134,7 @@ void Reconnector::Wait() {
   retry_timer_->Stop();
   if (!automatic_) {
     SetState(State::kLost);
-  } else if (IsNetworkTarget(target_)) {
+  } else if (IsNetworkTarget(target_) || target_.interface_index == kUsbInterface) {
     retry_timer_->Start(delay_ms_, /*single_shot=*/true);
     SetState(State::kWaitingToRetry);
   } else {

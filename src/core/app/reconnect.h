@@ -31,17 +31,17 @@ class ReconnectHost {
   virtual void ReconnectChanged() = 0;
 };
 
-// Decides when a lost link is opened again. A network link is retried with back-off (1, 2, 4
-// ... up to 30 s between the end of one attempt and the next); a serial or USB device is
-// reopened when it comes back. Retries run only with the automatic option on; "Reconnect" tries
+// Decides when a lost link is opened again. A network or USB link is retried with back-off (1,
+// 2, 4 ... up to 30 s between the end of one attempt and the next: nothing reports a USB
+// converter coming back); a serial device is reopened when it comes back. Retries run only with the automatic option on; "Reconnect" tries
 // at once either way. A connection the user makes himself, or a link he closes, ends it.
 class Reconnector {
  public:
   enum class State {
     kIdle,              // connected, or nothing to come back to
     kLost,              // lost; waits for the user's "Reconnect"
-    kWaitingToRetry,    // network: the back-off timer runs
-    kWaitingForDevice,  // serial or USB: waits for the device to come back
+    kWaitingToRetry,    // network or USB: the back-off timer runs
+    kWaitingForDevice,  // serial: waits for the device to come back
     kAttempting,        // reopening and handshaking
   };
   static constexpr int kFirstRetryMs = 1000;
@@ -77,7 +77,7 @@ class Reconnector {
   const LinkTarget& Target() const { return target_; }
   // Whether "Reconnect" has something to do.
   bool CanReconnect() const;
-  // The wait before the next network retry.
+  // The wait before the next timed retry.
   int RetryDelayMs() const { return delay_ms_; }
   // One sentence for the status bar and the link-lost bar; empty while nothing is lost.
   std::string Text() const;

@@ -23,4 +23,10 @@ uint16_t UsbBaudDivisor(uint32_t baud_rate) {
   return static_cast<uint16_t>(static_cast<uint32_t>(divisor) & 0xFFFF);
 }
 
+bool UsbReadMeansGone(int result, int failed_in_row) {
+  if (result >= 0) return false;
+  return result == kUsbDeviceUnavailable || result == kUsbErrorNoDevice ||
+         failed_in_row >= kUsbFailedReadsBeforeGone;
+}
+
 }  // namespace qv

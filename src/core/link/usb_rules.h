@@ -25,4 +25,17 @@ std::string UsbProductName(uint32_t device_id);
 // 16 bits. A rate of 0 gives 78 rather than a division by zero.
 uint16_t UsbBaudDivisor(uint32_t baud_rate);
 
+// What a read of the converter answers when it is not there any more: libftdi's "USB device
+// unavailable" and libusb's "no such device".
+inline constexpr int kUsbDeviceUnavailable = -666;
+inline constexpr int kUsbErrorNoDevice = -4;
+// Failed reads in a row after which the converter counts as gone whatever they said.
+inline constexpr int kUsbFailedReadsBeforeGone = 20;
+
+// Whether the converter was unplugged, from a read's result (bytes read, or a negative libftdi
+// or libusb code) and the failed reads in a row, this one included. "No device" counts at
+// once; any other failure (a pulled cable often gives an I/O error first, but so does a passing
+// glitch) only when it goes on.
+bool UsbReadMeansGone(int result, int failed_in_row);
+
 }  // namespace qv

@@ -88,6 +88,7 @@ CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& dis
   // Emitted on the USB worker; arrives here queued.
   connect(usb_.get(), &CGrindlewhist::MessageReceived, this,
           [this](const QByteArray& message) { Route(kUsbInterface, message); });
+  connect(usb_.get(), &CGrindlewhist::DeviceLost, this, [this] { OnLinkLost(kUsbInterface); });
 
   for (int i = 0; i < 3; ++i) {
     const int index = kFirstSocketIndex + i;
@@ -452,7 +453,10 @@ void CConnectionEx::OpenUsb(const QString& serial_number, std::function<void(boo
              AnswerWithin(CUSB::kDoneTimeoutMs, [this, done](bool opened) {
                qCDebug(lcLink) << "usb" << (opened ? "opened" : "could not be opened");
                if (!opened) {
-                 alerts_.Show("USB Device could not be opened", "USB Problem");
+                 // A retry's failure is told in the link-lost bar, not in a box each time.
+                 if (reconnect_.GetState() != Reconnector::State::kAttempting) {
+                   alerts_.Show("USB Device could not be opened", "USB Problem");
+                 }
                  done(false);
                  return;
                }

@@ -11,7 +11,29 @@ FakeFtdiDriver::FakeFtdiDriver(QObject* peer_context) : peer_context_(peer_conte
 
 void FakeFtdiDriver::AddDevice(const FakeFtdiDevice& device, Peer peer) {
   std::lock_guard lock(mutex_);
-  devices_.push_back(Device{device, std::move(peer), {}, {}, kNoFtdiHandle});
+  devices_.push_back(Device{device, std::move(peer), {}, {}, kNoFtdiHandle, true});
+}
+
+void FakeFtdiDriver::Unplug(const std::string& serial) {
+  std::lock_guard lock(mutex_);
+  for (auto& entry : handles_) {
+    if (entry.second.serial == serial) entry.second.gone = true;
+  }
+  Device* device = Attached(serial);
+  if (device == nullptr) return;
+  device->attached = false;
+  if (device->open == kNoFtdiHandle) return;
+  // Under the lock, as DeliverFromDevice signals.
+  if (device->rx.event != nullptr) device->rx.event->Signal();
+  device->open = kNoFtdiHandle;
+  device->rx = {};
+}
+
+void FakeFtdiDriver::PlugIn(const std::string& serial) {
+  std::lock_guard lock(mutex_);
+  for (Device& device : devices_) {
+    if (device.info.serial == serial) device.attached = true;
+  }
 }
 
 void FakeFtdiDriver::DeliverFromDevice(const std::string& serial, const uint8_t* data,
@@ -64,11 +86,16 @@ int FakeFtdiDriver::OpenHandles() const {
 
 FakeFtdiDriver::Device* FakeFtdiDriver::DeviceOf(FtdiHandle handle) {
   const auto found = handles_.find(handle);
-  if (found == handles_.end()) return nullptr;
+  if (found == handles_.end() || found->second.gone) return nullptr;
   for (Device& device : devices_) {
     if (device.info.serial == found->second.serial) return &device;
   }
   return nullptr;
+}
+
+int FakeFtdiDriver::Failed(FtdiHandle handle) const {
+  const auto found = handles_.find(handle);
+  return found != handles_.end() && found->second.gone ? kFtdiDeviceGone : kFtdiError;
 }
 
 int FakeFtdiDriver::Record(FtdiHandle handle, const std::string& call) {
@@ -76,26 +103,43 @@ int FakeFtdiDriver::Record(FtdiHandle handle, const std::string& call) {
   return DeviceOf(handle) != nullptr ? kFtdiOk : kFtdiError;
 }
 
+FakeFtdiDriver::Device* FakeFtdiDriver::Attached(const std::string& serial) {
+  for (Device& device : devices_) {
+    if (device.attached && device.info.serial == serial) return &device;
+  }
+  return nullptr;
+}
+
+const FakeFtdiDriver::Device* FakeFtdiDriver::Listed(uint32_t index) const {
+  for (const Device& device : devices_) {
+    if (device.attached && index-- == 0) return &device;
+  }
+  return nullptr;
+}
+
 int FakeFtdiDriver::ListCount(uint32_t* count) {
   std::lock_guard lock(mutex_);
   calls_.push_back("ListCount");
   *count = 0;
   if (list_fails_) return kFtdiError;
-  *count = static_cast<uint32_t>(devices_.size());
+  *count = static_cast<uint32_t>(
+      std::count_if(devices_.begin(), devices_.end(), [](const Device& d) { return d.attached; }));
   return kFtdiOk;
 }
 
 int FakeFtdiDriver::ListSerialNumber(uint32_t index, std::string* serial) {
   std::lock_guard lock(mutex_);
-  if (index >= devices_.size()) return kFtdiError;
-  *serial = devices_[index].info.serial;
+  const Device* device = Listed(index);
+  if (device == nullptr) return kFtdiError;
+  *serial = device->info.serial;
   return kFtdiOk;
 }
 
 int FakeFtdiDriver::ListDescription(uint32_t index, std::string* description) {
   std::lock_guard lock(mutex_);
-  if (index >= devices_.size()) return kFtdiError;
-  *description = devices_[index].info.description;
+  const Device* device = Listed(index);
+  if (device == nullptr) return kFtdiError;
+  *description = device->info.description;
   return kFtdiOk;
 }
 
@@ -103,10 +147,7 @@ int FakeFtdiDriver::OpenFileBySerialNumber(const std::string& serial, FtdiHandle
   std::lock_guard lock(mutex_);
   calls_.push_back("OpenFile " + serial);
   *handle = kNoFtdiHandle;
-  const bool known = std::any_of(devices_.begin(), devices_.end(), [&](const Device& device) {
-    return device.info.serial == serial;
-  });
-  if (!known) return kFtdiError;
+  if (Attached(serial) == nullptr) return kFtdiError;
   *handle = next_handle_++;
   handles_[*handle] = Handle{serial, false};
   return kFtdiOk;
@@ -127,17 +168,14 @@ int FakeFtdiDriver::OpenBySerialNumber(const std::string& serial, FtdiHandle* ha
   std::lock_guard lock(mutex_);
   calls_.push_back("Open " + serial);
   *handle = kNoFtdiHandle;
-  if (open_fails_) return kFtdiError;
-  for (Device& device : devices_) {
-    if (device.info.serial != serial) continue;
-    if (device.open != kNoFtdiHandle) return kFtdiError;  // one owner at a time
-    *handle = next_handle_++;
-    handles_[*handle] = Handle{serial, true};
-    device.open = *handle;
-    device.rx.bytes.clear();
-    return kFtdiOk;
-  }
-  return kFtdiError;
+  Device* device = Attached(serial);
+  if (open_fails_ || device == nullptr) return kFtdiError;
+  if (device->open != kNoFtdiHandle) return kFtdiError;  // one owner at a time
+  *handle = next_handle_++;
+  handles_[*handle] = Handle{serial, true};
+  device->open = *handle;
+  device->rx.bytes.clear();
+  return kFtdiOk;
 }
 
 int FakeFtdiDriver::SetDivisor(FtdiHandle handle, uint16_t divisor) {
@@ -183,7 +221,7 @@ int FakeFtdiDriver::GetStatus(FtdiHandle handle, uint32_t* rx_bytes, uint32_t* t
                               uint32_t* event_status) {
   std::lock_guard lock(mutex_);
   Device* device = DeviceOf(handle);
-  if (device == nullptr) return kFtdiError;
+  if (device == nullptr) return Failed(handle);
   *rx_bytes = static_cast<uint32_t>(device->rx.bytes.size());
   *tx_bytes = 0;
   *event_status = 0;
@@ -194,7 +232,7 @@ int FakeFtdiDriver::Read(FtdiHandle handle, uint8_t* buffer, uint32_t count, uin
   std::lock_guard lock(mutex_);
   *read = 0;
   Device* device = DeviceOf(handle);
-  if (device == nullptr) return kFtdiError;
+  if (device == nullptr) return Failed(handle);
   *read = device->rx.Take(buffer, count);
   return kFtdiOk;
 }
@@ -208,7 +246,8 @@ int FakeFtdiDriver::Write(FtdiHandle handle, const uint8_t* buffer, uint32_t len
     *written = 0;
     calls_.push_back("Write " + std::to_string(length));
     Device* device = DeviceOf(handle);
-    if (device == nullptr || write_fails_) return kFtdiError;
+    if (device == nullptr) return Failed(handle);
+    if (write_fails_) return kFtdiError;
     device->written.insert(device->written.end(), bytes.begin(), bytes.end());
     peer = device->peer;
     *written = length;

@@ -38,6 +38,11 @@ class FakeFtdiDriver : public FtdiDriver {
   // Bytes from the device to the host; kept until read while the device is open, else lost.
   void DeliverFromDevice(const std::string& serial, const uint8_t* data, size_t length);
 
+  // Pulls the device's cable: its handles go dead (the owner is signalled, then hears
+  // kFtdiDeviceGone) and it is no longer listed or opened until plugged in again.
+  void Unplug(const std::string& serial);
+  void PlugIn(const std::string& serial);
+
   // Failure injection.
   void SetListFails(bool fails);
   void SetOpenFails(bool fails);
@@ -79,15 +84,20 @@ class FakeFtdiDriver : public FtdiDriver {
     std::vector<uint8_t> written;
     FtdiReceiveQueue rx;  // filled only while open for traffic
     FtdiHandle open = kNoFtdiHandle;
+    bool attached = true;
   };
   struct Handle {
     std::string serial;
     bool traffic = false;  // opened for traffic, not just to ask about it
+    bool gone = false;     // its device was unplugged
   };
 
-  // Both need mutex_ held.
+  // All need mutex_ held. DeviceOf is null for a dead handle, which Failed tells apart.
   Device* DeviceOf(FtdiHandle handle);
+  int Failed(FtdiHandle handle) const;
   int Record(FtdiHandle handle, const std::string& call);
+  Device* Attached(const std::string& serial);
+  const Device* Listed(uint32_t index) const;
 
   QObject* peer_context_;  // outlives the driver
   mutable std::mutex mutex_;

@@ -13,6 +13,8 @@ inline constexpr FtdiHandle kNoFtdiHandle = 0;
 // Driver status: 0 is success, anything else a failure (the driver's own code).
 inline constexpr int kFtdiOk = 0;
 inline constexpr int kFtdiError = 1;
+// The device went away (unplugged): its handle is dead, only Close is left to do with it.
+inline constexpr int kFtdiDeviceGone = 2;
 
 // Event notification mask bit: characters received.
 inline constexpr uint32_t kFtdiEventRxChar = 1;
@@ -59,6 +61,8 @@ class FtdiDriver {
   virtual int SetTimeouts(FtdiHandle handle, uint32_t read_ms, uint32_t write_ms) = 0;
   // With mask kFtdiEventRxChar the driver signals event whenever characters arrive; 0 stops it.
   virtual int SetEventNotification(FtdiHandle handle, uint32_t mask, FtdiEvent* event) = 0;
+  // Status, Read and Write answer kFtdiDeviceGone once the device is gone; with notification on
+  // the event is signalled when that happens.
   virtual int GetStatus(FtdiHandle handle, uint32_t* rx_bytes, uint32_t* tx_bytes,
                         uint32_t* event_status) = 0;
   virtual int Read(FtdiHandle handle, uint8_t* buffer, uint32_t count, uint32_t* read) = 0;

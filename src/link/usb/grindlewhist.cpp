@@ -59,6 +59,12 @@ void CGrindlewhist::OnReadDone() {
   batcher_.Flush();
 }
 
+void CGrindlewhist::OnDeviceLost() {
+  PostToGui([this, session = session_.load()] {
+    if (session == session_.load()) emit DeviceLost();
+  });
+}
+
 void CGrindlewhist::HandOver(MessageBatch batch) {
   // Runs on the worker; the hand-over checks the session on the GUI thread, where Close runs.
   PostToGui([this, batch = std::move(batch)] {

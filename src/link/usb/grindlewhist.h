@@ -42,10 +42,14 @@ class CGrindlewhist : public QObject, public CUSB, public ReceiverLink {
   // One de-framed message, type byte first, emitted on this object's (the GUI) thread. Nothing
   // of a session arrives after Close or a new Open.
   void MessageReceived(const QByteArray& message);
+  // The open device went away by itself (unplugged) and the link closed; after the messages
+  // received before it, and not at all once the link was closed or opened again meanwhile.
+  void DeviceLost();
 
  protected:
   void OnMessage(const uint8_t* data, size_t length) override;
   void OnReadDone() override;
+  void OnDeviceLost() override;
   void OnSessionChange() override { ++session_; }
 
  private:

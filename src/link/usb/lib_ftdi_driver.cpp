@@ -52,10 +52,12 @@ struct LibFtdiDriver::Device {
   std::condition_variable wake;
   FtdiReceiveQueue rx;
   bool stop = false;
+  bool gone = false;  // unplugged; the reader has ended
   std::thread reader;
 
   void ReadLoop() {
     std::vector<uint8_t> chunk(kReaderChunk);
+    int failed_in_row = 0;
     for (;;) {
       int n;
       {
@@ -64,11 +66,17 @@ struct LibFtdiDriver::Device {
       }
       std::unique_lock lock(state);
       if (stop) return;
+      failed_in_row = n < 0 ? failed_in_row + 1 : 0;
+      if (UsbReadMeansGone(n, failed_in_row)) {
+        gone = true;
+        if (rx.event != nullptr) rx.event->Signal();  // the owner's next call hears of it
+        return;
+      }
       if (n > 0) {
         rx.Append(chunk.data(), static_cast<size_t>(n));
       } else {
-        // Nothing waiting (or a transfer error, e.g. the cable was pulled): back off a little
-        // rather than spin, but stay quick to notice a close.
+        // Nothing waiting, or a transfer error that may pass: back off a little rather than
+        // spin, but stay quick to notice a close.
         wake.wait_for(lock, std::chrono::milliseconds(n < 0 ? 50 : 1), [&] { return stop; });
         if (stop) return;
       }
@@ -269,6 +277,7 @@ int LibFtdiDriver::SetEventNotification(FtdiHandle handle, uint32_t mask, FtdiEv
   if (!device || !device->context) return kFtdiError;
   std::lock_guard lock(device->state);
   device->rx.SetNotification(mask, event);
+  if (device->gone && device->rx.event != nullptr) device->rx.event->Signal();
   return kFtdiOk;
 }
 
@@ -277,6 +286,8 @@ int LibFtdiDriver::GetStatus(FtdiHandle handle, uint32_t* rx_bytes, uint32_t* tx
   const std::shared_ptr<Device> device = Find(handle);
   if (!device || !device->context) return kFtdiError;
   std::lock_guard lock(device->state);
+  // Bytes left from before the pull are dropped with the link.
+  if (device->gone) return kFtdiDeviceGone;
   *rx_bytes = static_cast<uint32_t>(device->rx.bytes.size());
   *tx_bytes = 0;
   *event_status = 0;
@@ -288,6 +299,7 @@ int LibFtdiDriver::Read(FtdiHandle handle, uint8_t* buffer, uint32_t count, uint
   const std::shared_ptr<Device> device = Find(handle);
   if (!device || !device->context) return kFtdiError;
   std::lock_guard lock(device->state);
+  if (device->gone) return kFtdiDeviceGone;
   *read = device->rx.Take(buffer, count);
   return kFtdiOk;
 }
@@ -295,6 +307,10 @@ int LibFtdiDriver::Read(FtdiHandle handle, uint8_t* buffer, uint32_t count, uint
 int LibFtdiDriver::Write(FtdiHandle handle, const uint8_t* buffer, uint32_t length,
                          uint32_t* written) {
   *written = 0;
+  if (const std::shared_ptr<Device> device = Find(handle); device && device->context) {
+    std::lock_guard lock(device->state);
+    if (device->gone) return kFtdiDeviceGone;
+  }
   int n = 0;
   const int status = OnContext(handle, [&](ftdi_context* c) {
     n = ftdi_write_data(c, buffer, static_cast<int>(length));

@@ -248,6 +248,7 @@ int CUSB::HandleRequest(const Request& request) {
       uint32_t written = 0;
       const int status = driver_.Write(handle_, request.frame.data(),
                                        static_cast<uint32_t>(request.frame.size()), &written);
+      LostOn(status);
       return status == kFtdiOk && written == request.frame.size() ? 0 : -1;
     }
     default:
@@ -289,19 +290,26 @@ int CUSB::CloseDevice() {
   return 0;
 }
 
+bool CUSB::LostOn(int status) {
+  if (status != kFtdiDeviceGone || handle_ == kNoFtdiHandle) return false;
+  CloseDevice();
+  OnDeviceLost();
+  return true;
+}
+
 void CUSB::ReadAllWaiting() {
   if (handle_ == kNoFtdiHandle) return;
   uint32_t rx = 0;
   uint32_t tx = 0;
   uint32_t events = 0;
-  if (driver_.GetStatus(handle_, &rx, &tx, &events) != kFtdiOk || rx == 0) return;
+  const int status = driver_.GetStatus(handle_, &rx, &tx, &events);
+  if (LostOn(status) || status != kFtdiOk || rx == 0) return;
   std::vector<uint8_t>& buffer = read_buffer_;
   buffer.resize(std::min(rx, kMaxReadChunk));
   uint32_t read = 0;
-  if (driver_.Read(handle_, buffer.data(), static_cast<uint32_t>(buffer.size()), &read) !=
-      kFtdiOk) {
-    return;
-  }
+  const int read_status =
+      driver_.Read(handle_, buffer.data(), static_cast<uint32_t>(buffer.size()), &read);
+  if (LostOn(read_status) || read_status != kFtdiOk) return;
   deframer_.Feed(buffer.data(), std::min<size_t>(read, buffer.size()));
   OnReadDone();
   if (rx > buffer.size()) Signal();  // the rest on the next round

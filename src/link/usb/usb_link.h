@@ -69,6 +69,9 @@ class CUSB : private FtdiEvent {
   virtual void OnMessage(const uint8_t* data, size_t length) = 0;
   // After the messages of one read, on the worker thread.
   virtual void OnReadDone() {}
+  // The open device went away by itself (unplugged), on the worker thread, once per open; it is
+  // closed already.
+  virtual void OnDeviceLost() {}
 
   // Stops the worker and waits for its thread however long it takes; for destructors, since
   // the worker calls OnMessage.
@@ -106,6 +109,8 @@ class CUSB : private FtdiEvent {
   int HandleRequest(const Request& request);
   int OpenDevice(const std::string& serial, uint32_t baud_rate);
   int CloseDevice();
+  // Closes a device the driver says is gone and tells the subclass; false for any other status.
+  bool LostOn(int status);
   void ReadAllWaiting();
 
   FtdiDriver& driver_;

@@ -101,5 +101,22 @@ TEST_F(ReconnectTest, SerialDeviceIsReopenedOnlyWhenTheSameOneComesBack) {
   EXPECT_FALSE(reconnect_.ReconnectNow());  // one attempt at a time
 }
 
+// Nothing reports a USB converter's return (the serial device monitor does not see it), so it
+// is retried on the timer as the network is, and a serial arrival is not taken for it.
+TEST_F(ReconnectTest, UsbDeviceIsRetriedWithBackOffLikeTheNetwork) {
+  reconnect_.SetAutomatic(true);
+  reconnect_.LinkOpened({kUsbInterface, "RX0500", 0});
+  reconnect_.LinkLost();
+  EXPECT_EQ(reconnect_.Text(),
+            "Connection to the Receiver lost (USB device RX0500). Trying again in 1 s.");
+  reconnect_.DeviceArrived("RX0500", "RX0500");
+  EXPECT_EQ(reconnect_.GetState(), State::kWaitingToRetry);
+  clock_.Advance(1000);
+  reconnect_.AttemptFailed();
+  clock_.Advance(2000);
+  EXPECT_THAT(reopen_ms_, ElementsAre(1000, 3000));
+  EXPECT_THAT(reopened_, ::testing::Each("RX0500"));
+}
+
 }  // namespace
 }  // namespace qv

@@ -28,5 +28,16 @@ TEST(UsbRulesTest, BaudDivisorRoundsTheBaseClockOverTheRate) {
   EXPECT_EQ(UsbBaudDivisor(0xFFFFFFFF), 0);
 }
 
+// A pulled cable: "no device" counts at once, any other failure only when it goes on.
+TEST(UsbRulesTest, ReadMeansGoneOnNoDeviceOrFailuresThatGoOn) {
+  EXPECT_FALSE(UsbReadMeansGone(0, 0));
+  EXPECT_FALSE(UsbReadMeansGone(62, 0));
+  EXPECT_TRUE(UsbReadMeansGone(-666, 1));
+  EXPECT_TRUE(UsbReadMeansGone(-4, 1));
+  EXPECT_FALSE(UsbReadMeansGone(-1, 1));  // one I/O error passes
+  EXPECT_FALSE(UsbReadMeansGone(-7, kUsbFailedReadsBeforeGone - 1));
+  EXPECT_TRUE(UsbReadMeansGone(-1, kUsbFailedReadsBeforeGone));
+}
+
 }  // namespace
 }  // namespace qv

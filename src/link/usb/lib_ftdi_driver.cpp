@@ -286,8 +286,8 @@ int LibFtdiDriver::GetStatus(FtdiHandle handle, uint32_t* rx_bytes, uint32_t* tx
   const std::shared_ptr<Device> device = Find(handle);
   if (!device || !device->context) return kFtdiError;
   std::lock_guard lock(device->state);
-  // Bytes left from before the pull are dropped with the link.
-  if (device->gone) return kFtdiDeviceGone;
+  // The bytes that came before the pull are still handed over; the loss shows once they are.
+  if (device->gone && device->rx.bytes.empty()) return kFtdiDeviceGone;
   *rx_bytes = static_cast<uint32_t>(device->rx.bytes.size());
   *tx_bytes = 0;
   *event_status = 0;
@@ -299,8 +299,12 @@ int LibFtdiDriver::Read(FtdiHandle handle, uint8_t* buffer, uint32_t count, uint
   const std::shared_ptr<Device> device = Find(handle);
   if (!device || !device->context) return kFtdiError;
   std::lock_guard lock(device->state);
-  if (device->gone) return kFtdiDeviceGone;
+  if (device->gone && device->rx.bytes.empty()) return kFtdiDeviceGone;
   *read = device->rx.Take(buffer, count);
+  // The last bytes are out: the owner's next round hears of the loss.
+  if (device->gone && device->rx.bytes.empty() && device->rx.event != nullptr) {
+    device->rx.event->Signal();
+  }
   return kFtdiOk;
 }
 

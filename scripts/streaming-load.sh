@@ -58,8 +58,14 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 
-QV_NO_RADIO_ALERT=1 QT_QPA_PLATFORM=offscreen "$build/app/quorvalin" \
-  --connect "tcp://$address:$port" "${open[@]}" >"$workdir/program.log" 2>&1 &
+# Settings of its own, so that what an earlier run remembered (spectrum, window) never changes
+# the load; QV_LOAD_VIEW_OFF=1 switches the frequency axis off, to weigh it.
+mkdir -p "$workdir/config/Wendloch"
+if [ "${QV_LOAD_VIEW_OFF:-0}" = 1 ]; then
+  printf '[View]\nFrequencyAxis=false\n' >"$workdir/config/Wendloch/Quorvalin.ini"
+fi
+XDG_CONFIG_HOME="$workdir/config" QV_NO_RADIO_ALERT=1 QT_QPA_PLATFORM=offscreen \
+  "$build/app/quorvalin" --connect "tcp://$address:$port" "${open[@]}" >"$workdir/program.log" 2>&1 &
 program_pid=$!
 
 # Bytes the program's end of the connection has received so far.

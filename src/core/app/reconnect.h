@@ -33,8 +33,8 @@ class ReconnectHost {
 
 // Decides when a lost link is opened again. A network or USB link is retried with back-off (1,
 // 2, 4 ... up to 30 s between the end of one attempt and the next: nothing reports a USB
-// converter coming back); a serial device is reopened when it comes back. Retries run only with the automatic option on; "Reconnect" tries
-// at once either way. A connection the user makes himself, or a link he closes, ends it.
+// converter coming back); a serial device is reopened when it comes back. Retries run only with
+// the automatic option on; "Reconnect" tries at once either way. A connection the user makes himself, or a link he closes, ends it.
 class Reconnector {
  public:
   enum class State {

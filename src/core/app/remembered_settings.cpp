@@ -62,10 +62,7 @@ bool Printable(const std::string& text) {
 }
 
 bool InsideOneBand(uint32_t start, uint32_t span) {
-  if (span == 0 || span > kMaxSpanSteps) return false;
-  return std::any_of(kBands.begin(), kBands.end(), [&](const Band& band) {
-    return start >= band.low && start + span <= band.high;
-  });
+  return span != 0 && span <= kMaxSpanSteps && InOneBand(start, int64_t{start} + span);
 }
 
 RememberedLink ReadLink(const SettingLookup& lookup) {
@@ -91,7 +88,8 @@ RememberedSpectrum ReadSpectrum(const SettingLookup& lookup) {
   if (centre && span && *centre % kStepKhz == 0 && *span % kStepKhz == 0) {
     const auto span_steps = static_cast<uint32_t>(*span / kStepKhz);
     const auto centre_steps = static_cast<uint32_t>(*centre / kStepKhz);
-    if (centre_steps >= span_steps / 2 && InsideOneBand(centre_steps - span_steps / 2, span_steps)) {
+    if (centre_steps >= span_steps / 2 &&
+        InsideOneBand(centre_steps - span_steps / 2, span_steps)) {
       remembered.spectrum.start = centre_steps - span_steps / 2;
       remembered.spectrum.span = span_steps;
     }

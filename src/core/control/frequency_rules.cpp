@@ -17,6 +17,13 @@ bool InAnyBand(int64_t f) {
 
 }  // namespace
 
+bool InOneBand(int64_t start, int64_t stop) {
+  for (const Band& band : kBands) {
+    if (start >= band.low && stop <= band.high) return true;
+  }
+  return false;
+}
+
 std::optional<FrequencyWindow> SpanWindow(uint32_t current_start, uint32_t current_span,
                                           uint32_t new_span) {
   // Signed 64-bit so a window reaching below 0 is refused rather than wrapping to a high start
@@ -24,12 +31,8 @@ std::optional<FrequencyWindow> SpanWindow(uint32_t current_start, uint32_t curre
   const int64_t centre = int64_t{current_start} + current_span / 2;
   const int64_t start = centre - new_span / 2;
   const int64_t stop = centre + new_span / 2;
-  for (const Band& band : kBands) {
-    if (start >= band.low && stop <= band.high) {
-      return FrequencyWindow{static_cast<uint32_t>(start), new_span};
-    }
-  }
-  return std::nullopt;
+  if (!InOneBand(start, stop)) return std::nullopt;
+  return FrequencyWindow{static_cast<uint32_t>(start), new_span};
 }
 
 std::optional<FrequencyWindow> CenterWindow(uint32_t current_span, uint32_t centre) {

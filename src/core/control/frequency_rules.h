@@ -51,6 +51,9 @@ struct FrequencyWindow {
   friend bool operator==(const FrequencyWindow&, const FrequencyWindow&) = default;
 };
 
+// Whether start ... stop (in steps) lies inside a single band.
+bool InOneBand(int64_t start, int64_t stop);
+
 // The window of `new_span` around the current centre. nullopt: refused, the new window lies
 // inside no single band.
 std::optional<FrequencyWindow> SpanWindow(uint32_t current_start, uint32_t current_span,

@@ -25,7 +25,22 @@ const MarkerEnd* SelectedEnd(const MarkerRecord& m) {
   return nullptr;
 }
 
+// The end on `point`, with what a sweep would give it there.
+void PutEnd(MarkerRecord& marker, const MarkerEnd& end, const GraphGeometry& g, uint32_t start,
+            uint16_t sweep_word, const int16_t* live_levels, int32_t point) {
+  marker.*(end.point) = point;
+  marker.*(end.x) = g.X(point);
+  marker.*(end.level) = live_levels[point];
+  marker.*(end.frequency) = static_cast<float>(PointFrequency(start, point, sweep_word));
+}
+
 }  // namespace
+
+void PlaceMarkerA(MarkerRecord& marker, const GraphGeometry& g, uint32_t start,
+                  uint16_t sweep_word, const int16_t* live_levels, int32_t point) {
+  PutEnd(marker, kEndA, g, start, sweep_word, live_levels, point);
+  marker.a_placed = 1;
+}
 
 bool StepMarker(MarkerRecord& marker, const GraphGeometry& g, uint32_t start, uint16_t sweep_word,
                 const int16_t* live_levels, int32_t points, int32_t steps) {
@@ -34,10 +49,7 @@ bool StepMarker(MarkerRecord& marker, const GraphGeometry& g, uint32_t start, ui
   // A point from an older, longer sweep is first brought onto this one.
   const int64_t from = std::clamp<int64_t>(marker.*(end->point), 0, points - 1);
   const auto point = static_cast<int32_t>(std::clamp<int64_t>(from + steps, 0, points - 1));
-  marker.*(end->point) = point;
-  marker.*(end->x) = g.X(point);
-  marker.*(end->level) = live_levels[point];
-  marker.*(end->frequency) = static_cast<float>(PointFrequency(start, point, sweep_word));
+  PutEnd(marker, *end, g, start, sweep_word, live_levels, point);
   return true;
 }
 

@@ -7,6 +7,11 @@
 
 namespace qv {
 
+// Places the A end of `marker` on `point` of the live trace at once, with the frequency and
+// level a sweep would give it, so a paused or replayed picture shows it too.
+void PlaceMarkerA(MarkerRecord& marker, const GraphGeometry& g, uint32_t start,
+                  uint16_t sweep_word, const int16_t* live_levels, int32_t point);
+
 // Moves the selected end of `marker` by `steps` points of the live trace (negative: lower in
 // frequency), held at the trace's ends, with its position, frequency and level at once so a
 // paused picture follows too. The selected end is the armed one when it is placed, else a

@@ -77,13 +77,4 @@ std::optional<int32_t> PointAtFrequency(uint32_t start, uint16_t sweep_word, int
   return static_cast<int32_t>(j);
 }
 
-void PlaceMarkerA(MarkerRecord& marker, const GraphGeometry& g, uint32_t start,
-                  uint16_t sweep_word, const int16_t* live_levels, int32_t point) {
-  marker.a_point = point;
-  marker.a_x = g.X(point);
-  marker.a_placed = 1;
-  marker.a_frequency = static_cast<float>(PointFrequency(start, point, sweep_word));
-  marker.a_level = live_levels[point];
-}
-
 }  // namespace qv

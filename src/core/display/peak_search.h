@@ -34,11 +34,6 @@ std::optional<int32_t> NextPeak(const int16_t* levels, int32_t count, int32_t fr
 std::optional<int32_t> PointAtFrequency(uint32_t start, uint16_t sweep_word, int32_t points,
                                         double mhz);
 
-// Places the A end of `marker` on `point` of the live trace at once, with the frequency and
-// level a sweep would give it, so a paused or replayed picture shows it too.
-void PlaceMarkerA(MarkerRecord& marker, const GraphGeometry& g, uint32_t start,
-                  uint16_t sweep_word, const int16_t* live_levels, int32_t point);
-
 // The marker the peak commands move: the current one, the first while none is chosen.
 inline int32_t PeakMarkerIndex(int32_t current_marker) {
   return current_marker >= 1 && current_marker <= kMarkerCount ? current_marker - 1 : 0;

@@ -7,6 +7,7 @@ namespace {
 
 const QString kRadioAlertKey = QStringLiteral("Disable Radio Alert");
 const QString kRecentGroup = QStringLiteral("Recent File List");
+const QString kReconnectKey = QStringLiteral("Reconnect Automatically");
 
 QString RecentKey(int index) {
   return QStringLiteral("File%1").arg(index + 1);
@@ -73,6 +74,15 @@ int AppSettings::RadioAlertValue() const {
 
 void AppSettings::SetRadioAlertValue(int value) {
   settings_->setValue(kRadioAlertKey, value);
+  settings_->sync();
+}
+
+bool AppSettings::ReconnectAutomatically() const {
+  return settings_->value(kReconnectKey, false).toBool();
+}
+
+void AppSettings::SetReconnectAutomatically(bool on) {
+  settings_->setValue(kReconnectKey, on);
   settings_->sync();
 }
 

@@ -51,6 +51,10 @@ class AppSettings {
   // starts from the defaults.
   QString ReadProblem() const { return read_problem_; }
 
+  // Whether a lost link is opened again without asking; off unless switched on.
+  bool ReconnectAutomatically() const;
+  void SetReconnectAutomatically(bool on);
+
   QSettings& Store() { return *settings_; }
 
  private:

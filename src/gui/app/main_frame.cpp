@@ -171,24 +171,23 @@ void CMainFrame::BuildMenus() {
   const struct {
     const char* text;
     const char* name;
-    Qt::Key key;
-    bool (CDisplay::*run)();
+    int command;
   } peak_commands[] = {
-      {"Marker to &Peak", "markerToPeak", Qt::Key_P, &CDisplay::MarkerToPeak},
-      {"&Next Peak", "nextPeak", Qt::Key_N, &CDisplay::MarkerToNextPeak},
+      {"Marker to &Peak", "markerToPeak", kCmdMarkerToPeak},
+      {"&Next Peak", "nextPeak", kCmdNextPeak},
+      {"Marker to &Frequency...", "markerToFrequency", kCmdMarkerToFrequency},
   };
   for (const auto& command : peak_commands) {
     auto* action = new QAction(QString::fromLatin1(command.text), this);
     action->setObjectName(QString::fromLatin1(command.name));
-    action->setShortcut(QKeySequence(command.key));
-    connect(action, &QAction::triggered, this, [this, run = command.run] { (view_->Display().*run)(); });
+    const std::string_view keys = KeysOf(command.command);
+    action->setShortcuts(QKeySequence::listFromString(
+        QString::fromLatin1(keys.data(), static_cast<qsizetype>(keys.size()))));
+    // The display runs them as it runs its context menu's entries.
+    connect(action, &QAction::triggered, this,
+            [this, id = command.command] { view_->Display().OnMenuCommand(id); });
     peak_actions_.append(action);
   }
-  auto* to_frequency = new QAction(QStringLiteral("Marker to &Frequency..."), this);
-  to_frequency->setObjectName(QStringLiteral("markerToFrequency"));
-  to_frequency->setShortcut(QKeySequence(Qt::Key_F));
-  connect(to_frequency, &QAction::triggered, this, [this] { view_->Display().AskMarkerFrequency(); });
-  peak_actions_.append(to_frequency);
   addActions(peak_actions_);  // the keys work while the View menu is closed
 
   view_menu_ = menuBar()->addMenu(QStringLiteral("&View"));
@@ -289,12 +288,11 @@ void CMainFrame::BuildReconnect() {
   connection_menu_->setObjectName(QStringLiteral("connectionMenu"));
   connection_menu_->addAction(link_lost_bar_->ReconnectAction());
   connection_menu_->addAction(link_lost_bar_->AutomaticAction());
-  const QString key = QStringLiteral("Reconnect Automatically");
-  // Off unless the user switched it on; frames without settings (tests) start with it off.
+  // Frames without settings of their own (tests) start with it off.
   link_lost_bar_->AutomaticAction()->setChecked(settings_ != nullptr &&
-                                                settings_->Store().value(key, false).toBool());
+                                                settings_->ReconnectAutomatically());
   connect(link_lost_bar_->AutomaticAction(), &QAction::toggled, this,
-          [this, key](bool on) { Settings().Store().setValue(key, on); });
+          [this](bool on) { Settings().SetReconnectAutomatically(on); });
 }
 
 void CMainFrame::RebuildRecentFiles() {

@@ -1,5 +1,3 @@
-#include "core/display/peak_search.h"
-#include "gui/display/marker_frequency_dialog.h"
 #include "gui/display/display.h"
 
 #include <QAction>
@@ -19,9 +17,12 @@
 #include "core/display/graph_mouse.h"
 #include "core/display/graph_texts.h"
 #include "core/display/marker_step.h"
+#include "core/display/peak_search.h"
 #include "core/display/zoom.h"
+#include "core/ui/command_keys.h"
 #include "gui/display/graph_painter.h"
 #include "gui/display/histogram_dialog.h"
+#include "gui/display/marker_frequency_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/app/printing.h"
 #include "gui/display/trace_pages.h"
@@ -172,47 +173,34 @@ void CDisplay::OnMenuCommand(int command) {
   if (ChannelMenuCommand(trace_->channels, state_, command)) emit FlagsChanged();
 }
 
-namespace {
+MarkerRecord& CDisplay::PeakMarker() {
+  return trace_->markers[static_cast<size_t>(PeakMarkerIndex(state_.current_marker))];
+}
 
-bool PlaceOn(TraceData& t, const DisplayState& s, const GraphGeometry& g,
-             std::optional<int32_t> point) {
+bool CDisplay::PlacePeakMarker(std::optional<int32_t> point) {
   if (!point) return false;
-  PlaceMarkerA(t.markers[static_cast<size_t>(PeakMarkerIndex(s.current_marker))], g,
-               t.header.start, t.header.sweep_word, t.live_levels.data(), *point);
+  const SweepHeader& hd = trace_->header;
+  PlaceMarkerA(PeakMarker(), Geometry(), hd.start, hd.sweep_word, trace_->live_levels.data(),
+               *point);
+  update();
   return true;
 }
 
-}  // namespace
-
 bool CDisplay::MarkerToPeak() {
-  if (!PlaceOn(*trace_, state_, Geometry(),
-               HighestPoint(trace_->live_levels.data(), trace_->StoredPoints()))) {
-    return false;
-  }
-  update();
-  return true;
+  return PlacePeakMarker(HighestPoint(trace_->live_levels.data(), trace_->StoredPoints()));
 }
 
 bool CDisplay::MarkerToNextPeak() {
-  const MarkerRecord& marker = trace_->markers[PeakMarkerIndex(state_.current_marker)];
+  const MarkerRecord& marker = PeakMarker();
   // Without a marker on the trace yet, the search starts at its highest point.
   if (marker.a_placed == 0) return MarkerToPeak();
-  if (!PlaceOn(*trace_, state_, Geometry(),
-               NextPeak(trace_->live_levels.data(), trace_->StoredPoints(), marker.a_point))) {
-    return false;
-  }
-  update();
-  return true;
+  return PlacePeakMarker(
+      NextPeak(trace_->live_levels.data(), trace_->StoredPoints(), marker.a_point));
 }
 
 bool CDisplay::MarkerToFrequency(double mhz) {
   const SweepHeader& hd = trace_->header;
-  if (!PlaceOn(*trace_, state_, Geometry(),
-               PointAtFrequency(hd.start, hd.sweep_word, trace_->StoredPoints(), mhz))) {
-    return false;
-  }
-  update();
-  return true;
+  return PlacePeakMarker(PointAtFrequency(hd.start, hd.sweep_word, trace_->StoredPoints(), mhz));
 }
 
 void CDisplay::AskMarkerFrequency() {
@@ -221,7 +209,7 @@ void CDisplay::AskMarkerFrequency() {
   if (points <= 0) return;
   const double low = PointFrequency(hd.start, 0, hd.sweep_word);
   const double high = PointFrequency(hd.start, points - 1, hd.sweep_word);
-  const MarkerRecord& marker = trace_->markers[PeakMarkerIndex(state_.current_marker)];
+  const MarkerRecord& marker = PeakMarker();
   CMarkerFrequencyDialog dialog(low, high, marker.a_placed ? marker.a_frequency : (low + high) / 2,
                                 this);
   if (!dialog_runner_(dialog)) return;
@@ -237,9 +225,8 @@ void CDisplay::AskMarkerFrequency() {
 
 bool CDisplay::StepMarker(int steps) {
   const SweepHeader& hd = trace_->header;
-  if (!qv::StepMarker(trace_->markers[static_cast<size_t>(PeakMarkerIndex(state_.current_marker))],
-                      Geometry(), hd.start, hd.sweep_word, trace_->live_levels.data(),
-                      trace_->StoredPoints(), steps)) {
+  if (!qv::StepMarker(PeakMarker(), Geometry(), hd.start, hd.sweep_word,
+                      trace_->live_levels.data(), trace_->StoredPoints(), steps)) {
     return false;
   }
   update();
@@ -256,9 +243,14 @@ void CDisplay::SetFrequencyAxisShown(bool shown) {
 std::unique_ptr<QMenu> CDisplay::BuildContextMenu() {
   auto menu = std::make_unique<QMenu>(this);
   const auto add_peak_items = [&] {
-    menu->addAction(QStringLiteral("Marker to Peak\tP"))->setData(kCmdMarkerToPeak);
-    menu->addAction(QStringLiteral("Next Peak\tN"))->setData(kCmdNextPeak);
-    menu->addAction(QStringLiteral("Marker to Frequency...\tF"))->setData(kCmdMarkerToFrequency);
+    for (const auto& [text, command] : {std::pair{"Marker to Peak", kCmdMarkerToPeak},
+                                        std::pair{"Next Peak", kCmdNextPeak},
+                                        std::pair{"Marker to Frequency...", kCmdMarkerToFrequency}}) {
+      const std::string_view keys = KeysOf(command);
+      menu->addAction(QString::fromLatin1(text) + QLatin1Char('\t') +
+                      QString::fromLatin1(keys.data(), static_cast<qsizetype>(keys.size())))
+          ->setData(command);
+    }
   };
   // Outside selection mode the menu holds the peak commands only.
   if (!state_.selection_mode) {

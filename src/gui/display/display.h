@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/app/frame_pacer.h"
@@ -228,6 +229,10 @@ class CDisplay : public QWidget,
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  // The marker the peak and step commands move (the current one, else the first).
+  MarkerRecord& PeakMarker();
+  // Its A end on `point` of the live trace, repainted; false without a point.
+  bool PlacePeakMarker(std::optional<int32_t> point);
   // The log's figures into the state the painter reads.
   void SyncLogFigures();
   // The union of the visible side-panel tabs' masks, clipped to the graph.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/display/frequency_axis.h"
+#include "core/display/marker_step.h"
 
 namespace qv {
 namespace {

@@ -21,7 +21,8 @@ struct TimeMarkerItem {
   friend bool operator==(const TimeMarkerItem&, const TimeMarkerItem&) = default;
 };
 
-// The sweep on screen as a capture keeps it: the live levels and the sweep's settings.
+// The sweep on screen as a capture keeps it: the live levels in whole dBm, rounded to nearest,
+// and the sweep's settings.
 CaptureSweep CaptureOfTrace(const TraceData& trace);
 
 // What the captures need from the graph.

@@ -180,14 +180,14 @@ MarkerRecord& CDisplay::PeakMarker() {
 bool CDisplay::PlacePeakMarker(std::optional<int32_t> point) {
   if (!point) return false;
   const SweepHeader& hd = trace_->header;
-  PlaceMarkerA(PeakMarker(), Geometry(), hd.start, hd.sweep_word, trace_->live_levels.data(),
+  PlaceMarkerA(PeakMarker(), Geometry(), hd.start, hd.sweep_word, trace_->live_sixteenths.data(),
                *point);
   update();
   return true;
 }
 
 bool CDisplay::MarkerToPeak() {
-  return PlacePeakMarker(HighestPoint(trace_->live_levels.data(), trace_->StoredPoints()));
+  return PlacePeakMarker(HighestPoint(trace_->live_sixteenths.data(), trace_->StoredPoints()));
 }
 
 bool CDisplay::MarkerToNextPeak() {
@@ -195,7 +195,7 @@ bool CDisplay::MarkerToNextPeak() {
   // Without a marker on the trace yet, the search starts at its highest point.
   if (marker.a_placed == 0) return MarkerToPeak();
   return PlacePeakMarker(
-      NextPeak(trace_->live_levels.data(), trace_->StoredPoints(), marker.a_point));
+      NextPeak(trace_->live_sixteenths.data(), trace_->StoredPoints(), marker.a_point));
 }
 
 bool CDisplay::MarkerToFrequency(double mhz) {
@@ -226,7 +226,7 @@ void CDisplay::AskMarkerFrequency() {
 bool CDisplay::StepMarker(int steps) {
   const SweepHeader& hd = trace_->header;
   if (!qv::StepMarker(PeakMarker(), Geometry(), hd.start, hd.sweep_word,
-                      trace_->live_levels.data(), trace_->StoredPoints(), steps)) {
+                      trace_->live_sixteenths.data(), trace_->StoredPoints(), steps)) {
     return false;
   }
   update();

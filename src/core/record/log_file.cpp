@@ -173,12 +173,13 @@ void CLogFile::ReadLogRecord() {
       break;
     case LogPlayback::Result::kNoFile:
       // Once, then wait: a message every 150 ms would bury the user. Replay tries again.
+      // The toolbar offers Replay before the message waits for the user.
       Pause();
+      host_.LogStateChanged();
       if (!open_failure_shown_) {
         open_failure_shown_ = true;
         alerts_.Show("File Could not be opened", "Alert");
       }
-      host_.LogStateChanged();
       break;
   }
 }

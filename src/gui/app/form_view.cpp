@@ -165,10 +165,8 @@ void CQuorvalinFormView::OnCommand(int command) {
       Stop();
       break;
     case kCmdFastForward:
-      FastForward();
-      break;
     case kCmdFastRewind:
-      FastRewind();
+      FastCommand(command == kCmdFastForward);
       break;
     case kCmdZoomIn:
       display_.ZoomIn(connection_->Ops());
@@ -344,26 +342,21 @@ void CQuorvalinFormView::Stop() {
   UpdateStatusPanes();
 }
 
-void CQuorvalinFormView::FastForward() {
+void CQuorvalinFormView::FastCommand(bool forward) {
   switch (FastCommandTarget(Flags())) {
     case FastTarget::kPlayback:
-      display_.ToggleFastForward();
+      if (forward) {
+        display_.ToggleFastForward();
+      } else {
+        display_.ToggleFastRewind();
+      }
       break;
     case FastTarget::kTimeMarkers:
-      display_.TimeMarkers().NextMarker();
-      break;
-    case FastTarget::kNone:
-      break;
-  }
-}
-
-void CQuorvalinFormView::FastRewind() {
-  switch (FastCommandTarget(Flags())) {
-    case FastTarget::kPlayback:
-      display_.ToggleFastRewind();
-      break;
-    case FastTarget::kTimeMarkers:
-      display_.TimeMarkers().PreviousMarker();
+      if (forward) {
+        display_.TimeMarkers().NextMarker();
+      } else {
+        display_.TimeMarkers().PreviousMarker();
+      }
       break;
     case FastTarget::kNone:
       break;

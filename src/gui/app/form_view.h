@@ -103,8 +103,8 @@ class CQuorvalinFormView : public QWidget {
   void TakeOverForPlayback();
   void Pause();
   void Stop();
-  void FastForward();
-  void FastRewind();
+  // Fast forward or rewind: the log being played, else the time markers.
+  void FastCommand(bool forward);
   void OnQuitRequested(int exit_code);
 
   Alerts& alerts_;

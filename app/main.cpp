@@ -73,7 +73,8 @@ void ConnectTo(qv::CConnectionEx& connection, const qv::RememberedLink& target) 
 }
 
 // SIGINT and SIGTERM end the program through its event loop, so that a log being written is
-// finished with its end record like at any other exit. A second signal ends it at once.
+// finished with its end record like at any other exit. A signal often comes twice (to the
+// process and to its group), so a second one changes nothing.
 int g_signal_pipe[2] = {-1, -1};
 bool g_terminating = false;
 
@@ -106,7 +107,7 @@ void QuitOnTerminatingSignals(QApplication& app, qv::QtAlerts& alerts) {
   struct sigaction action {};
   action.sa_handler = &OnTerminatingSignal;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  action.sa_flags = SA_RESTART;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
 }
@@ -217,7 +218,9 @@ int main(int argc, char* argv[]) {
   if (target) {
     // The connection's progress window would open under or over the alert: the connection
     // starts once the alert is answered.
-    const auto connect = [&frame, link = *target] { ConnectTo(frame.View().Connection(), link); };
+    const auto connect = [&frame, link = *target] {
+      if (!g_terminating) ConnectTo(frame.View().Connection(), link);
+    };
     if (radio_alert) {
       QObject::connect(radio_alert, &QDialog::finished, &frame, connect);
     } else {

@@ -11,45 +11,54 @@
 namespace qv {
 namespace {
 
-enum class Id {
-  kHelp, kHelpAll, kVersion, kDemo, kConnect, kTablet, kSnapshot, kQuitAfter, kRecord, kReplay,
-  kCapture, kCaptureEvery, kReview, kPrintPdf, kExportTraces, kPrintColors, kOpen, kVerbose
-};
+// What an option does with its value: the switches set a flag or ask for help or the version,
+// file options keep a name, the others are checked by Take.
+enum class Kind { kHelp, kHelpAll, kVersion, kFlag, kFile, kConnect, kSeconds, kColours, kOpen };
 
 struct OptionSpec {
-  Id id;
+  Kind kind;
   char short_name;  // 0: none
   std::string_view name;
   std::string_view value;  // empty: a switch
   std::string_view help;
+  bool StartOptions::*flag = nullptr;
+  std::string StartOptions::*file = nullptr;
 };
 
+using O = StartOptions;
+
 // In the order --help lists them.
-constexpr OptionSpec kOptions[] = {
-    {Id::kHelp, 'h', "help", "", "Displays help on commandline options."},
-    {Id::kHelpAll, 0, "help-all", "", "Displays help including Qt specific options."},
-    {Id::kVersion, 'v', "version", "", "Displays version information."},
-    {Id::kDemo, 0, "demo", "", "Run against the built-in simulated Receiver."},
-    {Id::kConnect, 0, "connect", "URI",
+const OptionSpec kOptions[] = {
+    {Kind::kHelp, 'h', "help", "", "Displays help on commandline options."},
+    {Kind::kHelpAll, 0, "help-all", "", "Displays help including Qt specific options."},
+    {Kind::kVersion, 'v', "version", "", "Displays version information."},
+    {Kind::kFlag, 0, "demo", "", "Run against the built-in simulated Receiver.", &O::demo},
+    {Kind::kConnect, 0, "connect", "URI",
      "Connect without the sheet: tcp://HOST[:PORT], serial:/dev/ttyX, usb:SERIAL."},
-    {Id::kTablet, 0, "tablet", "", "Tablet mode."},
-    {Id::kSnapshot, 0, "snapshot", "FILE", "Save a picture of the view before quitting."},
-    {Id::kQuitAfter, 0, "quit-after", "SECONDS", "Quit after this many seconds."},
-    {Id::kRecord, 0, "record", "FILE",
-     "Record a spectrum log into FILE once the connection is made."},
-    {Id::kReplay, 0, "replay", "FILE", "Play the spectrum log FILE in the graph."},
-    {Id::kCapture, 0, "capture", "FILE", "Create FILE as the instant capture file."},
-    {Id::kCaptureEvery, 0, "capture-every", "SECONDS",
+    {Kind::kFlag, 0, "tablet", "", "Tablet mode.", &O::tablet},
+    {Kind::kFile, 0, "snapshot", "FILE", "Save a picture of the view before quitting.", nullptr,
+     &O::snapshot},
+    {Kind::kSeconds, 0, "quit-after", "SECONDS", "Quit after this many seconds."},
+    {Kind::kFile, 0, "record", "FILE", "Record a spectrum log into FILE once the connection is made.",
+     nullptr, &O::record},
+    {Kind::kFile, 0, "replay", "FILE", "Play the spectrum log FILE in the graph.", nullptr,
+     &O::replay},
+    {Kind::kFile, 0, "capture", "FILE", "Create FILE as the instant capture file.", nullptr,
+     &O::capture},
+    {Kind::kSeconds, 0, "capture-every", "SECONDS",
      "Take an instant capture every SECONDS once sweeps flow (with --capture)."},
-    {Id::kReview, 0, "review", "FILE", "Review the instant capture file FILE in the graph."},
-    {Id::kPrintPdf, 0, "print-pdf", "FILE", "Print the graph to the PDF file FILE before quitting."},
-    {Id::kExportTraces, 0, "export-traces", "FILE",
-     "Write the shown traces to the CSV file FILE before quitting."},
-    {Id::kPrintColors, 0, "print-colors", "SCHEME",
+    {Kind::kFile, 0, "review", "FILE", "Review the instant capture file FILE in the graph.",
+     nullptr, &O::review},
+    {Kind::kFile, 0, "print-pdf", "FILE", "Print the graph to the PDF file FILE before quitting.",
+     nullptr, &O::print_pdf},
+    {Kind::kFile, 0, "export-traces", "FILE",
+     "Write the shown traces to the CSV file FILE before quitting.", nullptr, &O::export_traces},
+    {Kind::kColours, 0, "print-colors", "SCHEME",
      "Print colour scheme: true, econo or bw (black and white, the default)."},
-    {Id::kOpen, 0, "open", "WINDOW",
+    {Kind::kOpen, 0, "open", "WINDOW",
      "Open the WINDOW at start: spectrogram or histogram. May be repeated."},
-    {Id::kVerbose, 0, "verbose", "", "Trace the link and the connection handshake on standard error."},
+    {Kind::kFlag, 0, "verbose", "", "Trace the link and the connection handshake on standard error.",
+     &O::verbose},
 };
 
 // Qt's own options, which QApplication takes out of argv; one dash or two, as Qt reads them.
@@ -134,72 +143,56 @@ std::string Quoted(std::string_view text) {
 // Stores one option's value; an error text when the value cannot be taken.
 std::string Take(StartOptions& options, const OptionSpec& option, const std::string& value) {
   const std::string shown = "--" + std::string(option.name);
-  const auto seconds = [&](std::optional<double>& into, bool zero_allowed) -> std::string {
-    const std::optional<double> parsed = Seconds(value);
-    if (!parsed || *parsed > kMaxSeconds || *parsed < 0 || (!zero_allowed && *parsed == 0)) {
-      return shown + " needs a number of seconds" + (zero_allowed ? "" : " above 0") + ", not " +
-             Quoted(value);
-    }
-    into = parsed;
-    return {};
-  };
-  switch (option.id) {
-    case Id::kConnect:
+  switch (option.kind) {
+    case Kind::kConnect:
       options.connect = ParseConnectUri(value);
       if (options.connect) return {};
       return shown + " cannot use " + Quoted(value) +
              " (tcp://HOST[:PORT], serial:/dev/ttyX or usb:SERIAL)";
-    case Id::kQuitAfter:
-      return seconds(options.quit_after, true);
-    case Id::kCaptureEvery:
-      return seconds(options.capture_every, false);
-    case Id::kPrintColors:
+    case Kind::kSeconds: {
+      // A capture period of 0 would capture without end; quitting at once is a fair request.
+      const bool period = option.name == "capture-every";
+      const std::optional<double> seconds = Seconds(value);
+      if (!seconds || *seconds > kMaxSeconds || *seconds < 0 || (period && *seconds == 0)) {
+        return shown + " needs a number of seconds" + (period ? " above 0" : "") + ", not " +
+               Quoted(value);
+      }
+      (period ? options.capture_every : options.quit_after) = seconds;
+      return {};
+    }
+    case Kind::kColours:
       options.print_colour = value == "true" ? 1 : value == "econo" ? 2 : value == "bw" ? 3 : 0;
       if (options.print_colour != 0) return {};
       return shown + " takes true, econo or bw, not " + Quoted(value);
-    case Id::kOpen:
-      if (value == "spectrogram") {
-        options.open_windows.push_back(StartWindow::kSpectrogram);
-      } else if (value == "histogram") {
-        options.open_windows.push_back(StartWindow::kHistogram);
-      } else {
+    case Kind::kOpen:
+      if (value != "spectrogram" && value != "histogram") {
         return shown + " takes spectrogram or histogram, not " + Quoted(value);
       }
+      options.open_windows.push_back(value == "spectrogram" ? StartWindow::kSpectrogram
+                                                            : StartWindow::kHistogram);
       return {};
     default:
-      break;
+      if (value.empty()) return shown + " needs a file name";
+      options.*option.file = value;
+      return {};
   }
-  if (value.empty()) return shown + " needs a file name";
-  switch (option.id) {
-    case Id::kSnapshot: options.snapshot = value; break;
-    case Id::kRecord: options.record = value; break;
-    case Id::kReplay: options.replay = value; break;
-    case Id::kCapture: options.capture = value; break;
-    case Id::kReview: options.review = value; break;
-    case Id::kPrintPdf: options.print_pdf = value; break;
-    default: options.export_traces = value; break;
-  }
-  return {};
 }
 
-void Set(CommandLine& line, Id id) {
-  using Action = CommandLine::Action;
-  // Asked together, the fuller answer wins: help with Qt's options, help, the version.
-  const auto ask = [&](Action action) {
-    const auto rank = [](Action a) {
-      return a == Action::kHelpAll ? 3 : a == Action::kHelp ? 2 : a == Action::kVersion ? 1 : 0;
-    };
-    if (rank(action) > rank(line.action)) line.action = action;
-  };
-  switch (id) {
-    case Id::kHelp: ask(Action::kHelp); break;
-    case Id::kHelpAll: ask(Action::kHelpAll); break;
-    case Id::kVersion: ask(Action::kVersion); break;
-    case Id::kDemo: line.options.demo = true; break;
-    case Id::kTablet: line.options.tablet = true; break;
-    case Id::kVerbose: line.options.verbose = true; break;
-    default: break;
+// A switch: a flag, or a request for help or the version. Asked together, the fuller answer
+// wins: help with Qt's options, help, the version.
+void Set(CommandLine& line, const OptionSpec& option) {
+  if (option.kind == Kind::kFlag) {
+    line.options.*option.flag = true;
+    return;
   }
+  using Action = CommandLine::Action;
+  const auto rank = [](Action a) {
+    return a == Action::kHelpAll ? 3 : a == Action::kHelp ? 2 : a == Action::kVersion ? 1 : 0;
+  };
+  const Action asked = option.kind == Kind::kHelpAll ? Action::kHelpAll
+                       : option.kind == Kind::kHelp  ? Action::kHelp
+                                                     : Action::kVersion;
+  if (rank(asked) > rank(line.action)) line.action = asked;
 }
 
 CommandLine Failed(std::string error) {
@@ -294,7 +287,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     const std::string shown = "--" + std::string(option->name);
     if (option->value.empty()) {
       if (equals != std::string_view::npos) return Failed(shown + " takes no value");
-      Set(line, option->id);
+      Set(line, *option);
       continue;
     }
     std::string value;

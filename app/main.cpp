@@ -212,8 +212,8 @@ int main(int argc, char* argv[]) {
     std::printf("quorvalin: demo Receiver on %s:%d\n", qPrintable(address),
                 qv::sim::kDefaultTcpPort);
     std::fflush(stdout);
-    target = qv::RememberedLink{qv::kInternetInterface, address.toStdString(),
-                                qv::sim::kDefaultTcpPort};
+    target =
+        qv::RememberedLink{qv::kInternetInterface, address.toStdString(), qv::sim::kDefaultTcpPort};
   }
   if (target) {
     // The connection's progress window would open under or over the alert: the connection

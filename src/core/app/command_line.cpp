@@ -39,8 +39,8 @@ const OptionSpec kOptions[] = {
     {Kind::kFile, 0, "snapshot", "FILE", "Save a picture of the view before quitting.", nullptr,
      &O::snapshot},
     {Kind::kSeconds, 0, "quit-after", "SECONDS", "Quit after this many seconds."},
-    {Kind::kFile, 0, "record", "FILE", "Record a spectrum log into FILE once the connection is made.",
-     nullptr, &O::record},
+    {Kind::kFile, 0, "record", "FILE",
+     "Record a spectrum log into FILE once the connection is made.", nullptr, &O::record},
     {Kind::kFile, 0, "replay", "FILE", "Play the spectrum log FILE in the graph.", nullptr,
      &O::replay},
     {Kind::kFile, 0, "capture", "FILE", "Create FILE as the instant capture file.", nullptr,
@@ -57,8 +57,8 @@ const OptionSpec kOptions[] = {
      "Print colour scheme: true, econo or bw (black and white, the default)."},
     {Kind::kOpen, 0, "open", "WINDOW",
      "Open the WINDOW at start: spectrogram or histogram. May be repeated."},
-    {Kind::kFlag, 0, "verbose", "", "Trace the link and the connection handshake on standard error.",
-     &O::verbose},
+    {Kind::kFlag, 0, "verbose", "",
+     "Trace the link and the connection handshake on standard error.", &O::verbose},
 };
 
 // Qt's own options, which QApplication takes out of argv; one dash or two, as Qt reads them.

@@ -24,7 +24,8 @@ AddressBoxes EditAddressBox(const std::array<std::string, 4>& numbers, int index
                             std::string_view edited) {
   AddressBoxes boxes{numbers, index < 0 ? 0 : index > 3 ? 3 : index, false};
   if (const std::optional<Ipv4Address> whole = ParseIpv4(Trimmed(edited))) {
-    for (size_t i = 0; i < boxes.numbers.size(); ++i) boxes.numbers[i] = std::to_string((*whole)[i]);
+    for (size_t i = 0; i < boxes.numbers.size(); ++i)
+      boxes.numbers[i] = std::to_string((*whole)[i]);
     boxes.focus = 3;
     return boxes;
   }

@@ -288,7 +288,8 @@ void CConnectionEx::RefreshUsb() {
   } else if (devices.empty()) {
     status = QStringLiteral("No USB Devices have been found\n");
   }
-  if (!status.isEmpty()) status += QStringLiteral("Please check the USB Connection and click Refresh");
+  if (!status.isEmpty())
+    status += QStringLiteral("Please check the USB Connection and click Refresh");
   usb_page_->SetStatus(status);
 }
 

@@ -38,7 +38,8 @@ void CIpAddressEdit::OnEdited(int index, const QString& text) {
   numbers[static_cast<size_t>(index)] = text.toStdString();
   if (boxes.numbers == numbers && boxes.focus == index) return;  // an ordinary edit
   for (size_t i = 0; i < fields_.size(); ++i) {
-    if (boxes.numbers[i] != numbers[i]) fields_[i]->setText(QString::fromStdString(boxes.numbers[i]));
+    if (boxes.numbers[i] != numbers[i])
+      fields_[i]->setText(QString::fromStdString(boxes.numbers[i]));
   }
   QLineEdit* focus = fields_[static_cast<size_t>(boxes.focus)];
   focus->setFocus(Qt::OtherFocusReason);

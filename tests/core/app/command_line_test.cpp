@@ -76,7 +76,8 @@ TEST(CommandLineTest, AScriptedRunWithQtOptionsBetweenOurs) {
 TEST(CommandLineTest, ConnectUris) {
   EXPECT_EQ(ParseConnectUri("tcp://receiver.local"),
             (RememberedLink{kInternetInterface, "receiver.local", 10001}));
-  EXPECT_EQ(ParseConnectUri("tcp://[::1]:4000/"), (RememberedLink{kInternetInterface, "::1", 4000}));
+  EXPECT_EQ(ParseConnectUri("tcp://[::1]:4000/"),
+            (RememberedLink{kInternetInterface, "::1", 4000}));
   EXPECT_EQ(ParseConnectUri("serial:/dev/ttyUSB0"),
             (RememberedLink{kSerialInterface, "/dev/ttyUSB0", 10001}));
   EXPECT_EQ(ParseConnectUri("usb:A1B2C3"), (RememberedLink{kUsbInterface, "A1B2C3", 10001}));

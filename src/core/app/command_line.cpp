@@ -150,7 +150,7 @@ std::string Take(StartOptions& options, const OptionSpec& option, const std::str
       return shown + " cannot use " + Quoted(value) +
              " (tcp://HOST[:PORT], serial:/dev/ttyX or usb:SERIAL)";
     case Kind::kSeconds: {
-      // A capture period of 0 would capture without end; quitting at once is a fair request.
+      // Quitting at once is a fair request; a capture period of 0 is not.
       const bool period = option.name == "capture-every";
       const std::optional<double> seconds = Seconds(value);
       if (!seconds || *seconds > kMaxSeconds || *seconds < 0 || (period && *seconds == 0)) {
@@ -275,8 +275,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (option == nullptr) {
       // Qt reads its options with one dash or two; QApplication takes them out of argv itself.
-      if (const QtOption* qt = FindQt(name)) {
-        if (equals == std::string_view::npos && !qt->value.empty() && qt->name != "qmljsdebugger") {
+      // Only these take their value after "=" in Qt; Qt would pass over "-platform=x" unread.
+      const bool equals_form = name == "style" || name == "stylesheet" || name == "qmljsdebugger";
+      if (const QtOption* qt = FindQt(name);
+          qt != nullptr && (equals == std::string_view::npos || equals_form)) {
+        if (equals == std::string_view::npos && !qt->value.empty() && name != "qmljsdebugger") {
           if (i + 1 >= arguments.size()) return Failed(argument + " needs a value");
           ++i;
         }

@@ -38,6 +38,7 @@ TEST(CommandLineTest, EachMistakeIsAnErrorNamingWhatIsWrong) {
       {{"--snapshot="}, "--snapshot needs a file name"},
       {{"--demo=yes"}, "--demo takes no value"},
       {{"-platform"}, "-platform needs a value"},
+      {{"--platform=offscreen"}, "unknown option '--platform=offscreen'"},
       {{"capture.icf"}, "unexpected argument 'capture.icf'"},
   };
   for (const auto& [arguments, message] : mistakes) {

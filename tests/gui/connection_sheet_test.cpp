@@ -310,15 +310,42 @@ TEST_F(ConnectionSheetTest, UsbListingNamesRowsAndReportsEmptyOrFailedListing) {
   EXPECT_EQ(list->topLevelItem(1)->text(1), "FARNOBELL");
   EXPECT_THAT(alerts_.shown, IsEmpty());
 
+  EXPECT_EQ(sheet_.UsbPage()->Status(), "");
+
+  // What is missing is said on the page; no box comes up.
   usb_driver_.SetListFails(true);
   QTest::mouseClick(sheet_.UsbPage()->RefreshButton(), Qt::LeftButton);
   EXPECT_EQ(list->topLevelItemCount(), 0);
-  EXPECT_THAT(alerts_.shown,
-              ElementsAre(RecordingAlerts::Shown{"No Quorvalin USB Devices Found", "No Devices"},
-                          RecordingAlerts::Shown{
-                              "No USB Devices have been found\n Please check the USB Connection "
-                              "and Click the USB Tab again",
-                              "USB Detection Failure Alert !"}));
+  EXPECT_EQ(sheet_.UsbPage()->Status(),
+            "No Quorvalin USB Devices Found\nPlease check the USB Connection and click Refresh");
+  usb_driver_.SetListFails(false);
+  usb_driver_.Unplug("RX0500");
+  usb_driver_.Unplug("RX0300");
+  Visit(kInternetInterface);
+  Visit(kUsbInterface);
+  EXPECT_EQ(sheet_.UsbPage()->Status(),
+            "No USB Devices have been found\nPlease check the USB Connection and click Refresh");
+  EXPECT_THAT(alerts_.shown, IsEmpty());
+}
+
+TEST_F(ConnectionSheetTest, OpensCentredOnItsWindowAtTheSameSizeEachTime) {
+  QWidget window;
+  window.setGeometry(40, 30, 720, 540);
+  window.show();
+  sheet_.setParent(&window, sheet_.windowFlags());
+  sheet_.Present();
+  const QSize size = sheet_.size();
+  EXPECT_EQ(sheet_.geometry().center(), window.geometry().center());
+  Visit(kUsbInterface);
+  Visit(kDhcpInterface);
+  ClickCancel();
+
+  window.move(60, 40);
+  sheet_.Present();
+  EXPECT_EQ(sheet_.size(), size);
+  EXPECT_EQ(sheet_.geometry().center(), window.geometry().center());
+  sheet_.hide();
+  sheet_.setParent(nullptr, sheet_.windowFlags());
 }
 
 TEST_F(ConnectionSheetTest, UsbWorkerRunsOnceWhileThePageIsShownAndStopsWhenLeft) {

@@ -114,8 +114,9 @@ TEST_F(RadioAlertTest, ShowsTheAdviceWordForWord) {
   EXPECT_EQ(labels[0]->text(),
             QStringLiteral("Please disable the Wireless LAN Radio and the Bluetooth Transmitter "
                            "on the Tablet PC to eliminate interference with the Quorvalin "
-                           "Receiver.\n\nThis can be done as:\n Start Menu>>Control "
-                           "Panel>>Network Connections"));
+                           "Receiver.\n\nThis can be done as:\n the desktop's network menu: "
+                           "Wi-Fi and Bluetooth off\n or in a terminal: rfkill block wifi; "
+                           "rfkill block bluetooth"));
   EXPECT_EQ(dialog.CheckBox()->text(), QStringLiteral("Do not show this warning again"));
   EXPECT_EQ(dialog.OkButton()->text(), QStringLiteral("OK"));
 }

@@ -23,6 +23,21 @@ void ReceiverIdentity::StoreSerial(const uint8_t* bytes, size_t count) {
   StoreField(serial, bytes, count);
 }
 
+std::string FirmwareVersionText(const uint8_t* bytes, size_t count) {
+  std::string text;
+  for (size_t i = 0; bytes != nullptr && i < count && bytes[i] != 0; ++i) {
+    const uint8_t byte = bytes[i];
+    if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) continue;
+    if (byte < 0x80) {
+      text.push_back(static_cast<char>(byte));
+    } else {
+      text.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+      text.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+    }
+  }
+  return text;
+}
+
 void ReceiverIdentity::StoreBandList(const uint8_t* message, size_t length) {
   constexpr size_t kPairsAt = 2;
   constexpr size_t kPairSize = 8;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace qv {
 
@@ -43,5 +44,9 @@ struct ReceiverIdentity {
   // pairs the message really holds are kept, and no more than kMaxBands.
   void StoreBandList(const uint8_t* message, size_t length);
 };
+
+// The firmware version as the status pane shows it: up to the first zero byte, control
+// characters left out, other bytes above 0x7F read as Latin-1 and given as UTF-8.
+std::string FirmwareVersionText(const uint8_t* bytes, size_t count);
 
 }  // namespace qv

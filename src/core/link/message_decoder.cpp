@@ -5,6 +5,7 @@
 
 #include "core/app/connection_ops.h"
 #include "core/app/status_panes.h"
+#include "core/display/receiver_identity.h"
 #include "core/link/sweep_message.h"
 
 namespace qv {
@@ -83,7 +84,7 @@ void ReceiverMessageHandler::OnFirmware() {
   // The version is bytes 1 .. L-2; the last byte is not part of it.
   const size_t count = length_ >= 3 ? length_ - 2 : 0;
   const uint8_t* text = buffer_.data() + 1;
-  firmware_text_.assign(reinterpret_cast<const char*>(text), count);
+  firmware_text_ = FirmwareVersionText(text, count);
   log_.SetFirmwareBytes(text, count);
   view_.SetStatusPaneText(kPaneFirmware, kFirmwarePrefix + firmware_text_);
   handshake_timer_->Start(kHandshakeTimeoutMs);

@@ -93,7 +93,9 @@ bool CLogFile::OpenLogForReplay(const std::string& path) {
 
 void CLogFile::ShowPlayingPanes() {
   const LogHeaderInfo& header = playback_.Header();
-  host_.SetStatusPaneText(kPaneFirmware, "F/w Ver: " + header.firmware);
+  host_.SetStatusPaneText(kPaneFirmware,
+                          "F/w Ver: " + FirmwareVersionText(header.identity.firmware.data(),
+                                                            header.identity.firmware.size()));
   host_.SetStatusPaneText(kPaneLogFile, "Playing File: " + FileName(playback_.Path()) + " (" +
                                             std::to_string(playback_.FileLength()) + " Bytes)");
   host_.SetStatusPaneText(kPaneSerial, "Receiver Serial # " + header.serial);

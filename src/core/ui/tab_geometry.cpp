@@ -25,10 +25,21 @@ int32_t TabLength(const TabShape& shape, bool show_title, int32_t title_width,
     length += CloseBoxRoom(shape);
     length += title_width + 3 * shape.border;
   }
-  if (length > shape.panel_width || length > shape.panel_height) {
-    length = std::min(shape.panel_width, shape.panel_height);
-  }
   return length;
+}
+
+int32_t TabEdgeLength(const TabShape& shape) {
+  return Vertical(shape) ? shape.panel_height : shape.panel_width;
+}
+
+TabRect PanelWithRoomForTab(const TabShape& shape) {
+  TabRect panel{0, 0, shape.panel_width, shape.panel_height};
+  if (Vertical(shape)) {
+    panel.height = std::max(panel.height, shape.tab_length);
+  } else {
+    panel.width = std::max(panel.width, shape.tab_length);
+  }
+  return panel;
 }
 
 TabRect TitleRect(const TabShape& shape) {

@@ -43,9 +43,15 @@ struct TabShape {
 };
 
 // Length of the tab along the edge for a title `title_width` pixels wide. Without a shown title
-// the length stays `current_length`; either way it never exceeds the smaller panel dimension.
+// the length stays `current_length`.
 int32_t TabLength(const TabShape& shape, bool show_title, int32_t title_width,
                   int32_t current_length = kTabInitialLength);
+
+// How long the panel is along the edge its tab lies on; the tab can be no longer.
+int32_t TabEdgeLength(const TabShape& shape);
+// A page shorter along that edge than its tab grows to the tab's length, so the title stays
+// whole; a page is cut below that only to fit the graph (FitPanel).
+TabRect PanelWithRoomForTab(const TabShape& shape);
 
 // Size of the rendered title: what is left of the tab after the border, icon and close box.
 TabRect TitleRect(const TabShape& shape);

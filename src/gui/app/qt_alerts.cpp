@@ -2,10 +2,19 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <cstdio>
 
 namespace qv {
 
 void QtAlerts::Show(const std::string& text, const std::string& caption) {
+  if (scripted_) {
+    // One line per message, so a script can read it.
+    const QString line = (caption.empty() ? QString() : QString::fromStdString(caption) + ": ") +
+                         QString::fromStdString(text).simplified();
+    std::fprintf(stderr, "quorvalin: %s\n", qPrintable(line));
+    std::fflush(stderr);
+    return;
+  }
   QMessageBox::information(parent_, QString::fromStdString(caption), QString::fromStdString(text));
 }
 

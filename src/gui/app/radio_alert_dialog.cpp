@@ -11,10 +11,12 @@
 
 namespace qv {
 
+// The way to switch the radios off is the one of a Linux desktop.
 const char* const CDisableRadioAlertDialog::kText =
     "Please disable the Wireless LAN Radio and the Bluetooth Transmitter on the Tablet PC to "
-    "eliminate interference with the Quorvalin Receiver.\n\nThis can be done as:\n Start "
-    "Menu>>Control Panel>>Network Connections";
+    "eliminate interference with the Quorvalin Receiver.\n\nThis can be done as:\n the "
+    "desktop's network menu: Wi-Fi and Bluetooth off\n or in a terminal: rfkill block wifi; "
+    "rfkill block bluetooth";
 
 CDisableRadioAlertDialog::CDisableRadioAlertDialog(AppSettings& settings, QWidget* parent)
     : QDialog(parent), settings_(settings), value_(settings.RadioAlertValue()) {

@@ -3,9 +3,11 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "core/link/network_setup.h"
@@ -167,6 +169,28 @@ void CConnectionEx::BeginShowing() {
   }
   showing_ = true;
   ActivatePage(first);
+  PlaceOnParent();
+}
+
+void CConnectionEx::PlaceOnParent() {
+  // The size the pages ask for the first time, then whatever size the user leaves it at.
+  if (!sized_) {
+    adjustSize();
+    sized_ = true;
+  }
+  QWidget* anchor = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+  if (anchor == nullptr) return;
+  // Client areas: a window not shown yet has no frame to measure.
+  QRect place(QPoint(), size());
+  place.moveCenter(anchor->geometry().center());
+  if (const QScreen* screen = anchor->screen()) {
+    const QRect area = screen->availableGeometry();
+    place.moveLeft(std::clamp(place.left(), area.left(),
+                              std::max(area.left(), area.right() + 1 - place.width())));
+    place.moveTop(std::clamp(place.top(), area.top(),
+                             std::max(area.top(), area.bottom() + 1 - place.height())));
+  }
+  setGeometry(place);
 }
 
 void CConnectionEx::SetPreselection(const RememberedLink& link) {
@@ -250,21 +274,23 @@ void CConnectionEx::RefreshUsb() {
   usb_page_->Clear();
   usb_->StartWorker();
   std::vector<UsbDeviceRecord> devices;
-  if (!usb_->ListDevices(&devices)) {
-    alerts_.Show("No Quorvalin USB Devices Found", "No Devices");
-  }
+  const bool listed = usb_->ListDevices(&devices);
   usb_page_->ShowDevices(devices);
   for (size_t row = 0; row < devices.size(); ++row) {
     if (Preselected(kUsbInterface, QString::fromStdString(devices[row].serial))) {
       usb_page_->SelectRow(static_cast<int>(row));
     }
   }
-  if (devices.empty()) {
-    alerts_.Show(
-        "No USB Devices have been found\n Please check the USB Connection and Click the USB Tab "
-        "again",
-        "USB Detection Failure Alert !");
+  // Said on the page rather than in a box, which would come up each time the page is looked at.
+  QString status;
+  if (!listed) {
+    status = QStringLiteral("No Quorvalin USB Devices Found\n");
+  } else if (devices.empty()) {
+    status = QStringLiteral("No USB Devices have been found\n");
   }
+  if (!status.isEmpty())
+    status += QStringLiteral("Please check the USB Connection and click Refresh");
+  usb_page_->SetStatus(status);
 }
 
 void CConnectionEx::StartDiscovery() {

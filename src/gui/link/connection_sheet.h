@@ -130,6 +130,8 @@ class CConnectionEx : public QDialog, private ReconnectHost {
 
   void BuildPages();
   void BeginShowing();
+  // Centred on the main window, inside its screen.
+  void PlaceOnParent();
   void OnPageChanged(int index);
   void ActivatePage(int index);
   void DeactivatePage(int index);
@@ -193,6 +195,7 @@ class CConnectionEx : public QDialog, private ReconnectHost {
   std::array<bool, kInterfaceCount> created_{};
   int active_page_ = -1;
   bool showing_ = false;
+  bool sized_ = false;
 
   QTabWidget* tabs_ = nullptr;
   QDialogButtonBox* buttons_ = nullptr;

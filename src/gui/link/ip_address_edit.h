@@ -8,7 +8,8 @@ class QLineEdit;
 
 namespace qv {
 
-// An IPv4 address typed as four numbers 0..255.
+// An IPv4 address typed as four numbers 0..255. A dot moves on to the next box, and a pasted
+// address fills them all.
 class CIpAddressEdit : public QWidget {
   Q_OBJECT
 
@@ -22,6 +23,8 @@ class CIpAddressEdit : public QWidget {
   QLineEdit* Field(int index) const { return fields_.at(static_cast<size_t>(index)); }
 
  private:
+  void OnEdited(int index, const QString& text);
+
   std::array<QLineEdit*, 4> fields_{};
 };
 

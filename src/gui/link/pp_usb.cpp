@@ -1,5 +1,6 @@
 #include "gui/link/pp_usb.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -9,6 +10,7 @@ namespace qv {
 CPPUSB::CPPUSB(QWidget* parent)
     : QWidget(parent),
       list_(new QTreeWidget(this)),
+      status_(new QLabel(this)),
       refresh_(new QPushButton(QStringLiteral("Refresh"), this)) {
   list_->setObjectName(QStringLiteral("usbDevices"));
   list_->setRootIsDecorated(false);
@@ -18,10 +20,13 @@ CPPUSB::CPPUSB(QWidget* parent)
   list_->setColumnWidth(0, 100);
   list_->setColumnWidth(1, 100);
   list_->setColumnWidth(2, 70);
+  status_->setObjectName(QStringLiteral("usbStatus"));
+  status_->setWordWrap(true);
   connect(refresh_, &QPushButton::clicked, this, &CPPUSB::RefreshRequested);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(list_);
+  layout->addWidget(status_);
   layout->addWidget(refresh_, 0, Qt::AlignLeft);
 }
 
@@ -55,6 +60,14 @@ QString CPPUSB::SelectedSerial() const {
 QString CPPUSB::SelectedProduct() const {
   const int row = SelectedRow();
   return row < 0 ? QString() : list_->topLevelItem(row)->text(1);
+}
+
+void CPPUSB::SetStatus(const QString& text) {
+  status_->setText(text);
+}
+
+QString CPPUSB::Status() const {
+  return status_->text();
 }
 
 }  // namespace qv

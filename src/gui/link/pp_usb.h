@@ -6,12 +6,14 @@
 
 #include "link/usb/usb_link.h"
 
+class QLabel;
 class QPushButton;
 class QTreeWidget;
 
 namespace qv {
 
-// The USB page: the attached converters, one row each (serial number, product, vendor).
+// The USB page: the attached converters, one row each (serial number, product, vendor), and
+// below them what is missing when there are none.
 class CPPUSB : public QWidget {
   Q_OBJECT
 
@@ -26,6 +28,8 @@ class CPPUSB : public QWidget {
   void SelectRow(int row);
   QString SelectedSerial() const;
   QString SelectedProduct() const;
+  void SetStatus(const QString& text);
+  QString Status() const;
 
   QTreeWidget* List() const { return list_; }
   QPushButton* RefreshButton() const { return refresh_; }
@@ -35,6 +39,7 @@ class CPPUSB : public QWidget {
 
  private:
   QTreeWidget* list_;
+  QLabel* status_;
   QPushButton* refresh_;
 };
 

@@ -5,11 +5,13 @@
 #include <QCursor>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QStyle>
+#include <QToolTip>
 #include <algorithm>
 
 namespace qv {
@@ -56,15 +58,18 @@ void CTabDialog::SetIcon(const QPixmap& icon) {
 
 void CTabDialog::InitPage() {
   body_->adjustSize();
-  designed_ = body_->size();
-  shape_.panel_width = designed_.width();
-  shape_.panel_height = designed_.height();
-  placement_.SetShape(shape_);
-  placement_.ResetShownPosition();
+  shape_.panel_width = body_->width();
+  shape_.panel_height = body_->height();
   title_font_ = font();
   const int title_width = QFontMetrics(font()).horizontalAdvance(title_);
   shape_.tab_length = qv::TabLength(shape_, show_title_, title_width, shape_.tab_length);
   natural_tab_length_ = shape_.tab_length;
+  const TabRect panel = PanelWithRoomForTab(shape_);
+  designed_ = QSize(panel.width, panel.height);
+  shape_.panel_width = panel.width;
+  shape_.panel_height = panel.height;
+  placement_.SetShape(shape_);
+  placement_.ResetShownPosition();
   RenderTitle();
   BuildRegion();
   SetAutoHide(auto_hide_);
@@ -139,7 +144,7 @@ int CTabDialog::Dock(int side, const QRect& container, int offset) {
   shape.side = side == kTabRight ? kTabRight : kTabLeft;
   shape.panel_width = panel.width;
   shape.panel_height = panel.height;
-  shape.tab_length = std::min({shape.tab_length, panel.width, panel.height});
+  shape.tab_length = std::min(shape.tab_length, TabEdgeLength(shape));
   if (shape.side != shape_.side || shape.panel_width != shape_.panel_width ||
       shape.panel_height != shape_.panel_height || shape.tab_length != shape_.tab_length) {
     const bool retitle = shape.tab_length != shape_.tab_length;
@@ -242,6 +247,23 @@ void CTabDialog::showEvent(QShowEvent* event) {
   if (!closed_) return;
   closed_ = false;
   if (auto_hide_) StartHoverTimer();
+}
+
+QString CTabDialog::ToolTipAt(const QPoint& point) const {
+  if (shown_title_ == title_ || !hit_region_.contains(point)) return QString();
+  const QRect panel(ToQt(PanelOrigin(shape_)), QSize(shape_.panel_width, shape_.panel_height));
+  return panel.contains(point) ? QString() : title_;
+}
+
+bool CTabDialog::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  if (const QString tip = ToolTipAt(help->pos()); !tip.isEmpty()) {
+    QToolTip::showText(help->globalPos(), tip, this);
+  } else {
+    QToolTip::hideText();
+  }
+  return true;
 }
 
 void CTabDialog::paintEvent(QPaintEvent*) {

@@ -76,8 +76,11 @@ class CTabDialog : public QWidget {
   QRect CloseBox() const;
   // The title as drawn in the tab, cut with an ellipsis when it does not fit.
   QString ShownTitle() const { return shown_title_; }
+  // The tool tip at a point of the page: the whole title on a tab that shows it cut.
+  QString ToolTipAt(const QPoint& point) const;
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;

@@ -108,6 +108,14 @@ TEST_F(MessageDecoderTest, FirmwareVersionLeavesOutTheLastByteAndIsReplacedByThe
   Deliver({0x01, 0x32, 0x2E, 0x31, 0x00});
   EXPECT_EQ(handler.FirmwareText(), "2.1");
   EXPECT_EQ(fake.journal.back(), "105 F/w Ver: 2.1");
+
+  // The pane's text ends at the first zero byte and holds no control characters; the log keeps
+  // every byte.
+  Deliver({0x01, 0x32, 0x2E, 0x31, 0x30, 0x00, 0x00});
+  EXPECT_EQ(fake.journal.back(), "105 F/w Ver: 2.10");
+  Deliver({0x01, 0x0A, 0x33, 0x1B, 0x2E, 0x7F, 0x30, 0xE9, 0x00, 0x41, 0x00});
+  EXPECT_EQ(handler.FirmwareText(), "3.0\xC3\xA9");
+  EXPECT_EQ(fake.firmware_bytes, (Bytes{0x0A, 0x33, 0x1B, 0x2E, 0x7F, 0x30, 0xE9, 0x00, 0x41}));
 }
 
 TEST_F(MessageDecoderTest, SerialNumberKeepsDigitsForTheTextAndAllBytesForTheLog) {

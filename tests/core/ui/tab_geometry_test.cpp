@@ -63,7 +63,7 @@ TEST(TabGeometryTest, WindowPanelOriginTitleAndCloseBox) {
   EXPECT_EQ(TitleOrigin(with_icon), (TabPoint{20, 2}));
 }
 
-TEST(TabGeometryTest, TabLengthFollowsTheTitleAndIsCappedByThePanel) {
+TEST(TabGeometryTest, TabLengthFollowsTheTitleAndThePanelMakesRoomForIt) {
   TabShape shape = Shape(kTabRight);
   // Close box 2 * 2 + 15, title 30, borders 3 * 2.
   EXPECT_EQ(TabLength(shape, true, 30), 55);
@@ -73,11 +73,21 @@ TEST(TabGeometryTest, TabLengthFollowsTheTitleAndIsCappedByThePanel) {
   shape.close_box = false;
   EXPECT_EQ(TabLength(shape, true, 30), 36);
   shape.close_box = true;
-  // Wider than the 80-pixel panel height: the smaller panel dimension.
-  EXPECT_EQ(TabLength(shape, true, 200), 80);
-  // Without a shown title the length is left alone, but still capped.
+  // Without a shown title the length is left alone.
   EXPECT_EQ(TabLength(shape, false, 40, 50), 50);
-  EXPECT_EQ(TabLength(shape, false, 40, 120), 80);
+
+  // A title longer than the 80-pixel panel height: the page grows along the tab's edge only,
+  // however narrow it is across; a page long enough keeps its size.
+  shape.tab_length = TabLength(shape, true, 200);
+  EXPECT_EQ(shape.tab_length, 225);
+  EXPECT_EQ(TabEdgeLength(shape), 80);
+  EXPECT_EQ(PanelWithRoomForTab(shape), (TabRect{0, 0, 100, 225}));
+  shape.side = kTabTop;
+  EXPECT_EQ(TabEdgeLength(shape), 100);
+  EXPECT_EQ(PanelWithRoomForTab(shape), (TabRect{0, 0, 225, 80}));
+  shape.tab_length = 60;
+  EXPECT_EQ(PanelWithRoomForTab(shape), (TabRect{0, 0, 100, 80}));
+  shape.side = kTabRight;
 
   // The title fills exactly what the tab leaves for it.
   shape.tab_length = 55;

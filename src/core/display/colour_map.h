@@ -15,8 +15,7 @@ namespace qv {
 // maximum, so a colour reads as one level.
 enum class ColourMap : uint8_t { kReceiver, kUniform };
 
-inline constexpr std::array<ColourMap, 2> kColourMaps = {ColourMap::kReceiver,
-                                                         ColourMap::kUniform};
+inline constexpr std::array<ColourMap, 2> kColourMaps = {ColourMap::kReceiver, ColourMap::kUniform};
 
 // The name the View menu shows and the settings store.
 std::string_view ColourMapName(ColourMap map);

@@ -29,7 +29,9 @@ CGradient Spectrogram(int16_t max, int16_t min) {
 // range to its ends, and tells apart levels the Receiver's map paints the same yellow.
 TEST(ColourMapTest, ReceiverMapUnchangedAndUniformMapReadsOneLevelPerColour) {
   const CGradient defaults = Spectrogram(-20, -80);
-  const auto receiver = [&](int level) { return LevelColour(ColourMap::kReceiver, defaults, level); };
+  const auto receiver = [&](int level) {
+    return LevelColour(ColourMap::kReceiver, defaults, level);
+  };
   EXPECT_EQ(receiver(-19), Rgb(0, 0, 0));
   EXPECT_EQ(receiver(-20), Rgb(255, 252, 0));
   EXPECT_EQ(receiver(-34), Rgb(255, 14, 0));

@@ -60,9 +60,9 @@ double AxisFrequencyAt(const GraphGeometry& g, uint32_t start, uint16_t sweep_wo
   const int64_t span = static_cast<int64_t>(std::max(g.points, 0)) * sweep_word;  // steps
   if (w <= 0 || span == 0) return PointFrequency(start, 0, sweep_word);
   const int64_t column = std::clamp<int64_t>(static_cast<int64_t>(x) - kPlotLeftMargin, 0, w);
-  // A grid line reads its label, though a rounder step may share its column.
+  // A grid line on a whole step reads it, though a rounder step may share its column.
   for (int32_t line = 0; line <= 10; ++line) {
-    if (g.GridX(line) - kPlotLeftMargin == column) {
+    if (g.GridX(line) - kPlotLeftMargin == column && line * span % 10 == 0) {
       return GridFrequency(start, sweep_word, g.points, line);
     }
   }

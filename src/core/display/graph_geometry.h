@@ -64,9 +64,9 @@ double PointFrequency(uint32_t start, int32_t point, uint16_t sweep_word);
 // Frequency in MHz under grid line 0 ... 10 of a sweep of `points` points: start plus that many
 // tenths of the span.
 double GridFrequency(uint32_t start, uint16_t sweep_word, int32_t points, int32_t line);
-// The axis's frequency in MHz at pixel column x (held within the plot): a grid line's label on
-// its line, elsewhere the roundest whole step among the frequencies the column covers, or the
-// column's middle where it covers none.
+// The axis's frequency in MHz at pixel column x (held within the plot): a grid line's frequency
+// on its line where that is a whole step, elsewhere the roundest whole step among the
+// frequencies the column covers, or the column's middle where it covers none.
 double AxisFrequencyAt(const GraphGeometry& g, uint32_t start, uint16_t sweep_word, int32_t x);
 
 }  // namespace qv

@@ -1,5 +1,7 @@
+#include <QFontMetrics>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "core/display/graph_texts.h"
@@ -29,13 +31,15 @@ void PaintMarkerTexts(GraphPaintContext& ctx) {
   std::vector<EndTexts> texts;
   std::vector<MarkerTextBox> boxes;
   const int pitch = ctx.small_measure.height;
+  std::optional<QFontMetrics> metrics;
   const auto add = [&](const MarkerRecord& mk, int32_t point, float mhz, float level) {
-    texts.push_back({QString::fromStdString(MhzText(mhz)), QString::fromStdString(DbmText(level)),
-                     ToQColor(mk.colour)});
-    const int chars = static_cast<int>(std::max(texts.back().frequency.size(),
-                                                texts.back().level.size()));
-    boxes.push_back({g.X(point), LiveYAt(t, point), chars * ctx.small_measure.digit_width,
-                     2 * pitch});
+    EndTexts& end = texts.emplace_back(EndTexts{QString::fromStdString(MhzText(mhz)),
+                                                QString::fromStdString(DbmText(level)),
+                                                ToQColor(mk.colour)});
+    if (!metrics) metrics.emplace(ctx.small_font);
+    const int width =
+        std::max(metrics->horizontalAdvance(end.frequency), metrics->horizontalAdvance(end.level));
+    boxes.push_back({g.X(point), LiveYAt(t, point), width, 2 * pitch});
   };
   for (const MarkerRecord& mk : t.markers) {
     if (mk.a_placed) add(mk, mk.a_point, mk.a_frequency, mk.a_level);

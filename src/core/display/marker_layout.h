@@ -17,11 +17,12 @@ struct MarkerTextBox {
   int32_t top = 0;
 };
 
-// Places the boxes in order: each centred over its glyph (`glyph_height` pixels above the point),
-// under the point where the plot has no room above it, held inside `bounds` (right and bottom
-// exclusive) and moved up or down, as little as it can, clear of every box placed before it.
-// Boxes overlap only where the plot is too small to hold them all apart.
+// Places the boxes in order: each centred over its glyph (`glyph` is the glyph's rectangle
+// relative to its end's point), under the point where the plot has no room above it, held inside
+// `bounds` (right and bottom exclusive) and moved up or down, as little as it can, clear of every
+// glyph and of every box placed before it. Boxes overlap only where the plot is too small to
+// hold them all apart.
 void LayOutMarkerTexts(std::vector<MarkerTextBox>& boxes, const GraphRect& bounds,
-                       int32_t glyph_height);
+                       const GraphRect& glyph);
 
 }  // namespace qv

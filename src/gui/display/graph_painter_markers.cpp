@@ -48,7 +48,8 @@ void PaintMarkerTexts(GraphPaintContext& ctx) {
   LayOutMarkerTexts(boxes,
                     GraphRect{std::max(g.GridX(0) + 1, ctx.scale_right), g.GridY(0) + 1,
                               g.GridX(10), g.GridY(10)},
-                    kMarkerGlyphSize);
+                    GraphRect{-kMarkerGlyphTip, -kMarkerGlyphSize,
+                              kMarkerGlyphSize - kMarkerGlyphTip, 0});
   for (size_t k = 0; k < boxes.size(); ++k) {
     const QPoint at(boxes[k].left, boxes[k].top);
     ctx.Text(at, texts[k].frequency, texts[k].colour, ctx.small_font);

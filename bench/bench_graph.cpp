@@ -89,8 +89,8 @@ void GraphRepaint(benchmark::State& state, int n, bool everything, Data data) {
   trace->block_start_index = 0;
   trace->write_index = n;
   Noise(trace->live_y, n, data, rng);
-  std::uniform_int_distribution<int> level(-100, -30);
-  for (int j = 0; j < n; ++j) trace->live_levels[j] = static_cast<int16_t>(level(rng));
+  std::uniform_int_distribution<int> level(-100 * 16, -30 * 16);
+  for (int j = 0; j < n; ++j) trace->live_sixteenths[j] = static_cast<int16_t>(level(rng));
   if (everything) {
     trace->trace_average_on = 1;
     trace->bin_average_on = 1;

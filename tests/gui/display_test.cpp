@@ -18,6 +18,7 @@
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/display/trace_pages.h"
 #include "gui/link/connection_sheet.h"
+#include "gui/trigger/trigger_page.h"
 #include "gui/ui/side_panels.h"
 #include "gui/ui/tab_dialog.h"
 #include "support/fake_link.h"
@@ -359,7 +360,8 @@ TEST_F(DisplayTest, TracePagesRepaintTheGraphWithoutWaitingForASweep) {
 
 // Markers, the read-out and channels read the points drawn under them; the low-battery warning
 // counts with the real countdown; the trigger legend shows the threshold sent; a Receiver gone
-// quiet says so on the graph and in the status bar until data returns.
+// quiet says so on the graph and in the status bar until data returns, as a wait in trigger mode
+// and as a fault otherwise.
 TEST_F(DisplayTest, ReadingsAreThoseOfTheDrawnPointsAndASilentReceiverIsReported) {
   const GraphGeometry g = display().Geometry();
   std::vector<int16_t> levels(1001, -90);
@@ -390,8 +392,19 @@ TEST_F(DisplayTest, ReadingsAreThoseOfTheDrawnPointsAndASilentReceiverIsReported
   Sweep(levels, 0, kMsgTriggerSweep);
   EXPECT_TRUE(PaintedTexts(display()).contains("Trigger Power: -45 dBm"));
 
-  // Back to sweeps, then silence: nothing for five whole seconds is a fault, not a quiet band.
+  // No trigger for 17 s, after a spectrum sweep still on its way: the Receiver is waiting.
   QSignalSpy messages(&display(), &CDisplay::StatusPaneTextChanged);
+  Sweep();
+  clock_.Advance(17000);
+  const QStringList waiting = PaintedTexts(display());
+  EXPECT_TRUE(waiting.contains("Waiting for trigger: 16 s")) << waiting.join('|').toStdString();
+  EXPECT_TRUE(waiting.filter("No data").isEmpty());
+  EXPECT_EQ(messages.back().at(1).toString(), "Waiting for trigger: 16 s");
+
+  // Back to spectrum mode and sweeps, then silence: nothing for five whole seconds is a fault,
+  // not a quiet band.
+  display().Panels().Trigger()->StopTrigger();
+  EXPECT_EQ(display().State().silent_seconds, 0);
   Sweep();
   clock_.Advance(5000);
   EXPECT_EQ(display().State().silent_seconds, 0);

@@ -9,17 +9,21 @@
 #include <QRadioButton>
 #include <QString>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 
 #include "core/app/manual_clock.h"
 #include "core/app/receiver_state.h"
 #include "core/link/sweep_message.h"
+#include "core/record/capture_file.h"
 #include "core/record/log_format.h"
 #include "gui/link/connection_sheet.h"
 #include "gui/record/log_option_dialog.h"
 #include "support/fake_link.h"
+#include "support/legend_texts.h"
 #include "support/fake_serial_monitor.h"
 #include "support/recording_alerts.h"
 
@@ -66,17 +70,23 @@ class FormViewTest : public ::testing::Test {
       out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     };
     put(BuildHeaderRecord(ReceiverIdentity{}, LogClock{}, LogMarkers{}));
-    SweepHeader h;
-    h.start = 48000;
-    h.points = 2;
-    h.block_frequency = 48000;
-    const int16_t samples[2] = {-60 * 16, -61 * 16};
     for (int s = 0; s < 3; ++s) {
-      const Bytes sweep = BuildSweepBlock(h, samples, 2);
+      const Bytes sweep = SampleSweep(s);
       put(BuildMessageRecord(sweep.data(), sweep.size()));
     }
     put(BuildEndRecord(3, 0));
   }
+
+  // Two points, the first at -60 - s dBm, the second at -61.
+  static Bytes SampleSweep(int s) {
+    SweepHeader h;
+    h.start = 48000;
+    h.points = 2;
+    h.block_frequency = 48000;
+    const int16_t samples[2] = {static_cast<int16_t>((-60 - s) * 16), -61 * 16};
+    return BuildSweepBlock(h, samples, 2);
+  }
+  int16_t FirstLevel() { return view_.Display().Trace().live_levels[0]; }
 
   ~FormViewTest() override { view_.Connection().Ops().SetLink(kSerialInterface, nullptr); }
 
@@ -181,16 +191,21 @@ TEST_F(FormViewTest, PauseOffersReplayWhichResumesTheSameLog) {
   EXPECT_EQ(Button(kReplayButton).command, kCmdPause);
 }
 
-// Logging Options, then a file: the log runs until Stop, which finishes it. A log played in the
-// graph runs to its end record and stops by itself.
+// Logging Options, then a file: the log runs until Stop, which finishes it; meanwhile the options
+// offer no second log and say why. Stopped after the link went, the graph keeps its picture and
+// traces. A log played in the graph runs to its end record and stops by itself.
 TEST_F(FormViewTest, LoggingOptionsRecordUntilStopAndReplayPlaysToTheEnd) {
   ConnectSerial();
-  view_.Display().SetModeFlags(true, false);  // sweeps arriving
+  const Bytes sweep = SampleSweep(0);
+  view_.Display().OnReceiverMessage(
+      QByteArray(reinterpret_cast<const char*>(sweep.data()), static_cast<qsizetype>(sweep.size())));
   const std::string path = QDir(dir_.path()).filePath(QStringLiteral("run")).toStdString();
   chooser_.save = path;
-  view_.SetDialogRunner([](QDialog& dialog) {
+  int option_dialogs = 0;
+  view_.SetDialogRunner([&option_dialogs](QDialog& dialog) {
     if (auto* options = qobject_cast<CLogOptionDialog*>(&dialog)) {
-      EXPECT_TRUE(options->SpectrumLogBox()->isEnabled());
+      EXPECT_EQ(options->SpectrumLogBox()->isEnabled(), option_dialogs++ == 0);
+      EXPECT_EQ(options->SpectrumLogBox()->toolTip().isEmpty(), option_dialogs == 1);
       options->SpectrumLogBox()->click();
     }
     return true;
@@ -198,22 +213,84 @@ TEST_F(FormViewTest, LoggingOptionsRecordUntilStopAndReplayPlaysToTheEnd) {
   view_.OnCommand(kCmdStartLogging);
   ASSERT_TRUE(view_.Flags().recording);
   EXPECT_EQ(panes_[kPaneLogFile], QStringLiteral("Spec Log Locn: run.kzq"));
+  view_.OnCommand(kCmdStartLogging);  // while recording: the capture file can still be chosen
+  EXPECT_EQ(option_dialogs, 2);
   clock_.Advance(2000);
+  view_.Connection().Ops().CloseLink();
   view_.OnCommand(kCmdStop);
   EXPECT_FALSE(view_.Flags().recording);
   std::ifstream written(path + ".kzq", std::ios::binary | std::ios::ate);
   EXPECT_EQ(static_cast<size_t>(written.tellg()),
             kLogHeaderRecordSize + 2 * kLogTimeRecordSize + kLogEndRecordSize);
+  EXPECT_TRUE(view_.Display().SpectrumMode());
+  EXPECT_FALSE(PaintedTexts(view_.Display()).isEmpty());
+  chooser_.save = QDir(dir_.path()).filePath(QStringLiteral("kept.csv")).toStdString();
+  view_.ExportTraces();
+  std::ifstream exported(*chooser_.save);
+  const auto rows = std::count(std::istreambuf_iterator<char>(exported), {}, '\n');
+  EXPECT_EQ(rows, 3);  // the header and both points
 
   ASSERT_TRUE(view_.ReplayFile(sample_));
   EXPECT_TRUE(view_.Flags().playing_back);
   clock_.Advance(150 * 3);
   EXPECT_TRUE(view_.Display().SpectrumMode());
-  EXPECT_EQ(view_.Display().Trace().live_levels[1], -61);
+  EXPECT_EQ(FirstLevel(), -62);
   clock_.Advance(150);  // the end record
   EXPECT_FALSE(view_.Flags().playing_back);
   EXPECT_EQ(Button(kReplayButton).command, kCmdReplay);
   EXPECT_TRUE(alerts_.shown.empty());
+}
+
+// Reviewing captures, then playing a log (as --review X --replay Y does): the review ends and
+// the fast buttons drive the log. Rewound onto its first record, the log waits there paused with
+// that sweep shown, and the toolbar offers Replay, which plays on; so it does when the file
+// cannot be reopened.
+TEST_F(FormViewTest, ReplayAfterAReviewRewindsToItsStartAndWaitsThere) {
+  const std::string marks = QDir(dir_.path()).filePath(QStringLiteral("marks.icf")).toStdString();
+  CaptureSweep capture;
+  capture.start = 48000;
+  capture.points = 2;
+  capture.levels = {-20, -21};
+  uint32_t number = 0;
+  ASSERT_TRUE(CaptureFile::Create(marks, nullptr));
+  ASSERT_TRUE(CaptureFile::Append(marks, LogClock{}, capture, &number, nullptr));
+  ASSERT_TRUE(CaptureFile::Append(marks, LogClock{}, capture, &number, nullptr));
+  ASSERT_TRUE(view_.ReviewFile(marks));
+  ASSERT_TRUE(view_.Flags().replay_drawing);
+
+  ASSERT_TRUE(view_.ReplayFile(sample_));
+  EXPECT_FALSE(view_.Flags().replay_drawing);
+  EXPECT_FALSE(view_.Display().Captures().Reviewing());
+  view_.OnCommand(kCmdFastForward);
+  EXPECT_TRUE(view_.Display().FastForward());
+  EXPECT_EQ(Button(kForwardButton).image, kImgForwardRunning);
+  clock_.Advance(15 * 3);
+  EXPECT_EQ(FirstLevel(), -62);
+  view_.OnCommand(kCmdFastRewind);
+  EXPECT_EQ(Button(kRewindButton).image, kImgRewindRunning);
+  clock_.Advance(15 * 3);  // the last sweep again, then the two before it
+  EXPECT_EQ(FirstLevel(), -60);
+  EXPECT_EQ(view_.Display().Captures().Index(), 0);  // no time marker was stepped
+
+  clock_.Advance(15);  // before the first record
+  EXPECT_TRUE(view_.Flags().playing_back);
+  EXPECT_TRUE(view_.Flags().playback_paused);
+  EXPECT_TRUE(view_.Display().SpectrumMode());
+  EXPECT_EQ(FirstLevel(), -60);
+  EXPECT_TRUE(PaintedTexts(view_.Display()).contains(QStringLiteral("Replay Paused")));
+  EXPECT_EQ(Button(kReplayButton).command, kCmdReplay);
+  EXPECT_EQ(Button(kRewindButton).image, kImgRewindIdle);
+  view_.OnCommand(kCmdReplay);
+  EXPECT_EQ(starts_, 0);
+  EXPECT_EQ(Button(kReplayButton).command, kCmdPause);
+  clock_.Advance(150 * 2);
+  EXPECT_EQ(FirstLevel(), -61);
+
+  QFile::rename(QString::fromStdString(sample_), QString::fromStdString(sample_ + ".moved"));
+  clock_.Advance(150);
+  EXPECT_TRUE(view_.Flags().playback_paused);
+  EXPECT_EQ(Button(kReplayButton).command, kCmdReplay);
+  EXPECT_THAT(alerts_.shown, ElementsAre(Shown{"File Could not be opened", "Alert"}));
 }
 
 TEST_F(FormViewTest, FastForwardAndRewindShowWhichDirectionRuns) {

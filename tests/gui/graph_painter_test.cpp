@@ -238,7 +238,7 @@ TEST_F(GraphPainterTest, PeakAverageAndBinAverageLegends) {
   trace_->bin_average_on = 1;
   trace_->trace_average_on = 1;
   state_.average_hidden = true;
-  for (int j = 0; j < kN; ++j) trace_->live_levels[j] = -60;
+  for (int j = 0; j < kN; ++j) trace_->live_sixteenths[j] = -60 * 16;
   trace_->bin_average_y.fill(-90);
   state_.bin_count = 10;
   ASSERT_TRUE(Paint());
@@ -263,7 +263,7 @@ TEST_F(GraphPainterTest, PeakAverageAndBinAverageLegends) {
 
   // A smoothed value is drawn at the middle of its window: a block of level -20 at points
   // 850 ... 950, smoothed over 101 points, peaks where the block's centre is drawn.
-  for (int j = 0; j < kN; ++j) trace_->live_levels[j] = j >= 850 && j <= 950 ? -20 : -100;
+  for (int j = 0; j < kN; ++j) trace_->live_sixteenths[j] = j >= 850 && j <= 950 ? -320 : -1600;
   state_.bin_count = 101;
   ASSERT_TRUE(Paint());
   EXPECT_EQ(trace_->bin_average_y[850], 5);

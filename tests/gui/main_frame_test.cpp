@@ -61,14 +61,14 @@ class MainFrameTest : public ::testing::Test {
     return nullptr;
   }
 
-  // 2400 MHz to 2450 MHz, 0.5 MHz apart, 101 points at -90 dBm.
+  // 2400 MHz to 2450 MHz, 0.5 MHz apart, 101 points at -90 dBm (levels in 1/16 dBm).
   static TraceData& FlatSweep(CDisplay& display) {
     TraceData& t = display.Trace();
     t.header.start = 48000;
     t.header.sweep_word = 10;
     t.header.points = 101;
     t.points_received = 101;
-    std::fill(t.live_levels.begin(), t.live_levels.begin() + 101, int16_t{-90});
+    std::fill(t.live_sixteenths.begin(), t.live_sixteenths.begin() + 101, int16_t{-90 * 16});
     return t;
   }
 
@@ -344,10 +344,10 @@ TEST_F(MainFrameTest, PeakSearchFromKeysAndMenuAndTheAxisSwitchRemembered) {
   TraceData& t = FlatSweep(display);
   // Peaks at 30 (-20 dBm) and 70 (-35); a shoulder at 68 (-39) stands only 2 dB above the -41
   // between it and the peak.
-  t.live_levels[30] = -20;
-  t.live_levels[70] = -35;
-  t.live_levels[68] = -39;
-  t.live_levels[69] = -41;
+  t.live_sixteenths[30] = -20 * 16;
+  t.live_sixteenths[70] = -35 * 16;
+  t.live_sixteenths[68] = -39 * 16;
+  t.live_sixteenths[69] = -41 * 16;
   const MarkerRecord& a = t.markers[0];
 
   display.setFocus();
@@ -415,8 +415,8 @@ TEST_F(MainFrameTest, KeysRunTheirCommandsExceptWhileAFieldIsTypedInto) {
 
   CDisplay& display = frame->View().Display();
   TraceData& t = FlatSweep(display);
-  t.live_levels[30] = -20;
-  t.live_levels[97] = -40;
+  t.live_sixteenths[30] = -20 * 16;
+  t.live_sixteenths[97] = -40 * 16;
   display.SetModeFlags(true, false);
   const MarkerRecord& a = t.markers[0];
   display.setFocus();

@@ -34,7 +34,12 @@ ReceiverLink* CConnectionOps::Link(int32_t index) const {
 bool CConnectionOps::SendCommand(const uint8_t* command, size_t length) {
   if (!ValidIndex(state_.interface_index)) return false;
   for (int32_t i = state_.interface_index; i < kInterfaceCount; ++i) {
-    if (links_[i] != nullptr && links_[i]->Send(command, length)) return true;
+    if (links_[i] == nullptr || !links_[i]->Send(command, length)) continue;
+    // Whoever sends a mode (the trigger page, the presets, the handshake), it is noted here.
+    if (length == 2 && command[0] == kOpSetMode) {
+      state_.power_trigger_mode = command[1] == kPowerTriggerMode;
+    }
+    return true;
   }
   return false;
 }

@@ -26,6 +26,8 @@ struct ReceiverState {
   int32_t interface_index = kSerialInterface;
   uint8_t connected = 0;
   int32_t reference_level_index = 1;  // 1..6 for -20..-70 dBm
+  // The mode last sent: in power-trigger mode the Receiver is silent until a trigger.
+  bool power_trigger_mode = false;
 };
 
 }  // namespace qv

@@ -1,5 +1,9 @@
 #include "core/control/form_view_rules.h"
 
+#include <utility>
+
+#include "core/record/log_file.h"
+
 namespace qv {
 namespace {
 
@@ -64,6 +68,17 @@ bool CommandEnabled(int command, const ViewFlags& f) {
     default:
       return false;
   }
+}
+
+FastTarget FastCommandTarget(const ViewFlags& f) {
+  if (f.playing_back) return FastTarget::kPlayback;
+  if (f.capture_ready || f.replay_drawing) return FastTarget::kTimeMarkers;
+  return FastTarget::kNone;
+}
+
+SpectrumLogChoice SpectrumLogChoiceOf(const ViewFlags& f) {
+  std::string why = WhyNoNewLog(f.recording, f.playing_back);
+  return {why.empty(), std::move(why)};
 }
 
 std::string CommandPrompt(int command) {
@@ -135,6 +150,20 @@ void ToolbarState::ShowFastForward(bool running) {
 void ToolbarState::ShowFastRewind(bool running) {
   buttons_[kForwardButton] = kIdleButtons[kForwardButton];
   buttons_[kRewindButton] = {kCmdFastRewind, running ? kImgRewindRunning : kImgRewindIdle};
+}
+
+void ToolbarState::Follow(const ViewFlags& f) {
+  ShowSelectionMode(f.selection_mode);
+  if (f.playing_back && !f.playback_paused) {
+    ShowPlaying();
+  } else {
+    ShowPaused();
+  }
+  if (f.fast_rewind) {
+    ShowFastRewind(true);
+  } else {
+    ShowFastForward(f.fast_forward);
+  }
 }
 
 std::string InterfaceText(bool connected, int interface_index, const std::string& address) {

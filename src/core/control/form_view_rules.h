@@ -49,6 +49,8 @@ struct ViewFlags {
   bool connected = false;
   bool playing_back = false;  // stays true while paused
   bool playback_paused = false;
+  bool fast_forward = false;
+  bool fast_rewind = false;
   bool recording = false;
   bool sweeps_arriving = false;  // spectrum or power-trigger mode flag of the graph
   bool area_selected = false;
@@ -60,6 +62,18 @@ struct ViewFlags {
 };
 
 bool CommandEnabled(int command, const ViewFlags& flags);
+
+// What Fast Forward and Fast Rewind drive: a log being played (whatever else is open), else the
+// time markers of a capture file ready or reviewed.
+enum class FastTarget { kNone, kPlayback, kTimeMarkers };
+FastTarget FastCommandTarget(const ViewFlags& flags);
+
+// The spectrum-log box of "Logging Options": whether it can be chosen, and why not.
+struct SpectrumLogChoice {
+  bool enabled = true;
+  std::string why_not;
+};
+SpectrumLogChoice SpectrumLogChoiceOf(const ViewFlags& flags);
 
 struct ToolbarButton {
   int command = 0;
@@ -86,6 +100,9 @@ class ToolbarState {
   void ShowStopped();
   void ShowFastForward(bool running);
   void ShowFastRewind(bool running);
+  // Every swapped button as the state is, however it got there (a playback that paused by
+  // itself offers Replay, not Pause).
+  void Follow(const ViewFlags& flags);
 
  private:
   std::array<ToolbarButton, kToolbarButtons> buttons_;

@@ -55,8 +55,10 @@ struct DisplayState {
   int32_t mouse_x = 0;
   int32_t mouse_y = 0;
 
-  // Seconds a connected Receiver has sent nothing while it should stream; 0 while data flows.
+  // Seconds a connected Receiver has sent nothing; 0 while data flows. In power-trigger mode
+  // that is the wait for a trigger, not a fault.
   int32_t silent_seconds = 0;
+  bool waiting_for_trigger = false;
 
   int32_t current_marker = 0;  // 1 … 3; 0 until the markers page chooses one
 

@@ -24,7 +24,7 @@ void MouseLeftDown(DisplayState& state, std::array<MarkerRecord, kMarkerCount>& 
   // Both ends may be armed; one click then places both.
   for (const bool b_end : {false, true}) {
     if ((b_end ? marker.b_enabled : marker.a_enabled) == 0) continue;
-    PlaceMarkerEnd(marker, b_end, plot, sweep.start, sweep.sweep_word, sweep.live_levels, point);
+    PlaceMarkerEnd(marker, b_end, plot, sweep.start, sweep.sweep_word, sweep.live_sixteenths, point);
   }
 }
 

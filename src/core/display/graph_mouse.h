@@ -14,7 +14,7 @@ namespace qv {
 struct MouseSweep {
   uint32_t start = 0;
   uint16_t sweep_word = 1;
-  const int16_t* live_levels = nullptr;
+  const int16_t* live_sixteenths = nullptr;  // 1/16 dBm
 };
 
 // Frequency in MHz of the drawn point under x: what the read-out shows and a marker placed there

@@ -93,6 +93,11 @@ std::string DataSilenceText(int32_t seconds) {
   return Format("No data from the Receiver for %d s", seconds);
 }
 
+std::string ReceiverQuietText(int32_t seconds, bool waiting_for_trigger) {
+  if (seconds <= 0) return {};
+  return waiting_for_trigger ? Format("Waiting for trigger: %d s", seconds) : DataSilenceText(seconds);
+}
+
 std::string ReplayPercentText(uint64_t position, uint64_t length) {
   const uint64_t percent = length == 0 ? 0 : position * 100 / length;
   return Format("%d %%", static_cast<int>(percent));

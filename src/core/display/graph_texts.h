@@ -31,6 +31,9 @@ std::string MarkerPowerText(float band_sum, float band_power);
 std::string LowBatteryText(int32_t countdown);
 // A connected Receiver that stopped sending: "No data from the Receiver for 7 s".
 std::string DataSilenceText(int32_t seconds);
+// What a quiet Receiver's silence is shown as: the fault above, or in power-trigger mode the
+// wait, "Waiting for trigger: 7 s". Empty while data flows.
+std::string ReceiverQuietText(int32_t seconds, bool waiting_for_trigger);
 inline constexpr const char* kDataClippingText = "Data Clipping !!!,\nIncrease Reference Level";
 
 std::string ReplayPercentText(uint64_t position, uint64_t length);

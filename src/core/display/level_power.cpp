@@ -1,30 +1,28 @@
 #include "core/display/level_power.h"
 
-#include <array>
 #include <cmath>
+#include <memory>
 
 namespace qv {
 namespace {
 
-double ComputePower(int32_t level) {
-  return std::pow(10.0, level / 10.0);
-}
+constexpr int32_t kPowerTableSize = 65536;
 
 }  // namespace
 
-const float* LevelPowerTable() {
-  static const std::array<float, kLevelPowerTableSize> table = [] {
-    std::array<float, kLevelPowerTableSize> t{};
-    for (int32_t i = 0; i < kLevelPowerTableSize; ++i) t[i] = ComputePower(i - kLevelPowerBias);
+const float* PowerTable() {
+  static const std::unique_ptr<float[]> table = [] {
+    auto t = std::make_unique<float[]>(kPowerTableSize);
+    for (int32_t i = 0; i < kPowerTableSize; ++i) {
+      t[i] = static_cast<float>(std::pow(10.0, (i - kPowerTableBias) / 160.0));
+    }
     return t;
   }();
-  return table.data();
+  return table.get();
 }
 
-float LevelPower(int32_t level) {
-  const int32_t index = level + kLevelPowerBias;
-  if (index >= 0 && index < kLevelPowerTableSize) return LevelPowerTable()[index];
-  return ComputePower(level);
+float SixteenthsPower(int16_t sixteenths) {
+  return PowerTable()[sixteenths + kPowerTableBias];
 }
 
 float PowerSumToDbm(float sum) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/display/level_units.h"
+
 namespace qv {
 namespace {
 
@@ -27,34 +29,34 @@ const MarkerEnd* SelectedEnd(const MarkerRecord& m) {
 
 // The end on `point`, with what a sweep would give it there.
 void PutEnd(MarkerRecord& marker, const MarkerEnd& end, const GraphGeometry& g, uint32_t start,
-            uint16_t sweep_word, const int16_t* live_levels, int32_t point) {
+            uint16_t sweep_word, const int16_t* live_sixteenths, int32_t point) {
   marker.*(end.point) = point;
   marker.*(end.x) = g.X(point);
-  if (live_levels != nullptr) marker.*(end.level) = live_levels[point];
+  if (live_sixteenths != nullptr) marker.*(end.level) = DbmOfSixteenths(live_sixteenths[point]);
   marker.*(end.frequency) = static_cast<float>(PointFrequency(start, point, sweep_word));
 }
 
 }  // namespace
 
-void PlaceMarkerA(MarkerRecord& marker, const GraphGeometry& g, uint32_t start,
-                  uint16_t sweep_word, const int16_t* live_levels, int32_t point) {
-  PlaceMarkerEnd(marker, false, g, start, sweep_word, live_levels, point);
+void PlaceMarkerA(MarkerRecord& marker, const GraphGeometry& g, uint32_t start, uint16_t sweep_word,
+                  const int16_t* live_sixteenths, int32_t point) {
+  PlaceMarkerEnd(marker, false, g, start, sweep_word, live_sixteenths, point);
 }
 
 void PlaceMarkerEnd(MarkerRecord& marker, bool b_end, const GraphGeometry& g, uint32_t start,
-                    uint16_t sweep_word, const int16_t* live_levels, int32_t point) {
-  PutEnd(marker, b_end ? kEndB : kEndA, g, start, sweep_word, live_levels, point);
+                    uint16_t sweep_word, const int16_t* live_sixteenths, int32_t point) {
+  PutEnd(marker, b_end ? kEndB : kEndA, g, start, sweep_word, live_sixteenths, point);
   (b_end ? marker.b_placed : marker.a_placed) = 1;
 }
 
 bool StepMarker(MarkerRecord& marker, const GraphGeometry& g, uint32_t start, uint16_t sweep_word,
-                const int16_t* live_levels, int32_t points, int32_t steps) {
+                const int16_t* live_sixteenths, int32_t points, int32_t steps) {
   const MarkerEnd* end = SelectedEnd(marker);
-  if (end == nullptr || points <= 0 || live_levels == nullptr) return false;
+  if (end == nullptr || points <= 0 || live_sixteenths == nullptr) return false;
   // A point from an older, longer sweep is first brought onto this one.
   const int64_t from = std::clamp<int64_t>(marker.*(end->point), 0, points - 1);
   const auto point = static_cast<int32_t>(std::clamp<int64_t>(from + steps, 0, points - 1));
-  PutEnd(marker, *end, g, start, sweep_word, live_levels, point);
+  PutEnd(marker, *end, g, start, sweep_word, live_sixteenths, point);
   return true;
 }
 

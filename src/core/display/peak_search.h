@@ -17,17 +17,18 @@ inline constexpr int32_t kCmdMarkerToFrequency = 40003;
 // How far a local maximum must stand above its surroundings to count as a peak for Next Peak.
 inline constexpr int32_t kPeakExcursionDb = 6;
 
-// The highest of `count` levels, the first one where several are equal; none when empty.
+// Levels are in 1/16 dBm, as received, so points that differ by a fraction of a dB are told
+// apart. The highest of `count` levels, the first one where several are equal; none when empty.
 std::optional<int32_t> HighestPoint(const int16_t* levels, int32_t count);
 
 // The peak after `from` in order of falling level (equal levels: left to right). A peak is a
 // local maximum (a point, or the first of a flat run, with no higher neighbour; the ends count)
-// that stands at least `excursion` dB above its surroundings. Its surroundings are the usual
+// that stands at least `excursion` (1/16 dB) above its surroundings. Its surroundings are the usual
 // prominence base: on each side, the lowest level between it and the nearest strictly higher
 // point (or the trace's end when there is none); the higher of the two sides. `from` need not
 // be a peak itself. None when no lower peak remains or `from` is out of range.
 std::optional<int32_t> NextPeak(const int16_t* levels, int32_t count, int32_t from,
-                                int32_t excursion = kPeakExcursionDb);
+                                int32_t excursion = kPeakExcursionDb * 16);
 
 // The point of a sweep of `points` points from `start` (50 kHz steps), `sweep_word` steps apart,
 // nearest `mhz`; none when the frequency lies outside the sweep by more than half a step.

@@ -24,10 +24,17 @@ inline int64_t ScaleSpan(const PlotRect& plot) {
   return span > 0 ? span : 0;
 }
 
-// Screen y of a level, truncating toward zero. Levels above the reference give y < 5.
+// Screen y of a whole-dBm level, truncating toward zero. Levels above the reference give y < 5.
 inline int32_t LevelToY(int32_t reference_level, int32_t level, int64_t span) {
   return static_cast<int32_t>(kPlotTopY +
                               (static_cast<int64_t>(reference_level) - level) * span / 100);
+}
+
+// Screen y of a level in 1/16 dBm, truncating toward zero; equal to LevelToY for 16 x a whole
+// level, so a trace lies on the grid lines drawn at whole levels.
+inline int32_t SixteenthsToY(int32_t reference_level, int32_t sixteenths, int64_t span) {
+  return static_cast<int32_t>(
+      kPlotTopY + (static_cast<int64_t>(reference_level) * 16 - sixteenths) * span / 1600);
 }
 
 }  // namespace qv

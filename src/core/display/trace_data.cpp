@@ -8,6 +8,7 @@
 #include "core/control/frequency_rules.h"
 #include "core/control/rbw_reference.h"
 #include "core/display/level_power.h"
+#include "core/display/level_units.h"
 #include "core/link/little_endian.h"
 
 namespace qv {
@@ -116,7 +117,9 @@ bool TraceData::LoadLoggedSweep(const uint8_t* h, size_t header_length, const in
   const int64_t span = ScaleSpan(plot);
   for (int32_t i = 0; i < count; ++i) {
     live_levels[i] = levels[i];
-    live_y[i] = static_cast<int16_t>(LevelToY(header.reference_level, levels[i], span));
+    live_sixteenths[i] = SixteenthsOfLevel(levels[i]);
+    live_y[i] =
+        static_cast<int16_t>(SixteenthsToY(header.reference_level, live_sixteenths[i], span));
   }
   return true;
 }
@@ -125,9 +128,9 @@ double TraceData::BandPower(int32_t selector, int32_t x1, int32_t x2,
                             const GraphGeometry& plot) const {
   const int16_t* levels = nullptr;
   if (selector == kLiveTraceSelector) {
-    levels = live_levels.data();
+    levels = live_sixteenths.data();
   } else if (selector >= 0 && selector < kTraceSlots) {
-    levels = frozen_live[selector].levels.data();
+    levels = frozen_live[selector].sixteenths.data();
   }
   double sum = 0;
   if (levels != nullptr && StoredPoints() > 0) {
@@ -135,7 +138,7 @@ double TraceData::BandPower(int32_t selector, int32_t x1, int32_t x2,
     const int32_t last_point = StoredPoints() - 1;
     const int32_t first = std::min(plot.PointAtX(std::min(x1, x2)), last_point);
     const int32_t last = std::min(plot.PointAtX(std::max(x1, x2)), last_point);
-    for (int32_t i = first; i <= last; ++i) sum += LevelPower(levels[i]);
+    for (int32_t i = first; i <= last; ++i) sum += SixteenthsPower(levels[i]);
   }
   return 10.0 * std::log10(sum * RbwPowerFactor(header.rbw_code));
 }
@@ -150,12 +153,13 @@ void TraceData::ComputeBinAverage(int32_t bin_count, const PlotRect& plot) {
   for (FrozenTraceSlot& slot : frozen_bin_average) {
     if (slot.frozen == 0) following[following_count++] = slot.y.data();
   }
+  // The mean of 1/16 dBm levels, so the truncating division is off by less than 1/16 dB.
   int32_t sum = 0;
-  for (int32_t i = 0; i < w - 1; ++i) sum += live_levels[i];
+  for (int32_t i = 0; i < w - 1; ++i) sum += live_sixteenths[i];
   for (int32_t i = 0; i + w <= points; ++i) {
-    sum += live_levels[i + w - 1];
-    const int16_t y = static_cast<int16_t>(LevelToY(header.reference_level, sum / w, span));
-    sum -= live_levels[i];
+    sum += live_sixteenths[i + w - 1];
+    const int16_t y = static_cast<int16_t>(SixteenthsToY(header.reference_level, sum / w, span));
+    sum -= live_sixteenths[i];
     bin_average_y[i] = y;
     for (int f = 0; f < following_count; ++f) following[f][i] = y;
   }

@@ -45,7 +45,8 @@ class TraceData {
   bool ProcessSweepBlock(const uint8_t* message, size_t length, const PlotRect& plot);
 
   // One whole sweep from a capture file: `header` is its 18-byte sweep header, `levels` are whole
-  // dBm. Only the live trace and the sweep settings change. False when the header is short.
+  // dBm (readings then see them as exact sixteenths). Only the live trace and the sweep settings
+  // change. False when the header is short.
   bool LoadLoggedSweep(const uint8_t* header, size_t header_length, const int16_t* levels,
                        size_t level_count, const PlotRect& plot);
 
@@ -79,6 +80,7 @@ class TraceData {
 
   // Points of the current sweep that fit the arrays: min(N, kMaxPoints).
   int32_t StoredPoints() const;
+  // 1/16 dBm.
   int16_t AverageHistoryAt(int32_t point, int32_t slot) const {
     return average_history_.At(point, slot);
   }
@@ -102,7 +104,8 @@ class TraceData {
   float sweep_power = 0;      // dBm of the last complete sweep; 0 = not available
   std::array<int32_t, kMaxPoints> average_y{};
   std::array<int16_t, kMaxPoints> bin_average_y{};
-  std::array<int16_t, kMaxPoints> live_levels{};  // dBm
+  std::array<int16_t, kMaxPoints> live_levels{};      // dBm, rounded to nearest
+  std::array<int16_t, kMaxPoints> live_sixteenths{};  // 1/16 dBm, as received: every reading
   std::array<int16_t, kMaxPoints> live_y{};
   std::array<int16_t, kMaxPoints> histogram_counts{};
   std::array<ChannelRecord, kChannelCount> channels{};

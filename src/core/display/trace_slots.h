@@ -12,7 +12,7 @@ inline constexpr int kTraceSlots = 4;
 
 // A copy of the live trace. While frozen is 0 it follows the live trace point by point.
 struct FrozenLiveSlot {
-  std::array<int16_t, kMaxPoints> levels{};
+  std::array<int16_t, kMaxPoints> sixteenths{};  // 1/16 dBm
   std::array<int16_t, kMaxPoints> y{};
   uint8_t frozen = 0;
   uint8_t hidden = 0;

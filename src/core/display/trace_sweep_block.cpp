@@ -7,6 +7,7 @@
 
 #include "core/display/graph_geometry.h"
 #include "core/display/level_power.h"
+#include "core/display/level_units.h"
 #include "core/display/trace_data.h"
 #include "core/link/little_endian.h"
 
@@ -19,12 +20,13 @@ int32_t ClampIndex(int64_t index) {
   return static_cast<int32_t>(std::clamp<int64_t>(index, -kLimit, kLimit));
 }
 
-// Largest plot span for which (reference - level) * span stays within 32 bits for any level a
-// sample or an average of samples can give.
-constexpr int64_t kNarrowSpan = 60000;
+// Largest plot span for which (reference x 16 - sixteenths) x span stays within 32 bits for any
+// reference and any sample or mean of samples.
+constexpr int64_t kNarrowSpan = 3855;
+static_assert(kNarrowSpan * (32768 * 16 + 32768) <= std::numeric_limits<int32_t>::max());
 
 // Truncating division of an average-window sum by the window size (1 ... 100) as a multiply.
-// Exact for |x| < 2^24; window sums stay below 100 * 2048.
+// Exact for |x| < 2^24; window sums of 1/16 dBm samples stay below 100 * 32768.
 class WindowDivisor {
  public:
   explicit WindowDivisor(int32_t divisor)
@@ -40,9 +42,22 @@ class WindowDivisor {
   uint64_t multiplier_;
 };
 
-// Samples are signed 1/16 dBm.
-int16_t LevelFromSample(const uint8_t* p) {
-  return static_cast<int16_t>(static_cast<int16_t>(GetU16(p)) / 16);
+// Screen rows of the points [begin, end), whose levels `sixteenths(i)` gives in 1/16 dBm.
+template <typename Out, typename Level>
+void RowsOfSixteenths(Out* y, int32_t begin, int32_t end, int16_t reference, int64_t span,
+                      Level sixteenths) {
+  if (span <= kNarrowSpan) {
+    // 32-bit arithmetic cannot overflow here and lets the loop run on vectors.
+    const auto narrow_span = static_cast<int32_t>(span);
+    const int32_t top = reference * kSixteenthsPerDb;
+    for (int32_t i = begin; i < end; ++i) {
+      y[i] = static_cast<Out>(kPlotTopY + (top - sixteenths(i)) * narrow_span / 1600);
+    }
+  } else {
+    for (int32_t i = begin; i < end; ++i) {
+      y[i] = static_cast<Out>(SixteenthsToY(reference, sixteenths(i), span));
+    }
+  }
 }
 
 }  // namespace
@@ -93,26 +108,19 @@ bool TraceData::ProcessSweepBlock(const uint8_t* message, size_t length, const P
   if (end > begin) {
     const int16_t reference = header.reference_level;
     const int64_t span = ScaleSpan(plot);
-    const int16_t threshold = owner().HistogramThreshold();
-    for (int32_t i = begin; i < end; ++i)
-      live_levels[i] = LevelFromSample(samples + 2 * (i - origin));
+    const int32_t threshold = owner().HistogramThreshold() * kSixteenthsPerDb;
+    for (int32_t i = begin; i < end; ++i) {
+      live_sixteenths[i] = static_cast<int16_t>(GetU16(samples + 2 * (i - origin)));
+    }
+    for (int32_t i = begin; i < end; ++i) live_levels[i] = RoundedLevel(live_sixteenths[i]);
     for (int32_t i = begin; i < end; ++i) {
       histogram_counts[i] =
-          static_cast<int16_t>(histogram_counts[i] + (live_levels[i] >= threshold ? 1 : 0));
+          static_cast<int16_t>(histogram_counts[i] + (live_sixteenths[i] >= threshold ? 1 : 0));
     }
     spectrogram_history_.WriteRange(begin, end, live_levels.data(), reverse);
-    if (span <= kNarrowSpan) {
-      // 32-bit arithmetic cannot overflow here and lets the loop run on vectors.
-      const auto narrow_span = static_cast<int32_t>(span);
-      for (int32_t i = begin; i < end; ++i) {
-        live_y[i] =
-            static_cast<int16_t>(kPlotTopY + (reference - live_levels[i]) * narrow_span / 100);
-      }
-    } else {
-      for (int32_t i = begin; i < end; ++i) {
-        live_y[i] = static_cast<int16_t>(LevelToY(reference, live_levels[i], span));
-      }
-    }
+    const int16_t* sixteenths = live_sixteenths.data();
+    RowsOfSixteenths(live_y.data(), begin, end, reference, span,
+                     [sixteenths](int32_t i) { return int32_t{sixteenths[i]}; });
     for (PeakSlot& peak : peaks) {
       if (peak.live != 1) continue;
       for (int32_t i = begin; i < end; ++i) peak.y[i] = std::min(peak.y[i], live_y[i]);
@@ -120,26 +128,18 @@ bool TraceData::ProcessSweepBlock(const uint8_t* message, size_t length, const P
     for (FrozenLiveSlot& slot : frozen_live) {
       if (slot.frozen != 0) continue;
       std::copy(live_y.begin() + begin, live_y.begin() + end, slot.y.begin() + begin);
-      std::copy(live_levels.begin() + begin, live_levels.begin() + end,
-                slot.levels.begin() + begin);
+      std::copy(live_sixteenths.begin() + begin, live_sixteenths.begin() + end,
+                slot.sixteenths.begin() + begin);
     }
     UpdateMarkers(begin, end);
     if (trace_average_on != 0) {
       // The pages keep the index within the history; a record set up by hand is held there too.
       const int32_t k = std::clamp(average_index, 0, kHistoryDepth - 1);
-      average_history_.StepRange(begin, end, k, live_levels.data(), window_sums_.data());
+      average_history_.StepRange(begin, end, k, sixteenths, window_sums_.data());
       const WindowDivisor window(k + 1);
-      if (span <= kNarrowSpan) {
-        const auto narrow_span = static_cast<int32_t>(span);
-        for (int32_t i = begin; i < end; ++i) {
-          average_y[i] =
-              kPlotTopY + (reference - window.Divide(window_sums_[i])) * narrow_span / 100;
-        }
-      } else {
-        for (int32_t i = begin; i < end; ++i) {
-          average_y[i] = LevelToY(reference, window.Divide(window_sums_[i]), span);
-        }
-      }
+      const int32_t* sums = window_sums_.data();
+      RowsOfSixteenths(average_y.data(), begin, end, reference, span,
+                       [&window, sums](int32_t i) { return window.Divide(sums[i]); });
     } else {
       std::copy(live_y.begin() + begin, live_y.begin() + end, average_y.begin() + begin);
     }
@@ -183,11 +183,11 @@ struct BandChain {
 // Sweep power sum and the marker band sums over [begin, end) in one pass, so the independent
 // sums overlap instead of running one after the other.
 template <int kChains>
-float SumPowers(const int16_t* levels, int32_t begin, int32_t end, float sweep_sum,
+float SumPowers(const int16_t* sixteenths, int32_t begin, int32_t end, float sweep_sum,
                 std::array<BandChain, kMarkerCount>& chains) {
-  const float* power = LevelPowerTable() + kLevelPowerBias;
+  const float* power = PowerTable() + kPowerTableBias;
   for (int32_t i = begin; i < end; ++i) {
-    const float p = power[levels[i]];
+    const float p = power[sixteenths[i]];
     sweep_sum += p;
     for (int c = 0; c < kChains; ++c) {
       BandChain& chain = chains[c];
@@ -218,13 +218,13 @@ void TraceData::UpdateMarkers(int32_t begin, int32_t end) {
     if (marker.a_placed != 0) {
       marker.a_frequency = frequency(marker.a_point);
       if (marker.a_point >= begin && marker.a_point < end) {
-        marker.a_level = live_levels[marker.a_point];
+        marker.a_level = DbmOfSixteenths(live_sixteenths[marker.a_point]);
       }
     }
     if (marker.b_placed == 0) continue;
     marker.b_frequency = frequency(marker.b_point);
     if (marker.b_point >= begin && marker.b_point < end)
-      marker.b_level = live_levels[marker.b_point];
+      marker.b_level = DbmOfSixteenths(live_sixteenths[marker.b_point]);
     // An unplaced A still orders the pair by its last frequency.
     const bool a_low = marker.a_frequency <= marker.b_frequency;
     BandChain chain{a_low ? marker.a_point : marker.b_point,
@@ -234,7 +234,7 @@ void TraceData::UpdateMarkers(int32_t begin, int32_t end) {
     chain_marker[chain_count] = m;
     chains[chain_count++] = chain;
   }
-  const int16_t* levels = live_levels.data();
+  const int16_t* levels = live_sixteenths.data();
   switch (chain_count) {
     case 0:
       sweep_power_sum = SumPowers<0>(levels, begin, end, sweep_power_sum, chains);

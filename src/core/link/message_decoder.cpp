@@ -50,7 +50,7 @@ void ReceiverMessageHandler::OnReceiverMessage(const uint8_t* message, size_t le
   silence_ticks_ = 0;
   if (silent_seconds_ != 0) {
     silent_seconds_ = 0;
-    view_.SetDataSilence(0);
+    view_.SetDataSilence(0, false);
   }
 
   if (log_.IsLogging()) log_.WriteMessageRecord(buffer_.data(), length_);
@@ -115,11 +115,8 @@ void ReceiverMessageHandler::OnSweep(bool power_trigger) {
   if (power_trigger) {
     trigger_clock_->Stop();
     view_.TriggerArrived();
-    // Trigger sweeps come only when the threshold is crossed; a quiet band is no fault.
-    StopDataWatch();
-  } else if (!silence_timer_->IsActive()) {
-    silence_timer_->Start(kSilenceTickMs);
   }
+  if (!silence_timer_->IsActive()) silence_timer_->Start(kSilenceTickMs);
   view_.SetModeFlags(/*spectrum_mode=*/!power_trigger, /*power_trigger_mode=*/power_trigger);
   sweeps_.ProcessSweepBlock(buffer_.data(), length_);
   receiver_low_battery_ = sweeps_.LowBatteryFlag();
@@ -133,24 +130,38 @@ void ReceiverMessageHandler::OnHandshakeTimeout() {
   handshake_timer_->Stop();
 }
 
+void ReceiverMessageHandler::StartTriggerClock() {
+  trigger_clock_->Start(kTriggerClockMs);
+  if (!silence_timer_->IsActive()) silence_timer_->Start(kSilenceTickMs);
+}
+
 void ReceiverMessageHandler::StopDataWatch() {
   silence_timer_->Stop();
   silence_ticks_ = 0;
   if (silent_seconds_ != 0) {
     silent_seconds_ = 0;
-    view_.SetDataSilence(0);
+    view_.SetDataSilence(0, false);
   }
+  if (WaitingForTrigger() && Connected()) silence_timer_->Start(kSilenceTickMs);
+}
+
+bool ReceiverMessageHandler::Connected() const {
+  return connection_ != nullptr && connection_->State().connected != 0;
+}
+
+bool ReceiverMessageHandler::WaitingForTrigger() const {
+  return connection_ != nullptr && connection_->State().power_trigger_mode;
 }
 
 void ReceiverMessageHandler::OnSilenceTick() {
-  if (connection_ == nullptr || connection_->State().connected == 0) {
+  if (!Connected()) {
     StopDataWatch();
     return;
   }
   ++silence_ticks_;
   if (silence_ticks_ - 1 < kSilenceWarningSeconds) return;
   silent_seconds_ = silence_ticks_ - 1;
-  view_.SetDataSilence(silent_seconds_);
+  view_.SetDataSilence(silent_seconds_, WaitingForTrigger());
 }
 
 void ReceiverMessageHandler::OnLinkClosed() {

@@ -58,9 +58,10 @@ class ReceiveView {
   virtual bool IsPrinting() const = 0;
   virtual void Repaint() = 0;
   virtual void Quit(int exit_code) = 0;
-  // Seconds the Receiver has been silent while it should stream sweeps; 0 when data flows.
-  // The view shows it at once, as no sweep comes to repaint.
-  virtual void SetDataSilence(int /*seconds*/) {}
+  // Seconds the Receiver has been silent; 0 when data flows. Silence is a fault while sweeps
+  // should stream, and the normal wait in power-trigger mode (`waiting_for_trigger`). The view
+  // shows it at once, as no sweep comes to repaint.
+  virtual void SetDataSilence(int /*seconds*/, bool /*waiting_for_trigger*/) {}
 };
 
 inline constexpr int kHandshakeTimeoutMs = 6000;
@@ -69,7 +70,8 @@ inline constexpr int kTriggerClockMs = 1000;
 inline constexpr int kLowBatterySeconds = 30;
 inline constexpr int kLowBatteryExitCode = 22;
 inline constexpr int kSilenceTickMs = 1000;
-// A streaming Receiver sends several sweeps a second; this long without one is a fault.
+// A streaming Receiver sends several sweeps a second; this long without one is a fault (or, in
+// power-trigger mode, a wait worth showing).
 inline constexpr int kSilenceWarningSeconds = 5;
 
 // Decodes each message a link delivers and owns the timers that belong to receiving: the
@@ -96,12 +98,16 @@ class ReceiverMessageHandler {
   // The graph owns what the trigger clock does on each tick; this handler only stops and
   // restarts it around each trigger.
   Timer& TriggerClock() { return *trigger_clock_; }
+  // Trigger mode was set: the clock runs, and the watch counts the wait for the first trigger.
+  void StartTriggerClock();
   const Timer& HandshakeTimer() const { return *handshake_timer_; }
 
-  // Stops watching for a silent Receiver until spectrum sweeps flow again: new settings, trigger
-  // mode (where silence is normal) and a closed link all pause the stream.
+  // New settings and a closed link pause the stream: the watch stops until sweeps flow again,
+  // except in power-trigger mode on a connected link, where the wait counts anew from now.
   void StopDataWatch();
   int SilentSeconds() const { return silent_seconds_; }
+  // The mode last sent is power-trigger mode: silence is the Receiver waiting, not a fault.
+  bool WaitingForTrigger() const;
 
   // The link was closed or lost. The low-battery countdown is about the connected Receiver's
   // battery: its flag and the countdown start afresh, and the warning goes away.
@@ -122,6 +128,7 @@ class ReceiverMessageHandler {
   void OnHandshakeTimeout();
   void OnBatteryTick();
   void OnSilenceTick();
+  bool Connected() const;
 
   ReceiveLog& log_;
   SweepProcessor& sweeps_;

@@ -6,6 +6,12 @@ namespace qv {
 namespace {
 
 constexpr char kCaptureCaption[] = "Time Marker Log File Alert !";
+constexpr char kNoCaptureFile[] =
+    "No capture file is in use, so no capture was taken.\nChoose one in Logging Options, "
+    "\"Instant Capture File\".";
+constexpr char kReviewNoCapture[] =
+    "No capture is taken while a capture file is reviewed.\nChoose a capture file in Logging "
+    "Options, \"Instant Capture File\".";
 
 }  // namespace
 
@@ -36,7 +42,17 @@ TimeMarkerItem CaptureLog::ItemOf(uint32_t number, const LogClock& clock,
 bool CaptureLog::CreateCaptureFile(const std::string& path) {
   std::string error;
   if (!CaptureFile::Create(path, &error)) {
-    alerts_.Show("The capture file could not be created.\n" + error, kCaptureCaption);
+    // Later captures must not go on into the previous file unnoticed. A review goes on.
+    ready_ = false;
+    if (!reviewing_) {
+      path_.clear();
+      index_ = 0;
+      items_.clear();
+      numbers_.clear();
+    }
+    alerts_.Show("The capture file could not be created.\n" + error +
+                     "\nNo capture file is in use until one is created.",
+                 kCaptureCaption);
     return false;
   }
   StopReview();
@@ -49,7 +65,10 @@ bool CaptureLog::CreateCaptureFile(const std::string& path) {
 }
 
 bool CaptureLog::WriteCapture(const CaptureSweep& sweep) {
-  if (path_.empty()) return false;
+  if (!ready_) {
+    alerts_.Show(reviewing_ ? kReviewNoCapture : kNoCaptureFile, kCaptureCaption);
+    return false;
+  }
   const LogClock clock = clock_();
   uint32_t number = 0;
   std::string error;

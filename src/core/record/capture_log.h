@@ -21,7 +21,8 @@ struct TimeMarkerItem {
   friend bool operator==(const TimeMarkerItem&, const TimeMarkerItem&) = default;
 };
 
-// The sweep on screen as a capture keeps it: the live levels and the sweep's settings.
+// The sweep on screen as a capture keeps it: the live levels in whole dBm, rounded to nearest,
+// and the sweep's settings.
 CaptureSweep CaptureOfTrace(const TraceData& trace);
 
 // What the captures need from the graph.
@@ -38,16 +39,17 @@ class CaptureLog {
  public:
   CaptureLog(Alerts& alerts, CaptureHost& host);
 
-  // A new, empty capture file that "Instant Capture" appends to. False, with a message, when it
-  // cannot be created.
+  // A new, empty capture file that "Instant Capture" appends to. False, with a message naming
+  // the path and the reason, when it cannot be created; then no file takes captures (the old
+  // one neither) until one is created.
   bool CreateCaptureFile(const std::string& path);
   // A capture file is ready for captures (cleared while one is reviewed).
   bool Ready() const { return ready_; }
   bool Reviewing() const { return reviewing_; }
   const std::string& Path() const { return path_; }
 
-  // Appends `sweep` as the next capture and lists it. False, with a message, when it could not
-  // be written; the captures already in the file stay.
+  // Appends `sweep` as the next capture and lists it. False, with a message, when no capture
+  // file is ready or it could not be written; the captures already in the file stay.
   bool WriteCapture(const CaptureSweep& sweep);
 
   // Lists every capture of `path` that reads whole and shows the first. A damaged file is

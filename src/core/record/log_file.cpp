@@ -31,7 +31,10 @@ CLogFile::~CLogFile() {
 }
 
 bool CLogFile::StartLog(const std::string& path) {
-  if (IsLogging() || IsPlaying()) return false;
+  if (const std::string why = WhyNoNewLog(IsLogging(), IsPlaying()); !why.empty()) {
+    alerts_.Show(why, kLogCaption);
+    return false;
+  }
   std::string error;
   std::unique_ptr<RecordSink> sink = CreateFileSink(path, &error);
   if (!sink) {
@@ -159,18 +162,24 @@ void CLogFile::ReadLogRecord() {
     case LogPlayback::Result::kSkipped:
       break;
     case LogPlayback::Result::kEnd:
-    case LogPlayback::Result::kFirst:
       timer_->Stop();
       host_.PlaybackEnded();
       break;
+    case LogPlayback::Result::kFirst:
+      // The first record's sweep stays on screen: wait there for Replay to play forwards.
+      fast_rewind_ = false;
+      Pause();
+      host_.LogStateChanged();
+      break;
     case LogPlayback::Result::kNoFile:
       // Once, then wait: a message every 150 ms would bury the user. Replay tries again.
+      // The toolbar offers Replay before the message waits for the user.
       Pause();
+      host_.LogStateChanged();
       if (!open_failure_shown_) {
         open_failure_shown_ = true;
         alerts_.Show("File Could not be opened", "Alert");
       }
-      host_.LogStateChanged();
       break;
   }
 }
@@ -184,6 +193,24 @@ void CLogFile::CloseLog() {
   paused_ = false;
   fast_forward_ = false;
   fast_rewind_ = false;
+}
+
+std::string WhyNoNewLog(bool recording, bool playing_back) {
+  if (recording) return "A spectrum log is being recorded; Stop ends it.";
+  if (playing_back) return "No spectrum log is recorded while a log plays; Stop ends the playback.";
+  return {};
+}
+
+void CopyLogFigures(const CLogFile& log, DisplayState& state) {
+  state.recording = log.IsLogging();
+  state.log_bytes = log.LogSize();
+  state.log_minutes = static_cast<int32_t>(log.LogMinutes());
+  state.playing_back = log.IsPlaying();
+  state.playback_paused = log.IsPaused();
+  state.fast_forward = log.FastForward();
+  state.fast_rewind = log.FastRewind();
+  state.playback_position = log.PlaybackPosition();
+  state.log_length = log.PlaybackLength();
 }
 
 }  // namespace qv

@@ -9,6 +9,7 @@
 
 #include "core/app/alerts.h"
 #include "core/app/timer.h"
+#include "core/display/display_state.h"
 #include "core/record/log_format.h"
 #include "core/record/log_reader.h"
 #include "core/record/log_writer.h"
@@ -26,11 +27,11 @@ class LogHost {
   virtual void SetStatusPaneText(int pane_id, const std::string& text) = 0;
   // A sweep record of the log being played, as the received message it was.
   virtual void PlaySweep(const uint8_t* message, size_t length) = 0;
-  // Playback ran out (end record, end of the file, rewound past the first record): the graph
-  // stops as for the stop command.
+  // Playback ran out (end record, end of the file): the graph stops as for the stop command.
   virtual void PlaybackEnded() = 0;
   // Logging or playback changed by itself (a failed write stopped logging, a file that could not
-  // be reopened paused playback): the graph's figures and the toolbar must follow.
+  // be reopened or a rewind that reached the first record paused playback): the graph's figures
+  // and the toolbar must follow.
   virtual void LogStateChanged() = 0;
   // A time record was written or a record played: the log's figures moved.
   virtual void LogFiguresChanged() {}
@@ -52,7 +53,7 @@ class CLogFile {
   LogMarkers& Markers() { return markers_; }
 
   // Starts a log into `path`; false, with a message naming the path and the reason, when it
-  // cannot be created. Not while playing.
+  // cannot be created, or saying why not while a log is recorded or played.
   bool StartLog(const std::string& path);
   bool IsLogging() const { return writer_.Logging(); }
   // Every received message while logging, before it is decoded.
@@ -71,7 +72,8 @@ class CLogFile {
   // Each returns whether its direction now runs; the other one stops.
   bool ToggleFastForward();
   bool ToggleFastRewind();
-  // One playback step (graph timer 1 calls it while playing).
+  // One playback step (graph timer 1 calls it while playing). Rewinding onto the first record
+  // pauses there, that record's sweep on screen; Replay plays on forwards.
   void ReadLogRecord();
 
   // Ends logging (with the end record) and playback; the log is idle again.
@@ -110,5 +112,11 @@ class CLogFile {
   bool fast_rewind_ = false;
   bool open_failure_shown_ = false;
 };
+
+// Why no spectrum log can start now (one is recorded or played); empty when one can.
+std::string WhyNoNewLog(bool recording, bool playing_back);
+
+// The log's figures into the state the graph's painter reads.
+void CopyLogFigures(const CLogFile& log, DisplayState& state);
 
 }  // namespace qv

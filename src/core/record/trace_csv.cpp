@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/display/level_units.h"
 #include "core/record/log_csv.h"
 
 namespace qv {
@@ -17,18 +18,13 @@ namespace {
 
 constexpr uint64_t kHzPerStep = 50000;
 
-// Levels are whole dBm; the CSV writers' table formats sixteenths of them.
-std::string_view LevelText(int16_t level) {
-  return CsvLevelText(static_cast<int16_t>(std::clamp<int32_t>(level, -2048, 2047) * 16));
-}
-
 template <typename Row>
 TraceColumn RowsColumn(std::string name, const Row* y, int32_t count, int32_t first_point,
                        int16_t reference, int64_t span) {
   TraceColumn column{std::move(name), first_point, {}};
-  column.levels.resize(static_cast<size_t>(std::max(count, 0)));
+  column.sixteenths.resize(static_cast<size_t>(std::max(count, 0)));
   for (int32_t j = 0; j < count; ++j) {
-    column.levels[j] = LevelAtY(reference, static_cast<int32_t>(y[j]), span);
+    column.sixteenths[j] = SixteenthsOfLevel(LevelAtY(reference, static_cast<int32_t>(y[j]), span));
   }
   return column;
 }
@@ -64,12 +60,14 @@ std::vector<TraceColumn> VisibleTraceColumns(const TraceData& t, const DisplaySt
   const int64_t span = ScaleSpan(g.LevelPlot());
   if (s.live_shown) {
     const auto received = static_cast<int32_t>(std::min<uint32_t>(t.points_received, n));
-    columns.push_back({"Live", 0, {t.live_levels.begin(), t.live_levels.begin() + received}});
+    columns.push_back(
+        {"Live", 0, {t.live_sixteenths.begin(), t.live_sixteenths.begin() + received}});
   }
   for (int k = 0; k < kTraceSlots; ++k) {
     const FrozenLiveSlot& slot = t.frozen_live[k];
     if (slot.frozen && !slot.hidden) {
-      columns.push_back({Numbered("Frozen Live", k), 0, {slot.levels.begin(), slot.levels.begin() + n}});
+      columns.push_back(
+          {Numbered("Frozen Live", k), 0, {slot.sixteenths.begin(), slot.sixteenths.begin() + n}});
     }
   }
   for (int k = 0; k < kTraceSlots; ++k) {
@@ -110,7 +108,7 @@ std::string TraceCsv(uint32_t start, uint16_t sweep_word, int32_t points,
   std::string out = "Frequency (Hz)";
   for (const TraceColumn& column : columns) out += "," + column.name + " (dBm)";
   out += '\n';
-  out.reserve(out.size() + static_cast<size_t>(std::max(points, 0)) * (12 + 5 * columns.size()));
+  out.reserve(out.size() + static_cast<size_t>(std::max(points, 0)) * (12 + 10 * columns.size()));
   for (int32_t point = 0; point < points; ++point) {
     char hz[24];
     const uint64_t frequency = (uint64_t{start} + uint64_t(point) * sweep_word) * kHzPerStep;
@@ -118,8 +116,8 @@ std::string TraceCsv(uint32_t start, uint16_t sweep_word, int32_t points,
     for (const TraceColumn& column : columns) {
       out += ',';
       const int64_t j = int64_t{point} - column.first_point;
-      if (j >= 0 && j < static_cast<int64_t>(column.levels.size())) {
-        out += LevelText(column.levels[static_cast<size_t>(j)]);
+      if (j >= 0 && j < static_cast<int64_t>(column.sixteenths.size())) {
+        out += CsvLevelText(column.sixteenths[static_cast<size_t>(j)]);
       }
     }
     out += '\n';

@@ -71,7 +71,6 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
   connect(&display_, &CDisplay::FlagsChanged, this, &CQuorvalinFormView::ToolbarChanged);
   connect(&display_, &CDisplay::QuitRequested, this, &CQuorvalinFormView::OnQuitRequested);
   connect(&display_, &CDisplay::PlaybackStopped, this, [this] {
-    toolbar_.ShowStopped();
     UpdateStatusPanes();
     emit ToolbarChanged();
   });
@@ -107,6 +106,8 @@ ViewFlags CQuorvalinFormView::Flags() const {
   flags.connected = connection_->State().connected != 0;
   flags.playing_back = display_.PlayingBack();
   flags.playback_paused = display_.PlaybackPaused();
+  flags.fast_forward = display_.FastForward();
+  flags.fast_rewind = display_.FastRewind();
   flags.recording = display_.Recording();
   flags.sweeps_arriving = display_.SpectrumMode() || display_.PowerTriggerMode();
   flags.area_selected = display_.AreaSelected();
@@ -116,6 +117,11 @@ ViewFlags CQuorvalinFormView::Flags() const {
   flags.capture_ready = display_.CaptureReady();
   flags.selection_mode = display_.SelectionMode();
   return flags;
+}
+
+const ToolbarState& CQuorvalinFormView::Toolbar() const {
+  toolbar_.Follow(Flags());
+  return toolbar_;
 }
 
 void CQuorvalinFormView::OnCommand(int command) {
@@ -159,10 +165,8 @@ void CQuorvalinFormView::OnCommand(int command) {
       Stop();
       break;
     case kCmdFastForward:
-      FastForward();
-      break;
     case kCmdFastRewind:
-      FastRewind();
+      FastCommand(command == kCmdFastForward);
       break;
     case kCmdZoomIn:
       display_.ZoomIn(connection_->Ops());
@@ -196,11 +200,10 @@ void CQuorvalinFormView::EstablishConnection() {
 
 void CQuorvalinFormView::SelectDisplay() {
   display_.SetSelectionMode(!display_.SelectionMode());
-  toolbar_.ShowSelectionMode(display_.SelectionMode());
 }
 
 void CQuorvalinFormView::StartLogging() {
-  CLogOptionDialog dialog(display_.PlayingBack(), this);
+  CLogOptionDialog dialog(SpectrumLogChoiceOf(Flags()), this);
   if (!dialog_runner_(dialog) || chooser_ == nullptr) return;
   if (dialog.SpectrumLogChosen()) {
     const std::optional<std::string> path = chooser_->SaveFileName(
@@ -314,7 +317,6 @@ void CQuorvalinFormView::Replay() {
   if (display_.PlayingBack()) {
     // Paused: carry on with the same log.
     display_.ResumePlayback();
-    toolbar_.ShowPlaying();
     return;
   }
   if (!display_.StartPlayback()) return;
@@ -322,7 +324,6 @@ void CQuorvalinFormView::Replay() {
 }
 
 void CQuorvalinFormView::TakeOverForPlayback() {
-  toolbar_.ShowPlaying();
   // What is drawn now comes from the log, not from the Receiver.
   connection_->StopReconnecting();
   connection_->Ops().CloseLink();
@@ -332,34 +333,34 @@ void CQuorvalinFormView::TakeOverForPlayback() {
 
 void CQuorvalinFormView::Pause() {
   display_.PausePlayback();
-  toolbar_.ShowPaused();
 }
 
 void CQuorvalinFormView::Stop() {
   display_.StopRecordingOrPlayback();
-  toolbar_.ShowStopped();
   // The select button goes back to "off", so the mode it shows must be off too.
   display_.SetSelectionMode(false);
   UpdateStatusPanes();
 }
 
-void CQuorvalinFormView::FastForward() {
-  // With captures, the next time marker.
-  if (display_.CaptureReady() || display_.Captures().Reviewing()) {
-    display_.TimeMarkers().NextMarker();
-    toolbar_.ShowFastRewind(false);
-    return;
+void CQuorvalinFormView::FastCommand(bool forward) {
+  switch (FastCommandTarget(Flags())) {
+    case FastTarget::kPlayback:
+      if (forward) {
+        display_.ToggleFastForward();
+      } else {
+        display_.ToggleFastRewind();
+      }
+      break;
+    case FastTarget::kTimeMarkers:
+      if (forward) {
+        display_.TimeMarkers().NextMarker();
+      } else {
+        display_.TimeMarkers().PreviousMarker();
+      }
+      break;
+    case FastTarget::kNone:
+      break;
   }
-  toolbar_.ShowFastForward(display_.ToggleFastForward());
-}
-
-void CQuorvalinFormView::FastRewind() {
-  if (display_.CaptureReady() || display_.Captures().Reviewing()) {
-    display_.TimeMarkers().PreviousMarker();
-    toolbar_.ShowFastForward(false);
-    return;
-  }
-  toolbar_.ShowFastRewind(display_.ToggleFastRewind());
 }
 
 void CQuorvalinFormView::UpdateStatusPanes() {

@@ -34,7 +34,8 @@ class CQuorvalinFormView : public QWidget {
   CConnectionEx& Connection() { return *connection_; }
   HandshakeSequencer& Sequencer() { return sequencer_; }
   CIntroDialog& ProgressWindow() { return *progress_; }
-  const ToolbarState& Toolbar() const { return toolbar_; }
+  // The toolbar's swapped buttons, as the state is now.
+  const ToolbarState& Toolbar() const;
 
   // The state the toolbar's enable rules read.
   ViewFlags Flags() const;
@@ -102,8 +103,8 @@ class CQuorvalinFormView : public QWidget {
   void TakeOverForPlayback();
   void Pause();
   void Stop();
-  void FastForward();
-  void FastRewind();
+  // Fast forward or rewind: the log being played, else the time markers.
+  void FastCommand(bool forward);
   void OnQuitRequested(int exit_code);
 
   Alerts& alerts_;
@@ -111,7 +112,7 @@ class CQuorvalinFormView : public QWidget {
   HandshakeSequencer sequencer_;
   CDisplay display_;
   std::unique_ptr<CConnectionEx> connection_;
-  ToolbarState toolbar_;
+  mutable ToolbarState toolbar_;  // follows Flags() whenever it is read
   FileChooser* chooser_ = nullptr;
   QPrinter* printer_ = nullptr;
   std::function<bool(QDialog&)> dialog_runner_;

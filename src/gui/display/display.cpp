@@ -180,14 +180,14 @@ MarkerRecord& CDisplay::PeakMarker() {
 bool CDisplay::PlacePeakMarker(std::optional<int32_t> point) {
   if (!point) return false;
   const SweepHeader& hd = trace_->header;
-  PlaceMarkerA(PeakMarker(), Geometry(), hd.start, hd.sweep_word, trace_->live_levels.data(),
+  PlaceMarkerA(PeakMarker(), Geometry(), hd.start, hd.sweep_word, trace_->live_sixteenths.data(),
                *point);
   update();
   return true;
 }
 
 bool CDisplay::MarkerToPeak() {
-  return PlacePeakMarker(HighestPoint(trace_->live_levels.data(), trace_->StoredPoints()));
+  return PlacePeakMarker(HighestPoint(trace_->live_sixteenths.data(), trace_->StoredPoints()));
 }
 
 bool CDisplay::MarkerToNextPeak() {
@@ -195,7 +195,7 @@ bool CDisplay::MarkerToNextPeak() {
   // Without a marker on the trace yet, the search starts at its highest point.
   if (marker.a_placed == 0) return MarkerToPeak();
   return PlacePeakMarker(
-      NextPeak(trace_->live_levels.data(), trace_->StoredPoints(), marker.a_point));
+      NextPeak(trace_->live_sixteenths.data(), trace_->StoredPoints(), marker.a_point));
 }
 
 bool CDisplay::MarkerToFrequency(double mhz) {
@@ -226,7 +226,7 @@ void CDisplay::AskMarkerFrequency() {
 bool CDisplay::StepMarker(int steps) {
   const SweepHeader& hd = trace_->header;
   if (!qv::StepMarker(PeakMarker(), Geometry(), hd.start, hd.sweep_word,
-                      trace_->live_levels.data(), trace_->StoredPoints(), steps)) {
+                      trace_->live_sixteenths.data(), trace_->StoredPoints(), steps)) {
     return false;
   }
   update();
@@ -277,17 +277,19 @@ bool CDisplay::StartPlayback() {
 
 bool CDisplay::StartLog(const std::string& path) {
   const bool started = log_->StartLog(path);
-  SyncLogFigures();
+  CopyLogFigures(*log_, state_);
   emit FlagsChanged();
   return started;
 }
 
 bool CDisplay::OpenLogForReplay(const std::string& path) {
   if (!log_->OpenLogForReplay(path)) return false;
-  // The log's sweeps start from an empty record, as after a new setting.
+  // The log's sweeps start from an empty record, as after a new setting; a review ends, so the
+  // graph and the fast buttons are the log's alone.
+  SetReplayDrawing(false);
   ResetTraces();
   ClearModeFlags();
-  SyncLogFigures();
+  CopyLogFigures(*log_, state_);
   update();
   emit FlagsChanged();
   return true;
@@ -296,7 +298,7 @@ bool CDisplay::OpenLogForReplay(const std::string& path) {
 void CDisplay::PausePlayback() {
   if (!PlayingBack()) return;
   log_->Pause();
-  SyncLogFigures();
+  CopyLogFigures(*log_, state_);
   repaint();
   emit FlagsChanged();
 }
@@ -304,32 +306,35 @@ void CDisplay::PausePlayback() {
 void CDisplay::ResumePlayback() {
   if (!PlayingBack()) return;
   log_->Resume();
-  SyncLogFigures();
+  CopyLogFigures(*log_, state_);
   emit FlagsChanged();
 }
 
 void CDisplay::StopRecordingOrPlayback() {
+  const bool played = PlayingBack();
   log_->CloseLog();
-  ResetTraces();
-  ClearModeFlags();
-  SyncLogFigures();
-  // Nothing is streaming any more: a picture left from playback (its progress box above all)
-  // would tell of a replay that has ended.
-  back_buffer_.fill(Qt::black);
+  CopyLogFigures(*log_, state_);
+  // A recording ends alone: the picture and the traces stay, with or without a Receiver. A
+  // picture left from playback (its progress box above all) would tell of a replay that ended.
+  if (played) {
+    ResetTraces();
+    ClearModeFlags();
+    back_buffer_.fill(Qt::black);
+  }
   repaint();
   emit FlagsChanged();
 }
 
 bool CDisplay::ToggleFastForward() {
   const bool on = log_->ToggleFastForward();
-  SyncLogFigures();
+  CopyLogFigures(*log_, state_);
   update();
   return on;
 }
 
 bool CDisplay::ToggleFastRewind() {
   const bool on = log_->ToggleFastRewind();
-  SyncLogFigures();
+  CopyLogFigures(*log_, state_);
   update();
   return on;
 }
@@ -368,7 +373,7 @@ CaptureSweep CDisplay::CurrentCapture() const {
 }
 
 bool CDisplay::TakeCapture() {
-  const bool taken = captures_->Ready() && captures_->WriteCapture(CurrentCapture());
+  const bool taken = captures_->WriteCapture(CurrentCapture());
   ShowTimeMarkers();
   return taken;
 }
@@ -410,26 +415,14 @@ void CDisplay::PlaybackEnded() {
 }
 
 void CDisplay::LogStateChanged() {
-  SyncLogFigures();
+  CopyLogFigures(*log_, state_);
   update();
   emit FlagsChanged();
 }
 
 void CDisplay::LogFiguresChanged() {
-  SyncLogFigures();
+  CopyLogFigures(*log_, state_);
   update();
-}
-
-void CDisplay::SyncLogFigures() {
-  state_.recording = log_->IsLogging();
-  state_.log_bytes = log_->LogSize();
-  state_.log_minutes = static_cast<int32_t>(log_->LogMinutes());
-  state_.playing_back = log_->IsPlaying();
-  state_.playback_paused = log_->IsPaused();
-  state_.fast_forward = log_->FastForward();
-  state_.fast_rewind = log_->FastRewind();
-  state_.playback_position = log_->PlaybackPosition();
-  state_.log_length = log_->PlaybackLength();
 }
 
 void CDisplay::SetStatusPaneText(int pane_id, const std::string& text) {
@@ -476,9 +469,10 @@ void CDisplay::Quit(int exit_code) {
   emit QuitRequested(exit_code);
 }
 
-void CDisplay::SetDataSilence(int seconds) {
+void CDisplay::SetDataSilence(int seconds, bool waiting_for_trigger) {
   state_.silent_seconds = seconds;
-  SetStatusPaneText(kPaneMessage, seconds > 0 ? DataSilenceText(seconds) : std::string());
+  state_.waiting_for_trigger = waiting_for_trigger;
+  SetStatusPaneText(kPaneMessage, ReceiverQuietText(seconds, waiting_for_trigger));
   update();
 }
 
@@ -499,7 +493,7 @@ void CDisplay::LinkClosed() {
 }
 
 void CDisplay::StartTriggerClock() {
-  handler_.TriggerClock().Start(kTriggerClockMs);
+  handler_.StartTriggerClock();
 }
 
 void CDisplay::ClearAreaSelected() {
@@ -638,7 +632,7 @@ void CDisplay::mousePressEvent(QMouseEvent* event) {
   // The texts follow the click at once, with or without sweeps arriving.
   MouseLeftDown(state_, trace_->markers,
                 MouseSweep{trace_->header.start, trace_->header.sweep_word,
-                           trace_->live_levels.data()},
+                           trace_->live_sixteenths.data()},
                 Geometry(), at.x(), at.y());
   Repaint();
 }

@@ -154,7 +154,8 @@ class CDisplay : public QWidget,
   CTimeMarkerDialog& TimeMarkers() { return *time_markers_; }
   // A new capture file for "Instant Capture" (messages tell why when it cannot be created).
   bool CreateCaptureFile(const std::string& path);
-  // Appends the sweep on screen when a capture file is ready; then shows the time markers.
+  // Appends the sweep on screen when a capture file is ready (else says why); then shows the
+  // time markers.
   bool TakeCapture();
   // Lists the captures of `path`, shows the first in the graph and the time-marker window.
   bool OpenCaptureForReview(const std::string& path);
@@ -170,7 +171,8 @@ class CDisplay : public QWidget,
   bool StartPlayback();
   void PausePlayback();
   void ResumePlayback();
-  // Ends recording and playback alike, with fast forward and rewind.
+  // Ends recording and playback, with fast forward and rewind. The graph keeps what a
+  // recording showed; a playback's picture goes.
   void StopRecordingOrPlayback();
   // Each returns whether that direction now runs; the other direction stops.
   bool ToggleFastForward();
@@ -183,7 +185,7 @@ class CDisplay : public QWidget,
   bool IsPrinting() const override { return state_.printing; }
   void Repaint() override;
   void Quit(int exit_code) override;
-  void SetDataSilence(int seconds) override;
+  void SetDataSilence(int seconds, bool waiting_for_trigger) override;
 
   // GraphSteps
   void ResetTraces() override;
@@ -234,8 +236,6 @@ class CDisplay : public QWidget,
   MarkerRecord& PeakMarker();
   // Its A end on `point` of the live trace, repainted; false without a point.
   bool PlacePeakMarker(std::optional<int32_t> point);
-  // The log's figures into the state the painter reads.
-  void SyncLogFigures();
   // The union of the visible side-panel tabs' masks, clipped to the graph.
   QRegion TabsRegion() const;
   // The view less the side-panel tabs docked over it: what a new sweep repaints.

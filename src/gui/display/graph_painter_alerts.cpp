@@ -6,15 +6,19 @@
 namespace qv {
 
 void PaintDataSilence(GraphPaintContext& ctx) {
-  if (ctx.state.silent_seconds <= 0) return;
+  const QString text = QString::fromStdString(
+      ReceiverQuietText(ctx.state.silent_seconds, ctx.state.waiting_for_trigger));
+  if (text.isEmpty()) return;
   // Over the traces, in the middle of the plot: a frozen picture must not pass for a quiet band.
-  const QString text = QString::fromStdString(DataSilenceText(ctx.state.silent_seconds));
+  // A trigger wait is no fault, so it is not in the alarm's red.
   const GraphGeometry& g = ctx.geometry;
   const QRect extent = QFontMetrics(ctx.legend_font).boundingRect(text);
   const int x = kPlotLeftMargin + g.Width() / 2 - extent.width() / 2;
   const int y = g.GridY(2);
   ctx.EraseBox(x - 8, y - 4, x + extent.width() + 8, y + extent.height() + 4);
-  ctx.Text(QPoint(x, y), text, QColor(255, 0, 0), ctx.legend_font);
+  ctx.Text(QPoint(x, y), text,
+           ctx.state.waiting_for_trigger ? QColor(255, 255, 255) : QColor(255, 0, 0),
+           ctx.legend_font);
 }
 
 }  // namespace qv

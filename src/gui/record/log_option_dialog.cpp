@@ -17,13 +17,14 @@ QDialogButtonBox* OkCancel(QDialog* dialog) {
 
 }  // namespace
 
-CLogOptionDialog::CLogOptionDialog(bool playing_back, QWidget* parent)
+CLogOptionDialog::CLogOptionDialog(const SpectrumLogChoice& spectrum_log, QWidget* parent)
     : QDialog(parent),
       spectrum_log_(
           new QCheckBox(QStringLiteral("    Log Continuous Real Time Spectrum Data (*.kzq)"), this)),
       capture_(new QCheckBox(QStringLiteral("    Instant Capture File (*.icf File)"), this)) {
   setWindowTitle(QStringLiteral("Logging Options"));
-  spectrum_log_->setEnabled(!playing_back);
+  spectrum_log_->setEnabled(spectrum_log.enabled);
+  spectrum_log_->setToolTip(QString::fromStdString(spectrum_log.why_not));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(spectrum_log_);
   layout->addWidget(capture_);

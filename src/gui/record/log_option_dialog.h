@@ -2,18 +2,20 @@
 
 #include <QDialog>
 
+#include "core/control/form_view_rules.h"
+
 class QCheckBox;
 class QRadioButton;
 
 namespace qv {
 
 // "Logging Options": what to record from now on. The spectrum log cannot be chosen while a log
-// plays in the graph.
+// is recorded or plays in the graph; its box says why.
 class CLogOptionDialog : public QDialog {
   Q_OBJECT
 
  public:
-  CLogOptionDialog(bool playing_back, QWidget* parent = nullptr);
+  CLogOptionDialog(const SpectrumLogChoice& spectrum_log, QWidget* parent = nullptr);
 
   bool SpectrumLogChosen() const;
   bool CaptureChosen() const;

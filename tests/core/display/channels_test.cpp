@@ -79,7 +79,8 @@ TEST_F(ChannelsTest, RightToLeftChannelHasTheSamePowerAsTheMirroredOne) {
   auto trace = std::make_unique<TraceData>();
   trace->header.points = 101;
   trace->header.rbw_code = 1600;
-  for (int i = 0; i < 101; ++i) trace->live_levels[i] = static_cast<int16_t>(-90 + (i % 7) * 5);
+  for (int i = 0; i < 101; ++i)
+    trace->live_sixteenths[i] = static_cast<int16_t>(-1440 + (i % 7) * 85);
 
   state.selection = Selection{400, 40, 160, 200, 2430.0f, 2420.0f};
   ToggleChannel(channels, state, 1);

@@ -115,16 +115,16 @@ TEST_F(GraphMouseTest, MarkerReadOutAndLevelAreThoseOfTheDrawnPoint) {
 
 TEST_F(GraphMouseTest, ClickPlacesTheArmedEndsOfTheCurrentMarkerOnlyInsideThePlot) {
   const GraphGeometry g(kArea, 1001);
-  std::vector<int16_t> levels(1001, -80);
-  levels[470] = -37;
+  std::vector<int16_t> sixteenths(1001, -80 * 16);
+  sixteenths[470] = -593;
   Marker().b_enabled = 1;
   // No sweep follows: the click alone gives the end its point's frequency and level.
-  MouseLeftDown(state, markers, MouseSweep{48000, 1, levels.data()}, g, 530, 100);
+  MouseLeftDown(state, markers, MouseSweep{48000, 1, sixteenths.data()}, g, 530, 100);
   EXPECT_EQ(Marker().b_placed, 1);
   EXPECT_EQ(Marker().b_x, 530);
   EXPECT_EQ(Marker().b_point, 470);  // 1001 points over 1000 pixels
   EXPECT_FLOAT_EQ(Marker().b_frequency, 2423.5f);
-  EXPECT_FLOAT_EQ(Marker().b_level, -37.0f);
+  EXPECT_FLOAT_EQ(Marker().b_level, -37.0625f);
   EXPECT_EQ(Marker().a_placed, 0);
   EXPECT_EQ(markers[0].b_placed + markers[2].b_placed, 0);
 

@@ -28,6 +28,12 @@ int Surroundings(const std::vector<int16_t>& v, int first, int last) {
   return std::max(side[0], side[1]);
 }
 
+// Whole dBm in the 1/16 dBm the search reads.
+std::vector<int16_t> Sixteenths(std::vector<int16_t> dbm) {
+  for (int16_t& level : dbm) level = static_cast<int16_t>(level * 16);
+  return dbm;
+}
+
 // Walking Next Peak from the highest point visits every peak once, in falling order.
 std::vector<int> Walk(const std::vector<int16_t>& v) {
   std::vector<int> visited;
@@ -41,7 +47,8 @@ std::vector<int> Walk(const std::vector<int16_t>& v) {
 
 TEST(PeakSearchTest, WalksPeaksThatStandOutInFallingOrder) {
   //                      0    1    2    3    4    5    6    7    8    9   10   11   12
-  std::vector<int16_t> v{-60, -40, -50, -46, -48, -20, -47, -42, -42, -47, -44, -44, -95};
+  const std::vector<int16_t> v =
+      Sixteenths({-60, -40, -50, -46, -48, -20, -47, -42, -42, -47, -44, -44, -95});
   // 5 (-20): 40 dB above the start's -60. 1 (-40): the higher side's low is -50 (toward 5),
   // the other -60: 10 dB. 3 (-46): 2 dB above -48. The flat 7-8 (-42): 5 dB above -47 (toward
   // 5; the end's -95 is lower). The flat 10-11 (-44): 3 dB above -47. Point 0 is no maximum.
@@ -53,13 +60,13 @@ TEST(PeakSearchTest, WalksPeaksThatStandOutInFallingOrder) {
     }
     return visited;
   };
-  EXPECT_EQ(walk(kPeakExcursionDb), (std::vector<int>{5, 1}));
-  EXPECT_EQ(walk(2), (std::vector<int>{5, 1, 7, 10, 3}));
+  EXPECT_EQ(walk(kPeakExcursionDb * 16), (std::vector<int>{5, 1}));
+  EXPECT_EQ(walk(2 * 16), (std::vector<int>{5, 1, 7, 10, 3}));
   // From a point that is no peak (the flat's second point), the next peak below it.
-  EXPECT_EQ(NextPeak(v.data(), 13, 11, 2), std::optional<int32_t>(3));
-  EXPECT_EQ(NextPeak(v.data(), 13, 9, 2), std::optional<int32_t>());
+  EXPECT_EQ(NextPeak(v.data(), 13, 11, 2 * 16), std::optional<int32_t>(3));
+  EXPECT_EQ(NextPeak(v.data(), 13, 9, 2 * 16), std::optional<int32_t>());
   // Equal peaks go left to right; the flat top is one peak, at its first point.
-  std::vector<int16_t> twins{-90, -30, -90, -30, -30, -90};
+  const std::vector<int16_t> twins = Sixteenths({-90, -30, -90, -30, -30, -90});
   EXPECT_EQ(Walk(twins), (std::vector<int>{1, 3}));
   // Bad input: empty, out of range.
   EXPECT_FALSE(HighestPoint(v.data(), 0));
@@ -67,11 +74,11 @@ TEST(PeakSearchTest, WalksPeaksThatStandOutInFallingOrder) {
   EXPECT_FALSE(NextPeak(v.data(), 14, -1));
   EXPECT_FALSE(NextPeak(nullptr, 14, 0));
 
-  // Random traces against the slow definition.
+  // Random traces of fractional levels against the slow definition.
   std::mt19937 rng(7);
   for (int round = 0; round < 200; ++round) {
     std::vector<int16_t> r(static_cast<size_t>(1 + rng() % 60));
-    for (int16_t& level : r) level = static_cast<int16_t>(-100 + static_cast<int>(rng() % 40));
+    for (int16_t& level : r) level = static_cast<int16_t>(-1600 + static_cast<int>(rng() % 640));
     const int n = static_cast<int>(r.size());
     std::vector<int> expected;
     for (int i = 0; i < n; ++i) {
@@ -79,7 +86,7 @@ TEST(PeakSearchTest, WalksPeaksThatStandOutInFallingOrder) {
       int end = i;
       while (end + 1 < n && r[end + 1] == r[i]) ++end;
       if (end + 1 < n && r[end + 1] > r[i]) continue;
-      if (r[i] - Surroundings(r, i, end) >= kPeakExcursionDb) expected.push_back(i);
+      if (r[i] - Surroundings(r, i, end) >= kPeakExcursionDb * 16) expected.push_back(i);
     }
     std::stable_sort(expected.begin(), expected.end(),
                      [&](int a, int b) { return r[a] > r[b]; });
@@ -103,15 +110,15 @@ TEST(PeakSearchTest, FrequencyToPointAndMarkerPlacement) {
   EXPECT_FALSE(PointAtFrequency(48000, 0, 101, 2425.0));
 
   const GraphGeometry g(GraphRect{0, 0, 1400, 800}, 101);
-  std::vector<int16_t> levels(101, -90);
-  levels[50] = -33;
+  std::vector<int16_t> levels(101, -90 * 16);
+  levels[50] = -531;
   MarkerRecord m;
   PlaceMarkerA(m, g, 48000, 10, levels.data(), 50);
   EXPECT_EQ(m.a_x, g.X(50));
   EXPECT_EQ(g.PointAtX(m.a_x), 50);  // a click there would read the same point
   EXPECT_EQ(m.a_placed, 1);
   EXPECT_FLOAT_EQ(m.a_frequency, 2425.0f);
-  EXPECT_FLOAT_EQ(m.a_level, -33.0f);
+  EXPECT_EQ(m.a_level, -33.1875f);
   EXPECT_EQ(m.b_placed, 0);
   EXPECT_EQ(PeakMarkerIndex(0), 0);
   EXPECT_EQ(PeakMarkerIndex(3), 2);

@@ -8,6 +8,11 @@
 #include <vector>
 
 #include "core/display/fake_trace_owner.h"
+#include "core/display/graph_texts.h"
+#include "core/display/level_power.h"
+#include "core/display/peak_search.h"
+#include "core/record/capture_log.h"
+#include "core/record/trace_csv.h"
 
 namespace qv {
 namespace {
@@ -55,12 +60,13 @@ TEST_F(TraceDataTest, ConstructionStateAndColourPacking) {
   EXPECT_EQ(trace->header.reference_level, 0);
 }
 
-TEST_F(TraceDataTest, SamplesAreDividedBySixteenTowardZero) {
+TEST_F(TraceDataTest, SamplesAreKeptAndRoundedToTheNearestDbm) {
   ASSERT_TRUE(Feed(Block(5, 0, {-1, -17, 16, 31, -32768})));
+  EXPECT_EQ(trace->live_sixteenths[3], 31);
   EXPECT_EQ(trace->live_levels[0], 0);
   EXPECT_EQ(trace->live_levels[1], -1);
   EXPECT_EQ(trace->live_levels[2], 1);
-  EXPECT_EQ(trace->live_levels[3], 1);
+  EXPECT_EQ(trace->live_levels[3], 2);
   EXPECT_EQ(trace->live_levels[4], -2048);
   EXPECT_EQ(trace->live_y[1], 6);  // 5 + 0 - (-1)
 }
@@ -145,8 +151,8 @@ TEST_F(TraceDataTest, FrozenSlotsStopFollowing) {
   trace->frozen_live[2].frozen = 1;
   trace->frozen_average[0].frozen = 1;
   Feed(Block(2, 0, Dbm({-60, -70})));
-  EXPECT_EQ(trace->frozen_live[2].levels[0], -10);
-  EXPECT_EQ(trace->frozen_live[1].levels[0], -60);
+  EXPECT_EQ(trace->frozen_live[2].sixteenths[0], -10 * 16);
+  EXPECT_EQ(trace->frozen_live[1].sixteenths[0], -60 * 16);
   EXPECT_EQ(trace->frozen_average[0].y[1], 25);
   EXPECT_EQ(trace->frozen_average[1].y[1], 75);
 }
@@ -219,6 +225,73 @@ TEST_F(TraceDataTest, MarkersTrackLevelsFrequencyAndBandPower) {
                          static_cast<float>(std::pow(10.0, -0.8));
   EXPECT_FLOAT_EQ(m.band_sum, expected);
   EXPECT_FLOAT_EQ(m.band_power, 10.0f * std::log10(expected));
+}
+
+// Fractional levels as the Receiver sends them, in two blocks, read to 1/16 dB everywhere:
+// marker levels and delta, band, channel and sweep power, peak search, the export; whole dBm
+// (spectrogram, histogram test, capture) rounded to nearest, halves away from zero.
+TEST_F(TraceDataTest, ReadingsKeepSixteenthsAndWholeDbmIsRounded) {
+  const std::vector<int16_t> s = {-1677, -1665, -8, -24, 8, -1600, 9, -1700};
+  const auto power = [](int16_t sixteenths) {
+    return static_cast<float>(std::pow(10.0, sixteenths / 160.0));
+  };
+  const GraphGeometry g({0, 0, 1167, 800}, 8);
+  owner.threshold = -1;
+  MarkerRecord& m = trace->markers[0];
+  m.a_placed = m.b_placed = 1;
+  m.a_point = 0;
+  m.b_point = 5;
+  m.a_x = g.X(0);
+  m.b_x = g.X(5);
+  for (int sweep = 0; sweep < 2; ++sweep) {
+    ASSERT_TRUE(Feed(Block(8, 0, {s.begin(), s.begin() + 4})));
+    ASSERT_TRUE(Feed(Block(8, 4, {s.begin() + 4, s.end()})));
+  }
+
+  EXPECT_EQ(m.a_level, -104.8125f);
+  EXPECT_EQ(DbmText(m.a_level), "-104.81 dBm");
+  EXPECT_EQ(m.b_level, -100.0f);
+  EXPECT_EQ(DeltaLevelText(double(m.b_level) - m.a_level), "4.81 dB;");
+  float band = 0;
+  for (int i = 0; i <= 5; ++i) band += power(s[i]);
+  EXPECT_EQ(m.band_sum, band);
+  EXPECT_EQ(m.band_power, static_cast<float>(10 * std::log10(double(band))));
+  double channel = 0;
+  for (int i = 1; i <= 6; ++i) channel += power(s[i]);
+  EXPECT_EQ(trace->BandPower(kLiveTraceSelector, g.X(6), g.X(1), g), 10 * std::log10(channel));
+  float sweep_sum = 0;
+  for (const int16_t level : s) sweep_sum += power(level);
+  ASSERT_TRUE(Feed(Block(8, 0, {-1600})));  // closes the second sweep
+  EXPECT_EQ(trace->sweep_power, static_cast<float>(10 * std::log10(double(sweep_sum))));
+
+  // 9/16 dBm beats 8/16 dBm, which whole dBm (either way) would take for equal.
+  EXPECT_EQ(HighestPoint(trace->live_sixteenths.data(), 8), std::optional<int32_t>(6));
+  EXPECT_EQ(NextPeak(trace->live_sixteenths.data(), 8, 6), std::optional<int32_t>(4));
+
+  EXPECT_EQ(std::vector<int16_t>(trace->live_levels.begin() + 1, trace->live_levels.begin() + 8),
+            (std::vector<int16_t>{-104, -1, -2, 1, -100, 1, -106}));
+  EXPECT_EQ(trace->spectrogram_history().At(0, 1), -105);
+  // Threshold -1 dBm: -8/16 reaches it, -24/16 does not (truncated, it counted as -1).
+  EXPECT_EQ(trace->histogram_counts[2], 2);
+  EXPECT_EQ(trace->histogram_counts[3], 0);
+
+  EXPECT_EQ(TraceCsv(48000, 1, 8, VisibleTraceColumns(*trace, DisplayState{}, g)),
+            "Frequency (Hz),Live (dBm)\n"
+            "2400000000,-100\n2400050000,-104.0625\n2400100000,-0.5\n2400150000,-1.5\n"
+            "2400200000,0.5\n2400250000,-100\n2400300000,0.5625\n2400350000,-106.25\n");
+
+  // A capture stores the rounded whole dBm, and reads back as exactly those.
+  Feed(Block(8, 0, s));
+  const CaptureSweep capture = CaptureOfTrace(*trace);
+  const Bytes entry = BuildCaptureEntry(0, LogClock{}, "", capture);
+  ASSERT_EQ(entry.size(), kCaptureEntryFixedSize + 16);
+  EXPECT_EQ(Bytes(entry.begin() + kCaptureEntryFixedSize, entry.end()),
+            (Bytes{0x97, 0xFF, 0x98, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x01, 0x00, 0x9C, 0xFF, 0x01,
+                   0x00, 0x96, 0xFF}));
+  ASSERT_TRUE(trace->LoadLoggedSweep(entry.data() + kCaptureSweepOffset, 18, capture.levels.data(),
+                                     8, kPlot));
+  EXPECT_EQ(trace->live_sixteenths[0], -105 * 16);
+  EXPECT_EQ(trace->live_y[0], 110);  // 5 + 105 on this plot's pixel per dB
 }
 
 TEST_F(TraceDataTest, BandPowerScalesByResolutionBandwidthAndIgnoresOrder) {

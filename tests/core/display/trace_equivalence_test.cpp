@@ -206,13 +206,14 @@ class TraceEquivalence : public ::testing::Test {
     for (int i = 0; i < compare_points_; ++i) {
       SCOPED_TRACE("point " + std::to_string(i));
       ASSERT_EQ(f.live_levels[i], r.levels[i]);
+      ASSERT_EQ(f.live_sixteenths[i], r.sixteenths[i]);
       ASSERT_EQ(f.live_y[i], r.live_y[i]);
       ASSERT_EQ(f.average_y[i], r.average_y[i]);
       ASSERT_EQ(f.histogram_counts[i], r.histogram[i]);
       for (int k = 0; k < kTraceSlots; ++k) {
         ASSERT_EQ(f.peaks[k].y[i], r.peaks[k].y[i]);
         ASSERT_EQ(f.frozen_live[k].y[i], r.frozen_live[k].y[i]);
-        ASSERT_EQ(f.frozen_live[k].levels[i], r.frozen_live[k].levels[i]);
+        ASSERT_EQ(f.frozen_live[k].sixteenths[i], r.frozen_live[k].sixteenths[i]);
         ASSERT_EQ(f.frozen_average[k].y[i], r.frozen_average[k].y[i]);
       }
       if (!histories) continue;

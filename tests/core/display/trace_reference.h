@@ -36,11 +36,12 @@ struct Record {
   std::vector<std::array<int16_t, kDepth>> spectrogram =
       std::vector<std::array<int16_t, kDepth>>(kPoints);
   std::vector<int32_t> average_y = std::vector<int32_t>(kPoints);
-  std::vector<int16_t> levels = std::vector<int16_t>(kPoints);
+  std::vector<int16_t> levels = std::vector<int16_t>(kPoints);      // whole dBm
+  std::vector<int16_t> sixteenths = std::vector<int16_t>(kPoints);  // as received
   std::vector<int16_t> live_y = std::vector<int16_t>(kPoints);
   std::vector<int16_t> histogram = std::vector<int16_t>(kPoints);
   struct FrozenLive {
-    std::vector<int16_t> levels = std::vector<int16_t>(kPoints);
+    std::vector<int16_t> sixteenths = std::vector<int16_t>(kPoints);
     std::vector<int16_t> y = std::vector<int16_t>(kPoints);
     uint8_t frozen = 0;
   };
@@ -56,8 +57,15 @@ struct Record {
   int histogram_updates = 0;
 };
 
-inline int32_t Y(int32_t reference, int32_t level, const PlotRect& p) {
-  return 5 + (reference - level) * (p.bottom - p.top - 5) / 100;
+// y of a level in 1/16 dBm.
+inline int32_t Y(int32_t reference, int32_t sixteenths, const PlotRect& p) {
+  return static_cast<int32_t>(5 + (int64_t{reference} * 16 - sixteenths) * (p.bottom - p.top - 5) /
+                                      1600);
+}
+
+// Whole dBm to nearest, halves away from zero.
+inline int16_t Rounded(int16_t sixteenths) {
+  return static_cast<int16_t>(std::round(sixteenths / 16.0));
 }
 
 // A marker end reports the frequency of the point it sits on.
@@ -109,11 +117,12 @@ inline void Process(Record& r, const Bytes& m, const PlotRect& p, bool rev, int1
     if (i < 0 || i >= stored) continue;
     const auto sample =
         static_cast<int16_t>(m[first_level + 2 * s] | (m[first_level + 2 * s + 1] << 8));
-    const int16_t level = static_cast<int16_t>(sample / 16);
+    const int16_t level = Rounded(sample);
     r.levels[i] = level;
-    if (level >= threshold) ++r.histogram[i];
+    r.sixteenths[i] = sample;
+    if (sample / 16.0 >= threshold) ++r.histogram[i];
     r.spectrogram[i][rev ? 99 : 0] = level;
-    r.live_y[i] = static_cast<int16_t>(Y(r.header.reference_level, level, p));
+    r.live_y[i] = static_cast<int16_t>(Y(r.header.reference_level, sample, p));
     r.average_y[i] = r.live_y[i];
     for (auto& peak : r.peaks) {
       if (peak.on == 1 && r.live_y[i] < peak.y[i]) peak.y[i] = r.live_y[i];
@@ -121,19 +130,19 @@ inline void Process(Record& r, const Bytes& m, const PlotRect& p, bool rev, int1
     for (auto& slot : r.frozen_live) {
       if (slot.frozen == 0) {
         slot.y[i] = r.live_y[i];
-        slot.levels[i] = level;
+        slot.sixteenths[i] = sample;
       }
     }
-    const float power = static_cast<float>(std::pow(10.0, level / 10.0));
+    const float power = static_cast<float>(std::pow(10.0, sample / 160.0));
     r.sweep_power_sum += power;
     for (Marker& mk : r.markers) {
       if (mk.a_placed) {
         mk.a_frequency = F(mk.a_point, r);
-        if (i == mk.a_point) mk.a_level = level;
+        if (i == mk.a_point) mk.a_level = sample / 16.0f;
       }
       if (mk.b_placed) {
         mk.b_frequency = F(mk.b_point, r);
-        if (i == mk.b_point) mk.b_level = level;
+        if (i == mk.b_point) mk.b_level = sample / 16.0f;
         const bool a_low = mk.a_frequency <= mk.b_frequency;
         const int lo = a_low ? mk.a_point : mk.b_point;
         const int hi = a_low ? mk.b_point : mk.a_point;
@@ -153,7 +162,7 @@ inline void Process(Record& r, const Bytes& m, const PlotRect& p, bool rev, int1
       const int k = r.average_index;
       auto& h = r.average_history[i];
       for (int j = 0; j + 1 < kDepth; ++j) h[j] = h[j + 1];
-      h[kDepth - 1] = level;
+      h[kDepth - 1] = sample;
       int sum = 0;
       for (int j = kDepth - 1 - k; j < kDepth; ++j) sum += h[j];
       r.average_y[i] = Y(r.header.reference_level, sum / (k + 1), p);

@@ -53,7 +53,9 @@ class Recorder : public ReceiveLog,
   bool IsPrinting() const override { return printing; }
   void Repaint() override { journal.push_back("repaint"); }
   void Quit(int code) override { quits.push_back(code); }
-  void SetDataSilence(int seconds) override { silences.push_back(seconds); }
+  void SetDataSilence(int seconds, bool waiting) override {
+    silences.push_back(waiting ? -seconds : seconds);  // a trigger wait counts negative
+  }
 
   void ResetTraces() override {}
   void ClearModeFlags() override {}
@@ -239,7 +241,9 @@ TEST_F(MessageDecoderTest, TriggerSweepRestartsTheTriggerClock) {
   EXPECT_EQ(ticks, 1);
 }
 
-TEST_F(MessageDecoderTest, SilenceIsReportedOnlyWhileSpectrumSweepsShouldFlow) {
+// Silence is a fault while spectrum sweeps should flow; in power-trigger mode it is the wait for
+// a trigger, counted from the moment the mode is set, even after a sweep still on its way.
+TEST_F(MessageDecoderTest, SilenceIsAFaultWhileSweepsFlowAndAWaitInTriggerMode) {
   Bytes sweep(30, 0x00);
   sweep[0] = 0x06;
   Bytes trigger_sweep(26, 0x00);
@@ -248,7 +252,7 @@ TEST_F(MessageDecoderTest, SilenceIsReportedOnlyWhileSpectrumSweepsShouldFlow) {
   clock.Advance(20000);
   EXPECT_TRUE(fake.silences.empty());
 
-  state.connected = 1;
+  state.connected = 1;  // again, after the handshake's time-out
   Deliver(sweep);
   clock.Advance(5000);
   EXPECT_TRUE(fake.silences.empty());
@@ -258,18 +262,37 @@ TEST_F(MessageDecoderTest, SilenceIsReportedOnlyWhileSpectrumSweepsShouldFlow) {
   EXPECT_EQ(fake.silences.back(), 0);
   EXPECT_EQ(handler.SilentSeconds(), 0);
 
-  // Trigger mode, new settings and a closed link each pause the watch.
+  // New settings pause the watch until sweeps flow again.
   fake.silences.clear();
-  Deliver(trigger_sweep);
-  clock.Advance(20000);
-  Deliver(sweep);
   clock.Advance(3000);
   handler.StopDataWatch();
   clock.Advance(20000);
+  EXPECT_TRUE(fake.silences.empty());
+
+  // Trigger mode: the clock starts before the mode is sent, a spectrum sweep still arrives,
+  // then nothing crosses the threshold. A trigger restarts the wait; so do new settings.
+  handler.StartTriggerClock();
+  ASSERT_TRUE(ops.SendCommand(BuildSetMode(kPowerTriggerMode)));
+  EXPECT_TRUE(handler.WaitingForTrigger());
   Deliver(sweep);
+  clock.Advance(7000);
+  EXPECT_EQ(fake.silences, (std::vector<int>{-5, -6}));
+  Deliver(trigger_sweep);
+  EXPECT_EQ(fake.silences.back(), 0);
+  clock.Advance(6000);
+  handler.StopDataWatch();
+  clock.Advance(6000);
+  EXPECT_EQ(fake.silences, (std::vector<int>{-5, -6, 0, -5, 0, -5}));
+
+  // Spectrum mode again: silence is a fault again; a closed link ends the watch.
+  ASSERT_TRUE(ops.SendCommand(BuildSetMode(kSpectrumMode)));
+  Deliver(sweep);
+  fake.silences.clear();
+  clock.Advance(6000);
+  EXPECT_EQ(fake.silences, (std::vector<int>{5}));
   state.connected = 0;
   clock.Advance(20000);
-  EXPECT_TRUE(fake.silences.empty());
+  EXPECT_EQ(fake.silences, (std::vector<int>{5, 0}));
 }
 
 TEST_F(MessageDecoderTest, EveryMessageIsLoggedWhileLoggingIsOnAndOthersDoNothingElse) {

@@ -34,7 +34,8 @@ CaptureSweep Sweep(int16_t level, uint32_t points, uint8_t type = 6) {
 }
 
 // Captures taken in this run are numbered and listed as written, commented at their own entry,
-// reviewed with wrap-around; a damaged copy lists what reads whole and says once what is wrong.
+// reviewed with wrap-around; a failed new file leaves none in use; a damaged copy lists what
+// reads whole and says once what is wrong.
 TEST(CaptureLogTest, CaptureCommentReviewAndADamagedFile) {
   const TempDir dir;
   RecordingAlerts alerts;
@@ -55,9 +56,24 @@ TEST(CaptureLogTest, CaptureCommentReviewAndADamagedFile) {
   // A comment on a capture of this run, before any review, lands in its own entry.
   ASSERT_TRUE(captures.WriteCaptureComment(1, std::string(200, 'c')));
   EXPECT_EQ(captures.Items()[1].comment.size(), kCaptureCommentSize);
-  EXPECT_EQ(std::filesystem::file_size(path),
-            3 * kCaptureEntryFixedSize + 2 * (400 + 10 + 25) + kCaptureTrailerSize);
+  const auto written = std::filesystem::file_size(path);
+  EXPECT_EQ(written, 3 * kCaptureEntryFixedSize + 2 * (400 + 10 + 25) + kCaptureTrailerSize);
 
+  // A new file that cannot be created: said with its path and reason, and the old file takes
+  // no more captures; each refused capture says why.
+  alerts.shown.clear();
+  EXPECT_FALSE(captures.CreateCaptureFile(dir.File("gone/next.icf")));
+  ASSERT_EQ(alerts.shown.size(), 1u);
+  EXPECT_NE(alerts.shown[0].text.find(dir.File("gone/next.icf") + ": No such file or directory"),
+            std::string::npos);
+  EXPECT_FALSE(captures.Ready());
+  EXPECT_TRUE(captures.Path().empty());
+  EXPECT_EQ(captures.Count(), 0);
+  EXPECT_FALSE(captures.WriteCapture(Sweep(-40, 5)));
+  EXPECT_EQ(alerts.shown.size(), 2u);
+  EXPECT_EQ(std::filesystem::file_size(path), written);
+
+  alerts.shown.clear();
   ASSERT_TRUE(captures.OpenCaptureForReview(path));
   EXPECT_FALSE(captures.Ready());
   EXPECT_EQ(captures.Items()[1].comment, std::string(128, 'c'));
@@ -66,13 +82,13 @@ TEST(CaptureLogTest, CaptureCommentReviewAndADamagedFile) {
   captures.Next();
   EXPECT_EQ(host.firsts, (std::vector<int16_t>{-70, -50, -70, -60}));
   EXPECT_EQ(host.types, (std::vector<uint8_t>{6, 6, 6, 10}));
-  EXPECT_EQ(alerts.shown.size(), 1u);
+  EXPECT_TRUE(alerts.shown.empty());
 
   // The file cut inside its last entry: two captures listed, one message.
   std::filesystem::resize_file(path, std::filesystem::file_size(path) - 20);
   ASSERT_TRUE(captures.OpenCaptureForReview(path));
   EXPECT_EQ(captures.Count(), 2);
-  EXPECT_EQ(alerts.shown.size(), 2u);
+  EXPECT_EQ(alerts.shown.size(), 1u);
 }
 
 }  // namespace

@@ -52,7 +52,8 @@ TEST(TraceCsvTest, ExportsEveryShownTraceInDbmAndLeavesHiddenOnesOut) {
   trace->frozen_average[0].hidden = 1;
   const Bytes second = Sweep({-55, -30, -65, -70});
   ASSERT_TRUE(trace->ProcessSweepBlock(second.data(), second.size(), plot));
-  // A bin average of two: value i is drawn at point i, and the last point has none.
+  // A bin average of two: value i is drawn at point i, and the last point has none. Its means
+  // (-42.5 ...) lie between two rows and read back as the lower level.
   state.bin_count = 2;
   trace->StartBinAverage(2);
   trace->ComputeBinAverage(2, plot);
@@ -60,9 +61,9 @@ TEST(TraceCsvTest, ExportsEveryShownTraceInDbmAndLeavesHiddenOnesOut) {
   EXPECT_EQ(ExportOf(*trace, state),
             "Frequency (Hz),Live (dBm),Frozen Live 2 (dBm),Peak 1 (dBm),Average (dBm),"
             "Bin Average (dBm)\n"
-            "2400000000,-55,-50,-50,-55,-42\n"
-            "2400100000,-30,-40,-30,-30,-47\n"
-            "2400200000,-65,-60,-60,-65,-67\n"
+            "2400000000,-55,-50,-50,-55,-43\n"
+            "2400100000,-30,-40,-30,-30,-48\n"
+            "2400200000,-65,-60,-60,-65,-68\n"
             "2400300000,-70,-70,-70,-70,\n");
 
   state.live_shown = false;
@@ -70,7 +71,7 @@ TEST(TraceCsvTest, ExportsEveryShownTraceInDbmAndLeavesHiddenOnesOut) {
   trace->peaks[0].hidden = 1;
   EXPECT_EQ(ExportOf(*trace, state),
             "Frequency (Hz),Frozen Live 2 (dBm),Bin Average (dBm)\n"
-            "2400000000,-50,-42\n2400100000,-40,-47\n2400200000,-60,-67\n2400300000,-70,\n");
+            "2400000000,-50,-43\n2400100000,-40,-48\n2400200000,-60,-68\n2400300000,-70,\n");
 }
 
 TEST(TraceCsvTest, RowsReadBackAsTheLevelDrawnThere) {

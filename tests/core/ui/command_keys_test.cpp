@@ -57,7 +57,7 @@ TEST(CommandKeysTest, ArrowKeysStepTheSelectedMarkerEndWithinTheTrace) {
   constexpr int32_t kPoints = 101;
   const GraphGeometry g(GraphRect{0, 0, 770, 400}, kPoints);
   int16_t levels[kPoints];
-  for (int j = 0; j < kPoints; ++j) levels[j] = static_cast<int16_t>(-100 + j / 2);
+  for (int j = 0; j < kPoints; ++j) levels[j] = static_cast<int16_t>(-1600 + 9 * j);  // 1/16 dBm
   const auto step = [&](MarkerRecord& m, int command) {
     return StepMarker(m, g, 48000, 10, levels, kPoints, MarkerStepOf(command));
   };
@@ -70,7 +70,7 @@ TEST(CommandKeysTest, ArrowKeysStepTheSelectedMarkerEndWithinTheTrace) {
   EXPECT_EQ(m.a_point, 6);
   EXPECT_EQ(m.a_x, g.X(6));
   EXPECT_FLOAT_EQ(m.a_frequency, 2403.0f);  // 2400 MHz + 6 x 0.5 MHz
-  EXPECT_FLOAT_EQ(m.a_level, -97.0f);
+  EXPECT_EQ(m.a_level, -96.625f);
   step(m, kCmdMarkerStepDownTen);
   EXPECT_EQ(m.a_point, 0);
   step(m, kCmdMarkerStepDown);
@@ -90,7 +90,7 @@ TEST(CommandKeysTest, ArrowKeysStepTheSelectedMarkerEndWithinTheTrace) {
   step(m, kCmdMarkerStepDownTen);
   EXPECT_EQ(m.b_point, 10);
   EXPECT_EQ(m.b_x, g.X(10));
-  EXPECT_FLOAT_EQ(m.b_level, -95.0f);
+  EXPECT_EQ(m.b_level, -94.375f);
   EXPECT_EQ(m.a_point, kPoints - 2);
   m.b_placed = 0;
   step(m, kCmdMarkerStepDown);

@@ -629,18 +629,31 @@ void CDisplay::resizeEvent(QResizeEvent*) {
 void CDisplay::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   const QPoint at = event->position().toPoint();
-  MouseLeftDown(state_, trace_->markers, MouseSweep{trace_->header.start, trace_->header.sweep_word},
+  // The texts follow the click at once, with or without sweeps arriving.
+  MouseLeftDown(state_, trace_->markers,
+                MouseSweep{trace_->header.start, trace_->header.sweep_word,
+                           trace_->live_sixteenths.data()},
                 Geometry(), at.x(), at.y());
+  Repaint();
 }
 
 void CDisplay::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   const bool was_selected = state_.area_selected;
+  const bool was_inside = state_.mouse_inside;
   // Only the left button, with no key held, stretches the selection.
   const bool left_only = event->buttons() == Qt::LeftButton && event->modifiers() == Qt::NoModifier;
   MouseMove(state_, MouseSweep{trace_->header.start, trace_->header.sweep_word}, Geometry(), at.x(),
             at.y(), left_only);
   if (state_.area_selected != was_selected) emit FlagsChanged();
+  // The read-out follows the pointer, once a frame, sweeps or not.
+  if (was_inside || state_.mouse_inside) Repaint();
+}
+
+void CDisplay::leaveEvent(QEvent*) {
+  if (!state_.mouse_inside) return;
+  state_.mouse_inside = false;
+  Repaint();
 }
 
 void CDisplay::mouseReleaseEvent(QMouseEvent* event) {

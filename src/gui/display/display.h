@@ -229,6 +229,7 @@ class CDisplay : public QWidget,
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   // The marker the peak and step commands move (the current one, else the first).

@@ -20,15 +20,13 @@ std::vector<AxisLabel> LayOutHistogramFrequencies(int32_t width, uint32_t start,
                                                   uint16_t sweep_word, int32_t points,
                                                   int32_t char_width) {
   if (points <= 0 || width <= 0) return {};
-  const double first = PointFrequency(start, 0, sweep_word);
-  const double span = PointFrequency(start, points, sweep_word) - first;
   std::array<int32_t, 11> xs{};
   std::array<double, 11> mhz{};
   for (int32_t i = 0; i <= 10; ++i) {
     xs[i] = HistogramGridX(i, width);
-    mhz[i] = first + span * i / 10.0;
+    mhz[i] = GridFrequency(start, sweep_word, points, i);
   }
-  return LayOutAxisLabels(xs, mhz, AxisDecimals(span), char_width, 0, width);
+  return LayOutAxisLabels(xs, mhz, AxisDecimals(mhz[10] - mhz[0]), char_width, 0, width);
 }
 
 }  // namespace qv

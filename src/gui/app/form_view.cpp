@@ -282,6 +282,8 @@ void CQuorvalinFormView::PrintColourOptions() {
 }
 
 bool CQuorvalinFormView::ReviewFile(const std::string& path) {
+  // A review takes the graph from a log being played, as a log takes it from a review.
+  if (display_.PlayingBack()) display_.StopRecordingOrPlayback();
   if (!display_.OpenCaptureForReview(path)) return false;
   // What is drawn now comes from the capture file, not from the Receiver.
   connection_->StopReconnecting();

@@ -25,8 +25,8 @@ void PaintPlaybackEnd(GraphPaintContext& ctx) {
   const DisplayState& s = ctx.state;
   if (s.playback_end.empty() || s.playing_back || s.recording) return;
   // Where the progress box stood, without a box: the last sweep stays readable under it.
-  ctx.Text(QPoint(ctx.geometry.area.left + 62, 9 * ctx.geometry.dy + 7), s.playback_end,
-           QColor(255, 255, 0), ctx.medium_font);
+  ctx.Text(QPoint(62, ctx.geometry.GridY(9) - kPlotTopY + 7), s.playback_end, QColor(255, 255, 0),
+           ctx.medium_font);
 }
 
 }  // namespace qv

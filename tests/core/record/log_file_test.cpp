@@ -67,6 +67,15 @@ class LogFileTest : public ::testing::Test {
     log_.SetClock([] { return LogClock{12, 7, 26, 13, 45, 7}; });
   }
   std::string Path(const char* name) const { return dir_.File(name); }
+  // A log of `count` one-block sweeps at -first, -first - 1 ... dBm, finished.
+  void RecordSweeps(const std::string& path, int count, int first) {
+    ASSERT_TRUE(log_.StartLog(path));
+    for (int s = 0; s < count; ++s) {
+      const Bytes m = Sweep(0, static_cast<int16_t>(-first - s));
+      log_.WriteMessageRecord(m.data(), m.size());
+    }
+    log_.CloseLog();
+  }
   LogScanResult Scan(const std::string& path, Collector& into) {
     const Bytes bytes = ReadWholeFile(path);
     return ScanLog(bytes.data(), bytes.size(), into);
@@ -138,12 +147,7 @@ TEST_F(LogFileTest, RecordedMessagesComeBackInOrderWhenPlayed) {
 
 TEST_F(LogFileTest, PauseFastForwardAndRewindPastTheFirstRecord) {
   const std::string path = Path("walk.kzq");
-  ASSERT_TRUE(log_.StartLog(path));
-  for (int s = 0; s < 6; ++s) {
-    const Bytes m = Sweep(0, static_cast<int16_t>(-50 - s));
-    log_.WriteMessageRecord(m.data(), m.size());
-  }
-  log_.CloseLog();
+  RecordSweeps(path, 6, 50);
   ASSERT_TRUE(log_.OpenLogForReplay(path));
 
   clock_.Advance(300);
@@ -217,12 +221,7 @@ TEST_F(LogFileTest, FailuresAreReportedAndNothingRecordedIsLost) {
   // A log cut inside its third sweep record (897 + 2 x 28) plays its first two sweeps, then
   // says where it was cut, without a box.
   const std::string torn = Path("torn.kzq");
-  ASSERT_TRUE(log_.StartLog(torn));
-  for (int s = 0; s < 3; ++s) {
-    const Bytes m = Sweep(0, static_cast<int16_t>(-40 - s));
-    log_.WriteMessageRecord(m.data(), m.size());
-  }
-  log_.CloseLog();
+  RecordSweeps(torn, 3, 40);
   std::filesystem::resize_file(torn, 953 + 10);
   ASSERT_TRUE(log_.OpenLogForReplay(torn));
   clock_.Advance(150 * 3);
@@ -233,10 +232,7 @@ TEST_F(LogFileTest, FailuresAreReportedAndNothingRecordedIsLost) {
 
   // A log that vanishes while it plays: one message, then the playback waits paused.
   const std::string path = Path("gone.kzq");
-  ASSERT_TRUE(log_.StartLog(path));
-  const Bytes m = Sweep(0, -70);
-  log_.WriteMessageRecord(m.data(), m.size());
-  log_.CloseLog();
+  RecordSweeps(path, 1, 70);
   ASSERT_TRUE(log_.OpenLogForReplay(path));
   std::filesystem::rename(path, path + ".moved");
   clock_.Advance(150 * 5);

@@ -12,10 +12,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <array>
+#include <fstream>
 #include <memory>
 #include <vector>
 
 #include "core/app/manual_clock.h"
+#include "core/record/log_format.h"
 #include "gui/app/about_dialog.h"
 #include "gui/app/app_settings.h"
 #include "gui/app/form_view.h"
@@ -296,6 +298,46 @@ TEST_F(MainFrameTest, RecentFilesKeepTheLastFourNewestFirst) {
                    [&](const QString& path) { chosen = path; });
   MenuAction(frame->FileMenu(), texts[1])->trigger();
   EXPECT_EQ(chosen, expected[1]);
+  // It is not there: it leaves the list, with a word.
+  ASSERT_EQ(alerts_.shown.size(), 1u);
+  EXPECT_EQ(alerts_.shown[0].text,
+            expected[1].toStdString() + " is no longer there; it is taken off the recent files.");
+  EXPECT_EQ(frame->RecentFiles(), (QStringList{expected[0], expected[2], expected[3]}));
+  EXPECT_EQ(MenuTexts(frame->FileMenu())[1], QStringLiteral("&2 ") + expected[2]);
+}
+
+// The logs and capture files recorded, played or reviewed go on the list; choosing one plays
+// the log or reviews the captures. A scripted run leaves the list alone.
+TEST_F(MainFrameTest, RecentFilesAreTheLogsAndCapturesUsedAndOpenAgainFromTheMenu) {
+  auto frame = MakeFrame();
+  CDisplay& display = frame->View().Display();
+  const QString log = dir_.filePath(QStringLiteral("played.kzq"));
+  {
+    std::ofstream out(log.toStdString(), std::ios::binary);
+    const Bytes header = BuildHeaderRecord({}, {}, {});
+    out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+  }
+  const QString captures = dir_.filePath(QStringLiteral("marks.icf"));
+  const QString recorded = dir_.filePath(QStringLiteral("recorded.kzq"));
+  ASSERT_TRUE(frame->View().ReplayFile(log.toStdString()));
+  ASSERT_TRUE(display.CreateCaptureFile(captures.toStdString()));
+  frame->View().OnCommand(kCmdStop);
+  ASSERT_TRUE(display.StartLog(recorded.toStdString()));
+  frame->View().OnCommand(kCmdStop);
+  EXPECT_EQ(frame->RecentFiles(), (QStringList{recorded, captures, log}));
+
+  MenuAction(frame->FileMenu(), QStringLiteral("&3 ") + log)->trigger();
+  EXPECT_TRUE(display.PlayingBack());
+  EXPECT_EQ(frame->RecentFiles(), (QStringList{log, recorded, captures}));
+  MenuAction(frame->FileMenu(), QStringLiteral("&3 ") + captures)->trigger();
+  EXPECT_FALSE(display.PlayingBack());
+  EXPECT_TRUE(display.Captures().Reviewing());
+  EXPECT_EQ(frame->RecentFiles().first(), captures);
+
+  frame->SetRecentFilesKept(false);
+  ASSERT_TRUE(frame->View().ReplayFile(recorded.toStdString()));
+  EXPECT_EQ(frame->RecentFiles(), (QStringList{captures, log, recorded}));
+  EXPECT_TRUE(alerts_.shown.empty());
 }
 
 TEST_F(MainFrameTest, ViewMenuListsThePanelsAndReopensAClosedOneInItsPlace) {

@@ -36,6 +36,7 @@ class AppSettings {
   QStringList RecentFiles() const;
   // Puts a file at the top of the list; a file already listed moves up instead of repeating.
   void AddRecentFile(const QString& path);
+  void RemoveRecentFile(const QString& path);
 
   // View menu switches for additions to the picture; on unless switched off. Any stored value
   // but false-like text reads as on.
@@ -62,6 +63,7 @@ class AppSettings {
 
  private:
   void SetAsideIfUnreadable();
+  void WriteRecentFiles(const QStringList& files);
 
   std::unique_ptr<QSettings> settings_;
   QString read_problem_;

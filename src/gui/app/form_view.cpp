@@ -70,7 +70,7 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
           &CQuorvalinFormView::StatusPaneTextChanged);
   connect(&display_, &CDisplay::FlagsChanged, this, &CQuorvalinFormView::ToolbarChanged);
   connect(&display_, &CDisplay::QuitRequested, this, &CQuorvalinFormView::OnQuitRequested);
-  connect(&display_, &CDisplay::PlaybackStopped, this, [this] {
+  connect(&display_, &CDisplay::LogChangedByItself, this, [this] {
     UpdateStatusPanes();
     emit ToolbarChanged();
   });
@@ -282,6 +282,8 @@ void CQuorvalinFormView::PrintColourOptions() {
 }
 
 bool CQuorvalinFormView::ReviewFile(const std::string& path) {
+  // A review takes the graph from a log being played, as a log takes it from a review.
+  if (display_.PlayingBack()) display_.StopRecordingOrPlayback();
   if (!display_.OpenCaptureForReview(path)) return false;
   // What is drawn now comes from the capture file, not from the Receiver.
   connection_->StopReconnecting();
@@ -307,7 +309,7 @@ bool CQuorvalinFormView::ChooseAndOpenLog() {
 }
 
 bool CQuorvalinFormView::ReplayFile(const std::string& path) {
-  if (display_.Recording() || !display_.OpenLogForReplay(path)) return false;
+  if (!display_.OpenLogForReplay(path)) return false;
   TakeOverForPlayback();
   emit ToolbarChanged();
   return true;
@@ -374,7 +376,8 @@ void CQuorvalinFormView::UpdateStatusPanes() {
     emit StatusPaneTextChanged(kPaneFirmware, QStringLiteral("F/w Ver: NA"));
     emit StatusPaneTextChanged(kPaneSerial, QStringLiteral("Receiver Serial # NA"));
   }
-  if (!playing_back) emit StatusPaneTextChanged(kPaneLogFile, text);
+  // While a log is recorded or played, the pane names it.
+  if (!playing_back && !display_.Recording()) emit StatusPaneTextChanged(kPaneLogFile, text);
 }
 
 void CQuorvalinFormView::OnDeviceChange(DeviceChange change, bool is_port,

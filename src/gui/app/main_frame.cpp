@@ -21,6 +21,7 @@
 #include "gui/app/app_settings.h"
 #include "core/display/colour_map.h"
 #include "core/display/peak_search.h"
+#include "core/record/capture_file.h"
 #include "core/ui/command_keys.h"
 #include "gui/app/form_view.h"
 #include "gui/app/manual_window.h"
@@ -64,6 +65,7 @@ CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode,
                        AppSettings* settings, QWidget* parent, PrivateTag)
     : QMainWindow(parent),
       tablet_mode_(tablet_mode),
+      alerts_(alerts),
       settings_(settings),
       printer_(std::make_unique<QPrinter>()),
       view_(new CQuorvalinFormView(timers, alerts, this)),
@@ -86,6 +88,11 @@ CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode,
   connect(view_, &CQuorvalinFormView::RunningClockStopped, this, &CMainFrame::StopRunningClock);
   connect(view_, &CQuorvalinFormView::ToolbarChanged, this,
           qOverload<>(&CMainFrame::RefreshToolbar));
+  connect(&view_->Display(), &CDisplay::FileInUse, this, [this](const QString& path) {
+    // Frames without settings of their own (tests) keep no list.
+    if (recent_files_kept_ && settings_ != nullptr) AddRecentFile(path);
+  });
+  connect(this, &CMainFrame::RecentFileChosen, this, &CMainFrame::OpenRecentFile);
   RefreshToolbar();
   resize(1280, 800);
 }
@@ -381,6 +388,21 @@ QStringList CMainFrame::RecentFiles() const {
 void CMainFrame::AddRecentFile(const QString& path) {
   Settings().AddRecentFile(QFileInfo(path).absoluteFilePath());
   RebuildRecentFiles();
+}
+
+void CMainFrame::OpenRecentFile(const QString& path) {
+  if (!QFileInfo::exists(path)) {
+    Settings().RemoveRecentFile(path);
+    RebuildRecentFiles();
+    alerts_.Show(path.toStdString() + " is no longer there; it is taken off the recent files.",
+                 "Recent Files");
+    return;
+  }
+  if (IsCaptureFile(path.toStdString())) {
+    view_->ReviewFile(path.toStdString());
+  } else {
+    view_->ReplayFile(path.toStdString());
+  }
 }
 
 void CMainFrame::PrintSetup() {

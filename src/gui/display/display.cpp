@@ -279,6 +279,7 @@ bool CDisplay::StartLog(const std::string& path) {
   const bool started = log_->StartLog(path);
   CopyLogFigures(*log_, state_);
   emit FlagsChanged();
+  if (started) emit FileInUse(QString::fromStdString(path));
   return started;
 }
 
@@ -292,6 +293,7 @@ bool CDisplay::OpenLogForReplay(const std::string& path) {
   CopyLogFigures(*log_, state_);
   update();
   emit FlagsChanged();
+  emit FileInUse(QString::fromStdString(path));
   return true;
 }
 
@@ -365,6 +367,7 @@ bool CDisplay::CreateCaptureFile(const std::string& path) {
   const bool created = captures_->CreateCaptureFile(path);
   time_markers_->Refresh();
   emit FlagsChanged();
+  if (created) emit FileInUse(QString::fromStdString(path));
   return created;
 }
 
@@ -392,6 +395,7 @@ bool CDisplay::OpenCaptureForReview(const std::string& path) {
   state_.replay_drawing = true;
   ShowTimeMarkers();
   emit FlagsChanged();
+  emit FileInUse(QString::fromStdString(path));
   return true;
 }
 
@@ -409,15 +413,25 @@ void CDisplay::PlaySweep(const uint8_t* message, size_t length) {
   Repaint();
 }
 
-void CDisplay::PlaybackEnded() {
-  StopRecordingOrPlayback();
-  emit PlaybackStopped();
+void CDisplay::PlaybackEnded(const std::string& text) {
+  // The log is closed; its last sweep stays on the graph with the words that ended it.
+  ShowPlaybackEnd(text);
+  LogStateChanged();
+}
+
+void CDisplay::ShowPlaybackEnd(const std::string& text) {
+  if (state_.playback_end == text) return;
+  state_.playback_end = text;
+  SetStatusPaneText(kPaneMessage,
+                    QString::fromStdString(text).replace(QLatin1Char('\n'), QStringLiteral("; "))
+                        .toStdString());
 }
 
 void CDisplay::LogStateChanged() {
   CopyLogFigures(*log_, state_);
   update();
   emit FlagsChanged();
+  emit LogChangedByItself();
 }
 
 void CDisplay::LogFiguresChanged() {
@@ -484,6 +498,7 @@ void CDisplay::ResetTraces() {
 void CDisplay::ClearModeFlags() {
   // New settings pause the stream; the watch starts again with the next spectrum sweep.
   handler_.StopDataWatch();
+  ShowPlaybackEnd({});
   state_.live_shown = true;
   SetModeFlags(false, false);
 }

@@ -203,7 +203,7 @@ class CDisplay : public QWidget,
 
   // LogHost (SetStatusPaneText is ReceiveView's)
   void PlaySweep(const uint8_t* message, size_t length) override;
-  void PlaybackEnded() override;
+  void PlaybackEnded(const std::string& text) override;
   void LogStateChanged() override;
   void LogFiguresChanged() override;
   void SetFirmwareBytes(const uint8_t* bytes, size_t count) override;
@@ -218,8 +218,11 @@ class CDisplay : public QWidget,
   // Spectrum or trigger mode flags changed (the toolbar's enable rules read them).
   void FlagsChanged();
   void QuitRequested(int exit_code);
-  // Playback stopped by itself (its end, or rewound past its start).
-  void PlaybackStopped();
+  // A log or capture file was recorded, played or reviewed: it belongs on the recent list.
+  void FileInUse(const QString& path);
+  // Recording or playback changed by itself (a log played to its end, a failed write, a pause
+  // at the first record or at a file that cannot be reopened).
+  void LogChangedByItself();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -244,6 +247,8 @@ class CDisplay : public QWidget,
   // mode ends or the record is reset, it is drawn once more into the back buffer, which shows
   // while no mode is set.
   void KeepLastPicture();
+  // What ended the last playback, on the graph and in the status bar; empty clears it.
+  void ShowPlaybackEnd(const std::string& text);
   void DrawGlyphs(QPainter& window, const GraphScene& scene);
 
   std::unique_ptr<TraceData> trace_;  // large: kept off the stack and out of the widget

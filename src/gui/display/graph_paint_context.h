@@ -85,5 +85,6 @@ void PaintFrequencyIndicator(GraphPaintContext& ctx);
 void PaintMarkerTexts(GraphPaintContext& ctx);
 void PaintRecordingBox(GraphPaintContext& ctx);
 void PaintDataSilence(GraphPaintContext& ctx);
+void PaintPlaybackEnd(GraphPaintContext& ctx);
 
 }  // namespace qv

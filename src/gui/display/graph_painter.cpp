@@ -30,6 +30,7 @@ bool PaintGraph(QImage& image, const GraphScene& scene, GraphTextLog* texts) {
   PaintFrequencyIndicator(ctx);
   PaintMarkerTexts(ctx);
   PaintRecordingBox(ctx);
+  PaintPlaybackEnd(ctx);
   PaintDataSilence(ctx);
   return true;
 }

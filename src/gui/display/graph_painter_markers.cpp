@@ -52,6 +52,11 @@ void PaintMarkerTexts(GraphPaintContext& ctx) {
                               kMarkerGlyphSize - kMarkerGlyphTip, 0});
   for (size_t k = 0; k < boxes.size(); ++k) {
     const QPoint at(boxes[k].left, boxes[k].top);
+    // A dark veil under the texts keeps them readable over a noisy trace; paper needs none.
+    if (!ctx.state.printing) {
+      ctx.painter.fillRect(QRect(at.x() - 2, at.y(), boxes[k].width + 4, boxes[k].height),
+                           QColor(0, 0, 0, 170));
+    }
     ctx.Text(at, texts[k].frequency, texts[k].colour, ctx.small_font);
     ctx.Text(at + QPoint(0, pitch), texts[k].level, texts[k].colour, ctx.small_font);
   }

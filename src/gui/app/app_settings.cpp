@@ -104,6 +104,15 @@ void AppSettings::SetViewOption(const QString& name, bool on) {
   settings_->sync();
 }
 
+QString AppSettings::ViewChoice(const QString& name) const {
+  return settings_->value(QStringLiteral("View/") + name).toString();
+}
+
+void AppSettings::SetViewChoice(const QString& name, const QString& value) {
+  settings_->setValue(QStringLiteral("View/") + name, value);
+  settings_->sync();
+}
+
 QStringList AppSettings::RecentFiles() const {
   QStringList files;
   settings_->beginGroup(kRecentGroup);

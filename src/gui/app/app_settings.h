@@ -42,6 +42,9 @@ class AppSettings {
   // but false-like text reads as on.
   bool ViewOption(const QString& name) const;
   void SetViewOption(const QString& name, bool on);
+  // View menu choices among named alternatives; empty when never chosen.
+  QString ViewChoice(const QString& name) const;
+  void SetViewChoice(const QString& name, const QString& value);
 
   // What the last run left; all defaults when the file could not be read.
   RememberedSettings Remembered() const;

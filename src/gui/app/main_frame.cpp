@@ -1,6 +1,7 @@
 #include "gui/app/main_frame.h"
 
 #include <QAbstractSpinBox>
+#include <QActionGroup>
 #include <QApplication>
 #include <algorithm>
 #include <QDir>
@@ -18,6 +19,7 @@
 
 #include "gui/app/about_dialog.h"
 #include "gui/app/app_settings.h"
+#include "core/display/colour_map.h"
 #include "core/display/peak_search.h"
 #include "core/record/capture_file.h"
 #include "core/ui/command_keys.h"
@@ -26,6 +28,7 @@
 #include "gui/app/radio_alert_dialog.h"
 #include "gui/app/toolbar_icons.h"
 #include "gui/display/display.h"
+#include "gui/display/spectrogram_dialog.h"
 #include "gui/link/connection_sheet.h"
 #include "gui/link/link_lost_bar.h"
 #include "gui/ui/side_panels.h"
@@ -175,6 +178,7 @@ void CMainFrame::BuildMenus() {
     view_->Display().SetFrequencyAxisShown(on);
     Settings().SetViewOption(QStringLiteral("FrequencyAxis"), on);
   });
+  BuildColourMapMenu();
   const struct {
     const char* text;
     const char* name;
@@ -208,6 +212,31 @@ void CMainFrame::BuildMenus() {
   manual->setText(QStringLiteral("&Manual"));
   help->addAction(manual);
   help->addAction(QStringLiteral("&About"), this, [this] { OpenAbout(); });
+}
+
+void CMainFrame::BuildColourMapMenu() {
+  const QString key = QStringLiteral("ColourMap");
+  // Without settings of its own (tests) the frame starts with the Receiver's map.
+  const ColourMap chosen =
+      settings_ == nullptr
+          ? ColourMap::kReceiver
+          : ColourMapNamed(settings_->ViewChoice(key).toStdString()).value_or(ColourMap::kReceiver);
+  view_->Display().Spectrogram().SetColourMap(chosen);
+  colour_map_menu_ = new QMenu(QStringLiteral("Colour Map"), this);
+  colour_map_menu_->setObjectName(QStringLiteral("colourMapMenu"));
+  auto* group = new QActionGroup(colour_map_menu_);
+  for (const ColourMap map : kColourMaps) {
+    const std::string_view name = ColourMapName(map);
+    QAction* action = colour_map_menu_->addAction(
+        QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    action->setCheckable(true);
+    action->setChecked(map == chosen);
+    group->addAction(action);
+    connect(action, &QAction::triggered, this, [this, map, key, text = action->text()] {
+      view_->Display().Spectrogram().SetColourMap(map);
+      Settings().SetViewChoice(key, text);
+    });
+  }
 }
 
 // --- Keys -------------------------------------------------------------------------------------
@@ -347,6 +376,7 @@ void CMainFrame::RebuildViewMenu() {
   }
   view_menu_->addSeparator();
   view_menu_->addAction(frequency_axis_action_);
+  view_menu_->addMenu(colour_map_menu_);
   view_menu_->addSeparator();
   view_menu_->addActions(peak_actions_);
 }

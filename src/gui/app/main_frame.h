@@ -102,6 +102,7 @@ class CMainFrame : public QMainWindow {
   void BuildToolbar();
   void BuildStatusBar();
   void BuildMenus();
+  void BuildColourMapMenu();
   void BuildKeys();
   void RunKeyCommand(int command);
   // Keeps the keys of an entry field being typed into from firing window commands.
@@ -126,6 +127,7 @@ class CMainFrame : public QMainWindow {
   QMenu* view_menu_ = nullptr;
   // Kept across rebuilds of the View menu, so their keys work with the menu closed.
   QAction* frequency_axis_action_ = nullptr;
+  QMenu* colour_map_menu_ = nullptr;
   QList<QAction*> peak_actions_;
   QMap<int, QAction*> key_actions_;
   QPointer<CManualWindow> manual_;

@@ -16,8 +16,8 @@ WaterfallRenderer::WaterfallRenderer() {
   colours_.fill(qRgb(0, 0, 0));
 }
 
-void WaterfallRenderer::SetGradient(const CGradient& gradient) {
-  const auto table = gradient.Table();
+void WaterfallRenderer::SetGradient(const CGradient& gradient, ColourMap map) {
+  const auto table = LevelColourTable(map, gradient);
   for (size_t i = 0; i < table.size(); ++i) colours_[i] = GradientToRgb(table[i]);
 }
 

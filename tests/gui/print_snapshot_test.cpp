@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPicture>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@
 #include "gui/app/form_view.h"
 #include "gui/app/printing.h"
 #include "gui/app/snapshot.h"
+#include "gui/link/connection_sheet.h"
 #include "gui/ui/tab_dialog.h"
 #include "support/recording_alerts.h"
 #include "support/scripted_chooser.h"
@@ -75,6 +77,7 @@ class PrintViewTest : public ::testing::Test {
 // pointer's read-out are not in it; the chosen type names the file and its format.
 TEST_F(PrintViewTest, SnapshotHoldsTheGraphAloneInTheChosenType) {
   CDisplay& display = view_.Display();
+  view_.Connection().State().connected = 1;
   QApplication::processEvents();
   ASSERT_FALSE(display.findChildren<CTabDialog*>().isEmpty());
   QWidget over;  // a window of its own, as the time markers' is
@@ -169,6 +172,27 @@ TEST_F(PrintViewTest, PagesKeepTheShapeAndTheSchemesAndAPdfHoldsText) {
   EXPECT_EQ(Count(bw, grid_row, black), grid_row.width() * 2);
   const int trace_y = display.Trace().live_y[500];
   EXPECT_TRUE(black(bw.pixel(200 + 2 * g.X(500), 2 * trace_y)));
+  // Recorded for a preview and shown shrunk to fit: every grid line stays.
+  QPicture recorded;
+  {
+    QPainter painter(&recorded);
+    PaintGraphPage(painter, QRect(0, 0, 800, 600), display.Scene());
+  }
+  QImage small(400, 300, QImage::Format_ARGB32);
+  small.fill(Qt::white);
+  {
+    QPainter painter(&small);
+    painter.scale(0.5, 0.5);
+    painter.drawPicture(0, 0, recorded);
+  }
+  for (int j = 0; j <= 10; ++j) {
+    int rows_with_rule = 0;
+    for (int y = g.GridY(j) / 2 - 1; y <= g.GridY(j) / 2 + 1; ++y) {
+      const QRect row(g.GridX(0) / 2 + 2, y, g.Width() / 2 - 4, 1);
+      rows_with_rule += Count(small, row, black) == row.width() ? 1 : 0;
+    }
+    EXPECT_GE(rows_with_rule, 1) << "grid line " << j;
+  }
   display.EndPrinting();
   EXPECT_FALSE(display.State().printing);
   QImage screen;

@@ -43,7 +43,24 @@ class InkEngine final : public QPaintEngine {
     if (dirty & DirtyHints) page_.setRenderHints(state.renderHints());
   }
 
-  void drawRects(const QRectF* rects, int count) override { page_.drawRects(rects, count); }
+  void drawRects(const QRectF* rects, int count) override {
+    page_.drawRects(rects, count);
+    // A rule one pixel thin (the grid) may come out thinner than a device pixel on a coarse
+    // page or in a preview shrunk to fit: a hairline along it keeps it there.
+    const QBrush& brush = page_.brush();
+    if (brush.style() != Qt::SolidPattern) return;
+    page_.save();
+    page_.setPen(QPen(brush.color(), 0));
+    for (int i = 0; i < count; ++i) {
+      const QRectF& r = rects[i];
+      if (r.height() <= 1) {
+        page_.drawLine(QLineF(r.left(), r.center().y(), r.right(), r.center().y()));
+      } else if (r.width() <= 1) {
+        page_.drawLine(QLineF(r.center().x(), r.top(), r.center().x(), r.bottom()));
+      }
+    }
+    page_.restore();
+  }
   void drawLines(const QLineF* lines, int count) override { page_.drawLines(lines, count); }
   void drawEllipse(const QRectF& rect) override { page_.drawEllipse(rect); }
   void drawPath(const QPainterPath& path) override { page_.drawPath(path); }
@@ -127,6 +144,10 @@ class InkDevice final : public QPaintDevice {
       case PdmPhysicalDpiX:
       case PdmPhysicalDpiY:
         return kDpi;
+      case PdmDevicePixelRatio:
+        return 1;
+      case PdmDevicePixelRatioScaled:
+        return static_cast<int>(devicePixelRatioFScale());
       default:
         return QPaintDevice::metric(metric);
     }

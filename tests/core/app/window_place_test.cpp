@@ -9,8 +9,9 @@ namespace {
 
 using Rects = std::vector<ScreenRect>;
 
-// A 600 x 400 window beside main windows of every shape, on one and on two screens.
-TEST(WindowPlaceTest, BesideTheMainWindowWhereThereIsRoomElseCoveringLeast) {
+// A 600 x 400 window beside main windows of every shape, on one and on two screens; dialogs
+// centred on theirs.
+TEST(WindowPlaceTest, BesideTheMainWindowWhereThereIsRoomElseCoveringLeastDialogsCentred) {
   const Rects one = {{0, 0, 1920, 1080}};
   // Room on the right; a left half leaves it, level with the main window's top.
   EXPECT_EQ(PlaceBeside({0, 0, 1000, 700}, 600, 400, one, {}), (ScreenRect{1000, 0, 600, 400}));
@@ -40,10 +41,8 @@ TEST(WindowPlaceTest, BesideTheMainWindowWhereThereIsRoomElseCoveringLeast) {
   EXPECT_EQ(PlaceBeside({0, 0, 800, 600}, 1000, 700, {{0, 0, 800, 600}}, {}),
             (ScreenRect{0, 0, 1000, 700}));
   EXPECT_EQ(PlaceBeside({10, 20, 800, 600}, 300, 200, {}, {}), (ScreenRect{810, 20, 300, 200}));
-}
 
-TEST(WindowPlaceTest, CentredOnTheParentInsideItsScreen) {
-  const Rects one = {{0, 0, 1920, 1080}};
+  // Dialogs centred on their parent, inside its screen.
   EXPECT_EQ(CentreOn({40, 30, 720, 540}, 301, 200, one), (ScreenRect{249, 200, 301, 200}));
   // A parent hanging off the right edge: the dialog stays on the screen.
   EXPECT_EQ(CentreOn({1700, 100, 400, 300}, 300, 200, one), (ScreenRect{1620, 150, 300, 200}));

@@ -77,7 +77,8 @@ ScreenRect PlaceBeside(const ScreenRect& main, int32_t width, int32_t height,
   for (const ScreenRect& screen : screens) edges.push_back(&screen);
   for (const ScreenRect& other : others) edges.push_back(&other);
   for (const ScreenRect* rx : edges) {
-    for (const int64_t x : {int64_t{rx->x}, Right(*rx), int64_t{rx->x} - width, Right(*rx) - width}) {
+    for (const int64_t x :
+         {int64_t{rx->x}, Right(*rx), int64_t{rx->x} - width, Right(*rx) - width}) {
       for (const ScreenRect* ry : edges) {
         for (const int64_t y :
              {int64_t{ry->y}, Bottom(*ry), int64_t{ry->y} - height, Bottom(*ry) - height}) {

@@ -176,6 +176,7 @@ int main(int argc, char* argv[]) {
   // What the last run left (link, spectrum, window, panels) is read and written only by a run a
   // person drives: scripted runs start from the defaults every time, so they stay reproducible.
   const bool remember = !options.demo && !options.Scripted();
+  frame.SetRecentFilesKept(remember);
   const qv::RememberedSettings remembered =
       remember ? settings.Remembered() : qv::RememberedSettings{};
   if (remember) {

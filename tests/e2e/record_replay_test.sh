@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Records a spectrum log from the built-in simulated Receiver, ends the program with SIGTERM and
-# checks that the log was finished with its end record; then plays the log headless. Then a
-# capture survey: a capture every second into a capture file, reviewed headless; the survey's
-# run also exports the shown traces as CSV, which a script must read. The recording
-# run has --verbose on, and its trace must show the handshake and the requests sent.
+# checks that the log was finished with its end record; then plays the log headless, and refuses
+# a file that is no log with status 1. Then a capture survey: a capture every second into a
+# capture file, reviewed headless; the survey's run also exports the shown traces as CSV, which
+# a script must read. The recording run has --verbose on, and its trace must show the handshake
+# and the requests sent.
 # Usage: record_replay_test.sh PATH/TO/quorvalin
 set -u
 program=${1:?usage: record_replay_test.sh PATH/TO/quorvalin}
@@ -63,6 +64,16 @@ show_headless() {
   fi
 }
 show_headless replay --replay "$log" 3
+
+# A picture under a log's name is refused in words, and a scripted run ends with status 1.
+{ printf '\211PNG\r\n\032\n'; head -c 3000 /dev/zero; } >"$work/picture.kzq"
+timeout 60 "$program" -platform offscreen --replay "$work/picture.kzq" --quit-after 3 \
+  >/dev/null 2>"$work/picture.txt"
+code=$?
+if [ "$code" -ne 1 ] || ! grep -q -F 'picture.kzq: not a spectrum log' "$work/picture.txt"; then
+  echo "FAIL: a picture replayed exited with $code: $(cat "$work/picture.txt")" >&2
+  exit 1
+fi
 
 captures="$work/survey.icf"
 timeout 60 "$program" -platform offscreen --demo --capture "$captures" --capture-every 1 \

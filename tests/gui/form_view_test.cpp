@@ -26,6 +26,7 @@
 #include "support/legend_texts.h"
 #include "support/fake_serial_monitor.h"
 #include "support/recording_alerts.h"
+#include "support/scripted_chooser.h"
 
 namespace qv {
 namespace {
@@ -38,20 +39,6 @@ constexpr int kSelectButton = 2;
 constexpr int kReplayButton = 6;
 constexpr int kForwardButton = 8;
 constexpr int kRewindButton = 9;
-
-// Answers the file dialogs with the paths a test sets.
-class ScriptedChooser : public FileChooser {
- public:
-  std::optional<std::string> OpenFileName(const std::string&, const std::string&) override {
-    return open;
-  }
-  std::optional<std::string> SaveFileName(const std::string&, const std::string&,
-                                          const std::string&) override {
-    return save;
-  }
-  std::optional<std::string> open;
-  std::optional<std::string> save;
-};
 
 class FormViewTest : public ::testing::Test {
  protected:
@@ -217,8 +204,10 @@ TEST_F(FormViewTest, LoggingOptionsRecordUntilStopAndReplayPlaysToTheEnd) {
   EXPECT_EQ(option_dialogs, 2);
   clock_.Advance(2000);
   view_.Connection().Ops().CloseLink();
+  EXPECT_EQ(panes_[kPaneLogFile], QStringLiteral("Spec Log Locn: run.kzq"));  // still recording
   view_.OnCommand(kCmdStop);
   EXPECT_FALSE(view_.Flags().recording);
+  EXPECT_EQ(panes_[kPaneLogFile], QStringLiteral("Interface Type: Not Connected"));
   std::ifstream written(path + ".kzq", std::ios::binary | std::ios::ate);
   EXPECT_EQ(static_cast<size_t>(written.tellg()),
             kLogHeaderRecordSize + 2 * kLogTimeRecordSize + kLogEndRecordSize);
@@ -239,6 +228,70 @@ TEST_F(FormViewTest, LoggingOptionsRecordUntilStopAndReplayPlaysToTheEnd) {
   EXPECT_FALSE(view_.Flags().playing_back);
   EXPECT_EQ(Button(kReplayButton).command, kCmdReplay);
   EXPECT_TRUE(alerts_.shown.empty());
+}
+
+// A log played to its end says so, with the sweeps it held and its last time, and its last sweep
+// stays on the graph; one cut short also says where. A picture under a log's name is refused.
+TEST_F(FormViewTest, APlayedLogEndsInWordsAndAFileThatIsNoLogIsRefused) {
+  const std::string path = QDir(dir_.path()).filePath(QStringLiteral("timed.kzq")).toStdString();
+  Bytes log = BuildHeaderRecord(ReceiverIdentity{}, LogClock{1, 31, 24, 20, 39, 58}, {});
+  const auto add = [&log](const Bytes& record) { log.insert(log.end(), record.begin(), record.end()); };
+  for (int s = 0; s < 3; ++s) {
+    // At byte 897, 925, then after the time record at 953, 992.
+    if (s == 2) add(BuildTimeRecord(LogClock{1, 31, 24, 20, 40, 6}, {}));
+    const Bytes sweep = SampleSweep(s);
+    add(BuildMessageRecord(sweep.data(), sweep.size()));
+  }
+  add(BuildEndRecord(4, 0));
+  const auto write = [](const std::string& to, const Bytes& bytes, size_t size) {
+    std::ofstream(to, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                               static_cast<std::streamsize>(size));
+  };
+  write(path, log, log.size());
+  const auto play_to_end = [this](const std::string& file) {
+    if (!view_.ReplayFile(file)) return false;
+    for (int tick = 0; tick < 20 && view_.Flags().playing_back; ++tick) clock_.Advance(150);
+    return !view_.Flags().playing_back;
+  };
+
+  panes_[kPaneRunningTime] = QStringLiteral("1/1/2024 9:0:0");  // an earlier log's last time
+  ASSERT_TRUE(view_.ReplayFile(path));
+  EXPECT_EQ(panes_[kPaneRunningTime], QStringLiteral("1/31/2024 20:39:58"));
+  ASSERT_TRUE(play_to_end(path));
+  EXPECT_EQ(panes_[kPaneMessage], QStringLiteral("End of log: 3 sweeps, 20:40:06"));
+  EXPECT_TRUE(view_.Display().SpectrumMode());
+  EXPECT_EQ(FirstLevel(), -62);
+  QStringList texts = PaintedTexts(view_.Display());
+  EXPECT_TRUE(texts.contains(QStringLiteral("End of log: 3 sweeps, 20:40:06")));
+  EXPECT_FALSE(texts.contains(QStringLiteral("Replay Progress")));
+  EXPECT_EQ(Button(kReplayButton).command, kCmdReplay);
+
+  const std::string torn = QDir(dir_.path()).filePath(QStringLiteral("torn.kzq")).toStdString();
+  write(torn, log, 992 + 5);
+  ASSERT_TRUE(play_to_end(torn));
+  EXPECT_EQ(panes_[kPaneMessage],
+            QStringLiteral("End of log: 2 sweeps, 20:40:06; damaged: torn record at byte 992"));
+  EXPECT_EQ(FirstLevel(), -61);
+  texts = PaintedTexts(view_.Display());
+  EXPECT_TRUE(texts.contains(QStringLiteral("End of log: 2 sweeps, 20:40:06\n"
+                                            "damaged: torn record at byte 992")));
+  EXPECT_TRUE(alerts_.shown.empty());
+
+  const std::string picture = QDir(dir_.path()).filePath(QStringLiteral("picture.kzq")).toStdString();
+  Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  png.resize(2000, 0);
+  write(picture, png, png.size());
+  EXPECT_FALSE(view_.ReplayFile(picture));
+  EXPECT_FALSE(view_.Flags().playing_back);
+  ASSERT_EQ(alerts_.shown.size(), 1u);
+  EXPECT_THAT(alerts_.shown[0].text,
+              ::testing::HasSubstr("picture.kzq: not a spectrum log: no 897-byte header record"));
+
+  // A new playback starts without the last one's words.
+  ASSERT_TRUE(view_.ReplayFile(path));
+  EXPECT_EQ(panes_[kPaneMessage], QString());
+  clock_.Advance(150);
+  EXPECT_FALSE(PaintedTexts(view_.Display()).join(QChar('|')).contains(QStringLiteral("End of log")));
 }
 
 // Reviewing captures, then playing a log (as --review X --replay Y does): the review ends and

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/display/graph_geometry.h"
+#include "core/link/sweep_message.h"
 #include "gui/display/graph_polyline.h"
 
 namespace qv {
@@ -115,6 +116,48 @@ TEST_F(GraphPainterTest, GridLinesAndAmplitudeLabels) {
   EXPECT_EQ(recorder_.Find("-20"), nullptr);
   EXPECT_EQ(recorder_.Find("0"), nullptr);
   EXPECT_NE(recorder_.Find("Ref Lvl: NA"), nullptr);
+}
+
+// At sizes that do not divide by ten, a sweep processed as it arrives lies on the grid rows of
+// its levels, the grid lines stand where their frequencies are drawn, and the labels read the
+// legend's centre and the span's tenths.
+TEST_F(GraphPainterTest, GridLinesLieOnTheirLevelsAndFrequenciesAtEverySize) {
+  for (const QSize size : {QSize(1280, 800), QSize(1600, 1000), QSize(1001, 777)}) {
+    SCOPED_TRACE(size.width());
+    const GraphGeometry g(GraphRect{0, 0, size.width(), size.height()}, kN);
+    // Eleven plateaus of 91 points at -20, -30, ... -120 dBm.
+    std::vector<int16_t> sixteenths(kN);
+    for (int j = 0; j < kN; ++j) sixteenths[j] = static_cast<int16_t>((-20 - 10 * (j / 91)) * 16);
+    SweepHeader h;
+    h.start = 48000;
+    h.points = kN;
+    h.block_frequency = 48000;
+    h.reference_level = -20;
+    const Bytes block = BuildSweepBlock(h, sixteenths.data(), kN);
+    ASSERT_TRUE(trace_->ProcessSweepBlock(block.data(), block.size(), g.LevelPlot()));
+    const GraphScene scene{*trace_, state_, QRect(QPoint(0, 0), size), QRect(QPoint(0, 0), size),
+                           30, -60};
+    recorder_.texts.clear();
+    ASSERT_TRUE(PaintGraph(image_, scene, &recorder_));
+    for (int line = 0; line <= 10; ++line) {
+      const int middle = g.X(91 * line + 45);
+      EXPECT_EQ(Pixel(middle, g.GridY(line)), kLive) << "level line " << line;
+      // The newest block's pen is 3 pixels wide: one row either side, no more.
+      EXPECT_NE(Pixel(middle, g.GridY(line) + 2), kLive) << "level line " << line;
+      EXPECT_NE(Pixel(middle, g.GridY(line) - 2), kLive) << "level line " << line;
+      const LoggedText* label = recorder_.Find(QString::number(2400 + 5 * line));
+      ASSERT_NE(label, nullptr) << "frequency line " << line;
+      EXPECT_NEAR(label->Extent().center().x(), g.GridX(line), line == 0 ? 40 : 4);
+    }
+    state_.live_shown = false;
+    ASSERT_TRUE(PaintGraph(image_, scene));
+    state_.live_shown = true;
+    for (int line = 0; line <= 10; ++line) {
+      EXPECT_EQ(Pixel(g.X(91 * line + 45), g.GridY(line)), kGrid) << "level line " << line;
+      EXPECT_EQ(Pixel(g.GridX(line), g.GridY(5) + 3), kGrid) << "frequency line " << line;
+      EXPECT_EQ(Pixel(g.GridX(line) + 1, g.GridY(5) + 3), kBlack) << "frequency line " << line;
+    }
+  }
 }
 
 TEST_F(GraphPainterTest, LiveSweepLandsWhereItsPointsAre) {
@@ -372,18 +415,26 @@ TEST_F(GraphPainterTest, MarkerTextsDeltaLineAndGlyphs) {
   m.a_frequency = 2411.65f;
   m.a_level = -50;
   m.b_placed = 1;
-  m.b_x = 400;
-  m.b_point = Geometry().PointAtX(400);
+  m.b_point = kN - 1;  // the last point, on the plot's right edge
+  m.b_x = Geometry().X(m.b_point);
   m.b_frequency = 2428.30f;
   m.b_level = -47.5f;
   ASSERT_TRUE(Paint());
   const QColor cyan(0, 255, 255);
+  // A's frequency over its level, centred over the glyph above the point.
   const LoggedText* a_freq = recorder_.Find("2411.65 MHz");
+  const LoggedText* a_level = recorder_.Find("-50.00 dBm");
   ASSERT_NE(a_freq, nullptr);
-  EXPECT_EQ(a_freq->at, QPoint(160, 155));
+  ASSERT_NE(a_level, nullptr);
   EXPECT_EQ(a_freq->colour, cyan);
-  ASSERT_NE(recorder_.Find("-50.00 dBm"), nullptr);
-  EXPECT_EQ(recorder_.Find("-50.00 dBm")->at, QPoint(160, 170));
+  EXPECT_NEAR(a_freq->Extent().center().x(), 200, 4);
+  EXPECT_EQ(a_level->at, QPoint(a_freq->at.x(), a_freq->Extent().bottom() + 1));
+  EXPECT_LE(a_level->Extent().bottom(), 200 - 12);
+  // B's texts stay inside the plot.
+  for (const char* text : {"2428.30 MHz", "-47.50 dBm"}) {
+    ASSERT_NE(recorder_.Find(text), nullptr);
+    EXPECT_LE(recorder_.Find(text)->Extent().right(), Geometry().GridX(10)) << text;
+  }
   // Delta line of marker 2 lies 20 pixels under marker 1's, below the plot.
   const LoggedText* delta = recorder_.Find("2.50 dB;");
   ASSERT_NE(delta, nullptr);
@@ -412,10 +463,14 @@ TEST_F(GraphPainterTest, MarkerTextsDeltaLineAndGlyphs) {
     EXPECT_FALSE(drawn[0].b_end);
     EXPECT_EQ(drawn[0].x, 200);
     EXPECT_TRUE(drawn[1].b_end);
-    EXPECT_EQ(drawn[1].x, 400);
+    EXPECT_EQ(drawn[1].x, Geometry().X(kN - 1));
   }
-  // A's glyph sits just above the trace at its point, in the marker's colour.
+  // A's glyph sits just above the trace, its tip on the point's column, in the marker's colour.
   EXPECT_EQ(window.pixelColor(200 + 5, 200 - 12), cyan);
+  EXPECT_EQ(window.pixelColor(200 - 5, 200 - 12), cyan);
+  EXPECT_EQ(window.pixelColor(200, 200 - 3), cyan);
+  EXPECT_EQ(window.pixelColor(199, 200 - 3), kBlack);
+  EXPECT_EQ(window.pixelColor(201, 200 - 3), kBlack);
 
   m.hidden = 1;
   QPainter painter(&window);

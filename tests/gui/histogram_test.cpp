@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/app/manual_clock.h"
+#include "core/display/histogram_axis.h"
 #include "gui/app/form_view.h"
 #include "gui/display/display.h"
 #include "gui/display/histogram_bars.h"
@@ -41,29 +42,30 @@ CGradient DefaultHistogramGradient() {
 TEST(HistogramBarsTest, HeightsFollowCountOverCounterAndColoursFollowLiveLevels) {
   const CGradient gradient = DefaultHistogramGradient();
   QImage image(101, 40, QImage::Format_RGB32);
-  // Five points at columns 0, 25, 50, 75 and 101 (i * 101 / 4).
+  // Five points in the middle of five steps of 20.2 columns: 10, 30, 50, 70 and 90.
   const std::vector<int16_t> counts = {4, 3, 0, 2, 1};
   const std::vector<int16_t> levels = {-25, -40, -60, 5, -200};
   PaintHistogramBars(image, 5, 4, counts.data(), levels.data(), HistogramColourTable(gradient));
 
-  EXPECT_EQ(BarHeight(image, 0), 40);
-  EXPECT_EQ(BarHeight(image, 25), 30);
+  EXPECT_EQ(BarHeight(image, 10), 40);
+  EXPECT_EQ(BarHeight(image, 30), 30);
   EXPECT_EQ(BarHeight(image, 50), 0);
-  EXPECT_EQ(BarHeight(image, 75), 20);
-  EXPECT_EQ(BarHeight(image, 100), 10);
+  EXPECT_EQ(BarHeight(image, 70), 20);
+  EXPECT_EQ(BarHeight(image, 90), 10);
   // Three pixels wide, centred on the point's column.
-  EXPECT_EQ(BarHeight(image, 24), 30);
-  EXPECT_EQ(BarHeight(image, 26), 30);
-  EXPECT_EQ(BarHeight(image, 27), 0);
-  EXPECT_EQ(BarHeight(image, 99), 0);  // the last bar shows only its left column
+  EXPECT_EQ(BarHeight(image, 29), 30);
+  EXPECT_EQ(BarHeight(image, 31), 30);
+  EXPECT_EQ(BarHeight(image, 32), 0);
+  EXPECT_EQ(BarHeight(image, 0), 0);
+  EXPECT_EQ(BarHeight(image, 100), 0);
 
-  EXPECT_EQ(image.pixel(25, 39), GradientPixel(gradient, -40));
-  EXPECT_EQ(image.pixel(0, 0), GradientPixel(gradient, -25));
-  EXPECT_EQ(image.pixel(0, 0), qRgb(255, 85, 0));  // 5 dB below the top of 15 dB steps
+  EXPECT_EQ(image.pixel(30, 39), GradientPixel(gradient, -40));
+  EXPECT_EQ(image.pixel(10, 0), GradientPixel(gradient, -25));
+  EXPECT_EQ(image.pixel(10, 0), qRgb(255, 85, 0));  // 5 dB below the top of 15 dB steps
   // Levels beyond the gradient's range take the colour of its ends; above the scale is black.
-  EXPECT_EQ(image.pixel(75, 39), GradientPixel(gradient, 0));
-  EXPECT_EQ(image.pixel(75, 39), qRgb(0, 0, 0));
-  EXPECT_EQ(image.pixel(100, 39), GradientPixel(gradient, -120));
+  EXPECT_EQ(image.pixel(70, 39), GradientPixel(gradient, 0));
+  EXPECT_EQ(image.pixel(70, 39), qRgb(0, 0, 0));
+  EXPECT_EQ(image.pixel(90, 39), GradientPixel(gradient, -120));
 }
 
 TEST(HistogramBarsTest, LaterPointsCoverEarlierOnesWhereBarsOverlap) {
@@ -76,7 +78,7 @@ TEST(HistogramBarsTest, LaterPointsCoverEarlierOnesWhereBarsOverlap) {
   counts[5] = 5;   // half height, drawn later
   levels[5] = -75;
   PaintHistogramBars(image, 10, 10, counts.data(), levels.data(), HistogramColourTable(gradient));
-  // Column 5 belongs to both bars (x = 5 * 10 / 9 = 5 and 4 * 10 / 9 = 4).
+  // Column 5 belongs to both bars (points 4 and 5 stand on columns 4 and 5).
   EXPECT_EQ(image.pixel(5, 19), GradientPixel(gradient, -75));
   EXPECT_EQ(image.pixel(5, 0), GradientPixel(gradient, -30));
   EXPECT_EQ(image.pixel(5, 9), GradientPixel(gradient, -30));
@@ -100,8 +102,8 @@ TEST(HistogramBarsTest, DegenerateInputsDrawSafely) {
   const int16_t odd_counts[] = {30, -5};
   const int16_t levels[] = {-30, -30};
   PaintHistogramBars(image, 2, 3, odd_counts, levels, colours);
-  EXPECT_EQ(BarHeight(image, 0), 10);
-  EXPECT_EQ(BarHeight(image, 20), 0);
+  EXPECT_EQ(BarHeight(image, 5), 10);
+  EXPECT_EQ(BarHeight(image, 15), 0);
 }
 
 // The histogram of a whole graph, fed sweeps as the Receiver sends them.
@@ -124,6 +126,7 @@ class HistogramWindowTest : public ::testing::Test {
     for (int16_t& l : levels) l = static_cast<int16_t>(l * 16);
     SweepHeader h;
     h.start = 48000;
+    h.sweep_word = sweep_word_;
     h.points = static_cast<uint32_t>(levels.size());
     h.block_frequency = 48000;
     const Bytes m = BuildSweepBlock(h, levels.data(), static_cast<uint16_t>(levels.size()));
@@ -143,14 +146,47 @@ class HistogramWindowTest : public ::testing::Test {
   }
   int Height(int point) {
     const QImage& p = dialog().Picture();
-    return BarHeight(p, point * (p.width() - 1) / 3);  // four points; stay inside the picture
+    return BarHeight(p, HistogramColumn(point, 4, p.width()));
   }
 
   ManualClock clock_;
   RecordingAlerts alerts_;
   CQuorvalinFormView view_{clock_, alerts_};
   FakeLink link_;
+  uint16_t sweep_word_ = 1;
 };
+
+// Under the bars, the graph's frequency axis, as wide as the bars' frame: the four points share
+// it from the sweep's start to its stop (four 5 MHz steps), every line labelled in tenths.
+TEST_F(HistogramWindowTest, FrequencyAxisUnderTheBarsSpansStartToStop) {
+  sweep_word_ = 100;
+  dialog().resize(900, 500);
+  dialog().show();
+  for (int n = 0; n < 3; ++n) Sweep({-30, -30, -30, -30});
+  QWidget* frame = dialog().Control(CHistogramDlg::kPictureFrame);
+  auto* axis = dialog().findChild<QWidget*>(QStringLiteral("histogramAxis"));
+  ASSERT_NE(axis, nullptr);
+  EXPECT_EQ(axis->x(), frame->x());
+  EXPECT_EQ(axis->width(), frame->width());
+  EXPECT_GE(axis->y(), frame->y() + frame->height());
+
+  const std::vector<AxisLabel> labels = dialog().FrequencyLabels();
+  ASSERT_EQ(labels.size(), 11u);
+  for (const AxisLabel& label : labels) {
+    EXPECT_EQ(label.text, std::to_string(2400 + 2 * label.grid_line));  // whole MHz, no decimals
+    EXPECT_GE(label.left, 0);
+    EXPECT_LE(label.left + label.width, axis->width());
+  }
+  // Each label is drawn where the layout put it.
+  const QImage row = axis->grab().toImage();
+  const QRgb background = axis->palette().color(QPalette::Window).rgb();
+  for (const AxisLabel& label : labels) {
+    int ink = 0;
+    for (int x = label.left; x < label.left + label.width && x < row.width(); ++x)
+      for (int y = 3; y < row.height(); ++y) ink += row.pixel(x, y) != background;
+    EXPECT_GT(ink, 0) << label.text;
+  }
+}
 
 TEST_F(HistogramWindowTest, CaptionLabelsAndInitialTexts) {
   EXPECT_EQ(dialog().windowTitle(), QStringLiteral("Histogram Display"));
@@ -184,7 +220,7 @@ TEST_F(HistogramWindowTest, BarsReachNMinusOneOverNAndNothingAboveEveryLevel) {
   EXPECT_EQ(Height(1), 0);
   EXPECT_EQ(Height(2), h * (kSweeps - 1) / kSweeps);
   EXPECT_EQ(Height(3), h * 2 / kSweeps);
-  EXPECT_EQ(dialog().Picture().pixel(0, h - 1),
+  EXPECT_EQ(dialog().Picture().pixel(HistogramColumn(0, 4, dialog().Picture().width()), h - 1),
             GradientPixel(dialog().Gradient(), -30));
 
   // A threshold above every level: from a reset on, no bar rises.
@@ -243,14 +279,15 @@ TEST_F(HistogramWindowTest, ReferenceLevelRescalesUntilTheNextThresholdChange) {
   EXPECT_EQ(dialog().Gradient().mode(), CGradient::kHistogramMode);
   // The bars on screen take the new colours at once.
   const int bottom = dialog().Picture().height() - 1;
-  EXPECT_EQ(dialog().Picture().pixel(0, bottom), GradientPixel(dialog().Gradient(), -45));
+  const int first = HistogramColumn(0, 4, dialog().Picture().width());
+  EXPECT_EQ(dialog().Picture().pixel(first, bottom), GradientPixel(dialog().Gradient(), -45));
 
   Click(CHistogramDlg::kRaiseButton);
   EXPECT_EQ(dialog().Gradient().max(), -20);  // the stored top, not the reference level
   EXPECT_EQ(dialog().Gradient().min(), -79);
   EXPECT_EQ(Text(CHistogramDlg::kThresholdEdit), QStringLiteral("-79"));
   EXPECT_EQ(Text(CHistogramDlg::kThresholdLabel), QStringLiteral("-79 dBm"));
-  EXPECT_EQ(dialog().Picture().pixel(0, bottom), GradientPixel(dialog().Gradient(), -45));
+  EXPECT_EQ(dialog().Picture().pixel(first, bottom), GradientPixel(dialog().Gradient(), -45));
 }
 
 }  // namespace

@@ -15,8 +15,10 @@
 #include <array>
 #include <fstream>
 #include <memory>
+#include <vector>
 
 #include "core/app/manual_clock.h"
+#include "core/record/log_format.h"
 #include "gui/app/about_dialog.h"
 #include "gui/app/app_settings.h"
 #include "gui/app/form_view.h"
@@ -25,7 +27,12 @@
 #include "core/ui/command_keys.h"
 #include "gui/app/radio_alert_dialog.h"
 #include "gui/app/toolbar_icons.h"
+#include "core/display/colour_map.h"
+#include "core/display/spectrogram_axes.h"
+#include "core/display/spectrogram_history.h"
 #include "gui/display/display.h"
+#include "gui/display/spectrogram_dialog.h"
+#include "gui/display/waterfall.h"
 #include "gui/record/time_marker_dialog.h"
 #include "core/record/log_format.h"
 #include "gui/link/connection_sheet.h"
@@ -294,6 +301,46 @@ TEST_F(MainFrameTest, RecentFilesKeepTheLastFourNewestFirst) {
                    [&](const QString& path) { chosen = path; });
   MenuAction(frame->FileMenu(), texts[1])->trigger();
   EXPECT_EQ(chosen, expected[1]);
+  // It is not there: it leaves the list, with a word.
+  ASSERT_EQ(alerts_.shown.size(), 1u);
+  EXPECT_EQ(alerts_.shown[0].text,
+            expected[1].toStdString() + " is no longer there; it is taken off the recent files.");
+  EXPECT_EQ(frame->RecentFiles(), (QStringList{expected[0], expected[2], expected[3]}));
+  EXPECT_EQ(MenuTexts(frame->FileMenu())[1], QStringLiteral("&2 ") + expected[2]);
+}
+
+// The logs and capture files recorded, played or reviewed go on the list; choosing one plays
+// the log or reviews the captures. A scripted run leaves the list alone.
+TEST_F(MainFrameTest, RecentFilesAreTheLogsAndCapturesUsedAndOpenAgainFromTheMenu) {
+  auto frame = MakeFrame();
+  CDisplay& display = frame->View().Display();
+  const QString log = dir_.filePath(QStringLiteral("played.kzq"));
+  {
+    std::ofstream out(log.toStdString(), std::ios::binary);
+    const Bytes header = BuildHeaderRecord({}, {}, {});
+    out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+  }
+  const QString captures = dir_.filePath(QStringLiteral("marks.icf"));
+  const QString recorded = dir_.filePath(QStringLiteral("recorded.kzq"));
+  ASSERT_TRUE(frame->View().ReplayFile(log.toStdString()));
+  ASSERT_TRUE(display.CreateCaptureFile(captures.toStdString()));
+  frame->View().OnCommand(kCmdStop);
+  ASSERT_TRUE(display.StartLog(recorded.toStdString()));
+  frame->View().OnCommand(kCmdStop);
+  EXPECT_EQ(frame->RecentFiles(), (QStringList{recorded, captures, log}));
+
+  MenuAction(frame->FileMenu(), QStringLiteral("&3 ") + log)->trigger();
+  EXPECT_TRUE(display.PlayingBack());
+  EXPECT_EQ(frame->RecentFiles(), (QStringList{log, recorded, captures}));
+  MenuAction(frame->FileMenu(), QStringLiteral("&3 ") + captures)->trigger();
+  EXPECT_FALSE(display.PlayingBack());
+  EXPECT_TRUE(display.Captures().Reviewing());
+  EXPECT_EQ(frame->RecentFiles().first(), captures);
+
+  frame->SetRecentFilesKept(false);
+  ASSERT_TRUE(frame->View().ReplayFile(recorded.toStdString()));
+  EXPECT_EQ(frame->RecentFiles(), (QStringList{captures, log, recorded}));
+  EXPECT_TRUE(alerts_.shown.empty());
 }
 
 TEST_F(MainFrameTest, ViewMenuListsThePanelsAndReopensAClosedOneInItsPlace) {
@@ -307,7 +354,8 @@ TEST_F(MainFrameTest, ViewMenuListsThePanelsAndReopensAClosedOneInItsPlace) {
   EXPECT_EQ(MenuTexts(view), (QStringList{"Freq Control", "Trigger", "Reference Level",
                                           "Resolution", "Markers", "Peak Hold", "Trace Colour",
                                           "Scr Avg", "Video Avg", "802.11A", "UNII",
-                                          "Frequency Axis", "Marker to &Peak", "&Next Peak",
+                                          "Frequency Axis", "Colour Map", "Marker to &Peak",
+                                          "&Next Peak",
                                           "Marker to &Frequency..."}));
   EXPECT_TRUE(MenuAction(view, "Trigger")->isChecked());
   EXPECT_FALSE(MenuAction(view, "Trigger")->isEnabled());  // it has no close box
@@ -403,6 +451,59 @@ TEST_F(MainFrameTest, PeakSearchFromKeysAndMenuAndTheAxisSwitchRemembered) {
   auto next = MakeFrame();
   EXPECT_FALSE(next->View().Display().State().frequency_axis);
   EXPECT_TRUE(MenuTexts(next->ViewMenu()).contains(QStringLiteral("Frequency Axis")));
+}
+
+// View > Colour Map recolours the waterfall and its colour scale at once, and the next start
+// opens with the map chosen.
+TEST_F(MainFrameTest, ColourMapChoiceRecoloursTheSpectrogramAndIsRemembered) {
+  auto frame = MakeFrame();
+  CSpectrogramDialog& spectrogram = frame->View().Display().Spectrogram();
+  SpectrogramHistory history;
+  history.Fill(20, -91);
+  const std::vector<int16_t> sweep(20, -50);
+  history.Shift(20, false);
+  history.WriteRange(0, 20, sweep.data(), false);
+  spectrogram.SetSweepAxes(48000, 10, false);
+  spectrogram.Update(history, 20);
+  spectrogram.resize(700, 400);
+  spectrogram.show();
+  const auto picture = [&] {
+    spectrogram.grab();
+    return spectrogram.picture();
+  };
+  const QImage before = picture();
+  const QFontMetrics metrics(spectrogram.font());
+  const SpectrogramLayout layout =
+      LayOutSpectrogram(before.width(), before.height(),
+                        metrics.horizontalAdvance(QLatin1Char('0')), metrics.height(), true);
+  ASSERT_TRUE(layout.axes);  // the frame starts with the frequency axis on
+  const QPoint inside(layout.waterfall.left + 10, layout.waterfall.bottom - 1);
+  const GraphRect& bar = layout.colour_bar;
+  const QPoint top_of_bar(bar.left + 3, bar.top);
+  const QPoint bottom_of_bar(bar.left + 3, bar.bottom - 1);
+  const CGradient& gradient = spectrogram.range().gradient();
+  EXPECT_EQ(before.pixel(inside), GradientToRgb(gradient.Colour(-50)));
+  EXPECT_EQ(before.pixel(top_of_bar), qRgb(255, 252, 0));
+
+  QMenu* maps = frame->findChild<QMenu*>(QStringLiteral("colourMapMenu"));
+  ASSERT_NE(maps, nullptr);
+  EXPECT_EQ(MenuTexts(maps), (QStringList{"Receiver", "Uniform"}));
+  EXPECT_TRUE(MenuAction(maps, "Receiver")->isChecked());
+  MenuAction(maps, "Uniform")->trigger();
+  EXPECT_FALSE(MenuAction(maps, "Receiver")->isChecked());
+  const QImage after = picture();
+  EXPECT_EQ(after.pixel(inside), GradientToRgb(UniformColour(0.5)));
+  EXPECT_EQ(after.pixel(top_of_bar), GradientToRgb(UniformColour(1.0)));
+  EXPECT_EQ(after.pixel(bottom_of_bar), GradientToRgb(UniformColour(0.0)));
+
+  frame.reset();
+  auto next = MakeFrame();
+  EXPECT_EQ(next->View().Display().Spectrogram().colour_map(), ColourMap::kUniform);
+  QMenu* next_maps = next->findChild<QMenu*>(QStringLiteral("colourMapMenu"));
+  EXPECT_TRUE(MenuAction(next_maps, "Uniform")->isChecked());
+  MenuAction(next_maps, "Receiver")->trigger();
+  next.reset();
+  EXPECT_EQ(MakeFrame()->View().Display().Spectrogram().colour_map(), ColourMap::kReceiver);
 }
 
 // The window's keys walked on a live picture: every toolbar tip names its key, the marker steps

@@ -127,25 +127,40 @@ TEST_F(RememberedRunsTest, ARunLeavesWindowPanelsSpectrumAndLinkForTheNext) {
   EXPECT_TRUE(alerts_.shown.empty());
 }
 
+// A broken section line, random bytes or zeros: each file is set aside whole, one sentence says
+// so, the defaults are used, and the next run starts clean with what this one saved.
 TEST_F(RememberedRunsTest, ADamagedFileIsSetAsideAndTheDefaultsAreUsed) {
-  {
-    QFile file(Path());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("[Spectrum\nCentreKHz=5180000\n") + QByteArray(2, '\0') + "=\xff");
+  QByteArray random(4096, '\0');
+  uint32_t seed = 12345;
+  for (char& byte : random) {
+    seed = seed * 1103515245 + 12345;
+    byte = static_cast<char>(seed >> 24);
   }
-  AppSettings damaged(Path());
-  EXPECT_THAT(damaged.ReadProblem().toStdString(), HasSubstr("could not be read"));
-  EXPECT_THAT(damaged.ReadProblem().toStdString(), HasSubstr(".damaged"));
-  EXPECT_EQ(damaged.Remembered(), RememberedSettings{});
-  EXPECT_TRUE(QFile::exists(Path() + QStringLiteral(".damaged")));
+  const QByteArray damaged_files[] = {
+      QByteArray("[Spectrum\nCentreKHz=5180000\n") + QByteArray(2, '\0') + "=\xff",
+      random, QByteArray(4096, '\0')};
+  for (const QByteArray& bytes : damaged_files) {
+    {
+      QFile file(Path());
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      file.write(bytes);
+    }
+    AppSettings damaged(Path());
+    EXPECT_THAT(damaged.ReadProblem().toStdString(), HasSubstr("could not be read (it is damaged"));
+    EXPECT_THAT(damaged.ReadProblem().toStdString(), HasSubstr(".damaged"));
+    EXPECT_EQ(damaged.Remembered(), RememberedSettings{});
+    EXPECT_TRUE(damaged.RecentFiles().isEmpty());
+    QFile aside(Path() + QStringLiteral(".damaged"));
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+    EXPECT_EQ(aside.readAll(), bytes);
 
-  // The next run starts clean with what this one saved.
-  RememberedSettings saved;
-  saved.spectrum = LastTime();
-  damaged.SetRemembered(saved);
-  AppSettings next(Path());
-  EXPECT_TRUE(next.ReadProblem().isEmpty());
-  EXPECT_EQ(next.Remembered(), saved);
+    RememberedSettings saved;
+    saved.spectrum = LastTime();
+    damaged.SetRemembered(saved);
+    AppSettings next(Path());
+    EXPECT_TRUE(next.ReadProblem().isEmpty()) << next.ReadProblem().toStdString();
+    EXPECT_EQ(next.Remembered(), saved);
+  }
 }
 
 }  // namespace

@@ -224,7 +224,8 @@ TEST(WaterfallRenderTest, EveryPixelHasTheGradientColourOfItsPointAndSlot) {
   for (int y = 0; y <= h; ++y) {
     const int slot = ((h - y) * 99) / h;
     for (int x = 0; x <= w; ++x) {
-      const int point = (x * (n - 1)) / w;
+      // Each column shows the point whose step holds its middle, as the graph's x axis does.
+      const int point = ((2 * x + 1) * n) / (2 * image.width());
       ASSERT_EQ(image.pixel(x, y), Expected(gradient, rows[slot * n + point])) << x << "," << y;
     }
   }
@@ -280,11 +281,11 @@ TEST(WaterfallRenderTest, DegenerateSizesAndSinglePointStaySafe) {
   for (int x = 0; x < 50; ++x) EXPECT_EQ(wide.pixel(x, 19), Expected(gradient, rows[0]));
   EXPECT_EQ(wide.pixel(49, 0), Expected(gradient, rows[99]));
 
-  // A one-pixel image shows the newest sweep's first point.
+  // A one-pixel column's middle lies in the step of the middle point.
   const auto many = DistinctLevels(10);
   QImage dot(1, 1, QImage::Format_RGB32);
   RenderWaterfall(dot, many.data(), 10, gradient);
-  EXPECT_EQ(dot.pixel(0, 0), Expected(gradient, many[0]));
+  EXPECT_EQ(dot.pixel(0, 0), Expected(gradient, many[5]));
 
   // No points: a cleared, white picture.
   QImage empty(8, 8, QImage::Format_RGB32);
@@ -301,11 +302,11 @@ TEST(WaterfallRenderTest, RendererFollowsWidthAndPointChanges) {
   QImage image(60, 30, QImage::Format_RGB32);
   renderer.Render(image, small.data(), 5);
   renderer.Render(image, large.data(), 300);
-  EXPECT_EQ(image.pixel(59, 29), Expected(gradient, large[299]));
+  EXPECT_EQ(image.pixel(59, 29), Expected(gradient, large[297]));  // five points a column
   QImage narrow(7, 30, QImage::Format_RGB32);
   renderer.Render(narrow, large.data(), 300);
-  EXPECT_EQ(narrow.pixel(6, 29), Expected(gradient, large[299]));
-  EXPECT_EQ(narrow.pixel(3, 29), Expected(gradient, large[(3 * 299) / 6]));
+  EXPECT_EQ(narrow.pixel(6, 29), Expected(gradient, large[278]));
+  EXPECT_EQ(narrow.pixel(3, 29), Expected(gradient, large[150]));
 }
 
 TEST(SpectrogramHistoryCopyTest, SlotMajorCopyMatchesLogicalSlots) {

@@ -74,6 +74,15 @@ expect 1 "missing.kzq: No such file or directory"
 head -c 100 /dev/urandom >"$dir/random.kzq"
 run info "$dir/random.kzq"
 [ "$code" -eq 1 ] || fail "random bytes: exit $code"
+# A picture under a log's name: the verdict, and nothing read from it as if it were a header.
+{ printf '\211PNG\r\n\032\n'; head -c 3000 /dev/zero; } >"$dir/picture.kzq"
+for command in info dump csv; do
+  run "$command" "$dir/picture.kzq"
+  expect 1 "picture.kzq: not a spectrum log: no 897-byte header record (0xBA) at byte 0"
+done
+run info "$dir/picture.kzq"
+[ "$out" = "File: $dir/picture.kzq
+Not a spectrum log: no 897-byte header record (0xBA) at byte 0" ] || fail "info on a picture: $out"
 if [ -w /dev/full ]; then
   run csv "$log" -o /dev/full
   expect 1 "cannot write /dev/full"

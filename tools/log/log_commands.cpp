@@ -122,15 +122,18 @@ bool Load(const std::string& path, LogBytes& bytes) {
 
 // Says on standard error how the walk ended when that was not at a proper end.
 int Verdict(const std::string& path, const LogScanResult& result) {
-  if (!result.header_ok && !(result.torn && result.torn_at == 0)) {
-    Complain(path + ": not a spectrum log: no 897-byte header record (0xBA) at byte 0");
-    return kExitDamaged;
-  }
-  if (result.torn) {
-    Complain(path + ": damaged: torn record at byte " + std::to_string(result.torn_at));
-    return kExitDamaged;
-  }
-  return kExitOk;
+  const std::string damage = LogDamageText(result);
+  if (damage.empty()) return kExitOk;
+  Complain(path + ": " + damage);
+  return kExitDamaged;
+}
+
+// The damage as a line of `info`: "Damaged: torn record at byte N", "Not a spectrum log: ...".
+void PrintDamage(const LogScanResult& result) {
+  std::string damage = LogDamageText(result);
+  if (damage.empty()) return;
+  damage[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(damage[0])));
+  std::printf("%s\n", damage.c_str());
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -167,6 +170,11 @@ class InfoVisitor : public LogVisitor {
   void Print(const std::string& path, const LogScanResult& result) const {
     const std::string title = LogFormatTitle(path);
     std::printf("File: %s\n", path.c_str());
+    // Nothing of another kind of file is shown as if it were a log's header.
+    if (result.not_a_log) {
+      PrintDamage(result);
+      return;
+    }
     std::printf("Format: %s\n",
                 title.empty() ? "unknown (the name ends neither in .kzq nor .zn)" : title.c_str());
     // A cut header still names the device, firmware and serial; the rest needs all of it.
@@ -207,9 +215,7 @@ class InfoVisitor : public LogVisitor {
     }
     if (result.trailing != 0)
       std::printf("Bytes after the end record (not read): %" PRIu64 "\n", result.trailing);
-    if (!result.header_ok && !(result.torn && result.torn_at == 0))
-      std::printf("Damaged: no header record at byte 0\n");
-    if (result.torn) std::printf("Damaged: torn record at byte %" PRIu64 "\n", result.torn_at);
+    PrintDamage(result);
   }
 
  private:
@@ -259,15 +265,8 @@ class StreamSink {
   int error_ = 0;
 };
 
-// A capture file starts with an entry marker (1), a log with its header type (0xBA); an empty
-// or unrecognised file is taken by its name.
-bool IsCaptureFile(const std::string& path, const LogBytes& bytes) {
-  if (bytes.size() > 0 && bytes.data()[0] == kCaptureEntryMarker) return true;
-  if (bytes.size() > 0 && bytes.data()[0] == kLogHeaderType) return false;
-  std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return extension == ".icf";
+bool TakenAsCapture(const std::string& path, const LogBytes& bytes) {
+  return IsCaptureFile(path, bytes.size() > 0 ? bytes.data() : nullptr);
 }
 
 const char* SweepTypeName(uint8_t type) {
@@ -334,7 +333,7 @@ int CaptureDump(const std::string& path, const LogBytes& bytes) {
 int RunInfo(const std::string& path) {
   LogBytes bytes;
   if (!Load(path, bytes)) return kExitDamaged;
-  if (IsCaptureFile(path, bytes)) return CaptureInfo(path, bytes);
+  if (TakenAsCapture(path, bytes)) return CaptureInfo(path, bytes);
   InfoVisitor info;
   const LogScanResult result = ScanLog(bytes.data(), bytes.size(), info);
   info.Print(path, result);
@@ -346,7 +345,7 @@ int RunInfo(const std::string& path) {
 int RunDump(const std::string& path) {
   LogBytes bytes;
   if (!Load(path, bytes)) return kExitDamaged;
-  if (IsCaptureFile(path, bytes)) return CaptureDump(path, bytes);
+  if (TakenAsCapture(path, bytes)) return CaptureDump(path, bytes);
   DumpVisitor dump(bytes);
   const LogScanResult result = ScanLog(bytes.data(), bytes.size(), dump);
   if (result.torn) std::printf("%10" PRIu64 "  torn record\n", result.torn_at);
@@ -371,7 +370,7 @@ int RunCsv(const std::string& path, const std::string& out_path) {
   }
   StreamSink sink(out);
   LogCsvExport csv([&sink](std::string_view text) { return sink.Write(text); });
-  const bool capture = IsCaptureFile(path, bytes);
+  const bool capture = TakenAsCapture(path, bytes);
   LogScanResult result;
   CaptureScan captures;
   if (capture) {

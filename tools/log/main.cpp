@@ -41,7 +41,8 @@ const char kHelp[] =
     "\n"
     "Instant-capture files (.icf, written by `quorvalin --capture` or \"Instant Capture\") are\n"
     "read too; a file starting with byte 1 is taken as one, one starting with 0xBA as a log,\n"
-    "any other by its name.\n"
+    "any other by its name. A file taken as a log that does not start with a log's header\n"
+    "record is no log: each command says so and shows nothing of it.\n"
     "  info  Every capture: number, date and time, comment, sweep type, start MHz, N, RBW,\n"
     "        reference level, power; then the trailer's count, and the damage if any.\n"
     "  dump  One line per capture with its byte offset, then the trailer.\n"
@@ -54,8 +55,9 @@ const char kHelp[] =
     "  --version   Print the version and exit.\n"
     "\n"
     "Exit status: 0 the file was read to its end (an end record, or the records end cleanly);\n"
-    "1 the file cannot be read or is damaged (what could be read is printed first, then a\n"
-    "message saying what and where), or the output cannot be written; 2 a usage error.\n";
+    "1 the file cannot be read, is no spectrum log, or is damaged (what could be read is\n"
+    "printed first, then a message saying what and where), or the output cannot be written;\n"
+    "2 a usage error.\n";
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr, "quorvalin-log: %s\nTry 'quorvalin-log --help'.\n", problem.c_str());

@@ -134,7 +134,78 @@ RememberedWindow ReadWindow(const SettingLookup& lookup) {
   return window;
 }
 
+bool ValidUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    size_t more = 0;
+    uint32_t code = 0;
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      more = 1;
+      code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      more = 2;
+      code = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      more = 3;
+      code = lead & 0x07;
+    } else {
+      return false;
+    }
+    if (text.size() - i <= more) return false;
+    for (size_t k = 1; k <= more; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = code << 6 | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+    constexpr uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    if (code < kLeast[more] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
+      return false;
+    }
+    i += more + 1;
+  }
+  return true;
+}
+
+std::string_view Trimmed(std::string_view line) {
+  while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+  while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r')) {
+    line.remove_suffix(1);
+  }
+  return line;
+}
+
 }  // namespace
+
+std::string SettingsTextProblem(std::string_view text) {
+  if (text.find('\0') != std::string_view::npos) return "it holds zero bytes";
+  if (!ValidUtf8(text)) return "it is not UTF-8 text";
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    text.remove_prefix(kByteOrderMark.size());
+  }
+  bool continued = false;  // the last value ended in a lone backslash: this line belongs to it
+  for (size_t number = 1; !text.empty(); ++number) {
+    const size_t end = std::min(text.find('\n'), text.size());
+    const std::string_view line = Trimmed(text.substr(0, end));
+    text.remove_prefix(std::min(end + 1, text.size()));
+    const size_t equals = line.find('=');
+    const bool value_line = continued || (equals != std::string_view::npos && equals > 0);
+    const bool fine = line.empty() || line.front() == ';' || line.front() == '#' ||
+                      (line.front() == '[' && line.back() == ']' && line.size() > 2) ||
+                      value_line;
+    if (!fine) {
+      return "line " + std::to_string(number) +
+             " is neither a comment, a section nor a key=value";
+    }
+    const size_t backslashes = line.size() - std::min(line.size(), line.find_last_not_of('\\') + 1);
+    continued = value_line && backslashes % 2 == 1;
+  }
+  return {};
+}
 
 RememberedSpectrum::RememberedSpectrum() : spectrum(DefaultSpectrum()) {}
 

@@ -65,6 +65,12 @@ RememberedSettings ReadRememberedSettings(const SettingLookup& lookup);
 std::vector<std::pair<std::string, std::string>> RememberedEntries(
     const RememberedSettings& remembered);
 
+// Why the text of a settings file cannot be ours, in words for the user ("it holds zero bytes",
+// "it is not UTF-8 text", "line 3 is neither a comment, a section nor a key=value"); empty when
+// every line is one of those. A file with such damage is set aside rather than read, so the
+// garbage is not written back.
+std::string SettingsTextProblem(std::string_view text);
+
 // What the progress window says while the handshake's end sets this spectrum.
 std::string SettingSpectrumText(const RememberedSpectrum& remembered);
 

@@ -76,6 +76,8 @@ struct DisplayState {
   bool fast_rewind = false;
   uint64_t playback_position = 0;
   uint64_t log_length = 0;
+  // What ended the last playback ("End of log: ..."), shown until the graph starts afresh.
+  std::string playback_end;
 };
 
 }  // namespace qv

@@ -1,6 +1,7 @@
 #include "core/display/frequency_axis.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace qv {
@@ -15,16 +16,15 @@ int32_t AxisDecimals(double span_mhz) {
 std::vector<AxisLabel> LayOutFrequencyAxis(const GraphGeometry& g, uint32_t start,
                                            uint16_t sweep_word, int32_t char_width,
                                            int32_t left_limit, int32_t right_limit) {
-  if (g.points < 2 || g.dx <= 0) return {};
-  const double span =
-      PointFrequency(start, g.points - 1, sweep_word) - PointFrequency(start, 0, sweep_word);
+  if (g.points < 2 || g.Width() < 10) return {};
   std::array<int32_t, 11> xs{};
   std::array<double, 11> mhz{};
   for (int32_t i = 0; i <= 10; ++i) {
     xs[i] = g.GridX(i);
-    mhz[i] = PointFrequency(start, g.PointAtX(xs[i]), sweep_word);
+    mhz[i] = GridFrequency(start, sweep_word, g.points, i);
   }
-  return LayOutAxisLabels(xs, mhz, AxisDecimals(span), char_width, left_limit, right_limit);
+  return LayOutAxisLabels(xs, mhz, AxisDecimals(mhz[10] - mhz[0]), char_width, left_limit,
+                          right_limit);
 }
 
 std::vector<AxisLabel> LayOutAxisLabels(const std::array<int32_t, 11>& xs,
@@ -33,6 +33,17 @@ std::vector<AxisLabel> LayOutAxisLabels(const std::array<int32_t, 11>& xs,
                                         int32_t right_limit) {
   std::vector<AxisLabel> out;
   if (char_width <= 0) return out;
+  // No more decimals than the labels need: 2405 rather than 2405.0 when every one is whole.
+  const auto exact = [&](int32_t places) {
+    double scale = 1;
+    for (int32_t k = 0; k < places; ++k) scale *= 10;
+    return std::all_of(mhz.begin(), mhz.end(), [&](double f) {
+      return std::fabs(f * scale - std::round(f * scale)) < 1e-6;
+    });
+  };
+  int32_t fewest = 0;
+  while (fewest < decimals && !exact(fewest)) ++fewest;
+  decimals = fewest;
   std::vector<AxisLabel> all;
   for (int32_t i = 0; i <= 10; ++i) {
     const int32_t x = xs[i];

@@ -21,8 +21,8 @@ struct AxisLabel {
 // told apart; never more than the 50 kHz step of the points can mean.
 int32_t AxisDecimals(double span_mhz);
 
-// The labels under the vertical grid lines of `g`, each reading the frequency of the drawn point
-// on its line (what the pointer read-out shows there), drawn `char_width` pixels per character.
+// The labels under the vertical grid lines of `g`, each reading its line's frequency, start plus
+// that many tenths of the span, drawn `char_width` pixels per character.
 // Every line is labelled where the labels fit with a character's gap between them, else every
 // other one, else start, centre and stop. The start label begins right of `left_limit` (the
 // amplitude scale's labels hang into this row); a label is centred on its line otherwise, the
@@ -32,7 +32,7 @@ std::vector<AxisLabel> LayOutFrequencyAxis(const GraphGeometry& g, uint32_t star
                                            int32_t left_limit, int32_t right_limit);
 
 // The same fitting for any row of eleven lines: line i at x = xs[i] reads mhz[i], written with
-// `decimals` decimals. The spectrogram's frequency axis uses it under its own columns.
+// `decimals` decimals, or fewer where every label is exact with fewer. The spectrogram's frequency axis uses it under its own columns.
 std::vector<AxisLabel> LayOutAxisLabels(const std::array<int32_t, 11>& xs,
                                         const std::array<double, 11>& mhz, int32_t decimals,
                                         int32_t char_width, int32_t left_limit,

@@ -12,41 +12,31 @@ GraphGeometry::GraphGeometry(const GraphRect& a, int32_t n)
       dy((bottom - a.top) / 10),
       points(n) {}
 
-int32_t GraphGeometry::X(int32_t j) const {
-  return XOf(j, points);
-}
-
 int32_t GraphGeometry::XOf(int32_t j, int32_t count) const {
-  if (count < 2) return kPlotLeftMargin;
-  return static_cast<int32_t>(static_cast<int64_t>(j) * Width() / (count - 1)) + kPlotLeftMargin;
+  if (count < 1 || Width() <= 0) return kPlotLeftMargin;
+  return static_cast<int32_t>((2 * static_cast<int64_t>(j) + 1) * Width() / (2 * int64_t{count})) +
+         kPlotLeftMargin;
 }
 
 int32_t GraphGeometry::PointAtX(int32_t x) const {
-  if (points < 2 || Width() <= 0) return 0;
-  const int64_t last = points - 1;
+  if (points < 1 || Width() <= 0) return 0;
   const int64_t offset = static_cast<int64_t>(x) - kPlotLeftMargin;
-  // Rounded, then moved to whichever neighbour X() really draws nearer (X truncates).
-  int64_t j = std::clamp<int64_t>((2 * offset * last + Width()) / (2 * int64_t{Width()}), 0, last);
-  const auto distance = [&](int64_t p) {
-    const int64_t d = static_cast<int64_t>(X(static_cast<int32_t>(p))) - x;
-    return d < 0 ? -d : d;
-  };
-  if (j > 0 && distance(j - 1) < distance(j)) --j;
-  if (j < last && distance(j + 1) < distance(j)) ++j;
-  return static_cast<int32_t>(j);
+  if (offset < 0) return 0;
+  const int64_t j = (2 * offset + 1) * points / (2 * int64_t{Width()});
+  return static_cast<int32_t>(std::min<int64_t>(j, points - 1));
 }
 
 bool GraphGeometry::Contains(int32_t x, int32_t y) const {
-  return x >= kPlotLeftMargin && x <= Width() + kPlotLeftMargin && y >= kPlotTopY &&
-         y <= GridY(10);
+  return x >= GridX(0) && x <= GridX(10) && y >= GridY(0) && y <= GridY(10);
 }
 
 int32_t GraphGeometry::GridX(int32_t i) const {
-  return i == 10 ? Width() + kPlotLeftMargin : i * dx + kPlotLeftMargin;
+  return static_cast<int32_t>(static_cast<int64_t>(i) * Width() / 10) + kPlotLeftMargin;
 }
 
 int32_t GraphGeometry::GridY(int32_t j) const {
-  return j == 10 ? bottom - area.top + kPlotTopY : j * dy + kPlotTopY;
+  // Exactly where trace processing draws the line's level.
+  return LevelToY(0, -10 * j, LevelSpan());
 }
 
 PlotRect GraphGeometry::LevelPlot() const {
@@ -56,6 +46,40 @@ PlotRect GraphGeometry::LevelPlot() const {
 
 double PointFrequency(uint32_t start, int32_t point, uint16_t sweep_word) {
   return (static_cast<double>(start) + static_cast<double>(point) * sweep_word) * 50.0 / 1000.0;
+}
+
+double GridFrequency(uint32_t start, uint16_t sweep_word, int32_t points, int32_t line) {
+  // In tenths of a step, so whole frequencies come out whole.
+  const int64_t tenths = 10 * static_cast<int64_t>(start) +
+                         static_cast<int64_t>(line) * points * static_cast<int64_t>(sweep_word);
+  return static_cast<double>(tenths) * 5.0 / 1000.0;
+}
+
+double AxisFrequencyAt(const GraphGeometry& g, uint32_t start, uint16_t sweep_word, int32_t x) {
+  const int64_t w = g.Width();
+  const int64_t span = static_cast<int64_t>(std::max(g.points, 0)) * sweep_word;  // steps
+  if (w <= 0 || span == 0) return PointFrequency(start, 0, sweep_word);
+  const int64_t column = std::clamp<int64_t>(static_cast<int64_t>(x) - kPlotLeftMargin, 0, w);
+  // A grid line on a whole step reads it, though a rounder step may share its column.
+  for (int32_t line = 0; line <= 10; ++line) {
+    if (g.GridX(line) - kPlotLeftMargin == column && line * span % 10 == 0) {
+      return GridFrequency(start, sweep_word, g.points, line);
+    }
+  }
+  // The column covers the steps [lo, hi) / w.
+  const int64_t lo = static_cast<int64_t>(start) * w + column * span;
+  const int64_t hi = lo + span;
+  // 1 GHz, 100, 50, 10, 5 and 1 MHz, 500, 100 and 50 kHz.
+  for (const int64_t unit : {20000, 2000, 1000, 200, 100, 20, 10, 2, 1}) {
+    const int64_t scaled = unit * w;
+    const int64_t first = (lo + scaled - 1) / scaled * scaled;
+    if (first >= hi) continue;
+    const int64_t last = (hi - 1) / scaled * scaled;
+    // Of several, the one nearest the column's middle.
+    const int64_t nearest = std::clamp((lo + hi + scaled) / (2 * scaled) * scaled, first, last);
+    return static_cast<double>(nearest / w) * 50.0 / 1000.0;
+  }
+  return static_cast<double>(lo + hi) / (2.0 * static_cast<double>(w)) * 50.0 / 1000.0;
 }
 
 }  // namespace qv

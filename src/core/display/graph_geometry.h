@@ -17,27 +17,38 @@ struct GraphRect {
 // The plot's layout from the graph area A and the point count N. The painter, trace processing,
 // markers, the pointer read-out, selections, channels and zoom all map through this one object,
 // so a point drawn at x is the point every reading under x refers to.
+//
+// The x axis runs from the sweep's start to start + N steps, as the legend's span says: point j
+// owns the pixels [j W / N, (j + 1) W / N) of the plot's width W and is drawn at their middle,
+// and grid line i lies at i W / 10, where start + i tenths of the span is. Levels use the scale
+// of trace processing, so grid line j lies where reference - 10 j dBm is drawn.
 struct GraphGeometry {
   GraphRect area;      // A
   int32_t right = 0;   // R = A.right * 6 / 7
   int32_t bottom = 0;  // B = A.bottom * 3 / 4
-  int32_t dx = 0;      // width of one of the ten divisions
-  int32_t dy = 0;      // height of one of the ten divisions
+  // A division's size, rounded down: for the legend boxes laid out in divisions. The grid itself
+  // is GridX and GridY.
+  int32_t dx = 0;
+  int32_t dy = 0;
   int32_t points = 0;  // N
 
   GraphGeometry(const GraphRect& area, int32_t points);
 
-  // Screen x of point j of the sweep. A sweep of fewer than two points sits on the left edge.
-  int32_t X(int32_t j) const;
-  // Screen x of point j of a trace of `count` points spread over the same width.
+  // Screen x of point j of the sweep: the middle of its step.
+  int32_t X(int32_t j) const { return XOf(j, points); }
+  // Screen x of point j of a trace of `count` points over the same width.
   int32_t XOf(int32_t j, int32_t count) const;
-  // The drawn point nearest to screen x, held within 0 ... N - 1 (0 while N < 2).
+  // The point whose step holds the middle of pixel column x, held within 0 ... N - 1 (0 without
+  // points).
   int32_t PointAtX(int32_t x) const;
   // Whether (x, y) lies on the plot, edges included: where clicks place and select.
   bool Contains(int32_t x, int32_t y) const;
   // Plot width in pixels, R - A.left.
   int32_t Width() const { return right - area.left; }
-  // Lines of the grid: i = 0 ... 10; the last one sits on the plot's far edge.
+  // Pixels for the 100 dB the plot shows.
+  int64_t LevelSpan() const { return ScaleSpan(LevelPlot()); }
+  // Lines of the grid, i = 0 ... 10: the first on the left (top) edge, the last on the right
+  // (bottom) one.
   int32_t GridX(int32_t i) const;
   int32_t GridY(int32_t j) const;
   // 2R / 3, where the marker delta line starts.
@@ -48,7 +59,14 @@ struct GraphGeometry {
 };
 
 // Frequency in MHz of point j of a sweep from `start` (50 kHz steps) with `sweep_word` steps
-// between points.
+// between points: where its step begins.
 double PointFrequency(uint32_t start, int32_t point, uint16_t sweep_word);
+// Frequency in MHz under grid line 0 ... 10 of a sweep of `points` points: start plus that many
+// tenths of the span.
+double GridFrequency(uint32_t start, uint16_t sweep_word, int32_t points, int32_t line);
+// The axis's frequency in MHz at pixel column x (held within the plot): a grid line's frequency
+// on its line where that is a whole step, elsewhere the roundest whole step among the
+// frequencies the column covers, or the column's middle where it covers none.
+double AxisFrequencyAt(const GraphGeometry& g, uint32_t start, uint16_t sweep_word, int32_t x);
 
 }  // namespace qv

@@ -1,5 +1,7 @@
 #include "core/display/graph_mouse.h"
 
+#include "core/display/marker_step.h"
+
 namespace qv {
 
 double FrequencyUnder(const GraphGeometry& plot, const MouseSweep& sweep, int32_t x) {
@@ -12,35 +14,31 @@ void MouseLeftDown(DisplayState& state, std::array<MarkerRecord, kMarkerCount>& 
   if (state.selection_mode) {
     state.selection.start_x = x;
     state.selection.start_y = y;
-    state.selection.start_frequency = static_cast<float>(FrequencyUnder(plot, sweep, x));
+    state.selection.start_frequency =
+        static_cast<float>(AxisFrequencyAt(plot, sweep.start, sweep.sweep_word, x));
     return;
   }
   if (state.current_marker < 1 || state.current_marker > kMarkerCount) return;
   MarkerRecord& marker = markers[state.current_marker - 1];
   const int32_t point = plot.PointAtX(x);
   // Both ends may be armed; one click then places both.
-  if (marker.a_enabled != 0) {
-    marker.a_x = x;
-    marker.a_point = point;
-    marker.a_placed = 1;
-  }
-  if (marker.b_enabled != 0) {
-    marker.b_x = x;
-    marker.b_point = point;
-    marker.b_placed = 1;
+  for (const bool b_end : {false, true}) {
+    if ((b_end ? marker.b_enabled : marker.a_enabled) == 0) continue;
+    PlaceMarkerEnd(marker, b_end, plot, sweep.start, sweep.sweep_word, sweep.live_sixteenths, point);
   }
 }
 
 void MouseMove(DisplayState& state, const MouseSweep& sweep, const GraphGeometry& plot, int32_t x,
                int32_t y, bool left_only) {
-  if (!plot.Contains(x, y)) return;
-  state.mouse_inside = true;
+  state.mouse_inside = plot.Contains(x, y);
+  if (!state.mouse_inside) return;
   state.mouse_x = x;
   state.mouse_y = y;
   if (!left_only || !state.selection_mode) return;
   state.selection.end_x = x;
   state.selection.end_y = y;
-  state.selection.end_frequency = static_cast<float>(FrequencyUnder(plot, sweep, x));
+  state.selection.end_frequency =
+      static_cast<float>(AxisFrequencyAt(plot, sweep.start, sweep.sweep_word, x));
   state.area_selected = true;
 }
 

@@ -23,7 +23,7 @@ LegendLayout LayOutLegend(const GraphRect& window, const GraphGeometry& g,
   // The band between the plot (with its lowest scale label) and the window's bottom holds
   // every row.
   const int32_t band_top =
-      std::max(AxisRowTop(g) + axis_row_height, 10 * g.dy + scale_label_height);
+      std::max(AxisRowTop(g) + axis_row_height, g.GridY(10) - kPlotTopY + scale_label_height);
   const int32_t band = std::max(window.bottom - band_top, kLegendRows);
   out.pitch = std::max(1, std::min(height / 30, band / kLegendRows));
   out.top = std::max(band_top, std::min(11 * g.dy - 20, window.bottom - kLegendRows * out.pitch));
@@ -37,8 +37,8 @@ LegendLayout LayOutLegend(const GraphRect& window, const GraphGeometry& g,
 }
 
 GraphRect FrozenLiveBox(const GraphGeometry& g) {
-  const int32_t left = 4 * g.dx + kPlotLeftMargin;
-  const int32_t bottom = 8 * g.dy + kPlotTopY;
+  const int32_t left = g.GridX(4);
+  const int32_t bottom = g.GridY(8);
   return GraphRect{left, bottom - kFrozenLiveBoxHeight, left + kFrozenLiveBoxWidth, bottom};
 }
 

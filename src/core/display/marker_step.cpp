@@ -32,7 +32,7 @@ void PutEnd(MarkerRecord& marker, const MarkerEnd& end, const GraphGeometry& g, 
             uint16_t sweep_word, const int16_t* live_sixteenths, int32_t point) {
   marker.*(end.point) = point;
   marker.*(end.x) = g.X(point);
-  marker.*(end.level) = DbmOfSixteenths(live_sixteenths[point]);
+  if (live_sixteenths != nullptr) marker.*(end.level) = DbmOfSixteenths(live_sixteenths[point]);
   marker.*(end.frequency) = static_cast<float>(PointFrequency(start, point, sweep_word));
 }
 
@@ -40,8 +40,13 @@ void PutEnd(MarkerRecord& marker, const MarkerEnd& end, const GraphGeometry& g, 
 
 void PlaceMarkerA(MarkerRecord& marker, const GraphGeometry& g, uint32_t start, uint16_t sweep_word,
                   const int16_t* live_sixteenths, int32_t point) {
-  PutEnd(marker, kEndA, g, start, sweep_word, live_sixteenths, point);
-  marker.a_placed = 1;
+  PlaceMarkerEnd(marker, false, g, start, sweep_word, live_sixteenths, point);
+}
+
+void PlaceMarkerEnd(MarkerRecord& marker, bool b_end, const GraphGeometry& g, uint32_t start,
+                    uint16_t sweep_word, const int16_t* live_sixteenths, int32_t point) {
+  PutEnd(marker, b_end ? kEndB : kEndA, g, start, sweep_word, live_sixteenths, point);
+  (b_end ? marker.b_placed : marker.a_placed) = 1;
 }
 
 bool StepMarker(MarkerRecord& marker, const GraphGeometry& g, uint32_t start, uint16_t sweep_word,

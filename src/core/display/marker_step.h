@@ -12,6 +12,11 @@ namespace qv {
 void PlaceMarkerA(MarkerRecord& marker, const GraphGeometry& g, uint32_t start, uint16_t sweep_word,
                   const int16_t* live_sixteenths, int32_t point);
 
+// The same for end A or B (`b_end`), as a click places it; without levels the next sweep gives
+// the level.
+void PlaceMarkerEnd(MarkerRecord& marker, bool b_end, const GraphGeometry& g, uint32_t start,
+                    uint16_t sweep_word, const int16_t* live_sixteenths, int32_t point);
+
 // Moves the selected end of `marker` by `steps` points of the live trace (negative: lower in
 // frequency), held at the trace's ends, with its position, frequency and level at once so a
 // paused picture follows too. The selected end is the armed one when it is placed, else a

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "core/display/graph_geometry.h"
+#include "core/display/histogram_axis.h"
+
 namespace qv {
 namespace {
 
@@ -47,27 +50,29 @@ SpectrogramLayout LayOutSpectrogram(int32_t width, int32_t height, int32_t char_
 }
 
 int32_t WaterfallGridX(const GraphRect& waterfall, int32_t line) {
-  return waterfall.left + line * std::max(waterfall.right - waterfall.left - 1, 0) / 10;
+  // The waterfall spans start to stop as the graph does: its lines sit where the histogram's do.
+  return waterfall.left + HistogramGridX(line, waterfall.right - waterfall.left);
+}
+
+int32_t WaterfallColumnPoint(int32_t column, int32_t width, int32_t points) {
+  if (width <= 0 || points <= 0) return 0;
+  const int64_t point = (2 * static_cast<int64_t>(column) + 1) * points / (2 * int64_t{width});
+  return static_cast<int32_t>(std::clamp<int64_t>(point, 0, points - 1));
 }
 
 std::vector<AxisLabel> LayOutWaterfallFrequencies(const GraphRect& waterfall, uint32_t start,
                                                   uint16_t sweep_word, int32_t points,
                                                   int32_t char_width, int32_t left_limit,
                                                   int32_t right_limit) {
-  const int32_t w = waterfall.right - waterfall.left - 1;
-  if (points < 2 || w <= 0) return {};
+  if (points < 2 || waterfall.right - waterfall.left <= 1) return {};
   std::array<int32_t, 11> xs{};
   std::array<double, 11> mhz{};
   for (int32_t i = 0; i <= 10; ++i) {
     xs[i] = WaterfallGridX(waterfall, i);
-    const int32_t column = xs[i] - waterfall.left;
-    const auto point =
-        static_cast<int32_t>(static_cast<int64_t>(column) * (points - 1) / w);
-    mhz[i] = PointFrequency(start, point, sweep_word);
+    mhz[i] = GridFrequency(start, sweep_word, points, i);
   }
-  const double span =
-      PointFrequency(start, points - 1, sweep_word) - PointFrequency(start, 0, sweep_word);
-  return LayOutAxisLabels(xs, mhz, AxisDecimals(span), char_width, left_limit, right_limit);
+  return LayOutAxisLabels(xs, mhz, AxisDecimals(mhz[10] - mhz[0]), char_width, left_limit,
+                          right_limit);
 }
 
 std::vector<RowLabel> LayOutTimeAxis(const GraphRect& waterfall, bool reverse,

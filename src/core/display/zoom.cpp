@@ -8,8 +8,9 @@ namespace qv {
 namespace {
 
 uint32_t FrequencyToSteps(double mhz) {
-  // Truncated toward zero; frequencies below 0 have no steps.
-  return mhz > 0 ? static_cast<uint32_t>(std::trunc(mhz * 1000.0 / 50.0)) : 0;
+  // A selection's frequencies are whole steps kept as floats: rounded, so 2409.95 stays 48199
+  // rather than falling to 48198. Frequencies below 0 have no steps.
+  return mhz > 0 ? static_cast<uint32_t>(std::lround(mhz * 1000.0 / 50.0)) : 0;
 }
 
 }  // namespace
@@ -19,7 +20,7 @@ SpectrumSettings ZoomSettings(const Selection& selection, const SpectrumSettings
   const double high = std::max(selection.start_frequency, selection.end_frequency);
   SpectrumSettings settings = working;
   settings.start = FrequencyToSteps(low);
-  settings.span = FrequencyToSteps(high - low);
+  settings.span = FrequencyToSteps(high) - settings.start;
   return settings;
 }
 

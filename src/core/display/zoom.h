@@ -7,7 +7,7 @@
 namespace qv {
 
 // The working settings for the selection: start and span in 50 kHz steps from the selection's
-// frequencies, truncated. The lower frequency is the start whichever way the area was dragged.
+// frequencies, the axis's frequencies at its edges, to the nearest step. The lower frequency is the start whichever way the area was dragged.
 SpectrumSettings ZoomSettings(const Selection& selection, const SpectrumSettings& working);
 
 // One zoom level deeper onto the selection. At the deepest level it only marks zooming in as

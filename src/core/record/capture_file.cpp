@@ -262,6 +262,20 @@ CaptureScan ScanCaptureFile(const uint8_t* data, size_t size) {
   return scan;
 }
 
+bool IsCaptureFile(const std::string& path, const uint8_t* first) {
+  if (first != nullptr && *first == kCaptureEntryMarker) return true;
+  if (first != nullptr && *first == kLogHeaderType) return false;
+  return EndsWithNoCase(path, ".icf");
+}
+
+bool IsCaptureFile(const std::string& path) {
+  uint8_t first = 0;
+  // Not blocking: a FIFO under a recent file's name must not hang the program.
+  const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  const bool got = fd.get() >= 0 && ::pread(fd.get(), &first, 1, 0) == 1;
+  return IsCaptureFile(path, got ? &first : nullptr);
+}
+
 bool CaptureFile::Create(const std::string& path, std::string* error) {
   Descriptor file(::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644));
   if (file.get() < 0 || ::fsync(file.get()) != 0 || !file.Close()) {

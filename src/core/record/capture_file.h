@@ -73,6 +73,12 @@ struct CaptureScan {
 // Reads every entry of a whole capture file held in memory. Never reads past `size`.
 CaptureScan ScanCaptureFile(const uint8_t* data, size_t size);
 
+// Whether a file is taken as a capture file rather than a spectrum log: by its first byte (1 an
+// entry marker, 0xBA a log's header), else by its name ending in ".icf". `first` is null for an
+// empty file. The second form reads the byte itself; a file it cannot read goes by its name.
+bool IsCaptureFile(const std::string& path, const uint8_t* first);
+bool IsCaptureFile(const std::string& path);
+
 // The file operations the program uses; each opens and closes the file. Errors name the file and
 // the reason. Nothing already in a file is lost by a failed call.
 class CaptureFile {

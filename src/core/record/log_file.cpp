@@ -3,6 +3,8 @@
 #include "core/app/status_panes.h"
 #include "core/link/sweep_message.h"
 
+#include <cstdio>
+
 namespace qv {
 namespace {
 
@@ -74,7 +76,10 @@ void CLogFile::FailedWrite() {
 }
 
 bool CLogFile::OpenLogForReplay(const std::string& path) {
-  if (IsLogging()) return false;
+  if (IsLogging()) {
+    alerts_.Show(WhyNoNewLog(true, false), kLogCaption);
+    return false;
+  }
   CloseLog();
   std::string error;
   if (!playback_.Open(path, &error)) {
@@ -86,6 +91,9 @@ bool CLogFile::OpenLogForReplay(const std::string& path) {
   fast_forward_ = false;
   fast_rewind_ = false;
   open_failure_shown_ = false;
+  sweeps_ = 0;
+  unread_from_ = 0;
+  last_time_.reset();
   ShowPlayingPanes();
   RestartPlaybackTimer();
   return true;
@@ -99,6 +107,10 @@ void CLogFile::ShowPlayingPanes() {
   host_.SetStatusPaneText(kPaneLogFile, "Playing File: " + FileName(playback_.Path()) + " (" +
                                             std::to_string(playback_.FileLength()) + " Bytes)");
   host_.SetStatusPaneText(kPaneSerial, "Receiver Serial # " + header.serial);
+  // The time pane follows the log's time records; until the first, the header's time, not the
+  // last log's.
+  host_.SetStatusPaneText(kPaneRunningTime,
+                          KnownTime(header.clock) ? LogClockText(header.clock) : std::string());
 }
 
 void CLogFile::Pause() {
@@ -151,12 +163,12 @@ void CLogFile::ReadLogRecord() {
   switch (result) {
     case LogPlayback::Result::kRecord: {
       open_failure_shown_ = false;
+      NoteRecord(length);
       const uint8_t type = buffer_[0];
       if (type == kMsgSweep || type == kMsgTriggerSweep) {
         host_.PlaySweep(buffer_.data(), length + 1);
       } else if (type == kLogTimeType && length >= 6) {
-        host_.SetStatusPaneText(kPaneRunningTime,
-                                LogDateText(buffer_.data() + 1) + LogTimeText(buffer_.data() + 1));
+        host_.SetStatusPaneText(kPaneRunningTime, LogClockText(*last_time_));
       }
       host_.LogFiguresChanged();
       break;
@@ -164,8 +176,7 @@ void CLogFile::ReadLogRecord() {
     case LogPlayback::Result::kSkipped:
       break;
     case LogPlayback::Result::kEnd:
-      timer_->Stop();
-      host_.PlaybackEnded();
+      EndPlayback();
       break;
     case LogPlayback::Result::kFirst:
       // The first record's sweep stays on screen: wait there for Replay to play forwards.
@@ -186,6 +197,28 @@ void CLogFile::ReadLogRecord() {
   }
 }
 
+void CLogFile::NoteRecord(size_t length) {
+  const uint8_t type = buffer_[0];
+  if (type == kLogTimeType && length >= 6) {
+    const uint8_t* p = buffer_.data() + 1;
+    last_time_ = LogClock{p[0], p[1], p[2], p[3], p[4], p[5]};
+  }
+  // Each sweep once, however often rewinding shows it again.
+  const uint64_t at = playback_.Position();
+  if (fast_rewind_ || at < unread_from_) return;
+  unread_from_ = at + 1;
+  const std::optional<SweepHeader> sweep = ParseSweepHeader(buffer_.data(), length + 1);
+  if (sweep && sweep->block_frequency == sweep->start) ++sweeps_;
+}
+
+void CLogFile::EndPlayback() {
+  const std::string text = PlaybackEndText(
+      sweeps_, last_time_ ? last_time_ : std::optional<LogClock>(playback_.Header().clock),
+      playback_.TornAt());
+  CloseLog();
+  host_.PlaybackEnded(text);
+}
+
 void CLogFile::CloseLog() {
   timer_->Stop();
   if (IsLogging() && !writer_.Finish()) {
@@ -195,6 +228,19 @@ void CLogFile::CloseLog() {
   paused_ = false;
   fast_forward_ = false;
   fast_rewind_ = false;
+}
+
+std::string PlaybackEndText(uint64_t sweeps, const std::optional<LogClock>& time,
+                            const std::optional<uint64_t>& torn_at) {
+  std::string text =
+      "End of log: " + std::to_string(sweeps) + (sweeps == 1 ? " sweep" : " sweeps");
+  if (time && KnownTime(*time)) {
+    char clock[16];
+    std::snprintf(clock, sizeof clock, ", %02d:%02d:%02d", time->hour, time->minute, time->second);
+    text += clock;
+  }
+  if (torn_at) text += "\n" + TornRecordText(*torn_at);
+  return text;
 }
 
 std::string WhyNoNewLog(bool recording, bool playing_back) {

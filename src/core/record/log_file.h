@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/app/alerts.h"
@@ -27,8 +28,9 @@ class LogHost {
   virtual void SetStatusPaneText(int pane_id, const std::string& text) = 0;
   // A sweep record of the log being played, as the received message it was.
   virtual void PlaySweep(const uint8_t* message, size_t length) = 0;
-  // Playback ran out (end record, end of the file): the graph stops as for the stop command.
-  virtual void PlaybackEnded() = 0;
+  // Playback ran out (end record, end of the file, a torn record) and the log is closed; `text`
+  // says so (PlaybackEndText). The last sweep stays on the graph.
+  virtual void PlaybackEnded(const std::string& text) = 0;
   // Logging or playback changed by itself (a failed write stopped logging, a file that could not
   // be reopened or a rewind that reached the first record paused playback): the graph's figures
   // and the toolbar must follow.
@@ -61,7 +63,8 @@ class CLogFile {
   // One time record now (graph timer 1 calls it every second).
   void WriteTimeRecord();
 
-  // Opens `path` for playback and starts timer 1. False, with a message, when it cannot be read.
+  // Opens `path` for playback and starts timer 1. False, with a message, when it cannot be read,
+  // is no spectrum log, or a log is being recorded.
   bool OpenLogForReplay(const std::string& path);
   bool IsPlaying() const { return playback_.IsOpen(); }
   bool IsPaused() const { return paused_; }
@@ -96,6 +99,9 @@ class CLogFile {
   void RestartPlaybackTimer();
   void FailedWrite();
   void ShowPlayingPanes();
+  // Counts the sweeps and keeps the time of what was just read.
+  void NoteRecord(size_t length);
+  void EndPlayback();
 
   Alerts& alerts_;
   LogHost& host_;
@@ -111,7 +117,17 @@ class CLogFile {
   bool fast_forward_ = false;
   bool fast_rewind_ = false;
   bool open_failure_shown_ = false;
+  // For the end of a playback: sweeps begun in the log up to the furthest record read, and the
+  // time of the last time record read.
+  uint64_t sweeps_ = 0;
+  uint64_t unread_from_ = 0;  // records starting here or later have not been read yet
+  std::optional<LogClock> last_time_;
 };
+
+// "End of log: 42 sweeps, 20:40:06": the time of the last time record read, left out when none
+// is known; a log cut short adds a line saying where (TornRecordText).
+std::string PlaybackEndText(uint64_t sweeps, const std::optional<LogClock>& time,
+                            const std::optional<uint64_t>& torn_at);
 
 // Why no spectrum log can start now (one is recorded or played); empty when one can.
 std::string WhyNoNewLog(bool recording, bool playing_back);

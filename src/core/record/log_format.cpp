@@ -54,15 +54,6 @@ std::string TextField(const uint8_t* p, size_t size) {
   return std::string(p, end);
 }
 
-bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
-  if (text.size() < suffix.size()) return false;
-  return std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<long>(suffix.size()),
-                    [](char a, char b) {
-                      return std::tolower(static_cast<unsigned char>(a)) ==
-                             std::tolower(static_cast<unsigned char>(b));
-                    });
-}
-
 }  // namespace
 
 LogClock LocalLogClock() {
@@ -142,10 +133,29 @@ bool ParseHeaderRecord(const uint8_t* record, size_t length, LogHeaderInfo& out)
   return true;
 }
 
+bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
+  if (text.size() < suffix.size()) return false;
+  return std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<long>(suffix.size()),
+                    [](char a, char b) {
+                      return std::tolower(static_cast<unsigned char>(a)) ==
+                             std::tolower(static_cast<unsigned char>(b));
+                    });
+}
+
 std::string LogFormatTitle(const std::string& path) {
   if (EndsWithNoCase(path, ".zn")) return kLogTitleZn;
   if (EndsWithNoCase(path, ".kzq")) return kLogTitleKzq;
   return {};
+}
+
+bool KnownTime(const LogClock& clock) {
+  return clock.hour < 24 && clock.minute < 60 && clock.second < 60;
+}
+
+std::string LogClockText(const LogClock& clock) {
+  const uint8_t bytes[6] = {clock.month, clock.day, clock.year, clock.hour, clock.minute,
+                            clock.second};
+  return LogDateText(bytes) + LogTimeText(bytes);
 }
 
 std::string LogDateText(const uint8_t* payload) {

@@ -86,9 +86,17 @@ struct LogHeaderInfo {
 // Decodes a header record (from its type byte on). False when fewer than 60 bytes are given.
 bool ParseHeaderRecord(const uint8_t* record, size_t length, LogHeaderInfo& out);
 
+// Whether `text` ends in `suffix`, letters in either case (a file's extension).
+bool EndsWithNoCase(const std::string& text, const std::string& suffix);
+
 // "QUORVALIN LOG FILE" for a path ending in ".zn", "QUORVALIN TABLET LOG FILE" for ".kzq"
 // (either case), empty otherwise.
 std::string LogFormatTitle(const std::string& path);
+
+// Whether the clock holds a time of day (not the "unknown" value).
+bool KnownTime(const LogClock& clock);
+// LogDateText and LogTimeText of a clock, as the time pane shows a time record.
+std::string LogClockText(const LogClock& clock);
 
 // Date and time of a time record's payload: "%01d/%01d/%d " (month/day/2000 + year) and
 // "%01d:%01d:%01d".

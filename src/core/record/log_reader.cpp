@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -34,23 +35,43 @@ uint64_t LengthOf(std::FILE* file) {
 
 }  // namespace
 
+bool StartsAsLog(const uint8_t* data, size_t size) {
+  const uint8_t prefix[kLogRecordPrefix] = {kLogHeaderType, kLogHeaderPayload & 0xFF,
+                                            kLogHeaderPayload >> 8};
+  if (data == nullptr || size == 0) return false;
+  return std::equal(data, data + std::min(size, kLogRecordPrefix), prefix);
+}
+
+std::string NotALogText() {
+  return "not a spectrum log: no 897-byte header record (0xBA) at byte 0";
+}
+
+std::string TornRecordText(uint64_t offset) {
+  return "damaged: torn record at byte " + std::to_string(offset);
+}
+
+std::string LogDamageText(const LogScanResult& result) {
+  if (result.not_a_log) return NotALogText();
+  if (result.torn) return TornRecordText(result.torn_at);
+  return {};
+}
+
 LogScanResult ScanLog(const uint8_t* data, size_t size, LogVisitor& visitor) {
   LogScanResult result;
+  if (!StartsAsLog(data, size)) {
+    result.not_a_log = true;
+    return result;
+  }
   LogHeaderInfo header;
   ParseHeaderRecord(data, size, header);
   visitor.OnHeader(header);
-  if (data == nullptr || size < kLogRecordPrefix) {
-    result.torn = size > 0;
-    return result;
-  }
-  const size_t header_end = kLogRecordPrefix + GetU16(data + 1);
-  if (header_end > size) {
+  if (size < kLogHeaderRecordSize) {
     result.torn = true;
     return result;
   }
-  result.header_ok = data[0] == kLogHeaderType && header_end == kLogHeaderRecordSize;
+  result.header_ok = true;
 
-  size_t offset = header_end;
+  size_t offset = kLogHeaderRecordSize;
   while (offset < size) {
     const size_t left = size - offset;
     if (left < kLogRecordPrefix || left - kLogRecordPrefix < GetU16(data + offset + 1)) {
@@ -82,14 +103,15 @@ bool LogPlayback::Open(const std::string& path, std::string* error) {
   }
   uint8_t header[kLogHeaderRecordSize];
   const size_t got = std::fread(header, 1, sizeof header, file.get());
-  if (!ParseHeaderRecord(header, got, header_)) {
-    if (error != nullptr) *error = path + ": too short for a spectrum log";
-    header_ = {};
+  const bool log = StartsAsLog(header, got);
+  if (!log || got < sizeof header) {
+    if (error != nullptr) *error = path + ": " + (log ? TornRecordText(0) : NotALogText());
     return false;
   }
+  ParseHeaderRecord(header, got, header_);
   path_ = path;
   file_length_ = LengthOf(file.get());
-  index_.assign(1, kLogRecordPrefix + GetU16(header + 1));
+  index_.assign(1, kLogHeaderRecordSize);
   current_ = 0;
   position_ = index_[0];
   return true;
@@ -103,6 +125,7 @@ void LogPlayback::Close() {
   index_.clear();
   current_ = 0;
   error_.clear();
+  torn_at_.reset();
 }
 
 LogPlayback::Result LogPlayback::ReadForward(uint8_t* buffer, size_t* length) {
@@ -153,21 +176,31 @@ LogPlayback::Result LogPlayback::ReadAt(uint64_t offset, uint8_t* buffer, size_t
   const File file = OpenForReading(path_, &error_);
   if (file == nullptr) return Result::kNoFile;
   error_.clear();
+  torn_at_.reset();
   file_length_ = LengthOf(file.get());
   *length = 0;
+  if (offset >= file_length_) return Result::kEnd;
+  // From here on the bytes stop inside the record if they stop before its end.
   uint8_t prefix[kLogRecordPrefix];
-  if (offset > file_length_ || file_length_ - offset < kLogRecordPrefix ||
+  if (file_length_ - offset < kLogRecordPrefix ||
       fseeko(file.get(), static_cast<off_t>(offset), SEEK_SET) != 0 ||
       std::fread(prefix, 1, sizeof prefix, file.get()) != sizeof prefix) {
+    torn_at_ = offset;
     return Result::kEnd;
   }
   const size_t payload = GetU16(prefix + 1);
-  if (file_length_ - offset - kLogRecordPrefix < payload) return Result::kEnd;
+  if (file_length_ - offset - kLogRecordPrefix < payload) {
+    torn_at_ = offset;
+    return Result::kEnd;
+  }
   *next = offset + kLogRecordPrefix + payload;
   buffer[0] = prefix[0];
   if (payload > kPlaybackBufferSize - 1) return Result::kSkipped;
   // The file may shrink between the length check and the read; trust only what was read.
-  if (std::fread(buffer + 1, 1, payload, file.get()) != payload) return Result::kEnd;
+  if (std::fread(buffer + 1, 1, payload, file.get()) != payload) {
+    torn_at_ = offset;
+    return Result::kEnd;
+  }
   *length = payload;
   return Result::kRecord;
 }

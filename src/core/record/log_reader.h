@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ class LogVisitor {
 };
 
 struct LogScanResult {
+  bool not_a_log = false;  // the file does not start as a header record: nothing else was read
   bool header_ok = false;  // a whole header record of the right type and length
   bool ended = false;      // an end record (0xFA or 0xAF) was reached
   bool torn = false;       // the bytes stop inside a record
@@ -38,8 +40,20 @@ struct LogScanResult {
 };
 
 // Walks every record of `data` (a whole log file). Never reads past `size`. Stops at the first
-// end record or where the bytes stop.
+// end record or where the bytes stop. A file that does not start as a log is not walked at all:
+// the visitor hears nothing, so no reader makes up a header from other bytes.
 LogScanResult ScanLog(const uint8_t* data, size_t size, LogVisitor& visitor);
+
+// Whether the bytes start as a header record (type 0xBA, payload 894), as far as they go; the
+// record itself may be cut. No bytes at all are no log.
+bool StartsAsLog(const uint8_t* data, size_t size);
+
+// The one wording of what is wrong with a log, for every reader: "not a spectrum log: no 897-byte
+// header record (0xBA) at byte 0" or "damaged: torn record at byte N".
+std::string NotALogText();
+std::string TornRecordText(uint64_t offset);
+// One of the two for a scan, or empty when the log reads to its end.
+std::string LogDamageText(const LogScanResult& result);
 
 // --- Playing a log file back, one record at a time, in both directions ---
 
@@ -57,7 +71,8 @@ class LogPlayback {
     kNoFile,   // the file could not be reopened; Error() says why; nothing moved
   };
 
-  // Opens `path` and reads its header. False with the reason in `error`.
+  // Opens `path` and reads its header. False with the reason in `error`: the system's, or that
+  // the file is no log or its header is cut.
   bool Open(const std::string& path, std::string* error);
   void Close();
   bool IsOpen() const { return !path_.empty(); }
@@ -75,6 +90,9 @@ class LogPlayback {
   Result ReadForward(uint8_t* buffer, size_t* length);
   Result ReadBackward(uint8_t* buffer, size_t* length);
   const std::string& Error() const { return error_; }
+  // Where the last kEnd came from: the start of a record the bytes stop inside, or none for an
+  // end record or a clean end of the file.
+  std::optional<uint64_t> TornAt() const { return torn_at_; }
 
  private:
   Result ReadAt(uint64_t offset, uint8_t* buffer, size_t* length, uint64_t* next);
@@ -86,6 +104,7 @@ class LogPlayback {
   std::vector<uint64_t> index_;  // start of every record read forwards, grown as needed
   int64_t current_ = 0;          // index entry of the next forward read
   std::string error_;
+  std::optional<uint64_t> torn_at_;
 };
 
 }  // namespace qv

@@ -29,15 +29,24 @@ AppSettings::AppSettings(const QString& ini_path)
 
 void AppSettings::SetAsideIfUnreadable() {
   const QSettings::Status status = settings_->status();
-  if (status == QSettings::NoError) return;
   const QString path = settings_->fileName();
+  // QSettings reads many kinds of garbage without complaint; the core knows what ours look like.
+  std::string damage = status == QSettings::FormatError ? "it is damaged" : "";
+  if (status == QSettings::NoError) {
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+      const QByteArray text = file.readAll();
+      const std::string problem = SettingsTextProblem(std::string_view(text.constData(), text.size()));
+      if (!problem.empty()) damage = "it is damaged: " + problem;
+    }
+    if (damage.empty()) return;
+  }
   const QString aside = path + QStringLiteral(".damaged");
   QFile::remove(aside);
   const bool moved = QFile::rename(path, aside);
   read_problem_ =
       QStringLiteral("The settings file %1 could not be read (%2), so the defaults are used.")
-          .arg(path, status == QSettings::FormatError ? QStringLiteral("it is damaged")
-                                                      : QStringLiteral("no access"));
+          .arg(path, damage.empty() ? QStringLiteral("no access") : QString::fromStdString(damage));
   if (moved) {
     read_problem_ += QStringLiteral(" The old file was kept as %1.").arg(aside);
     settings_ = std::make_unique<QSettings>(path, QSettings::IniFormat);
@@ -95,6 +104,15 @@ void AppSettings::SetViewOption(const QString& name, bool on) {
   settings_->sync();
 }
 
+QString AppSettings::ViewChoice(const QString& name) const {
+  return settings_->value(QStringLiteral("View/") + name).toString();
+}
+
+void AppSettings::SetViewChoice(const QString& name, const QString& value) {
+  settings_->setValue(QStringLiteral("View/") + name, value);
+  settings_->sync();
+}
+
 QStringList AppSettings::RecentFiles() const {
   QStringList files;
   settings_->beginGroup(kRecentGroup);
@@ -111,7 +129,15 @@ void AppSettings::AddRecentFile(const QString& path) {
   QStringList files = RecentFiles();
   files.removeAll(path);
   files.prepend(path);
-  while (files.size() > kMaxRecentFiles) files.removeLast();
+  WriteRecentFiles(files);
+}
+
+void AppSettings::RemoveRecentFile(const QString& path) {
+  QStringList files = RecentFiles();
+  if (files.removeAll(path) > 0) WriteRecentFiles(files);
+}
+
+void AppSettings::WriteRecentFiles(const QStringList& files) {
   settings_->beginGroup(kRecentGroup);
   for (int i = 0; i < kMaxRecentFiles; ++i) {
     if (i < files.size()) {

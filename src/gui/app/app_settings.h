@@ -36,11 +36,15 @@ class AppSettings {
   QStringList RecentFiles() const;
   // Puts a file at the top of the list; a file already listed moves up instead of repeating.
   void AddRecentFile(const QString& path);
+  void RemoveRecentFile(const QString& path);
 
   // View menu switches for additions to the picture; on unless switched off. Any stored value
   // but false-like text reads as on.
   bool ViewOption(const QString& name) const;
   void SetViewOption(const QString& name, bool on);
+  // View menu choices among named alternatives; empty when never chosen.
+  QString ViewChoice(const QString& name) const;
+  void SetViewChoice(const QString& name, const QString& value);
 
   // What the last run left; all defaults when the file could not be read.
   RememberedSettings Remembered() const;
@@ -59,6 +63,7 @@ class AppSettings {
 
  private:
   void SetAsideIfUnreadable();
+  void WriteRecentFiles(const QStringList& files);
 
   std::unique_ptr<QSettings> settings_;
   QString read_problem_;

@@ -1,5 +1,6 @@
 #include "gui/app/main_frame.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <algorithm>
 #include <QDir>
@@ -14,7 +15,9 @@
 
 #include "gui/app/about_dialog.h"
 #include "gui/app/app_settings.h"
+#include "core/display/colour_map.h"
 #include "core/display/peak_search.h"
+#include "core/record/capture_file.h"
 #include "core/ui/command_keys.h"
 #include "gui/app/form_view.h"
 #include "gui/app/key_routing.h"
@@ -62,6 +65,7 @@ CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode,
                        AppSettings* settings, QWidget* parent, PrivateTag)
     : QMainWindow(parent),
       tablet_mode_(tablet_mode),
+      alerts_(alerts),
       settings_(settings),
       printer_(std::make_unique<QPrinter>()),
       view_(new CQuorvalinFormView(timers, alerts, this)),
@@ -89,6 +93,11 @@ CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode,
   connect(view_, &CQuorvalinFormView::RunningClockStopped, this, &CMainFrame::StopRunningClock);
   connect(view_, &CQuorvalinFormView::ToolbarChanged, this,
           qOverload<>(&CMainFrame::RefreshToolbar));
+  connect(&view_->Display(), &CDisplay::FileInUse, this, [this](const QString& path) {
+    // Frames without settings of their own (tests) keep no list.
+    if (recent_files_kept_ && settings_ != nullptr) AddRecentFile(path);
+  });
+  connect(this, &CMainFrame::RecentFileChosen, this, &CMainFrame::OpenRecentFile);
   RefreshToolbar();
   resize(1280, 800);
 }
@@ -174,6 +183,7 @@ void CMainFrame::BuildMenus() {
     view_->Display().SetFrequencyAxisShown(on);
     Settings().SetViewOption(QStringLiteral("FrequencyAxis"), on);
   });
+  BuildColourMapMenu();
   const struct {
     const char* text;
     const char* name;
@@ -208,6 +218,31 @@ void CMainFrame::BuildMenus() {
   manual->setText(QStringLiteral("&Manual"));
   help->addAction(manual);
   help->addAction(QStringLiteral("&About"), this, [this] { OpenAbout(); });
+}
+
+void CMainFrame::BuildColourMapMenu() {
+  const QString key = QStringLiteral("ColourMap");
+  // Without settings of its own (tests) the frame starts with the Receiver's map.
+  const ColourMap chosen =
+      settings_ == nullptr
+          ? ColourMap::kReceiver
+          : ColourMapNamed(settings_->ViewChoice(key).toStdString()).value_or(ColourMap::kReceiver);
+  view_->Display().Spectrogram().SetColourMap(chosen);
+  colour_map_menu_ = new QMenu(QStringLiteral("Colour Map"), this);
+  colour_map_menu_->setObjectName(QStringLiteral("colourMapMenu"));
+  auto* group = new QActionGroup(colour_map_menu_);
+  for (const ColourMap map : kColourMaps) {
+    const std::string_view name = ColourMapName(map);
+    QAction* action = colour_map_menu_->addAction(
+        QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    action->setCheckable(true);
+    action->setChecked(map == chosen);
+    group->addAction(action);
+    connect(action, &QAction::triggered, this, [this, map, key, text = action->text()] {
+      view_->Display().Spectrogram().SetColourMap(map);
+      Settings().SetViewChoice(key, text);
+    });
+  }
 }
 
 // --- Keys -------------------------------------------------------------------------------------
@@ -338,6 +373,7 @@ void CMainFrame::RebuildViewMenu() {
   }
   view_menu_->addSeparator();
   view_menu_->addAction(frequency_axis_action_);
+  view_menu_->addMenu(colour_map_menu_);
   view_menu_->addSeparator();
   view_menu_->addActions(peak_actions_);
 }
@@ -349,6 +385,21 @@ QStringList CMainFrame::RecentFiles() const {
 void CMainFrame::AddRecentFile(const QString& path) {
   Settings().AddRecentFile(QFileInfo(path).absoluteFilePath());
   RebuildRecentFiles();
+}
+
+void CMainFrame::OpenRecentFile(const QString& path) {
+  if (!QFileInfo::exists(path)) {
+    Settings().RemoveRecentFile(path);
+    RebuildRecentFiles();
+    alerts_.Show(path.toStdString() + " is no longer there; it is taken off the recent files.",
+                 "Recent Files");
+    return;
+  }
+  if (IsCaptureFile(path.toStdString())) {
+    view_->ReviewFile(path.toStdString());
+  } else {
+    view_->ReplayFile(path.toStdString());
+  }
 }
 
 void CMainFrame::PrintSetup() {

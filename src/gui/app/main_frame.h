@@ -80,6 +80,11 @@ class CMainFrame : public QMainWindow {
   // Puts a file at the top of the File menu's recent list.
   void AddRecentFile(const QString& path);
   QStringList RecentFiles() const;
+  // Whether the logs and capture files recorded, played or reviewed go on the list; scripted
+  // runs leave it as it was.
+  void SetRecentFilesKept(bool kept) { recent_files_kept_ = kept; }
+  // Plays a log or reviews a capture file from the list; one that is gone leaves it, with a word.
+  void OpenRecentFile(const QString& path);
 
  signals:
   void RecentFileChosen(const QString& path);
@@ -97,6 +102,7 @@ class CMainFrame : public QMainWindow {
   void BuildToolbar();
   void BuildStatusBar();
   void BuildMenus();
+  void BuildColourMapMenu();
   void BuildKeys();
   void RunKeyCommand(int command);
   // Keeps the keys a widget uses itself (KeyStaysWithWidget) from firing the commands.
@@ -108,6 +114,8 @@ class CMainFrame : public QMainWindow {
   AppSettings& Settings();
 
   bool tablet_mode_;
+  Alerts& alerts_;
+  bool recent_files_kept_ = true;
   AppSettings* settings_;  // not owned; null until needed when none was given
   std::unique_ptr<AppSettings> own_settings_;
   std::unique_ptr<QPrinter> printer_;
@@ -119,6 +127,7 @@ class CMainFrame : public QMainWindow {
   QMenu* view_menu_ = nullptr;
   // Kept across rebuilds of the View menu, so their keys work with the menu closed.
   QAction* frequency_axis_action_ = nullptr;
+  QMenu* colour_map_menu_ = nullptr;
   QList<QAction*> peak_actions_;
   QMap<int, QAction*> key_actions_;
   QPointer<CManualWindow> manual_;

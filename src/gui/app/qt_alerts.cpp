@@ -84,11 +84,14 @@ std::optional<std::string> QtFileChooser::OpenFileName(const std::string& title,
 
 std::optional<std::string> QtFileChooser::SaveFileName(const std::string& title,
                                                        const std::string& filter,
-                                                       const std::string& suggested_name) {
+                                                       const std::string& suggested_name,
+                                                       std::string* chosen_filter) {
+  QString chosen;
   const QString path = QFileDialog::getSaveFileName(parent_, QString::fromStdString(title),
                                                     QString::fromStdString(suggested_name),
-                                                    QString::fromStdString(filter));
+                                                    QString::fromStdString(filter), &chosen);
   if (path.isEmpty()) return std::nullopt;
+  if (chosen_filter != nullptr) *chosen_filter = chosen.toStdString();
   return path.toStdString();
 }
 

@@ -48,7 +48,8 @@ class QtFileChooser : public FileChooser {
   std::optional<std::string> OpenFileName(const std::string& title,
                                           const std::string& filter) override;
   std::optional<std::string> SaveFileName(const std::string& title, const std::string& filter,
-                                          const std::string& suggested_name) override;
+                                          const std::string& suggested_name,
+                                          std::string* chosen_filter) override;
 
  private:
   QPointer<QWidget> parent_;

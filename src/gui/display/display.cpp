@@ -24,7 +24,6 @@
 #include "gui/display/histogram_dialog.h"
 #include "gui/display/marker_frequency_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
-#include "gui/app/printing.h"
 #include "gui/display/trace_pages.h"
 #include "gui/record/time_marker_dialog.h"
 #include "gui/trigger/trigger_page.h"
@@ -279,6 +278,7 @@ bool CDisplay::StartLog(const std::string& path) {
   const bool started = log_->StartLog(path);
   CopyLogFigures(*log_, state_);
   emit FlagsChanged();
+  if (started) emit FileInUse(QString::fromStdString(path));
   return started;
 }
 
@@ -292,6 +292,7 @@ bool CDisplay::OpenLogForReplay(const std::string& path) {
   CopyLogFigures(*log_, state_);
   update();
   emit FlagsChanged();
+  emit FileInUse(QString::fromStdString(path));
   return true;
 }
 
@@ -339,17 +340,6 @@ bool CDisplay::ToggleFastRewind() {
   return on;
 }
 
-QImage CDisplay::PrintImage() {
-  state_.printing = true;
-  QImage image;
-  if (!PaintGraph(image, Scene())) {
-    // Nothing streaming: the page shows an empty graph area.
-    image = QImage(size(), QImage::Format_RGB32);
-    image.fill(state_.print_colour_option == 1 ? Qt::black : Qt::white);
-  }
-  return state_.print_colour_option == 3 ? BlackAndWhite(image) : image;
-}
-
 void CDisplay::EndPrinting() {
   state_.printing = false;
   update();
@@ -365,6 +355,7 @@ bool CDisplay::CreateCaptureFile(const std::string& path) {
   const bool created = captures_->CreateCaptureFile(path);
   time_markers_->Refresh();
   emit FlagsChanged();
+  if (created) emit FileInUse(QString::fromStdString(path));
   return created;
 }
 
@@ -392,6 +383,7 @@ bool CDisplay::OpenCaptureForReview(const std::string& path) {
   state_.replay_drawing = true;
   ShowTimeMarkers();
   emit FlagsChanged();
+  emit FileInUse(QString::fromStdString(path));
   return true;
 }
 
@@ -409,15 +401,25 @@ void CDisplay::PlaySweep(const uint8_t* message, size_t length) {
   Repaint();
 }
 
-void CDisplay::PlaybackEnded() {
-  StopRecordingOrPlayback();
-  emit PlaybackStopped();
+void CDisplay::PlaybackEnded(const std::string& text) {
+  // The log is closed; its last sweep stays on the graph with the words that ended it.
+  ShowPlaybackEnd(text);
+  LogStateChanged();
+}
+
+void CDisplay::ShowPlaybackEnd(const std::string& text) {
+  if (state_.playback_end == text) return;
+  state_.playback_end = text;
+  SetStatusPaneText(kPaneMessage,
+                    QString::fromStdString(text).replace(QLatin1Char('\n'), QStringLiteral("; "))
+                        .toStdString());
 }
 
 void CDisplay::LogStateChanged() {
   CopyLogFigures(*log_, state_);
   update();
   emit FlagsChanged();
+  emit LogChangedByItself();
 }
 
 void CDisplay::LogFiguresChanged() {
@@ -461,10 +463,6 @@ QRegion CDisplay::UncoveredRegion() const {
   return QRegion(rect()) - TabsRegion();
 }
 
-void CDisplay::PaintPendingNow() {
-  if (frames_.Dirty()) repaint();
-}
-
 void CDisplay::Quit(int exit_code) {
   emit QuitRequested(exit_code);
 }
@@ -484,6 +482,7 @@ void CDisplay::ResetTraces() {
 void CDisplay::ClearModeFlags() {
   // New settings pause the stream; the watch starts again with the next spectrum sweep.
   handler_.StopDataWatch();
+  ShowPlaybackEnd({});
   state_.live_shown = true;
   SetModeFlags(false, false);
 }
@@ -629,18 +628,31 @@ void CDisplay::resizeEvent(QResizeEvent*) {
 void CDisplay::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   const QPoint at = event->position().toPoint();
-  MouseLeftDown(state_, trace_->markers, MouseSweep{trace_->header.start, trace_->header.sweep_word},
+  // The texts follow the click at once, with or without sweeps arriving.
+  MouseLeftDown(state_, trace_->markers,
+                MouseSweep{trace_->header.start, trace_->header.sweep_word,
+                           trace_->live_sixteenths.data()},
                 Geometry(), at.x(), at.y());
+  Repaint();
 }
 
 void CDisplay::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   const bool was_selected = state_.area_selected;
+  const bool was_inside = state_.mouse_inside;
   // Only the left button, with no key held, stretches the selection.
   const bool left_only = event->buttons() == Qt::LeftButton && event->modifiers() == Qt::NoModifier;
   MouseMove(state_, MouseSweep{trace_->header.start, trace_->header.sweep_word}, Geometry(), at.x(),
             at.y(), left_only);
   if (state_.area_selected != was_selected) emit FlagsChanged();
+  // The read-out follows the pointer, once a frame, sweeps or not.
+  if (was_inside || state_.mouse_inside) Repaint();
+}
+
+void CDisplay::leaveEvent(QEvent*) {
+  if (!state_.mouse_inside) return;
+  state_.mouse_inside = false;
+  Repaint();
 }
 
 void CDisplay::mouseReleaseEvent(QMouseEvent* event) {

@@ -74,16 +74,15 @@ class CDisplay : public QWidget,
   // The picture the window shows, painted into `image`; every text drawn goes to `texts` when
   // given. False while no sweep mode is set.
   bool PaintPicture(QImage& image, GraphTextLog* texts = nullptr) const;
+  // What painting reads: the record, the display state and the layout, as they are now.
+  GraphScene Scene() const;
 
   bool SpectrumMode() const { return state_.spectrum_mode; }
   bool PowerTriggerMode() const { return state_.power_trigger_mode; }
   bool AreaSelected() const { return state_.area_selected; }
+  // While printing, the scene is in the print colour scheme and sweeps do not repaint; until
+  // EndPrinting.
   void SetPrinting(bool printing) { state_.printing = printing; }
-  // The graph drawn off screen in the print colour scheme (true colour, colours on white, or
-  // one-bit black on white); the graph stays in that scheme until EndPrinting.
-  QImage PrintImage();
-  // Paints at once when a change still waits for its frame: before the screen is grabbed.
-  void PaintPendingNow();
   FramePacer& Frames() { return frames_; }
   void EndPrinting();
   int PrintColourOption() const { return state_.print_colour_option; }
@@ -203,7 +202,7 @@ class CDisplay : public QWidget,
 
   // LogHost (SetStatusPaneText is ReceiveView's)
   void PlaySweep(const uint8_t* message, size_t length) override;
-  void PlaybackEnded() override;
+  void PlaybackEnded(const std::string& text) override;
   void LogStateChanged() override;
   void LogFiguresChanged() override;
   void SetFirmwareBytes(const uint8_t* bytes, size_t count) override;
@@ -218,17 +217,20 @@ class CDisplay : public QWidget,
   // Spectrum or trigger mode flags changed (the toolbar's enable rules read them).
   void FlagsChanged();
   void QuitRequested(int exit_code);
-  // Playback stopped by itself (its end, or rewound past its start).
-  void PlaybackStopped();
+  // A log or capture file was recorded, played or reviewed: it belongs on the recent list.
+  void FileInUse(const QString& path);
+  // Recording or playback changed by itself (a log played to its end, a failed write, a pause
+  // at the first record or at a file that cannot be reopened).
+  void LogChangedByItself();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  GraphScene Scene() const;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   // The marker the peak and step commands move (the current one, else the first).
@@ -243,6 +245,8 @@ class CDisplay : public QWidget,
   // mode ends or the record is reset, it is drawn once more into the back buffer, which shows
   // while no mode is set.
   void KeepLastPicture();
+  // What ended the last playback, on the graph and in the status bar; empty clears it.
+  void ShowPlaybackEnd(const std::string& text);
   void DrawGlyphs(QPainter& window, const GraphScene& scene);
 
   std::unique_ptr<TraceData> trace_;  // large: kept off the stack and out of the widget

@@ -135,7 +135,9 @@ GraphPaintContext::GraphPaintContext(QPainter& p, QImage& img, const GraphScene&
   small_font = CachedFont(15, 7, &GraphFont);
   axis_font = AxisFont(height);
   medium_measure = Measure(medium_font);
+  small_measure = Measure(small_font);
   axis_measure = Measure(axis_font);
+  scale_right = geometry.area.left + 25 + medium_measure.scale_width + 4;
   legend = LayOutLegend(window, geometry, medium_measure.height, AxisRowHeight(state, height));
   column_font = CachedFont(legend.pitch, legend.char_width, &FittedGraphFont);
 }

@@ -42,7 +42,10 @@ struct GraphPaintContext {
   QFont small_font;
   QFont axis_font;  // the frequency labels under the plot
   FontMeasure medium_measure;
+  FontMeasure small_measure;
   FontMeasure axis_measure;
+  // Right edge of the amplitude scale's labels, which reach into the plot from the left.
+  int scale_right = 0;
 
   // Text with its top-left corner at `at` on a transparent background; line feeds break lines.
   void Text(const QPoint& at, const QString& text, const QColor& colour, const QFont& font);
@@ -82,5 +85,6 @@ void PaintFrequencyIndicator(GraphPaintContext& ctx);
 void PaintMarkerTexts(GraphPaintContext& ctx);
 void PaintRecordingBox(GraphPaintContext& ctx);
 void PaintDataSilence(GraphPaintContext& ctx);
+void PaintPlaybackEnd(GraphPaintContext& ctx);
 
 }  // namespace qv

@@ -58,25 +58,24 @@ void PaintGrid(GraphPaintContext& ctx) {
   const QColor grid(0, 127, 0);
   for (int j = 0; j <= 10; ++j) {
     const int y = g.GridY(j);
-    ctx.painter.fillRect(QRect(QPoint(g.area.left + 60, y), QPoint(g.right + 60, y)), grid);
+    ctx.painter.fillRect(QRect(QPoint(g.GridX(0), y), QPoint(g.GridX(10), y)), grid);
     // Reference level 0 means no setting has arrived: no scale to label.
     if (reference != 0) {
-      ctx.Text(QPoint(g.area.left + 25, j * g.dy), QString::number(reference - 10 * j), kGreen,
-               ctx.medium_font);
+      ctx.Text(QPoint(g.area.left + 25, y - kPlotTopY), QString::number(reference - 10 * j),
+               kGreen, ctx.medium_font);
     }
   }
   for (int i = 0; i <= 10; ++i) {
     const int x = g.GridX(i);
-    ctx.painter.fillRect(QRect(QPoint(x, g.area.top + 5), QPoint(x, g.bottom + 5)), grid);
+    ctx.painter.fillRect(QRect(QPoint(x, g.GridY(0)), QPoint(x, g.GridY(10))), grid);
   }
   if (!ctx.state.frequency_axis) return;
   // The amplitude labels hang into the row on the left; the start label stays right of them.
-  const int scale_right = g.area.left + 25 + ctx.medium_measure.scale_width + 4;
   const SweepHeader& hd = ctx.trace.header;
   const int y = AxisRowTop(g);
   for (const AxisLabel& label :
-       LayOutFrequencyAxis(g, hd.start, hd.sweep_word, ctx.axis_measure.digit_width, scale_right,
-                           ctx.window.right)) {
+       LayOutFrequencyAxis(g, hd.start, hd.sweep_word, ctx.axis_measure.digit_width,
+                           ctx.scale_right, ctx.window.right)) {
     ctx.Text(QPoint(label.left, y), label.text, kGreen, ctx.axis_font);
   }
 }

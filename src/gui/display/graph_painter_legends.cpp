@@ -24,13 +24,13 @@ void FrozenFamily(GraphPaintContext& ctx, const Slots& family, int box_division,
                   const char* label) {
   const bool any = std::any_of(family.begin(), family.end(), [](const auto& s) { return s.frozen; });
   if (!any) return;
-  const int dx = ctx.geometry.dx;
-  const int dy = ctx.geometry.dy;
-  const int x = box_division * dx + 60;
-  ctx.EraseBox(x, 8 * dy + 5, (box_division + 2) * dx + 60, 10 * dy + 5);
+  const GraphGeometry& g = ctx.geometry;
+  // Two divisions wide, two high, on the grid's lines.
+  const int x = g.GridX(box_division);
+  ctx.EraseBox(x, g.GridY(8), g.GridX(box_division + 2), g.GridY(10));
   for (int k = 0; k < kTraceSlots; ++k) {
     if (!family[k].frozen) continue;
-    const int yk = (k * dy) / 2 + 8 * dy;
+    const int yk = (k * g.dy) / 2 + g.GridY(8) - kPlotTopY;
     const QColor colour = ToQColor(family[k].colour);
     Swatch(ctx, colour, x + 10, yk + 12, x + 20);
     ctx.Text(QPoint(x + 23, yk + 5), QString::fromLatin1(label) + QString::number(k + 1), colour,
@@ -106,9 +106,9 @@ void PaintLegend(GraphPaintContext& ctx) {
     ctx.Text(QPoint(60, 5), QString::fromLatin1(kDataClippingText), kRed, ctx.legend_font);
   }
   if (t.low_battery) {
-    ctx.EraseBox(4 * g.dx + 60, 4 * g.dy + 5, 6 * g.dx + 60, 6 * g.dy + 5);
-    ctx.Text(QPoint(4 * g.dx + 70, 4 * g.dy + 15), LowBatteryText(ctx.scene.low_battery_countdown),
-             kRed, ctx.legend_font);
+    ctx.EraseBox(g.GridX(4), g.GridY(4), g.GridX(6), g.GridY(6));
+    ctx.Text(QPoint(g.GridX(4) + 10, g.GridY(4) + 10),
+             LowBatteryText(ctx.scene.low_battery_countdown), kRed, ctx.legend_font);
   }
 }
 
@@ -169,32 +169,35 @@ void PaintRecordingBox(GraphPaintContext& ctx) {
   if (!s.recording && !s.playing_back) return;
   const int dx = ctx.geometry.dx;
   const int dy = ctx.geometry.dy;
-  ctx.EraseBox(61, 9 * dy + 7, 3 * dx + 58, 10 * dy + 5);
+  // The box fills the bottom division up to the grid's bottom line.
+  const int row = ctx.geometry.GridY(9) - kPlotTopY;
+  const int bottom = ctx.geometry.GridY(10);
+  ctx.EraseBox(61, row + 7, 3 * dx + 58, bottom);
   if (s.playing_back) {
     const QColor yellow(255, 255, 0);
     QColor colour = yellow;
     if (s.playback_paused) {
-      ctx.Text(QPoint(65, 9 * dy + 7), QStringLiteral("Replay Paused"), yellow, ctx.medium_font);
+      ctx.Text(QPoint(65, row + 7), QStringLiteral("Replay Paused"), yellow, ctx.medium_font);
     } else if (s.fast_forward) {
-      ctx.Text(QPoint(62, 9 * dy + 7), QStringLiteral("Replay Fast Forward"), yellow,
+      ctx.Text(QPoint(62, row + 7), QStringLiteral("Replay Fast Forward"), yellow,
                ctx.medium_font);
     } else if (s.fast_rewind) {
-      ctx.Text(QPoint(62, 9 * dy + 7), QStringLiteral("Replay Fast Rewind"), yellow,
+      ctx.Text(QPoint(62, row + 7), QStringLiteral("Replay Fast Rewind"), yellow,
                ctx.medium_font);
     } else {
       colour = kGreen;
-      ctx.Text(QPoint(62, 9 * dy + 7), QStringLiteral("Replay Progress"), kGreen, ctx.small_font);
+      ctx.Text(QPoint(62, row + 7), QStringLiteral("Replay Progress"), kGreen, ctx.small_font);
     }
     const int bar_right = ReplayBarRight(s.playback_position, s.log_length, dx);
-    ctx.painter.fillRect(QRect(QPoint(62, 9 * dy + dy / 2 + 5), QPoint(bar_right - 1, 10 * dy + 4)),
+    ctx.painter.fillRect(QRect(QPoint(62, row + dy / 2 + 5), QPoint(bar_right - 1, bottom - 1)),
                          kRed);
-    ctx.Text(QPoint(dx + 60, 9 * dy + dy / 2 + 5),
+    ctx.Text(QPoint(dx + 60, row + dy / 2 + 5),
              ReplayPercentText(s.playback_position, s.log_length), colour, ctx.medium_font);
   }
   if (s.recording) {
-    ctx.EraseBox(61, 9 * dy + 5, 2 * dx + 60, 10 * dy + 5);
-    ctx.Text(QPoint(63, 9 * dy + 5), LogSizeText(s.log_bytes), kGreen, ctx.medium_font);
-    ctx.Text(QPoint(63, 9 * dy + dy / 2 + 5), LogTimeText(s.log_minutes), kGreen, ctx.medium_font);
+    ctx.EraseBox(61, row + 5, 2 * dx + 60, bottom);
+    ctx.Text(QPoint(63, row + 5), LogSizeText(s.log_bytes), kGreen, ctx.medium_font);
+    ctx.Text(QPoint(63, row + dy / 2 + 5), LogTimeText(s.log_minutes), kGreen, ctx.medium_font);
   }
 }
 

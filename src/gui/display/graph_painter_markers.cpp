@@ -1,7 +1,11 @@
+#include <QFontMetrics>
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 #include "core/display/graph_texts.h"
+#include "core/display/marker_layout.h"
 #include "gui/display/graph_paint_context.h"
 #include "gui/display/marker_glyphs.h"
 
@@ -18,31 +22,58 @@ void PaintMarkerTexts(GraphPaintContext& ctx) {
   if (!ctx.state.live_shown) return;
   const TraceData& t = ctx.trace;
   const GraphGeometry& g = ctx.geometry;
+  // Every placed end's frequency over its level, laid out together so none covers another.
+  struct EndTexts {
+    QString frequency;
+    QString level;
+    QColor colour;
+  };
+  std::vector<EndTexts> texts;
+  std::vector<MarkerTextBox> boxes;
+  const int pitch = ctx.small_measure.height;
+  std::optional<QFontMetrics> metrics;
+  const auto add = [&](const MarkerRecord& mk, int32_t point, float mhz, float level) {
+    EndTexts& end = texts.emplace_back(EndTexts{QString::fromStdString(MhzText(mhz)),
+                                                QString::fromStdString(DbmText(level)),
+                                                ToQColor(mk.colour)});
+    if (!metrics) metrics.emplace(ctx.small_font);
+    const int width =
+        std::max(metrics->horizontalAdvance(end.frequency), metrics->horizontalAdvance(end.level));
+    boxes.push_back({g.X(point), LiveYAt(t, point), width, 2 * pitch});
+  };
+  for (const MarkerRecord& mk : t.markers) {
+    if (mk.a_placed) add(mk, mk.a_point, mk.a_frequency, mk.a_level);
+    if (mk.b_placed) add(mk, mk.b_point, mk.b_frequency, mk.b_level);
+  }
+  LayOutMarkerTexts(boxes,
+                    GraphRect{std::max(g.GridX(0) + 1, ctx.scale_right), g.GridY(0) + 1,
+                              g.GridX(10), g.GridY(10)},
+                    GraphRect{-kMarkerGlyphTip, -kMarkerGlyphSize,
+                              kMarkerGlyphSize - kMarkerGlyphTip, 0});
+  for (size_t k = 0; k < boxes.size(); ++k) {
+    const QPoint at(boxes[k].left, boxes[k].top);
+    // A dark veil under the texts keeps them readable over a noisy trace; paper needs none.
+    if (!ctx.state.printing) {
+      ctx.painter.fillRect(QRect(at.x() - 2, at.y(), boxes[k].width + 4, boxes[k].height),
+                           QColor(0, 0, 0, 170));
+    }
+    ctx.Text(at, texts[k].frequency, texts[k].colour, ctx.small_font);
+    ctx.Text(at + QPoint(0, pitch), texts[k].level, texts[k].colour, ctx.small_font);
+  }
+
   for (int m = 0; m < kMarkerCount; ++m) {
     const MarkerRecord& mk = t.markers[m];
+    if (!mk.b_placed) continue;
     const QColor colour = ToQColor(mk.colour);
-    const int r = 20 * m;
-    if (mk.a_placed) {
-      const int x = g.X(mk.a_point);
-      const int y = LiveYAt(t, mk.a_point);
-      ctx.Text(QPoint(x - 40, y - 45), MhzText(mk.a_frequency), colour, ctx.small_font);
-      ctx.Text(QPoint(x - 40, y - 30), DbmText(mk.a_level), colour, ctx.small_font);
-    }
-    if (mk.b_placed) {
-      const int x = g.X(mk.b_point);
-      const int y = LiveYAt(t, mk.b_point);
-      ctx.Text(QPoint(x - 40, y - 45), MhzText(mk.b_frequency), colour, ctx.small_font);
-      ctx.Text(QPoint(x - 40, y - 30), DbmText(mk.b_level), colour, ctx.small_font);
-      const int line_y = DeltaLinesTop(g, ctx.state, ctx.window.bottom - ctx.window.top) + r;
-      const int base = g.DeltaBase();
-      ctx.Text(QPoint(base + 90, line_y), DeltaLevelText(double(mk.b_level) - mk.a_level), colour,
-               ctx.small_font);
-      ctx.Text(QPoint(base + 15, line_y),
-               DeltaFrequencyText(std::fabs(double(mk.b_frequency) - mk.a_frequency)), colour,
-               ctx.small_font);
-      ctx.Text(QPoint(base + 160, line_y), MarkerPowerText(mk.band_sum, mk.band_power), colour,
-               ctx.small_font);
-    }
+    const int line_y = DeltaLinesTop(g, ctx.state, ctx.window.bottom - ctx.window.top) + 20 * m;
+    const int base = g.DeltaBase();
+    ctx.Text(QPoint(base + 90, line_y), DeltaLevelText(double(mk.b_level) - mk.a_level), colour,
+             ctx.small_font);
+    ctx.Text(QPoint(base + 15, line_y),
+             DeltaFrequencyText(std::fabs(double(mk.b_frequency) - mk.a_frequency)), colour,
+             ctx.small_font);
+    ctx.Text(QPoint(base + 160, line_y), MarkerPowerText(mk.band_sum, mk.band_power), colour,
+             ctx.small_font);
   }
 }
 
@@ -55,9 +86,10 @@ std::vector<DrawnGlyph> PaintMarkerGlyphs(QPainter& painter, const GraphScene& s
     const MarkerRecord& mk = t.markers[m];
     const int number = m + 1;
     if (mk.a_placed && !mk.hidden) {
-      // Glyphs sit on the drawn point the end reads, whatever the window's size since.
+      // The tip marks the drawn point the end reads, whatever the window's size since.
       const int x = g.X(mk.a_point);
-      painter.drawImage(x, LiveYAt(t, mk.a_point) - kMarkerGlyphSize, MarkerGlyph(number, false));
+      painter.drawImage(x - kMarkerGlyphTip, LiveYAt(t, mk.a_point) - kMarkerGlyphSize,
+                        MarkerGlyph(number, false));
       drawn.push_back({number, false, x});
     }
     if (mk.b_placed) {
@@ -67,7 +99,8 @@ std::vector<DrawnGlyph> PaintMarkerGlyphs(QPainter& painter, const GraphScene& s
       painter.drawImage(g.DeltaBase() - 10, line_y, MarkerGlyph(number, true));
       if (!mk.hidden) {
         const int x = g.X(mk.b_point);
-        painter.drawImage(x, LiveYAt(t, mk.b_point) - kMarkerGlyphSize, MarkerGlyph(number, true));
+        painter.drawImage(x - kMarkerGlyphTip, LiveYAt(t, mk.b_point) - kMarkerGlyphSize,
+                          MarkerGlyph(number, true));
         drawn.push_back({number, true, x});
       }
     }

@@ -1,7 +1,10 @@
 #include "gui/display/histogram_bars.h"
 
+#include <QPainter>
 #include <algorithm>
 #include <vector>
+
+#include "core/display/histogram_axis.h"
 
 namespace qv {
 
@@ -14,11 +17,6 @@ std::array<QRgb, CGradient::kTableSize> HistogramColourTable(const CGradient& gr
                       static_cast<int>((c >> 16) & 0xFF));
   }
   return colours;
-}
-
-int HistogramColumn(int32_t i, int32_t n, int width) {
-  if (n <= 1) return width / 2;
-  return static_cast<int>(static_cast<int64_t>(i) * width / (n - 1));
 }
 
 int HistogramBarHeight(int16_t count, int16_t sweep_counter, int height) {
@@ -66,6 +64,18 @@ void PaintHistogramBars(QImage& image, int32_t points, int16_t sweep_counter,
       for (int y = bar.top; y < covered; ++y, p += stride) *p = bar.colour;
       covered = bar.top;
     }
+  }
+}
+
+void PaintHistogramAxis(QPainter& painter, int width, int line_height,
+                        const std::vector<AxisLabel>& labels) {
+  constexpr int kTick = 3;
+  for (const AxisLabel& label : labels) {
+    const int x = HistogramGridX(label.grid_line, width);
+    painter.drawLine(x, 0, x, kTick - 1);
+    painter.drawText(QRect(label.left, kTick, label.width, line_height),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
+                     QString::fromStdString(label.text));
   }
 }
 

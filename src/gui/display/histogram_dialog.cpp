@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/display/histogram_axis.h"
 #include "core/display/trace_data.h"
 #include "gui/display/histogram_bars.h"
 #include "gui/ui/arrow_captions.h"
@@ -40,6 +41,26 @@ class CHistogramDlg::Frame : public QWidget {
   CHistogramDlg& owner_;
 };
 
+// The frequency axis under the picture frame, as wide as the frame.
+class CHistogramDlg::Axis : public QWidget {
+ public:
+  explicit Axis(CHistogramDlg& owner) : QWidget(&owner), owner_(owner) {
+    setObjectName(QStringLiteral("histogramAxis"));
+    setFixedHeight(fontMetrics().height() + 4);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    painter.setPen(palette().color(QPalette::WindowText));
+    PaintHistogramAxis(painter, width(), fontMetrics().height(), owner_.FrequencyLabels());
+  }
+
+ private:
+  CHistogramDlg& owner_;
+};
+
 CHistogramDlg::CHistogramDlg(const TraceData& trace, QWidget* parent)
     : QDialog(parent), trace_(trace) {
   setWindowTitle(QStringLiteral("Histogram Display"));
@@ -47,6 +68,7 @@ CHistogramDlg::CHistogramDlg(const TraceData& trace, QWidget* parent)
 
   frame_ = new Frame(*this);
   frame_->setProperty("controlId", kPictureFrame);
+  axis_ = new Axis(*this);
 
   // Percent labels down the left of the picture, top to bottom.
   auto* percents = new QVBoxLayout;
@@ -57,9 +79,16 @@ CHistogramDlg::CHistogramDlg(const TraceData& trace, QWidget* parent)
     percents->addWidget(label);
     if (k < 4) percents->addStretch();
   }
-  auto* picture_row = new QHBoxLayout;
-  picture_row->addLayout(percents);
-  picture_row->addWidget(frame_, 1);
+  // The axis shares the frame's column, so its lines stand under the bars they name.
+  auto* picture_row = new QGridLayout;
+  picture_row->setVerticalSpacing(0);
+  picture_row->addLayout(percents, 0, 0);
+  picture_row->addWidget(frame_, 0, 1);
+  picture_row->addWidget(new QLabel(QStringLiteral("MHz"), this), 1, 0,
+                         Qt::AlignRight | Qt::AlignTop);
+  picture_row->addWidget(axis_, 1, 1);
+  picture_row->setColumnStretch(1, 1);
+  picture_row->setRowStretch(0, 1);
 
   auto* explanation = new QLabel(
       QStringLiteral("The above Histogram displays the percent of the total sweeps a spectral "
@@ -138,7 +167,16 @@ void CHistogramDlg::Update(int32_t points, int16_t sweep_counter, const int16_t*
 }
 
 void CHistogramDlg::ShowPending() {
-  if (stale_ && isVisible()) frame_->update();
+  if (stale_ && isVisible()) {
+    frame_->update();
+    axis_->update();
+  }
+}
+
+std::vector<AxisLabel> CHistogramDlg::FrequencyLabels() const {
+  return LayOutHistogramFrequencies(axis_->width(), trace_.header.start, trace_.header.sweep_word,
+                                    static_cast<int32_t>(counts_.size()),
+                                    axis_->fontMetrics().horizontalAdvance(QLatin1Char('0')));
 }
 
 const QImage& CHistogramDlg::Picture() {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/display/frequency_axis.h"
 #include "core/display/gradient.h"
 #include "core/display/histogram_scale.h"
 
@@ -57,12 +58,15 @@ class CHistogramDlg : public QDialog {
   // The bars of the newest copy, the size of the picture frame.
   const QImage& Picture();
   int16_t SweepCounter() const { return sweep_counter_; }
+  // The frequency labels under the bars, for the sweep of the newest copy.
+  std::vector<AxisLabel> FrequencyLabels() const;
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
   class Frame;
+  class Axis;
 
   void ScaleChanged();
   void Render();
@@ -78,6 +82,7 @@ class CHistogramDlg : public QDialog {
   std::function<void()> reset_;
 
   Frame* frame_ = nullptr;
+  Axis* axis_ = nullptr;
   QLineEdit* threshold_edit_ = nullptr;
   QLabel* threshold_label_ = nullptr;
   QLabel* scale_top_label_ = nullptr;

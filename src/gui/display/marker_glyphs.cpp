@@ -12,16 +12,18 @@ QImage DrawGlyph(QColor colour, bool b_end) {
   QImage glyph(kMarkerGlyphSize, kMarkerGlyphSize, QImage::Format_ARGB32);
   glyph.fill(Qt::transparent);
   const QRgb ink = colour.rgba();
-  // Rows 0 ... 9 narrow from the full width to a point above the trace.
+  // Rows 0 ... 9 narrow from 11 columns to the one tip column above the trace, symmetric about
+  // it so the tip marks the point.
+  const int last = 2 * kMarkerGlyphTip;
   for (int row = 0; row < 10; ++row) {
-    const int inset = row * 6 / 10;
-    for (int x = inset; x < kMarkerGlyphSize - inset; ++x) {
-      const bool edge = row == 0 || x == inset || x == kMarkerGlyphSize - inset - 1;
+    const int inset = row * kMarkerGlyphTip / 9;
+    for (int x = inset; x <= last - inset; ++x) {
+      const bool edge = row == 0 || x == inset || x == last - inset;
       if (!b_end || edge) glyph.setPixel(x, row, ink);
     }
   }
   if (b_end) {
-    for (int x = 2; x < kMarkerGlyphSize - 2; ++x) glyph.setPixel(x, 11, ink);
+    for (int x = 2; x <= last - 2; ++x) glyph.setPixel(x, 11, ink);
   }
   return glyph;
 }

@@ -125,6 +125,12 @@ void CSpectrogramDialog::SetAxesShown(bool shown) {
   frame_->update();
 }
 
+void CSpectrogramDialog::SetColourMap(ColourMap map) {
+  if (colour_map_ == map) return;
+  colour_map_ = map;
+  RangeChanged();
+}
+
 void CSpectrogramDialog::ShowPending() {
   if (pending_ && frame_->isVisible()) frame_->update();
 }
@@ -144,7 +150,7 @@ void CSpectrogramDialog::ResetDisplay() {
 void CSpectrogramDialog::RangeChanged() {
   maximum_edit_->setText(QString::asprintf("%d", range_.maximum()));
   minimum_edit_->setText(QString::asprintf("%d", range_.minimum()));
-  renderer_.SetGradient(range_.gradient());
+  renderer_.SetGradient(range_.gradient(), colour_map_);
   // Shown from the next repaint; the last copy is kept, so the picture follows at once.
   pending_ = true;
   frame_->update();
@@ -176,7 +182,8 @@ void CSpectrogramDialog::PaintPicture(const QSize& size) {
                    layout.axes ? filled_.data() : nullptr);
   if (layout.axes) {
     const AxesKey key{size.width(), size.height(), range_.maximum(), range_.minimum(),
-                      points_,      start_,        sweep_word_,      reverse_};
+                      points_,      colour_map_,   start_,           sweep_word_,
+                      reverse_};
     if (painted_axes_ != key) {
       PaintAxes(layout);
       painted_axes_ = key;
@@ -197,11 +204,11 @@ void CSpectrogramDialog::PaintAxes(const SpectrogramLayout& layout) {
   const int width = picture_.width();
   const int height = picture_.height();
 
-  // The colour scale: each row the gradient colour of the level it stands for.
+  // The colour scale: each row the colour of the level it stands for.
   const CGradient& gradient = range_.gradient();
   for (int y = bar.top; y < bar.bottom; ++y) {
-    const QRgb colour = GradientToRgb(
-        gradient.Colour(ColourBarLevel(bar, range_.maximum(), range_.minimum(), y)));
+    const QRgb colour = GradientToRgb(LevelColour(
+        colour_map_, gradient, ColourBarLevel(bar, range_.maximum(), range_.minimum(), y)));
     auto* pixels = reinterpret_cast<QRgb*>(picture_.scanLine(y));
     std::fill(pixels + bar.left, pixels + bar.right, colour);
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/display/average_history.h"
+#include "core/display/colour_map.h"
 #include "core/display/spectrogram_range.h"
 #include "gui/display/waterfall.h"
 
@@ -46,6 +47,9 @@ class CSpectrogramDialog : public QDialog {
   // From the reference level page: maximum = the level, minimum = the level - 100; also the
   // reset values; the history is cleared as "Reset Display" does.
   void SetRange(int16_t maximum, int16_t minimum);
+  // The colours of the waterfall and its colour scale; the Receiver's until chosen otherwise.
+  void SetColourMap(ColourMap map);
+  ColourMap colour_map() const { return colour_map_; }
   // What "Reset Display" clears: the graph's spectrogram history.
   void SetClearHistory(std::function<void()> clear) { clear_history_ = std::move(clear); }
 
@@ -65,6 +69,7 @@ class CSpectrogramDialog : public QDialog {
   void ResetDisplay();
 
   SpectrogramRange range_;
+  ColourMap colour_map_ = ColourMap::kReceiver;
   WaterfallRenderer renderer_;
   std::function<void()> clear_history_;
   const SpectrogramHistory* history_ = nullptr;  // rows due, copied at the next paint
@@ -78,6 +83,7 @@ class CSpectrogramDialog : public QDialog {
   // What the margins were last drawn for.
   struct AxesKey {
     int width = 0, height = 0, maximum = 0, minimum = 0, points = 0;
+    ColourMap colour_map = ColourMap::kReceiver;
     uint32_t start = 0;
     uint16_t sweep_word = 0;
     bool reverse = false;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/display/average_history.h"
+#include "core/display/spectrogram_axes.h"
 
 namespace qv {
 
@@ -16,18 +17,16 @@ WaterfallRenderer::WaterfallRenderer() {
   colours_.fill(qRgb(0, 0, 0));
 }
 
-void WaterfallRenderer::SetGradient(const CGradient& gradient) {
-  const auto table = gradient.Table();
+void WaterfallRenderer::SetGradient(const CGradient& gradient, ColourMap map) {
+  const auto table = LevelColourTable(map, gradient);
   for (size_t i = 0; i < table.size(); ++i) colours_[i] = GradientToRgb(table[i]);
 }
 
 void WaterfallRenderer::MapColumns(int32_t width, int32_t n) {
   if (width == mapped_width_ && n == mapped_n_) return;
   column_points_.resize(static_cast<size_t>(width));
-  const int64_t w = width - 1;
   for (int32_t x = 0; x < width; ++x) {
-    column_points_[static_cast<size_t>(x)] =
-        w == 0 ? 0 : static_cast<int32_t>((static_cast<int64_t>(x) * (n - 1)) / w);
+    column_points_[static_cast<size_t>(x)] = WaterfallColumnPoint(x, width, n);
   }
   mapped_width_ = width;
   mapped_n_ = n;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/display/colour_map.h"
 #include "core/display/gradient.h"
 
 namespace qv {
@@ -20,14 +21,14 @@ namespace qv {
 // image is white, as a cleared waterfall is.
 //
 // Given `filled` (100 marks, SpectrogramHistory::FilledSlots), rows whose slot holds no sweep
-// are hatched in two greys the gradient never gives, so an empty history does not look like a
+// are hatched in two greys neither colour map gives, so an empty history does not look like a
 // signal; so is everything while there are no levels.
 class WaterfallRenderer {
  public:
   WaterfallRenderer();
 
-  // Colours of every level for the current range; call whenever the range changes.
-  void SetGradient(const CGradient& gradient);
+  // Colours of every level for the current range in `map`; call whenever either changes.
+  void SetGradient(const CGradient& gradient, ColourMap map = ColourMap::kReceiver);
 
   void Render(QImage& image, const int16_t* rows, int32_t n, const uint8_t* filled = nullptr);
 

@@ -99,5 +99,27 @@ TEST(RememberedSettings, APlaceCountsOnlyWhenEnoughOfItIsOnAScreen) {
   EXPECT_FALSE(PlaceOnSomeScreen({2147483000, 0, 2147483647, 600}, screens));
 }
 
+// Settings files as QSettings writes them, and as a person may edit them, are ours; bytes of
+// another kind are named, by line where they are text.
+TEST(RememberedSettings, TextThatIsNoSettingsFileIsNamed) {
+  const std::string ours =
+      "\xEF\xBB\xBF; edited by hand\r\n[Spectrum]\r\nCentreKHz=2425000\r\n\r\n"
+      "# comment\n[Window]\nClosedPanels=Markers\\nTrace Colour\nPath=C:\\\\\n"
+      "  Name = caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\xA1\nLong=one \\\nand two\n";
+  EXPECT_EQ(SettingsTextProblem(ours), "");
+  EXPECT_EQ(SettingsTextProblem(""), "");
+  EXPECT_EQ(SettingsTextProblem(std::string(64, '\0')), "it holds zero bytes");
+  EXPECT_EQ(SettingsTextProblem(std::string("[A]\nk=v\0\n", 9)), "it holds zero bytes");
+  for (const char* bad : {"k=\xC3(", "k=\xC0\xAF", "k=\xED\xA0\x80", "k=\xF4\x90\x80\x80",
+                          "k=\xE2\x82", "\x89PNG\r\n\x1A\n"}) {
+    EXPECT_EQ(SettingsTextProblem(bad), "it is not UTF-8 text") << bad;
+  }
+  EXPECT_EQ(SettingsTextProblem("[A]\nk=v\njust words\n"),
+            "line 3 is neither a comment, a section nor a key=value");
+  EXPECT_EQ(SettingsTextProblem("[Spectrum\nCentreKHz=1\n"),
+            "line 1 is neither a comment, a section nor a key=value");
+  EXPECT_EQ(SettingsTextProblem("=v\n"), "line 1 is neither a comment, a section nor a key=value");
+}
+
 }  // namespace
 }  // namespace qv

@@ -65,20 +65,21 @@ TEST(GraphLayout, DivisionsAndPointPositions) {
   EXPECT_EQ(g.bottom, 300);
   EXPECT_EQ(g.dx, 60);
   EXPECT_EQ(g.dy, 30);
+  // Each point in the middle of its 600 / 1001 pixels: the last one left of the right edge.
   EXPECT_EQ(g.X(0), 60);
-  EXPECT_EQ(g.X(1000), 660);
-  EXPECT_EQ(g.X(1), 60);  // 600 / 1000 truncates
+  EXPECT_EQ(g.X(1), 60);
   EXPECT_EQ(g.X(501), 360);
+  EXPECT_EQ(g.X(1000), 659);
   EXPECT_EQ(g.GridX(10), 660);
   EXPECT_EQ(g.GridY(10), 305);
   EXPECT_EQ(g.DeltaBase(), 400);
-  // A sweep too short to spread out stays on the left edge instead of dividing by zero.
-  EXPECT_EQ(GraphGeometry(GraphRect{0, 0, 700, 400}, 1).X(0), 60);
+  // A single point owns the whole width and sits in its middle.
+  EXPECT_EQ(GraphGeometry(GraphRect{0, 0, 700, 400}, 1).X(0), 360);
   // An area that does not start at 0 narrows the plot but keeps the 60-pixel margin.
   const GraphGeometry offset(GraphRect{70, 0, 770, 400}, 2);
   EXPECT_EQ(offset.right, 660);
   EXPECT_EQ(offset.dx, 59);
-  EXPECT_EQ(offset.X(1), 650);
+  EXPECT_EQ(offset.X(1), 502);
 }
 
 }  // namespace

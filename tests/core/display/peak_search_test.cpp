@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "core/display/frequency_axis.h"
@@ -127,7 +128,7 @@ TEST(FrequencyAxisTest, LabelsReadTheirLineAndNeverOverlap) {
   EXPECT_EQ(AxisDecimals(100.0), 0);
   EXPECT_EQ(AxisDecimals(83.5), 1);
   EXPECT_EQ(AxisDecimals(5.0), 2);
-  // 2400 ... 2483.5 MHz over 168 points, at several plot widths.
+  // 2400 ... 2484 MHz over 168 points of 10 steps, at several plot widths.
   for (const int width : {300, 500, 800, 1280, 1920}) {
     const GraphGeometry g(GraphRect{0, 0, width, 600}, 168);
     const auto labels = LayOutFrequencyAxis(g, 48000, 10, 7, 66, width);
@@ -135,19 +136,30 @@ TEST(FrequencyAxisTest, LabelsReadTheirLineAndNeverOverlap) {
     EXPECT_EQ(labels.front().grid_line, 0);
     EXPECT_EQ(labels.back().grid_line, 10);
     EXPECT_EQ(labels.front().text, "2400.0");
-    EXPECT_EQ(labels.back().text, "2483.5");
+    EXPECT_EQ(labels.back().text, "2484.0");
     EXPECT_GE(labels.front().left, 66);
     EXPECT_LE(labels.back().left + labels.back().width, width);
     for (size_t k = 0; k < labels.size(); ++k) {
       const AxisLabel& l = labels[k];
       EXPECT_EQ(l.width, 7 * static_cast<int>(l.text.size()));
       if (k > 0) EXPECT_GE(l.left, labels[k - 1].left + labels[k - 1].width + 7) << width;
-      // Each reads the point drawn on its line.
-      const double mhz = PointFrequency(48000, g.PointAtX(g.GridX(l.grid_line)), 10);
-      EXPECT_NEAR(std::stod(l.text), mhz, 0.05) << width;
+      // Each reads what a selection on its line reads.
+      EXPECT_DOUBLE_EQ(std::stod(l.text), AxisFrequencyAt(g, 48000, 10, g.GridX(l.grid_line)))
+          << width;
     }
     if (width >= 1280) EXPECT_EQ(labels.size(), 11u) << width;
     if (width >= 1280) EXPECT_EQ(labels[5].grid_line, 5);
+  }
+  // 2400 ... 2450 MHz reads the legend's centre and the span's tenths at any width.
+  for (const int width : {1280, 1600, 1001}) {
+    const GraphGeometry g(GraphRect{0, 0, width, 600}, 1000);
+    std::vector<std::string> texts;
+    for (const AxisLabel& l : LayOutFrequencyAxis(g, 48000, 1, 7, 66, width)) {
+      texts.push_back(l.text);
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"2400", "2405", "2410", "2415", "2420", "2425",
+                                               "2430", "2435", "2440", "2445", "2450"}))
+        << width;
   }
   EXPECT_TRUE(LayOutFrequencyAxis(GraphGeometry(GraphRect{0, 0, 800, 600}, 1), 0, 1, 7, 0, 800)
                   .empty());

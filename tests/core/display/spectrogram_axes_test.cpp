@@ -84,11 +84,17 @@ TEST(SpectrogramAxesTest, LayoutAndLabelsOfAWindowFullOfAxes) {
   EXPECT_EQ(bar.bottom, w.bottom);
   EXPECT_LE(layout.scale_labels + 4 * cw, 600);
 
-  // 2400 ... 2483.25 MHz over 1666 points: start, stop and the points the columns show.
+  // 2400 ... 2483.30 MHz over 1666 points: start to stop as on the graph, each column showing
+  // the point whose step holds its middle.
   const auto freq = LayOutWaterfallFrequencies(w, 48000, 1, 1666, cw, 4 * cw, bar.left);
   ASSERT_GE(freq.size(), 3u);
   EXPECT_EQ(freq.front().text, "2400.0");
-  EXPECT_EQ(freq.back().text, "2483.2");  // 2483.25 to one decimal
+  EXPECT_EQ(freq.back().text, "2483.3");
+  // Three points over ten columns: 0 0 0 1 1 1 1 2 2 2 (where each column's middle x + 0.5 lies).
+  for (int32_t x = 0; x < 10; ++x) {
+    EXPECT_EQ(WaterfallColumnPoint(x, 10, 3), x < 3 ? 0 : x < 7 ? 1 : 2) << x;
+  }
+  EXPECT_EQ(WaterfallColumnPoint(0, 4, 1000), 125);
   EXPECT_LE(freq.back().left + freq.back().width, bar.left);
   for (size_t k = 1; k < freq.size(); ++k) {
     EXPECT_GE(freq[k].left, freq[k - 1].left + freq[k - 1].width + cw);

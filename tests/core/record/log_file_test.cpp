@@ -22,12 +22,16 @@ class Host : public LogHost {
   void PlaySweep(const uint8_t* message, size_t length) override {
     played.emplace_back(message, message + length);
   }
-  void PlaybackEnded() override { ++ended; }
+  void PlaybackEnded(const std::string& text) override {
+    ++ended;
+    end_text = text;
+  }
   void LogStateChanged() override { ++state_changes; }
 
   std::map<int, std::string> panes;
   std::vector<Bytes> played;
   int ended = 0;
+  std::string end_text;
   int state_changes = 0;
 };
 
@@ -63,6 +67,15 @@ class LogFileTest : public ::testing::Test {
     log_.SetClock([] { return LogClock{12, 7, 26, 13, 45, 7}; });
   }
   std::string Path(const char* name) const { return dir_.File(name); }
+  // A log of `count` one-block sweeps at -first, -first - 1 ... dBm, finished.
+  void RecordSweeps(const std::string& path, int count, int first) {
+    ASSERT_TRUE(log_.StartLog(path));
+    for (int s = 0; s < count; ++s) {
+      const Bytes m = Sweep(0, static_cast<int16_t>(-first - s));
+      log_.WriteMessageRecord(m.data(), m.size());
+    }
+    log_.CloseLog();
+  }
   LogScanResult Scan(const std::string& path, Collector& into) {
     const Bytes bytes = ReadWholeFile(path);
     return ScanLog(bytes.data(), bytes.size(), into);
@@ -78,7 +91,8 @@ class LogFileTest : public ::testing::Test {
 
 // A log written while the Receiver streams holds every message in order between the header and
 // the end record, a time record a second; played back, its sweeps come out one per 150 ms tick,
-// and the time records set the time pane.
+// the time pane shows the header's time, then each time record's, and the end says how many
+// sweeps (their first blocks) were played and the last time.
 TEST_F(LogFileTest, RecordedMessagesComeBackInOrderWhenPlayed) {
   const std::string path = Path("session.kzq");
   ASSERT_TRUE(log_.StartLog(path));
@@ -113,7 +127,9 @@ TEST_F(LogFileTest, RecordedMessagesComeBackInOrderWhenPlayed) {
   // End record: six records written (two time records), zero minutes.
   EXPECT_EQ(seen.records.back(), (Bytes{kLogEndType, 6, 0, 0, 0, 0, 0, 0, 0}));
 
+  host_.panes[kPaneRunningTime] = "5/1/2026 9:0:0";  // left by an earlier log
   ASSERT_TRUE(log_.OpenLogForReplay(path));
+  EXPECT_EQ(host_.panes[kPaneRunningTime], "12/7/2026 13:45:7");
   EXPECT_EQ(host_.panes[kPaneFirmware], "F/w Ver: 1.05");
   EXPECT_EQ(host_.panes[kPaneSerial], "Receiver Serial # 100123");
   EXPECT_EQ(host_.panes[kPaneLogFile],
@@ -125,16 +141,13 @@ TEST_F(LogFileTest, RecordedMessagesComeBackInOrderWhenPlayed) {
   EXPECT_EQ(host_.played.size(), 3u);
   EXPECT_EQ(host_.played.back(), messages[3]);
   EXPECT_EQ(host_.ended, 1);
+  EXPECT_EQ(host_.end_text, "End of log: 2 sweeps, 13:45:07");
+  EXPECT_FALSE(log_.IsPlaying());
 }
 
 TEST_F(LogFileTest, PauseFastForwardAndRewindPastTheFirstRecord) {
   const std::string path = Path("walk.kzq");
-  ASSERT_TRUE(log_.StartLog(path));
-  for (int s = 0; s < 6; ++s) {
-    const Bytes m = Sweep(0, static_cast<int16_t>(-50 - s));
-    log_.WriteMessageRecord(m.data(), m.size());
-  }
-  log_.CloseLog();
+  RecordSweeps(path, 6, 50);
   ASSERT_TRUE(log_.OpenLogForReplay(path));
 
   clock_.Advance(300);
@@ -168,6 +181,10 @@ TEST_F(LogFileTest, PauseFastForwardAndRewindPastTheFirstRecord) {
   ASSERT_EQ(host_.played.size(), 10u);
   EXPECT_EQ(host_.played[8], host_.played[0]);
   EXPECT_EQ(host_.played[9], host_.played[1]);
+  // Sweeps shown again by rewinding count once; without time records the header's time.
+  clock_.Advance(150 * 6);
+  EXPECT_EQ(host_.ended, 1);
+  EXPECT_EQ(host_.end_text, "End of log: 6 sweeps, 13:45:07");
   EXPECT_TRUE(alerts_.shown.empty());
 }
 
@@ -178,20 +195,44 @@ TEST_F(LogFileTest, FailuresAreReportedAndNothingRecordedIsLost) {
   ASSERT_EQ(alerts_.shown.size(), 1u);
   EXPECT_NE(alerts_.shown[0].text.find(Path("no/such/folder/x.kzq")), std::string::npos);
 
-  // No second log while one is recorded: said, not silently ignored.
+  // No second log and no playback while one is recorded: said, not silently ignored.
   ASSERT_TRUE(log_.StartLog(Path("first.kzq")));
   EXPECT_FALSE(log_.StartLog(Path("second.kzq")));
-  EXPECT_EQ(alerts_.shown.back().text, "A spectrum log is being recorded; Stop ends it.");
+  EXPECT_FALSE(log_.OpenLogForReplay(Path("first.kzq")));
+  EXPECT_EQ(alerts_.shown.size(), 3u);
+  EXPECT_EQ(alerts_.shown[1].text, "A spectrum log is being recorded; Stop ends it.");
+  EXPECT_EQ(alerts_.shown[2].text, alerts_.shown[1].text);
   EXPECT_FALSE(std::filesystem::exists(Path("second.kzq")));
+  EXPECT_TRUE(log_.IsLogging());
   log_.CloseLog();
+
+  // A file that is no log is refused, and says so.
+  const std::string picture = Path("picture.kzq");
+  Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  png.resize(1000, 0x42);
+  WriteWholeFile(picture, png.data(), png.size());
+  EXPECT_FALSE(log_.OpenLogForReplay(picture));
+  EXPECT_FALSE(log_.IsPlaying());
+  EXPECT_EQ(alerts_.shown.back().text,
+            "The spectrum log could not be played.\n" + picture +
+                ": not a spectrum log: no 897-byte header record (0xBA) at byte 0");
   alerts_.shown.clear();
+
+  // A log cut inside its third sweep record (897 + 2 x 28) plays its first two sweeps, then
+  // says where it was cut, without a box.
+  const std::string torn = Path("torn.kzq");
+  RecordSweeps(torn, 3, 40);
+  std::filesystem::resize_file(torn, 953 + 10);
+  ASSERT_TRUE(log_.OpenLogForReplay(torn));
+  clock_.Advance(150 * 3);
+  EXPECT_EQ(host_.played.size(), 2u);
+  EXPECT_EQ(host_.end_text, "End of log: 2 sweeps, 13:45:07\ndamaged: torn record at byte 953");
+  EXPECT_TRUE(alerts_.shown.empty());
+  host_.played.clear();
 
   // A log that vanishes while it plays: one message, then the playback waits paused.
   const std::string path = Path("gone.kzq");
-  ASSERT_TRUE(log_.StartLog(path));
-  const Bytes m = Sweep(0, -70);
-  log_.WriteMessageRecord(m.data(), m.size());
-  log_.CloseLog();
+  RecordSweeps(path, 1, 70);
   ASSERT_TRUE(log_.OpenLogForReplay(path));
   std::filesystem::rename(path, path + ".moved");
   clock_.Advance(150 * 5);

@@ -11,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <memory>
 
 #include "core/app/manual_clock.h"
 #include "gui/app/app_settings.h"
@@ -22,7 +21,6 @@
 #include "gui/display/display.h"
 #include "gui/display/histogram_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
-#include "gui/record/time_marker_dialog.h"
 #include "support/recording_alerts.h"
 
 namespace qv {

@@ -270,16 +270,19 @@ int main(int argc, char* argv[]) {
     QObject::connect(&frame.View(), &qv::CQuorvalinFormView::HandshakeCompleted, &frame,
                      open_windows);
   }
+  // A file that cannot be opened ends a scripted run (its reason is on standard error already);
+  // with a person at the window the message box says why and the program stays.
   if (!options.review.empty() && !frame.View().ReviewFile(options.review)) {
     std::fprintf(stderr, "quorvalin: --review: cannot review %s\n", options.review.c_str());
-    return 1;
+    if (options.Scripted()) return 1;
   }
   if (!options.replay.empty()) {
-    if (!frame.View().ReplayFile(options.replay)) {
+    if (frame.View().ReplayFile(options.replay)) {
+      open_windows();
+    } else {
       std::fprintf(stderr, "quorvalin: --replay: cannot play %s\n", options.replay.c_str());
-      return 1;
+      if (options.Scripted()) return 1;
     }
-    open_windows();
   }
 
   // What a scripted run asked for is written however the program ends: the timed quit, the

@@ -26,10 +26,11 @@ bool PaintGraph(QImage& image, const GraphScene& scene, GraphTextLog* texts) {
   PaintSelectionPower(ctx);
   PaintLegend(ctx);
   PaintFrozenLegends(ctx);
-  PaintTriggerTexts(ctx);
   PaintFrequencyIndicator(ctx);
   PaintMarkerTexts(ctx);
   PaintRecordingBox(ctx);
+  // The boxes placed where they hide the least come after the boxes that stand still.
+  PaintTriggerTexts(ctx);
   PaintPlaybackEnd(ctx);
   PaintDataSilence(ctx);
   return true;

@@ -9,8 +9,10 @@ cd "$(dirname "$0")/.."
 ./scripts/package-check.sh
 
 build=${QV_TEST_BUILD_DIR:-build/test}
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQV_SANITIZE=ON -DQV_FUZZ=ON -DQV_BUILD_TESTS=ON >/dev/null
+  -DQV_SANITIZE=ON -DQV_FUZZ=ON -DQV_BUILD_TESTS=ON "${launcher[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
 export QT_QPA_PLATFORM=offscreen

@@ -14,7 +14,7 @@
 #include "core/app/manual_clock.h"
 #include "core/display/channels.h"
 #include "gui/app/form_view.h"
-#include "gui/app/snapshot.h"
+#include "support/screen_grab.h"
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/display/trace_pages.h"
 #include "gui/link/connection_sheet.h"

@@ -26,6 +26,7 @@
 #include "support/legend_texts.h"
 #include "support/fake_serial_monitor.h"
 #include "support/recording_alerts.h"
+#include "support/scripted_chooser.h"
 
 namespace qv {
 namespace {
@@ -38,20 +39,6 @@ constexpr int kSelectButton = 2;
 constexpr int kReplayButton = 6;
 constexpr int kForwardButton = 8;
 constexpr int kRewindButton = 9;
-
-// Answers the file dialogs with the paths a test sets.
-class ScriptedChooser : public FileChooser {
- public:
-  std::optional<std::string> OpenFileName(const std::string&, const std::string&) override {
-    return open;
-  }
-  std::optional<std::string> SaveFileName(const std::string&, const std::string&,
-                                          const std::string&) override {
-    return save;
-  }
-  std::optional<std::string> open;
-  std::optional<std::string> save;
-};
 
 class FormViewTest : public ::testing::Test {
  protected:

@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 #include <array>
 #include <fstream>
 #include <memory>
@@ -32,6 +33,8 @@
 #include "gui/display/display.h"
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/display/waterfall.h"
+#include "gui/record/time_marker_dialog.h"
+#include "core/record/log_format.h"
 #include "gui/link/connection_sheet.h"
 #include "gui/ui/side_panels.h"
 #include "gui/ui/tab_dialog.h"
@@ -578,6 +581,55 @@ TEST_F(MainFrameTest, KeysRunTheirCommandsExceptWhileAFieldIsTypedInto) {
   EXPECT_TRUE(manual->Text().contains(QStringLiteral("KEYS")));
   EXPECT_TRUE(manual->Text().contains(QStringLiteral("--demo")));
   EXPECT_EQ(frame->OpenManual(), manual);  // one window
+}
+
+// The main window's keys reach the view from the Time Marker window, as Ctrl+R and Ctrl+T do
+// there; its comment field keeps its letters and Space, its list its arrows, a modal dialog
+// every key.
+TEST_F(MainFrameTest, KeysWorkFromTheTimeMarkerWindowButNotThroughItsFields) {
+  auto frame = MakeFrame();
+  frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+  CDisplay& display = frame->View().Display();
+  const std::string log = dir_.filePath(QStringLiteral("empty.kzq")).toStdString();
+  {
+    std::ofstream out(log, std::ios::binary);
+    for (const Bytes& record : {BuildHeaderRecord(ReceiverIdentity{}, LogClock{}, LogMarkers{}),
+                                BuildEndRecord(0, 0)}) {
+      out.write(reinterpret_cast<const char*>(record.data()),
+                static_cast<std::streamsize>(record.size()));
+    }
+  }
+  int starts = 0;
+  display.SetPlaybackStarter([&] {
+    ++starts;
+    return display.OpenLogForReplay(log);
+  });
+  display.ShowTimeMarkers();
+  CTimeMarkerDialog& markers = display.TimeMarkers();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&markers));
+  markers.activateWindow();
+  QTRY_COMPARE(QApplication::activeWindow(), &markers);
+
+  QTest::keyClick(&markers, Qt::Key_R, Qt::ControlModifier);
+  EXPECT_EQ(starts, 1);
+  ASSERT_TRUE(display.PlayingBack());
+  markers.Button(QStringLiteral("More>>"))->click();
+  markers.CommentBox()->setFocus();
+  QTest::keyClicks(markers.CommentBox(), QStringLiteral("a b"));
+  EXPECT_EQ(markers.CommentBox()->text(), QStringLiteral("a b"));
+  markers.List()->setFocus();
+  QTest::keyClick(markers.List(), Qt::Key_Space);
+  EXPECT_FALSE(display.PlaybackPaused());
+  QTest::keyClick(markers.CommentBox(), Qt::Key_T, Qt::ControlModifier);
+  EXPECT_FALSE(display.PlayingBack());
+
+  QDialog modal(&markers);
+  modal.setWindowModality(Qt::ApplicationModal);
+  modal.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&modal));
+  QTest::keyClick(&modal, Qt::Key_R, Qt::ControlModifier);
+  EXPECT_EQ(starts, 1);
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
-#include <QGuiApplication>
+#include <QFontMetrics>
 #include <QImageReader>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPicture>
 #include <QRadioButton>
-#include <QScreen>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <vector>
 
@@ -14,20 +17,17 @@
 #include "gui/app/form_view.h"
 #include "gui/app/printing.h"
 #include "gui/app/snapshot.h"
+#include "gui/link/connection_sheet.h"
+#include "gui/ui/tab_dialog.h"
 #include "support/recording_alerts.h"
+#include "support/scripted_chooser.h"
 
 namespace qv {
 namespace {
 
-TEST(SnapshotTest, VisiblePartOnlyInEveryFormatAndAClearFailure) {
-  QScreen* screen = QGuiApplication::primaryScreen();
-  ASSERT_NE(screen, nullptr);
-  QWidget view;
-  view.setGeometry(screen->geometry().right() - 99, 100, 300, 51);  // 100 pixels on screen
-  view.show();
-  const QImage image = GrabScreenArea(view);
-  ASSERT_EQ(image.size(), QSize(100, 51));
-
+TEST(SnapshotTest, EveryFormatAndAClearFailure) {
+  QImage image(100, 51, QImage::Format_RGB32);
+  image.fill(qRgb(10, 200, 30));
   QTemporaryDir dir;
   std::string error;
   const QString bmp = dir.filePath(QStringLiteral("shot.bmp"));
@@ -49,28 +49,13 @@ TEST(SnapshotTest, VisiblePartOnlyInEveryFormatAndAClearFailure) {
   EXPECT_NE(error.find(unwritable.toStdString()), std::string::npos);
 }
 
-// The screen's pixel size maps onto the printable area, each axis on its own.
-TEST(PrintingTest, ScreenMapsOntoThePrintableArea) {
-  QImage graph(1000, 500, QImage::Format_RGB32);
-  graph.fill(Qt::black);
-  for (int y = 490; y < 500; ++y) {
-    for (int x = 990; x < 1000; ++x) graph.setPixel(x, y, qRgb(255, 0, 0));  // bottom-right corner
-  }
-  QImage page(500, 700, QImage::Format_RGB32);
-  page.fill(Qt::white);
-  {
-    QPainter painter(&page);
-    PaintPrintPage(painter, QRect(0, 0, 500, 700), QSize(1000, 500), graph);
-  }
-  EXPECT_EQ(page.pixel(0, 0), qRgb(0, 0, 0));
-  EXPECT_EQ(page.pixel(499, 699), qRgb(255, 0, 0));
-}
-
+// A view wider than tall, streaming a flat -60 dBm sweep.
 class PrintViewTest : public ::testing::Test {
  protected:
   PrintViewTest() {
     view_.resize(800, 600);
     view_.show();
+    view_.SetFileChooser(&chooser_);
     SweepHeader h;
     h.start = 48000;
     h.points = 1000;
@@ -83,63 +68,151 @@ class PrintViewTest : public ::testing::Test {
   }
   ManualClock clock_;
   RecordingAlerts alerts_;
+  ScriptedChooser chooser_;
   CQuorvalinFormView view_{clock_, alerts_};
+  QTemporaryDir dir_;
 };
 
-QRgb Corner(const QImage& image) {
-  return image.pixel(image.width() - 1, image.height() - 1);
+// The snapshot is the graph as drawn: a window over it, the side-panel tabs in it and the
+// pointer's read-out are not in it; the chosen type names the file and its format.
+TEST_F(PrintViewTest, SnapshotHoldsTheGraphAloneInTheChosenType) {
+  CDisplay& display = view_.Display();
+  view_.Connection().State().connected = 1;
+  QApplication::processEvents();
+  ASSERT_FALSE(display.findChildren<CTabDialog*>().isEmpty());
+  QWidget over;  // a window of its own, as the time markers' is
+  over.setPalette(QPalette(QColor(255, 0, 255)));
+  over.setAutoFillBackground(true);
+  over.setGeometry(QRect(display.mapToGlobal(QPoint(100, 100)), QSize(300, 200)));
+  over.show();
+  const GraphGeometry g = display.Geometry();
+  const QPoint inside(g.GridX(5), g.GridY(5));
+  QMouseEvent move(QEvent::MouseMove, inside, display.mapToGlobal(inside), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&display, &move);
+  ASSERT_TRUE(display.State().mouse_inside);
+  QImage with_pointer;
+  ASSERT_TRUE(display.PaintPicture(with_pointer));
+
+  chooser_.save = dir_.filePath(QStringLiteral("shot")).toStdString();
+  chooser_.save_filter = "PNG File (*.png)";
+  view_.OnCommand(kCmdSnapshot);
+  const QImage shot = QImage(dir_.filePath(QStringLiteral("shot.png")))
+                          .convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(shot.size(), display.size());
+  display.State().mouse_inside = false;
+  QImage without_pointer;
+  ASSERT_TRUE(display.PaintPicture(without_pointer));
+  EXPECT_NE(shot, with_pointer.convertToFormat(QImage::Format_RGB32));
+  EXPECT_EQ(shot, without_pointer.convertToFormat(QImage::Format_RGB32));
+
+  chooser_.save = dir_.filePath(QStringLiteral("typed")).toStdString();
+  chooser_.save_filter = "JPEG File (*.jpg)";
+  view_.OnCommand(kCmdSnapshot);
+  EXPECT_FALSE(QFile::exists(dir_.filePath(QStringLiteral("typed.bmp"))));
+  QImageReader jpeg(dir_.filePath(QStringLiteral("typed.jpg")));
+  EXPECT_EQ(jpeg.format(), "jpeg");
+  EXPECT_EQ(jpeg.size(), display.size());
+  EXPECT_TRUE(alerts_.shown.empty());
 }
 
-// Black and white until the user chooses; each scheme's picture; the screen colours afterwards;
-// a PDF of one page.
-TEST_F(PrintViewTest, ColourSchemesOptionsAndAOnePagePdf) {
+int Count(const QImage& image, const QRect& area, bool (*which)(QRgb)) {
+  int n = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) n += which(image.pixel(x, y)) ? 1 : 0;
+  }
+  return n;
+}
+
+// Black and white until the user chooses; on the page the view keeps its shape, in each
+// scheme; the screen colours afterwards; a PDF of one landscape page of lines and text.
+TEST_F(PrintViewTest, PagesKeepTheShapeAndTheSchemesAndAPdfHoldsText) {
   CDisplay& display = view_.Display();
   EXPECT_EQ(display.PrintColourOption(), 3);
   view_.SetDialogRunner([](QDialog& dialog) {
     auto* options = qobject_cast<CPrintOptionDialog*>(&dialog);
     if (options == nullptr) return false;
     EXPECT_TRUE(options->Button(3)->isChecked());
+    EXPECT_GT(options->minimumWidth(),
+              QFontMetrics(options->font()).horizontalAdvance(options->windowTitle()) + 100);
     options->Button(2)->click();
     return true;
   });
   view_.OnCommand(kCmdPrintColourOptions);
   EXPECT_EQ(display.PrintColourOption(), 2);
 
-  const auto count = [](const QImage& image, auto&& which) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y) {
-      for (int x = 0; x < image.width(); ++x) n += which(image.pixel(x, y)) ? 1 : 0;
-    }
-    return n;
+  // A 2000 x 1200 printable area: the 800 x 600 view doubles and is centred across.
+  const auto page = [&](int option) {
+    display.SetPrintColourOption(option);
+    display.SetPrinting(true);
+    QImage sheet(2000, 1200, QImage::Format_ARGB32);
+    sheet.fill(Qt::transparent);
+    QPainter painter(&sheet);
+    PaintGraphPage(painter, sheet.rect(), display.Scene());
+    return sheet;
   };
-  const auto coloured = [](QRgb p) { return qRed(p) != qGreen(p) || qGreen(p) != qBlue(p); };
-  display.SetPrintColourOption(1);
-  const QImage true_colour = display.PrintImage();
-  EXPECT_EQ(Corner(true_colour), qRgb(0, 0, 0));
-  display.SetPrintColourOption(2);
-  const QImage econo = display.PrintImage();
-  EXPECT_EQ(Corner(econo), qRgb(255, 255, 255));
-  EXPECT_GT(count(econo, coloured), 0);
-  display.SetPrintColourOption(3);
-  const QImage bw = display.PrintImage();
-  EXPECT_EQ(bw.format(), QImage::Format_Mono);
-  EXPECT_EQ(Corner(bw), qRgb(255, 255, 255));
-  EXPECT_GT(count(bw, [](QRgb p) { return p == qRgb(0, 0, 0); }), 0);
-  EXPECT_TRUE(display.State().printing);
+  const QRect placed(200, 0, 1600, 1200);
+  const auto coloured = [](QRgb p) {
+    return qAlpha(p) != 0 && (qRed(p) != qGreen(p) || qGreen(p) != qBlue(p));
+  };
+  const auto black = [](QRgb p) { return p == qRgb(0, 0, 0); };
+  const QImage true_colour = page(1);
+  EXPECT_EQ(Count(true_colour, QRect(0, 0, 200, 1200), [](QRgb p) { return qAlpha(p) != 0; }), 0);
+  EXPECT_EQ(Count(true_colour, QRect(1800, 0, 200, 1200), [](QRgb p) { return qAlpha(p) != 0; }), 0);
+  EXPECT_EQ(true_colour.pixel(placed.topLeft()), qRgb(0, 0, 0));
+  EXPECT_EQ(true_colour.pixel(placed.bottomRight()), qRgb(0, 0, 0));
+  const QImage econo = page(2);
+  EXPECT_EQ(econo.pixel(placed.bottomRight()), qRgb(255, 255, 255));
+  EXPECT_GT(Count(econo, placed, coloured), 0);
+  const QImage bw = page(3);
+  EXPECT_EQ(Count(bw, placed, coloured), 0);
+  // A grid line is two sheet pixels of solid black across the plot, the flat trace likewise.
+  const GraphGeometry g = display.Geometry();
+  const QRect grid_row(200 + 2 * g.GridX(0), 2 * g.GridY(7), 2 * g.Width(), 2);
+  EXPECT_EQ(Count(bw, grid_row, black), grid_row.width() * 2);
+  const int trace_y = display.Trace().live_y[500];
+  EXPECT_TRUE(black(bw.pixel(200 + 2 * g.X(500), 2 * trace_y)));
+  // Recorded for a preview and shown shrunk to fit: every grid line stays.
+  QPicture recorded;
+  {
+    QPainter painter(&recorded);
+    PaintGraphPage(painter, QRect(0, 0, 800, 600), display.Scene());
+  }
+  QImage small(400, 300, QImage::Format_ARGB32);
+  small.fill(Qt::white);
+  {
+    QPainter painter(&small);
+    painter.scale(0.5, 0.5);
+    painter.drawPicture(0, 0, recorded);
+  }
+  for (int j = 0; j <= 10; ++j) {
+    int rows_with_rule = 0;
+    for (int y = g.GridY(j) / 2 - 1; y <= g.GridY(j) / 2 + 1; ++y) {
+      const QRect row(g.GridX(0) / 2 + 2, y, g.Width() / 2 - 4, 1);
+      rows_with_rule += Count(small, row, black) == row.width() ? 1 : 0;
+    }
+    EXPECT_GE(rows_with_rule, 1) << "grid line " << j;
+  }
   display.EndPrinting();
   EXPECT_FALSE(display.State().printing);
   QImage screen;
   ASSERT_TRUE(display.PaintPicture(screen));
-  EXPECT_EQ(Corner(screen), qRgb(0, 0, 0));
+  EXPECT_EQ(screen.pixel(screen.width() - 1, screen.height() - 1), qRgb(0, 0, 0));
 
-  QTemporaryDir dir;
-  const QString pdf = dir.filePath(QStringLiteral("graph.pdf"));
+  const QString pdf = dir_.filePath(QStringLiteral("graph.pdf"));
   ASSERT_TRUE(view_.PrintToPdf(pdf));
   QFile file(pdf);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QByteArray bytes = file.readAll();
   EXPECT_TRUE(bytes.startsWith("%PDF"));
   EXPECT_TRUE(bytes.contains("/Count 1"));
+  const QRegularExpressionMatch box =
+      QRegularExpression(QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]"))
+          .match(QString::fromLatin1(bytes));
+  ASSERT_TRUE(box.hasMatch());
+  EXPECT_GT(box.captured(1).toDouble(), box.captured(2).toDouble());  // landscape
+  EXPECT_TRUE(bytes.contains("/FontFile")) << "no embedded font: the text is not text";
+  EXPECT_FALSE(bytes.contains("/Subtype /Image")) << "a bitmap on the page";
   EXPECT_FALSE(display.State().printing);
 }
 

@@ -12,9 +12,12 @@ class FileChooser {
   // filter as "Spectrum logs (*.kzq *.zn)"; nullopt when the user cancels.
   virtual std::optional<std::string> OpenFileName(const std::string& title,
                                                   const std::string& filter) = 0;
+  // `chosen_filter`, when given, receives the entry of `filter` (entries separated by ";;")
+  // the user left chosen, or stays empty when that is not known.
   virtual std::optional<std::string> SaveFileName(const std::string& title,
                                                   const std::string& filter,
-                                                  const std::string& suggested_name) = 0;
+                                                  const std::string& suggested_name,
+                                                  std::string* chosen_filter = nullptr) = 0;
 };
 
 }  // namespace qv

@@ -9,12 +9,9 @@
 #include <vector>
 
 #include "core/app/spectrum_settings.h"
-#include "core/ui/tab_geometry.h"
+#include "core/app/window_place.h"
 
 namespace qv {
-
-// A rectangle in screen pixels: a window's place or a screen's available area.
-using ScreenRect = TabRect;
 
 // The spectrum the next handshake sets. use_default holds until the user changes the spectrum,
 // and again after "Set Default"; the reference level is always the remembered one.

@@ -37,6 +37,8 @@ bool CommandEnabled(int command, const ViewFlags& f) {
     case kCmdEstablishConnection:
       return !f.playing_back;
     case kCmdSnapshot:
+      // Also the capture a review shows.
+      return f.connected || f.playing_back || f.replay_drawing;
     case kCmdSpectrogram:
     case kCmdHistogram:
       return f.connected || f.playing_back;

@@ -5,8 +5,8 @@
 #include <QPrinter>
 #include <QResizeEvent>
 #include <QFileInfo>
-#include <QScreen>
 
+#include "core/control/snapshot_print.h"
 #include "gui/app/printing.h"
 #include "gui/app/snapshot.h"
 
@@ -30,12 +30,6 @@ namespace {
 std::string WithExtension(std::string path, const char* extension) {
   if (QFileInfo(QString::fromStdString(path)).suffix().isEmpty()) path += extension;
   return path;
-}
-
-// The print mapping's window: the screen's size in pixels.
-QSize ScreenSize(const QWidget& widget) {
-  const QScreen* screen = widget.screen();
-  return screen != nullptr ? screen->size() : widget.size();
 }
 
 }  // namespace
@@ -218,15 +212,14 @@ void CQuorvalinFormView::StartLogging() {
 }
 
 void CQuorvalinFormView::Snapshot() {
-  // The screen as it is now, before a file dialog covers it; a change waiting for its frame
-  // is painted first.
-  display_.PaintPendingNow();
-  const QImage image = GrabScreenArea(*this);
+  // The graph as it is now, before a file dialog covers it.
+  const QImage image = GraphSnapshot(display_);
   if (image.isNull() || chooser_ == nullptr) return;
-  const std::optional<std::string> chosen = chooser_->SaveFileName(
-      "Save As", "Bitmap File (*.bmp);;JPEG File (*.jpg);;PNG File (*.png)", "ZN Snapshot.bmp");
+  std::string chosen_type;
+  const std::optional<std::string> chosen =
+      chooser_->SaveFileName("Save As", kSnapshotFilter, "ZN Snapshot.bmp", &chosen_type);
   if (!chosen) return;
-  const QString path = QString::fromStdString(WithExtension(*chosen, ".bmp"));
+  const QString path = QString::fromStdString(SnapshotPath(*chosen, chosen_type));
   std::string error;
   if (!SaveSnapshotImage(image, path, &error)) {
     alerts_.Show("The snapshot could not be saved.\n" + error, "Snapshot Alert !");
@@ -246,19 +239,22 @@ void CQuorvalinFormView::ExportTraces() {
 
 void CQuorvalinFormView::PrintPreview() {
   if (printer_ == nullptr) return;
-  const QImage image = display_.PrintImage();
+  TurnPageFor(*printer_, display_.size());
+  display_.SetPrinting(true);
   QPrintPreviewDialog dialog(printer_, this);
+  // The page follows any turn the user gives it in the preview.
   connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-          [this, &image](QPrinter* printer) { PrintImage(*printer, ScreenSize(*this), image); });
+          [this](QPrinter* printer) { PrintGraph(*printer, display_.Scene()); });
   dialog_runner_(dialog);
   display_.EndPrinting();
 }
 
 void CQuorvalinFormView::Print() {
   if (printer_ == nullptr) return;
-  const QImage image = display_.PrintImage();
+  TurnPageFor(*printer_, display_.size());
+  display_.SetPrinting(true);
   QPrintDialog dialog(printer_, this);
-  if (dialog_runner_(dialog) && !PrintImage(*printer_, ScreenSize(*this), image)) {
+  if (dialog_runner_(dialog) && !PrintGraph(*printer_, display_.Scene())) {
     alerts_.Show("The graph could not be printed.", "Print Alert !");
   }
   display_.EndPrinting();
@@ -268,8 +264,9 @@ bool CQuorvalinFormView::PrintToPdf(const QString& path) {
   QPrinter pdf(QPrinter::HighResolution);
   pdf.setOutputFormat(QPrinter::PdfFormat);
   pdf.setOutputFileName(path);
-  const QImage image = display_.PrintImage();
-  const bool printed = PrintImage(pdf, ScreenSize(*this), image);
+  TurnPageFor(pdf, display_.size());
+  display_.SetPrinting(true);
+  const bool printed = PrintGraph(pdf, display_.Scene());
   display_.EndPrinting();
   return printed;
 }

@@ -1,6 +1,5 @@
 #include "gui/app/main_frame.h"
 
-#include <QAbstractSpinBox>
 #include <QActionGroup>
 #include <QApplication>
 #include <algorithm>
@@ -12,10 +11,7 @@
 #include <QPrinter>
 #include <QKeyEvent>
 #include <QKeySequence>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QStatusBar>
-#include <QTextEdit>
 
 #include "gui/app/about_dialog.h"
 #include "gui/app/app_settings.h"
@@ -24,13 +20,17 @@
 #include "core/record/capture_file.h"
 #include "core/ui/command_keys.h"
 #include "gui/app/form_view.h"
+#include "gui/app/key_routing.h"
 #include "gui/app/manual_window.h"
 #include "gui/app/radio_alert_dialog.h"
 #include "gui/app/toolbar_icons.h"
+#include "gui/app/window_place.h"
 #include "gui/display/display.h"
+#include "gui/display/histogram_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/link/connection_sheet.h"
 #include "gui/link/link_lost_bar.h"
+#include "gui/record/time_marker_dialog.h"
 #include "gui/ui/side_panels.h"
 #include "gui/ui/tab_dialog.h"
 
@@ -78,6 +78,11 @@ CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode,
   BuildStatusBar();
   BuildKeys();
   BuildMenus();
+  // Dialogs open centred on their window, the graph's windows beside this one.
+  auto* placement = new WindowPlacement(*this);
+  placement->AddToolWindow(view_->Display().Spectrogram());
+  placement->AddToolWindow(view_->Display().Histogram());
+  placement->AddToolWindow(view_->Display().TimeMarkers());
 
   running_timer_->SetCallback([this] {
     running_clock_.Tick();
@@ -194,6 +199,7 @@ void CMainFrame::BuildMenus() {
     const std::string_view keys = KeysOf(command.command);
     action->setShortcuts(QKeySequence::listFromString(
         QString::fromLatin1(keys.data(), static_cast<qsizetype>(keys.size()))));
+    action->setShortcutContext(Qt::ApplicationShortcut);
     // The display runs them as it runs its context menu's entries.
     connect(action, &QAction::triggered, this,
             [this, id = command.command] { view_->Display().OnMenuCommand(id); });
@@ -250,6 +256,8 @@ void CMainFrame::BuildKeys() {
     }
     auto* action = new QAction(this);
     action->setObjectName(QStringLiteral("key%1").arg(key.command));
+    // From the graph's other windows as well; a modal dialog still keeps them away.
+    action->setShortcutContext(Qt::ApplicationShortcut);
     action->setShortcuts(QKeySequence::listFromString(
         QString::fromLatin1(key.keys.data(), static_cast<qsizetype>(key.keys.size()))));
     connect(action, &QAction::triggered, this,
@@ -285,21 +293,10 @@ void CMainFrame::RunKeyCommand(int command) {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::ShortcutOverride) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const auto* line = qobject_cast<const QLineEdit*>(watched);
-    const auto* text = qobject_cast<const QTextEdit*>(watched);
-    const auto* plain = qobject_cast<const QPlainTextEdit*>(watched);
-    const bool typing = (line != nullptr && !line->isReadOnly()) ||
-                        (text != nullptr && !text->isReadOnly()) ||
-                        (plain != nullptr && !plain->isReadOnly()) ||
-                        qobject_cast<const QAbstractSpinBox*>(watched) != nullptr;
-    // Qt already leaves an entry field its letters and editing keys; Esc and the arrow keys a
-    // field ignores would otherwise reach the window's commands.
-    if (typing && (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0) {
-      event->accept();
-      return true;
-    }
+  if (event->type() == QEvent::ShortcutOverride &&
+      KeyStaysWithWidget(watched, *static_cast<QKeyEvent*>(event), *this)) {
+    event->accept();
+    return true;
   }
   return QMainWindow::eventFilter(watched, event);
 }

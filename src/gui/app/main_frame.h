@@ -105,7 +105,7 @@ class CMainFrame : public QMainWindow {
   void BuildColourMapMenu();
   void BuildKeys();
   void RunKeyCommand(int command);
-  // Keeps the keys of an entry field being typed into from firing window commands.
+  // Keeps the keys a widget uses itself (KeyStaysWithWidget) from firing the commands.
   bool eventFilter(QObject* watched, QEvent* event) override;
   void RebuildRecentFiles();
   void RebuildViewMenu();

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QDialog>
-#include <QImage>
 #include <QRect>
 #include <QSize>
+
+#include "gui/display/graph_painter.h"
 
 class QPainter;
 class QPrinter;
@@ -11,14 +12,15 @@ class QRadioButton;
 
 namespace qv {
 
-// The print image on a page: the screen's pixel size maps onto the printable area, each axis
-// scaled on its own, and the image is drawn 1:1 in those units from the top-left corner.
-void PaintPrintPage(QPainter& painter, const QRect& printable, const QSize& screen,
-                    const QImage& image);
-// One page on `printer`; false when the printer could not be started.
-bool PrintImage(QPrinter& printer, const QSize& screen, const QImage& image);
-// Every pixel that is not white becomes black, in a one-bit image.
-QImage BlackAndWhite(const QImage& image);
+// Landscape when the view is wider than tall, portrait otherwise; before the printer starts.
+void TurnPageFor(QPrinter& printer, const QSize& view);
+// The graph drawn straight onto `painter` (a printer's, or any device) as lines and text at the
+// device's resolution: the view scaled alike on both axes to fit `printable` (device
+// coordinates), centred in it, in the print colour scheme of the scene's state (black and white
+// inks every colour but white black), without the pointer's read-out.
+void PaintGraphPage(QPainter& painter, const QRect& printable, const GraphScene& scene);
+// One page on `printer` as it is turned now; false when the printer could not be started.
+bool PrintGraph(QPrinter& printer, const GraphScene& scene);
 
 // "Printing Color Options": 1 true colour, 2 econo colour, 3 black and white.
 class CPrintOptionDialog : public QDialog {

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "gui/app/app_settings.h"
+#include "gui/app/qt_alerts.h"
 
 namespace qv {
 
@@ -22,6 +23,8 @@ CDisableRadioAlertDialog::CDisableRadioAlertDialog(AppSettings& settings, QWidge
     : QDialog(parent), settings_(settings), value_(settings.RadioAlertValue()) {
   setWindowTitle(QString());
   setObjectName(QStringLiteral("radioAlertDialog"));
+  // A message box waits for it rather than opening over it.
+  QtAlerts::TreatAsAlert(*this);
 
   auto* group = new QGroupBox(QStringLiteral("Disable Radio Alert"), this);
   auto* text = new QLabel(QString::fromLatin1(kText), group);

@@ -1,11 +1,10 @@
 #include "gui/app/remembered_window.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <algorithm>
 
 #include "gui/app/form_view.h"
 #include "gui/app/main_frame.h"
+#include "gui/app/window_place.h"
 #include "gui/display/display.h"
 #include "gui/link/connection_sheet.h"
 #include "gui/ui/side_panels.h"
@@ -20,15 +19,6 @@ void ForEachPanel(CMainFrame& frame, Visit visit) {
   for (const auto* stack : {&panels.RightStack(), &panels.LeftStack()}) {
     for (CTabDialog* page : *stack) visit(*page);
   }
-}
-
-std::vector<ScreenRect> AvailableScreens() {
-  std::vector<ScreenRect> screens;
-  for (const QScreen* screen : QGuiApplication::screens()) {
-    const QRect area = screen->availableGeometry();
-    screens.push_back(ScreenRect{area.x(), area.y(), area.width(), area.height()});
-  }
-  return screens;
 }
 
 }  // namespace

@@ -1,37 +1,48 @@
 #include "gui/app/snapshot.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QGuiApplication>
 #include <QImageWriter>
-#include <QPixmap>
-#include <QScreen>
-#include <QWidget>
+#include <QPainter>
 #include <vector>
 
 #include "core/app/bmp_file.h"
+#include "core/control/snapshot_print.h"
+#include "gui/display/display.h"
 
 namespace qv {
+namespace {
 
-QImage GrabScreenArea(QWidget& widget) {
-  QScreen* screen = widget.screen() != nullptr ? widget.screen() : QGuiApplication::primaryScreen();
-  if (screen == nullptr || widget.size().isEmpty()) return QImage();
-  const QRect on_screen(widget.mapToGlobal(QPoint(0, 0)), widget.size());
-  const QRect visible = on_screen & screen->geometry();
-  if (visible.isEmpty()) return QImage();
-  const QPixmap shot = screen->grabWindow(0, visible.x() - screen->geometry().x(),
-                                          visible.y() - screen->geometry().y(), visible.width(),
-                                          visible.height());
-  if (!shot.isNull() && shot.size() == visible.size()) return shot.toImage();
-  // No screen pixels to be had: the widget draws itself, cut to what the screen shows of it.
-  return widget.grab(QRect(visible.topLeft() - on_screen.topLeft(), visible.size())).toImage();
+DisplayState WithoutPointer(DisplayState state) {
+  state.mouse_inside = false;
+  return state;
+}
+
+}  // namespace
+
+StillScene::StillScene(const GraphScene& live)
+    : state(WithoutPointer(live.state)),
+      scene{live.trace, state, live.window, live.area, live.low_battery_countdown,
+            live.trigger_threshold} {}
+
+QImage GraphSnapshot(CDisplay& display) {
+  if (display.size().isEmpty()) return QImage();
+  const StillScene still(display.Scene());
+  QImage image;
+  if (!PaintGraph(image, still.scene)) {
+    // The window itself, without the side panels it holds.
+    image = QImage(display.size(), QImage::Format_RGB32);
+    display.render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    return image;
+  }
+  QPainter painter(&image);
+  PaintMarkerGlyphs(painter, still.scene);
+  return image;
 }
 
 bool SaveSnapshotImage(const QImage& image, const QString& path, std::string* error) {
-  const QString suffix = QFileInfo(path).suffix().toLower();
-  if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") ||
-      suffix == QLatin1String("png")) {
-    QImageWriter writer(path, suffix == QLatin1String("png") ? "png" : "jpg");
+  const PictureFormat format = PictureFormatOf(path.toStdString());
+  if (format != PictureFormat::kBmp) {
+    QImageWriter writer(path, format == PictureFormat::kPng ? "png" : "jpg");
     if (writer.write(image)) return true;
     *error = (path + QStringLiteral(": ") + writer.errorString()).toStdString();
     return false;

@@ -4,14 +4,27 @@
 #include <QString>
 #include <string>
 
-class QWidget;
+#include "core/display/display_state.h"
+#include "gui/display/graph_painter.h"
 
 namespace qv {
 
-// The widget's area as it is on the screen, whatever covers it, clipped to the screen. Where the
-// platform gives no screen pixels (offscreen, Wayland) the widget renders itself, clipped the
-// same way. Null for an empty or wholly off-screen area.
-QImage GrabScreenArea(QWidget& widget);
+class CDisplay;
+
+// A scene as a picture kept outside the window shows it: without the pointer's read-out.
+struct StillScene {
+  explicit StillScene(const GraphScene& live);
+  StillScene(const StillScene&) = delete;
+  StillScene& operator=(const StillScene&) = delete;
+
+  DisplayState state;
+  GraphScene scene;  // reads `state`
+};
+
+// The graph as drawn, rendered from the view itself at its size: plot, axes, legends and
+// markers, nothing of the side panels or of windows lying over it, no pointer read-out. With
+// no sweep mode set, the last picture the window keeps. Null for an empty graph.
+QImage GraphSnapshot(CDisplay& display);
 
 // Writes `image` as a 24-bit BMP, a JPEG or a PNG by the path's extension (BMP when it has none
 // of them). False with the path and the reason in `error`.

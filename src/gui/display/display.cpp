@@ -24,7 +24,6 @@
 #include "gui/display/histogram_dialog.h"
 #include "gui/display/marker_frequency_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
-#include "gui/app/printing.h"
 #include "gui/display/trace_pages.h"
 #include "gui/record/time_marker_dialog.h"
 #include "gui/trigger/trigger_page.h"
@@ -342,17 +341,6 @@ bool CDisplay::ToggleFastRewind() {
   return on;
 }
 
-QImage CDisplay::PrintImage() {
-  state_.printing = true;
-  QImage image;
-  if (!PaintGraph(image, Scene())) {
-    // Nothing streaming: the page shows an empty graph area.
-    image = QImage(size(), QImage::Format_RGB32);
-    image.fill(state_.print_colour_option == 1 ? Qt::black : Qt::white);
-  }
-  return state_.print_colour_option == 3 ? BlackAndWhite(image) : image;
-}
-
 void CDisplay::EndPrinting() {
   state_.printing = false;
   update();
@@ -474,10 +462,6 @@ QRegion CDisplay::TabsRegion() const {
 
 QRegion CDisplay::UncoveredRegion() const {
   return QRegion(rect()) - TabsRegion();
-}
-
-void CDisplay::PaintPendingNow() {
-  if (frames_.Dirty()) repaint();
 }
 
 void CDisplay::Quit(int exit_code) {

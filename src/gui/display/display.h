@@ -74,16 +74,15 @@ class CDisplay : public QWidget,
   // The picture the window shows, painted into `image`; every text drawn goes to `texts` when
   // given. False while no sweep mode is set.
   bool PaintPicture(QImage& image, GraphTextLog* texts = nullptr) const;
+  // What painting reads: the record, the display state and the layout, as they are now.
+  GraphScene Scene() const;
 
   bool SpectrumMode() const { return state_.spectrum_mode; }
   bool PowerTriggerMode() const { return state_.power_trigger_mode; }
   bool AreaSelected() const { return state_.area_selected; }
+  // While printing, the scene is in the print colour scheme and sweeps do not repaint; until
+  // EndPrinting.
   void SetPrinting(bool printing) { state_.printing = printing; }
-  // The graph drawn off screen in the print colour scheme (true colour, colours on white, or
-  // one-bit black on white); the graph stays in that scheme until EndPrinting.
-  QImage PrintImage();
-  // Paints at once when a change still waits for its frame: before the screen is grabbed.
-  void PaintPendingNow();
   FramePacer& Frames() { return frames_; }
   void EndPrinting();
   int PrintColourOption() const { return state_.print_colour_option; }
@@ -228,7 +227,6 @@ class CDisplay : public QWidget,
   void paintEvent(QPaintEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  GraphScene Scene() const;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;

@@ -42,6 +42,11 @@ struct DrawnGlyph {
 // and then nothing is painted.
 bool PaintGraph(QImage& image, const GraphScene& scene, GraphTextLog* texts = nullptr);
 
+// The same picture drawn with `painter` in W's coordinates onto a device of any resolution (a
+// printer's page): W filled with the background, then every layer as lines and text, the
+// traces stroked rather than written as pixels. False when no mode is set; W is filled anyway.
+bool PaintGraphOn(QPainter& painter, const GraphScene& scene);
+
 // The marker glyphs, drawn over the copied picture; returns what was drawn, for the log.
 std::vector<DrawnGlyph> PaintMarkerGlyphs(QPainter& painter, const GraphScene& scene);
 

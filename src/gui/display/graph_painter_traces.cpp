@@ -36,6 +36,18 @@ TraceBuffers& Buffers() {
   return buffers;
 }
 
+// Without a picture to write into (a printer's page) the painter strokes the points
+// first ... last themselves, value j at sweep point first_point + j: lines at any resolution.
+template <typename YArray>
+void StrokePiece(GraphPaintContext& ctx, const QColor& colour, const YArray& y, int first_point,
+                 int first, int last, int widen) {
+  QPolygon line;
+  line.reserve(last - first + 1);
+  for (int j = first; j <= last; ++j) line.append(QPoint(ctx.geometry.X(first_point + j), y[j]));
+  ctx.painter.setPen(QPen(colour, widen != 0 ? 3 : 1, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
+  ctx.painter.drawPolyline(line);
+}
+
 // The columns of the sweep's points for the geometry painted, built when it changed.
 void BuildColumns(const GraphPaintContext& ctx) {
   TraceBuffers& buffers = Buffers();
@@ -59,6 +71,12 @@ void DrawTrace(GraphPaintContext& ctx, const QColor& colour, const YArray& y, in
   count = std::min(count, n - first_point);
   // A plot narrower than nothing would map the points right to left.
   if (count < 1 || first_point < 0 || ctx.geometry.Width() < 0) return;
+  if (ctx.image.isNull()) {
+    ForEachPenPiece(count, thick_first, thick_last, [&](int first, int last, int widen) {
+      StrokePiece(ctx, colour, y, first_point, first, last, widen);
+    });
+    return;
+  }
   TraceBuffers& buffers = Buffers();
   BuildColumns(ctx);
   // Values first ... last, as points of the sweep, with the pen `widen` wide.
@@ -78,6 +96,10 @@ void DrawFrozen(GraphPaintContext& ctx, const QColor& colour, const YArray& y, i
   const int n = ctx.geometry.points;
   count = std::min(count, n - first_point);
   if (count < 1 || first_point < 0 || ctx.geometry.Width() < 0) return;
+  if (ctx.image.isNull()) {
+    StrokePiece(ctx, colour, y, first_point, 0, count - 1, 0);
+    return;
+  }
   TraceBuffers& buffers = Buffers();
   BuildColumns(ctx);
   const auto* values = reinterpret_cast<const char*>(y.data());

@@ -3,7 +3,6 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QHostAddress>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -11,6 +10,7 @@
 #include <utility>
 
 #include "core/link/network_setup.h"
+#include "gui/app/window_place.h"
 #include "gui/display/display.h"
 #include "gui/link/ip_address_edit.h"
 #include "gui/link/pp_dhcp.h"
@@ -178,19 +178,7 @@ void CConnectionEx::PlaceOnParent() {
     adjustSize();
     sized_ = true;
   }
-  QWidget* anchor = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
-  if (anchor == nullptr) return;
-  // Client areas: a window not shown yet has no frame to measure.
-  QRect place(QPoint(), size());
-  place.moveCenter(anchor->geometry().center());
-  if (const QScreen* screen = anchor->screen()) {
-    const QRect area = screen->availableGeometry();
-    place.moveLeft(std::clamp(place.left(), area.left(),
-                              std::max(area.left(), area.right() + 1 - place.width())));
-    place.moveTop(std::clamp(place.top(), area.top(),
-                             std::max(area.top(), area.bottom() + 1 - place.height())));
-  }
-  setGeometry(place);
+  CentreOnParent(*this);
 }
 
 void CConnectionEx::SetPreselection(const RememberedLink& link) {

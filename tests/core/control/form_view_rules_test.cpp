@@ -35,6 +35,10 @@ TEST(ToolbarEnableRules, FollowTheMeasurementState) {
   EXPECT_TRUE(CommandEnabled(kCmdFastRewind, playing));
   EXPECT_TRUE(CommandEnabled(kCmdSnapshot, playing));
 
+  ViewFlags review;
+  review.replay_drawing = true;
+  EXPECT_TRUE(CommandEnabled(kCmdSnapshot, review));
+
   ViewFlags recording = live;
   recording.recording = true;
   EXPECT_FALSE(CommandEnabled(kCmdReplay, recording));

@@ -341,6 +341,47 @@ TEST_F(DisplayTest, ToolbarZoomSendsTheSelectionAndEnablesZoomOut) {
   EXPECT_FALSE(CommandEnabled(kCmdZoomOut, view_.Flags()));
 }
 
+// Zooming out shows the area the level was zoomed from, not one marked since on the narrower
+// span; leaving selection mode or a plain click outside it takes the box and its texts away.
+TEST_F(DisplayTest, ASelectionShownAfterZoomingOutGoesWithSelectionModeOrAClick) {
+  const auto box_drawn = [this] {
+    QImage picture;
+    EXPECT_TRUE(display().PaintPicture(picture));
+    return picture.pixelColor(430, 200) == QColor(84, 73, 92);
+  };
+  // New settings stop the picture until the Receiver's next sweep.
+  const auto zoom = [this](int command) {
+    view_.OnCommand(command);
+    Sweep();
+  };
+  view_.OnCommand(kCmdSelectDisplay);
+  Drag(QPoint(248, 100), QPoint(624, 300));
+  EXPECT_TRUE(box_drawn());
+  zoom(kCmdZoomIn);
+  EXPECT_FALSE(box_drawn());
+  Drag(QPoint(700, 400), QPoint(900, 500));  // on the zoomed span
+  zoom(kCmdZoomOut);
+  EXPECT_EQ(display().State().selection.start_x, 248);
+  EXPECT_TRUE(box_drawn());
+  EXPECT_TRUE(PaintedTexts(display()).contains("2410.00 MHz"));
+
+  view_.OnCommand(kCmdSelectDisplay);  // leaves selection mode
+  EXPECT_FALSE(display().SelectionMode());
+  EXPECT_FALSE(view_.Flags().area_selected);
+  EXPECT_FALSE(box_drawn());
+  EXPECT_FALSE(PaintedTexts(display()).contains("2410.00 MHz"));
+
+  view_.OnCommand(kCmdSelectDisplay);
+  Drag(QPoint(248, 100), QPoint(624, 300));
+  zoom(kCmdZoomIn);
+  view_.OnCommand(kCmdSelectDisplay);
+  zoom(kCmdZoomOut);
+  ASSERT_TRUE(box_drawn());
+  Send(QEvent::MouseButtonPress, QPoint(800, 500), Qt::LeftButton, Qt::LeftButton);
+  EXPECT_FALSE(view_.Flags().area_selected);
+  EXPECT_FALSE(box_drawn());
+}
+
 TEST_F(DisplayTest, TracePagesRepaintTheGraphWithoutWaitingForASweep) {
   QApplication::processEvents();
   auto* average = dynamic_cast<CScrAvgDialog*>(display().Panels().Page("Scr Avg"));

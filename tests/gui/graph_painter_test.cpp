@@ -508,6 +508,67 @@ TEST_F(GraphPainterTest, SelectionChannelsAndPaperBackground) {
   EXPECT_EQ(Pixel(250, 150), QColor(255, 255, 255));
 }
 
+// Boxes over the plot let the grid show through: the recording box, the replay box with its
+// bar and the frozen peak legend. The trigger texts and the trigger wait go where they hide
+// neither a carrier nor each other.
+TEST_F(GraphPainterTest, BoxesOverThePlotHideNeitherGridNorTraces) {
+  const GraphGeometry g = Geometry();
+  // Every grid pixel inside `box` that no text covers is still lit.
+  const auto grid_shows_in = [&](const QRect& box) {
+    std::vector<QRect> texts;
+    for (const LoggedText& t : recorder_.texts) texts.push_back(t.Extent());
+    int seen = 0;
+    for (int x = box.left(); x <= box.right(); ++x) {
+      for (int y = box.top(); y <= box.bottom(); ++y) {
+        bool on_grid = false;
+        for (int i = 0; i <= 10; ++i) on_grid |= x == g.GridX(i) || y == g.GridY(i);
+        bool under_text = false;
+        for (const QRect& t : texts) under_text |= t.contains(x, y);
+        if (!on_grid || under_text) continue;
+        ++seen;
+        if (Pixel(x, y) == kBlack) return testing::AssertionFailure() << x << ", " << y;
+      }
+    }
+    return seen > 0 ? testing::AssertionSuccess() : testing::AssertionFailure() << "no grid";
+  };
+  state_.live_shown = false;
+  state_.recording = true;
+  trace_->peaks[0].frozen = 1;
+  ASSERT_TRUE(Paint());
+  ASSERT_NE(recorder_.Find("Frozen Peak Tr 1"), nullptr);
+  EXPECT_TRUE(grid_shows_in(QRect(QPoint(61, g.GridY(9)), QPoint(2 * g.dx + 59, g.GridY(10) - 1))));
+  EXPECT_TRUE(grid_shows_in(QRect(QPoint(g.GridX(4), g.GridY(8)), QPoint(g.GridX(6) - 1, g.GridY(10) - 1))));
+  state_.recording = false;
+  state_.playing_back = true;
+  state_.playback_position = 90;
+  state_.log_length = 100;
+  ASSERT_TRUE(Paint());
+  EXPECT_TRUE(grid_shows_in(QRect(QPoint(61, g.GridY(9)), QPoint(3 * g.dx + 57, g.GridY(10) - 1))));
+  state_.playing_back = false;
+
+  // A carrier at points 850 ... 950 reaching the top, a floor near the bottom.
+  state_.live_shown = true;
+  for (int j = 0; j < kN; ++j) trace_->live_y[j] = j >= 850 && j <= 950 ? 10 : 290;
+  state_.spectrum_mode = false;
+  state_.power_trigger_mode = true;
+  state_.trigger_threshold_text = "-100";
+  state_.trigger_time_text = "1 mins 1 secs";
+  state_.waiting_for_trigger = true;
+  state_.silent_seconds = 16;
+  ASSERT_TRUE(Paint());
+  const QRect carrier(QPoint(g.X(849), 0), QPoint(g.X(951), 400));
+  std::vector<QRect> boxes;
+  for (const char* start : {"Trigger Threshold: -100 dBm", "Time Since Last Trigger: 1 mins 1 secs",
+                            "Waiting for trigger: 16 s"}) {
+    const LoggedText* t = recorder_.Find(start);
+    ASSERT_NE(t, nullptr) << start;
+    EXPECT_FALSE(t->Extent().intersects(carrier)) << start;
+    EXPECT_TRUE(QRect(60, 5, 600, 300).contains(t->Extent())) << start;
+    boxes.push_back(t->Extent());
+  }
+  EXPECT_FALSE(boxes[2].intersects(boxes[0]) || boxes[2].intersects(boxes[1]));
+}
+
 TEST(GraphPolyline, ColumnSpansLightExactlyThePlainLinesPixels) {
   std::mt19937 random(7);
   // Levels above the reference give y above the plot, so some points fall outside the image.

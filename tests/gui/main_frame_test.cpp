@@ -507,7 +507,8 @@ TEST_F(MainFrameTest, ColourMapChoiceRecoloursTheSpectrogramAndIsRemembered) {
 }
 
 // The window's keys walked on a live picture: every toolbar tip names its key, the marker steps
-// and stops at the trace's ends, Esc leaves selection mode, + = and - reach the zoom commands,
+// and stops at the trace's ends, Esc leaves selection mode and drops a selection shown outside
+// it, + = and - reach the zoom commands,
 // F1 opens the manual; while an entry field is typed into, none of them fires.
 TEST_F(MainFrameTest, KeysRunTheirCommandsExceptWhileAFieldIsTypedInto) {
   auto frame = MakeFrame();
@@ -544,6 +545,9 @@ TEST_F(MainFrameTest, KeysRunTheirCommandsExceptWhileAFieldIsTypedInto) {
   QTest::keyClick(frame.get(), Qt::Key_Escape);
   EXPECT_FALSE(display.SelectionMode());
   EXPECT_EQ(frame->ActionImage(2), kImgSelectOff);
+  display.State().area_selected = true;  // as zooming out shows it
+  QTest::keyClick(frame.get(), Qt::Key_Escape);
+  EXPECT_FALSE(display.AreaSelected());
   // Space with nothing playing starts nothing.
   QTest::keyClick(frame.get(), Qt::Key_Space);
   EXPECT_FALSE(display.PlayingBack());

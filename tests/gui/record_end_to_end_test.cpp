@@ -11,9 +11,11 @@
 #include <iterator>
 #include <vector>
 
+#include "core/display/marker_step.h"
 #include "core/record/capture_file.h"
 #include "core/record/log_reader.h"
 #include "gui/record/time_marker_dialog.h"
+#include "support/legend_texts.h"
 #include "support/sim_view.h"
 
 namespace qv {
@@ -127,6 +129,44 @@ TEST_F(RecordEndToEndTest, CapturesCommentedAndReviewed) {
   view_->OnCommand(kCmdFastRewind);  // before the first: the last
   EXPECT_TRUE(shows(2));
   EXPECT_TRUE(view_->Display().SpectrumMode());
+  EXPECT_TRUE(alerts_.shown.empty());
+}
+
+// Markers follow the capture shown: Marker to Peak on the first of three captures whose carrier
+// stands at -48, -63 and -62 dBm reads each in turn, on the graph too, and a marker pair around
+// the carrier has each capture's band power.
+TEST_F(RecordEndToEndTest, MarkersReadEveryReviewedCapture) {
+  view_->Display().resize(800, 600);
+  const std::string path = QDir(dir_.path()).filePath(QStringLiteral("peaks.icf")).toStdString();
+  std::string error;
+  ASSERT_TRUE(CaptureFile::Create(path, &error));
+  const int16_t carriers[] = {-48, -63, -62};
+  for (const int16_t carrier : carriers) {
+    CaptureSweep sweep;
+    sweep.start = 48000;
+    sweep.points = 400;
+    sweep.reference_level = -20;
+    sweep.levels.assign(400, -110);
+    sweep.levels[150] = carrier;
+    uint32_t number = 0;
+    ASSERT_TRUE(CaptureFile::Append(path, LogClock{3, 9, 26, 8, 5, 0}, sweep, &number, &error));
+  }
+  ASSERT_TRUE(view_->ReviewFile(path));
+  CDisplay& display = view_->Display();
+  TraceData& trace = display.Trace();
+  ASSERT_TRUE(display.MarkerToPeak());
+  EXPECT_FLOAT_EQ(trace.markers[0].a_level, -48.0f);
+  MarkerRecord& pair = trace.markers[1];
+  PlaceMarkerEnd(pair, false, display.Geometry(), 48000, 1, trace.live_sixteenths.data(), 140);
+  PlaceMarkerEnd(pair, true, display.Geometry(), 48000, 1, trace.live_sixteenths.data(), 160);
+  for (const int k : {1, 2, 0}) {
+    view_->OnCommand(kCmdFastForward);
+    const float carrier = carriers[k];
+    EXPECT_FLOAT_EQ(trace.markers[0].a_level, carrier) << k;
+    EXPECT_FLOAT_EQ(pair.a_level, -110.0f);
+    EXPECT_NEAR(pair.band_power, carrier, 0.01) << k;  // the floor adds next to nothing
+    EXPECT_TRUE(PaintedTexts(display).contains(QString::asprintf("%.2f dBm", carrier))) << k;
+  }
   EXPECT_TRUE(alerts_.shown.empty());
 }
 

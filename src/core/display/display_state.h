@@ -48,6 +48,8 @@ struct DisplayState {
   int32_t zoom_depth = 0;
   std::array<uint32_t, kMaxZoomDepth + 1> zoom_start{};
   std::array<uint32_t, kMaxZoomDepth + 1> zoom_span{};
+  // The selection each level was zoomed from, shown again on the way back.
+  std::array<Selection, kMaxZoomDepth + 1> zoom_selection{};
   bool zoom_in_available = true;
 
   // Last pointer position inside the plot, for the frequency read-out.

@@ -10,8 +10,11 @@ double FrequencyUnder(const GraphGeometry& plot, const MouseSweep& sweep, int32_
 
 void MouseLeftDown(DisplayState& state, std::array<MarkerRecord, kMarkerCount>& markers,
                    const MouseSweep& sweep, const GraphGeometry& plot, int32_t x, int32_t y) {
+  // A click elsewhere dismisses a selection, as a new drag replaces it.
+  if (!state.selection_mode) state.area_selected = false;
   if (!plot.Contains(x, y)) return;
   if (state.selection_mode) {
+    state.area_selected = false;
     state.selection.start_x = x;
     state.selection.start_y = y;
     state.selection.start_frequency =
@@ -26,6 +29,11 @@ void MouseLeftDown(DisplayState& state, std::array<MarkerRecord, kMarkerCount>& 
     if ((b_end ? marker.b_enabled : marker.a_enabled) == 0) continue;
     PlaceMarkerEnd(marker, b_end, plot, sweep.start, sweep.sweep_word, sweep.live_sixteenths, point);
   }
+}
+
+void SetSelectionMode(DisplayState& state, bool on) {
+  state.selection_mode = on;
+  if (!on) state.area_selected = false;
 }
 
 void MouseMove(DisplayState& state, const MouseSweep& sweep, const GraphGeometry& plot, int32_t x,

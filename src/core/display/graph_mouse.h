@@ -22,11 +22,15 @@ struct MouseSweep {
 double FrequencyUnder(const GraphGeometry& plot, const MouseSweep& sweep, int32_t x);
 
 // Left button down at (x, y): starts a selection in selection mode at the axis's frequency
-// under x, otherwise places the enabled ends of the current marker on the drawn point under x
-// with that point's frequency and level at once (without levels, the next sweep gives them).
-// Outside the plot nothing changes. Never repaints.
+// under x (the area marked before goes until the drag), otherwise drops any selection and
+// places the enabled ends of the current marker on the drawn point under x with that point's
+// frequency and level at once (without levels, the next sweep gives them). Outside the plot
+// only the selection goes outside selection mode. Never repaints.
 void MouseLeftDown(DisplayState& state, std::array<MarkerRecord, kMarkerCount>& markers,
                    const MouseSweep& sweep, const GraphGeometry& plot, int32_t x, int32_t y);
+
+// Selection mode on or off. Leaving it drops the selection: nothing could act on it any more.
+void SetSelectionMode(DisplayState& state, bool on);
 
 // Pointer moved to (x, y); `left_only` when the left button is the only button or key held.
 // Inside the plot the position is kept for the read-out, and in selection mode a left drag

@@ -121,6 +121,11 @@ bool TraceData::LoadLoggedSweep(const uint8_t* h, size_t header_length, const in
     live_y[i] =
         static_cast<int16_t>(SixteenthsToY(header.reference_level, live_sixteenths[i], span));
   }
+  // Placed markers read the sweep now shown, as they would a received one; the sum of a sweep
+  // still arriving is not this sweep's.
+  const float arriving_sum = sweep_power_sum;
+  UpdateMarkers(0, count);
+  sweep_power_sum = arriving_sum;
   return true;
 }
 

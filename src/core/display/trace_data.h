@@ -45,8 +45,9 @@ class TraceData {
   bool ProcessSweepBlock(const uint8_t* message, size_t length, const PlotRect& plot);
 
   // One whole sweep from a capture file: `header` is its 18-byte sweep header, `levels` are whole
-  // dBm (readings then see them as exact sixteenths). Only the live trace and the sweep settings
-  // change. False when the header is short.
+  // dBm (readings then see them as exact sixteenths). Only the live trace, the sweep settings
+  // and the placed markers' frequencies, levels and band power change. False when the header is
+  // short.
   bool LoadLoggedSweep(const uint8_t* header, size_t header_length, const int16_t* levels,
                        size_t level_count, const PlotRect& plot);
 

@@ -36,6 +36,7 @@ bool ZoomIn(DisplayState& state, const SweepWindow& current, CConnectionOps& ops
   state.zoom_depth = std::max(state.zoom_depth, 0) + 1;
   state.zoom_start[state.zoom_depth] = current.start;
   state.zoom_span[state.zoom_depth] = current.span;
+  state.zoom_selection[state.zoom_depth] = state.selection;
   working = settings;
   if (!ops.SendSpectrumSettings(working)) return false;
   state.area_selected = false;
@@ -53,6 +54,8 @@ bool ZoomOut(DisplayState& state, CConnectionOps& ops) {
   working.span = state.zoom_span[depth];
   if (!ops.SendSpectrumSettings(working)) return false;
   state.zoom_depth = depth - 1;
+  // The area this level was zoomed from, not one marked since on the narrower span.
+  state.selection = state.zoom_selection[depth];
   state.area_selected = true;
   return true;
 }

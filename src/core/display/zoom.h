@@ -15,7 +15,7 @@ SpectrumSettings ZoomSettings(const Selection& selection, const SpectrumSettings
 // screen (start and point count), saved for the way back. True when the new settings were sent.
 bool ZoomIn(DisplayState& state, const SweepWindow& current, CConnectionOps& ops);
 
-// Back to the previous level's start and span; the selection shows again. At level 0 it only
+// Back to the previous level's start and span; the selection it was zoomed from shows again. At level 0 it only
 // marks zooming in as available. True when the settings were sent.
 bool ZoomOut(DisplayState& state, CConnectionOps& ops);
 

@@ -276,7 +276,9 @@ void CMainFrame::RunKeyCommand(int command) {
   }
   switch (command) {
     case kCmdLeaveSelection:
-      if (display.SelectionMode()) view_->OnCommand(kCmdSelectDisplay);
+      // Also drops a selection shown outside selection mode (after zooming out).
+      display.SetSelectionMode(false);
+      display.ClearAreaSelected();
       return;
     case kCmdManual:
       OpenManual();

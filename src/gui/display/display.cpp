@@ -140,8 +140,9 @@ void CDisplay::OnReceiverMessage(const QByteArray& message) {
 
 void CDisplay::SetSelectionMode(bool on) {
   if (state_.selection_mode == on) return;
-  state_.selection_mode = on;
+  qv::SetSelectionMode(state_, on);
   emit FlagsChanged();
+  Repaint();
 }
 
 void CDisplay::ZoomIn(CConnectionOps& ops) {
@@ -499,6 +500,7 @@ void CDisplay::ClearAreaSelected() {
   if (!state_.area_selected) return;
   state_.area_selected = false;
   emit FlagsChanged();
+  Repaint();
 }
 
 SweepWindow CDisplay::CurrentSweep() const {
@@ -628,11 +630,13 @@ void CDisplay::resizeEvent(QResizeEvent*) {
 void CDisplay::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   const QPoint at = event->position().toPoint();
+  const bool was_selected = state_.area_selected;
   // The texts follow the click at once, with or without sweeps arriving.
   MouseLeftDown(state_, trace_->markers,
                 MouseSweep{trace_->header.start, trace_->header.sweep_word,
                            trace_->live_sixteenths.data()},
                 Geometry(), at.x(), at.y());
+  if (state_.area_selected != was_selected) emit FlagsChanged();
   Repaint();
 }
 

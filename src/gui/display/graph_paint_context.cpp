@@ -155,8 +155,12 @@ void GraphPaintContext::Text(const QPoint& at, const QString& text, const QColor
   painter.drawStaticText(at, LaidOut(text, font));
 }
 
-void GraphPaintContext::EraseBox(int left, int top, int right, int bottom) {
-  painter.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), erase);
+void GraphPaintContext::ShadeBox(int left, int top, int right, int bottom) {
+  // Dark enough for the texts to read over a bright trace, light enough to leave it visible.
+  static const QColor kShade(0, 0, 0, 150);
+  painter.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)),
+                   state.printing ? erase : kShade);
+  overlays.push_back(GraphRect{left, top, right, bottom});
 }
 
 }  // namespace qv

@@ -7,6 +7,7 @@
 #include <QString>
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/display/colour.h"
 #include "core/display/graph_geometry.h"
@@ -34,7 +35,9 @@ struct GraphPaintContext {
   GraphTextLog* texts;
   GraphGeometry geometry;
   GraphRect window;  // W
-  QColor erase;      // background of legend boxes
+  QColor erase;      // the picture's background
+  // Boxes drawn over the plot so far, for the boxes placed after them to keep clear of.
+  std::vector<GraphRect> overlays;
   LegendLayout legend;
   QFont legend_font;  // texts in the plot
   QFont column_font;  // the legend's two columns below the plot, fitted to the room there
@@ -52,8 +55,11 @@ struct GraphPaintContext {
   void Text(const QPoint& at, const std::string& text, const QColor& colour, const QFont& font) {
     Text(at, QString::fromStdString(text), colour, font);
   }
-  // A box filled with the erase colour, corners as given (right and bottom exclusive).
-  void EraseBox(int left, int top, int right, int bottom);
+  // The backing of a box of texts over the plot, corners as given (right and bottom exclusive):
+  // on screen a translucent shade, so the grid and the traces under it still show; on paper the
+  // background, as the print schemes expect. The box is noted in `overlays`.
+  void ShadeBox(int left, int top, int right, int bottom);
+  void ShadeBox(const GraphRect& box) { ShadeBox(box.left, box.top, box.right, box.bottom); }
 };
 
 QColor ToQColor(Colour colour);
@@ -80,10 +86,10 @@ void PaintTraces(GraphPaintContext& ctx);
 void PaintSelectionPower(GraphPaintContext& ctx);
 void PaintLegend(GraphPaintContext& ctx);
 void PaintFrozenLegends(GraphPaintContext& ctx);
-void PaintTriggerTexts(GraphPaintContext& ctx);
 void PaintFrequencyIndicator(GraphPaintContext& ctx);
 void PaintMarkerTexts(GraphPaintContext& ctx);
 void PaintRecordingBox(GraphPaintContext& ctx);
+void PaintTriggerTexts(GraphPaintContext& ctx);
 void PaintDataSilence(GraphPaintContext& ctx);
 void PaintPlaybackEnd(GraphPaintContext& ctx);
 

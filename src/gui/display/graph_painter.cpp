@@ -23,10 +23,11 @@ void PaintLayers(QPainter& painter, QImage& image, const GraphScene& scene, Grap
   PaintSelectionPower(ctx);
   PaintLegend(ctx);
   PaintFrozenLegends(ctx);
-  PaintTriggerTexts(ctx);
   PaintFrequencyIndicator(ctx);
   PaintMarkerTexts(ctx);
   PaintRecordingBox(ctx);
+  // The boxes placed where they hide the least come after the boxes that stand still.
+  PaintTriggerTexts(ctx);
   PaintPlaybackEnd(ctx);
   PaintDataSilence(ctx);
 }

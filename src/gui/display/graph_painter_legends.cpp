@@ -27,7 +27,7 @@ void FrozenFamily(GraphPaintContext& ctx, const Slots& family, int box_division,
   const GraphGeometry& g = ctx.geometry;
   // Two divisions wide, two high, on the grid's lines.
   const int x = g.GridX(box_division);
-  ctx.EraseBox(x, g.GridY(8), g.GridX(box_division + 2), g.GridY(10));
+  ctx.ShadeBox(x, g.GridY(8), g.GridX(box_division + 2), g.GridY(10));
   for (int k = 0; k < kTraceSlots; ++k) {
     if (!family[k].frozen) continue;
     const int yk = (k * g.dy) / 2 + g.GridY(8) - kPlotTopY;
@@ -106,7 +106,7 @@ void PaintLegend(GraphPaintContext& ctx) {
     ctx.Text(QPoint(60, 5), QString::fromLatin1(kDataClippingText), kRed, ctx.legend_font);
   }
   if (t.low_battery) {
-    ctx.EraseBox(g.GridX(4), g.GridY(4), g.GridX(6), g.GridY(6));
+    ctx.ShadeBox(g.GridX(4), g.GridY(4), g.GridX(6), g.GridY(6));
     ctx.Text(QPoint(g.GridX(4) + 10, g.GridY(4) + 10),
              LowBatteryText(ctx.scene.low_battery_countdown), kRed, ctx.legend_font);
   }
@@ -124,7 +124,7 @@ void PaintFrozenLegends(GraphPaintContext& ctx) {
                                [](const FrozenLiveSlot& s) { return s.frozen; });
   if (!any) return;
   const GraphRect box = FrozenLiveBox(ctx.geometry);
-  ctx.EraseBox(box.left, box.top, box.right, box.bottom);
+  ctx.ShadeBox(box.left, box.top, box.right, box.bottom);
   ctx.Text(QPoint(box.left + 4, box.top + 7), QStringLiteral("Frozen Traces"), kGreen,
            ctx.small_font);
   for (int k = 0; k < kTraceSlots; ++k) {
@@ -136,19 +136,6 @@ void PaintFrozenLegends(GraphPaintContext& ctx) {
     ctx.Text(QPoint(box.left + 32, y), QStringLiteral("Live Tr ") + QString::number(k + 1), colour,
              ctx.small_font);
   }
-}
-
-void PaintTriggerTexts(GraphPaintContext& ctx) {
-  const DisplayState& s = ctx.state;
-  if (!s.power_trigger_mode) return;
-  const GraphGeometry& g = ctx.geometry;
-  ctx.Text(QPoint(g.area.left + 65, 8 * g.dy + 10),
-           QStringLiteral("Trigger Threshold: ") + QString::fromStdString(s.trigger_threshold_text) +
-               QStringLiteral(" dBm"),
-           kRed, ctx.legend_font);
-  ctx.Text(QPoint(g.area.left + 65, g.bottom - 70),
-           QStringLiteral("Time Since Last Trigger: ") + QString::fromStdString(s.trigger_time_text),
-           kRed, ctx.legend_font);
 }
 
 void PaintFrequencyIndicator(GraphPaintContext& ctx) {
@@ -172,7 +159,11 @@ void PaintRecordingBox(GraphPaintContext& ctx) {
   // The box fills the bottom division up to the grid's bottom line.
   const int row = ctx.geometry.GridY(9) - kPlotTopY;
   const int bottom = ctx.geometry.GridY(10);
-  ctx.EraseBox(61, row + 7, 3 * dx + 58, bottom);
+  if (s.recording) {
+    ctx.ShadeBox(61, row + 5, 2 * dx + 60, bottom);
+  } else {
+    ctx.ShadeBox(61, row + 7, 3 * dx + 58, bottom);
+  }
   if (s.playing_back) {
     const QColor yellow(255, 255, 0);
     QColor colour = yellow;
@@ -189,13 +180,13 @@ void PaintRecordingBox(GraphPaintContext& ctx) {
       ctx.Text(QPoint(62, row + 7), QStringLiteral("Replay Progress"), kGreen, ctx.small_font);
     }
     const int bar_right = ReplayBarRight(s.playback_position, s.log_length, dx);
+    // See-through on screen as the box is: the grid and the trace go on under the bar.
     ctx.painter.fillRect(QRect(QPoint(62, row + dy / 2 + 5), QPoint(bar_right - 1, bottom - 1)),
-                         kRed);
+                         s.printing ? kRed : QColor(255, 0, 0, 170));
     ctx.Text(QPoint(dx + 60, row + dy / 2 + 5),
              ReplayPercentText(s.playback_position, s.log_length), colour, ctx.medium_font);
   }
   if (s.recording) {
-    ctx.EraseBox(61, row + 5, 2 * dx + 60, bottom);
     ctx.Text(QPoint(63, row + 5), LogSizeText(s.log_bytes), kGreen, ctx.medium_font);
     ctx.Text(QPoint(63, row + dy / 2 + 5), LogTimeText(s.log_minutes), kGreen, ctx.medium_font);
   }

@@ -37,8 +37,9 @@ bool CommandEnabled(int command, const ViewFlags& f) {
     case kCmdEstablishConnection:
       return !f.playing_back;
     case kCmdSnapshot:
-      // Also the capture a review shows.
-      return f.connected || f.playing_back || f.replay_drawing;
+      // Whatever the graph shows: a review's capture, the last sweep of an ended log or of a
+      // lost link.
+      return f.connected || f.playing_back || f.replay_drawing || f.sweeps_arriving;
     case kCmdSpectrogram:
     case kCmdHistogram:
       return f.connected || f.playing_back;

@@ -38,6 +38,9 @@ TEST(ToolbarEnableRules, FollowTheMeasurementState) {
   ViewFlags review;
   review.replay_drawing = true;
   EXPECT_TRUE(CommandEnabled(kCmdSnapshot, review));
+  ViewFlags ended;  // a log played to its end keeps its last sweep, in sweep mode
+  ended.sweeps_arriving = true;
+  EXPECT_TRUE(CommandEnabled(kCmdSnapshot, ended));
 
   ViewFlags recording = live;
   recording.recording = true;

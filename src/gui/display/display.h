@@ -133,6 +133,7 @@ class CDisplay : public QWidget,
   // The two modeless windows the toolbar shows.
   CSpectrogramDialog& Spectrogram() { return *spectrogram_; }
   CHistogramDlg& Histogram() { return *histogram_; }
+
   // ReceiveView
   void SetStatusPaneText(int pane_id, const std::string& text) override;
   void SetModeFlags(bool spectrum_mode, bool power_trigger_mode) override;
@@ -163,7 +164,8 @@ class CDisplay : public QWidget,
 
  signals:
   void StatusPaneTextChanged(int pane_id, const QString& text);
-  // Spectrum or trigger mode flags changed (the toolbar's enable rules read them).
+  // Spectrum or trigger mode flags, or the recorder's state, changed (the toolbar's enable rules
+  // read them).
   void FlagsChanged();
   void QuitRequested(int exit_code);
 

@@ -233,8 +233,8 @@ int main(int argc, char* argv[]) {
     const std::string path = options.record;
     QObject::connect(&frame.View(), &qv::CQuorvalinFormView::HandshakeCompleted, &frame,
                      [&frame, path] {
-                       if (frame.View().Display().Recording()) return;
-                       if (frame.View().Display().StartLog(path)) {
+                       if (frame.View().Display().Recorder().Recording()) return;
+                       if (frame.View().Display().Recorder().StartLog(path)) {
                          std::printf("quorvalin: recording to %s\n", path.c_str());
                        } else {
                          std::fprintf(stderr, "quorvalin: --record: cannot record to %s\n",
@@ -244,7 +244,8 @@ int main(int argc, char* argv[]) {
                      });
   }
   if (options.print_colour != 0) frame.View().Display().SetPrintColourOption(options.print_colour);
-  if (!options.capture.empty() && !frame.View().Display().CreateCaptureFile(options.capture)) {
+  if (!options.capture.empty() &&
+      !frame.View().Display().Recorder().CreateCaptureFile(options.capture)) {
     std::fprintf(stderr, "quorvalin: --capture: cannot create %s\n", options.capture.c_str());
     return 1;
   }
@@ -253,7 +254,8 @@ int main(int argc, char* argv[]) {
     auto* every = new QTimer(&frame);
     QObject::connect(every, &QTimer::timeout, &frame, [&frame] {
       qv::CDisplay& display = frame.View().Display();
-      if (display.CaptureReady() && (display.SpectrumMode() || display.PowerTriggerMode())) {
+      if (display.Recorder().CaptureReady() &&
+          (display.SpectrumMode() || display.PowerTriggerMode())) {
         frame.View().OnCommand(qv::kCmdInstantCapture);
       }
     });

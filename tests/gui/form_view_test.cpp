@@ -46,9 +46,9 @@ class FormViewTest : public ::testing::Test {
     QObject::connect(&view_, &CQuorvalinFormView::StatusPaneTextChanged,
                      [this](int id, const QString& text) { panes_[id] = text; });
     QObject::connect(&view_, &CQuorvalinFormView::RunningClockStopped, [this] { ++clock_stops_; });
-    view_.Display().SetPlaybackStarter([this] {
+    view_.Display().Recorder().SetPlaybackStarter([this] {
       ++starts_;
-      return log_opens_ && view_.Display().OpenLogForReplay(sample_);
+      return log_opens_ && view_.Display().Recorder().OpenLogForReplay(sample_);
     });
     view_.SetFileChooser(&chooser_);
     // A short log to play: the header, three sweeps, the end record.
@@ -313,9 +313,9 @@ TEST_F(FormViewTest, ReplayAfterAReviewRewindsToItsStartAndWaitsThere) {
 
   ASSERT_TRUE(view_.ReplayFile(sample_));
   EXPECT_FALSE(view_.Flags().replay_drawing);
-  EXPECT_FALSE(view_.Display().Captures().Reviewing());
+  EXPECT_FALSE(view_.Display().Recorder().Captures().Reviewing());
   view_.OnCommand(kCmdFastForward);
-  EXPECT_TRUE(view_.Display().FastForward());
+  EXPECT_TRUE(view_.Display().Recorder().FastForward());
   EXPECT_EQ(Button(kForwardButton).image, kImgForwardRunning);
   clock_.Advance(15 * 3);
   EXPECT_EQ(FirstLevel(), -62);
@@ -323,7 +323,7 @@ TEST_F(FormViewTest, ReplayAfterAReviewRewindsToItsStartAndWaitsThere) {
   EXPECT_EQ(Button(kRewindButton).image, kImgRewindRunning);
   clock_.Advance(15 * 3);  // the last sweep again, then the two before it
   EXPECT_EQ(FirstLevel(), -60);
-  EXPECT_EQ(view_.Display().Captures().Index(), 0);  // no time marker was stepped
+  EXPECT_EQ(view_.Display().Recorder().Captures().Index(), 0);  // no time marker was stepped
 
   clock_.Advance(15);  // before the first record
   EXPECT_TRUE(view_.Flags().playing_back);
@@ -355,12 +355,12 @@ TEST_F(FormViewTest, FastForwardAndRewindShowWhichDirectionRuns) {
   view_.OnCommand(kCmdFastRewind);
   EXPECT_EQ(Button(kForwardButton).image, kImgForwardIdle);
   EXPECT_EQ(Button(kRewindButton).image, kImgRewindRunning);
-  EXPECT_TRUE(view_.Display().FastRewind());
-  EXPECT_FALSE(view_.Display().FastForward());
+  EXPECT_TRUE(view_.Display().Recorder().FastRewind());
+  EXPECT_FALSE(view_.Display().Recorder().FastForward());
 
   view_.OnCommand(kCmdFastRewind);
   EXPECT_EQ(Button(kRewindButton).image, kImgRewindIdle);
-  EXPECT_FALSE(view_.Display().FastRewind());
+  EXPECT_FALSE(view_.Display().Recorder().FastRewind());
 }
 
 TEST_F(FormViewTest, StopResetsEverySwappedButtonAndTheSelectionMode) {
@@ -379,7 +379,7 @@ TEST_F(FormViewTest, StopResetsEverySwappedButtonAndTheSelectionMode) {
   EXPECT_EQ(Button(kRewindButton).image, kImgRewindIdle);
   EXPECT_FALSE(view_.Flags().playing_back);
   EXPECT_FALSE(view_.Flags().selection_mode);
-  EXPECT_FALSE(view_.Display().FastForward());
+  EXPECT_FALSE(view_.Display().Recorder().FastForward());
   // Not connected and no longer playing back: the panes say so.
   EXPECT_EQ(panes_[kPaneLogFile], QStringLiteral("Interface Type: Not Connected"));
   EXPECT_EQ(panes_[kPaneFirmware], QStringLiteral("F/w Ver: NA"));

@@ -323,18 +323,18 @@ TEST_F(MainFrameTest, RecentFilesAreTheLogsAndCapturesUsedAndOpenAgainFromTheMen
   const QString captures = dir_.filePath(QStringLiteral("marks.icf"));
   const QString recorded = dir_.filePath(QStringLiteral("recorded.kzq"));
   ASSERT_TRUE(frame->View().ReplayFile(log.toStdString()));
-  ASSERT_TRUE(display.CreateCaptureFile(captures.toStdString()));
+  ASSERT_TRUE(display.Recorder().CreateCaptureFile(captures.toStdString()));
   frame->View().OnCommand(kCmdStop);
-  ASSERT_TRUE(display.StartLog(recorded.toStdString()));
+  ASSERT_TRUE(display.Recorder().StartLog(recorded.toStdString()));
   frame->View().OnCommand(kCmdStop);
   EXPECT_EQ(frame->RecentFiles(), (QStringList{recorded, captures, log}));
 
   MenuAction(frame->FileMenu(), QStringLiteral("&3 ") + log)->trigger();
-  EXPECT_TRUE(display.PlayingBack());
+  EXPECT_TRUE(display.Recorder().PlayingBack());
   EXPECT_EQ(frame->RecentFiles(), (QStringList{log, recorded, captures}));
   MenuAction(frame->FileMenu(), QStringLiteral("&3 ") + captures)->trigger();
-  EXPECT_FALSE(display.PlayingBack());
-  EXPECT_TRUE(display.Captures().Reviewing());
+  EXPECT_FALSE(display.Recorder().PlayingBack());
+  EXPECT_TRUE(display.Recorder().Captures().Reviewing());
   EXPECT_EQ(frame->RecentFiles().first(), captures);
 
   frame->SetRecentFilesKept(false);
@@ -550,7 +550,7 @@ TEST_F(MainFrameTest, KeysRunTheirCommandsExceptWhileAFieldIsTypedInto) {
   EXPECT_FALSE(display.AreaSelected());
   // Space with nothing playing starts nothing.
   QTest::keyClick(frame.get(), Qt::Key_Space);
-  EXPECT_FALSE(display.PlayingBack());
+  EXPECT_FALSE(display.Recorder().PlayingBack());
 
   QSignalSpy zoom_in(frame->KeyAction(kCmdZoomIn), &QAction::triggered);
   QSignalSpy zoom_out(frame->KeyAction(kCmdZoomOut), &QAction::triggered);
@@ -601,28 +601,28 @@ TEST_F(MainFrameTest, KeysWorkFromTheTimeMarkerWindowButNotThroughItsFields) {
     }
   }
   int starts = 0;
-  display.SetPlaybackStarter([&] {
+  display.Recorder().SetPlaybackStarter([&] {
     ++starts;
-    return display.OpenLogForReplay(log);
+    return display.Recorder().OpenLogForReplay(log);
   });
-  display.ShowTimeMarkers();
-  CTimeMarkerDialog& markers = display.TimeMarkers();
+  display.Recorder().ShowTimeMarkers();
+  CTimeMarkerDialog& markers = display.Recorder().TimeMarkers();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&markers));
   markers.activateWindow();
   QTRY_COMPARE(QApplication::activeWindow(), &markers);
 
   QTest::keyClick(&markers, Qt::Key_R, Qt::ControlModifier);
   EXPECT_EQ(starts, 1);
-  ASSERT_TRUE(display.PlayingBack());
+  ASSERT_TRUE(display.Recorder().PlayingBack());
   markers.Button(QStringLiteral("More>>"))->click();
   markers.CommentBox()->setFocus();
   QTest::keyClicks(markers.CommentBox(), QStringLiteral("a b"));
   EXPECT_EQ(markers.CommentBox()->text(), QStringLiteral("a b"));
   markers.List()->setFocus();
   QTest::keyClick(markers.List(), Qt::Key_Space);
-  EXPECT_FALSE(display.PlaybackPaused());
+  EXPECT_FALSE(display.Recorder().PlaybackPaused());
   QTest::keyClick(markers.CommentBox(), Qt::Key_T, Qt::ControlModifier);
-  EXPECT_FALSE(display.PlayingBack());
+  EXPECT_FALSE(display.Recorder().PlayingBack());
 
   QDialog modal(&markers);
   modal.setWindowModality(Qt::ApplicationModal);

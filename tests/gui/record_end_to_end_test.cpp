@@ -46,13 +46,13 @@ TEST_F(RecordEndToEndTest, RecordedSessionPlaysBackAsItWasShown) {
   RunUntil(20000);
   ASSERT_TRUE(view_->Display().SpectrumMode());
   const std::string path = QDir(dir_.path()).filePath(QStringLiteral("live.kzq")).toStdString();
-  ASSERT_TRUE(view_->Display().StartLog(path));
+  ASSERT_TRUE(view_->Display().Recorder().StartLog(path));
   RunFor(8000);
   const TraceData& trace = view_->Display().Trace();
   const std::vector<int16_t> live(trace.live_levels.begin(),
                                   trace.live_levels.begin() + trace.StoredPoints());
   view_->OnCommand(kCmdStop);
-  ASSERT_FALSE(view_->Display().Recording());
+  ASSERT_FALSE(view_->Display().Recorder().Recording());
 
   std::ifstream in(path, std::ios::binary);
   const std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
@@ -69,8 +69,9 @@ TEST_F(RecordEndToEndTest, RecordedSessionPlaysBackAsItWasShown) {
   ASSERT_TRUE(view_->ReplayFile(path));
   EXPECT_FALSE(view_->Connection().State().connected);  // the log, not the Receiver, draws now
   view_->OnCommand(kCmdFastForward);
-  for (int tick = 0; tick < 10000 && view_->Display().PlayingBack(); ++tick) clock_.Advance(15);
-  EXPECT_FALSE(view_->Display().PlayingBack());  // stopped by the end record
+  for (int tick = 0; tick < 10000 && view_->Display().Recorder().PlayingBack(); ++tick)
+    clock_.Advance(15);
+  EXPECT_FALSE(view_->Display().Recorder().PlayingBack());  // stopped by the end record
   ASSERT_FALSE(live.empty());
   EXPECT_TRUE(std::equal(live.begin(), live.end(), trace.live_levels.begin()));
   EXPECT_TRUE(alerts_.shown.empty());
@@ -84,15 +85,15 @@ TEST_F(RecordEndToEndTest, CapturesCommentedAndReviewed) {
   Connect();
   RunUntil(20000);
   const std::string path = QDir(dir_.path()).filePath(QStringLiteral("survey.icf")).toStdString();
-  ASSERT_TRUE(view_->Display().CreateCaptureFile(path));
+  ASSERT_TRUE(view_->Display().Recorder().CreateCaptureFile(path));
   ASSERT_TRUE(view_->Flags().capture_ready);
   std::vector<std::vector<int16_t>> captured;
   for (int c = 0; c < 3; ++c) {
     RunFor(700);
     view_->OnCommand(kCmdInstantCapture);
-    captured.push_back(view_->Display().CurrentCapture().levels);
+    captured.push_back(view_->Display().Recorder().CurrentCapture().levels);
   }
-  CTimeMarkerDialog& markers = view_->Display().TimeMarkers();
+  CTimeMarkerDialog& markers = view_->Display().Recorder().TimeMarkers();
   EXPECT_TRUE(markers.isVisible());
   ASSERT_EQ(markers.List()->topLevelItemCount(), 3);
   EXPECT_EQ(markers.List()->topLevelItem(2)->text(0), QStringLiteral("3"));

@@ -64,12 +64,12 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
           &CQuorvalinFormView::StatusPaneTextChanged);
   connect(&display_, &CDisplay::FlagsChanged, this, &CQuorvalinFormView::ToolbarChanged);
   connect(&display_, &CDisplay::QuitRequested, this, &CQuorvalinFormView::OnQuitRequested);
-  connect(&display_, &CDisplay::LogChangedByItself, this, [this] {
+  connect(&display_.Recorder(), &CRecordingController::LogChangedByItself, this, [this] {
     UpdateStatusPanes();
     emit ToolbarChanged();
   });
   dialog_runner_ = [](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
-  display_.SetPlaybackStarter([this] { return ChooseAndOpenLog(); });
+  display_.Recorder().SetPlaybackStarter([this] { return ChooseAndOpenLog(); });
   connect(connection_.get(), &CConnectionEx::LinkOpened, this, [this] {
     UpdateStatusPanes();
     emit ToolbarChanged();
@@ -98,17 +98,17 @@ CQuorvalinFormView::~CQuorvalinFormView() {
 ViewFlags CQuorvalinFormView::Flags() const {
   ViewFlags flags;
   flags.connected = connection_->State().connected != 0;
-  flags.playing_back = display_.PlayingBack();
-  flags.playback_paused = display_.PlaybackPaused();
-  flags.fast_forward = display_.FastForward();
-  flags.fast_rewind = display_.FastRewind();
-  flags.recording = display_.Recording();
+  flags.playing_back = display_.Recorder().PlayingBack();
+  flags.playback_paused = display_.Recorder().PlaybackPaused();
+  flags.fast_forward = display_.Recorder().FastForward();
+  flags.fast_rewind = display_.Recorder().FastRewind();
+  flags.recording = display_.Recorder().Recording();
   flags.sweeps_arriving = display_.SpectrumMode() || display_.PowerTriggerMode();
   flags.area_selected = display_.AreaSelected();
   flags.zoom_in_available = display_.ZoomInAvailable();
   flags.zoom_depth = display_.ZoomDepth();
-  flags.replay_drawing = display_.ReplayDrawing();
-  flags.capture_ready = display_.CaptureReady();
+  flags.replay_drawing = display_.Recorder().ReplayDrawing();
+  flags.capture_ready = display_.Recorder().CaptureReady();
   flags.selection_mode = display_.SelectionMode();
   return flags;
 }
@@ -128,10 +128,10 @@ void CQuorvalinFormView::OnCommand(int command) {
       StartLogging();
       break;
     case kCmdInstantCapture:
-      display_.TakeCapture();
+      display_.Recorder().TakeCapture();
       break;
     case kCmdShowTimeMarkers:
-      display_.ShowTimeMarkers();
+      display_.Recorder().ShowTimeMarkers();
       break;
     case kCmdSnapshot:
       Snapshot();
@@ -187,7 +187,7 @@ void CQuorvalinFormView::ShowModeless(QWidget& window) {
 
 void CQuorvalinFormView::EstablishConnection() {
   if (connection_->ShowSheet() && connection_->State().connected) {
-    display_.SetReplayDrawing(false);
+    display_.Recorder().SetReplayDrawing(false);
     UpdateStatusPanes();
   }
 }
@@ -202,12 +202,12 @@ void CQuorvalinFormView::StartLogging() {
   if (dialog.SpectrumLogChosen()) {
     const std::optional<std::string> path = chooser_->SaveFileName(
         "Save As", "Quorvalin Tablet Log File (*.kzq)", "Quorvalin Tablet Log File.kzq");
-    if (path) display_.StartLog(WithExtension(*path, ".kzq"));
+    if (path) display_.Recorder().StartLog(WithExtension(*path, ".kzq"));
   }
   if (dialog.CaptureChosen()) {
     const std::optional<std::string> path = chooser_->SaveFileName(
         "Save As", "Instant Capture File (*.icf)", "Instant Capture File.icf");
-    if (path) display_.CreateCaptureFile(WithExtension(*path, ".icf"));
+    if (path) display_.Recorder().CreateCaptureFile(WithExtension(*path, ".icf"));
   }
 }
 
@@ -280,8 +280,8 @@ void CQuorvalinFormView::PrintColourOptions() {
 
 bool CQuorvalinFormView::ReviewFile(const std::string& path) {
   // A review takes the graph from a log being played, as a log takes it from a review.
-  if (display_.PlayingBack()) display_.StopRecordingOrPlayback();
-  if (!display_.OpenCaptureForReview(path)) return false;
+  if (display_.Recorder().PlayingBack()) display_.Recorder().StopRecordingOrPlayback();
+  if (!display_.Recorder().OpenCaptureForReview(path)) return false;
   // What is drawn now comes from the capture file, not from the Receiver.
   connection_->StopReconnecting();
   connection_->Ops().CloseLink();
@@ -302,23 +302,23 @@ bool CQuorvalinFormView::ChooseAndOpenLog() {
   if (dialog.Choice() != 1) return false;
   const std::optional<std::string> path = chooser_->OpenFileName(
       "Open", "Quorvalin Tablet Log File (*.kzq);;Quorvalin Log File (*.zn)");
-  return path && display_.OpenLogForReplay(*path);
+  return path && display_.Recorder().OpenLogForReplay(*path);
 }
 
 bool CQuorvalinFormView::ReplayFile(const std::string& path) {
-  if (!display_.OpenLogForReplay(path)) return false;
+  if (!display_.Recorder().OpenLogForReplay(path)) return false;
   TakeOverForPlayback();
   emit ToolbarChanged();
   return true;
 }
 
 void CQuorvalinFormView::Replay() {
-  if (display_.PlayingBack()) {
+  if (display_.Recorder().PlayingBack()) {
     // Paused: carry on with the same log.
-    display_.ResumePlayback();
+    display_.Recorder().ResumePlayback();
     return;
   }
-  if (!display_.StartPlayback()) return;
+  if (!display_.Recorder().StartPlayback()) return;
   TakeOverForPlayback();
 }
 
@@ -331,11 +331,11 @@ void CQuorvalinFormView::TakeOverForPlayback() {
 }
 
 void CQuorvalinFormView::Pause() {
-  display_.PausePlayback();
+  display_.Recorder().PausePlayback();
 }
 
 void CQuorvalinFormView::Stop() {
-  display_.StopRecordingOrPlayback();
+  display_.Recorder().StopRecordingOrPlayback();
   // The select button goes back to "off", so the mode it shows must be off too.
   display_.SetSelectionMode(false);
   UpdateStatusPanes();
@@ -345,16 +345,16 @@ void CQuorvalinFormView::FastCommand(bool forward) {
   switch (FastCommandTarget(Flags())) {
     case FastTarget::kPlayback:
       if (forward) {
-        display_.ToggleFastForward();
+        display_.Recorder().ToggleFastForward();
       } else {
-        display_.ToggleFastRewind();
+        display_.Recorder().ToggleFastRewind();
       }
       break;
     case FastTarget::kTimeMarkers:
       if (forward) {
-        display_.TimeMarkers().NextMarker();
+        display_.Recorder().TimeMarkers().NextMarker();
       } else {
-        display_.TimeMarkers().PreviousMarker();
+        display_.Recorder().TimeMarkers().PreviousMarker();
       }
       break;
     case FastTarget::kNone:
@@ -365,7 +365,7 @@ void CQuorvalinFormView::FastCommand(bool forward) {
 void CQuorvalinFormView::UpdateStatusPanes() {
   const ReceiverState& state = connection_->State();
   const bool connected = state.connected != 0;
-  const bool playing_back = display_.PlayingBack();
+  const bool playing_back = display_.Recorder().PlayingBack();
   const QString text = QString::fromStdString(
       InterfaceText(connected, state.interface_index,
                     connection_->AddressText(state.interface_index).toStdString()));
@@ -374,7 +374,9 @@ void CQuorvalinFormView::UpdateStatusPanes() {
     emit StatusPaneTextChanged(kPaneSerial, QStringLiteral("Receiver Serial # NA"));
   }
   // While a log is recorded or played, the pane names it.
-  if (!playing_back && !display_.Recording()) emit StatusPaneTextChanged(kPaneLogFile, text);
+  if (!playing_back && !display_.Recorder().Recording()) {
+    emit StatusPaneTextChanged(kPaneLogFile, text);
+  }
 }
 
 void CQuorvalinFormView::OnDeviceChange(DeviceChange change, bool is_port,

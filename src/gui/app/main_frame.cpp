@@ -82,7 +82,7 @@ CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode,
   auto* placement = new WindowPlacement(*this);
   placement->AddToolWindow(view_->Display().Spectrogram());
   placement->AddToolWindow(view_->Display().Histogram());
-  placement->AddToolWindow(view_->Display().TimeMarkers());
+  placement->AddToolWindow(view_->Display().Recorder().TimeMarkers());
 
   running_timer_->SetCallback([this] {
     running_clock_.Tick();
@@ -93,10 +93,11 @@ CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode,
   connect(view_, &CQuorvalinFormView::RunningClockStopped, this, &CMainFrame::StopRunningClock);
   connect(view_, &CQuorvalinFormView::ToolbarChanged, this,
           qOverload<>(&CMainFrame::RefreshToolbar));
-  connect(&view_->Display(), &CDisplay::FileInUse, this, [this](const QString& path) {
-    // Frames without settings of their own (tests) keep no list.
-    if (recent_files_kept_ && settings_ != nullptr) AddRecentFile(path);
-  });
+  connect(&view_->Display().Recorder(), &CRecordingController::FileInUse, this,
+          [this](const QString& path) {
+            // Frames without settings of their own (tests) keep no list.
+            if (recent_files_kept_ && settings_ != nullptr) AddRecentFile(path);
+          });
   connect(this, &CMainFrame::RecentFileChosen, this, &CMainFrame::OpenRecentFile);
   RefreshToolbar();
   resize(1280, 800);

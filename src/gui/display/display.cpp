@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "core/app/connection_ops.h"
-#include "core/display/channels.h"
 #include "core/app/status_panes.h"
+#include "core/display/channels.h"
 #include "core/display/graph_mouse.h"
 #include "core/display/graph_texts.h"
 #include "core/display/marker_step.h"
@@ -25,30 +25,26 @@
 #include "gui/display/marker_frequency_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/display/trace_pages.h"
-#include "gui/record/time_marker_dialog.h"
 #include "gui/trigger/trigger_page.h"
 #include "gui/ui/side_panels.h"
 #include "gui/ui/tab_dialog.h"
 
 namespace qv {
 
-CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& alerts,
-                   QWidget* parent)
+CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& alerts, QWidget* parent)
     : QWidget(parent),
       trace_(std::make_unique<TraceData>(this)),
       sweeps_(*trace_, identity_, [this] { return GraphRect(); }),
-      handler_(timers, *this, sweeps_, handshake, *this),
-      frames_(timers,
-              [this] {
-                // Synchronous: the first block after a quiet spell shows at once, and a frame's
-                // paint is not left to the next pass of a loop busy with a fast link. The side
-                // panels over the graph do not change with a sweep and are left as they are.
-                repaint(UncoveredRegion());
-                spectrogram_->ShowPending();
-                histogram_->ShowPending();
-              }),
-      log_(std::make_unique<CLogFile>(timers, alerts, *this, identity_)),
-      captures_(std::make_unique<CaptureLog>(alerts, *this)) {
+      recorder_(std::make_unique<CRecordingController>(timers, alerts, *this, identity_, this)),
+      handler_(timers, *recorder_, sweeps_, handshake, *this),
+      frames_(timers, [this] {
+        // Synchronous: the first block after a quiet spell shows at once, and a frame's
+        // paint is not left to the next pass of a loop busy with a fast link. The side
+        // panels over the graph do not change with a sweep and are left as they are.
+        repaint(UncoveredRegion());
+        spectrogram_->ShowPending();
+        histogram_->ShowPending();
+      }) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAutoFillBackground(false);
   // The frequency read-out follows the pointer without a button held.
@@ -62,8 +58,7 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
   spectrogram_->SetClearHistory([this] { trace_->ClearSpectrogramHistory(); });
   spectrogram_->SetAxesShown(state_.frequency_axis);
   histogram_ = new CHistogramDlg(*trace_, this);
-  time_markers_ = new CTimeMarkerDialog(*captures_, this);
-  time_markers_->setWindowFlag(Qt::Window);
+  connect(recorder_.get(), &CRecordingController::FlagsChanged, this, &CDisplay::FlagsChanged);
   // The time since the last trigger: graph timer 2 ticks the trigger page's clock.
   CTriggerDialog* trigger = panels_->Trigger();
   handler_.TriggerClock().SetCallback([this, trigger] {
@@ -270,161 +265,8 @@ std::unique_ptr<QMenu> CDisplay::BuildContextMenu() {
   return menu;
 }
 
-bool CDisplay::StartPlayback() {
-  if (PlayingBack()) return true;
-  return playback_starter_ && playback_starter_();
-}
-
-bool CDisplay::StartLog(const std::string& path) {
-  const bool started = log_->StartLog(path);
-  CopyLogFigures(*log_, state_);
-  emit FlagsChanged();
-  if (started) emit FileInUse(QString::fromStdString(path));
-  return started;
-}
-
-bool CDisplay::OpenLogForReplay(const std::string& path) {
-  if (!log_->OpenLogForReplay(path)) return false;
-  // The log's sweeps start from an empty record, as after a new setting; a review ends, so the
-  // graph and the fast buttons are the log's alone.
-  SetReplayDrawing(false);
-  ResetTraces();
-  ClearModeFlags();
-  CopyLogFigures(*log_, state_);
-  update();
-  emit FlagsChanged();
-  emit FileInUse(QString::fromStdString(path));
-  return true;
-}
-
-void CDisplay::PausePlayback() {
-  if (!PlayingBack()) return;
-  log_->Pause();
-  CopyLogFigures(*log_, state_);
-  repaint();
-  emit FlagsChanged();
-}
-
-void CDisplay::ResumePlayback() {
-  if (!PlayingBack()) return;
-  log_->Resume();
-  CopyLogFigures(*log_, state_);
-  emit FlagsChanged();
-}
-
-void CDisplay::StopRecordingOrPlayback() {
-  const bool played = PlayingBack();
-  log_->CloseLog();
-  CopyLogFigures(*log_, state_);
-  // A recording ends alone: the picture and the traces stay, with or without a Receiver. A
-  // picture left from playback (its progress box above all) would tell of a replay that ended.
-  if (played) {
-    ResetTraces();
-    ClearModeFlags();
-    back_buffer_.fill(Qt::black);
-  }
-  repaint();
-  emit FlagsChanged();
-}
-
-bool CDisplay::ToggleFastForward() {
-  const bool on = log_->ToggleFastForward();
-  CopyLogFigures(*log_, state_);
-  update();
-  return on;
-}
-
-bool CDisplay::ToggleFastRewind() {
-  const bool on = log_->ToggleFastRewind();
-  CopyLogFigures(*log_, state_);
-  update();
-  return on;
-}
-
 void CDisplay::EndPrinting() {
   state_.printing = false;
-  update();
-}
-
-void CDisplay::SetReplayDrawing(bool on) {
-  if (!on) KeepLastPicture();
-  state_.replay_drawing = on;
-  if (!on) captures_->StopReview();
-}
-
-bool CDisplay::CreateCaptureFile(const std::string& path) {
-  const bool created = captures_->CreateCaptureFile(path);
-  time_markers_->Refresh();
-  emit FlagsChanged();
-  if (created) emit FileInUse(QString::fromStdString(path));
-  return created;
-}
-
-CaptureSweep CDisplay::CurrentCapture() const {
-  return CaptureOfTrace(*trace_);
-}
-
-bool CDisplay::TakeCapture() {
-  const bool taken = captures_->WriteCapture(CurrentCapture());
-  ShowTimeMarkers();
-  return taken;
-}
-
-void CDisplay::ShowTimeMarkers() {
-  time_markers_->Refresh();
-  time_markers_->show();
-  time_markers_->raise();
-}
-
-bool CDisplay::OpenCaptureForReview(const std::string& path) {
-  // The capture shown comes alone, on a fresh record.
-  ResetTraces();
-  ClearModeFlags();
-  if (!captures_->OpenCaptureForReview(path)) return false;
-  state_.replay_drawing = true;
-  ShowTimeMarkers();
-  emit FlagsChanged();
-  emit FileInUse(QString::fromStdString(path));
-  return true;
-}
-
-void CDisplay::ShowCapture(const uint8_t* block, const int16_t* levels, size_t count) {
-  trace_->LoadLoggedSweep(block, kCaptureSweepBlockSize, levels, count, GraphRect());
-  const bool trigger = block[0] == kMsgTriggerSweep;
-  SetModeFlags(!trigger, trigger);
-  Repaint();
-}
-
-void CDisplay::PlaySweep(const uint8_t* message, size_t length) {
-  const bool trigger = message[0] == kMsgTriggerSweep;
-  SetModeFlags(!trigger, trigger);
-  sweeps_.ProcessSweepBlock(message, length);
-  Repaint();
-}
-
-void CDisplay::PlaybackEnded(const std::string& text) {
-  // The log is closed; its last sweep stays on the graph with the words that ended it.
-  ShowPlaybackEnd(text);
-  LogStateChanged();
-}
-
-void CDisplay::ShowPlaybackEnd(const std::string& text) {
-  if (state_.playback_end == text) return;
-  state_.playback_end = text;
-  SetStatusPaneText(kPaneMessage,
-                    QString::fromStdString(text).replace(QLatin1Char('\n'), QStringLiteral("; "))
-                        .toStdString());
-}
-
-void CDisplay::LogStateChanged() {
-  CopyLogFigures(*log_, state_);
-  update();
-  emit FlagsChanged();
-  emit LogChangedByItself();
-}
-
-void CDisplay::LogFiguresChanged() {
-  CopyLogFigures(*log_, state_);
   update();
 }
 
@@ -483,7 +325,7 @@ void CDisplay::ResetTraces() {
 void CDisplay::ClearModeFlags() {
   // New settings pause the stream; the watch starts again with the next spectrum sweep.
   handler_.StopDataWatch();
-  ShowPlaybackEnd({});
+  recorder_->ShowPlaybackEnd({});
   state_.live_shown = true;
   SetModeFlags(false, false);
 }
@@ -505,14 +347,6 @@ void CDisplay::ClearAreaSelected() {
 
 SweepWindow CDisplay::CurrentSweep() const {
   return SweepWindow{trace_->header.start, trace_->header.points};
-}
-
-void CDisplay::SetFirmwareBytes(const uint8_t* bytes, size_t count) {
-  identity_.StoreFirmware(bytes, count);
-}
-
-void CDisplay::SetSerialBytes(const uint8_t* bytes, size_t count) {
-  identity_.StoreSerial(bytes, count);
 }
 
 GraphScene CDisplay::Scene() const {
@@ -614,13 +448,7 @@ void CDisplay::paintEvent(QPaintEvent*) {
 void CDisplay::DrawGlyphs(QPainter& window, const GraphScene& scene) {
   // Glyphs go over the picture; while logging, each one drawn goes into the log's marker block
   // with its x.
-  const std::vector<DrawnGlyph> drawn = PaintMarkerGlyphs(window, scene);
-  if (log_->IsLogging()) {
-    for (const DrawnGlyph& glyph : drawn) {
-      log_->Markers()[static_cast<size_t>(2 * (glyph.marker - 1) + (glyph.b_end ? 1 : 0))] =
-          LogMarkerEnd{1, glyph.x};
-    }
-  }
+  recorder_->NoteDrawnGlyphs(PaintMarkerGlyphs(window, scene));
 }
 
 void CDisplay::resizeEvent(QResizeEvent*) {

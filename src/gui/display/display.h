@@ -19,9 +19,8 @@
 #include "core/display/trace_owner.h"
 #include "core/display/trace_sweep_processor.h"
 #include "core/link/message_decoder.h"
-#include "core/record/capture_log.h"
-#include "core/record/log_file.h"
 #include "gui/display/graph_painter.h"
+#include "gui/record/recording_controller.h"
 
 class QAction;
 class QDialog;
@@ -33,17 +32,15 @@ class CConnectionOps;
 class CHistogramDlg;
 class CSpectrogramDialog;
 class CSidePanels;
-class CTimeMarkerDialog;
 
-// The graph window: owns the trace record and the receive handler, and draws what the record
-// holds. Everything it decides is in the core; it routes messages and paints.
+// The graph window: owns the trace record, the receive handler and the recording controller,
+// and draws what the record holds. Everything it decides is in the core; it routes messages and
+// paints.
 class CDisplay : public QWidget,
                  public ReceiveView,
                  public GraphSteps,
                  public TraceOwner,
-                 public ReceiveLog,
-                 public LogHost,
-                 public CaptureHost {
+                 public RecordingGraph {
   Q_OBJECT
 
  public:
@@ -51,13 +48,13 @@ class CDisplay : public QWidget,
            QWidget* parent = nullptr);
   ~CDisplay() override;
 
-  TraceData& Trace() { return *trace_; }
+  TraceData& Trace() override { return *trace_; }
   const TraceData& Trace() const { return *trace_; }
   ReceiverIdentity& Identity() { return identity_; }
   ReceiverMessageHandler& Handler() { return handler_; }
 
   // The rectangle trace processing scales levels with: the grid's top and bottom lines.
-  PlotRect GraphRect() const;
+  PlotRect GraphRect() const override;
   // The plot's one layout, shared by painting, processing, the mouse and every reading.
   GraphGeometry Geometry() const;
   // The graph area A: the view's rectangle in this window's coordinates, right and bottom
@@ -68,7 +65,7 @@ class CDisplay : public QWidget,
   CSidePanels& Panels() { return *panels_; }
 
   // What the painter reads and the mouse, zoom and toolbar paths write.
-  DisplayState& State() { return state_; }
+  DisplayState& State() override { return state_; }
   const DisplayState& State() const { return state_; }
 
   // The picture the window shows, painted into `image`; every text drawn goes to `texts` when
@@ -124,17 +121,10 @@ class CDisplay : public QWidget,
   // The frequency labels under the plot.
   void SetFrequencyAxisShown(bool shown);
 
-  // The spectrum log: recording and playback in the graph.
-  CLogFile& Log() { return *log_; }
-  bool Recording() const { return log_->IsLogging(); }
-  bool PlayingBack() const { return log_->IsPlaying(); }  // stays true while paused
-  bool PlaybackPaused() const { return log_->IsPaused(); }
-  bool FastForward() const { return log_->FastForward(); }
-  bool FastRewind() const override { return log_->FastRewind(); }
-  // Starts a spectrum log into `path` (messages tell why when it cannot).
-  bool StartLog(const std::string& path);
-  // Opens `path` and plays it in the graph from a fresh start.
-  bool OpenLogForReplay(const std::string& path);
+  // The spectrum log and the instant captures: recording, playback and review in the graph.
+  CRecordingController& Recorder() { return *recorder_; }
+  const CRecordingController& Recorder() const { return *recorder_; }
+  bool FastRewind() const override { return recorder_->FastRewind(); }
   int16_t HistogramThreshold() const override;
   void OnSpectrogramUpdate(const SpectrogramHistory& history, int32_t points) override;
   void OnHistogramUpdate(int32_t points, int16_t sweep_counter, const int16_t* counts) override;
@@ -143,39 +133,6 @@ class CDisplay : public QWidget,
   // The two modeless windows the toolbar shows.
   CSpectrogramDialog& Spectrogram() { return *spectrogram_; }
   CHistogramDlg& Histogram() { return *histogram_; }
-  bool ReplayDrawing() const { return state_.replay_drawing; }
-  // Connecting again ends a review of captures.
-  void SetReplayDrawing(bool on);
-  bool CaptureReady() const { return captures_->Ready(); }
-
-  // Instant captures and their review in the graph.
-  CaptureLog& Captures() { return *captures_; }
-  CTimeMarkerDialog& TimeMarkers() { return *time_markers_; }
-  // A new capture file for "Instant Capture" (messages tell why when it cannot be created).
-  bool CreateCaptureFile(const std::string& path);
-  // Appends the sweep on screen when a capture file is ready (else says why); then shows the
-  // time markers.
-  bool TakeCapture();
-  // Lists the captures of `path`, shows the first in the graph and the time-marker window.
-  bool OpenCaptureForReview(const std::string& path);
-  // The graph's current sweep as a capture keeps it.
-  CaptureSweep CurrentCapture() const;
-  void ShowTimeMarkers();
-  // CaptureHost
-  void ShowCapture(const uint8_t* block, const int16_t* levels, size_t count) override;
-
-  // Asks what to replay and opens it (the view's dialogs; tests script it); true once playback
-  // runs. Without one, Replay starts nothing.
-  void SetPlaybackStarter(std::function<bool()> starter) { playback_starter_ = std::move(starter); }
-  bool StartPlayback();
-  void PausePlayback();
-  void ResumePlayback();
-  // Ends recording and playback, with fast forward and rewind. The graph keeps what a
-  // recording showed; a playback's picture goes.
-  void StopRecordingOrPlayback();
-  // Each returns whether that direction now runs; the other direction stops.
-  bool ToggleFastForward();
-  bool ToggleFastRewind();
 
   // ReceiveView
   void SetStatusPaneText(int pane_id, const std::string& text) override;
@@ -194,19 +151,12 @@ class CDisplay : public QWidget,
   SweepWindow CurrentSweep() const override;
   void LinkClosed() override;
 
-  // ReceiveLog
-  bool IsLogging() const override { return log_->IsLogging(); }
-  void WriteMessageRecord(const uint8_t* message, size_t length) override {
-    log_->WriteMessageRecord(message, length);
+  // RecordingGraph (the rest is above)
+  void ProcessSweepBlock(const uint8_t* message, size_t length) override {
+    sweeps_.ProcessSweepBlock(message, length);
   }
-
-  // LogHost (SetStatusPaneText is ReceiveView's)
-  void PlaySweep(const uint8_t* message, size_t length) override;
-  void PlaybackEnded(const std::string& text) override;
-  void LogStateChanged() override;
-  void LogFiguresChanged() override;
-  void SetFirmwareBytes(const uint8_t* bytes, size_t count) override;
-  void SetSerialBytes(const uint8_t* bytes, size_t count) override;
+  void Update() override { update(); }
+  void RepaintNow() override { repaint(); }
 
  public slots:
   // One message from the link in use.
@@ -214,14 +164,10 @@ class CDisplay : public QWidget,
 
  signals:
   void StatusPaneTextChanged(int pane_id, const QString& text);
-  // Spectrum or trigger mode flags changed (the toolbar's enable rules read them).
+  // Spectrum or trigger mode flags, or the recorder's state, changed (the toolbar's enable rules
+  // read them).
   void FlagsChanged();
   void QuitRequested(int exit_code);
-  // A log or capture file was recorded, played or reviewed: it belongs on the recent list.
-  void FileInUse(const QString& path);
-  // Recording or playback changed by itself (a log played to its end, a failed write, a pause
-  // at the first record or at a file that cannot be reopened).
-  void LogChangedByItself();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -244,14 +190,15 @@ class CDisplay : public QWidget,
   // The picture painted straight into the window is not kept anywhere else; before the sweep
   // mode ends or the record is reset, it is drawn once more into the back buffer, which shows
   // while no mode is set.
-  void KeepLastPicture();
-  // What ended the last playback, on the graph and in the status bar; empty clears it.
-  void ShowPlaybackEnd(const std::string& text);
+  void KeepLastPicture() override;
+  void BlankKeptPicture() override { back_buffer_.fill(Qt::black); }
   void DrawGlyphs(QPainter& window, const GraphScene& scene);
 
   std::unique_ptr<TraceData> trace_;  // large: kept off the stack and out of the widget
   ReceiverIdentity identity_;
   TraceSweepProcessor sweeps_;
+  // Before the handler, which records every message through it.
+  std::unique_ptr<CRecordingController> recorder_;
   ReceiverMessageHandler handler_;
   DisplayState state_;
   QImage back_buffer_;              // the last picture, shown while no sweep mode is set
@@ -264,10 +211,6 @@ class CDisplay : public QWidget,
   std::function<QAction*(QMenu&, const QPoint&)> menu_runner_;
   std::function<bool(QDialog&)> dialog_runner_;
   Alerts* alerts_ = nullptr;
-  std::function<bool()> playback_starter_;
-  std::unique_ptr<CLogFile> log_;
-  std::unique_ptr<CaptureLog> captures_;
-  CTimeMarkerDialog* time_markers_ = nullptr;  // a top-level window, owned by Qt
   std::unique_ptr<CSidePanels> panels_;
   // Owned by Qt as children of the graph; top-level windows all the same.
   CSpectrogramDialog* spectrogram_ = nullptr;

@@ -1,0 +1,203 @@
+#include "gui/record/recording_controller.h"
+
+#include <QWidget>
+
+#include "core/app/status_panes.h"
+#include "core/link/sweep_message.h"
+#include "gui/display/graph_painter.h"
+#include "gui/record/time_marker_dialog.h"
+
+namespace qv {
+
+CRecordingController::CRecordingController(TimerFactory& timers, Alerts& alerts,
+                                           RecordingGraph& graph, ReceiverIdentity& identity,
+                                           QWidget* window)
+    : graph_(graph),
+      identity_(identity),
+      log_(std::make_unique<CLogFile>(timers, alerts, *this, identity)),
+      captures_(std::make_unique<CaptureLog>(alerts, *this)) {
+  time_markers_ = new CTimeMarkerDialog(*captures_, window);
+  time_markers_->setWindowFlag(Qt::Window);
+}
+
+CRecordingController::~CRecordingController() = default;
+
+void CRecordingController::CopyFigures() {
+  CopyLogFigures(*log_, graph_.State());
+}
+
+bool CRecordingController::StartPlayback() {
+  if (PlayingBack()) return true;
+  return playback_starter_ && playback_starter_();
+}
+
+bool CRecordingController::StartLog(const std::string& path) {
+  const bool started = log_->StartLog(path);
+  CopyFigures();
+  emit FlagsChanged();
+  if (started) emit FileInUse(QString::fromStdString(path));
+  return started;
+}
+
+bool CRecordingController::OpenLogForReplay(const std::string& path) {
+  if (!log_->OpenLogForReplay(path)) return false;
+  // The log's sweeps start from an empty record, as after a new setting; a review ends, so the
+  // graph and the fast buttons are the log's alone.
+  SetReplayDrawing(false);
+  graph_.ResetTraces();
+  graph_.ClearModeFlags();
+  CopyFigures();
+  graph_.Update();
+  emit FlagsChanged();
+  emit FileInUse(QString::fromStdString(path));
+  return true;
+}
+
+void CRecordingController::PausePlayback() {
+  if (!PlayingBack()) return;
+  log_->Pause();
+  CopyFigures();
+  graph_.RepaintNow();
+  emit FlagsChanged();
+}
+
+void CRecordingController::ResumePlayback() {
+  if (!PlayingBack()) return;
+  log_->Resume();
+  CopyFigures();
+  emit FlagsChanged();
+}
+
+void CRecordingController::StopRecordingOrPlayback() {
+  const bool played = PlayingBack();
+  log_->CloseLog();
+  CopyFigures();
+  // A recording ends alone: the picture and the traces stay, with or without a Receiver. A
+  // picture left from playback (its progress box above all) would tell of a replay that ended.
+  if (played) {
+    graph_.ResetTraces();
+    graph_.ClearModeFlags();
+    graph_.BlankKeptPicture();
+  }
+  graph_.RepaintNow();
+  emit FlagsChanged();
+}
+
+bool CRecordingController::ToggleFastForward() {
+  const bool on = log_->ToggleFastForward();
+  CopyFigures();
+  graph_.Update();
+  return on;
+}
+
+bool CRecordingController::ToggleFastRewind() {
+  const bool on = log_->ToggleFastRewind();
+  CopyFigures();
+  graph_.Update();
+  return on;
+}
+
+void CRecordingController::NoteDrawnGlyphs(const std::vector<DrawnGlyph>& drawn) {
+  if (!log_->IsLogging()) return;
+  for (const DrawnGlyph& glyph : drawn) {
+    log_->Markers()[static_cast<size_t>(2 * (glyph.marker - 1) + (glyph.b_end ? 1 : 0))] =
+        LogMarkerEnd{1, glyph.x};
+  }
+}
+
+void CRecordingController::SetReplayDrawing(bool on) {
+  if (!on) graph_.KeepLastPicture();
+  graph_.State().replay_drawing = on;
+  if (!on) captures_->StopReview();
+}
+
+bool CRecordingController::CreateCaptureFile(const std::string& path) {
+  const bool created = captures_->CreateCaptureFile(path);
+  time_markers_->Refresh();
+  emit FlagsChanged();
+  if (created) emit FileInUse(QString::fromStdString(path));
+  return created;
+}
+
+CaptureSweep CRecordingController::CurrentCapture() const {
+  return CaptureOfTrace(graph_.Trace());
+}
+
+bool CRecordingController::TakeCapture() {
+  const bool taken = captures_->WriteCapture(CurrentCapture());
+  ShowTimeMarkers();
+  return taken;
+}
+
+void CRecordingController::ShowTimeMarkers() {
+  time_markers_->Refresh();
+  time_markers_->show();
+  time_markers_->raise();
+}
+
+bool CRecordingController::OpenCaptureForReview(const std::string& path) {
+  // The capture shown comes alone, on a fresh record.
+  graph_.ResetTraces();
+  graph_.ClearModeFlags();
+  if (!captures_->OpenCaptureForReview(path)) return false;
+  graph_.State().replay_drawing = true;
+  ShowTimeMarkers();
+  emit FlagsChanged();
+  emit FileInUse(QString::fromStdString(path));
+  return true;
+}
+
+void CRecordingController::ShowCapture(const uint8_t* block, const int16_t* levels, size_t count) {
+  graph_.Trace().LoadLoggedSweep(block, kCaptureSweepBlockSize, levels, count, graph_.GraphRect());
+  const bool trigger = block[0] == kMsgTriggerSweep;
+  graph_.SetModeFlags(!trigger, trigger);
+  graph_.Repaint();
+}
+
+void CRecordingController::PlaySweep(const uint8_t* message, size_t length) {
+  const bool trigger = message[0] == kMsgTriggerSweep;
+  graph_.SetModeFlags(!trigger, trigger);
+  graph_.ProcessSweepBlock(message, length);
+  graph_.Repaint();
+}
+
+void CRecordingController::PlaybackEnded(const std::string& text) {
+  // The log is closed; its last sweep stays on the graph with the words that ended it.
+  ShowPlaybackEnd(text);
+  LogStateChanged();
+}
+
+void CRecordingController::ShowPlaybackEnd(const std::string& text) {
+  DisplayState& state = graph_.State();
+  if (state.playback_end == text) return;
+  state.playback_end = text;
+  graph_.SetStatusPaneText(
+      kPaneMessage,
+      QString::fromStdString(text).replace(QLatin1Char('\n'), QStringLiteral("; ")).toStdString());
+}
+
+void CRecordingController::LogStateChanged() {
+  CopyFigures();
+  graph_.Update();
+  emit FlagsChanged();
+  emit LogChangedByItself();
+}
+
+void CRecordingController::LogFiguresChanged() {
+  CopyFigures();
+  graph_.Update();
+}
+
+void CRecordingController::SetStatusPaneText(int pane_id, const std::string& text) {
+  graph_.SetStatusPaneText(pane_id, text);
+}
+
+void CRecordingController::SetFirmwareBytes(const uint8_t* bytes, size_t count) {
+  identity_.StoreFirmware(bytes, count);
+}
+
+void CRecordingController::SetSerialBytes(const uint8_t* bytes, size_t count) {
+  identity_.StoreSerial(bytes, count);
+}
+
+}  // namespace qv

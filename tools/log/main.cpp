@@ -1,6 +1,10 @@
 // quorvalin-log: reads Quorvalin spectrum logs (.kzq, .zn) and capture files (.icf) outside the
 // GUI.
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -10,6 +14,8 @@
 namespace {
 
 using namespace qv::logtool;
+using qv::LogTimePoint;
+using qv::ParseLogTime;
 
 const char kHelp[] =
     "Usage: quorvalin-log info FILE\n"
@@ -68,7 +74,7 @@ int Usage(const std::string& problem) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) return Usage("a command is needed: info, dump or csv");
+  if (args.empty()) return Usage("a command is needed: info, dump, csv or summary");
   for (const std::string& arg : args) {
     if (arg == "--help" || arg == "-h" || arg == "--version") {
       std::fputs(arg == "--version" ? "quorvalin-log " QV_VERSION "\n" : kHelp, stdout);
@@ -77,28 +83,52 @@ int main(int argc, char** argv) {
   }
 
   const std::string& command = args[0];
+  if (command != "info" && command != "dump" && command != "csv" && command != "summary")
+    return Usage("unknown command " + command);
   std::string file;
-  std::string out;
+  Options options;
   bool has_out = false;
+  bool has_threshold = false;
   for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "-o" && command == "csv") {
+    const std::string& arg = args[i];
+    const bool takes_value =
+        arg == "-o" || arg == "--from" || arg == "--to" || arg == "--threshold";
+    if (!takes_value) {
+      if (!arg.empty() && arg[0] == '-' && arg != "-") return Usage("unknown option " + arg);
+      if (!file.empty()) return Usage("one FILE only (also got " + arg + ")");
+      file = arg;
+      continue;
+    }
+    const bool allowed = arg == "--from" || arg == "--to" ||
+                         (arg == "-o" && command != "info" && command != "dump") ||
+                         (arg == "--threshold" && command == "summary");
+    if (!allowed) return Usage("unknown option " + arg + " for " + command);
+    if (i + 1 == args.size()) return Usage(arg + " needs a value");
+    const std::string& value = args[++i];
+    if (arg == "-o") {
       if (has_out) return Usage("-o given twice");
-      if (i + 1 == args.size()) return Usage("-o needs a file name");
-      out = args[++i];
+      options.out = value;
       has_out = true;
-    } else if (!args[i].empty() && args[i][0] == '-' && args[i] != "-") {
-      return Usage("unknown option " + args[i]);
-    } else if (file.empty()) {
-      file = args[i];
-    } else {
-      return Usage("one FILE only (also got " + args[i] + ")");
+    } else if (arg == "--from" || arg == "--to") {
+      std::optional<LogTimePoint>& point = arg == "--from" ? options.from : options.to;
+      if (point) return Usage(arg + " given twice");
+      point = ParseLogTime(value);
+      if (!point)
+        return Usage(arg + " " + value +
+                     ": not a time (+HH:MM:SS, seconds, or YYYY-MM-DD HH:MM:SS)");
+    } else if (arg == "--threshold") {
+      char* end = nullptr;
+      const double dbm = std::strtod(value.c_str(), &end);
+      if (has_threshold || value.empty() || *end != '\0' || !(dbm >= -2000 && dbm <= 2000))
+        return Usage("--threshold " + value + ": not a level in dBm");
+      options.threshold = static_cast<int32_t>(std::ceil(dbm * 16));
+      has_threshold = true;
     }
   }
-  if (command != "info" && command != "dump" && command != "csv")
-    return Usage("unknown command " + command);
   if (file.empty()) return Usage(command + " needs a FILE");
 
-  if (command == "info") return RunInfo(file);
-  if (command == "dump") return RunDump(file);
-  return RunCsv(file, out);
+  if (command == "info") return RunInfo(file, options);
+  if (command == "dump") return RunDump(file, options);
+  if (command == "summary") return RunSummary(file, options);
+  return RunCsv(file, options);
 }

@@ -1,0 +1,142 @@
+#include "core/record/log_scan.h"
+
+#include <algorithm>
+
+#include "core/link/little_endian.h"
+#include "core/record/log_csv.h"
+#include "core/record/log_time.h"
+
+namespace qv {
+
+std::optional<LogSweepBlock> SweepBlockOf(const LogRecordView& record) {
+  const size_t levels_at = SweepLevelsOffset(record.type);
+  const std::optional<SweepHeader> h = SweepHeaderOfRecord(record);
+  if (!h || h->sweep_word == 0 || h->points == 0 || h->block_frequency < h->start ||
+      h->block_count > (size_t{1} + record.length - levels_at) / 2)
+    return std::nullopt;
+  const uint64_t steps = h->block_frequency - h->start;
+  if (steps % h->sweep_word != 0) return std::nullopt;
+  const uint64_t first = steps / h->sweep_word;
+  if (first + h->block_count > h->points) return std::nullopt;
+  return LogSweepBlock{{h->start, h->points, h->sweep_word},
+                       static_cast<uint32_t>(first),
+                       h->block_count,
+                       record.payload + (levels_at - 1)};
+}
+
+void LogScan::OnHeader(const LogHeaderInfo& header) {
+  now_ = header.complete ? LogClockSeconds(header.clock) : std::nullopt;
+}
+
+void LogScan::Saw(int64_t seconds) {
+  earliest_ = std::min(earliest_.value_or(seconds), seconds);
+  latest_ = std::max(latest_.value_or(seconds), seconds);
+}
+
+void LogScan::OnRecord(const LogRecordView& record) {
+  if (record.type == kLogTimeType) {
+    const auto seconds = record.length >= 6 ? LogClockSeconds(record.payload) : std::nullopt;
+    if (!seconds) return;
+    now_ = seconds;
+    index_.push_back({*seconds, record.offset, sweeps_});
+    Saw(*seconds);
+    return;
+  }
+  const std::optional<LogSweepBlock> block = SweepBlockOf(record);
+  if (!block) return;
+  if (now_) Saw(*now_);
+  if (block->first == 0) ++sweeps_;
+  if (std::find(settings_.begin(), settings_.end(), block->setting) != settings_.end()) return;
+  if (settings_.size() < kMaxSettings) {
+    settings_.push_back(block->setting);
+  } else {
+    ++settings_left_out_;
+  }
+}
+
+LogOverview::LogOverview(const LogOverviewGrid& grid) : grid_(grid) {
+  const uint64_t cells = uint64_t{grid.rows} * grid.columns;
+  if (cells == 0 || cells > kMaxCells || grid.high_hz <= grid.low_hz ||
+      grid.last_second < grid.first_second) {
+    grid_.rows = grid_.columns = 0;
+    return;
+  }
+  cells_.assign(cells, kEmpty);
+}
+
+void LogOverview::OnHeader(const LogHeaderInfo& header) {
+  now_ = header.complete ? LogClockSeconds(header.clock) : std::nullopt;
+}
+
+void LogOverview::OnRecord(const LogRecordView& record) {
+  if (record.type == kLogTimeType) {
+    if (record.length >= 6) {
+      if (const auto seconds = LogClockSeconds(record.payload)) now_ = seconds;
+    }
+    return;
+  }
+  if (cells_.empty()) return;
+  const std::optional<LogSweepBlock> block = SweepBlockOf(record);
+  if (!block) return;
+  const int64_t at = now_.value_or(grid_.first_second);
+  if (at < grid_.first_second || at > grid_.last_second) return;
+  const uint64_t span = static_cast<uint64_t>(grid_.last_second - grid_.first_second) + 1;
+  const uint64_t row = static_cast<uint64_t>(at - grid_.first_second) * grid_.rows / span;
+  int16_t* cells = cells_.data() + row * grid_.columns;
+  // Columns by floating point: a division per level would cost more than all the rest.
+  const double per_hz = double(grid_.columns) / double(grid_.high_hz - grid_.low_hz);
+  const LogSweepSetting& s = block->setting;
+  const double step = double(s.sweep_word) * 50000.0 * per_hz;
+  const double first =
+      (double(s.PointHz(block->first)) - double(grid_.low_hz)) * per_hz;
+  const double columns = grid_.columns;
+  for (uint32_t i = 0; i < block->count; ++i) {
+    const double column = first + step * i;
+    if (column < 0 || column >= columns) continue;
+    int16_t& cell = cells[static_cast<uint32_t>(column)];
+    cell = std::max(cell, static_cast<int16_t>(GetU16(block->levels + 2 * i)));
+  }
+}
+
+std::optional<std::pair<int16_t, int16_t>> LogOverview::LevelRange() const {
+  std::optional<std::pair<int16_t, int16_t>> range;
+  for (const int16_t cell : cells_) {
+    if (cell == kEmpty) continue;
+    if (!range) range.emplace(cell, cell);
+    range->first = std::min(range->first, cell);
+    range->second = std::max(range->second, cell);
+  }
+  return range;
+}
+
+void LogWindowStats::OnRecord(const LogRecordView& record) {
+  const std::optional<LogSweepBlock> block = SweepBlockOf(record);
+  if (!block) return;
+  if (last_ >= settings_.size() || !(settings_[last_].setting == block->setting)) {
+    const auto found = std::find_if(settings_.begin(), settings_.end(),
+                                    [&](const Setting& s) { return s.setting == block->setting; });
+    if (found == settings_.end()) {
+      if (block->setting.points > kMaxPoints - kept_points_) {
+        ++blocks_left_out_;
+        return;
+      }
+      kept_points_ += block->setting.points;
+      settings_.push_back({block->setting, std::vector<Point>(block->setting.points)});
+      last_ = settings_.size() - 1;
+    } else {
+      last_ = static_cast<size_t>(found - settings_.begin());
+    }
+  }
+  Point* points = settings_[last_].points.data() + block->first;
+  for (uint32_t i = 0; i < block->count; ++i) {
+    const int16_t level = static_cast<int16_t>(GetU16(block->levels + 2 * i));
+    Point& p = points[i];
+    p.sum += level;
+    ++p.count;
+    p.reached += level >= threshold_;
+    p.min = std::min(p.min, level);
+    p.max = std::max(p.max, level);
+  }
+}
+
+}  // namespace qv

@@ -83,17 +83,24 @@ void LogOverview::OnRecord(const LogRecordView& record) {
   const uint64_t span = static_cast<uint64_t>(grid_.last_second - grid_.first_second) + 1;
   const uint64_t row = static_cast<uint64_t>(at - grid_.first_second) * grid_.rows / span;
   int16_t* cells = cells_.data() + row * grid_.columns;
-  // Columns by floating point: a division per level would cost more than all the rest.
-  const double per_hz = double(grid_.columns) / double(grid_.high_hz - grid_.low_hz);
+  // Columns in 32.32 fixed point: a division per level would cost more than all the rest.
   const LogSweepSetting& s = block->setting;
-  const double step = double(s.sweep_word) * 50000.0 * per_hz;
-  const double first =
-      (double(s.PointHz(block->first)) - double(grid_.low_hz)) * per_hz;
-  const double columns = grid_.columns;
-  for (uint32_t i = 0; i < block->count; ++i) {
-    const double column = first + step * i;
-    if (column < 0 || column >= columns) continue;
-    int16_t& cell = cells[static_cast<uint32_t>(column)];
+  const uint64_t low = s.PointHz(block->first);
+  const uint64_t high = s.PointHz(block->first + block->count - 1);
+  if (block->count == 0 || high < grid_.low_hz || low >= grid_.high_hz) return;
+  const double per_hz = double(grid_.columns) / double(grid_.high_hz - grid_.low_hz);
+  const double scale = 4294967296.0;
+  const int64_t step = static_cast<int64_t>(double(s.sweep_word) * 50000.0 * per_hz * scale);
+  const int64_t first =
+      static_cast<int64_t>((double(low) - double(grid_.low_hz)) * per_hz * scale);
+  const int64_t end = int64_t{grid_.columns} << 32;
+  // Only the points whose column lies inside the grid.
+  uint32_t i = first >= 0 || step == 0 ? 0 : static_cast<uint32_t>((-first + step - 1) / step);
+  for (; i < block->count; ++i) {
+    const int64_t column = first + step * i;
+    if (column >= end) break;
+    if (column < 0) continue;
+    int16_t& cell = cells[column >> 32];
     cell = std::max(cell, static_cast<int16_t>(GetU16(block->levels + 2 * i)));
   }
 }

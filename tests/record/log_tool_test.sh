@@ -173,6 +173,26 @@ expect 1 "reads logs only"
 run info "$log" --threshold -80
 expect 2 "unknown option --threshold for info"
 
+# Heatmap: a PNG of the asked size (width and height from its header), also for a window; none
+# for a window without sweeps.
+png_size() { python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); assert d[:8]==b"\x89PNG\r\n\x1a\n" and d[12:16]==b"IHDR"; print("%dx%d" % struct.unpack(">II", d[16:24]))' "$1"; }
+run heatmap "$log" -o "$dir/map.png" --width 300 --height 200
+[ "$code" -eq 0 ] && [ "$(png_size "$dir/map.png")" = "300x200" ] || fail "heatmap ($code): $err"
+run heatmap "$dir/torn.kzq" -o "$dir/map2.png" --from 1
+expect 1 "torn record at byte $((size - 11))"
+[ "$(png_size "$dir/map2.png")" = "1024x768" ] || fail "heatmap of a torn log"
+run heatmap "$log" -o "$dir/none.png" --from 5
+expect 1 "no sweep with a time to draw between --from and --to"
+[ ! -e "$dir/none.png" ] || fail "heatmap wrote a picture of nothing"
+run heatmap "$log"
+expect 2 "heatmap needs -o OUT.png"
+run heatmap "$log" -o "$dir/x.png" --width 100
+expect 2 "not 200 ... 4000 pixels"
+if [ -w /dev/full ]; then
+  run heatmap "$log" -o /dev/full
+  expect 1 "cannot write /dev/full"
+fi
+
 run
 expect 2 "Try 'quorvalin-log --help'"
 run frobnicate "$log"

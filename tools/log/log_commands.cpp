@@ -22,6 +22,7 @@
 #include "core/record/log_scan.h"
 #include "core/record/log_time.h"
 #include "log/log_bytes.h"
+#include "log/log_heatmap.h"
 
 namespace qv::logtool {
 namespace {
@@ -498,6 +499,42 @@ int RunSummary(const std::string& path, const Options& options) {
   }
   const bool written = sink.Write(text) && sink.Error() == 0;
   if (!CloseOutput(out, options.out, written, sink.Error())) return kExitDamaged;
+  return Verdict(path, result);
+}
+
+int RunHeatmap(const std::string& path, const Options& options) {
+  Input in;
+  if (!Open(path, in)) return kExitDamaged;
+  if (!LogOnly(path, in, options, "heatmap")) return kExitDamaged;
+  if (SameFile(path, options.out)) {
+    Complain("cannot write " + options.out + ": it is the log being read");
+    return kExitDamaged;
+  }
+  // First the time span and the frequencies, then the cells over them.
+  LogScan scan;
+  LogScanResult result;
+  if (!Walk(path, in, options, scan, &result)) return kExitDamaged;
+  if (scan.Settings().empty() || !scan.Earliest()) {
+    Complain(path + ": no sweep with a time to draw" +
+             (options.from || options.to ? " between --from and --to" : ""));
+    return Both(kExitDamaged, Verdict(path, result));
+  }
+  LogOverviewGrid grid{*scan.Earliest(), *scan.Latest(), UINT64_MAX, 0, 0, 0};
+  for (const LogSweepSetting& s : scan.Settings()) {
+    grid.low_hz = std::min(grid.low_hz, s.LowHz());
+    grid.high_hz = std::max(grid.high_hz, s.HighHz());
+  }
+  const HeatmapLayout layout = HeatmapLayoutFor(options.width, options.height);
+  grid.rows = layout.rows;
+  grid.columns = layout.columns;
+  LogOverview overview(grid);
+  if (!Walk(path, in, options, overview, &result)) return kExitDamaged;
+  const HeatmapPicture picture(overview, options.width, options.height);
+  std::string error;
+  if (!WriteHeatmapPng(options.out, picture, options.width, options.height, &error)) {
+    Complain(error);
+    return kExitDamaged;
+  }
   return Verdict(path, result);
 }
 

@@ -21,6 +21,8 @@ struct Options {
   std::optional<LogTimePoint> to;
   std::string out;               // -o: "-" or empty for standard output
   int32_t threshold = -85 * 16;  // summary, 1/16 dBm
+  uint32_t width = 1024;         // heatmap, pixels
+  uint32_t height = 768;
 };
 
 // What the header says, record counts per type, first and last time record, the end record.
@@ -31,5 +33,7 @@ int RunDump(const std::string& path, const Options& options);
 int RunCsv(const std::string& path, const Options& options);
 // Per point: frequency, lowest, mean and highest level, share at or above the threshold.
 int RunSummary(const std::string& path, const Options& options);
+// The log as a PNG picture: time down, frequency across, highest level per cell.
+int RunHeatmap(const std::string& path, const Options& options);
 
 }  // namespace qv::logtool

@@ -74,7 +74,7 @@ int Usage(const std::string& problem) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) return Usage("a command is needed: info, dump, csv or summary");
+  if (args.empty()) return Usage("a command is needed: info, dump, csv, summary or heatmap");
   for (const std::string& arg : args) {
     if (arg == "--help" || arg == "-h" || arg == "--version") {
       std::fputs(arg == "--version" ? "quorvalin-log " QV_VERSION "\n" : kHelp, stdout);
@@ -83,16 +83,19 @@ int main(int argc, char** argv) {
   }
 
   const std::string& command = args[0];
-  if (command != "info" && command != "dump" && command != "csv" && command != "summary")
+  if (command != "info" && command != "dump" && command != "csv" && command != "summary" &&
+      command != "heatmap")
     return Usage("unknown command " + command);
   std::string file;
   Options options;
   bool has_out = false;
   bool has_threshold = false;
+  bool has_width = false;
+  bool has_height = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    const bool takes_value =
-        arg == "-o" || arg == "--from" || arg == "--to" || arg == "--threshold";
+    const bool takes_value = arg == "-o" || arg == "--from" || arg == "--to" ||
+                             arg == "--threshold" || arg == "--width" || arg == "--height";
     if (!takes_value) {
       if (!arg.empty() && arg[0] == '-' && arg != "-") return Usage("unknown option " + arg);
       if (!file.empty()) return Usage("one FILE only (also got " + arg + ")");
@@ -101,7 +104,8 @@ int main(int argc, char** argv) {
     }
     const bool allowed = arg == "--from" || arg == "--to" ||
                          (arg == "-o" && command != "info" && command != "dump") ||
-                         (arg == "--threshold" && command == "summary");
+                         (arg == "--threshold" && command == "summary") ||
+                         ((arg == "--width" || arg == "--height") && command == "heatmap");
     if (!allowed) return Usage("unknown option " + arg + " for " + command);
     if (i + 1 == args.size()) return Usage(arg + " needs a value");
     const std::string& value = args[++i];
@@ -123,12 +127,24 @@ int main(int argc, char** argv) {
         return Usage("--threshold " + value + ": not a level in dBm");
       options.threshold = static_cast<int32_t>(std::ceil(dbm * 16));
       has_threshold = true;
+    } else {
+      bool& given = arg == "--width" ? has_width : has_height;
+      char* end = nullptr;
+      const long pixels = std::strtol(value.c_str(), &end, 10);
+      if (given || value.empty() || *end != '\0' || pixels < 200 || pixels > 4000)
+        return Usage(arg + " " + value + ": not 200 ... 4000 pixels");
+      (arg == "--width" ? options.width : options.height) = static_cast<uint32_t>(pixels);
+      given = true;
     }
   }
   if (file.empty()) return Usage(command + " needs a FILE");
 
+  if (command == "heatmap" && (options.out.empty() || options.out == "-"))
+    return Usage("heatmap needs -o OUT.png");
+
   if (command == "info") return RunInfo(file, options);
   if (command == "dump") return RunDump(file, options);
   if (command == "summary") return RunSummary(file, options);
+  if (command == "heatmap") return RunHeatmap(file, options);
   return RunCsv(file, options);
 }

@@ -61,7 +61,11 @@ LogOverview::LogOverview(const LogOverviewGrid& grid) : grid_(grid) {
     grid_.rows = grid_.columns = 0;
     return;
   }
-  cells_.assign(cells, kEmpty);
+  // Never more rows kept than seconds: a second of a short log then fills several rows of the
+  // grid without being written into each.
+  const uint64_t seconds = static_cast<uint64_t>(grid.last_second - grid.first_second) + 1;
+  kept_rows_ = static_cast<uint32_t>(std::min<uint64_t>(grid.rows, seconds));
+  cells_.assign(uint64_t{kept_rows_} * grid.columns, kEmpty);
 }
 
 void LogOverview::OnHeader(const LogHeaderInfo& header) {
@@ -81,27 +85,36 @@ void LogOverview::OnRecord(const LogRecordView& record) {
   const int64_t at = now_.value_or(grid_.first_second);
   if (at < grid_.first_second || at > grid_.last_second) return;
   const uint64_t span = static_cast<uint64_t>(grid_.last_second - grid_.first_second) + 1;
-  const uint64_t row = static_cast<uint64_t>(at - grid_.first_second) * grid_.rows / span;
-  int16_t* cells = cells_.data() + row * grid_.columns;
+  const uint64_t row = static_cast<uint64_t>(at - grid_.first_second) * kept_rows_ / span;
   // Columns in 32.32 fixed point: a division per level would cost more than all the rest.
   const LogSweepSetting& s = block->setting;
   const uint64_t low = s.PointHz(block->first);
-  const uint64_t high = s.PointHz(block->first + block->count - 1);
-  if (block->count == 0 || high < grid_.low_hz || low >= grid_.high_hz) return;
+  const uint64_t high = s.PointHz(block->first + block->count);
+  if (block->count == 0 || high <= grid_.low_hz || low >= grid_.high_hz) return;
   const double per_hz = double(grid_.columns) / double(grid_.high_hz - grid_.low_hz);
   const double scale = 4294967296.0;
   const int64_t step = static_cast<int64_t>(double(s.sweep_word) * 50000.0 * per_hz * scale);
   const int64_t first =
       static_cast<int64_t>((double(low) - double(grid_.low_hz)) * per_hz * scale);
-  const int64_t end = int64_t{grid_.columns} << 32;
-  // Only the points whose column lies inside the grid.
-  uint32_t i = first >= 0 || step == 0 ? 0 : static_cast<uint32_t>((-first + step - 1) / step);
-  for (; i < block->count; ++i) {
-    const int64_t column = first + step * i;
+  const int64_t end = int64_t{grid_.columns};
+  // A point spans one column or more, so a narrow sweep still fills the grid.
+  int16_t* cells = cells_.data() + row * grid_.columns;
+  if (step <= int64_t{1} << 32) {  // the usual case: a point no wider than a column
+    for (uint32_t i = 0; i < block->count; ++i) {
+      const int64_t column = (first + step * i) >> 32;
+      if (column >= end) break;
+      if (column < 0) continue;
+      cells[column] = std::max(cells[column], static_cast<int16_t>(GetU16(block->levels + 2 * i)));
+    }
+    return;
+  }
+  for (uint32_t i = 0; i < block->count; ++i) {
+    const int64_t column = (first + step * i) >> 32;
     if (column >= end) break;
-    if (column < 0) continue;
-    int16_t& cell = cells[column >> 32];
-    cell = std::max(cell, static_cast<int16_t>(GetU16(block->levels + 2 * i)));
+    const int64_t next = std::min(end, std::max(column + 1, (first + step * (i + 1)) >> 32));
+    const int16_t level = static_cast<int16_t>(GetU16(block->levels + 2 * i));
+    for (int64_t c = std::max<int64_t>(column, 0); c < next; ++c)
+      cells[c] = std::max(cells[c], level);
   }
 }
 

@@ -71,7 +71,8 @@ class LogScan : public LogVisitor {
 };
 
 // Time × frequency cells over a log, the highest level of each, fed records one at a time.
-// Rows split [first_second, last_second + 1) evenly, columns [low_hz, high_hz).
+// Rows split [first_second, last_second + 1) evenly, columns [low_hz, high_hz); a second covers
+// one row or more, a point one column or more.
 struct LogOverviewGrid {
   int64_t first_second = 0;
   int64_t last_second = 0;
@@ -95,13 +96,14 @@ class LogOverview : public LogVisitor {
   const LogOverviewGrid& Grid() const { return grid_; }
   // 1/16 dBm, or kEmpty.
   int16_t Cell(uint32_t row, uint32_t column) const {
-    return cells_[size_t{row} * grid_.columns + column];
+    return cells_[size_t{row} * kept_rows_ / grid_.rows * grid_.columns + column];
   }
   // Lowest and highest filled cell; nullopt when every cell is empty.
   std::optional<std::pair<int16_t, int16_t>> LevelRange() const;
 
  private:
   LogOverviewGrid grid_;
+  uint32_t kept_rows_ = 0;  // rows of cells_: the grid's, or its seconds when fewer
   std::vector<int16_t> cells_;
   std::optional<int64_t> now_;
 };

@@ -11,7 +11,9 @@ namespace qv {
 std::optional<LogSweepBlock> SweepBlockOf(const LogRecordView& record) {
   const size_t levels_at = SweepLevelsOffset(record.type);
   const std::optional<SweepHeader> h = SweepHeaderOfRecord(record);
-  if (!h || h->sweep_word == 0 || h->points == 0 || h->block_frequency < h->start ||
+  // Sweeps of more points are left out as the CSV leaves them out; it keeps Hz within 64 bits.
+  if (!h || h->sweep_word == 0 || h->points == 0 || h->points > kMaxCsvSweepPoints ||
+      h->block_frequency < h->start ||
       h->block_count > (size_t{1} + record.length - levels_at) / 2)
     return std::nullopt;
   const uint64_t steps = h->block_frequency - h->start;
@@ -81,40 +83,61 @@ void LogOverview::OnRecord(const LogRecordView& record) {
   }
   if (cells_.empty()) return;
   const std::optional<LogSweepBlock> block = SweepBlockOf(record);
-  if (!block) return;
+  if (!block || block->count == 0) return;
   const int64_t at = now_.value_or(grid_.first_second);
   if (at < grid_.first_second || at > grid_.last_second) return;
   const uint64_t span = static_cast<uint64_t>(grid_.last_second - grid_.first_second) + 1;
   const uint64_t row = static_cast<uint64_t>(at - grid_.first_second) * kept_rows_ / span;
-  // Columns in 32.32 fixed point: a division per level would cost more than all the rest.
+  // Point i's column is floor((its Hz - low_hz) × columns / span), stepped exactly from point to
+  // point without a division each.
   const LogSweepSetting& s = block->setting;
+  const uint64_t span_hz = grid_.high_hz - grid_.low_hz;
+  const uint64_t step_hz = uint64_t{s.sweep_word} * 50000;
+  const uint64_t columns = grid_.columns;
   const uint64_t low = s.PointHz(block->first);
-  const uint64_t high = s.PointHz(block->first + block->count);
-  if (block->count == 0 || high <= grid_.low_hz || low >= grid_.high_hz) return;
-  const double per_hz = double(grid_.columns) / double(grid_.high_hz - grid_.low_hz);
-  const double scale = 4294967296.0;
-  const int64_t step = static_cast<int64_t>(double(s.sweep_word) * 50000.0 * per_hz * scale);
-  const int64_t first =
-      static_cast<int64_t>((double(low) - double(grid_.low_hz)) * per_hz * scale);
-  const int64_t end = int64_t{grid_.columns};
-  // A point spans one column or more, so a narrow sweep still fills the grid.
-  int16_t* cells = cells_.data() + row * grid_.columns;
-  if (step <= int64_t{1} << 32) {  // the usual case: a point no wider than a column
-    for (uint32_t i = 0; i < block->count; ++i) {
-      const int64_t column = (first + step * i) >> 32;
-      if (column >= end) break;
-      if (column < 0) continue;
-      cells[column] = std::max(cells[column], static_cast<int16_t>(GetU16(block->levels + 2 * i)));
-    }
-    return;
+  uint32_t i = 0;
+  if (low < grid_.low_hz) {
+    const uint64_t skip = (grid_.low_hz - low + step_hz - 1) / step_hz;
+    if (skip >= block->count) return;
+    i = static_cast<uint32_t>(skip);
   }
-  for (uint32_t i = 0; i < block->count; ++i) {
-    const int64_t column = (first + step * i) >> 32;
-    if (column >= end) break;
-    const int64_t next = std::min(end, std::max(column + 1, (first + step * (i + 1)) >> 32));
+  const uint64_t offset = low + i * step_hz - grid_.low_hz;
+  if (offset >= span_hz) return;
+  using Wide = unsigned __int128;
+  uint64_t column = static_cast<uint64_t>(Wide{offset} * columns / span_hz);
+  uint64_t rest = static_cast<uint64_t>(Wide{offset} * columns % span_hz);
+  const uint64_t step = static_cast<uint64_t>(Wide{step_hz} * columns / span_hz);
+  const uint64_t step_rest = static_cast<uint64_t>(Wide{step_hz} * columns % span_hz);
+  int16_t* cells = cells_.data() + row * grid_.columns;
+  if (step == 0) {
+    // The usual case, points narrower than a column: the highest of a run of points that share
+    // a column is kept in a register and stored once.
+    int16_t run = INT16_MIN;
+    for (;;) {
+      run = std::max(run, static_cast<int16_t>(GetU16(block->levels + 2 * i)));
+      rest += step_rest;
+      const bool on = rest >= span_hz;
+      if (++i == block->count || on) {
+        cells[column] = std::max(cells[column], run);
+        if (i == block->count || ++column == columns) return;
+        rest -= span_hz;
+        run = INT16_MIN;
+      }
+    }
+  }
+  for (;;) {
     const int16_t level = static_cast<int16_t>(GetU16(block->levels + 2 * i));
-    for (int64_t c = std::max<int64_t>(column, 0); c < next; ++c)
-      cells[c] = std::max(cells[c], level);
+    uint64_t next = column + step;
+    rest += step_rest;
+    if (rest >= span_hz) {
+      ++next;
+      rest -= span_hz;
+    }
+    // A point spans one column or more, so a narrow sweep still fills the grid.
+    const uint64_t last = std::min(columns, std::max(column + 1, next));
+    for (uint64_t c = column; c < last; ++c) cells[c] = std::max(cells[c], level);
+    if (++i == block->count || next >= columns) return;
+    column = next;
   }
 }
 

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "core/display/graph_texts.h"
 #include "core/link/little_endian.h"
@@ -330,6 +331,7 @@ struct Input {
   }
   std::FILE* file = nullptr;
   bool capture = false;
+  bool walked = false;  // a second walk starts over: a pipe allows only one
   LogBytes bytes;
 };
 
@@ -359,7 +361,7 @@ bool Open(const std::string& path, Input& in) {
 // standard error) when the file could not be read.
 bool Walk(const std::string& path, Input& in, const Options& options, LogVisitor& visitor,
           LogScanResult* result) {
-  if (std::fseek(in.file, 0, SEEK_SET) != 0) {
+  if (std::exchange(in.walked, true) && std::fseek(in.file, 0, SEEK_SET) != 0) {
     Complain("cannot read " + path + ": " + std::strerror(errno));
     return false;
   }

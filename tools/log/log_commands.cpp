@@ -335,7 +335,7 @@ struct Input {
   LogBytes bytes;
 };
 
-bool Open(const std::string& path, Input& in) {
+bool OpenFile(const std::string& path, Input& in) {
   in.file = std::fopen(path.c_str(), "rb");
   struct stat info {};
   int error = in.file == nullptr ? errno : 0;
@@ -386,6 +386,11 @@ bool LogOnly(const std::string& path, const Input& in, const Options& options,
   return true;
 }
 
+// Opens the file for `command`, which may need it to be a log.
+bool Open(const std::string& path, Input& in, const Options& options, const std::string& command) {
+  return OpenFile(path, in) && LogOnly(path, in, options, command);
+}
+
 int Both(int status, int verdict) { return status != kExitOk ? status : verdict; }
 
 // Opens the output: standard output for "-" or none.
@@ -422,8 +427,7 @@ bool CloseOutput(std::FILE* out, const std::string& out_path, bool written, int 
 
 int RunInfo(const std::string& path, const Options& options) {
   Input in;
-  if (!Open(path, in)) return kExitDamaged;
-  if (!LogOnly(path, in, options, "info")) return kExitDamaged;
+  if (!Open(path, in, options, "info")) return kExitDamaged;
   if (in.capture) return CaptureInfo(path, in.bytes);
   InfoVisitor info;
   LogScanResult result;
@@ -434,8 +438,7 @@ int RunInfo(const std::string& path, const Options& options) {
 
 int RunDump(const std::string& path, const Options& options) {
   Input in;
-  if (!Open(path, in)) return kExitDamaged;
-  if (!LogOnly(path, in, options, "dump")) return kExitDamaged;
+  if (!Open(path, in, options, "dump")) return kExitDamaged;
   if (in.capture) return CaptureDump(path, in.bytes);
   DumpVisitor dump;
   LogScanResult result;
@@ -446,8 +449,7 @@ int RunDump(const std::string& path, const Options& options) {
 
 int RunCsv(const std::string& path, const Options& options) {
   Input in;
-  if (!Open(path, in)) return kExitDamaged;
-  if (!LogOnly(path, in, options, "csv")) return kExitDamaged;
+  if (!Open(path, in, options, "csv")) return kExitDamaged;
   std::FILE* out = OpenOutput(path, options.out);
   if (out == nullptr) return kExitDamaged;
   StreamSink sink(out);
@@ -468,8 +470,7 @@ int RunCsv(const std::string& path, const Options& options) {
 
 int RunSummary(const std::string& path, const Options& options) {
   Input in;
-  if (!Open(path, in)) return kExitDamaged;
-  if (!LogOnly(path, in, options, "summary")) return kExitDamaged;
+  if (!Open(path, in, options, "summary")) return kExitDamaged;
   LogWindowStats stats(options.threshold);
   LogScanResult result;
   if (!Walk(path, in, options, stats, &result)) return kExitDamaged;
@@ -506,8 +507,7 @@ int RunSummary(const std::string& path, const Options& options) {
 
 int RunHeatmap(const std::string& path, const Options& options) {
   Input in;
-  if (!Open(path, in)) return kExitDamaged;
-  if (!LogOnly(path, in, options, "heatmap")) return kExitDamaged;
+  if (!Open(path, in, options, "heatmap")) return kExitDamaged;
   if (SameFile(path, options.out)) {
     Complain("cannot write " + options.out + ": it is the log being read");
     return kExitDamaged;

@@ -88,20 +88,57 @@ void LogOverview::OnRecord(const LogRecordView& record) {
   if (at < grid_.first_second || at > grid_.last_second) return;
   const uint64_t span = static_cast<uint64_t>(grid_.last_second - grid_.first_second) + 1;
   const uint64_t row = static_cast<uint64_t>(at - grid_.first_second) * kept_rows_ / span;
+  // Levels gather per point of one setting and row first: a highest level per point is a
+  // plain element-wise max, which vectorises; they go into the columns when either changes.
+  // A range that would grow far beyond what was added (points far apart) goes in at once, so
+  // folding never costs much more than the levels themselves.
+  const LogSweepSetting& s = block->setting;
+  const uint32_t end = block->first + block->count;
+  if (pending_row_ != row || !(pending_setting_ == s) ||
+      std::max(pending_high_, end) - std::min(pending_low_, block->first) >
+          4 * (pending_added_ + block->count) + 65536) {
+    Fold();
+    pending_row_ = row;
+    pending_setting_ = s;
+    if (pending_.size() < s.points) pending_.resize(s.points, INT16_MIN);
+  }
+  int16_t* pending = pending_.data() + block->first;
+  for (uint32_t i = 0; i < block->count; ++i)
+    pending[i] = std::max(pending[i], static_cast<int16_t>(GetU16(block->levels + 2 * i)));
+  if (pending_low_ >= pending_high_) {
+    pending_low_ = block->first;
+    pending_high_ = end;
+  } else {
+    pending_low_ = std::min(pending_low_, block->first);
+    pending_high_ = std::max(pending_high_, end);
+  }
+  pending_added_ += block->count;
+}
+
+void LogOverview::Fold() const {
+  if (pending_low_ >= pending_high_) return;
+  FoldPoints(pending_row_, pending_setting_, pending_low_, pending_high_);
+  std::fill(pending_.begin() + pending_low_, pending_.begin() + pending_high_, INT16_MIN);
+  pending_low_ = pending_high_ = 0;
+  pending_added_ = 0;
+}
+
+void LogOverview::FoldPoints(uint64_t row, const LogSweepSetting& s, uint32_t first,
+                             uint32_t end) const {
+  const int16_t* levels = pending_.data();
   // Point i's column is floor((its Hz - low_hz) × columns / span), stepped exactly from point to
   // point without a division each.
-  const LogSweepSetting& s = block->setting;
   const uint64_t span_hz = grid_.high_hz - grid_.low_hz;
   const uint64_t step_hz = uint64_t{s.sweep_word} * 50000;
   const uint64_t columns = grid_.columns;
-  const uint64_t low = s.PointHz(block->first);
-  uint32_t i = 0;
+  const uint64_t low = s.PointHz(first);
+  uint32_t i = first;
   if (low < grid_.low_hz) {
     const uint64_t skip = (grid_.low_hz - low + step_hz - 1) / step_hz;
-    if (skip >= block->count) return;
-    i = static_cast<uint32_t>(skip);
+    if (skip >= end - first) return;
+    i += static_cast<uint32_t>(skip);
   }
-  const uint64_t offset = low + i * step_hz - grid_.low_hz;
+  const uint64_t offset = s.PointHz(i) - grid_.low_hz;
   if (offset >= span_hz) return;
   using Wide = unsigned __int128;
   uint64_t column = static_cast<uint64_t>(Wide{offset} * columns / span_hz);
@@ -110,23 +147,23 @@ void LogOverview::OnRecord(const LogRecordView& record) {
   const uint64_t step_rest = static_cast<uint64_t>(Wide{step_hz} * columns % span_hz);
   int16_t* cells = cells_.data() + row * grid_.columns;
   if (step == 0) {
-    // The usual case, points narrower than a column: the highest of a run of points that share
-    // a column is kept in a register and stored once.
+    // Points narrower than a column: the highest of a run of points that share a column is
+    // kept in a register and stored once.
     int16_t run = INT16_MIN;
     for (;;) {
-      run = std::max(run, static_cast<int16_t>(GetU16(block->levels + 2 * i)));
+      run = std::max(run, levels[i]);
       rest += step_rest;
       const bool on = rest >= span_hz;
-      if (++i == block->count || on) {
+      if (++i == end || on) {
         cells[column] = std::max(cells[column], run);
-        if (i == block->count || ++column == columns) return;
+        if (i == end || ++column == columns) return;
         rest -= span_hz;
         run = INT16_MIN;
       }
     }
   }
   for (;;) {
-    const int16_t level = static_cast<int16_t>(GetU16(block->levels + 2 * i));
+    const int16_t level = levels[i];
     uint64_t next = column + step;
     rest += step_rest;
     if (rest >= span_hz) {
@@ -136,12 +173,13 @@ void LogOverview::OnRecord(const LogRecordView& record) {
     // A point spans one column or more, so a narrow sweep still fills the grid.
     const uint64_t last = std::min(columns, std::max(column + 1, next));
     for (uint64_t c = column; c < last; ++c) cells[c] = std::max(cells[c], level);
-    if (++i == block->count || next >= columns) return;
+    if (++i == end || next >= columns) return;
     column = next;
   }
 }
 
 std::optional<std::pair<int16_t, int16_t>> LogOverview::LevelRange() const {
+  Fold();
   std::optional<std::pair<int16_t, int16_t>> range;
   for (const int16_t cell : cells_) {
     if (cell == kEmpty) continue;

@@ -96,6 +96,7 @@ class LogOverview : public LogVisitor {
   const LogOverviewGrid& Grid() const { return grid_; }
   // 1/16 dBm, or kEmpty.
   int16_t Cell(uint32_t row, uint32_t column) const {
+    if (pending_high_ != 0) Fold();
     return cells_[size_t{row} * kept_rows_ / grid_.rows * grid_.columns + column];
   }
   // Lowest and highest filled cell; nullopt when every cell is empty.
@@ -103,9 +104,21 @@ class LogOverview : public LogVisitor {
 
  private:
   LogOverviewGrid grid_;
+  // Puts the pending levels into the cells; done whenever the cells are read.
+  void Fold() const;
+  void FoldPoints(uint64_t row, const LogSweepSetting& s, uint32_t first, uint32_t end) const;
+
   uint32_t kept_rows_ = 0;  // rows of cells_: the grid's, or its seconds when fewer
-  std::vector<int16_t> cells_;
+  mutable std::vector<int16_t> cells_;
   std::optional<int64_t> now_;
+  // Highest level per point of one setting in one row, not yet in the cells; points outside
+  // [pending_low_, pending_high_) hold INT16_MIN.
+  mutable std::vector<int16_t> pending_;
+  mutable uint32_t pending_low_ = 0;
+  mutable uint32_t pending_high_ = 0;
+  mutable uint64_t pending_added_ = 0;
+  uint64_t pending_row_ = 0;
+  LogSweepSetting pending_setting_;
 };
 
 // Per point of every sweep setting: lowest, mean and highest level and how many sweeps reached a

@@ -1,4 +1,5 @@
-// Spectrum log to CSV: bytes of log per second, against BM_Memcpy measured in the same run.
+// Spectrum log to CSV, and the scan (time index, then overview cells): bytes of log per second,
+// against BM_Memcpy measured in the same run.
 
 #include <benchmark/benchmark.h>
 
@@ -8,6 +9,7 @@
 #include "core/record/log_csv.h"
 #include "core/record/log_format.h"
 #include "core/record/log_reader.h"
+#include "core/record/log_scan.h"
 
 namespace qv {
 namespace {
@@ -64,6 +66,23 @@ void BM_LogToCsv(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * log.size()));
 }
 BENCHMARK(BM_LogToCsv);
+
+// Both passes of quorvalin-log heatmap over a log in memory, counted as one pass of its bytes.
+void BM_LogScan(benchmark::State& state) {
+  const Bytes& log = SweepLog();
+  for (auto _ : state) {
+    LogScan scan;
+    ScanLog(log.data(), log.size(), scan);
+    const LogSweepSetting& s = scan.Settings().at(0);
+    LogOverview overview({*scan.Earliest(), *scan.Latest(), s.LowHz(), s.HighHz(), 512, 1024});
+    ScanLog(log.data(), log.size(), overview);
+    if (scan.Index().size() != kSweeps || !overview.LevelRange())
+      state.SkipWithError("the scan missed records");
+    benchmark::DoNotOptimize(overview.Cell(0, 0));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * log.size()));
+}
+BENCHMARK(BM_LogScan);
 
 }  // namespace
 }  // namespace qv

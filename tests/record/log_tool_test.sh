@@ -60,6 +60,7 @@ expected="2024-01-31, 13:45:08, 2400000000, 2400300000, 50000, 1, -95.0625, -96.
 2024-01-31, 13:45:09, 2400000000, 2400150000, 50000, 1, -100, -100.0625, -100.125"
 run csv "$log"
 [ "$code" -eq 0 ] && [ "$out" = "$expected" ] || fail "csv ($code): $out $err"
+[ "$(cat "$log" | "$tool" csv /dev/stdin)" = "$expected" ] || fail "csv from a pipe"
 run csv "$log" -o "$dir/out.csv"
 [ "$code" -eq 0 ] && [ "$(cat "$dir/out.csv")" = "$expected" ] || fail "csv -o ($code): $err"
 
@@ -127,6 +128,71 @@ run info "$dir/random.icf"
 : >"$dir/empty.icf"
 run info "$dir/empty.icf"
 expect 0 "Captures: 0"
+
+# A time window, by the latest time record before each record (13:45:08 is the start, +0).
+run csv "$log" --to 0
+[ "$code" -eq 0 ] && [ "$out" = "$(head -n 1 <<<"$expected")" ] || fail "csv --to 0: $out $err"
+run csv "$log" --from +00:00:01 --to "2024-01-31 13:45:09"
+[ "$code" -eq 0 ] && [ "$out" = "$(tail -n 1 <<<"$expected")" ] || fail "csv --from +1: $out"
+run csv "$log" --from "2024-01-31 13:45:10"
+[ "$code" -eq 0 ] && [ -z "$out" ] || fail "csv after the log: $out"
+run info "$log" --from 1
+expect 0 "0xAB time           1"
+grep -qF "Records after the header: 4" <<<"$out" || fail "info --from 1: $out"
+run dump "$dir/torn.kzq" --to 0
+expect 1 "torn record at byte $((size - 11))"
+grep -q "trigger" <<<"$out" && fail "dump --to 0 shows a later record: $out"
+for bad in "+1:00" "+00:60:00" "2024-02-30 10:00:00" "-5"; do
+  run csv "$log" --from "$bad"
+  expect 2 "not a time"
+done
+
+# Summary: every block counts, the partial and torn sweeps too; one block of rows per setting.
+run summary "$log"
+[ "$code" -eq 0 ] && [ "$out" = "Hz, min dBm, mean dBm, max dBm, share at or above -85 dBm
+2400000000, -95.0625, -47.5625, -0.0625, 0.5000
+2400050000, -96.5, -48.3125, -0.125, 0.5000
+2400100000, -100, -50.125, -0.1875, 0.5000
+2400150000, -100, -93.75, -87.5, 0.0000
+2400200000, -100, -50.25, -0.5, 0.5000
+2400250000, -100, -50, 0, 0.5000
+
+2400000000, -100, -100, -100, 0.0000
+2400050000, -100.0625, -100.0625, -100.0625, 0.0000
+2400100000, -100.125, -100.125, -100.125, 0.0000" ] || fail "summary ($code): $out $err"
+run summary "$log" --from 1 --threshold -0.1 -o "$dir/summary.csv"
+[ "$code" -eq 0 ] && [ "$(cat "$dir/summary.csv")" = "Hz, min dBm, mean dBm, max dBm, share at or above -0.0625 dBm
+2400000000, -100, -100, -100, 0.0000
+2400050000, -100.0625, -100.0625, -100.0625, 0.0000
+2400100000, -100.125, -100.125, -100.125, 0.0000
+
+2400000000, -0.0625, -0.0625, -0.0625, 1.0000
+2400050000, -0.125, -0.125, -0.125, 0.0000
+2400100000, -0.1875, -0.1875, -0.1875, 0.0000" ] || fail "summary --from 1 ($code): $err"
+run summary "$captures"
+expect 1 "reads logs only"
+run info "$log" --threshold -80
+expect 2 "unknown option --threshold for info"
+
+# Heatmap: a PNG of the asked size (width and height from its header), also for a window; none
+# for a window without sweeps.
+png_size() { python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); assert d[:8]==b"\x89PNG\r\n\x1a\n" and d[12:16]==b"IHDR"; print("%dx%d" % struct.unpack(">II", d[16:24]))' "$1"; }
+run heatmap "$log" -o "$dir/map.png" --width 300 --height 200
+[ "$code" -eq 0 ] && [ "$(png_size "$dir/map.png")" = "300x200" ] || fail "heatmap ($code): $err"
+run heatmap "$dir/torn.kzq" -o "$dir/map2.png" --from 1
+expect 1 "torn record at byte $((size - 11))"
+[ "$(png_size "$dir/map2.png")" = "1024x768" ] || fail "heatmap of a torn log"
+run heatmap "$log" -o "$dir/none.png" --from 5
+expect 1 "no sweep with a time to draw between --from and --to"
+[ ! -e "$dir/none.png" ] || fail "heatmap wrote a picture of nothing"
+run heatmap "$log"
+expect 2 "heatmap needs -o OUT.png"
+run heatmap "$log" -o "$dir/x.png" --width 100
+expect 2 "not 200 ... 4000 pixels"
+if [ -w /dev/full ]; then
+  run heatmap "$log" -o /dev/full
+  expect 1 "cannot write /dev/full"
+fi
 
 run
 expect 2 "Try 'quorvalin-log --help'"

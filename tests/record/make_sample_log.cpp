@@ -2,8 +2,14 @@
 // a partial first sweep, two complete sweeps (types 6 and 10) after time records, a torn last
 // sweep, and the end record. With CAPTURES, also a capture file of three captures (N 4, 2, 3), the
 // second commented "site B".
+// With --long, a log of about GB gigabytes instead, for measuring (never written by the tests):
+// a night of 2000-point sweeps (2400 - 2500 MHz) at 20 a second, a time record a second, noise
+// near -95 dBm and a carrier at -40 dBm for the first minute of every ten, moving every half hour.
 // Usage: make_sample_log OUT [CAPTURES]
+//        make_sample_log --long OUT GB
 #include <cstdio>
+#include <cstdlib>
+#include <random>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,11 +54,81 @@ bool WriteCaptures(const std::string& path, std::string* error) {
   return CaptureFile::WriteComment(path, 1, "site B", error);
 }
 
+// The sweep blocks of one sweep: noise, with a carrier at `carrier` (a point) unless it is -1.
+Bytes LongSweep(std::mt19937& rng, int carrier) {
+  constexpr uint32_t kPoints = 2000;
+  constexpr uint16_t kPerBlock = 1000;
+  std::normal_distribution<double> noise(-95 * 16, 40);
+  SweepHeader h;
+  h.start = 48000;
+  h.points = kPoints;
+  Bytes out;
+  int16_t levels[kPerBlock];
+  for (uint32_t first = 0; first < kPoints; first += kPerBlock) {
+    for (uint32_t i = 0; i < kPerBlock; ++i) {
+      const int distance = std::abs(static_cast<int>(first + i) - carrier);
+      levels[i] = static_cast<int16_t>(carrier >= 0 && distance < 8 ? (-40 - 4 * distance) * 16
+                                                                    : noise(rng));
+    }
+    h.block_frequency = h.start + first;
+    const Bytes message = BuildSweepBlock(h, levels, kPerBlock);
+    const Bytes record = BuildMessageRecord(message.data(), message.size());
+    out.insert(out.end(), record.begin(), record.end());
+  }
+  return out;
+}
+
+int WriteLong(const char* path, double gigabytes) {
+  std::FILE* file = std::fopen(path, "wb");
+  if (file == nullptr || !(gigabytes > 0)) {
+    std::fprintf(stderr, "make_sample_log: cannot write %s\n", path);
+    return 1;
+  }
+  std::mt19937 rng(11);
+  // A few noise variants of each sweep, so writing is copying.
+  std::vector<Bytes> quiet, loud;
+  for (int v = 0; v < 8; ++v) quiet.push_back(LongSweep(rng, -1));
+  for (int position = 0; position < 16; ++position) loud.push_back(LongSweep(rng, 100 + 120 * position));
+  const uint64_t target = static_cast<uint64_t>(gigabytes * 1e9);
+  LogClock clock{1, 31, 24, 20, 0, 0};
+  Bytes out = BuildHeaderRecord(ReceiverIdentity{}, clock, {});
+  uint64_t written = 0;
+  bool ok = true;
+  for (uint64_t second = 0; ok && written + out.size() < target; ++second) {
+    const uint64_t t = 20 * 3600 + second;  // from 20:00:00 on the 31st
+    clock.day = static_cast<uint8_t>(31 + t / 86400 - (t >= 86400 ? 31 : 0));
+    clock.month = t >= 86400 ? 2 : 1;
+    clock.hour = static_cast<uint8_t>(t / 3600 % 24);
+    clock.minute = static_cast<uint8_t>(t / 60 % 60);
+    clock.second = static_cast<uint8_t>(t % 60);
+    const Bytes time = BuildTimeRecord(clock, {});
+    out.insert(out.end(), time.begin(), time.end());
+    for (int sweep = 0; sweep < 20; ++sweep) {
+      const Bytes& s = second % 600 < 60 ? loud[second / 1800 % 16] : quiet[(second + sweep) % 8];
+      out.insert(out.end(), s.begin(), s.end());
+    }
+    if (out.size() > (4u << 20)) {
+      ok = std::fwrite(out.data(), 1, out.size(), file) == out.size();
+      written += out.size();
+      out.clear();
+    }
+  }
+  const Bytes end = BuildEndRecord(0, 0);
+  out.insert(out.end(), end.begin(), end.end());
+  ok = ok && std::fwrite(out.data(), 1, out.size(), file) == out.size();
+  if (std::fclose(file) != 0 || !ok) {
+    std::fprintf(stderr, "make_sample_log: cannot write %s\n", path);
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--long") return WriteLong(argv[2], std::atof(argv[3]));
   if (argc != 2 && argc != 3) {
-    std::fprintf(stderr, "usage: make_sample_log OUT [CAPTURES]\n");
+    std::fprintf(stderr, "usage: make_sample_log OUT [CAPTURES] | --long OUT GB\n");
     return 2;
   }
   if (argc == 3) {

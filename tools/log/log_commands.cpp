@@ -9,7 +9,9 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <cmath>
 #include <optional>
+#include <utility>
 
 #include "core/display/graph_texts.h"
 #include "core/link/little_endian.h"
@@ -18,7 +20,10 @@
 #include "core/record/log_csv.h"
 #include "core/record/log_format.h"
 #include "core/record/log_reader.h"
+#include "core/record/log_scan.h"
+#include "core/record/log_time.h"
 #include "log/log_bytes.h"
+#include "log/log_heatmap.h"
 
 namespace qv::logtool {
 namespace {
@@ -113,13 +118,6 @@ std::string Summary(const LogRecordView& record) {
   }
 }
 
-bool Load(const std::string& path, LogBytes& bytes) {
-  std::string error;
-  if (bytes.Open(path, &error)) return true;
-  Complain("cannot read " + error);
-  return false;
-}
-
 // Says on standard error how the walk ended when that was not at a proper end.
 int Verdict(const std::string& path, const LogScanResult& result) {
   const std::string damage = LogDamageText(result);
@@ -156,6 +154,7 @@ class InfoVisitor : public LogVisitor {
   void OnHeader(const LogHeaderInfo& header) override { header_ = header; }
   void OnRecord(const LogRecordView& record) override {
     ++counts_[record.type];
+    ++records_;
     if (record.type == kLogTimeType && record.length >= 6) {
       if (!first_time_) first_time_ = ClockText(record.payload);
       last_time_ = ClockText(record.payload);
@@ -199,7 +198,7 @@ class InfoVisitor : public LogVisitor {
     } else if (!missing) {
       std::printf("Header: incomplete, no date, time or bands\n");
     }
-    std::printf("Records after the header: %" PRIu64 "\n", result.records);
+    std::printf("Records after the header: %" PRIu64 "\n", records_);
     for (int type = 0; type < 256; ++type) {
       if (counts_[type] == 0) continue;
       std::printf("  0x%02X %-14s %" PRIu64 "\n", type, TypeName(static_cast<uint8_t>(type)),
@@ -221,6 +220,7 @@ class InfoVisitor : public LogVisitor {
  private:
   LogHeaderInfo header_;
   std::array<uint64_t, 256> counts_{};
+  uint64_t records_ = 0;
   std::optional<std::string> first_time_;
   std::string last_time_;
   std::optional<uint32_t> end_written_;
@@ -229,13 +229,12 @@ class InfoVisitor : public LogVisitor {
 
 class DumpVisitor : public LogVisitor {
  public:
-  explicit DumpVisitor(const LogBytes& bytes) : bytes_(bytes) {}
-
   void OnHeader(const LogHeaderInfo& header) override {
-    if (bytes_.size() < kLogRecordPrefix) return;
-    const uint8_t type = bytes_.data()[0];
+    // A header is only taken when its bytes so far are those of a header record's prefix.
+    if (header.bytes < kLogRecordPrefix) return;
+    const uint8_t type = kLogHeaderType;
     std::printf("%10d  %-14s 0x%02X  %5u  %s, version %u, firmware \"%s\", serial \"%s\", %s\n", 0,
-                TypeName(type), type, unsigned{GetU16(bytes_.data() + 1)},
+                TypeName(type), type, unsigned{kLogHeaderPayload},
                 Printable(header.device_name).c_str(), unsigned{header.version},
                 Printable(header.firmware).c_str(), Printable(header.serial).c_str(),
                 ClockText(header.clock).c_str());
@@ -244,9 +243,6 @@ class DumpVisitor : public LogVisitor {
     std::printf("%10" PRIu64 "  %-14s 0x%02X  %5u  %s\n", record.offset, TypeName(record.type),
                 record.type, unsigned{record.length}, Summary(record).c_str());
   }
-
- private:
-  const LogBytes& bytes_;
 };
 
 // CSV text to a stream in large writes; remembers the first failure.
@@ -264,10 +260,6 @@ class StreamSink {
   std::FILE* stream_;
   int error_ = 0;
 };
-
-bool TakenAsCapture(const std::string& path, const LogBytes& bytes) {
-  return IsCaptureFile(path, bytes.size() > 0 ? bytes.data() : nullptr);
-}
 
 const char* SweepTypeName(uint8_t type) {
   return type == kMsgSweep ? "spectrum" : type == kMsgTriggerSweep ? "power trigger" : "unknown";
@@ -328,59 +320,94 @@ int CaptureDump(const std::string& path, const LogBytes& bytes) {
   return status != kExitOk ? status : verdict;
 }
 
-}  // namespace
-
-int RunInfo(const std::string& path) {
+// An input opened for a command: a log is read as a stream; a capture file (small: a few
+// hundred bytes a capture) is read whole.
+struct Input {
+  Input() = default;
+  Input(const Input&) = delete;
+  Input& operator=(const Input&) = delete;
+  ~Input() {
+    if (file != nullptr) std::fclose(file);
+  }
+  std::FILE* file = nullptr;
+  bool capture = false;
+  bool walked = false;  // a second walk starts over: a pipe allows only one
   LogBytes bytes;
-  if (!Load(path, bytes)) return kExitDamaged;
-  if (TakenAsCapture(path, bytes)) return CaptureInfo(path, bytes);
-  InfoVisitor info;
-  const LogScanResult result = ScanLog(bytes.data(), bytes.size(), info);
-  info.Print(path, result);
-  const int status = FinishStdout(kExitOk);
-  const int verdict = Verdict(path, result);
-  return status != kExitOk ? status : verdict;
+};
+
+bool OpenFile(const std::string& path, Input& in) {
+  in.file = std::fopen(path.c_str(), "rb");
+  struct stat info {};
+  int error = in.file == nullptr ? errno : 0;
+  if (error == 0 && ::fstat(::fileno(in.file), &info) == 0 && S_ISDIR(info.st_mode)) error = EISDIR;
+  if (error != 0) {
+    Complain("cannot read " + path + ": " + std::strerror(error));
+    return false;
+  }
+  const int c = std::getc(in.file);
+  if (c != EOF) std::ungetc(c, in.file);
+  const uint8_t first = static_cast<uint8_t>(c);
+  in.capture = IsCaptureFile(path, c == EOF ? nullptr : &first);
+  if (!in.capture) return true;
+  std::fclose(in.file);
+  in.file = nullptr;
+  std::string reason;
+  if (in.bytes.Open(path, &reason)) return true;
+  Complain("cannot read " + reason);
+  return false;
 }
 
-int RunDump(const std::string& path) {
-  LogBytes bytes;
-  if (!Load(path, bytes)) return kExitDamaged;
-  if (TakenAsCapture(path, bytes)) return CaptureDump(path, bytes);
-  DumpVisitor dump(bytes);
-  const LogScanResult result = ScanLog(bytes.data(), bytes.size(), dump);
-  if (result.torn) std::printf("%10" PRIu64 "  torn record\n", result.torn_at);
-  const int status = FinishStdout(kExitOk);
-  const int verdict = Verdict(path, result);
-  return status != kExitOk ? status : verdict;
+// Streams the log from its start through `visitor`, cut to the options' window. False (said on
+// standard error) when the file could not be read.
+bool Walk(const std::string& path, Input& in, const Options& options, LogVisitor& visitor,
+          LogScanResult* result) {
+  if (std::exchange(in.walked, true) && std::fseek(in.file, 0, SEEK_SET) != 0) {
+    Complain("cannot read " + path + ": " + std::strerror(errno));
+    return false;
+  }
+  LogTimeWindow window(visitor, options.from, options.to);
+  std::string error;
+  *result = ScanLogStream(in.file, window, &error);
+  if (error.empty()) return true;
+  Complain("cannot read " + path + ": " + error);
+  return false;
 }
 
-int RunCsv(const std::string& path, const std::string& out_path) {
-  LogBytes bytes;
-  if (!Load(path, bytes)) return kExitDamaged;
-  const bool to_stdout = out_path.empty() || out_path == "-";
-  if (!to_stdout && SameFile(path, out_path)) {
-    // Truncating the mapped log under the reader would end in SIGBUS.
+// A time window cuts logs only: captures keep no time records.
+bool LogOnly(const std::string& path, const Input& in, const Options& options,
+             const std::string& command) {
+  if (!in.capture) return true;
+  if (options.from || options.to || command == "summary" || command == "heatmap") {
+    Complain(path + ": a capture file, not a spectrum log: " + command +
+             (command == "summary" || command == "heatmap" ? "" : " --from/--to") +
+             " reads logs only");
+    return false;
+  }
+  return true;
+}
+
+// Opens the file for `command`, which may need it to be a log.
+bool Open(const std::string& path, Input& in, const Options& options, const std::string& command) {
+  return OpenFile(path, in) && LogOnly(path, in, options, command);
+}
+
+int Both(int status, int verdict) { return status != kExitOk ? status : verdict; }
+
+// Opens the output: standard output for "-" or none.
+std::FILE* OpenOutput(const std::string& path, const std::string& out_path) {
+  if (out_path.empty() || out_path == "-") return stdout;
+  if (SameFile(path, out_path)) {
     Complain("cannot write " + out_path + ": it is the log being read");
-    return kExitDamaged;
+    return nullptr;
   }
-  std::FILE* out = to_stdout ? stdout : std::fopen(out_path.c_str(), "wb");
-  if (out == nullptr) {
-    Complain("cannot create " + out_path + ": " + std::strerror(errno));
-    return kExitDamaged;
-  }
-  StreamSink sink(out);
-  LogCsvExport csv([&sink](std::string_view text) { return sink.Write(text); });
-  const bool capture = TakenAsCapture(path, bytes);
-  LogScanResult result;
-  CaptureScan captures;
-  if (capture) {
-    captures = ScanCaptureFile(bytes.data(), bytes.size());
-    for (const CaptureEntry& entry : captures.entries) csv.WriteCapture(entry);
-  } else {
-    result = ScanLog(bytes.data(), bytes.size(), csv);
-  }
-  bool written = csv.Finish();
-  int error = sink.Error();
+  std::FILE* out = std::fopen(out_path.c_str(), "wb");
+  if (out == nullptr) Complain("cannot create " + out_path + ": " + std::strerror(errno));
+  return out;
+}
+
+// Flushes and closes the output; false (said) when anything failed to be written.
+bool CloseOutput(std::FILE* out, const std::string& out_path, bool written, int error) {
+  const bool to_stdout = out == stdout;
   if (written && std::fflush(out) != 0) {
     written = false;
     error = errno;
@@ -392,9 +419,125 @@ int RunCsv(const std::string& path, const std::string& out_path) {
   if (!written) {
     Complain("cannot write " + (to_stdout ? std::string("the output") : out_path) + ": " +
              std::strerror(error));
+  }
+  return written;
+}
+
+}  // namespace
+
+int RunInfo(const std::string& path, const Options& options) {
+  Input in;
+  if (!Open(path, in, options, "info")) return kExitDamaged;
+  if (in.capture) return CaptureInfo(path, in.bytes);
+  InfoVisitor info;
+  LogScanResult result;
+  if (!Walk(path, in, options, info, &result)) return kExitDamaged;
+  info.Print(path, result);
+  return Both(FinishStdout(kExitOk), Verdict(path, result));
+}
+
+int RunDump(const std::string& path, const Options& options) {
+  Input in;
+  if (!Open(path, in, options, "dump")) return kExitDamaged;
+  if (in.capture) return CaptureDump(path, in.bytes);
+  DumpVisitor dump;
+  LogScanResult result;
+  if (!Walk(path, in, options, dump, &result)) return kExitDamaged;
+  if (result.torn) std::printf("%10" PRIu64 "  torn record\n", result.torn_at);
+  return Both(FinishStdout(kExitOk), Verdict(path, result));
+}
+
+int RunCsv(const std::string& path, const Options& options) {
+  Input in;
+  if (!Open(path, in, options, "csv")) return kExitDamaged;
+  std::FILE* out = OpenOutput(path, options.out);
+  if (out == nullptr) return kExitDamaged;
+  StreamSink sink(out);
+  LogCsvExport csv([&sink](std::string_view text) { return sink.Write(text); });
+  LogScanResult result;
+  CaptureScan captures;
+  bool read = true;
+  if (in.capture) {
+    captures = ScanCaptureFile(in.bytes.data(), in.bytes.size());
+    for (const CaptureEntry& entry : captures.entries) csv.WriteCapture(entry);
+  } else {
+    read = Walk(path, in, options, csv, &result);
+  }
+  const bool written = csv.Finish();
+  if (!CloseOutput(out, options.out, written, sink.Error()) || !read) return kExitDamaged;
+  return in.capture ? CaptureVerdict(path, captures) : Verdict(path, result);
+}
+
+int RunSummary(const std::string& path, const Options& options) {
+  Input in;
+  if (!Open(path, in, options, "summary")) return kExitDamaged;
+  LogWindowStats stats(options.threshold);
+  LogScanResult result;
+  if (!Walk(path, in, options, stats, &result)) return kExitDamaged;
+  std::FILE* out = OpenOutput(path, options.out);
+  if (out == nullptr) return kExitDamaged;
+  StreamSink sink(out);
+  std::string text = "Hz, min dBm, mean dBm, max dBm, share at or above " +
+                     std::string(CsvLevelText(static_cast<int16_t>(options.threshold))) +
+                     " dBm\n";
+  bool first = true;
+  for (const LogWindowStats::Setting& setting : stats.Settings()) {
+    if (!first) text += "\n";  // an empty line between the settings' blocks
+    first = false;
+    for (uint32_t i = 0; i < setting.points.size(); ++i) {
+      const LogWindowStats::Point& p = setting.points[i];
+      if (p.count == 0) continue;
+      const auto mean = static_cast<int16_t>(
+          std::llround(static_cast<double>(p.sum) / static_cast<double>(p.count)));
+      char share[32];
+      std::snprintf(share, sizeof share, "%.4f", double(p.reached) / double(p.count));
+      text += std::to_string(setting.setting.PointHz(i)) + ", ";
+      text += std::string(CsvLevelText(p.min)) + ", " + std::string(CsvLevelText(mean)) + ", " +
+              std::string(CsvLevelText(p.max)) + ", " + share + "\n";
+      if (text.size() > (1u << 16)) {
+        sink.Write(text);
+        text.clear();
+      }
+    }
+  }
+  const bool written = sink.Write(text) && sink.Error() == 0;
+  if (!CloseOutput(out, options.out, written, sink.Error())) return kExitDamaged;
+  return Verdict(path, result);
+}
+
+int RunHeatmap(const std::string& path, const Options& options) {
+  Input in;
+  if (!Open(path, in, options, "heatmap")) return kExitDamaged;
+  if (SameFile(path, options.out)) {
+    Complain("cannot write " + options.out + ": it is the log being read");
     return kExitDamaged;
   }
-  return capture ? CaptureVerdict(path, captures) : Verdict(path, result);
+  // First the time span and the frequencies, then the cells over them.
+  LogScan scan;
+  LogScanResult result;
+  if (!Walk(path, in, options, scan, &result)) return kExitDamaged;
+  if (scan.Settings().empty() || !scan.Earliest()) {
+    Complain(path + ": no sweep with a time to draw" +
+             (options.from || options.to ? " between --from and --to" : ""));
+    return Both(kExitDamaged, Verdict(path, result));
+  }
+  LogOverviewGrid grid{*scan.Earliest(), *scan.Latest(), UINT64_MAX, 0, 0, 0};
+  for (const LogSweepSetting& s : scan.Settings()) {
+    grid.low_hz = std::min(grid.low_hz, s.LowHz());
+    grid.high_hz = std::max(grid.high_hz, s.HighHz());
+  }
+  const HeatmapLayout layout = HeatmapLayoutFor(options.width, options.height);
+  grid.rows = layout.rows;
+  grid.columns = layout.columns;
+  LogOverview overview(grid);
+  if (!Walk(path, in, options, overview, &result)) return kExitDamaged;
+  const HeatmapPicture picture(overview, options.width, options.height);
+  std::string error;
+  if (!WriteHeatmapPng(options.out, picture, options.width, options.height, &error)) {
+    Complain(error);
+    return kExitDamaged;
+  }
+  return Verdict(path, result);
 }
 
 }  // namespace qv::logtool

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+
+#include "core/record/log_time.h"
 
 namespace qv::logtool {
 
@@ -11,11 +15,25 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitDamaged = 1;
 inline constexpr int kExitUsage = 2;
 
+// What the command line asked besides the verb and the file.
+struct Options {
+  std::optional<LogTimePoint> from;
+  std::optional<LogTimePoint> to;
+  std::string out;               // -o: "-" or empty for standard output
+  int32_t threshold = -85 * 16;  // summary, 1/16 dBm
+  uint32_t width = 1024;         // heatmap, pixels
+  uint32_t height = 768;
+};
+
 // What the header says, record counts per type, first and last time record, the end record.
-int RunInfo(const std::string& path);
+int RunInfo(const std::string& path, const Options& options);
 // One line per record.
-int RunDump(const std::string& path);
-// One rtl_power-style line per complete sweep, into `out_path` ("-" or empty: standard output).
-int RunCsv(const std::string& path, const std::string& out_path);
+int RunDump(const std::string& path, const Options& options);
+// One rtl_power-style line per complete sweep, into options.out.
+int RunCsv(const std::string& path, const Options& options);
+// Per point: frequency, lowest, mean and highest level, share at or above the threshold.
+int RunSummary(const std::string& path, const Options& options);
+// The log as a PNG picture: time down, frequency across, highest level per cell.
+int RunHeatmap(const std::string& path, const Options& options);
 
 }  // namespace qv::logtool

@@ -109,6 +109,7 @@ Bytes BuildMessageRecord(const uint8_t* message, size_t length) {
 
 bool ParseHeaderRecord(const uint8_t* record, size_t length, LogHeaderInfo& out) {
   out = LogHeaderInfo{};
+  out.bytes = record == nullptr ? 0 : std::min(length, kLogHeaderRecordSize);
   if (record == nullptr || length < kPlaybackHeaderBytes) return false;
   out.device_name = TextField(record + kDeviceAt, kDeviceSize);
   out.version = record[kVersionAt];

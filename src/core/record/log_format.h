@@ -81,6 +81,7 @@ struct LogHeaderInfo {
   ReceiverIdentity identity;  // firmware, serial and bands as stored
   LogMarkers markers{};
   bool complete = false;  // the whole 894-byte payload was there
+  size_t bytes = 0;       // of the record that were there, at most 897
 };
 
 // Decodes a header record (from its type byte on). False when fewer than 60 bytes are given.

@@ -56,41 +56,111 @@ std::string LogDamageText(const LogScanResult& result) {
   return {};
 }
 
-LogScanResult ScanLog(const uint8_t* data, size_t size, LogVisitor& visitor) {
-  LogScanResult result;
-  if (!StartsAsLog(data, size)) {
-    result.not_a_log = true;
-    return result;
-  }
-  LogHeaderInfo header;
-  ParseHeaderRecord(data, size, header);
-  visitor.OnHeader(header);
-  if (size < kLogHeaderRecordSize) {
-    result.torn = true;
-    return result;
-  }
-  result.header_ok = true;
+namespace {
 
-  size_t offset = kLogHeaderRecordSize;
-  while (offset < size) {
-    const size_t left = size - offset;
-    if (left < kLogRecordPrefix || left - kLogRecordPrefix < GetU16(data + offset + 1)) {
-      result.torn = true;
-      result.torn_at = offset;
-      return result;
-    }
-    const LogRecordView record{offset, data[offset], GetU16(data + offset + 1),
+// Hands the visitor every whole record of data[*at, size), `base` being the file offset of
+// data[0]. Stops at an end record (true) or where a record does not fit what is left.
+bool WalkRecords(const uint8_t* data, size_t size, size_t* at, uint64_t base, LogVisitor& visitor,
+                 LogScanResult& result) {
+  size_t offset = *at;
+  while (size - offset >= kLogRecordPrefix &&
+         size - offset - kLogRecordPrefix >= GetU16(data + offset + 1)) {
+    const LogRecordView record{base + offset, data[offset], GetU16(data + offset + 1),
                                data + offset + kLogRecordPrefix};
     visitor.OnRecord(record);
     ++result.records;
     offset += kLogRecordPrefix + record.length;
     if (IsEndType(record.type)) {
       result.ended = true;
-      result.trailing = size - offset;
+      *at = offset;
+      return true;
+    }
+  }
+  *at = offset;
+  return false;
+}
+
+// Whether the header is whole; tells the visitor what it holds either way. False for no log.
+bool StartWalk(const uint8_t* data, size_t size, LogVisitor& visitor, LogScanResult& result) {
+  if (!StartsAsLog(data, size)) {
+    result.not_a_log = true;
+    return false;
+  }
+  LogHeaderInfo header;
+  ParseHeaderRecord(data, size, header);
+  visitor.OnHeader(header);
+  if (size < kLogHeaderRecordSize) {
+    result.torn = true;
+    return false;
+  }
+  result.header_ok = true;
+  return true;
+}
+
+// Reads until `buffer` holds `want` bytes or the stream ends; false on a read error.
+bool Fill(std::FILE* file, std::vector<uint8_t>& buffer, size_t* used, size_t want) {
+  while (*used < want) {
+    const size_t got = std::fread(buffer.data() + *used, 1, want - *used, file);
+    *used += got;
+    if (got == 0) return std::ferror(file) == 0;
+  }
+  return true;
+}
+
+}  // namespace
+
+LogScanResult ScanLog(const uint8_t* data, size_t size, LogVisitor& visitor) {
+  LogScanResult result;
+  if (!StartWalk(data, size, visitor, result)) return result;
+  size_t offset = kLogHeaderRecordSize;
+  if (WalkRecords(data, size, &offset, 0, visitor, result)) {
+    result.trailing = size - offset;
+  } else if (offset < size) {
+    result.torn = true;
+    result.torn_at = offset;
+  }
+  return result;
+}
+
+LogScanResult ScanLogStream(std::FILE* file, LogVisitor& visitor, std::string* read_error) {
+  // Far more than the longest record (3 + 65535 bytes), so a record never outgrows it.
+  constexpr size_t kBufferSize = size_t{1} << 20;
+  std::vector<uint8_t> buffer(kBufferSize);
+  size_t used = 0;
+  LogScanResult result;
+  const auto failed = [&] {
+    *read_error = std::strerror(errno);
+    return result;
+  };
+  if (!Fill(file, buffer, &used, kLogHeaderRecordSize)) return failed();
+  if (!StartWalk(buffer.data(), used, visitor, result)) return result;
+  uint64_t base = 0;  // file offset of buffer[0]
+  size_t offset = kLogHeaderRecordSize;
+  for (;;) {
+    if (WalkRecords(buffer.data(), used, &offset, base, visitor, result)) {
+      result.trailing = used - offset;
+      for (;;) {  // counted, not kept
+        used = 0;
+        if (!Fill(file, buffer, &used, buffer.size())) return failed();
+        result.trailing += used;
+        if (used < buffer.size()) return result;
+      }
+    }
+    // Keep the unfinished record, read on behind it.
+    std::memmove(buffer.data(), buffer.data() + offset, used - offset);
+    base += offset;
+    used -= offset;
+    offset = 0;
+    const size_t before = used;
+    if (!Fill(file, buffer, &used, buffer.size())) return failed();
+    if (used == before) {
+      if (used != 0) {
+        result.torn = true;
+        result.torn_at = base;
+      }
       return result;
     }
   }
-  return result;
 }
 
 bool LogPlayback::Open(const std::string& path, std::string* error) {

@@ -44,6 +44,11 @@ struct LogScanResult {
 // the visitor hears nothing, so no reader makes up a header from other bytes.
 LogScanResult ScanLog(const uint8_t* data, size_t size, LogVisitor& visitor);
 
+// The same walk over a stream read in pieces of a fixed buffer: memory stays the same whatever
+// the file's size, and records are handed on one at a time (a view valid during the call). On a
+// read error the walk stops and `read_error` gets the system's reason.
+LogScanResult ScanLogStream(std::FILE* file, LogVisitor& visitor, std::string* read_error);
+
 // Whether the bytes start as a header record (type 0xBA, payload 894), as far as they go; the
 // record itself may be cut. No bytes at all are no log.
 bool StartsAsLog(const uint8_t* data, size_t size);

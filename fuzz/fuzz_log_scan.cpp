@@ -1,0 +1,71 @@
+// Reads arbitrary bytes as a spectrum log through the scan, the overview cells and the window
+// statistics, from memory and as a stream. Nothing may read out of bounds, the index must point
+// inside the data in order, the cells must hold only levels of the data, and both walks must
+// meet the same records.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "core/record/log_reader.h"
+#include "core/record/log_scan.h"
+#include "core/record/log_time.h"
+
+namespace {
+
+void Check(bool ok) {
+  if (!ok) abort();
+}
+
+struct Counter : qv::LogVisitor {
+  void OnHeader(const qv::LogHeaderInfo&) override {}
+  void OnRecord(const qv::LogRecordView& record) override { sum += record.offset + record.length; }
+  uint64_t sum = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  qv::LogScan scan;
+  const qv::LogScanResult result = qv::ScanLog(data, size, scan);
+  uint64_t before = 0;
+  for (const qv::LogTimeEntry& entry : scan.Index()) {
+    Check(entry.offset >= before && entry.offset < size);
+    before = entry.offset;
+  }
+
+  if (scan.Earliest() && !scan.Settings().empty()) {
+    qv::LogOverviewGrid grid{*scan.Earliest(), *scan.Latest(), scan.Settings()[0].LowHz(),
+                             scan.Settings()[0].HighHz(), 7, 13};
+    qv::LogOverview overview(grid);
+    qv::ScanLog(data, size, overview);
+    if (overview.Grid().rows != 0) {
+      for (uint32_t row = 0; row < grid.rows; ++row)
+        for (uint32_t column = 0; column < grid.columns; ++column) (void)overview.Cell(row, column);
+    }
+  }
+
+  qv::LogWindowStats stats(-85 * 16);
+  qv::LogTimeWindow window(stats, qv::LogTimePoint{true, 1},
+                           qv::ParseLogTime("2024-01-31 13:45:09"));
+  qv::ScanLog(data, size, window);
+  for (const qv::LogWindowStats::Setting& setting : stats.Settings()) {
+    for (const qv::LogWindowStats::Point& p : setting.points)
+      Check(p.count == 0 || (p.min <= p.max && p.reached <= p.count));
+  }
+
+  Counter in_memory, streamed;
+  qv::ScanLog(data, size, in_memory);
+  // fmemopen refuses an empty buffer.
+  if (size == 0) return 0;
+  std::FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+  if (file == nullptr) return 0;
+  std::string error;
+  const qv::LogScanResult stream = qv::ScanLogStream(file, streamed, &error);
+  std::fclose(file);
+  Check(error.empty() && stream.records == result.records && stream.torn == result.torn &&
+        stream.torn_at == result.torn_at && stream.trailing == result.trailing &&
+        streamed.sum == in_memory.sum);
+  return 0;
+}

@@ -146,7 +146,7 @@ class HistogramWindowTest : public ::testing::Test {
   }
   int Height(int point) {
     const QImage& p = dialog().Picture();
-    return BarHeight(p, HistogramColumn(point, 4, p.width()));
+    return BarHeight(p, StepColumn(point, 4, p.width()));
   }
 
   ManualClock clock_;
@@ -220,7 +220,7 @@ TEST_F(HistogramWindowTest, BarsReachNMinusOneOverNAndNothingAboveEveryLevel) {
   EXPECT_EQ(Height(1), 0);
   EXPECT_EQ(Height(2), h * (kSweeps - 1) / kSweeps);
   EXPECT_EQ(Height(3), h * 2 / kSweeps);
-  EXPECT_EQ(dialog().Picture().pixel(HistogramColumn(0, 4, dialog().Picture().width()), h - 1),
+  EXPECT_EQ(dialog().Picture().pixel(StepColumn(0, 4, dialog().Picture().width()), h - 1),
             GradientPixel(dialog().Gradient(), -30));
 
   // A threshold above every level: from a reset on, no bar rises.
@@ -279,7 +279,7 @@ TEST_F(HistogramWindowTest, ReferenceLevelRescalesUntilTheNextThresholdChange) {
   EXPECT_EQ(dialog().Gradient().mode(), CGradient::kHistogramMode);
   // The bars on screen take the new colours at once.
   const int bottom = dialog().Picture().height() - 1;
-  const int first = HistogramColumn(0, 4, dialog().Picture().width());
+  const int first = StepColumn(0, 4, dialog().Picture().width());
   EXPECT_EQ(dialog().Picture().pixel(first, bottom), GradientPixel(dialog().Gradient(), -45));
 
   Click(CHistogramDlg::kRaiseButton);

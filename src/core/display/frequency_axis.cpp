@@ -18,11 +18,15 @@ std::vector<AxisLabel> LayOutFrequencyAxis(const GraphGeometry& g, uint32_t star
                                            int32_t left_limit, int32_t right_limit) {
   if (g.points < 2 || g.Width() < 10) return {};
   std::array<int32_t, 11> xs{};
+  for (int32_t i = 0; i <= 10; ++i) xs[i] = g.GridX(i);
+  return LayOutStepAxis(xs, start, sweep_word, g.points, char_width, left_limit, right_limit);
+}
+
+std::vector<AxisLabel> LayOutStepAxis(const std::array<int32_t, 11>& xs, uint32_t start,
+                                      uint16_t sweep_word, int32_t points, int32_t char_width,
+                                      int32_t left_limit, int32_t right_limit) {
   std::array<double, 11> mhz{};
-  for (int32_t i = 0; i <= 10; ++i) {
-    xs[i] = g.GridX(i);
-    mhz[i] = GridFrequency(start, sweep_word, g.points, i);
-  }
+  for (int32_t i = 0; i <= 10; ++i) mhz[i] = GridFrequency(start, sweep_word, points, i);
   return LayOutAxisLabels(xs, mhz, AxisDecimals(mhz[10] - mhz[0]), char_width, left_limit,
                           right_limit);
 }

@@ -31,6 +31,12 @@ std::vector<AxisLabel> LayOutFrequencyAxis(const GraphGeometry& g, uint32_t star
                                            uint16_t sweep_word, int32_t char_width,
                                            int32_t left_limit, int32_t right_limit);
 
+// The labels of any row of eleven grid lines over a sweep of `points` steps: line i at x = xs[i]
+// reads start + i tenths of the span. The graph, spectrogram and histogram axes all use it.
+std::vector<AxisLabel> LayOutStepAxis(const std::array<int32_t, 11>& xs, uint32_t start,
+                                      uint16_t sweep_word, int32_t points, int32_t char_width,
+                                      int32_t left_limit, int32_t right_limit);
+
 // The same fitting for any row of eleven lines: line i at x = xs[i] reads mhz[i], written with
 // `decimals` decimals, or fewer where every label is exact with fewer. The spectrogram's frequency axis uses it under its own columns.
 std::vector<AxisLabel> LayOutAxisLabels(const std::array<int32_t, 11>& xs,

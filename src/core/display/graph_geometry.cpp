@@ -12,18 +12,27 @@ GraphGeometry::GraphGeometry(const GraphRect& a, int32_t n)
       dy((bottom - a.top) / 10),
       points(n) {}
 
+int32_t StepColumn(int32_t j, int32_t n, int32_t width) {
+  if (n < 1 || width <= 0) return 0;
+  return static_cast<int32_t>((2 * static_cast<int64_t>(j) + 1) * width / (2 * int64_t{n}));
+}
+
+int32_t ColumnStep(int32_t column, int32_t width, int32_t n) {
+  if (n < 1 || width <= 0 || column < 0) return 0;
+  const int64_t j = (2 * static_cast<int64_t>(column) + 1) * n / (2 * int64_t{width});
+  return static_cast<int32_t>(std::min<int64_t>(j, n - 1));
+}
+
+int32_t GridColumn(int32_t line, int32_t width) {
+  return std::max(std::min(line * width / 10, width - 1), 0);
+}
+
 int32_t GraphGeometry::XOf(int32_t j, int32_t count) const {
-  if (count < 1 || Width() <= 0) return kPlotLeftMargin;
-  return static_cast<int32_t>((2 * static_cast<int64_t>(j) + 1) * Width() / (2 * int64_t{count})) +
-         kPlotLeftMargin;
+  return StepColumn(j, count, Width()) + kPlotLeftMargin;
 }
 
 int32_t GraphGeometry::PointAtX(int32_t x) const {
-  if (points < 1 || Width() <= 0) return 0;
-  const int64_t offset = static_cast<int64_t>(x) - kPlotLeftMargin;
-  if (offset < 0) return 0;
-  const int64_t j = (2 * offset + 1) * points / (2 * int64_t{Width()});
-  return static_cast<int32_t>(std::min<int64_t>(j, points - 1));
+  return ColumnStep(x - kPlotLeftMargin, Width(), points);
 }
 
 bool GraphGeometry::Contains(int32_t x, int32_t y) const {

@@ -58,6 +58,14 @@ struct GraphGeometry {
   PlotRect LevelPlot() const;
 };
 
+// A row of `width` pixel columns spanning `n` equal frequency steps, start to stop, as every
+// frequency axis of the program does: the column in the middle of step j; the step that holds
+// the middle of `column` (held within 0 ... n - 1); and the column of grid line 0 ... 10, every
+// tenth of the width, the last on the rightmost column.
+int32_t StepColumn(int32_t j, int32_t n, int32_t width);
+int32_t ColumnStep(int32_t column, int32_t width, int32_t n);
+int32_t GridColumn(int32_t line, int32_t width);
+
 // Frequency in MHz of point j of a sweep from `start` (50 kHz steps) with `sweep_word` steps
 // between points: where its step begins.
 double PointFrequency(uint32_t start, int32_t point, uint16_t sweep_word);

@@ -9,13 +9,7 @@ namespace qv {
 
 // The histogram's columns and frequency axis. The n points of a sweep share the picture's width
 // in n equal steps, from the sweep's start at the left edge to its stop (start + n steps) at the
-// right one, and each point's bar stands in the middle of its step, as on the graph.
-
-// Column of point j of n in a picture `width` pixels wide.
-int32_t HistogramColumn(int32_t j, int32_t n, int32_t width);
-
-// Column of grid line 0 ... 10: every tenth of the width, the last on the rightmost column.
-int32_t HistogramGridX(int32_t line, int32_t width);
+// right one, and each point's bar stands in the middle of its step (StepColumn), as on the graph.
 
 // The labels under the bars: line i reads start + i tenths of the n steps of `sweep_word`
 // 50 kHz steps, laid out as the graph's are within the picture's width. Empty without a point.

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "core/display/graph_geometry.h"
-#include "core/display/histogram_axis.h"
 
 namespace qv {
 namespace {
@@ -50,14 +49,7 @@ SpectrogramLayout LayOutSpectrogram(int32_t width, int32_t height, int32_t char_
 }
 
 int32_t WaterfallGridX(const GraphRect& waterfall, int32_t line) {
-  // The waterfall spans start to stop as the graph does: its lines sit where the histogram's do.
-  return waterfall.left + HistogramGridX(line, waterfall.right - waterfall.left);
-}
-
-int32_t WaterfallColumnPoint(int32_t column, int32_t width, int32_t points) {
-  if (width <= 0 || points <= 0) return 0;
-  const int64_t point = (2 * static_cast<int64_t>(column) + 1) * points / (2 * int64_t{width});
-  return static_cast<int32_t>(std::clamp<int64_t>(point, 0, points - 1));
+  return waterfall.left + GridColumn(line, waterfall.right - waterfall.left);
 }
 
 std::vector<AxisLabel> LayOutWaterfallFrequencies(const GraphRect& waterfall, uint32_t start,
@@ -66,13 +58,8 @@ std::vector<AxisLabel> LayOutWaterfallFrequencies(const GraphRect& waterfall, ui
                                                   int32_t right_limit) {
   if (points < 2 || waterfall.right - waterfall.left <= 1) return {};
   std::array<int32_t, 11> xs{};
-  std::array<double, 11> mhz{};
-  for (int32_t i = 0; i <= 10; ++i) {
-    xs[i] = WaterfallGridX(waterfall, i);
-    mhz[i] = GridFrequency(start, sweep_word, points, i);
-  }
-  return LayOutAxisLabels(xs, mhz, AxisDecimals(mhz[10] - mhz[0]), char_width, left_limit,
-                          right_limit);
+  for (int32_t i = 0; i <= 10; ++i) xs[i] = WaterfallGridX(waterfall, i);
+  return LayOutStepAxis(xs, start, sweep_word, points, char_width, left_limit, right_limit);
 }
 
 std::vector<RowLabel> LayOutTimeAxis(const GraphRect& waterfall, bool reverse,

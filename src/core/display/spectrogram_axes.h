@@ -32,11 +32,9 @@ struct RowLabel {
   std::string text;
 };
 
-// Column of grid line 0 ... 10 under the waterfall: every tenth of its width.
+// Column of grid line 0 ... 10 under the waterfall: every tenth of its width (GridColumn). A
+// column shows the point whose step holds its middle (ColumnStep), as on the graph.
 int32_t WaterfallGridX(const GraphRect& waterfall, int32_t line);
-// The point column `column` of a waterfall `width` columns wide shows: the one whose step holds
-// the column's middle, as on the graph.
-int32_t WaterfallColumnPoint(int32_t column, int32_t width, int32_t points);
 
 // Frequency labels under the waterfall's columns. Column x of a waterfall w pixels wide shows
 // point x (n - 1) / (w - 1); the eleven lines sit at every tenth of the width and each reads the

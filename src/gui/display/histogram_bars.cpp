@@ -44,7 +44,7 @@ void PaintHistogramBars(QImage& image, int32_t points, int16_t sweep_counter,
   for (int32_t i = 0; i < points; ++i) {
     const int level = std::clamp<int>(live_levels[i], CGradient::kLowestLevel,
                                       CGradient::kHighestLevel);
-    bars[i] = {HistogramColumn(i, points, w), h - HistogramBarHeight(counts[i], sweep_counter, h),
+    bars[i] = {StepColumn(i, points, w), h - HistogramBarHeight(counts[i], sweep_counter, h),
                colours[static_cast<size_t>(CGradient::kHighestLevel - level)]};
   }
 
@@ -71,7 +71,7 @@ void PaintHistogramAxis(QPainter& painter, int width, int line_height,
                         const std::vector<AxisLabel>& labels) {
   constexpr int kTick = 3;
   for (const AxisLabel& label : labels) {
-    const int x = HistogramGridX(label.grid_line, width);
+    const int x = GridColumn(label.grid_line, width);
     painter.drawLine(x, 0, x, kTick - 1);
     painter.drawText(QRect(label.left, kTick, label.width, line_height),
                      Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,

@@ -29,7 +29,7 @@ int HistogramBarHeight(int16_t count, int16_t sweep_counter, int height);
 // Fills `image` (32-bit RGB) with the background and one bar per point, rising from the
 // bottom by its count over the counter, coloured by its live level through `colours`. Later
 // points cover earlier ones where they overlap, as if drawn one after another. Each bar stands
-// on its point's column (HistogramColumn).
+// on its point's column (StepColumn).
 void PaintHistogramBars(QImage& image, int32_t points, int16_t sweep_counter,
                         const int16_t* counts, const int16_t* live_levels,
                         const std::array<QRgb, CGradient::kTableSize>& colours);

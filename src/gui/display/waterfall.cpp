@@ -26,7 +26,7 @@ void WaterfallRenderer::MapColumns(int32_t width, int32_t n) {
   if (width == mapped_width_ && n == mapped_n_) return;
   column_points_.resize(static_cast<size_t>(width));
   for (int32_t x = 0; x < width; ++x) {
-    column_points_[static_cast<size_t>(x)] = WaterfallColumnPoint(x, width, n);
+    column_points_[static_cast<size_t>(x)] = ColumnStep(x, width, n);
   }
   mapped_width_ = width;
   mapped_n_ = n;

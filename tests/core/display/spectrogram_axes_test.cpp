@@ -92,9 +92,9 @@ TEST(SpectrogramAxesTest, LayoutAndLabelsOfAWindowFullOfAxes) {
   EXPECT_EQ(freq.back().text, "2483.3");
   // Three points over ten columns: 0 0 0 1 1 1 1 2 2 2 (where each column's middle x + 0.5 lies).
   for (int32_t x = 0; x < 10; ++x) {
-    EXPECT_EQ(WaterfallColumnPoint(x, 10, 3), x < 3 ? 0 : x < 7 ? 1 : 2) << x;
+    EXPECT_EQ(ColumnStep(x, 10, 3), x < 3 ? 0 : x < 7 ? 1 : 2) << x;
   }
-  EXPECT_EQ(WaterfallColumnPoint(0, 4, 1000), 125);
+  EXPECT_EQ(ColumnStep(0, 4, 1000), 125);
   EXPECT_LE(freq.back().left + freq.back().width, bar.left);
   for (size_t k = 1; k < freq.size(); ++k) {
     EXPECT_GE(freq[k].left, freq[k - 1].left + freq[k - 1].width + cw);

@@ -80,7 +80,6 @@ class CDisplay : public QWidget,
   // While printing, the scene is in the print colour scheme and sweeps do not repaint; until
   // EndPrinting.
   void SetPrinting(bool printing) { state_.printing = printing; }
-  FramePacer& Frames() { return frames_; }
   void EndPrinting();
   int PrintColourOption() const { return state_.print_colour_option; }
   void SetPrintColourOption(int option) { state_.print_colour_option = option; }

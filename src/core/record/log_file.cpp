@@ -304,15 +304,15 @@ bool CLogFile::ShowNextSweep() {
     // The end stays for the pace to meet; a jump or a step only shows what there is.
     if (result != LogPlayback::Result::kRecord) return shown;
     bool first = false;
-    if (IsSweepBlock(length, &first)) {
-      if (first && shown) {
-        held_ = true;
-        held_length_ = length;
-        return true;
-      }
-      if (!first && !shown) continue;  // the rest of a sweep begun before
-      shown = true;
+    const bool block = IsSweepBlock(length, &first);
+    // The sweep ends where the next one or the next second begins.
+    if (shown && (first || buffer_[0] == kLogTimeType)) {
+      held_ = true;
+      held_length_ = length;
+      return true;
     }
+    if (block && !first && !shown) continue;  // the rest of a sweep begun before
+    shown = shown || block;
     PlayRecord(length);
   }
   return shown;

@@ -24,6 +24,7 @@
 #include "gui/app/snapshot.h"
 #include "gui/app/splash_screen.h"
 #include "gui/link/connection_sheet.h"
+#include "gui/record/recording_controller.h"
 #include "gui/record/trace_export.h"
 #include "link/app/console_messages.h"
 #include "link/app/qt_timer.h"
@@ -110,6 +111,27 @@ void QuitOnTerminatingSignals(QApplication& app, qv::QtAlerts& alerts) {
   action.sa_flags = SA_RESTART;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Where and how fast a replay plays is known once its log is scanned.
+void StartReplayAt(qv::CRecordingController& recorder, const qv::StartOptions& options) {
+  if (!options.replay_from && !options.replay_speed) return;
+  QObject::connect(
+      &recorder, &qv::CRecordingController::ScanFinished, &recorder,
+      [&recorder, from = options.replay_from, speed = options.replay_speed] {
+        std::string error;
+        if (from && !recorder.JumpToTime(*from, &error)) {
+          std::fprintf(stderr,
+                       "quorvalin: --replay-from: outside the log (%s); replaying from the start\n",
+                       error.c_str());
+        }
+        if (speed) recorder.SetReplaySpeed(*speed);
+      },
+      Qt::SingleShotConnection);
 }
 
 }  // namespace
@@ -281,6 +303,7 @@ int main(int argc, char* argv[]) {
   if (!options.replay.empty()) {
     if (frame.View().ReplayFile(options.replay)) {
       open_windows();
+      StartReplayAt(frame.View().Display().Recorder(), options);
     } else {
       std::fprintf(stderr, "quorvalin: --replay: cannot play %s\n", options.replay.c_str());
       if (options.Scripted()) return 1;

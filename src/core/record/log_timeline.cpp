@@ -17,7 +17,10 @@ LogTimeline::LogTimeline(std::vector<LogTimeEntry> index, uint64_t sweeps, uint6
 
 size_t LogTimeline::EntryAt(int64_t elapsed) const {
   const auto after = std::upper_bound(elapsed_.begin(), elapsed_.end(), elapsed);
-  return after == elapsed_.begin() ? 0 : static_cast<size_t>(after - elapsed_.begin()) - 1;
+  if (after == elapsed_.begin()) return 0;
+  // Of the time records a clock set back gave the same elapsed time, the first.
+  return static_cast<size_t>(std::lower_bound(elapsed_.begin(), after, *(after - 1)) -
+                             elapsed_.begin());
 }
 
 std::optional<size_t> LogTimeline::EntryOf(uint64_t offset) const {

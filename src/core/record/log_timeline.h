@@ -28,8 +28,8 @@ class LogTimeline {
   // Elapsed time of the last time record; 0 for none.
   int64_t Duration() const { return elapsed_.empty() ? 0 : elapsed_.back(); }
 
-  // The time record a second falls in: the last at or before it (the first for earlier ones).
-  // Not for an empty timeline.
+  // The time record a second falls in: the last at or before it (the first for earlier ones;
+  // of several at one elapsed time, the first). Not for an empty timeline.
   size_t EntryAt(int64_t elapsed) const;
   // The last time record at or before a byte offset; nullopt before the first.
   std::optional<size_t> EntryOf(uint64_t offset) const;

@@ -101,6 +101,7 @@ TEST(LogReplayTest, ANightIsScannedJumpedSteppedAndPacedByItsOwnTime) {
   EXPECT_EQ(timeline.Duration(), ElapsedOfSecond(kSeconds - 1));
   EXPECT_EQ(timeline.Elapsed(3599), 3599);
   EXPECT_EQ(timeline.Elapsed(3600), 3599);  // the clock went back
+  EXPECT_EQ(timeline.EntryAt(3599), 3599u);  // and the second it repeats is its first
   EXPECT_EQ(timeline.Elapsed(5000), 5000);  // second 5001: the unread clock's gap counts
   const uint64_t set_back_at = timeline.Entry(3600).offset;
   EXPECT_EQ(scan.damage, "damaged: torn record at byte " + std::to_string(bytes.size() - 4) +

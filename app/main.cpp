@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -27,6 +28,7 @@
 #include "gui/record/recording_controller.h"
 #include "gui/record/trace_export.h"
 #include "link/app/console_messages.h"
+#include "link/app/loop_gap_probe.h"
 #include "link/app/qt_timer.h"
 #include "link/serial/udev_serial_monitor.h"
 #include "sim/transport/tcp_server.h"
@@ -118,11 +120,18 @@ void QuitOnTerminatingSignals(QApplication& app, qv::QtAlerts& alerts) {
 namespace {
 
 // Where and how fast a replay plays is known once its log is scanned.
-void StartReplayAt(qv::CRecordingController& recorder, const qv::StartOptions& options) {
-  if (!options.replay_from && !options.replay_speed) return;
+void StartReplayAt(qv::CRecordingController& recorder, const qv::StartOptions& options,
+                   qv::LoopGapProbe& probe) {
+  QElapsedTimer scanning;
+  scanning.start();
+  probe.TakeLongestGap();
   QObject::connect(
       &recorder, &qv::CRecordingController::ScanFinished, &recorder,
-      [&recorder, from = options.replay_from, speed = options.replay_speed] {
+      [&recorder, &probe, scanning, from = options.replay_from, speed = options.replay_speed] {
+        if (probe.On()) {
+          qCDebug(qv::lcFrames, "log scanned in %lld ms; longest gap meanwhile: %lld ms",
+                  scanning.elapsed(), probe.TakeLongestGap());
+        }
         std::string error;
         if (from && !recorder.JumpToTime(*from, &error)) {
           std::fprintf(stderr,
@@ -172,6 +181,7 @@ int main(int argc, char* argv[]) {
 
   const bool tablet_mode = qv::CMainFrame::DetectTabletMode(options.tablet);
   qv::QtTimerFactory timers;
+  qv::LoopGapProbe loop_gaps;  // measures only when its debug category is on
   qv::AppSettings settings;
 
   // The splash keeps the user company while the window is built; it deletes itself after
@@ -303,7 +313,7 @@ int main(int argc, char* argv[]) {
   if (!options.replay.empty()) {
     if (frame.View().ReplayFile(options.replay)) {
       open_windows();
-      StartReplayAt(frame.View().Display().Recorder(), options);
+      StartReplayAt(frame.View().Display().Recorder(), options, loop_gaps);
     } else {
       std::fprintf(stderr, "quorvalin: --replay: cannot play %s\n", options.replay.c_str());
       if (options.Scripted()) return 1;

@@ -49,9 +49,12 @@ std::string LongLog() {
   Bytes out = BuildHeaderRecord(ReceiverIdentity{}, LogClock{1, 1, 26, 0, 0, 0}, {});
   uint64_t written = 0;
   for (uint64_t second = 0; written < kBytes; ++second) {
-    const LogClock clock{1, static_cast<uint8_t>(1 + second / 86400), 26,
+    const LogClock clock{1,
+                         static_cast<uint8_t>(1 + second / 86400),
+                         26,
                          static_cast<uint8_t>(second / 3600 % 24),
-                         static_cast<uint8_t>(second / 60 % 60), static_cast<uint8_t>(second % 60)};
+                         static_cast<uint8_t>(second / 60 % 60),
+                         static_cast<uint8_t>(second % 60)};
     const Bytes time = BuildTimeRecord(clock, {});
     out.insert(out.end(), time.begin(), time.end());
     for (int s = 0; s < 20; ++s)

@@ -152,7 +152,8 @@ int WriteSeconds(const char* path, int seconds) {
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--long") return WriteLong(argv[2], std::atof(argv[3]));
-  if (argc == 4 && std::string(argv[1]) == "--seconds") return WriteSeconds(argv[2], std::atoi(argv[3]));
+  if (argc == 4 && std::string(argv[1]) == "--seconds")
+    return WriteSeconds(argv[2], std::atoi(argv[3]));
   if (argc != 2 && argc != 3) {
     std::fprintf(stderr,
                  "usage: make_sample_log OUT [CAPTURES] | --long OUT GB | --seconds OUT N\n");

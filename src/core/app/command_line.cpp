@@ -14,7 +14,17 @@ namespace {
 // What an option does with its value: the switches set a flag or ask for help or the version,
 // file options keep a name, the others are checked by Take.
 enum class Kind {
-  kHelp, kHelpAll, kVersion, kFlag, kFile, kConnect, kSeconds, kColours, kOpen, kTime, kSpeed
+  kHelp,
+  kHelpAll,
+  kVersion,
+  kFlag,
+  kFile,
+  kConnect,
+  kSeconds,
+  kColours,
+  kOpen,
+  kTime,
+  kSpeed
 };
 
 struct OptionSpec {
@@ -46,7 +56,7 @@ const OptionSpec kOptions[] = {
     {Kind::kFile, 0, "replay", "FILE", "Play the spectrum log FILE in the graph.", nullptr,
      &O::replay},
     {Kind::kTime, 0, "replay-from", "TIME",
-     "Start --replay at TIME: +HH:MM:SS or seconds from the log's start, or 'YYYY-MM-DD HH:MM:SS'."},
+     "Start --replay at TIME: +HH:MM:SS or seconds from its start, or 'YYYY-MM-DD HH:MM:SS'."},
     {Kind::kSpeed, 0, "replay-speed", "X",
      "Play --replay at X times the recorded speed (1, 4, 16, 64, 256) or max."},
     {Kind::kFile, 0, "capture", "FILE", "Create FILE as the instant capture file.", nullptr,

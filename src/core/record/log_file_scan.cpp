@@ -55,7 +55,6 @@ LogScanResult Pass(Source& source, LogVisitor& visitor, std::string* error) {
     *error = std::strerror(errno);
     return {};
   }
-  std::setvbuf(file, nullptr, _IONBF, 0);  // the reader buffers a megabyte itself
   const LogScanResult result = ScanLogStream(file, visitor, error);
   std::fclose(file);
   return result;
@@ -89,7 +88,7 @@ LogFileScan ScanLogFile(const std::string& path, const std::atomic<bool>& cancel
   source.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   source.cancel = &cancel;
   source.progress = &progress;
-  struct stat st{};
+  struct stat st {};
   if (source.fd < 0 || fstat(source.fd, &st) != 0) {
     out.damage = path + ": " + std::strerror(errno);
     if (source.fd >= 0) ::close(source.fd);
@@ -99,8 +98,7 @@ LogFileScan ScanLogFile(const std::string& path, const std::atomic<bool>& cancel
   const uint64_t size = static_cast<uint64_t>(st.st_size);
   source.total = 2 * size;
   out.result = Pass(source, out.scan, &error);
-  const uint64_t end =
-      out.result.torn ? out.result.torn_at : source.read - out.result.trailing;
+  const uint64_t end = out.result.torn ? out.result.torn_at : source.read - out.result.trailing;
   out.timeline = std::make_unique<LogTimeline>(out.scan.Index(), out.scan.Sweeps(), end);
   const LogOverviewGrid grid = OverviewGridOf(out.scan, kOverviewMaxRows, kOverviewMaxColumns);
   if (!cancel && error.empty() && grid.rows != 0) {

@@ -24,9 +24,9 @@ size_t LogTimeline::EntryAt(int64_t elapsed) const {
 }
 
 std::optional<size_t> LogTimeline::EntryOf(uint64_t offset) const {
-  const auto after = std::upper_bound(
-      index_.begin(), index_.end(), offset,
-      [](uint64_t at, const LogTimeEntry& entry) { return at < entry.offset; });
+  const auto after =
+      std::upper_bound(index_.begin(), index_.end(), offset,
+                       [](uint64_t at, const LogTimeEntry& entry) { return at < entry.offset; });
   if (after == index_.begin()) return std::nullopt;
   return static_cast<size_t>(after - index_.begin()) - 1;
 }

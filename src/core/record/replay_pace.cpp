@@ -20,18 +20,23 @@ std::string ReplaySpeedText(ReplaySpeed speed) {
 
 int SpeedFactor(ReplaySpeed speed) {
   switch (speed) {
-    case ReplaySpeed::k1: return 1;
-    case ReplaySpeed::k4: return 4;
-    case ReplaySpeed::k16: return 16;
-    case ReplaySpeed::k64: return 64;
-    case ReplaySpeed::k256: return 256;
-    default: return 0;
+    case ReplaySpeed::k1:
+      return 1;
+    case ReplaySpeed::k4:
+      return 4;
+    case ReplaySpeed::k16:
+      return 16;
+    case ReplaySpeed::k64:
+      return 64;
+    case ReplaySpeed::k256:
+      return 256;
+    default:
+      return 0;
   }
 }
 
 double ReplayPace::Target(int64_t now_ms) const {
-  return anchor_elapsed_ +
-         static_cast<double>(now_ms - anchor_ms_) * SpeedFactor(speed_) / 1000.0;
+  return anchor_elapsed_ + static_cast<double>(now_ms - anchor_ms_) * SpeedFactor(speed_) / 1000.0;
 }
 
 bool ReplayPace::Due(double elapsed, int64_t now_ms) const {

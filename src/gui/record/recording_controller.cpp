@@ -23,8 +23,7 @@ CRecordingController::CRecordingController(TimerFactory& timers, Alerts& alerts,
       scanner_(std::make_unique<CLogScanRunner>()) {
   time_markers_ = new CTimeMarkerDialog(*captures_, window);
   time_markers_->setWindowFlag(Qt::Window);
-  connect(scanner_.get(), &CLogScanRunner::Progressed, this,
-          &CRecordingController::ScanProgressed);
+  connect(scanner_.get(), &CLogScanRunner::Progressed, this, &CRecordingController::ScanProgressed);
   connect(scanner_.get(), &CLogScanRunner::Finished, this, &CRecordingController::OnScanFinished);
 }
 

@@ -24,7 +24,8 @@ LoopGapProbe::LoopGapProbe(QObject* parent) : QObject(parent) {
 }
 
 LoopGapProbe::~LoopGapProbe() {
-  if (On()) qCDebug(lcFrames, "longest gap between turns of the event loop: %lld ms", longest_ever_);
+  if (On())
+    qCDebug(lcFrames, "longest gap between turns of the event loop: %lld ms", longest_ever_);
 }
 
 qint64 LoopGapProbe::TakeLongestGap() {

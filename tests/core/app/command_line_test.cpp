@@ -41,7 +41,8 @@ TEST(CommandLineTest, EachMistakeIsAnErrorNamingWhatIsWrong) {
       {{"--platform=offscreen"}, "unknown option '--platform=offscreen'"},
       {{"capture.icf"}, "unexpected argument 'capture.icf'"},
       {{"--replay", "a.zn", "--replay-from", "3:12"}, "--replay-from takes +HH:MM:SS"},
-      {{"--replay", "a.zn", "--replay-speed", "2"}, "--replay-speed takes 1, 4, 16, 64, 256 or max"},
+      {{"--replay", "a.zn", "--replay-speed", "2"},
+       "--replay-speed takes 1, 4, 16, 64, 256 or max"},
       {{"--replay-from", "+03:12:00"}, "--replay-from needs --replay FILE"},
   };
   for (const auto& [arguments, message] : mistakes) {

@@ -57,7 +57,11 @@ Bytes NightLog() {
   Bytes log = BuildHeaderRecord(ReceiverIdentity{}, LogClock{12, 7, 26, 20, 0, 0}, {});
   for (int second = 0; second < kSeconds; ++second) {
     const int clock = 20 * 3600 + second - (second >= 3600 ? 1800 : 0);
-    LogClock c{12, 7, 26, static_cast<uint8_t>(clock / 3600), static_cast<uint8_t>(clock / 60 % 60),
+    LogClock c{12,
+               7,
+               26,
+               static_cast<uint8_t>(clock / 3600),
+               static_cast<uint8_t>(clock / 60 % 60),
                static_cast<uint8_t>(clock % 60)};
     if (second == 5000) {
       c.month = 0;
@@ -87,12 +91,11 @@ TEST(LogReplayTest, ANightIsScannedJumpedSteppedAndPacedByItsOwnTime) {
   // one text names each damage.
   std::atomic<bool> cancel{false};
   std::vector<uint64_t> progress;
-  const LogFileScan scan =
-      ScanLogFile(path, cancel, [&](uint64_t done, uint64_t total) {
-        EXPECT_EQ(total, 2 * bytes.size());
-        if (!progress.empty()) EXPECT_GE(done, progress.back());
-        progress.push_back(done);
-      });
+  const LogFileScan scan = ScanLogFile(path, cancel, [&](uint64_t done, uint64_t total) {
+    EXPECT_EQ(total, 2 * bytes.size());
+    if (!progress.empty()) EXPECT_GE(done, progress.back());
+    progress.push_back(done);
+  });
   ASSERT_FALSE(scan.cancelled);
   ASSERT_FALSE(progress.empty());
   EXPECT_EQ(progress.back(), 2 * bytes.size());
@@ -100,9 +103,9 @@ TEST(LogReplayTest, ANightIsScannedJumpedSteppedAndPacedByItsOwnTime) {
   ASSERT_EQ(timeline.Entries(), static_cast<size_t>(kSeconds - 1));
   EXPECT_EQ(timeline.Duration(), ElapsedOfSecond(kSeconds - 1));
   EXPECT_EQ(timeline.Elapsed(3599), 3599);
-  EXPECT_EQ(timeline.Elapsed(3600), 3599);  // the clock went back
+  EXPECT_EQ(timeline.Elapsed(3600), 3599);   // the clock went back
   EXPECT_EQ(timeline.EntryAt(3599), 3599u);  // and the second it repeats is its first
-  EXPECT_EQ(timeline.Elapsed(5000), 5000);  // second 5001: the unread clock's gap counts
+  EXPECT_EQ(timeline.Elapsed(5000), 5000);   // second 5001: the unread clock's gap counts
   const uint64_t set_back_at = timeline.Entry(3600).offset;
   EXPECT_EQ(scan.damage, "damaged: torn record at byte " + std::to_string(bytes.size() - 4) +
                              "; the clock went back at byte " + std::to_string(set_back_at));
@@ -115,7 +118,8 @@ TEST(LogReplayTest, ANightIsScannedJumpedSteppedAndPacedByItsOwnTime) {
   // Times as users give them: offsets, and wall clocks (the first of a repeated one counts).
   EXPECT_EQ(timeline.ElapsedOf(*ParseLogTime("+01:00:00")), 3600);
   EXPECT_EQ(timeline.ElapsedOf(*ParseLogTime("2026-12-07 20:40:00")), 2400);
-  EXPECT_EQ(timeline.ElapsedOf(*ParseLogTime("2026-12-07 22:29:59")), ElapsedOfSecond(kSeconds - 1));
+  EXPECT_EQ(timeline.ElapsedOf(*ParseLogTime("2026-12-07 22:29:59")),
+            ElapsedOfSecond(kSeconds - 1));
   EXPECT_EQ(timeline.ElapsedOf(*ParseLogTime("2026-12-07 19:59:59")), std::nullopt);
   EXPECT_EQ(timeline.ElapsedOf(*ParseLogTime("+03:00:00")), std::nullopt);
   // A window's bytes run from its first second's time record to the one after its last.

@@ -94,6 +94,23 @@ TEST_F(RecordEndToEndTest, RecordedSessionPlaysBackAsItWasShown) {
   ASSERT_FALSE(live.empty());
   EXPECT_TRUE(std::equal(live.begin(), live.end(), trace.live_levels.begin()));
   EXPECT_TRUE(alerts_.shown.empty());
+  EXPECT_TRUE(alerts_.noted.empty());
+
+  // The same log cut short: its scan says so once, and no box waits for anyone.
+  const std::string cut = path + ".cut.kzq";
+  {
+    std::ofstream out(cut, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size() - 5));
+  }
+  ASSERT_TRUE(view_->ReplayFile(cut));
+  ASSERT_TRUE(scanned.wait(10000));
+  EXPECT_EQ(alerts_.noted,
+            std::vector<std::string>{"Log damaged: torn record at byte " +
+                                     std::to_string(bytes.size() - kLogEndRecordSize)});
+  EXPECT_TRUE(alerts_.shown.empty());
+  view_->OnCommand(kCmdStop);
+  EXPECT_EQ(recorder.Timeline(), nullptr);
 }
 
 // Three sweeps captured from the simulated Receiver, the second one commented on the on-screen

@@ -129,6 +129,21 @@ std::string ScanDamageText(const LogScanResult& result, const LogTimeline& timel
     if (back.size() > 1) part += " (" + std::to_string(back.size()) + " times)";
     add(part);
   }
+  // A time record a second: a longer step forward means some are missing (or unreadable).
+  uint64_t gaps = 0;
+  int64_t missing = 0;
+  uint64_t first_gap = 0;
+  for (size_t i = 1; i < timeline.Entries(); ++i) {
+    const int64_t step = timeline.Elapsed(i) - timeline.Elapsed(i - 1);
+    if (step <= 1) continue;
+    if (gaps++ == 0) first_gap = timeline.Entry(i).offset;
+    missing += step - 1;
+  }
+  if (gaps != 0) {
+    add(std::to_string(missing) + " s without time records before byte " +
+        std::to_string(first_gap) + (gaps > 1 ? " (" + std::to_string(gaps) + " gaps)" : ""));
+  }
+  if (!text.empty() && text.rfind("damaged", 0) != 0) text = "damaged: " + text;
   return text;
 }
 

@@ -36,7 +36,8 @@ LogOverviewGrid OverviewGridOf(const LogScan& scan, uint32_t max_rows, uint32_t 
 LogFileScan ScanLogFile(const std::string& path, const std::atomic<bool>& cancel,
                         const std::function<void(uint64_t done, uint64_t total)>& progress);
 
-// "damaged: torn record at byte N; the clock went back at byte M (2 times)" and so on.
+// "damaged: torn record at byte N; the clock went back at byte M (2 times); 4 s without time
+// records before byte K (2 gaps)" and so on; empty for a whole log.
 std::string ScanDamageText(const LogScanResult& result, const LogTimeline& timeline,
                            const std::string& read_error);
 

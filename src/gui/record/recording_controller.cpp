@@ -44,7 +44,7 @@ void CRecordingController::OnScanFinished() {
   log_->SetTimeline(scan_->timeline.get());
   if (!scan_->damage.empty()) {
     // Once per log, in words that say what was skipped and where; never a box to click away.
-    const std::string text = "Log " + scan_->damage;
+    const std::string text = "Log " + scan_->damage;  // "Log damaged: ..."
     graph_.SetStatusPaneText(kPaneMessage, text);
     alerts_.Note(text);
   }

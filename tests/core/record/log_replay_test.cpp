@@ -108,7 +108,9 @@ TEST(LogReplayTest, ANightIsScannedJumpedSteppedAndPacedByItsOwnTime) {
   EXPECT_EQ(timeline.Elapsed(5000), 5000);   // second 5001: the unread clock's gap counts
   const uint64_t set_back_at = timeline.Entry(3600).offset;
   EXPECT_EQ(scan.damage, "damaged: torn record at byte " + std::to_string(bytes.size() - 4) +
-                             "; the clock went back at byte " + std::to_string(set_back_at));
+                             "; the clock went back at byte " + std::to_string(set_back_at) +
+                             "; 1 s without time records before byte " +
+                             std::to_string(timeline.Entry(5000).offset));
   ASSERT_NE(scan.overview, nullptr);
   EXPECT_EQ(scan.overview->Grid().rows, kOverviewMaxRows);
   EXPECT_EQ(scan.overview->Grid().columns, 4u);

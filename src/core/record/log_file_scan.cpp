@@ -105,6 +105,7 @@ LogFileScan ScanLogFile(const std::string& path, const std::atomic<bool>& cancel
     out.overview = std::make_unique<LogOverview>(grid);
     source.base = size;
     Pass(source, *out.overview, &error);
+    out.overview->LevelRange();  // folds what is pending here, not on the thread reading it
   }
   ::close(source.fd);
   out.cancelled = cancel;

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "core/link/little_endian.h"
-#include "core/record/log_csv.h"
+#include "core/record/log_scan.h"
 
 namespace qv {
 namespace {
@@ -228,8 +228,8 @@ std::vector<uint64_t> LogPlayback::SweepStartsBetween(uint64_t from, uint64_t to
   if (!IsOpen()) return starts;
   WalkFrom(from, [&](const LogRecordView& record) {
     if (record.offset >= to || IsEndType(record.type)) return false;
-    const std::optional<SweepHeader> h = SweepHeaderOfRecord(record);
-    if (h && h->block_frequency == h->start) starts.push_back(record.offset);
+    const std::optional<LogSweepBlock> block = SweepBlockOf(record);
+    if (block && block->first == 0) starts.push_back(record.offset);
     return true;
   });
   return starts;

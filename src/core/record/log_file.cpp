@@ -325,6 +325,7 @@ void CLogFile::SetTimeline(const LogTimeline* timeline) {
     boundaries.reserve(timeline->Entries());
     for (const LogTimeEntry& entry : timeline->Index()) boundaries.push_back(entry.offset);
     entry_ = timeline->EntryOf(played_at_);
+    sweep_in_entry_ = 0;
     shown_time_ = static_cast<double>(timeline->ElapsedAt(played_at_));
   }
   playback_.SetBoundaries(std::move(boundaries));

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -24,8 +25,10 @@
 #include "gui/app/snapshot.h"
 #include "gui/app/splash_screen.h"
 #include "gui/link/connection_sheet.h"
+#include "gui/record/recording_controller.h"
 #include "gui/record/trace_export.h"
 #include "link/app/console_messages.h"
+#include "link/app/loop_gap_probe.h"
 #include "link/app/qt_timer.h"
 #include "link/serial/udev_serial_monitor.h"
 #include "sim/transport/tcp_server.h"
@@ -114,6 +117,34 @@ void QuitOnTerminatingSignals(QApplication& app, qv::QtAlerts& alerts) {
 
 }  // namespace
 
+namespace {
+
+// Where and how fast a replay plays is known once its log is scanned.
+void StartReplayAt(qv::CRecordingController& recorder, const qv::StartOptions& options,
+                   qv::LoopGapProbe& probe) {
+  QElapsedTimer scanning;
+  scanning.start();
+  probe.TakeLongestGap();
+  QObject::connect(
+      &recorder, &qv::CRecordingController::ScanFinished, &recorder,
+      [&recorder, &probe, scanning, from = options.replay_from, speed = options.replay_speed] {
+        if (probe.On()) {
+          qCDebug(qv::lcFrames, "log scanned in %lld ms; longest gap meanwhile: %lld ms",
+                  scanning.elapsed(), probe.TakeLongestGap());
+        }
+        std::string error;
+        if (from && !recorder.JumpToTime(*from, &error)) {
+          std::fprintf(stderr,
+                       "quorvalin: --replay-from: outside the log (%s); replaying from the start\n",
+                       error.c_str());
+        }
+        if (speed) recorder.SetReplaySpeed(*speed);
+      },
+      Qt::SingleShotConnection);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
   // Mistakes, --help and --version are answered before the GUI exists: they need no display.
   const qv::CommandLine command_line = qv::ParseCommandLine({argv, argv + argc});
@@ -150,6 +181,7 @@ int main(int argc, char* argv[]) {
 
   const bool tablet_mode = qv::CMainFrame::DetectTabletMode(options.tablet);
   qv::QtTimerFactory timers;
+  qv::LoopGapProbe loop_gaps;  // measures only when its debug category is on
   qv::AppSettings settings;
 
   // The splash keeps the user company while the window is built; it deletes itself after
@@ -281,6 +313,7 @@ int main(int argc, char* argv[]) {
   if (!options.replay.empty()) {
     if (frame.View().ReplayFile(options.replay)) {
       open_windows();
+      StartReplayAt(frame.View().Display().Recorder(), options, loop_gaps);
     } else {
       std::fprintf(stderr, "quorvalin: --replay: cannot play %s\n", options.replay.c_str());
       if (options.Scripted()) return 1;

@@ -1,7 +1,8 @@
 // Reads arbitrary bytes as a spectrum log through the scan, the overview cells and the window
 // statistics, from memory and as a stream. Nothing may read out of bounds, the index must point
 // inside the data in order, the cells must hold only levels of the data, and both walks must
-// meet the same records.
+// meet the same records. The timeline over the index never runs backwards and finds every
+// second and offset inside it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include "core/record/log_reader.h"
 #include "core/record/log_scan.h"
 #include "core/record/log_time.h"
+#include "core/record/log_timeline.h"
 
 namespace {
 
@@ -34,10 +36,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(entry.offset >= before && entry.offset < size);
     before = entry.offset;
   }
+  const qv::LogTimeline timeline(scan.Index(), scan.Sweeps(), size);
+  for (size_t i = 1; i < timeline.Entries(); ++i)
+    Check(timeline.Elapsed(i) >= timeline.Elapsed(i - 1));
+  if (!timeline.Empty()) {
+    for (const int64_t second :
+         {int64_t{-1}, int64_t{0}, timeline.Duration() / 2, timeline.Duration() + 1}) {
+      const size_t i = timeline.EntryAt(second);
+      Check(i < timeline.Entries() &&
+            timeline.SweepTime(i, 3) >= static_cast<double>(timeline.Elapsed(i)));
+      const auto [begin, end] = timeline.RangeOf(second, timeline.Duration());
+      Check(begin <= end && end <= size);
+    }
+    (void)timeline.ElapsedOf(qv::LogTimePoint{false, timeline.Entry(0).seconds});
+    (void)timeline.ClockAt(size / 2);
+  }
 
   if (scan.Earliest() && !scan.Settings().empty()) {
-    qv::LogOverviewGrid grid{*scan.Earliest(), *scan.Latest(), scan.Settings()[0].LowHz(),
-                             scan.Settings()[0].HighHz(), 7, 13};
+    qv::LogOverviewGrid grid{*scan.Earliest(),
+                             *scan.Latest(),
+                             scan.Settings()[0].LowHz(),
+                             scan.Settings()[0].HighHz(),
+                             7,
+                             13};
     qv::LogOverview overview(grid);
     qv::ScanLog(data, size, overview);
     if (overview.Grid().rows != 0) {

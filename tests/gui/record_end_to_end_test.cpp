@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTreeWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,6 +15,7 @@
 #include "core/display/marker_step.h"
 #include "core/record/capture_file.h"
 #include "core/record/log_reader.h"
+#include "gui/record/recording_controller.h"
 #include "gui/record/time_marker_dialog.h"
 #include "support/legend_texts.h"
 #include "support/sim_view.h"
@@ -66,8 +68,25 @@ TEST_F(RecordEndToEndTest, RecordedSessionPlaysBackAsItWasShown) {
   EXPECT_EQ(count.times, 8);
   EXPECT_GT(count.sweeps, 20);
 
+  // The log is scanned on a thread of its own while it starts to play; once done, a jump to
+  // its last second and a step back tell the timeline, and fast forward still plays to the end.
+  CRecordingController& recorder = view_->Display().Recorder();
+  QSignalSpy scanned(&recorder, &CRecordingController::ScanFinished);
+  QSignalSpy moved(&recorder, &CRecordingController::PositionChanged);
   ASSERT_TRUE(view_->ReplayFile(path));
   EXPECT_FALSE(view_->Connection().State().connected);  // the log, not the Receiver, draws now
+  ASSERT_TRUE(scanned.wait(10000));
+  ASSERT_NE(recorder.Timeline(), nullptr);
+  EXPECT_EQ(recorder.Timeline()->Entries(), 8u);
+  EXPECT_NE(recorder.Overview(), nullptr);
+  EXPECT_EQ(recorder.ScanProgress(), 1.0);
+  EXPECT_EQ(recorder.ScanDamage(), "");
+  recorder.JumpTo(recorder.Timeline()->Duration());
+  EXPECT_EQ(recorder.PositionElapsed(), recorder.Timeline()->Duration());
+  recorder.StepSweep(-1);
+  EXPECT_TRUE(recorder.PlaybackPaused());
+  EXPECT_GE(moved.count(), 2);
+  recorder.ResumePlayback();
   view_->OnCommand(kCmdFastForward);
   for (int tick = 0; tick < 10000 && view_->Display().Recorder().PlayingBack(); ++tick)
     clock_.Advance(15);
@@ -75,6 +94,23 @@ TEST_F(RecordEndToEndTest, RecordedSessionPlaysBackAsItWasShown) {
   ASSERT_FALSE(live.empty());
   EXPECT_TRUE(std::equal(live.begin(), live.end(), trace.live_levels.begin()));
   EXPECT_TRUE(alerts_.shown.empty());
+  EXPECT_TRUE(alerts_.noted.empty());
+
+  // The same log cut short: its scan says so once, and no box waits for anyone.
+  const std::string cut = path + ".cut.kzq";
+  {
+    std::ofstream out(cut, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size() - 5));
+  }
+  ASSERT_TRUE(view_->ReplayFile(cut));
+  ASSERT_TRUE(scanned.wait(10000));
+  EXPECT_EQ(alerts_.noted,
+            std::vector<std::string>{"Log damaged: torn record at byte " +
+                                     std::to_string(bytes.size() - kLogEndRecordSize)});
+  EXPECT_TRUE(alerts_.shown.empty());
+  view_->OnCommand(kCmdStop);
+  EXPECT_EQ(recorder.Timeline(), nullptr);
 }
 
 // Three sweeps captured from the simulated Receiver, the second one commented on the on-screen

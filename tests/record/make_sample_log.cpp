@@ -5,8 +5,12 @@
 // With --long, a log of about GB gigabytes instead, for measuring (never written by the tests):
 // a night of 2000-point sweeps (2400 - 2500 MHz) at 20 a second, a time record a second, noise
 // near -95 dBm and a carrier at -40 dBm for the first minute of every ten, moving every half hour.
+// With --seconds, a log of N seconds from 2026-12-07 03:10:00 instead: a time record and twenty
+// four-point sweeps a second, every level of second s at -(50 + s) dBm, so a replay can tell
+// which second it shows.
 // Usage: make_sample_log OUT [CAPTURES]
 //        make_sample_log --long OUT GB
+//        make_sample_log --seconds OUT N
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -123,12 +127,36 @@ int WriteLong(const char* path, double gigabytes) {
   return 0;
 }
 
+int WriteSeconds(const char* path, int seconds) {
+  std::string error;
+  std::unique_ptr<RecordSink> sink = CreateFileSink(path, &error);
+  SpectrumLogWriter writer;
+  LogClock clock{12, 7, 26, 3, 10, 0};
+  bool ok = sink != nullptr && writer.Start(std::move(sink), ReceiverIdentity{}, clock, {});
+  for (int second = 0; ok && second < seconds; ++second) {
+    clock.minute = static_cast<uint8_t>(10 + second / 60);
+    clock.second = static_cast<uint8_t>(second % 60);
+    ok = writer.WriteTime(clock, {});
+    const int16_t level = static_cast<int16_t>(-(50 + second) * 16);
+    for (int sweep = 0; ok && sweep < 20; ++sweep)
+      ok = Block(writer, kMsgSweep, 4, 0, {level, level, level, level});
+  }
+  if (!ok || !writer.Finish()) {
+    std::fprintf(stderr, "make_sample_log: cannot write %s: %s\n", path, error.c_str());
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--long") return WriteLong(argv[2], std::atof(argv[3]));
+  if (argc == 4 && std::string(argv[1]) == "--seconds")
+    return WriteSeconds(argv[2], std::atoi(argv[3]));
   if (argc != 2 && argc != 3) {
-    std::fprintf(stderr, "usage: make_sample_log OUT [CAPTURES] | --long OUT GB\n");
+    std::fprintf(stderr,
+                 "usage: make_sample_log OUT [CAPTURES] | --long OUT GB | --seconds OUT N\n");
     return 2;
   }
   if (argc == 3) {

@@ -19,8 +19,10 @@ class RecordingAlerts : public Alerts {
   void Show(const std::string& text, const std::string& caption) override {
     shown.push_back({text, caption});
   }
+  void Note(const std::string& text) override { noted.push_back(text); }
 
   std::vector<Shown> shown;
+  std::vector<std::string> noted;
 };
 
 }  // namespace qv

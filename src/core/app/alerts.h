@@ -10,6 +10,9 @@ class Alerts {
  public:
   virtual ~Alerts() = default;
   virtual void Show(const std::string& text, const std::string& caption) = 0;
+  // A message that needs no answer and is on screen already (a status pane): only a run that
+  // nobody watches also prints it.
+  virtual void Note(const std::string& text) { (void)text; }
 };
 
 }  // namespace qv

@@ -13,7 +13,19 @@ namespace {
 
 // What an option does with its value: the switches set a flag or ask for help or the version,
 // file options keep a name, the others are checked by Take.
-enum class Kind { kHelp, kHelpAll, kVersion, kFlag, kFile, kConnect, kSeconds, kColours, kOpen };
+enum class Kind {
+  kHelp,
+  kHelpAll,
+  kVersion,
+  kFlag,
+  kFile,
+  kConnect,
+  kSeconds,
+  kColours,
+  kOpen,
+  kTime,
+  kSpeed
+};
 
 struct OptionSpec {
   Kind kind;
@@ -43,6 +55,10 @@ const OptionSpec kOptions[] = {
      "Record a spectrum log into FILE once the connection is made.", nullptr, &O::record},
     {Kind::kFile, 0, "replay", "FILE", "Play the spectrum log FILE in the graph.", nullptr,
      &O::replay},
+    {Kind::kTime, 0, "replay-from", "TIME",
+     "Start --replay at TIME: +HH:MM:SS or seconds from its start, or 'YYYY-MM-DD HH:MM:SS'."},
+    {Kind::kSpeed, 0, "replay-speed", "X",
+     "Play --replay at X times the recorded speed (1, 4, 16, 64, 256) or max."},
     {Kind::kFile, 0, "capture", "FILE", "Create FILE as the instant capture file.", nullptr,
      &O::capture},
     {Kind::kSeconds, 0, "capture-every", "SECONDS",
@@ -171,6 +187,14 @@ std::string Take(StartOptions& options, const OptionSpec& option, const std::str
       options.open_windows.push_back(value == "spectrogram" ? StartWindow::kSpectrogram
                                                             : StartWindow::kHistogram);
       return {};
+    case Kind::kTime:
+      options.replay_from = ParseLogTime(value);
+      if (options.replay_from) return {};
+      return shown + " takes +HH:MM:SS, seconds or 'YYYY-MM-DD HH:MM:SS', not " + Quoted(value);
+    case Kind::kSpeed:
+      options.replay_speed = ParseReplaySpeed(value);
+      if (options.replay_speed) return {};
+      return shown + " takes 1, 4, 16, 64, 256 or max, not " + Quoted(value);
     default:
       if (value.empty()) return shown + " needs a file name";
       options.*option.file = value;
@@ -306,6 +330,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (std::string error = Take(line.options, *option, value); !error.empty()) {
       return Failed(error);
     }
+  }
+  if (line.options.replay.empty() && (line.options.replay_from || line.options.replay_speed)) {
+    return Failed(std::string(line.options.replay_from ? "--replay-from" : "--replay-speed") +
+                  " needs --replay FILE");
   }
   return line;
 }

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "core/app/remembered_settings.h"
+#include "core/record/log_time.h"
+#include "core/record/replay_pace.h"
 
 namespace qv {
 
@@ -22,6 +24,8 @@ struct StartOptions {
   int print_colour = 0;                   // 0 unset, 1 true, 2 econo, 3 bw
   std::vector<StartWindow> open_windows;
   std::string snapshot, record, replay, capture, review, print_pdf, export_traces;
+  std::optional<LogTimePoint> replay_from;  // where --replay starts, once the log is scanned
+  std::optional<ReplaySpeed> replay_speed;
 
   // A run nobody watches: it must end by itself and no dialog may wait for anyone.
   bool Scripted() const {

@@ -2,6 +2,7 @@
 
 #include "core/app/status_panes.h"
 #include "core/link/sweep_message.h"
+#include "core/record/log_time.h"
 
 #include <cstdio>
 
@@ -19,7 +20,8 @@ std::string FileName(const std::string& path) {
 
 CLogFile::CLogFile(TimerFactory& timers, Alerts& alerts, LogHost& host,
                    const ReceiverIdentity& identity)
-    : alerts_(alerts),
+    : timers_(timers),
+      alerts_(alerts),
       host_(host),
       identity_(identity),
       timer_(timers.CreateTimer()),
@@ -121,6 +123,7 @@ void CLogFile::Pause() {
 
 void CLogFile::Resume() {
   if (!IsPlaying()) return;
+  held_ = held_ && !fast_rewind_;
   paused_ = false;
   open_failure_shown_ = false;
   RestartPlaybackTimer();
@@ -141,14 +144,28 @@ bool CLogFile::ToggleFastRewind() {
 }
 
 void CLogFile::RestartPlaybackTimer() {
+  if (Paced()) {
+    pace_.Restart(speed_, shown_time_, timers_.NowMs());
+    timer_->Start(speed_ == ReplaySpeed::kMax ? kMaxSpeedTickMs : kPacedTickMs);
+    return;
+  }
   timer_->Start(fast_forward_ || fast_rewind_ ? kFastPlaybackTickMs : kPlaybackTickMs);
+}
+
+bool CLogFile::Paced() const {
+  return speed_ != ReplaySpeed::kRecordPerTick && timeline_ != nullptr && !timeline_->Empty() &&
+         !fast_forward_ && !fast_rewind_;
 }
 
 void CLogFile::OnTimer() {
   if (IsLogging()) {
     WriteTimeRecord();
   } else if (IsPlaying() && !paused_) {
-    ReadLogRecord();
+    if (Paced()) {
+      PacedTick();
+    } else {
+      ReadLogRecord();
+    }
   } else {
     timer_->Stop();
   }
@@ -157,22 +174,28 @@ void CLogFile::OnTimer() {
 void CLogFile::ReadLogRecord() {
   if (!IsPlaying()) return;
   size_t length = 0;
-  const LogPlayback::Result result = fast_rewind_
-                                         ? playback_.ReadBackward(buffer_.data(), &length)
-                                         : playback_.ReadForward(buffer_.data(), &length);
+  if (fast_rewind_) {
+    held_ = false;  // read forwards, never shown: rewinding passes it anyway
+    HandleRead(playback_.ReadBackward(buffer_.data(), &length), length);
+  } else {
+    HandleRead(NextForward(&length), length);
+  }
+}
+
+LogPlayback::Result CLogFile::NextForward(size_t* length) {
+  if (held_) {
+    held_ = false;
+    *length = held_length_;
+    return LogPlayback::Result::kRecord;
+  }
+  return playback_.ReadForward(buffer_.data(), length);
+}
+
+void CLogFile::HandleRead(LogPlayback::Result result, size_t length) {
   switch (result) {
-    case LogPlayback::Result::kRecord: {
-      open_failure_shown_ = false;
-      NoteRecord(length);
-      const uint8_t type = buffer_[0];
-      if (type == kMsgSweep || type == kMsgTriggerSweep) {
-        host_.PlaySweep(buffer_.data(), length + 1);
-      } else if (type == kLogTimeType && length >= 6) {
-        host_.SetStatusPaneText(kPaneRunningTime, LogClockText(*last_time_));
-      }
-      host_.LogFiguresChanged();
+    case LogPlayback::Result::kRecord:
+      PlayRecord(length);
       break;
-    }
     case LogPlayback::Result::kSkipped:
       break;
     case LogPlayback::Result::kEnd:
@@ -195,6 +218,169 @@ void CLogFile::ReadLogRecord() {
       }
       break;
   }
+}
+
+void CLogFile::PlayRecord(size_t length) {
+  open_failure_shown_ = false;
+  NoteRecord(length);
+  played_at_ = playback_.Position();
+  const uint8_t type = buffer_[0];
+  bool first = false;
+  if (IsSweepBlock(length, &first)) {
+    if (first) {
+      shown_time_ = !timeline_ || !entry_ ? 0.0 : timeline_->SweepTime(*entry_, sweep_in_entry_);
+      shown_sweep_at_ = played_at_;
+      ++sweep_in_entry_;
+    }
+  }
+  if (type == kMsgSweep || type == kMsgTriggerSweep) {
+    host_.PlaySweep(buffer_.data(), length + 1);
+  } else if (type == kLogTimeType && length >= 6) {
+    host_.SetStatusPaneText(kPaneRunningTime, LogClockText(*last_time_));
+    // A clock that cannot be read is no time record of the index.
+    const std::optional<size_t> entry = timeline_ ? timeline_->EntryOf(played_at_) : std::nullopt;
+    if (entry && timeline_->Entry(*entry).offset == played_at_) {
+      entry_ = entry;
+      sweep_in_entry_ = 0;
+    }
+  }
+  host_.LogFiguresChanged();
+}
+
+bool CLogFile::IsSweepBlock(size_t length, bool* first) const {
+  const LogRecordView record{playback_.Position(), buffer_[0], static_cast<uint16_t>(length),
+                             buffer_.data() + 1};
+  const std::optional<LogSweepBlock> block = SweepBlockOf(record);
+  *first = block && block->first == 0;
+  return block.has_value();
+}
+
+std::optional<double> CLogFile::RecordTime(size_t length) const {
+  if (timeline_ == nullptr) return std::nullopt;
+  if (buffer_[0] == kLogTimeType) {
+    const std::optional<size_t> entry = timeline_->EntryOf(playback_.Position());
+    if (entry && timeline_->Entry(*entry).offset == playback_.Position())
+      return static_cast<double>(timeline_->Elapsed(*entry));
+    return std::nullopt;
+  }
+  bool first = false;
+  if (!IsSweepBlock(length, &first) || !first) return std::nullopt;
+  return entry_ ? timeline_->SweepTime(*entry_, sweep_in_entry_) : 0.0;
+}
+
+void CLogFile::PacedTick() {
+  const int64_t start = timers_.NowMs();
+  for (int n = 0; n < kTickRecordBudget && timers_.NowMs() - start < kTickWorkMs; ++n) {
+    size_t length = 0;
+    const LogPlayback::Result result = NextForward(&length);
+    if (result == LogPlayback::Result::kSkipped) continue;
+    if (result != LogPlayback::Result::kRecord) {
+      HandleRead(result, length);
+      return;
+    }
+    const std::optional<double> at = RecordTime(length);
+    if (at && !pace_.Due(*at, timers_.NowMs())) {
+      held_ = true;
+      held_length_ = length;
+      return;
+    }
+    PlayRecord(length);
+  }
+  const int64_t now = timers_.NowMs();
+  if (!pace_.FallenBehind(shown_time_, now)) return;
+  // Drawing cannot keep up with the speed: go on from where the speed has got to.
+  const LogTimeEntry& entry =
+      timeline_->Entry(timeline_->EntryAt(static_cast<int64_t>(pace_.Target(now))));
+  if (entry.offset > played_at_ && playback_.SeekTo(entry.offset)) held_ = false;
+}
+
+bool CLogFile::ShowNextSweep() {
+  constexpr int kRecordLimit = 1 << 16;  // a jump's bound where no sweep follows
+  bool shown = false;
+  for (int n = 0; n < kRecordLimit; ++n) {
+    size_t length = 0;
+    const LogPlayback::Result result = NextForward(&length);
+    if (result == LogPlayback::Result::kSkipped) continue;
+    // The end stays for the pace to meet; a jump or a step only shows what there is.
+    if (result != LogPlayback::Result::kRecord) return shown;
+    bool first = false;
+    const bool block = IsSweepBlock(length, &first);
+    // The sweep ends where the next one or the next second begins.
+    if (shown && (first || buffer_[0] == kLogTimeType)) {
+      held_ = true;
+      held_length_ = length;
+      return true;
+    }
+    if (block && !first && !shown) continue;  // the rest of a sweep begun before
+    shown = shown || block;
+    PlayRecord(length);
+  }
+  return shown;
+}
+
+void CLogFile::SetTimeline(const LogTimeline* timeline) {
+  timeline_ = timeline;
+  std::vector<uint64_t> boundaries;
+  if (timeline != nullptr) {
+    boundaries.reserve(timeline->Entries());
+    for (const LogTimeEntry& entry : timeline->Index()) boundaries.push_back(entry.offset);
+    entry_ = timeline->EntryOf(played_at_);
+    sweep_in_entry_ = 0;
+    shown_time_ = static_cast<double>(timeline->ElapsedAt(played_at_));
+  }
+  playback_.SetBoundaries(std::move(boundaries));
+  if (IsPlaying() && !paused_) RestartPlaybackTimer();
+}
+
+void CLogFile::SetSpeed(ReplaySpeed speed) {
+  speed_ = speed;
+  if (IsPlaying() && !paused_) RestartPlaybackTimer();
+}
+
+bool CLogFile::JumpTo(int64_t elapsed) {
+  if (!IsPlaying() || timeline_ == nullptr || timeline_->Empty()) return false;
+  if (!playback_.SeekTo(timeline_->Entry(timeline_->EntryAt(elapsed)).offset)) return false;
+  held_ = false;
+  entry_.reset();  // the time record read first sets it
+  sweep_in_entry_ = 0;
+  const bool shown = ShowNextSweep();
+  pace_.Restart(speed_, shown_time_, timers_.NowMs());
+  return shown;
+}
+
+bool CLogFile::StepSweep(int direction) {
+  if (!IsPlaying()) return false;
+  Pause();
+  if (direction > 0) return ShowNextSweep();
+  if (shown_sweep_at_ == 0) return false;
+  // Walk from the time record before the sweep shown; a second with no sweep before it sends
+  // the walk one time record further back, a few times at most.
+  uint64_t before = shown_sweep_at_;
+  std::optional<size_t> entry = timeline_ ? timeline_->EntryOf(before - 1) : std::nullopt;
+  for (int tries = 0; tries < 4; ++tries) {
+    const uint64_t from = entry ? timeline_->Entry(*entry).offset : kLogHeaderRecordSize;
+    const std::vector<uint64_t> starts = playback_.SweepStartsBetween(from, before);
+    if (!starts.empty()) {
+      if (!playback_.SeekTo(starts.back())) return false;
+      held_ = false;
+      entry_ = entry;
+      sweep_in_entry_ = starts.size() - 1;
+      return ShowNextSweep();
+    }
+    if (!entry) return false;
+    before = from;
+    entry = *entry == 0 ? std::nullopt : std::optional<size_t>(*entry - 1);
+  }
+  return false;
+}
+
+int64_t CLogFile::PositionElapsed() const {
+  return timeline_ ? timeline_->ElapsedAt(played_at_) : 0;
+}
+
+std::optional<int64_t> CLogFile::PositionClock() const {
+  if (!IsPlaying()) return std::nullopt;
+  return LogClockSeconds(last_time_ ? *last_time_ : playback_.Header().clock);
 }
 
 void CLogFile::NoteRecord(size_t length) {
@@ -228,6 +414,12 @@ void CLogFile::CloseLog() {
   paused_ = false;
   fast_forward_ = false;
   fast_rewind_ = false;
+  timeline_ = nullptr;
+  held_ = false;
+  entry_.reset();
+  sweep_in_entry_ = 0;
+  shown_time_ = 0;
+  shown_sweep_at_ = played_at_ = 0;
 }
 
 std::string PlaybackEndText(uint64_t sweeps, const std::optional<LogClock>& time,

@@ -13,7 +13,9 @@
 #include "core/display/display_state.h"
 #include "core/record/log_format.h"
 #include "core/record/log_reader.h"
+#include "core/record/log_timeline.h"
 #include "core/record/log_writer.h"
+#include "core/record/replay_pace.h"
 
 namespace qv {
 
@@ -79,6 +81,22 @@ class CLogFile {
   // pauses there, that record's sweep on screen; Replay plays on forwards.
   void ReadLogRecord();
 
+  // --- Replay by the log's own time, once a scan has built its timeline ---
+  // The timeline of the log being played, kept by the caller while set; nullptr for none.
+  void SetTimeline(const LogTimeline* timeline);
+  // Recorded-speed replay; Fast Forward and Fast Rewind keep their record-per-tick pace over it,
+  // and without a timeline a record per tick is all there is.
+  void SetSpeed(ReplaySpeed speed);
+  ReplaySpeed Speed() const { return speed_; }
+  // Shows the first whole sweep at or after an elapsed second (paused or playing on); false
+  // without a timeline or when no sweep follows.
+  bool JumpTo(int64_t elapsed);
+  // Pauses, then shows the next sweep (+1) or the one before the sweep shown (-1).
+  bool StepSweep(int direction);
+  // Elapsed second and clock (LogClockSeconds) of the record played last.
+  int64_t PositionElapsed() const;
+  std::optional<int64_t> PositionClock() const;
+
   // Ends logging (with the end record) and playback; the log is idle again.
   void CloseLog();
   bool Idle() const { return !IsLogging() && !IsPlaying(); }
@@ -102,7 +120,24 @@ class CLogFile {
   // Counts the sweeps and keeps the time of what was just read.
   void NoteRecord(size_t length);
   void EndPlayback();
-
+  // A read's outcome: a record is played; the end, the first record or a missing file stop or
+  // pause as the toolbar's pace always has.
+  void HandleRead(LogPlayback::Result result, size_t length);
+  void PlayRecord(size_t length);
+  bool Paced() const;
+  // One frame's worth of recorded-speed replay, within the tick's budget.
+  void PacedTick();
+  // When the record in the buffer is due: a time record's second, a sweep's share of its
+  // second; nullopt for records that go with what came before.
+  std::optional<double> RecordTime(size_t length) const;
+  // Whether the record in the buffer is a sweep block, and the first of its sweep.
+  bool IsSweepBlock(size_t length, bool* first) const;
+  // Plays on to the first block of the next sweep and its whole sweep; the next sweep's first
+  // block is held for later.
+  bool ShowNextSweep();
+  // The next record forwards: the held one, else one read. kSkipped for one stepped over.
+  LogPlayback::Result NextForward(size_t* length);
+  TimerFactory& timers_;
   Alerts& alerts_;
   LogHost& host_;
   const ReceiverIdentity& identity_;
@@ -122,6 +157,17 @@ class CLogFile {
   uint64_t sweeps_ = 0;
   uint64_t unread_from_ = 0;  // records starting here or later have not been read yet
   std::optional<LogClock> last_time_;
+
+  const LogTimeline* timeline_ = nullptr;
+  ReplaySpeed speed_ = ReplaySpeed::kRecordPerTick;
+  ReplayPace pace_;
+  bool held_ = false;  // the buffer holds a record read but not played yet
+  size_t held_length_ = 0;
+  std::optional<size_t> entry_;  // time record in force at the record played last
+  uint64_t sweep_in_entry_ = 0;  // sweeps begun since it
+  double shown_time_ = 0;        // elapsed time of the sweep shown
+  uint64_t shown_sweep_at_ = 0;  // its first block's offset
+  uint64_t played_at_ = 0;       // the record played last
 };
 
 // "End of log: 42 sweeps, 20:40:06": the time of the last time record read, left out when none

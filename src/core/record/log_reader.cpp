@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/link/little_endian.h"
+#include "core/record/log_scan.h"
 
 namespace qv {
 namespace {
@@ -196,6 +197,64 @@ void LogPlayback::Close() {
   current_ = 0;
   error_.clear();
   torn_at_.reset();
+  boundaries_.clear();
+}
+
+bool LogPlayback::SeekTo(uint64_t offset) {
+  if (!IsOpen() || offset < kLogHeaderRecordSize || offset > file_length_) return false;
+  index_.assign(1, offset);
+  current_ = 0;
+  position_ = offset;
+  return true;
+}
+
+template <typename Each>
+void LogPlayback::WalkFrom(uint64_t from, Each&& each) {
+  const File file = OpenForReading(path_, &error_);
+  if (file == nullptr || fseeko(file.get(), static_cast<off_t>(from), SEEK_SET) != 0) return;
+  std::vector<uint8_t> payload(0x10000);
+  for (uint64_t at = from;;) {
+    uint8_t prefix[kLogRecordPrefix];
+    if (std::fread(prefix, 1, sizeof prefix, file.get()) != sizeof prefix) return;
+    const uint16_t length = GetU16(prefix + 1);
+    if (std::fread(payload.data(), 1, length, file.get()) != length) return;
+    if (!each(LogRecordView{at, prefix[0], length, payload.data()})) return;
+    at += kLogRecordPrefix + length;
+  }
+}
+
+std::vector<uint64_t> LogPlayback::SweepStartsBetween(uint64_t from, uint64_t to) {
+  std::vector<uint64_t> starts;
+  if (!IsOpen()) return starts;
+  WalkFrom(from, [&](const LogRecordView& record) {
+    if (record.offset >= to || IsEndType(record.type)) return false;
+    const std::optional<LogSweepBlock> block = SweepBlockOf(record);
+    if (block && block->first == 0) starts.push_back(record.offset);
+    return true;
+  });
+  return starts;
+}
+
+bool LogPlayback::ExtendBack() {
+  if (index_.empty() || index_[0] <= kLogHeaderRecordSize) return false;
+  const uint64_t first = index_[0];
+  const auto after = std::lower_bound(boundaries_.begin(), boundaries_.end(), first);
+  const uint64_t from = after == boundaries_.begin() ? kLogHeaderRecordSize : *(after - 1);
+  std::vector<uint64_t> before;
+  bool met = false;
+  WalkFrom(from, [&](const LogRecordView& record) {
+    if (record.offset >= first) {
+      met = record.offset == first;
+      return false;
+    }
+    before.push_back(record.offset);
+    return true;
+  });
+  // A walk that does not land on the record read first went through damage: no way back.
+  if (!met || before.empty()) return false;
+  index_.insert(index_.begin(), before.begin(), before.end());
+  current_ += static_cast<int64_t>(before.size());
+  return true;
 }
 
 LogPlayback::Result LogPlayback::ReadForward(uint8_t* buffer, size_t* length) {
@@ -228,7 +287,7 @@ LogPlayback::Result LogPlayback::ReadBackward(uint8_t* buffer, size_t* length) {
     error_ = "No log is open for playback";
     return Result::kNoFile;
   }
-  if (current_ <= 0) return Result::kFirst;
+  if (current_ <= 0 && !ExtendBack()) return Result::kFirst;
   uint64_t next = 0;
   const uint64_t offset = index_[static_cast<size_t>(current_ - 1)];
   const Result result = ReadAt(offset, buffer, length, &next);

@@ -95,12 +95,28 @@ class LogPlayback {
   Result ReadForward(uint8_t* buffer, size_t* length);
   Result ReadBackward(uint8_t* buffer, size_t* length);
   const std::string& Error() const { return error_; }
+
+  // Record boundaries known from elsewhere (the time index, ascending): stepping back past the
+  // first record read since a seek reads on from the nearest one before it.
+  void SetBoundaries(std::vector<uint64_t> boundaries) { boundaries_ = std::move(boundaries); }
+  // Reads on from `offset`, which must be a record boundary, forgetting what was read before.
+  // False, nothing moved, for an offset before the first record or past the file's end.
+  bool SeekTo(uint64_t offset);
+  // Starts of the sweeps (their first block) whose records begin in [from, to), walking the
+  // records from the boundary `from`; empty when the file cannot be read.
+  std::vector<uint64_t> SweepStartsBetween(uint64_t from, uint64_t to);
+
   // Where the last kEnd came from: the start of a record the bytes stop inside, or none for an
   // end record or a clean end of the file.
   std::optional<uint64_t> TornAt() const { return torn_at_; }
 
  private:
   Result ReadAt(uint64_t offset, uint8_t* buffer, size_t* length, uint64_t* next);
+  // Calls `each` with every whole record from `from` on until it returns false or the bytes end.
+  template <typename Each>
+  void WalkFrom(uint64_t from, Each&& each);
+  // Puts the records before index_[0] into the index from the nearest boundary; false if none.
+  bool ExtendBack();
 
   std::string path_;
   LogHeaderInfo header_;
@@ -110,6 +126,7 @@ class LogPlayback {
   int64_t current_ = 0;          // index entry of the next forward read
   std::string error_;
   std::optional<uint64_t> torn_at_;
+  std::vector<uint64_t> boundaries_;
 };
 
 }  // namespace qv

@@ -95,4 +95,10 @@ std::optional<std::string> QtFileChooser::SaveFileName(const std::string& title,
   return path.toStdString();
 }
 
+void QtAlerts::Note(const std::string& text) {
+  if (!scripted_) return;
+  std::fprintf(stderr, "quorvalin: %s\n", text.c_str());
+  std::fflush(stderr);
+}
+
 }  // namespace qv

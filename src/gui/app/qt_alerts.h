@@ -23,6 +23,7 @@ class QtAlerts : public Alerts {
   void SetParent(QWidget* parent) { parent_ = parent; }
   void SetScripted(bool scripted) { scripted_ = scripted; }
   void Show(const std::string& text, const std::string& caption) override;
+  void Note(const std::string& text) override;
 
   // A dialog of its own that is an alert too: messages wait while it is up.
   static void TreatAsAlert(QDialog& dialog);

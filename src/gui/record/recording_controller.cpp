@@ -4,7 +4,9 @@
 
 #include "core/app/status_panes.h"
 #include "core/link/sweep_message.h"
+#include "core/record/log_time.h"
 #include "gui/display/graph_painter.h"
+#include "gui/record/log_scan_runner.h"
 #include "gui/record/time_marker_dialog.h"
 
 namespace qv {
@@ -12,15 +14,116 @@ namespace qv {
 CRecordingController::CRecordingController(TimerFactory& timers, Alerts& alerts,
                                            RecordingGraph& graph, ReceiverIdentity& identity,
                                            QWidget* window)
-    : graph_(graph),
+    : timers_(timers),
+      alerts_(alerts),
+      graph_(graph),
       identity_(identity),
       log_(std::make_unique<CLogFile>(timers, alerts, *this, identity)),
-      captures_(std::make_unique<CaptureLog>(alerts, *this)) {
+      captures_(std::make_unique<CaptureLog>(alerts, *this)),
+      scanner_(std::make_unique<CLogScanRunner>()) {
   time_markers_ = new CTimeMarkerDialog(*captures_, window);
   time_markers_->setWindowFlag(Qt::Window);
+  connect(scanner_.get(), &CLogScanRunner::Progressed, this, &CRecordingController::ScanProgressed);
+  connect(scanner_.get(), &CLogScanRunner::Finished, this, &CRecordingController::OnScanFinished);
 }
 
-CRecordingController::~CRecordingController() = default;
+CRecordingController::~CRecordingController() {
+  // The scan ends before the log it reads is forgotten.
+  EndScan();
+}
+
+void CRecordingController::EndScan() {
+  log_->SetTimeline(nullptr);
+  scanner_->Cancel();
+  scan_.reset();
+}
+
+void CRecordingController::OnScanFinished() {
+  scan_ = scanner_->Result();
+  if (!scan_ || !PlayingBack()) return;
+  log_->SetTimeline(scan_->timeline.get());
+  if (!scan_->damage.empty()) {
+    // Once per log, in words that say what was skipped and where; never a box to click away.
+    const std::string text = "Log " + scan_->damage;  // "Log damaged: ..."
+    graph_.SetStatusPaneText(kPaneMessage, text);
+    alerts_.Note(text);
+  }
+  emit ScanFinished();
+  NotePosition(true);
+}
+
+const LogTimeline* CRecordingController::Timeline() const {
+  return scan_ ? scan_->timeline.get() : nullptr;
+}
+
+const LogOverview* CRecordingController::Overview() const {
+  return scan_ ? scan_->overview.get() : nullptr;
+}
+
+double CRecordingController::ScanProgress() const {
+  return scan_ ? 1.0 : scanner_->Progress();
+}
+
+std::string CRecordingController::ScanDamage() const {
+  return scan_ ? scan_->damage : std::string();
+}
+
+void CRecordingController::JumpTo(int64_t elapsed_seconds) {
+  if (!PlayingBack() || Timeline() == nullptr) return;
+  graph_.ResetTraces();
+  log_->JumpTo(elapsed_seconds);
+  CopyFigures();
+  graph_.Repaint();
+  NotePosition(true);
+}
+
+bool CRecordingController::JumpToTime(const LogTimePoint& point, std::string* error) {
+  const LogTimeline* timeline = Timeline();
+  const std::optional<int64_t> elapsed = timeline ? timeline->ElapsedOf(point) : std::nullopt;
+  if (!elapsed) {
+    if (error != nullptr) {
+      *error = !timeline || timeline->Empty()
+                   ? std::string("the log has no time records")
+                   : "the log runs from " + LogSecondsText(timeline->Entry(0).seconds) +
+                         " (+00:00:00) to " + ElapsedText(timeline->Duration());
+    }
+    return false;
+  }
+  JumpTo(*elapsed);
+  return true;
+}
+
+void CRecordingController::StepSweep(int direction) {
+  if (!PlayingBack()) return;
+  // Back shows that sweep alone, as a jump would; forward goes on as playing does.
+  if (direction < 0) graph_.ResetTraces();
+  log_->StepSweep(direction);
+  CopyFigures();
+  graph_.RepaintNow();
+  emit FlagsChanged();
+  NotePosition(true);
+}
+
+void CRecordingController::SetReplaySpeed(ReplaySpeed speed) {
+  log_->SetSpeed(speed);
+}
+
+std::pair<uint64_t, uint64_t> CRecordingController::RangeOf(int64_t from_elapsed,
+                                                            int64_t to_elapsed) const {
+  const LogTimeline* timeline = Timeline();
+  if (timeline == nullptr) return {0, 0};
+  return timeline->RangeOf(from_elapsed, to_elapsed);
+}
+
+void CRecordingController::NotePosition(bool now) {
+  constexpr int64_t kMinGapMs = 200;
+  const int64_t elapsed = PositionElapsed();
+  const int64_t ms = timers_.NowMs();
+  if (!now && (elapsed == position_sent_ || ms - position_sent_ms_ < kMinGapMs)) return;
+  position_sent_ = elapsed;
+  position_sent_ms_ = ms;
+  emit PositionChanged();
+}
 
 void CRecordingController::CopyFigures() {
   CopyLogFigures(*log_, graph_.State());
@@ -40,7 +143,10 @@ bool CRecordingController::StartLog(const std::string& path) {
 }
 
 bool CRecordingController::OpenLogForReplay(const std::string& path) {
+  EndScan();
   if (!log_->OpenLogForReplay(path)) return false;
+  scanner_->Start(path);
+  position_sent_ = -1;
   // The log's sweeps start from an empty record, as after a new setting; a review ends, so the
   // graph and the fast buttons are the log's alone.
   SetReplayDrawing(false);
@@ -59,6 +165,7 @@ void CRecordingController::PausePlayback() {
   CopyFigures();
   graph_.RepaintNow();
   emit FlagsChanged();
+  NotePosition(true);
 }
 
 void CRecordingController::ResumePlayback() {
@@ -70,6 +177,7 @@ void CRecordingController::ResumePlayback() {
 
 void CRecordingController::StopRecordingOrPlayback() {
   const bool played = PlayingBack();
+  if (played) EndScan();
   log_->CloseLog();
   CopyFigures();
   // A recording ends alone: the picture and the traces stay, with or without a Receiver. A
@@ -186,6 +294,7 @@ void CRecordingController::LogStateChanged() {
 void CRecordingController::LogFiguresChanged() {
   CopyFigures();
   graph_.Update();
+  if (PlayingBack()) NotePosition(false);
 }
 
 void CRecordingController::SetStatusPaneText(int pane_id, const std::string& text) {

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/app/alerts.h"
@@ -18,11 +20,14 @@
 #include "core/link/message_decoder.h"
 #include "core/record/capture_log.h"
 #include "core/record/log_file.h"
+#include "core/record/log_file_scan.h"
+#include "core/record/replay_pace.h"
 
 class QWidget;
 
 namespace qv {
 
+class CLogScanRunner;
 class CTimeMarkerDialog;
 struct DrawnGlyph;
 
@@ -89,6 +94,27 @@ class CRecordingController : public QObject, public ReceiveLog, public LogHost, 
   // Marker glyphs drawn on the graph go into the log's marker block while logging.
   void NoteDrawnGlyphs(const std::vector<DrawnGlyph>& drawn);
 
+  // --- A log's time: its background scan, the position shown, jumps, steps and speed ---
+  // The scan's timeline and overview; nullptr until it is done.
+  const LogTimeline* Timeline() const;
+  const LogOverview* Overview() const;
+  double ScanProgress() const;  // 0 ... 1, 1 when done
+  // What the scan found damaged, once it is done; empty for nothing.
+  std::string ScanDamage() const;
+  // The first whole sweep at or after an elapsed second, traces restarted.
+  void JumpTo(int64_t elapsed_seconds);
+  // A time as a user gives it; false, with why in `error`, for one outside the log (or before
+  // the scan is done).
+  bool JumpToTime(const LogTimePoint& point, std::string* error);
+  // One sweep forward (+1) or back (-1); pauses.
+  void StepSweep(int direction);
+  void SetReplaySpeed(ReplaySpeed speed);
+  ReplaySpeed Speed() const { return log_->Speed(); }
+  int64_t PositionElapsed() const { return log_->PositionElapsed(); }
+  std::optional<int64_t> PositionClock() const { return log_->PositionClock(); }
+  // Bytes of the records of a time window, cut at record boundaries.
+  std::pair<uint64_t, uint64_t> RangeOf(int64_t from_elapsed, int64_t to_elapsed) const;
+
   // Instant captures and their review in the graph.
   CaptureLog& Captures() { return *captures_; }
   CTimeMarkerDialog& TimeMarkers() { return *time_markers_; }
@@ -133,17 +159,33 @@ class CRecordingController : public QObject, public ReceiveLog, public LogHost, 
   // Recording or playback changed by itself (a log played to its end, a failed write, a pause
   // at the first record or at a file that cannot be reopened).
   void LogChangedByItself();
+  // The scan of the log being played moved on, or finished (Timeline() is there from then on).
+  void ScanProgressed();
+  void ScanFinished();
+  // The position shown moved: to another second (a few times a second at most), or by a jump,
+  // a step or a pause.
+  void PositionChanged();
 
  private:
   // The log's figures into the graph's state.
   void CopyFigures();
+  void OnScanFinished();
+  // Tells of a new position; unless `now`, only of another second and not too often.
+  void NotePosition(bool now);
+  void EndScan();
 
+  TimerFactory& timers_;
+  Alerts& alerts_;
   RecordingGraph& graph_;
   ReceiverIdentity& identity_;
   std::function<bool()> playback_starter_;
   std::unique_ptr<CLogFile> log_;
   std::unique_ptr<CaptureLog> captures_;
   CTimeMarkerDialog* time_markers_ = nullptr;  // a top-level window, owned by Qt
+  std::unique_ptr<CLogScanRunner> scanner_;
+  std::shared_ptr<const LogFileScan> scan_;
+  int64_t position_sent_ = -1;
+  int64_t position_sent_ms_ = 0;
 };
 
 }  // namespace qv

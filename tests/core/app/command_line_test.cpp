@@ -40,6 +40,10 @@ TEST(CommandLineTest, EachMistakeIsAnErrorNamingWhatIsWrong) {
       {{"-platform"}, "-platform needs a value"},
       {{"--platform=offscreen"}, "unknown option '--platform=offscreen'"},
       {{"capture.icf"}, "unexpected argument 'capture.icf'"},
+      {{"--replay", "a.zn", "--replay-from", "3:12"}, "--replay-from takes +HH:MM:SS"},
+      {{"--replay", "a.zn", "--replay-speed", "2"},
+       "--replay-speed takes 1, 4, 16, 64, 256 or max"},
+      {{"--replay-from", "+03:12:00"}, "--replay-from needs --replay FILE"},
   };
   for (const auto& [arguments, message] : mistakes) {
     const CommandLine line = Parse(arguments);
@@ -68,6 +72,11 @@ TEST(CommandLineTest, AScriptedRunWithQtOptionsBetweenOurs) {
 
   EXPECT_FALSE(Parse({"--demo", "--record", "x.kzq"}).options.Scripted());
   EXPECT_TRUE(Parse({"--export-traces", "t.csv"}).options.Scripted());
+  const StartOptions replay =
+      Parse({"--replay-speed=max", "--replay-from", "2026-12-07 03:12:00", "--replay", "n.zn"})
+          .options;
+  EXPECT_EQ(replay.replay_speed, ReplaySpeed::kMax);
+  EXPECT_EQ(replay.replay_from, ParseLogTime("2026-12-07 03:12:00"));
   // Help wins whatever else is asked for; --version alone answers with the version.
   EXPECT_EQ(Parse({"--version", "-h", "--demo"}).action, Action::kHelp);
   EXPECT_EQ(Parse({"--help", "--help-all"}).action, Action::kHelpAll);

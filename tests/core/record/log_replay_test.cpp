@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "core/app/manual_clock.h"
+#include "core/link/sweep_message.h"
+#include "core/record/log_file.h"
+#include "core/record/log_file_scan.h"
+#include "core/record/log_test_files.h"
+#include "support/recording_alerts.h"
+
+namespace qv {
+namespace {
+
+// Sweeps of four points in two blocks; the first point's level names the second and the sweep.
+int16_t Level(int second, int sweep) {
+  return static_cast<int16_t>(-16 * (second % 1900) - 8 * sweep);
+}
+
+void AddSweep(Bytes& log, int second, int sweep) {
+  for (uint32_t first : {0u, 2u}) {
+    SweepHeader h;
+    h.start = 48000;
+    h.points = 4;
+    h.block_frequency = 48000 + first;
+    const int16_t levels[2] = {Level(second, sweep), -1600};
+    const Bytes message = BuildSweepBlock(h, levels, 2);
+    const Bytes record = BuildMessageRecord(message.data(), message.size());
+    log.insert(log.end(), record.begin(), record.end());
+  }
+}
+
+class Player : public LogHost {
+ public:
+  void SetStatusPaneText(int, const std::string&) override {}
+  void PlaySweep(const uint8_t* message, size_t length) override {
+    const std::optional<SweepHeader> h = ParseSweepHeader(message, length);
+    if (h && h->block_frequency == h->start)
+      firsts.push_back(static_cast<int16_t>(message[length - 4] | message[length - 3] << 8));
+  }
+  void PlaybackEnded(const std::string&) override { ended = true; }
+  void LogStateChanged() override {}
+
+  int16_t Last() const { return firsts.empty() ? 0 : firsts.back(); }
+  std::vector<int16_t> firsts;  // first level of every sweep's first block shown
+  bool ended = false;
+};
+
+// Three hours, from 20:00:00, a time record and two sweeps a second. At second 3600 the clock
+// was set back half an hour; second 5000's time record has a clock nobody can read, and an
+// unknown record sits beside it; the tail is torn.
+constexpr int kSeconds = 10800;
+
+Bytes NightLog() {
+  Bytes log = BuildHeaderRecord(ReceiverIdentity{}, LogClock{12, 7, 26, 20, 0, 0}, {});
+  for (int second = 0; second < kSeconds; ++second) {
+    const int clock = 20 * 3600 + second - (second >= 3600 ? 1800 : 0);
+    LogClock c{12,
+               7,
+               26,
+               static_cast<uint8_t>(clock / 3600),
+               static_cast<uint8_t>(clock / 60 % 60),
+               static_cast<uint8_t>(clock % 60)};
+    if (second == 5000) {
+      c.month = 0;
+      log.insert(log.end(), {0x77, 3, 0, 1, 2, 3});
+    }
+    const Bytes time = BuildTimeRecord(c, {});
+    log.insert(log.end(), time.begin(), time.end());
+    AddSweep(log, second, 0);
+    AddSweep(log, second, 1);
+  }
+  log.insert(log.end(), {kMsgSweep, 40, 0, 1});  // torn
+  return log;
+}
+
+// Elapsed time of a second of the night: the half hour set back adds nothing.
+int64_t ElapsedOfSecond(int second) {
+  return second < 3600 ? second : second - 1;
+}
+
+TEST(LogReplayTest, ANightIsScannedJumpedSteppedAndPacedByItsOwnTime) {
+  TempDir dir;
+  const std::string path = dir.File("night.zn");
+  const Bytes bytes = NightLog();
+  WriteWholeFile(path, bytes.data(), bytes.size());
+
+  // The scan: progress only grows and ends at the whole; the index has every readable clock;
+  // one text names each damage.
+  std::atomic<bool> cancel{false};
+  std::vector<uint64_t> progress;
+  const LogFileScan scan = ScanLogFile(path, cancel, [&](uint64_t done, uint64_t total) {
+    EXPECT_EQ(total, 2 * bytes.size());
+    if (!progress.empty()) EXPECT_GE(done, progress.back());
+    progress.push_back(done);
+  });
+  ASSERT_FALSE(scan.cancelled);
+  ASSERT_FALSE(progress.empty());
+  EXPECT_EQ(progress.back(), 2 * bytes.size());
+  const LogTimeline& timeline = *scan.timeline;
+  ASSERT_EQ(timeline.Entries(), static_cast<size_t>(kSeconds - 1));
+  EXPECT_EQ(timeline.Duration(), ElapsedOfSecond(kSeconds - 1));
+  EXPECT_EQ(timeline.Elapsed(3599), 3599);
+  EXPECT_EQ(timeline.Elapsed(3600), 3599);   // the clock went back
+  EXPECT_EQ(timeline.EntryAt(3599), 3599u);  // and the second it repeats is its first
+  EXPECT_EQ(timeline.Elapsed(5000), 5000);   // second 5001: the unread clock's gap counts
+  const uint64_t set_back_at = timeline.Entry(3600).offset;
+  EXPECT_EQ(scan.damage, "damaged: torn record at byte " + std::to_string(bytes.size() - 4) +
+                             "; the clock went back at byte " + std::to_string(set_back_at) +
+                             "; 1 s without time records before byte " +
+                             std::to_string(timeline.Entry(5000).offset));
+  ASSERT_NE(scan.overview, nullptr);
+  EXPECT_EQ(scan.overview->Grid().rows, kOverviewMaxRows);
+  EXPECT_EQ(scan.overview->Grid().columns, 4u);
+  EXPECT_EQ(ElapsedText(timeline.Duration()), "+02:59:58");
+  EXPECT_EQ(DurationText(3 * 3600 + 125), "03:02:05");
+
+  // Times as users give them: offsets, and wall clocks (the first of a repeated one counts).
+  EXPECT_EQ(timeline.ElapsedOf(*ParseLogTime("+01:00:00")), 3600);
+  EXPECT_EQ(timeline.ElapsedOf(*ParseLogTime("2026-12-07 20:40:00")), 2400);
+  EXPECT_EQ(timeline.ElapsedOf(*ParseLogTime("2026-12-07 22:29:59")),
+            ElapsedOfSecond(kSeconds - 1));
+  EXPECT_EQ(timeline.ElapsedOf(*ParseLogTime("2026-12-07 19:59:59")), std::nullopt);
+  EXPECT_EQ(timeline.ElapsedOf(*ParseLogTime("+03:00:00")), std::nullopt);
+  // A window's bytes run from its first second's time record to the one after its last.
+  EXPECT_EQ(timeline.RangeOf(10, 11),
+            std::make_pair(timeline.Entry(10).offset, timeline.Entry(12).offset));
+  EXPECT_EQ(timeline.RangeOf(0, kSeconds).first, kLogHeaderRecordSize);
+  EXPECT_EQ(timeline.RangeOf(0, kSeconds).second, bytes.size() - 4);
+
+  ManualClock clock;
+  RecordingAlerts alerts;
+  Player player;
+  ReceiverIdentity identity;
+  CLogFile log(clock, alerts, player, identity);
+  ASSERT_TRUE(log.OpenLogForReplay(path));
+  log.SetTimeline(&timeline);
+
+  // A jump forward past the set-back clock and the damage, then back: the first whole sweep
+  // of that second each time.
+  ASSERT_TRUE(log.JumpTo(ElapsedOfSecond(7201)));
+  EXPECT_EQ(player.Last(), Level(7201, 0));
+  EXPECT_EQ(log.PositionElapsed(), ElapsedOfSecond(7201));
+  EXPECT_EQ(log.PositionClock(), LogClockSeconds(LogClock{12, 7, 26, 21, 30, 1}));
+  ASSERT_TRUE(log.JumpTo(ElapsedOfSecond(5001)));
+  EXPECT_EQ(player.Last(), Level(5001, 0));
+  ASSERT_TRUE(log.JumpTo(ElapsedOfSecond(5001) - 1));  // the second of the unread clock
+  EXPECT_EQ(player.Last(), Level(4999, 0));
+  ASSERT_TRUE(log.JumpTo(100));
+  EXPECT_EQ(player.Last(), Level(100, 0));
+
+  // Steps while paused: on within the second, back, and back across a time record.
+  ASSERT_TRUE(log.StepSweep(+1));
+  EXPECT_TRUE(log.IsPaused());
+  EXPECT_EQ(player.Last(), Level(100, 1));
+  ASSERT_TRUE(log.StepSweep(-1));
+  EXPECT_EQ(player.Last(), Level(100, 0));
+  ASSERT_TRUE(log.StepSweep(-1));
+  EXPECT_EQ(player.Last(), Level(99, 1));
+  EXPECT_EQ(log.PositionElapsed(), 99);
+
+  // Recorded speed: sixteen seconds of the log a second, then four; paused, nothing moves.
+  log.SetSpeed(ReplaySpeed::k16);
+  log.Resume();
+  clock.Advance(1000);
+  EXPECT_NEAR(static_cast<double>(log.PositionElapsed()), 99 + 16, 1);
+  log.SetSpeed(ReplaySpeed::k4);
+  clock.Advance(2000);
+  EXPECT_NEAR(static_cast<double>(log.PositionElapsed()), 99 + 16 + 8, 1);
+  log.Pause();
+  const size_t shown = player.firsts.size();
+  clock.Advance(5000);
+  EXPECT_EQ(player.firsts.size(), shown);
+
+  // The toolbar's fast rewind after a jump steps back past where the jump landed.
+  ASSERT_TRUE(log.JumpTo(3000));
+  log.Resume();
+  log.ToggleFastRewind();
+  clock.Advance(15 * 40);
+  EXPECT_LT(player.Last(), 0);
+  EXPECT_EQ(player.Last() / 16 * 16, Level(2993, 0));  // eight seconds: five records each
+  EXPECT_FALSE(player.ended);
+
+  // As fast as it can be drawn, to the torn end, where playback ends.
+  log.ToggleFastRewind();
+  log.SetSpeed(ReplaySpeed::kMax);
+  ASSERT_TRUE(log.JumpTo(timeline.Duration() - 2));
+  clock.Advance(20);
+  EXPECT_TRUE(player.ended);
+  EXPECT_EQ(player.Last(), Level(kSeconds - 1, 1));
+
+  // A scan cancelled before it starts ends at once, empty-handed.
+  cancel = true;
+  EXPECT_TRUE(ScanLogFile(path, cancel, nullptr).cancelled);
+}
+
+}  // namespace
+}  // namespace qv

@@ -49,6 +49,12 @@ LogScanResult ScanLog(const uint8_t* data, size_t size, LogVisitor& visitor);
 // read error the walk stops and `read_error` gets the system's reason.
 LogScanResult ScanLogStream(std::FILE* file, LogVisitor& visitor, std::string* read_error);
 
+// The same walk over the records of `file` that start in [from, to): `from` must be the start
+// of a record (the index gives them). The visitor hears no header; the walk stops at `to`, at an
+// end record or where the bytes stop, as the whole walk would.
+LogScanResult ScanLogStreamRange(std::FILE* file, uint64_t from, uint64_t to, LogVisitor& visitor,
+                                 std::string* read_error);
+
 // Whether the bytes start as a header record (type 0xBA, payload 894), as far as they go; the
 // record itself may be cut. No bytes at all are no log.
 bool StartsAsLog(const uint8_t* data, size_t size);

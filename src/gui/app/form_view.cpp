@@ -5,6 +5,9 @@
 #include <QPrinter>
 #include <QResizeEvent>
 #include <QFileInfo>
+#include <algorithm>
+
+#include "core/display/colour_map.h"
 
 #include "core/control/snapshot_print.h"
 #include "gui/app/printing.h"
@@ -56,6 +59,15 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
                  }),
       display_(timers, sequencer_, alerts, this) {
   display_.setObjectName(QStringLiteral("Graph Window"));
+  timeline_ = new CTimelineWidget(this);
+  // The overview wears the spectrogram's colours, whichever map and range are chosen.
+  timeline_->SetColours([this] {
+    const CSpectrogramDialog& spectrogram = display_.Spectrogram();
+    return LevelColourTable(spectrogram.colour_map(), spectrogram.range().gradient());
+  });
+  connect(timeline_, &CTimelineWidget::ShownChanged, this, &CQuorvalinFormView::LayOut);
+  // Playback starting, pausing or stopping shows in the toolbar and in the timeline alike.
+  connect(this, &CQuorvalinFormView::ToolbarChanged, timeline_, &CTimelineWidget::Refresh);
   connection_ = std::make_unique<CConnectionEx>(timers, alerts, display_, sequencer_, this);
   sequencer_.SetClosingText([this] { return SettingSpectrumText(connection_->Ops().Remembered()); });
   display_.Panels().Context().ops = &connection_->Ops();
@@ -411,8 +423,15 @@ void CQuorvalinFormView::OnQuitRequested(int exit_code) {
   emit QuitRequested(exit_code);
 }
 
-void CQuorvalinFormView::resizeEvent(QResizeEvent* event) {
-  display_.setGeometry(QRect(QPoint(0, 0), event->size()));
+void CQuorvalinFormView::resizeEvent(QResizeEvent*) {
+  LayOut();
+}
+
+void CQuorvalinFormView::LayOut() {
+  const int strip = timeline_->isVisibleTo(this) ? CTimelineWidget::kHeight : 0;
+  const int graph = std::max(height() - strip, 0);
+  display_.setGeometry(QRect(0, 0, width(), graph));
+  timeline_->setGeometry(QRect(0, graph, width(), height() - graph));
 }
 
 }  // namespace qv

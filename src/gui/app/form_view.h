@@ -15,6 +15,7 @@ class QPrinter;
 #include "core/link/handshake.h"
 #include "gui/display/display.h"
 #include "gui/link/intro_dialog.h"
+#include "gui/record/timeline_widget.h"
 
 namespace qv {
 
@@ -31,6 +32,8 @@ class CQuorvalinFormView : public QWidget {
   ~CQuorvalinFormView() override;
 
   CDisplay& Display() { return display_; }
+  // The strip under the graph while a log plays.
+  CTimelineWidget& Timeline() { return *timeline_; }
   CConnectionEx& Connection() { return *connection_; }
   HandshakeSequencer& Sequencer() { return sequencer_; }
   CIntroDialog& ProgressWindow() { return *progress_; }
@@ -106,11 +109,14 @@ class CQuorvalinFormView : public QWidget {
   // Fast forward or rewind: the log being played, else the time markers.
   void FastCommand(bool forward);
   void OnQuitRequested(int exit_code);
+  // The graph above the timeline, which takes a strip at the bottom while shown.
+  void LayOut();
 
   Alerts& alerts_;
   std::unique_ptr<CIntroDialog> progress_;  // a top-level window of its own
   HandshakeSequencer sequencer_;
   CDisplay display_;
+  CTimelineWidget* timeline_ = nullptr;  // a child, owned by Qt
   std::unique_ptr<CConnectionEx> connection_;
   mutable ToolbarState toolbar_;  // follows Flags() whenever it is read
   FileChooser* chooser_ = nullptr;

@@ -29,6 +29,9 @@
 namespace qv {
 namespace {
 
+// The histogram shows a window's shares out of this many.
+constexpr int16_t kWindowHistogramCounter = 10000;
+
 // A file name typed without an extension gets the file kind's own.
 std::string WithExtension(std::string path, const char* extension) {
   if (QFileInfo(QString::fromStdString(path)).suffix().isEmpty()) path += extension;
@@ -68,6 +71,14 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
   connect(timeline_, &CTimelineWidget::ShownChanged, this, &CQuorvalinFormView::LayOut);
   // Playback starting, pausing or stopping shows in the toolbar and in the timeline alike.
   connect(this, &CQuorvalinFormView::ToolbarChanged, timeline_, &CTimelineWidget::Refresh);
+  // A log that stops playing takes its window's statistics with it.
+  connect(timeline_, &CTimelineWidget::ShownChanged, &time_window_, [this](bool shown) {
+    if (!shown) time_window_.Clear();
+  });
+  display_.SetTimeWindow(&time_window_);
+  connect(&time_window_, &CTimeWindow::Changed, this, &CQuorvalinFormView::ShowWindowStatistics);
+  connect(&display_.Histogram(), &CHistogramDlg::ThresholdChanged, &time_window_,
+          [this](int16_t threshold) { time_window_.SetThreshold(threshold * 16); });
   connection_ = std::make_unique<CConnectionEx>(timers, alerts, display_, sequencer_, this);
   sequencer_.SetClosingText([this] { return SettingSpectrumText(connection_->Ops().Remembered()); });
   display_.Panels().Context().ops = &connection_->Ops();
@@ -425,6 +436,13 @@ void CQuorvalinFormView::OnQuitRequested(int exit_code) {
 
 void CQuorvalinFormView::resizeEvent(QResizeEvent*) {
   LayOut();
+}
+
+void CQuorvalinFormView::ShowWindowStatistics() {
+  display_.Repaint();
+  display_.Histogram().ShowWindow(
+      time_window_.HistogramCounts(display_.Trace().header, kWindowHistogramCounter),
+      kWindowHistogramCounter);
 }
 
 void CQuorvalinFormView::LayOut() {

@@ -15,6 +15,7 @@ class QPrinter;
 #include "core/link/handshake.h"
 #include "gui/display/display.h"
 #include "gui/link/intro_dialog.h"
+#include "gui/record/time_window.h"
 #include "gui/record/timeline_widget.h"
 
 namespace qv {
@@ -34,6 +35,8 @@ class CQuorvalinFormView : public QWidget {
   CDisplay& Display() { return display_; }
   // The strip under the graph while a log plays.
   CTimelineWidget& Timeline() { return *timeline_; }
+  // The time window selected on the timeline, whose statistics the graph and histogram show.
+  CTimeWindow& TimeWindow() { return time_window_; }
   CConnectionEx& Connection() { return *connection_; }
   HandshakeSequencer& Sequencer() { return sequencer_; }
   CIntroDialog& ProgressWindow() { return *progress_; }
@@ -109,6 +112,8 @@ class CQuorvalinFormView : public QWidget {
   // Fast forward or rewind: the log being played, else the time markers.
   void FastCommand(bool forward);
   void OnQuitRequested(int exit_code);
+  // A time window's traces and histogram shares, as its statistics now are.
+  void ShowWindowStatistics();
   // The graph above the timeline, which takes a strip at the bottom while shown.
   void LayOut();
 
@@ -117,6 +122,7 @@ class CQuorvalinFormView : public QWidget {
   HandshakeSequencer sequencer_;
   CDisplay display_;
   CTimelineWidget* timeline_ = nullptr;  // a child, owned by Qt
+  CTimeWindow time_window_;
   std::unique_ptr<CConnectionEx> connection_;
   mutable ToolbarState toolbar_;  // follows Flags() whenever it is read
   FileChooser* chooser_ = nullptr;

@@ -170,8 +170,14 @@ TEST_F(FormViewTest, ASelectedWindowIsDrawnCountedAndExported) {
 
   CTimeWindow& window = view_.TimeWindow();
   QSignalSpy changed(&window, &CTimeWindow::Changed);
-  window.Select(sample_, kLogHeaderRecordSize, QFileInfo(QString::fromStdString(sample_)).size(),
-                -61 * 16);
+  // The histogram's threshold from -80 up to -61 dBm.
+  auto* raise = qobject_cast<QPushButton*>(
+      view_.Display().Histogram().Control(CHistogramDlg::kRaiseButton));
+  for (int k = 0; k < 19; ++k) raise->click();
+  EXPECT_FALSE(window.Running());
+  view_.SelectTimeWindow(sample_, std::pair<uint64_t, uint64_t>{
+                                      kLogHeaderRecordSize,
+                                      QFileInfo(QString::fromStdString(sample_)).size()});
   EXPECT_TRUE(window.Running());
   window.Finish();
   ASSERT_EQ(changed.count(), 1);
@@ -203,11 +209,12 @@ TEST_F(FormViewTest, ASelectedWindowIsDrawnCountedAndExported) {
   EXPECT_EQ(rows[2], QByteArray("2400050000,-61,-61,-61,-61"));
   file.close();
 
-  // The histogram's threshold moving runs the window again.
-  qobject_cast<QPushButton*>(view_.Display().Histogram().Control(CHistogramDlg::kRaiseButton))
-      ->click();
+  // The threshold moving to -60 dBm runs the window again.
+  raise->click();
   EXPECT_TRUE(window.Running());
   window.Finish();
+  EXPECT_EQ(window.HistogramCounts(view_.Display().Trace().header, 3000),
+            (std::vector<int16_t>{1000, 0}));
 
   window.Clear();
   EXPECT_FALSE(view_.Display().Histogram().ShowingWindow());

@@ -438,6 +438,15 @@ void CQuorvalinFormView::resizeEvent(QResizeEvent*) {
   LayOut();
 }
 
+void CQuorvalinFormView::SelectTimeWindow(const std::string& path,
+                                          std::optional<std::pair<uint64_t, uint64_t>> range) {
+  if (!range) {
+    time_window_.Clear();
+    return;
+  }
+  time_window_.Select(path, range->first, range->second, display_.HistogramThreshold() * 16);
+}
+
 void CQuorvalinFormView::ShowWindowStatistics() {
   display_.Repaint();
   display_.Histogram().ShowWindow(

@@ -4,8 +4,11 @@
 #include <QWidget>
 
 class QPrinter;
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <string>
 
 #include "core/app/alerts.h"
@@ -37,6 +40,10 @@ class CQuorvalinFormView : public QWidget {
   CTimelineWidget& Timeline() { return *timeline_; }
   // The time window selected on the timeline, whose statistics the graph and histogram show.
   CTimeWindow& TimeWindow() { return time_window_; }
+  // Works out the statistics of the records of the log `path` starting in [first, second) (a
+  // record's start first) at the histogram's threshold; no range clears them.
+  void SelectTimeWindow(const std::string& path,
+                        std::optional<std::pair<uint64_t, uint64_t>> range);
   CConnectionEx& Connection() { return *connection_; }
   HandshakeSequencer& Sequencer() { return sequencer_; }
   CIntroDialog& ProgressWindow() { return *progress_; }

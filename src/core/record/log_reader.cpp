@@ -129,10 +129,10 @@ namespace {
 constexpr size_t kStreamBufferSize = size_t{1} << 20;
 
 // Walks on from buffer[offset], buffer[0] being at file offset `base` and `used` bytes of it
-// read, through records starting before `stop`.
+// read, through records starting before `stop`, until `cancel` (when given) is set.
 LogScanResult WalkStream(std::FILE* file, std::vector<uint8_t>& buffer, size_t used, size_t offset,
                          uint64_t base, uint64_t stop, LogVisitor& visitor, LogScanResult result,
-                         std::string* read_error) {
+                         std::string* read_error, const std::atomic<bool>* cancel = nullptr) {
   const auto failed = [&] {
     *read_error = std::strerror(errno);
     return result;
@@ -148,6 +148,7 @@ LogScanResult WalkStream(std::FILE* file, std::vector<uint8_t>& buffer, size_t u
       }
     }
     if (base + offset >= stop) return result;
+    if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return result;
     // Keep the unfinished record, read on behind it.
     std::memmove(buffer.data(), buffer.data() + offset, used - offset);
     base += offset;
@@ -181,7 +182,7 @@ LogScanResult ScanLogStream(std::FILE* file, LogVisitor& visitor, std::string* r
 }
 
 LogScanResult ScanLogStreamRange(std::FILE* file, uint64_t from, uint64_t to, LogVisitor& visitor,
-                                 std::string* read_error) {
+                                 std::string* read_error, const std::atomic<bool>* cancel) {
   LogScanResult result;
   if (from >= to) return result;
   if (from > static_cast<uint64_t>(INT64_MAX)) errno = EOVERFLOW;
@@ -191,7 +192,7 @@ LogScanResult ScanLogStreamRange(std::FILE* file, uint64_t from, uint64_t to, Lo
     return result;
   }
   std::vector<uint8_t> buffer(kStreamBufferSize);
-  return WalkStream(file, buffer, 0, 0, from, to, visitor, result, read_error);
+  return WalkStream(file, buffer, 0, 0, from, to, visitor, result, read_error, cancel);
 }
 
 bool LogPlayback::Open(const std::string& path, std::string* error) {

@@ -14,22 +14,6 @@ LogSweepSetting SettingOf(const SweepHeader& header) {
   return {header.start, header.points, header.sweep_word};
 }
 
-// Lets the records through to the statistics until the run is dropped; the walk then reads on
-// to its end without work.
-class DroppableVisitor : public LogVisitor {
- public:
-  DroppableVisitor(LogVisitor& inner, const std::atomic<bool>& dropped)
-      : inner_(inner), dropped_(dropped) {}
-  void OnHeader(const LogHeaderInfo& header) override { inner_.OnHeader(header); }
-  void OnRecord(const LogRecordView& record) override {
-    if (!dropped_.load(std::memory_order_relaxed)) inner_.OnRecord(record);
-  }
-
- private:
-  LogVisitor& inner_;
-  const std::atomic<bool>& dropped_;
-};
-
 }  // namespace
 
 CTimeWindow::CTimeWindow(QObject* parent) : QObject(parent) {}
@@ -78,10 +62,9 @@ void CTimeWindow::Start() {
   const Selection run = *selection_;
   worker_ = QThread::create([outcome, run] {
     auto stats = std::make_unique<LogWindowStats>(run.threshold);
-    DroppableVisitor visitor(*stats, outcome->dropped);
     std::string error;
     if (std::FILE* file = std::fopen(run.path.c_str(), "rb")) {
-      ScanLogStreamRange(file, run.from, run.to, visitor, &error);
+      ScanLogStreamRange(file, run.from, run.to, *stats, &error, &outcome->dropped);
       std::fclose(file);
     } else {
       error = "cannot open " + run.path;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <tuple>
 
@@ -233,6 +234,13 @@ TEST(LogScan, OverviewPixelsAndRangedStatisticsOfADamagedLog) {
   EXPECT_EQ(traces[1].sixteenths, (std::vector<int16_t>{-1600, -1600, -1600, -1344}));
   EXPECT_EQ(traces[2].sixteenths, (std::vector<int16_t>{-1520, -1520, -1520, -1264}));
   EXPECT_EQ(WindowHistogramCounts(first, 1000), (std::vector<int16_t>{500, 500, 500, 1000}));
+
+  // A walk cancelled from elsewhere stops before it reads on.
+  const std::atomic<bool> cancelled{true};
+  Recorder none;
+  EXPECT_EQ(ScanLogStreamRange(file, scan.Index()[0].offset, UINT64_MAX, none, &error, &cancelled)
+                .records,
+            0u);
 
   Recorder tail;
   const LogScanResult to_end =

@@ -1,7 +1,8 @@
 // Reads arbitrary bytes as a spectrum log through the scan, the overview cells and the window
 // statistics, from memory and as a stream. Nothing may read out of bounds, the index must point
 // inside the data in order, the cells must hold only levels of the data, and both walks must
-// meet the same records. The timeline over the index never runs backwards and finds every
+// meet the same records; a ranged walk between two index entries meets exactly the records the
+// whole walk met there. The timeline over the index never runs backwards and finds every
 // second and offset inside it.
 #include <cstddef>
 #include <cstdint>
@@ -20,9 +21,15 @@ void Check(bool ok) {
   if (!ok) abort();
 }
 
+// Sums the records starting in [from, to).
 struct Counter : qv::LogVisitor {
+  Counter(uint64_t from = 0, uint64_t to = UINT64_MAX) : from(from), to(to) {}
   void OnHeader(const qv::LogHeaderInfo&) override {}
-  void OnRecord(const qv::LogRecordView& record) override { sum += record.offset + record.length; }
+  void OnRecord(const qv::LogRecordView& record) override {
+    if (record.offset >= from && record.offset < to) sum += record.offset + record.length;
+  }
+  uint64_t from;
+  uint64_t to;
   uint64_t sum = 0;
 };
 
@@ -88,5 +95,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(error.empty() && stream.records == result.records && stream.torn == result.torn &&
         stream.torn_at == result.torn_at && stream.trailing == result.trailing &&
         streamed.sum == in_memory.sum);
+
+  if (scan.Index().empty()) return 0;
+  const uint64_t from = scan.Index()[size % scan.Index().size()].offset;
+  const uint64_t to = scan.Index().size() > 1 ? scan.Index().back().offset : UINT64_MAX;
+  Counter whole(from, to), ranged;
+  qv::ScanLog(data, size, whole);
+  file = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+  if (file == nullptr) return 0;
+  qv::ScanLogStreamRange(file, from, to, ranged, &error);
+  std::fclose(file);
+  Check(error.empty() && ranged.sum == whole.sum);
   return 0;
 }

@@ -5,6 +5,9 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QFile>
 #include <QRadioButton>
 #include <QString>
@@ -20,6 +23,7 @@
 #include "core/link/sweep_message.h"
 #include "core/record/capture_file.h"
 #include "core/record/log_format.h"
+#include "gui/display/histogram_dialog.h"
 #include "gui/link/connection_sheet.h"
 #include "gui/record/log_option_dialog.h"
 #include "support/fake_link.h"
@@ -150,6 +154,74 @@ TEST_F(FormViewTest, ExportTracesWritesTheChosenFileOrSaysWhyNot) {
   EXPECT_EQ(alerts_.shown[0].caption, "Export Alert !");
   EXPECT_NE(alerts_.shown[0].text.find("gone/traces.csv: No such file or directory"),
             std::string::npos);
+}
+
+// A time window of the played log: its max, min and mean are drawn over the graph with their
+// legend, the histogram counts the window at its threshold (made again when the threshold
+// moves), Export Traces adds the three columns after the graph's own; cleared, all goes back.
+TEST_F(FormViewTest, ASelectedWindowIsDrawnCountedAndExported) {
+  view_.resize(700, 400);
+  view_.show();
+  EXPECT_FALSE(view_.Timeline().isVisibleTo(&view_));
+  EXPECT_EQ(view_.Display().height(), 400);
+  view_.OnCommand(kCmdReplay);
+  clock_.Advance(300);
+  ASSERT_TRUE(view_.Flags().playing_back);
+
+  CTimeWindow& window = view_.TimeWindow();
+  QSignalSpy changed(&window, &CTimeWindow::Changed);
+  // The histogram's threshold from -80 up to -61 dBm.
+  auto* raise = qobject_cast<QPushButton*>(
+      view_.Display().Histogram().Control(CHistogramDlg::kRaiseButton));
+  for (int k = 0; k < 19; ++k) raise->click();
+  EXPECT_FALSE(window.Running());
+  view_.SelectTimeWindow(sample_, std::pair<uint64_t, uint64_t>{
+                                      kLogHeaderRecordSize,
+                                      QFileInfo(QString::fromStdString(sample_)).size()});
+  EXPECT_TRUE(window.Running());
+  window.Finish();
+  ASSERT_EQ(changed.count(), 1);
+  EXPECT_TRUE(view_.Display().Histogram().ShowingWindow());
+  EXPECT_EQ(window.HistogramCounts(view_.Display().Trace().header, 3000),
+            (std::vector<int16_t>{2000, 3000}));
+
+  const QStringList texts = PaintedTexts(view_.Display());
+  for (const char* name : {"Window Max", "Window Min", "Window Mean"})
+    EXPECT_TRUE(texts.contains(QString::fromLatin1(name))) << name;
+  QImage picture;
+  view_.Display().PaintPicture(picture);
+  int max_pixels = 0;
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 60; x < picture.width(); ++x) max_pixels += picture.pixel(x, y) == qRgb(255, 140, 0);
+  }
+  EXPECT_GT(max_pixels, 100);  // the line across the plot, not only its legend
+
+  chooser_.save = QDir(dir_.path()).filePath(QStringLiteral("window.csv")).toStdString();
+  view_.ExportTraces();
+  QFile file(QString::fromStdString(chooser_.save.value()));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QList<QByteArray> rows = file.readAll().split('\n');
+  ASSERT_GE(rows.size(), 3);
+  EXPECT_EQ(rows[0], QByteArray("Frequency (Hz),Live (dBm),Window Max (dBm),Window Min (dBm),"
+                                "Window Mean (dBm)"));
+  EXPECT_TRUE(rows[1].startsWith("2400000000,")) << rows[1].toStdString();
+  EXPECT_TRUE(rows[1].endsWith(",-60,-62,-61")) << rows[1].toStdString();
+  EXPECT_EQ(rows[2], QByteArray("2400050000,-61,-61,-61,-61"));
+  file.close();
+
+  // The threshold moving to -60 dBm runs the window again.
+  raise->click();
+  EXPECT_TRUE(window.Running());
+  window.Finish();
+  EXPECT_EQ(window.HistogramCounts(view_.Display().Trace().header, 3000),
+            (std::vector<int16_t>{1000, 0}));
+
+  window.Clear();
+  EXPECT_FALSE(view_.Display().Histogram().ShowingWindow());
+  EXPECT_FALSE(PaintedTexts(view_.Display()).contains(QStringLiteral("Window Max")));
+  view_.ExportTraces();
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.readLine().startsWith("Frequency (Hz),Live (dBm)\n"));
 }
 
 TEST_F(FormViewTest, ReplayWithoutALogChangesNothing) {

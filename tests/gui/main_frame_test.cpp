@@ -38,6 +38,7 @@
 #include "gui/link/connection_sheet.h"
 #include "gui/ui/side_panels.h"
 #include "gui/ui/tab_dialog.h"
+#include "support/fake_timeline_source.h"
 #include "support/recording_alerts.h"
 
 namespace qv {
@@ -581,6 +582,36 @@ TEST_F(MainFrameTest, KeysRunTheirCommandsExceptWhileAFieldIsTypedInto) {
   EXPECT_TRUE(manual->Text().contains(QStringLiteral("KEYS")));
   EXPECT_TRUE(manual->Text().contains(QStringLiteral("--demo")));
   EXPECT_EQ(frame->OpenManual(), manual);  // one window
+}
+
+// With the timeline's slider focused, PageUp moves it and jumps, Space still pauses and Esc
+// drops the time window selected on the overview.
+TEST_F(MainFrameTest, TheTimelineSliderKeepsPageKeysAndLeavesSpaceAndEsc) {
+  auto frame = MakeFrame();
+  frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+  CTimelineWidget& timeline = frame->View().Timeline();
+  FakeTimelineSource source;
+  source.playing = true;
+  timeline.SetSource(&source);
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(timeline.isVisible());
+  EXPECT_EQ(frame->View().Display().height() + CTimelineWidget::kHeight, frame->View().height());
+  COverviewStrip& strip = timeline.Strip();
+  QTest::mousePress(&strip, Qt::LeftButton, {}, QPoint(10, 5));
+  QTest::mouseRelease(&strip, Qt::LeftButton, {}, QPoint(strip.width() / 2, 5));
+  ASSERT_TRUE(timeline.Window());
+
+  timeline.Slider().setFocus();
+  QSignalSpy pause(frame->KeyAction(kCmdPause), &QAction::triggered);
+  QTest::keyClick(&timeline.Slider(), Qt::Key_PageUp);
+  QTest::keyClick(&timeline.Slider(), Qt::Key_Space);
+  EXPECT_EQ(source.jumps, std::vector<int64_t>{180});
+  EXPECT_EQ(pause.count(), 1);
+  QTest::keyClick(&timeline.Slider(), Qt::Key_Escape);
+  EXPECT_FALSE(timeline.Window());
+  EXPECT_FALSE(source.windows.back());
+  timeline.SetSource(nullptr);
 }
 
 // The main window's keys reach the view from the Time Marker window, as Ctrl+R and Ctrl+T do

@@ -59,12 +59,13 @@ std::string LogDamageText(const LogScanResult& result) {
 
 namespace {
 
-// Hands the visitor every whole record of data[*at, size), `base` being the file offset of
-// data[0]. Stops at an end record (true) or where a record does not fit what is left.
+// Hands the visitor every whole record of data[*at, size) that starts before file offset `stop`,
+// `base` being the file offset of data[0]. Stops at an end record (true), at `stop` or where a
+// record does not fit what is left.
 bool WalkRecords(const uint8_t* data, size_t size, size_t* at, uint64_t base, LogVisitor& visitor,
-                 LogScanResult& result) {
+                 LogScanResult& result, uint64_t stop = UINT64_MAX) {
   size_t offset = *at;
-  while (size - offset >= kLogRecordPrefix &&
+  while (base + offset < stop && size - offset >= kLogRecordPrefix &&
          size - offset - kLogRecordPrefix >= GetU16(data + offset + 1)) {
     const LogRecordView record{base + offset, data[offset], GetU16(data + offset + 1),
                                data + offset + kLogRecordPrefix};
@@ -123,22 +124,22 @@ LogScanResult ScanLog(const uint8_t* data, size_t size, LogVisitor& visitor) {
   return result;
 }
 
-LogScanResult ScanLogStream(std::FILE* file, LogVisitor& visitor, std::string* read_error) {
-  // Far more than the longest record (3 + 65535 bytes), so a record never outgrows it.
-  constexpr size_t kBufferSize = size_t{1} << 20;
-  std::vector<uint8_t> buffer(kBufferSize);
-  size_t used = 0;
-  LogScanResult result;
+namespace {
+
+// Far more than the longest record (3 + 65535 bytes), so a record never outgrows it.
+constexpr size_t kStreamBufferSize = size_t{1} << 20;
+
+// Walks on from buffer[offset], buffer[0] being at file offset `base` and `used` bytes of it
+// read, through records starting before `stop`, until `cancel` (when given) is set.
+LogScanResult WalkStream(std::FILE* file, std::vector<uint8_t>& buffer, size_t used, size_t offset,
+                         uint64_t base, uint64_t stop, LogVisitor& visitor, LogScanResult result,
+                         std::string* read_error, const std::atomic<bool>* cancel = nullptr) {
   const auto failed = [&] {
     *read_error = std::strerror(errno);
     return result;
   };
-  if (!Fill(file, buffer, &used, kLogHeaderRecordSize)) return failed();
-  if (!StartWalk(buffer.data(), used, visitor, result)) return result;
-  uint64_t base = 0;  // file offset of buffer[0]
-  size_t offset = kLogHeaderRecordSize;
   for (;;) {
-    if (WalkRecords(buffer.data(), used, &offset, base, visitor, result)) {
+    if (WalkRecords(buffer.data(), used, &offset, base, visitor, result, stop)) {
       result.trailing = used - offset;
       for (;;) {  // counted, not kept
         used = 0;
@@ -147,6 +148,8 @@ LogScanResult ScanLogStream(std::FILE* file, LogVisitor& visitor, std::string* r
         if (used < buffer.size()) return result;
       }
     }
+    if (base + offset >= stop) return result;
+    if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return result;
     // Keep the unfinished record, read on behind it.
     std::memmove(buffer.data(), buffer.data() + offset, used - offset);
     base += offset;
@@ -162,6 +165,35 @@ LogScanResult ScanLogStream(std::FILE* file, LogVisitor& visitor, std::string* r
       return result;
     }
   }
+}
+
+}  // namespace
+
+LogScanResult ScanLogStream(std::FILE* file, LogVisitor& visitor, std::string* read_error) {
+  std::vector<uint8_t> buffer(kStreamBufferSize);
+  size_t used = 0;
+  LogScanResult result;
+  if (!Fill(file, buffer, &used, kLogHeaderRecordSize)) {
+    *read_error = std::strerror(errno);
+    return result;
+  }
+  if (!StartWalk(buffer.data(), used, visitor, result)) return result;
+  return WalkStream(file, buffer, used, kLogHeaderRecordSize, 0, UINT64_MAX, visitor, result,
+                    read_error);
+}
+
+LogScanResult ScanLogStreamRange(std::FILE* file, uint64_t from, uint64_t to, LogVisitor& visitor,
+                                 std::string* read_error, const std::atomic<bool>* cancel) {
+  LogScanResult result;
+  if (from >= to) return result;
+  if (from > static_cast<uint64_t>(INT64_MAX)) errno = EOVERFLOW;
+  if (from > static_cast<uint64_t>(INT64_MAX) ||
+      fseeko(file, static_cast<off_t>(from), SEEK_SET) != 0) {
+    *read_error = std::strerror(errno);
+    return result;
+  }
+  std::vector<uint8_t> buffer(kStreamBufferSize);
+  return WalkStream(file, buffer, 0, 0, from, to, visitor, result, read_error, cancel);
 }
 
 bool LogPlayback::Open(const std::string& path, std::string* error) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -48,6 +49,14 @@ LogScanResult ScanLog(const uint8_t* data, size_t size, LogVisitor& visitor);
 // the file's size, and records are handed on one at a time (a view valid during the call). On a
 // read error the walk stops and `read_error` gets the system's reason.
 LogScanResult ScanLogStream(std::FILE* file, LogVisitor& visitor, std::string* read_error);
+
+// The same walk over the records of `file` that start in [from, to): `from` must be the start
+// of a record (the index gives them). The visitor hears no header; the walk stops at `to`, at an
+// end record or where the bytes stop, as the whole walk would. Set from another thread, `cancel`
+// stops it within a buffer's read (a megabyte).
+LogScanResult ScanLogStreamRange(std::FILE* file, uint64_t from, uint64_t to, LogVisitor& visitor,
+                                 std::string* read_error,
+                                 const std::atomic<bool>* cancel = nullptr);
 
 // Whether the bytes start as a header record (type 0xBA, payload 894), as far as they go; the
 // record itself may be cut. No bytes at all are no log.

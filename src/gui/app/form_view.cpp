@@ -5,6 +5,9 @@
 #include <QPrinter>
 #include <QResizeEvent>
 #include <QFileInfo>
+#include <algorithm>
+
+#include "core/display/colour_map.h"
 
 #include "core/control/snapshot_print.h"
 #include "gui/app/printing.h"
@@ -25,6 +28,9 @@
 
 namespace qv {
 namespace {
+
+// The histogram shows a window's shares out of this many.
+constexpr int16_t kWindowHistogramCounter = 10000;
 
 // A file name typed without an extension gets the file kind's own.
 std::string WithExtension(std::string path, const char* extension) {
@@ -56,6 +62,23 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
                  }),
       display_(timers, sequencer_, alerts, this) {
   display_.setObjectName(QStringLiteral("Graph Window"));
+  timeline_ = new CTimelineWidget(this);
+  // The overview wears the spectrogram's colours, whichever map and range are chosen.
+  timeline_->SetColours([this] {
+    const CSpectrogramDialog& spectrogram = display_.Spectrogram();
+    return LevelColourTable(spectrogram.colour_map(), spectrogram.range().gradient());
+  });
+  connect(timeline_, &CTimelineWidget::ShownChanged, this, &CQuorvalinFormView::LayOut);
+  // Playback starting, pausing or stopping shows in the toolbar and in the timeline alike.
+  connect(this, &CQuorvalinFormView::ToolbarChanged, timeline_, &CTimelineWidget::Refresh);
+  // A log that stops playing takes its window's statistics with it.
+  connect(timeline_, &CTimelineWidget::ShownChanged, &time_window_, [this](bool shown) {
+    if (!shown) time_window_.Clear();
+  });
+  display_.SetTimeWindow(&time_window_);
+  connect(&time_window_, &CTimeWindow::Changed, this, &CQuorvalinFormView::ShowWindowStatistics);
+  connect(&display_.Histogram(), &CHistogramDlg::ThresholdChanged, &time_window_,
+          [this](int16_t threshold) { time_window_.SetThreshold(threshold * 16); });
   connection_ = std::make_unique<CConnectionEx>(timers, alerts, display_, sequencer_, this);
   sequencer_.SetClosingText([this] { return SettingSpectrumText(connection_->Ops().Remembered()); });
   display_.Panels().Context().ops = &connection_->Ops();
@@ -411,8 +434,31 @@ void CQuorvalinFormView::OnQuitRequested(int exit_code) {
   emit QuitRequested(exit_code);
 }
 
-void CQuorvalinFormView::resizeEvent(QResizeEvent* event) {
-  display_.setGeometry(QRect(QPoint(0, 0), event->size()));
+void CQuorvalinFormView::resizeEvent(QResizeEvent*) {
+  LayOut();
+}
+
+void CQuorvalinFormView::SelectTimeWindow(const std::string& path,
+                                          std::optional<std::pair<uint64_t, uint64_t>> range) {
+  if (!range) {
+    time_window_.Clear();
+    return;
+  }
+  time_window_.Select(path, range->first, range->second, display_.HistogramThreshold() * 16);
+}
+
+void CQuorvalinFormView::ShowWindowStatistics() {
+  display_.Repaint();
+  display_.Histogram().ShowWindow(
+      time_window_.HistogramCounts(display_.Trace().header, kWindowHistogramCounter),
+      kWindowHistogramCounter);
+}
+
+void CQuorvalinFormView::LayOut() {
+  const int strip = timeline_->isVisibleTo(this) ? CTimelineWidget::kHeight : 0;
+  const int graph = std::max(height() - strip, 0);
+  display_.setGeometry(QRect(0, 0, width(), graph));
+  timeline_->setGeometry(QRect(0, graph, width(), height() - graph));
 }
 
 }  // namespace qv

@@ -4,8 +4,11 @@
 #include <QWidget>
 
 class QPrinter;
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <string>
 
 #include "core/app/alerts.h"
@@ -15,6 +18,8 @@ class QPrinter;
 #include "core/link/handshake.h"
 #include "gui/display/display.h"
 #include "gui/link/intro_dialog.h"
+#include "gui/record/time_window.h"
+#include "gui/record/timeline_widget.h"
 
 namespace qv {
 
@@ -31,6 +36,14 @@ class CQuorvalinFormView : public QWidget {
   ~CQuorvalinFormView() override;
 
   CDisplay& Display() { return display_; }
+  // The strip under the graph while a log plays.
+  CTimelineWidget& Timeline() { return *timeline_; }
+  // The time window selected on the timeline, whose statistics the graph and histogram show.
+  CTimeWindow& TimeWindow() { return time_window_; }
+  // Works out the statistics of the records of the log `path` starting in [first, second) (a
+  // record's start first) at the histogram's threshold; no range clears them.
+  void SelectTimeWindow(const std::string& path,
+                        std::optional<std::pair<uint64_t, uint64_t>> range);
   CConnectionEx& Connection() { return *connection_; }
   HandshakeSequencer& Sequencer() { return sequencer_; }
   CIntroDialog& ProgressWindow() { return *progress_; }
@@ -106,11 +119,17 @@ class CQuorvalinFormView : public QWidget {
   // Fast forward or rewind: the log being played, else the time markers.
   void FastCommand(bool forward);
   void OnQuitRequested(int exit_code);
+  // A time window's traces and histogram shares, as its statistics now are.
+  void ShowWindowStatistics();
+  // The graph above the timeline, which takes a strip at the bottom while shown.
+  void LayOut();
 
   Alerts& alerts_;
   std::unique_ptr<CIntroDialog> progress_;  // a top-level window of its own
   HandshakeSequencer sequencer_;
   CDisplay display_;
+  CTimelineWidget* timeline_ = nullptr;  // a child, owned by Qt
+  CTimeWindow time_window_;
   std::unique_ptr<CConnectionEx> connection_;
   mutable ToolbarState toolbar_;  // follows Flags() whenever it is read
   FileChooser* chooser_ = nullptr;

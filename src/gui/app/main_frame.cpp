@@ -280,6 +280,7 @@ void CMainFrame::RunKeyCommand(int command) {
       // Also drops a selection shown outside selection mode (after zooming out).
       display.SetSelectionMode(false);
       display.ClearAreaSelected();
+      view_->Timeline().ClearWindow();
       return;
     case kCmdManual:
       OpenManual();

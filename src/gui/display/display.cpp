@@ -25,6 +25,7 @@
 #include "gui/display/marker_frequency_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/display/trace_pages.h"
+#include "gui/record/time_window.h"
 #include "gui/trigger/trigger_page.h"
 #include "gui/ui/side_panels.h"
 #include "gui/ui/tab_dialog.h"
@@ -355,7 +356,8 @@ GraphScene CDisplay::Scene() const {
   const CConnectionOps* ops = panels_->Context().ops;
   const int threshold = ops != nullptr ? ops->State().trigger_threshold : ReceiverState{}.trigger_threshold;
   return GraphScene{*trace_, state_, rect(), QRect(a.left, a.top, a.right - a.left, a.bottom - a.top),
-                    handler_.LowBatteryCountdown(), threshold};
+                    handler_.LowBatteryCountdown(), threshold,
+                    time_window_ != nullptr ? &time_window_->Columns(trace_->header) : nullptr};
 }
 
 bool CDisplay::PaintPicture(QImage& image, GraphTextLog* texts) const {

@@ -30,6 +30,7 @@ namespace qv {
 
 class CConnectionOps;
 class CHistogramDlg;
+class CTimeWindow;
 class CSpectrogramDialog;
 class CSidePanels;
 
@@ -73,6 +74,8 @@ class CDisplay : public QWidget,
   bool PaintPicture(QImage& image, GraphTextLog* texts = nullptr) const;
   // What painting reads: the record, the display state and the layout, as they are now.
   GraphScene Scene() const;
+  // The selected time window whose traces the graph draws over its own; not owned, null for none.
+  void SetTimeWindow(const CTimeWindow* window) { time_window_ = window; }
 
   bool SpectrumMode() const { return state_.spectrum_mode; }
   bool PowerTriggerMode() const { return state_.power_trigger_mode; }
@@ -214,6 +217,7 @@ class CDisplay : public QWidget,
   // Owned by Qt as children of the graph; top-level windows all the same.
   CSpectrogramDialog* spectrogram_ = nullptr;
   CHistogramDlg* histogram_ = nullptr;
+  const CTimeWindow* time_window_ = nullptr;
 };
 
 }  // namespace qv

@@ -70,6 +70,10 @@ QFont GraphFont(int height, int width);
 // are at most `char_width` pixels wide.
 QFont FittedGraphFont(int line_height, int char_width);
 
+// A thin trace of screen rows `y`, value j at sweep point first_point + j, written at once.
+void PaintThinTrace(GraphPaintContext& ctx, const QColor& colour, const std::vector<int32_t>& y,
+                    int first_point);
+
 // The frequency labels' font in a window `window_height` pixels high.
 const QFont& AxisFont(int window_height);
 // Height of the frequency labels' row under the plot; 0 while the axis is off.
@@ -83,6 +87,7 @@ inline int DeltaLinesTop(const GraphGeometry& g, const DisplayState& state, int 
 void PaintSelectionAndChannels(GraphPaintContext& ctx);
 void PaintGrid(GraphPaintContext& ctx);
 void PaintTraces(GraphPaintContext& ctx);
+void PaintWindowTraces(GraphPaintContext& ctx);
 void PaintSelectionPower(GraphPaintContext& ctx);
 void PaintLegend(GraphPaintContext& ctx);
 void PaintFrozenLegends(GraphPaintContext& ctx);

@@ -20,6 +20,7 @@ void PaintLayers(QPainter& painter, QImage& image, const GraphScene& scene, Grap
   PaintSelectionAndChannels(ctx);
   PaintGrid(ctx);
   PaintTraces(ctx);
+  PaintWindowTraces(ctx);
   PaintSelectionPower(ctx);
   PaintLegend(ctx);
   PaintFrozenLegends(ctx);

@@ -11,6 +11,7 @@
 
 #include "core/display/display_state.h"
 #include "core/display/trace_data.h"
+#include "core/record/trace_csv.h"
 
 namespace qv {
 
@@ -30,6 +31,9 @@ struct GraphScene {
   QRect area;    // A, the view's rect in the graph's client coordinates
   int low_battery_countdown;  // the receive path's live countdown, in seconds
   int trigger_threshold;      // dBm, as last sent to the Receiver
+  // A selected time window's max, min and mean of the shown sweep setting; none drawn when null
+  // or empty.
+  const std::vector<TraceColumn>* window_traces = nullptr;
 };
 
 struct DrawnGlyph {

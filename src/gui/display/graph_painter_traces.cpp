@@ -174,4 +174,12 @@ void PaintTraces(GraphPaintContext& ctx) {
   layers.Write(ctx.image);
 }
 
+void PaintThinTrace(GraphPaintContext& ctx, const QColor& colour, const std::vector<int32_t>& y,
+                    int first_point) {
+  SpanLayers& layers = Buffers().layers;
+  layers.Begin(ctx.image.width(), ctx.image.height());
+  DrawTrace(ctx, colour, y, static_cast<int>(y.size()), first_point, 1, 0);
+  layers.Write(ctx.image);
+}
+
 }  // namespace qv

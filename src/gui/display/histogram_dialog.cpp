@@ -157,6 +157,14 @@ void CHistogramDlg::ScaleChanged() {
   // The bars on screen take the new colours now rather than at the next sweep.
   Render();
   frame_->update();
+  emit ThresholdChanged(scale_.threshold());
+}
+
+void CHistogramDlg::ShowWindow(std::vector<int16_t> counts, int16_t counter) {
+  window_counts_ = std::move(counts);
+  window_counter_ = counter;
+  Render();
+  frame_->update();
 }
 
 void CHistogramDlg::Update(int32_t points, int16_t sweep_counter, const int16_t* counts) {
@@ -202,8 +210,13 @@ void CHistogramDlg::Render() {
   stale_ = false;
   if (picture_.size() != frame_->size()) picture_ = QImage(frame_->size(), QImage::Format_RGB32);
   if (picture_.isNull()) return;
-  PaintHistogramBars(picture_, static_cast<int32_t>(counts_.size()), sweep_counter_,
-                     counts_.data(), trace_.live_levels.data(), colours_);
+  const bool window = !window_counts_.empty();
+  const std::vector<int16_t>& counts = window ? window_counts_ : counts_;
+  // The bars are coloured by the live levels: no more of them than there are.
+  const auto points = std::min(counts.size(), trace_.live_levels.size());
+  PaintHistogramBars(picture_, static_cast<int32_t>(points),
+                     window ? window_counter_ : sweep_counter_, counts.data(),
+                     trace_.live_levels.data(), colours_);
 }
 
 }  // namespace qv

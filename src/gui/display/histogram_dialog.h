@@ -49,6 +49,10 @@ class CHistogramDlg : public QDialog {
   void ShowPending();
   // From the reference level page: the colour scale runs from the threshold to `level`.
   void SetReferenceLevel(int16_t level);
+  // A selected time window's counts out of `counter` are shown instead of those since the last
+  // reset; no counts go back to those.
+  void ShowWindow(std::vector<int16_t> counts, int16_t counter);
+  bool ShowingWindow() const { return !window_counts_.empty(); }
   // What "Reset " restarts: the graph's sweep counter and histogram counts.
   void SetReset(std::function<void()> reset) { reset_ = std::move(reset); }
 
@@ -60,6 +64,10 @@ class CHistogramDlg : public QDialog {
   int16_t SweepCounter() const { return sweep_counter_; }
   // The frequency labels under the bars, for the sweep of the newest copy.
   std::vector<AxisLabel> FrequencyLabels() const;
+
+ signals:
+  // The threshold was raised, lowered or typed (a window's counts must be made again).
+  void ThresholdChanged(int16_t threshold);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -77,6 +85,8 @@ class CHistogramDlg : public QDialog {
   std::array<QRgb, CGradient::kTableSize> colours_{};
   std::vector<int16_t> counts_;
   int16_t sweep_counter_ = 0;
+  std::vector<int16_t> window_counts_;
+  int16_t window_counter_ = 0;
   bool stale_ = false;  // a copy not yet drawn
   QImage picture_;
   std::function<void()> reset_;

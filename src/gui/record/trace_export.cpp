@@ -15,9 +15,13 @@ bool ExportTraces(CDisplay& display, const std::string& path, std::string* error
   if (trace.bin_average_on) {
     trace.ComputeBinAverage(std::max<int32_t>(state.bin_count, 1), geometry.LevelPlot());
   }
-  const std::string text =
-      TraceCsv(trace.header.start, trace.header.sweep_word, trace.StoredPoints(),
-               VisibleTraceColumns(trace, state, geometry));
+  std::vector<TraceColumn> columns = VisibleTraceColumns(trace, state, geometry);
+  // A selected time window's traces come after the graph's own.
+  if (const std::vector<TraceColumn>* window = display.Scene().window_traces) {
+    columns.insert(columns.end(), window->begin(), window->end());
+  }
+  const std::string text = TraceCsv(trace.header.start, trace.header.sweep_word,
+                                    trace.StoredPoints(), columns);
   return WriteFileReplacing(path, text, error);
 }
 

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <atomic>
 #include <cstdio>
+#include <tuple>
 
+#include "core/display/overview_image.h"
 #include "core/link/sweep_message.h"
 #include "core/record/log_time.h"
+#include "core/record/window_traces.h"
 
 namespace qv {
 namespace {
@@ -138,6 +143,112 @@ TEST(LogScan, IndexCellsAndWindowStatisticsOfALogCrossingMidnight) {
   EXPECT_EQ(streamed.torn_at, in_memory.torn_at);
   EXPECT_EQ(streamed.records, in_memory.records);
   EXPECT_TRUE(from_stream.records == from_memory.records);
+}
+
+// Two settings a second apart each, garbage between them, a torn tail. The overview's pixels
+// take the highest cell they cover; the byte range between two index entries gives the same
+// statistics as that time window, skipping what is no sweep, and a range running off the end
+// stops at the tear as the whole walk does.
+TEST(LogScan, OverviewPixelsAndRangedStatisticsOfADamagedLog) {
+  const LogClock t0{3, 1, 24, 10, 0, 0};
+  Bytes log = BuildHeaderRecord(ReceiverIdentity{}, t0, {});
+  log += BuildTimeRecord(t0, {});
+  AddSweep(log, -100 * 16);
+  log += BuildTimeRecord({3, 1, 24, 10, 0, 1}, {});
+  AddSweep(log, -90 * 16);
+  log += Bytes{0x77, 3, 0, 0xDE, 0xAD, 0xBE};  // a record of no known type
+  SweepHeader outside;
+  outside.start = 48000;
+  outside.points = 4;
+  outside.block_frequency = 48100;  // far past its sweep's points
+  const int16_t loud[2] = {0, 0};
+  const Bytes bad = BuildSweepBlock(outside, loud, 2);
+  log += BuildMessageRecord(bad.data(), bad.size());
+  log += BuildTimeRecord({3, 1, 24, 10, 0, 2}, {});
+  AddSweep(log, -80 * 16, 48010);
+  log += BuildTimeRecord({3, 1, 24, 10, 0, 3}, {});
+  AddSweep(log, -70 * 16, 48010);
+  log += BuildTimeRecord({3, 1, 24, 10, 0, 4}, {});
+  log.resize(log.size() - 2);
+
+  LogScan scan;
+  const LogScanResult whole = ScanLog(log.data(), log.size(), scan);
+  ASSERT_EQ(scan.Index().size(), 4u);
+  const int64_t start = *LogClockSeconds(t0);
+  LogOverview overview({start, start + 3, 2400000000, 2400800000, 4, 8});
+  ScanLog(log.data(), log.size(), overview);
+  std::array<Colour, CGradient::kTableSize> minus_dbm{};
+  for (size_t i = 0; i < minus_dbm.size(); ++i) minus_dbm[i] = static_cast<Colour>(i);
+  const Colour o = 999;
+  EXPECT_EQ(OverviewPixels(overview, 4, 8, minus_dbm, o),
+            (std::vector<Colour>{o,  o,  o,  o,    //
+                                 o,  o,  64, 54,   // 2400.6 ... 2400.7 MHz
+                                 o,  o,  80, 70,   // 2400.5 ... 2400.6 MHz
+                                 o,  o,  o,  o,    //
+                                 o,  o,  o,  o,    //
+                                 o,  o,  o,  o,    //
+                                 84, 74, o,  o,    // 2400.1 ... 2400.2 MHz
+                                 100, 90, o, o}));  // 2400.0 ... 2400.1 MHz
+  EXPECT_EQ(OverviewPixels(overview, 2, 4, minus_dbm, o),
+            (std::vector<Colour>{o, 54, o, 70, o, o, 74, o}));
+  EXPECT_EQ(OverviewPixels(LogOverview({start, start, 0, 0, 0, 0}), 2, 1, minus_dbm, o),
+            (std::vector<Colour>{o, o}));
+
+  const auto stats_of = [](LogWindowStats& stats) {
+    std::vector<std::tuple<uint32_t, uint32_t, int16_t, int16_t, uint32_t>> seen;
+    for (const LogWindowStats::Setting& setting : stats.Settings()) {
+      for (const LogWindowStats::Point& p : setting.points)
+        seen.emplace_back(setting.setting.start, p.count, p.min, p.max, p.reached);
+    }
+    return seen;
+  };
+  LogWindowStats by_time(-85 * 16);
+  LogTimeWindow window(by_time, LogTimePoint{true, 1}, LogTimePoint{true, 2});
+  ScanLog(log.data(), log.size(), window);
+  std::FILE* file = fmemopen(log.data(), log.size(), "rb");
+  ASSERT_NE(file, nullptr);
+  LogWindowStats by_range(-85 * 16);
+  std::string error;
+  const LogScanResult ranged = ScanLogStreamRange(file, scan.Index()[1].offset,
+                                                  scan.Index()[3].offset, by_range, &error);
+  EXPECT_EQ(error, "");
+  EXPECT_FALSE(ranged.torn);
+  EXPECT_EQ(ranged.records, 8u);  // two time records, four blocks, the garbage, the bad block
+  using P = std::tuple<uint32_t, uint32_t, int16_t, int16_t, uint32_t>;
+  const std::vector<P> expected = {
+      {48000, 1, -1440, -1440, 0}, {48000, 1, -1440, -1440, 0}, {48000, 1, -1440, -1440, 0},
+      {48000, 1, -1184, -1184, 1}, {48010, 1, -1280, -1280, 1}, {48010, 1, -1280, -1280, 1},
+      {48010, 1, -1280, -1280, 1}, {48010, 1, -1024, -1024, 1}};
+  EXPECT_EQ(stats_of(by_range), expected);
+  EXPECT_EQ(stats_of(by_time), expected);
+
+  // The whole log at -95 dBm: the traces and the histogram's shares of the first setting.
+  LogWindowStats all(-95 * 16);
+  ScanLogStreamRange(file, scan.Index()[0].offset, UINT64_MAX, all, &error);
+  ASSERT_EQ(WindowSetting(all, scan.Settings()[1]), &all.Settings()[1]);
+  const LogWindowStats::Setting& first = *WindowSetting(all, scan.Settings()[0]);
+  const std::vector<TraceColumn> traces = WindowTraceColumns(first);
+  ASSERT_EQ(traces.size(), 3u);
+  EXPECT_EQ(traces[0].name, "Window Max");
+  EXPECT_EQ(traces[0].sixteenths, (std::vector<int16_t>{-1440, -1440, -1440, -1184}));
+  EXPECT_EQ(traces[1].sixteenths, (std::vector<int16_t>{-1600, -1600, -1600, -1344}));
+  EXPECT_EQ(traces[2].sixteenths, (std::vector<int16_t>{-1520, -1520, -1520, -1264}));
+  EXPECT_EQ(WindowHistogramCounts(first, 1000), (std::vector<int16_t>{500, 500, 500, 1000}));
+
+  // A walk cancelled from elsewhere stops before it reads on.
+  const std::atomic<bool> cancelled{true};
+  Recorder none;
+  EXPECT_EQ(ScanLogStreamRange(file, scan.Index()[0].offset, UINT64_MAX, none, &error, &cancelled)
+                .records,
+            0u);
+
+  Recorder tail;
+  const LogScanResult to_end =
+      ScanLogStreamRange(file, scan.Index()[3].offset, UINT64_MAX, tail, &error);
+  std::fclose(file);
+  EXPECT_TRUE(to_end.torn);
+  EXPECT_EQ(to_end.torn_at, whole.torn_at);
+  EXPECT_EQ(tail.records.size(), 3u);  // the time record and the two blocks before the tear
 }
 
 }  // namespace

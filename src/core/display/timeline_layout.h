@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace qv {
+
+// An offset from a log's start as the timeline writes it: "+HH:MM:SS", hours of any length.
+std::string ElapsedText(int64_t seconds);
+
+// The timeline's position line: the wall-clock time of the sweep shown (when its clock is
+// known), its offset from the start and the log's length:
+// "2026-12-08 03:12:07   +03:12:07 / 08:00:00".
+std::string TimelinePositionText(std::optional<int64_t> clock, int64_t elapsed, int64_t duration);
+
+// "Scanning the log: 42 %" while a scan runs (progress below 1), else empty.
+std::string ScanProgressText(double progress);
+
+// The second of a log `duration` seconds long under pixel x of a strip `width` pixels wide
+// (the log's start at x = 0, its end at the last pixel), held to the log.
+int64_t SecondAtX(int x, int width, int64_t duration);
+// The pixel of that second: the inverse, held to the strip.
+int XOfSecond(int64_t second, int width, int64_t duration);
+
+}  // namespace qv

@@ -1,0 +1,125 @@
+#include "gui/record/time_window.h"
+
+#include <QThread>
+#include <cstdio>
+
+#include "core/link/sweep_message.h"
+#include "core/record/log_reader.h"
+#include "core/record/window_traces.h"
+
+namespace qv {
+namespace {
+
+LogSweepSetting SettingOf(const SweepHeader& header) {
+  return {header.start, header.points, header.sweep_word};
+}
+
+}  // namespace
+
+CTimeWindow::CTimeWindow(QObject* parent) : QObject(parent) {}
+
+CTimeWindow::~CTimeWindow() {
+  StopWorker();
+}
+
+void CTimeWindow::Select(const std::string& path, uint64_t from_offset, uint64_t to_offset,
+                         int32_t threshold) {
+  selection_ = Selection{path, from_offset, to_offset, threshold};
+  Start();
+}
+
+void CTimeWindow::SetThreshold(int32_t threshold) {
+  if (!selection_ || selection_->threshold == threshold) return;
+  selection_->threshold = threshold;
+  Start();
+}
+
+void CTimeWindow::Clear() {
+  StopWorker();
+  const bool had = selection_ || stats_;
+  selection_.reset();
+  stats_.reset();
+  error_.clear();
+  columns_for_.reset();
+  columns_.clear();
+  if (had) emit Changed();
+}
+
+void CTimeWindow::StopWorker() {
+  if (worker_ == nullptr) return;
+  outcome_->dropped = true;
+  worker_->wait();
+  delete worker_;
+  worker_ = nullptr;
+  outcome_.reset();
+  ++runs_;
+}
+
+void CTimeWindow::Start() {
+  StopWorker();
+  auto outcome = std::make_shared<Outcome>();
+  outcome_ = outcome;
+  const Selection run = *selection_;
+  worker_ = QThread::create([outcome, run] {
+    auto stats = std::make_unique<LogWindowStats>(run.threshold);
+    std::string error;
+    if (std::FILE* file = std::fopen(run.path.c_str(), "rb")) {
+      ScanLogStreamRange(file, run.from, run.to, *stats, &error, &outcome->dropped);
+      std::fclose(file);
+    } else {
+      error = "cannot open " + run.path;
+    }
+    const std::lock_guard<std::mutex> hold(outcome->lock);
+    outcome->stats = std::move(stats);
+    outcome->error = std::move(error);
+  });
+  // Ends on the GUI thread: the result is taken there, unless a later run replaced this one.
+  const uint64_t run_number = ++runs_;
+  connect(
+      worker_, &QThread::finished, this,
+      [this, run_number] {
+        if (run_number == runs_) TakeOutcome();
+      },
+      Qt::QueuedConnection);
+  worker_->start(QThread::LowPriority);
+}
+
+void CTimeWindow::Finish() {
+  TakeOutcome();
+}
+
+void CTimeWindow::TakeOutcome() {
+  if (worker_ == nullptr) return;
+  worker_->wait();
+  {
+    const std::lock_guard<std::mutex> hold(outcome_->lock);
+    stats_ = std::move(outcome_->stats);
+    error_ = std::move(outcome_->error);
+  }
+  delete worker_;
+  worker_ = nullptr;
+  outcome_.reset();
+  columns_for_.reset();
+  columns_.clear();
+  emit Changed();
+}
+
+const std::vector<TraceColumn>& CTimeWindow::Columns(const SweepHeader& header) const {
+  const LogSweepSetting shown = SettingOf(header);
+  if (columns_for_ != shown) {
+    columns_for_ = shown;
+    const LogWindowStats::Setting* setting =
+        stats_ != nullptr ? WindowSetting(*stats_, shown) : nullptr;
+    columns_ = setting != nullptr ? WindowTraceColumns(*setting) : std::vector<TraceColumn>{};
+  }
+  return columns_;
+}
+
+std::vector<int16_t> CTimeWindow::HistogramCounts(const SweepHeader& header,
+                                                  int16_t counter) const {
+  const LogWindowStats::Setting* setting =
+      stats_ != nullptr ? WindowSetting(*stats_, SettingOf(header)) : nullptr;
+  return setting != nullptr ? WindowHistogramCounts(*setting, counter) : std::vector<int16_t>{};
+}
+
+}  // namespace qv

@@ -1,0 +1,156 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <utility>
+
+#include "core/display/colour.h"
+#include "core/display/gradient.h"
+
+class QComboBox;
+class QLabel;
+class QSlider;
+class QToolButton;
+
+namespace qv {
+
+class LogOverview;
+
+// How fast a log plays: the toolbar's record per tick, or the time records' pace times a factor,
+// or as fast as it can be drawn.
+enum class TimelineSpeed { kRecordPerTick, k1, k4, k16, k64, k256, kMax };
+
+// A time window of a log, seconds from its start, both ends inside.
+using TimeWindowSeconds = std::pair<int64_t, int64_t>;
+
+// What the timeline shows of a log being played and what it asks of it.
+class TimelineSource {
+ public:
+  virtual ~TimelineSource() = default;
+  // A log plays, paused or not: the timeline shows only then.
+  virtual bool Playing() const = 0;
+  virtual bool Paused() const = 0;
+  // Seconds from the log's start to its end; 0 until known.
+  virtual int64_t Duration() const = 0;
+  // The sweep shown: seconds from the start, and its wall clock (LogClockSeconds) if known.
+  virtual int64_t PositionElapsed() const = 0;
+  virtual std::optional<int64_t> PositionClock() const = 0;
+  // 0 ... 1 while the background scan runs, 1 once it is done.
+  virtual double ScanProgress() const = 0;
+  // The whole log's cells, rows spanning 0 ... Duration(); null until the scan has them.
+  virtual const LogOverview* Overview() const = 0;
+  virtual TimelineSpeed Speed() const = 0;
+  virtual void SetSpeed(TimelineSpeed speed) = 0;
+  virtual void JumpTo(int64_t elapsed_seconds) = 0;
+  // One sweep forward (+1) or back (-1), while paused.
+  virtual void StepSweep(int direction) = 0;
+  // The window whose statistics the graph shows, or none.
+  virtual void SelectWindow(std::optional<TimeWindowSeconds> window) = 0;
+};
+
+class COverviewStrip;
+
+// The strip under the graph while a log plays: where the sweep shown lies in time, a slider and
+// an overview over the whole log, the pace, the steps and the scan's progress.
+class CTimelineWidget : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kHeight = 100;
+
+  explicit CTimelineWidget(QWidget* parent = nullptr);
+  ~CTimelineWidget() override;
+
+  // Not owned; null shows nothing.
+  void SetSource(TimelineSource* source);
+  TimelineSource* Source() const { return source_; }
+  // The colours the overview is drawn in (the spectrogram's); asked whenever the strip is drawn,
+  // the picture being made again only when they changed.
+  using ColourTable = std::array<Colour, CGradient::kTableSize>;
+  void SetColours(std::function<ColourTable()> colours);
+
+  // The window selected on the overview, if any.
+  std::optional<TimeWindowSeconds> Window() const { return window_; }
+  void ClearWindow();
+
+  // The controls, for the keyboard routing and tests.
+  QSlider& Slider() const { return *slider_; }
+  QComboBox& SpeedBox() const { return *speed_; }
+  QToolButton& StepBack() const { return *step_back_; }
+  QToolButton& StepForward() const { return *step_forward_; }
+  QLabel& PositionLabel() const { return *position_; }
+  QLabel& ScanLabel() const { return *scan_; }
+  COverviewStrip& Strip() const { return *strip_; }
+
+ public slots:
+  // The position, the pace, the play state or the scan's progress changed: texts and enables
+  // follow; shown only while a log plays.
+  void Refresh();
+  // The scan has new cells: the overview picture is made again.
+  void OverviewChanged();
+
+ signals:
+  // Shown or hidden: the view lays the graph out again.
+  void ShownChanged(bool shown);
+
+ private:
+  friend class COverviewStrip;
+  void JumpFromSlider();
+  void SetWindow(std::optional<TimeWindowSeconds> window);
+
+  TimelineSource* source_ = nullptr;
+  std::optional<TimeWindowSeconds> window_;
+  bool refreshing_ = false;  // the slider follows the source, which is no jump
+  QLabel* position_ = nullptr;
+  QLabel* scan_ = nullptr;
+  COverviewStrip* strip_ = nullptr;
+  QToolButton* step_back_ = nullptr;
+  QSlider* slider_ = nullptr;
+  QToolButton* step_forward_ = nullptr;
+  QComboBox* speed_ = nullptr;
+};
+
+// The whole-log waterfall: time along it as on the slider, frequency up its height, with the
+// position's cursor and the selected window shaded. A click jumps, a drag selects a window.
+class COverviewStrip : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit COverviewStrip(CTimelineWidget& timeline);
+
+  // The picture of the overview as last made; null without cells.
+  const QImage& Picture() const { return picture_; }
+  void Invalidate() { made_for_ = {}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  // Makes the picture again when the cells, the size or the colours changed.
+  void MakePicture();
+  int64_t SecondAt(int x) const;
+
+  CTimelineWidget& timeline_;
+  std::function<CTimelineWidget::ColourTable()> colours_;
+  QImage picture_;
+  struct MadeFor {
+    const LogOverview* overview = nullptr;
+    QSize size;
+    CTimelineWidget::ColourTable colours{};
+    bool operator==(const MadeFor&) const = default;
+  };
+  std::optional<MadeFor> made_for_;
+  std::optional<int> press_x_;
+  std::optional<int> drag_x_;
+
+  friend class CTimelineWidget;
+};
+
+}  // namespace qv

@@ -80,8 +80,8 @@ TEST(Timeline, DrivesTheLogItShows) {
   // The pace chosen goes to the log; the toolbar's pace shows as such.
   QComboBox& speed = timeline.SpeedBox();
   emit speed.activated(speed.findText(QStringLiteral("\u00d716")));
-  EXPECT_EQ(source.speed, TimelineSpeed::k16);
-  source.speed = TimelineSpeed::kRecordPerTick;
+  EXPECT_EQ(source.speed, ReplaySpeed::k16);
+  source.speed = ReplaySpeed::kRecordPerTick;
   timeline.Refresh();
   EXPECT_EQ(speed.currentText(), QStringLiteral("Record/tick"));
 

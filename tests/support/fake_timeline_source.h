@@ -17,8 +17,8 @@ struct FakeTimelineSource : TimelineSource {
   std::optional<int64_t> PositionClock() const override { return start_clock + position; }
   double ScanProgress() const override { return progress; }
   const LogOverview* Overview() const override { return overview; }
-  TimelineSpeed Speed() const override { return speed; }
-  void SetSpeed(TimelineSpeed s) override { speed = s; }
+  ReplaySpeed Speed() const override { return speed; }
+  void SetSpeed(ReplaySpeed s) override { speed = s; }
   void JumpTo(int64_t elapsed) override {
     jumps.push_back(elapsed);
     position = elapsed;
@@ -32,7 +32,7 @@ struct FakeTimelineSource : TimelineSource {
   int64_t start_clock = ParseLogTime("2024-01-31 13:45:09")->seconds;
   double progress = 0.25;
   const LogOverview* overview = nullptr;
-  TimelineSpeed speed = TimelineSpeed::k1;
+  ReplaySpeed speed = ReplaySpeed::k1;
   std::vector<int64_t> jumps;
   std::vector<int> steps;
   std::vector<std::optional<TimeWindowSeconds>> windows;

@@ -8,18 +8,10 @@
 
 namespace qv {
 
-std::string ElapsedText(int64_t seconds) {
-  seconds = std::max<int64_t>(seconds, 0);
-  char text[40];
-  std::snprintf(text, sizeof text, "+%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-  return text;
-}
-
 std::string TimelinePositionText(std::optional<int64_t> clock, int64_t elapsed, int64_t duration) {
   std::string text = clock ? LogSecondsText(*clock) + "   " : std::string();
   // The length reads as a duration, not as an offset.
-  return text + ElapsedText(elapsed) + " / " + ElapsedText(duration).substr(1);
+  return text + ElapsedText(elapsed) + " / " + DurationText(duration);
 }
 
 std::string ScanProgressText(double progress) {

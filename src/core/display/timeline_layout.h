@@ -4,10 +4,9 @@
 #include <optional>
 #include <string>
 
-namespace qv {
+#include "core/record/log_timeline.h"
 
-// An offset from a log's start as the timeline writes it: "+HH:MM:SS", hours of any length.
-std::string ElapsedText(int64_t seconds);
+namespace qv {
 
 // The timeline's position line: the wall-clock time of the sweep shown (when its clock is
 // known), its offset from the start and the log's length:

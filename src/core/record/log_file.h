@@ -69,6 +69,8 @@ class CLogFile {
   // is no spectrum log, or a log is being recorded.
   bool OpenLogForReplay(const std::string& path);
   bool IsPlaying() const { return playback_.IsOpen(); }
+  // The log being played; empty when none.
+  const std::string& PlaybackPath() const { return playback_.Path(); }
   bool IsPaused() const { return paused_; }
   bool FastForward() const { return fast_forward_; }
   bool FastRewind() const { return fast_rewind_; }

@@ -12,12 +12,6 @@ std::optional<ReplaySpeed> ParseReplaySpeed(std::string_view text) {
   return std::nullopt;
 }
 
-std::string ReplaySpeedText(ReplaySpeed speed) {
-  if (speed == ReplaySpeed::kMax) return "max";
-  const int factor = SpeedFactor(speed);
-  return factor == 0 ? std::string() : "x" + std::to_string(factor);
-}
-
 int SpeedFactor(ReplaySpeed speed) {
   switch (speed) {
     case ReplaySpeed::k1:

@@ -13,8 +13,6 @@ enum class ReplaySpeed { kRecordPerTick, k1, k4, k16, k64, k256, kMax };
 
 // "1", "4", "16", "64", "256" or "max".
 std::optional<ReplaySpeed> ParseReplaySpeed(std::string_view text);
-// "x4", "max", "" for a record per tick.
-std::string ReplaySpeedText(ReplaySpeed speed);
 // Log seconds per second; 0 for a record per tick and for max.
 int SpeedFactor(ReplaySpeed speed);
 

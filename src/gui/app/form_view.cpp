@@ -76,6 +76,18 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
     if (!shown) time_window_.Clear();
   });
   display_.SetTimeWindow(&time_window_);
+  CRecordingController& recorder = display_.Recorder();
+  timeline_source_ = std::make_unique<LogTimelineSource>(
+      recorder, [this, &recorder](std::optional<LogTimelineSource::ByteRange> range) {
+        SelectTimeWindow(recorder.Log().PlaybackPath(), range);
+      });
+  timeline_->SetSource(timeline_source_.get());
+  connect(&recorder, &CRecordingController::PositionChanged, timeline_, &CTimelineWidget::Refresh);
+  connect(&recorder, &CRecordingController::ScanProgressed, timeline_, &CTimelineWidget::Refresh);
+  connect(&recorder, &CRecordingController::ScanFinished, timeline_, [this] {
+    timeline_->OverviewChanged();
+    timeline_->Refresh();
+  });
   connect(&time_window_, &CTimeWindow::Changed, this, &CQuorvalinFormView::ShowWindowStatistics);
   connect(&display_.Histogram(), &CHistogramDlg::ThresholdChanged, &time_window_,
           [this](int16_t threshold) { time_window_.SetThreshold(threshold * 16); });
@@ -116,6 +128,8 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
 CQuorvalinFormView::~CQuorvalinFormView() {
   // Nothing queued may run against objects that are going away.
   sequencer_.Cancel();
+  // The timeline, a child, outlives the members its source reads.
+  timeline_->SetSource(nullptr);
 }
 
 ViewFlags CQuorvalinFormView::Flags() const {

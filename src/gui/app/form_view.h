@@ -18,6 +18,7 @@ class QPrinter;
 #include "core/link/handshake.h"
 #include "gui/display/display.h"
 #include "gui/link/intro_dialog.h"
+#include "gui/record/log_timeline_source.h"
 #include "gui/record/time_window.h"
 #include "gui/record/timeline_widget.h"
 
@@ -130,6 +131,7 @@ class CQuorvalinFormView : public QWidget {
   CDisplay display_;
   CTimelineWidget* timeline_ = nullptr;  // a child, owned by Qt
   CTimeWindow time_window_;
+  std::unique_ptr<LogTimelineSource> timeline_source_;
   std::unique_ptr<CConnectionEx> connection_;
   mutable ToolbarState toolbar_;  // follows Flags() whenever it is read
   FileChooser* chooser_ = nullptr;

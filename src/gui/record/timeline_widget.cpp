@@ -25,17 +25,17 @@ bool IsDrag(int press_x, int x) {
 }
 
 struct SpeedChoice {
-  TimelineSpeed speed;
+  ReplaySpeed speed;
   const char* text;
 };
 constexpr std::array<SpeedChoice, 7> kSpeeds = {{
-    {TimelineSpeed::kRecordPerTick, "Record/tick"},
-    {TimelineSpeed::k1, "\u00d71"},
-    {TimelineSpeed::k4, "\u00d74"},
-    {TimelineSpeed::k16, "\u00d716"},
-    {TimelineSpeed::k64, "\u00d764"},
-    {TimelineSpeed::k256, "\u00d7256"},
-    {TimelineSpeed::kMax, "Max"},
+    {ReplaySpeed::kRecordPerTick, "Record/tick"},
+    {ReplaySpeed::k1, "\u00d71"},
+    {ReplaySpeed::k4, "\u00d74"},
+    {ReplaySpeed::k16, "\u00d716"},
+    {ReplaySpeed::k64, "\u00d764"},
+    {ReplaySpeed::k256, "\u00d7256"},
+    {ReplaySpeed::kMax, "Max"},
 }};
 
 // The spectrogram's own colours until the view hands the chosen ones.
@@ -109,7 +109,7 @@ CTimelineWidget::CTimelineWidget(QWidget* parent) : QWidget(parent) {
     }
   });
   connect(speed_, &QComboBox::activated, this, [this](int index) {
-    if (source_ != nullptr) source_->SetSpeed(static_cast<TimelineSpeed>(speed_->itemData(index).toInt()));
+    if (source_ != nullptr) source_->SetSpeed(static_cast<ReplaySpeed>(speed_->itemData(index).toInt()));
     Refresh();
   });
   connect(step_back_, &QToolButton::clicked, this, [this] {

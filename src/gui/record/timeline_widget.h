@@ -10,6 +10,7 @@
 
 #include "core/display/colour.h"
 #include "core/display/gradient.h"
+#include "core/record/replay_pace.h"
 
 class QComboBox;
 class QLabel;
@@ -19,10 +20,6 @@ class QToolButton;
 namespace qv {
 
 class LogOverview;
-
-// How fast a log plays: the toolbar's record per tick, or the time records' pace times a factor,
-// or as fast as it can be drawn.
-enum class TimelineSpeed { kRecordPerTick, k1, k4, k16, k64, k256, kMax };
 
 // A time window of a log, seconds from its start, both ends inside.
 using TimeWindowSeconds = std::pair<int64_t, int64_t>;
@@ -43,8 +40,8 @@ class TimelineSource {
   virtual double ScanProgress() const = 0;
   // The whole log's cells, rows spanning 0 ... Duration(); null until the scan has them.
   virtual const LogOverview* Overview() const = 0;
-  virtual TimelineSpeed Speed() const = 0;
-  virtual void SetSpeed(TimelineSpeed speed) = 0;
+  virtual ReplaySpeed Speed() const = 0;
+  virtual void SetSpeed(ReplaySpeed speed) = 0;
   virtual void JumpTo(int64_t elapsed_seconds) = 0;
   // One sweep forward (+1) or back (-1), while paused.
   virtual void StepSweep(int direction) = 0;

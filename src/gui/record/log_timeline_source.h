@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <utility>
+
+#include "gui/record/timeline_widget.h"
+
+namespace qv {
+
+class CRecordingController;
+
+// The timeline's view of the log the recording controller plays. A selected window goes to
+// `select` as the bytes of its records, or as nothing when it is cleared.
+class LogTimelineSource : public TimelineSource {
+ public:
+  using ByteRange = std::pair<uint64_t, uint64_t>;
+  LogTimelineSource(CRecordingController& recorder,
+                    std::function<void(std::optional<ByteRange>)> select)
+      : recorder_(recorder), select_(std::move(select)) {}
+
+  bool Playing() const override;
+  bool Paused() const override;
+  int64_t Duration() const override;
+  int64_t PositionElapsed() const override;
+  std::optional<int64_t> PositionClock() const override;
+  double ScanProgress() const override;
+  const LogOverview* Overview() const override;
+  ReplaySpeed Speed() const override;
+  void SetSpeed(ReplaySpeed speed) override;
+  void JumpTo(int64_t elapsed_seconds) override;
+  void StepSweep(int direction) override;
+  void SelectWindow(std::optional<TimeWindowSeconds> window) override;
+
+ private:
+  CRecordingController& recorder_;
+  std::function<void(std::optional<ByteRange>)> select_;
+};
+
+}  // namespace qv

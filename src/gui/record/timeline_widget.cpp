@@ -240,12 +240,17 @@ void COverviewStrip::paintEvent(QPaintEvent*) {
     shaded = {XOfSecond(timeline_.window_->first, width(), duration),
               XOfSecond(timeline_.window_->second, width(), duration)};
   }
+  // The colour maps run from white to black, so the window and the cursor wear colours of
+  // their own, edged, to stand out on any cell.
   if (shaded) {
-    painter.fillRect(QRect(QPoint(shaded->first, 0), QPoint(shaded->second, height() - 1)),
-                     QColor(255, 255, 255, 70));
+    const QRect band(QPoint(shaded->first, 0), QPoint(shaded->second, height() - 1));
+    painter.fillRect(band, QColor(40, 110, 255, 90));
+    painter.fillRect(QRect(band.left(), 0, band.width(), 4), QColor(40, 110, 255));
+    painter.fillRect(QRect(band.left(), height() - 4, band.width(), 4), QColor(40, 110, 255));
   }
   const int x = XOfSecond(source->PositionElapsed(), width(), duration);
-  painter.setPen(QPen(QColor(255, 255, 255), 1));
+  painter.fillRect(QRect(x - 1, 0, 3, height()), QColor(0, 0, 0));
+  painter.setPen(QPen(QColor(255, 64, 64), 1));
   painter.drawLine(x, 0, x, height() - 1);
 }
 

@@ -16,6 +16,7 @@
 #include "gui/app/about_dialog.h"
 #include "gui/app/app_settings.h"
 #include "core/display/colour_map.h"
+#include "core/display/density.h"
 #include "core/display/peak_search.h"
 #include "core/record/capture_file.h"
 #include "core/ui/command_keys.h"
@@ -185,6 +186,7 @@ void CMainFrame::BuildMenus() {
     Settings().SetViewOption(QStringLiteral("FrequencyAxis"), on);
   });
   BuildColourMapMenu();
+  BuildDensityMenu();
   const struct {
     const char* text;
     const char* name;
@@ -243,6 +245,47 @@ void CMainFrame::BuildColourMapMenu() {
       view_->Display().Spectrogram().SetColourMap(map);
       Settings().SetViewChoice(key, text);
     });
+  }
+}
+
+void CMainFrame::BuildDensityMenu() {
+  DensityRecord& density = view_->Display().Density();
+  // Without settings of its own (tests) the frame starts with the view off at its default.
+  const QString on_key = QStringLiteral("Density");
+  const QString persistence_key = QStringLiteral("DensityPersistence");
+  const bool on = settings_ != nullptr && settings_->ViewOption(on_key, false);
+  const int32_t persistence =
+      settings_ == nullptr
+          ? kDefaultDensityPersistence
+          : DensityPersistenceNamed(settings_->ViewChoice(persistence_key).toStdString())
+                .value_or(kDefaultDensityPersistence);
+  density.SetPersistence(persistence);
+  density.SetOn(on);
+  density_action_ = new QAction(QStringLiteral("Density"), this);
+  density_action_->setObjectName(QStringLiteral("density"));
+  density_action_->setCheckable(true);
+  density_action_->setChecked(on);
+  connect(density_action_, &QAction::toggled, this, [this, on_key](bool shown) {
+    view_->Display().Density().SetOn(shown);
+    view_->Display().update();
+    Settings().SetViewOption(on_key, shown);
+  });
+  density_menu_ = new QMenu(QStringLiteral("Density Persistence"), this);
+  density_menu_->setObjectName(QStringLiteral("densityPersistenceMenu"));
+  auto* group = new QActionGroup(density_menu_);
+  for (const int32_t seconds : kDensityPersistences) {
+    const std::string_view name = DensityPersistenceName(seconds);
+    QAction* action = density_menu_->addAction(
+        QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    action->setCheckable(true);
+    action->setChecked(seconds == persistence);
+    group->addAction(action);
+    connect(action, &QAction::triggered, this,
+            [this, seconds, persistence_key, text = action->text()] {
+              view_->Display().Density().SetPersistence(seconds);
+              view_->Display().update();
+              Settings().SetViewChoice(persistence_key, text);
+            });
   }
 }
 
@@ -378,6 +421,8 @@ void CMainFrame::RebuildViewMenu() {
   view_menu_->addSeparator();
   view_menu_->addAction(frequency_axis_action_);
   view_menu_->addMenu(colour_map_menu_);
+  view_menu_->addAction(density_action_);
+  view_menu_->addMenu(density_menu_);
   view_menu_->addSeparator();
   view_menu_->addActions(peak_actions_);
 }

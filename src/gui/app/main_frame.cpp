@@ -3,6 +3,9 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <algorithm>
+#include <functional>
+#include <string_view>
+#include <vector>
 #include <QDir>
 #include <QFileInfo>
 #include <QInputDevice>
@@ -223,6 +226,30 @@ void CMainFrame::BuildMenus() {
   help->addAction(QStringLiteral("&About"), this, [this] { OpenAbout(); });
 }
 
+namespace {
+
+// A menu of exclusive choices, the one at `chosen` checked; `picked` hears the index and text of
+// each choice made.
+QMenu* ChoiceMenu(const QString& title, const QString& object_name,
+                  const std::vector<std::string_view>& names, size_t chosen, QWidget* parent,
+                  std::function<void(size_t, const QString&)> picked) {
+  auto* menu = new QMenu(title, parent);
+  menu->setObjectName(object_name);
+  auto* group = new QActionGroup(menu);
+  for (size_t i = 0; i < names.size(); ++i) {
+    QAction* action = menu->addAction(
+        QString::fromLatin1(names[i].data(), static_cast<qsizetype>(names[i].size())));
+    action->setCheckable(true);
+    action->setChecked(i == chosen);
+    group->addAction(action);
+    QObject::connect(action, &QAction::triggered, menu,
+                     [picked, i, text = action->text()] { picked(i, text); });
+  }
+  return menu;
+}
+
+}  // namespace
+
 void CMainFrame::BuildColourMapMenu() {
   const QString key = QStringLiteral("ColourMap");
   // Without settings of its own (tests) the frame starts with the Receiver's map.
@@ -231,21 +258,15 @@ void CMainFrame::BuildColourMapMenu() {
           ? ColourMap::kReceiver
           : ColourMapNamed(settings_->ViewChoice(key).toStdString()).value_or(ColourMap::kReceiver);
   view_->Display().Spectrogram().SetColourMap(chosen);
-  colour_map_menu_ = new QMenu(QStringLiteral("Colour Map"), this);
-  colour_map_menu_->setObjectName(QStringLiteral("colourMapMenu"));
-  auto* group = new QActionGroup(colour_map_menu_);
-  for (const ColourMap map : kColourMaps) {
-    const std::string_view name = ColourMapName(map);
-    QAction* action = colour_map_menu_->addAction(
-        QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
-    action->setCheckable(true);
-    action->setChecked(map == chosen);
-    group->addAction(action);
-    connect(action, &QAction::triggered, this, [this, map, key, text = action->text()] {
-      view_->Display().Spectrogram().SetColourMap(map);
-      Settings().SetViewChoice(key, text);
-    });
-  }
+  std::vector<std::string_view> names;
+  for (const ColourMap map : kColourMaps) names.push_back(ColourMapName(map));
+  const auto chosen_at = static_cast<size_t>(
+      std::find(kColourMaps.begin(), kColourMaps.end(), chosen) - kColourMaps.begin());
+  colour_map_menu_ = ChoiceMenu(QStringLiteral("Colour Map"), QStringLiteral("colourMapMenu"),
+                                names, chosen_at, this, [this, key](size_t i, const QString& text) {
+                                  view_->Display().Spectrogram().SetColourMap(kColourMaps[i]);
+                                  Settings().SetViewChoice(key, text);
+                                });
 }
 
 void CMainFrame::BuildDensityMenu() {
@@ -270,23 +291,18 @@ void CMainFrame::BuildDensityMenu() {
     view_->Display().update();
     Settings().SetViewOption(on_key, shown);
   });
-  density_menu_ = new QMenu(QStringLiteral("Density Persistence"), this);
-  density_menu_->setObjectName(QStringLiteral("densityPersistenceMenu"));
-  auto* group = new QActionGroup(density_menu_);
-  for (const int32_t seconds : kDensityPersistences) {
-    const std::string_view name = DensityPersistenceName(seconds);
-    QAction* action = density_menu_->addAction(
-        QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
-    action->setCheckable(true);
-    action->setChecked(seconds == persistence);
-    group->addAction(action);
-    connect(action, &QAction::triggered, this,
-            [this, seconds, persistence_key, text = action->text()] {
-              view_->Display().Density().SetPersistence(seconds);
-              view_->Display().update();
-              Settings().SetViewChoice(persistence_key, text);
-            });
-  }
+  std::vector<std::string_view> names;
+  for (const int32_t seconds : kDensityPersistences) names.push_back(DensityPersistenceName(seconds));
+  const auto chosen_at = static_cast<size_t>(
+      std::find(kDensityPersistences.begin(), kDensityPersistences.end(), persistence) -
+      kDensityPersistences.begin());
+  density_menu_ =
+      ChoiceMenu(QStringLiteral("Density Persistence"), QStringLiteral("densityPersistenceMenu"),
+                 names, chosen_at, this, [this, persistence_key](size_t i, const QString& text) {
+                   view_->Display().Density().SetPersistence(kDensityPersistences[i]);
+                   view_->Display().update();
+                   Settings().SetViewChoice(persistence_key, text);
+                 });
 }
 
 // --- Keys -------------------------------------------------------------------------------------

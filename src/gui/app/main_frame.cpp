@@ -3,9 +3,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <algorithm>
-#include <functional>
-#include <string_view>
-#include <vector>
 #include <QDir>
 #include <QFileInfo>
 #include <QInputDevice>
@@ -15,6 +12,9 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QStatusBar>
+#include <functional>
+#include <string_view>
+#include <vector>
 
 #include "gui/app/about_dialog.h"
 #include "gui/app/app_settings.h"
@@ -292,7 +292,9 @@ void CMainFrame::BuildDensityMenu() {
     Settings().SetViewOption(on_key, shown);
   });
   std::vector<std::string_view> names;
-  for (const int32_t seconds : kDensityPersistences) names.push_back(DensityPersistenceName(seconds));
+  for (const int32_t seconds : kDensityPersistences) {
+    names.push_back(DensityPersistenceName(seconds));
+  }
   const auto chosen_at = static_cast<size_t>(
       std::find(kDensityPersistences.begin(), kDensityPersistences.end(), persistence) -
       kDensityPersistences.begin());

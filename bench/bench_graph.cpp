@@ -10,6 +10,9 @@
 #include <random>
 #include <vector>
 
+#include "core/app/manual_clock.h"
+#include "core/display/density.h"
+#include "gui/display/graph_paint_context.h"
 #include "gui/display/graph_painter.h"
 
 namespace {
@@ -135,6 +138,51 @@ void GraphRepaint(benchmark::State& state, int n, bool everything, Data data) {
   }
 }
 
+// The density view's cost a sweep at the streaming target: a 1000-point sweep added to the grid
+// and its layer painted over the whole plot, measured beside the plain frame of a 1000-point live
+// trace (BM_GraphRepaint/1000/live).
+void DensitySweep(benchmark::State& state) {
+  EnsureApplication();
+  constexpr int kPoints = 1000;
+  constexpr int kDistinct = 8;
+  qv::ManualClock clock;
+  qv::DensityRecord density(clock);
+  density.SetOn(true);
+  auto trace = std::make_unique<qv::TraceData>();
+  trace->header.start = 48000;
+  trace->header.points = kPoints;
+  trace->header.sweep_word = 1;
+  trace->header.reference_level = -20;
+  std::mt19937 rng(11);
+  std::vector<std::vector<int16_t>> sweeps(kDistinct, std::vector<int16_t>(kPoints));
+  for (auto& sweep : sweeps) {
+    for (int j = 0; j < kPoints; ++j) {
+      sweep[j] = static_cast<int16_t>((-20 - SpectrumY(j, kPoints, rng) / 7) * 16);
+    }
+  }
+  qv::DisplayState display;
+  display.spectrum_mode = true;
+  const QRect rect(0, 0, kWidth, kHeight);
+  qv::GraphScene scene{*trace, display, rect, rect, 30};
+  scene.density = &density;
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  QPainter painter(&image);
+  qv::GraphPaintContext ctx(painter, image, scene, nullptr);
+  // Ten seconds at 60 sweeps a second: the grid holds a steady, decaying picture.
+  int next = 0;
+  const auto sweep = [&] {
+    clock.Advance(16);
+    density.OnSweep(sweeps[next].data(), kPoints, trace->header);
+    next = (next + 1) % kDistinct;
+  };
+  for (int s = 0; s < 600; ++s) sweep();
+  for (auto _ : state) {
+    sweep();
+    qv::PaintDensity(ctx);
+    benchmark::DoNotOptimize(image.constBits());
+  }
+}
+
 const bool kRegistered = [] {
   struct Entry {
     const char* name;
@@ -151,6 +199,7 @@ const bool kRegistered = [] {
        [](benchmark::State& s) { PlainPolyline(s, 15000, Data::kSpectrum); }},
       {"BM_GraphRepaint/15000/all/spectrum",
        [](benchmark::State& s) { GraphRepaint(s, 15000, true, Data::kSpectrum); }},
+      {"BM_Density/1000", DensitySweep},
   };
   for (const Entry& entry : entries) {
     benchmark::RegisterBenchmark(entry.name, entry.run)->Unit(benchmark::kMillisecond);

@@ -1,5 +1,6 @@
 // Sweep block processing at full load: trace average over 100 sweeps at its steady window, four
-// live peak traces, every frozen slot following and three marker pairs with band power.
+// live peak traces, every frozen slot following and three marker pairs with band power; with and
+// without the min-hold trace.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -30,7 +31,8 @@ std::vector<qv::Bytes> BuildSweep(uint32_t points, std::mt19937& rng) {
   return blocks;
 }
 
-void BM_ProcessSweepBlock(benchmark::State& state) {
+// `min_hold` adds the min-hold trace to the full load.
+void ProcessSweeps(benchmark::State& state, bool min_hold) {
   const auto points = static_cast<uint32_t>(state.range(0));
   std::mt19937 rng(5);
   std::vector<std::vector<qv::Bytes>> sweeps;
@@ -46,6 +48,10 @@ void BM_ProcessSweepBlock(benchmark::State& state) {
   for (int k = 0; k < qv::kTraceSlots; ++k) {
     trace->peaks[k].live = 1;
     trace->StartPeakTrace(k);
+  }
+  if (min_hold) {
+    trace->min_hold.live = 1;
+    trace->StartMinHold();
   }
   const int32_t n = static_cast<int32_t>(points);
   for (int m = 0; m < qv::kMarkerCount; ++m) {
@@ -68,6 +74,10 @@ void BM_ProcessSweepBlock(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * points);
 }
 
+void BM_ProcessSweepBlock(benchmark::State& state) { ProcessSweeps(state, false); }
+void BM_ProcessSweepBlockMinHold(benchmark::State& state) { ProcessSweeps(state, true); }
+
 BENCHMARK(BM_ProcessSweepBlock)->Arg(1000)->Arg(15000);
+BENCHMARK(BM_ProcessSweepBlockMinHold)->Arg(15000);
 
 }  // namespace

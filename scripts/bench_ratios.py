@@ -15,7 +15,15 @@ TIME_RULES = [
     ("BM_GraphRepaint/15000/all", "BM_QPainterPolyline/15000", 1.0),
     # Calm spectrum-like data makes the single baseline line cheap: the harder target.
     ("BM_GraphRepaint/15000/all/spectrum", "BM_QPainterPolyline/15000/spectrum", 1.0),
+    # What the density view adds to a frame, against the frame itself.
+    ("BM_Density/1000", "BM_GraphRepaint/1000/live", None),
+    ("BM_ProcessSweepBlockMinHold/15000", "BM_ProcessSweepBlock/15000", None),
 ]
+# benchmark name -> (runs a second, largest share of one core)
+LOAD = [
+    ("BM_Density/1000", 60, 0.10),
+]
+SECONDS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 ABSOLUTE = [
     ("BM_ProcessSweepBlock/15000", "items_per_second", 50e6),
 ]
@@ -46,6 +54,13 @@ def main(path):
                 continue
             verdict = " ok" if ratio <= target else " ABOVE TARGET"
             print(f"{name}: {ratio:.3f} x {base_name} time (target <= {target}){verdict}")
+    for name, rate, target in LOAD:
+        run = runs.get(name)
+        if run:
+            share = run["cpu_time"] * SECONDS[run.get("time_unit", "ns")] * rate
+            verdict = " ok" if share <= target else " ABOVE TARGET"
+            print(f"{name}: {100 * share:.1f} % of a core at {rate}/s "
+                  f"(target <= {100 * target:.0f} %){verdict}")
     for name, field, target in ABSOLUTE:
         run = runs.get(name)
         if run and field in run:

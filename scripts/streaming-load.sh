@@ -59,11 +59,14 @@ for _ in $(seq 50); do
 done
 
 # Settings of its own, so that what an earlier run remembered (spectrum, window) never changes
-# the load; QV_LOAD_VIEW_OFF=1 switches the frequency axis off, to weigh it.
+# the load; QV_LOAD_VIEW_OFF=1 switches the frequency axis off, to weigh it, and
+# QV_LOAD_DENSITY=1 switches the density view on.
 mkdir -p "$workdir/config/Wendloch"
-if [ "${QV_LOAD_VIEW_OFF:-0}" = 1 ]; then
-  printf '[View]\nFrequencyAxis=false\n' >"$workdir/config/Wendloch/Quorvalin.ini"
-fi
+{
+  echo '[View]'
+  if [ "${QV_LOAD_VIEW_OFF:-0}" = 1 ]; then echo 'FrequencyAxis=false'; fi
+  if [ "${QV_LOAD_DENSITY:-0}" = 1 ]; then echo 'Density=true'; fi
+} >"$workdir/config/Wendloch/Quorvalin.ini"
 XDG_CONFIG_HOME="$workdir/config" QV_NO_RADIO_ALERT=1 QT_QPA_PLATFORM=offscreen \
   "$build/app/quorvalin" --connect "tcp://$address:$port" "${open[@]}" >"$workdir/program.log" 2>&1 &
 program_pid=$!

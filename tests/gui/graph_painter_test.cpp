@@ -9,8 +9,10 @@
 #include <random>
 #include <vector>
 
+#include "core/app/manual_clock.h"
 #include "core/display/graph_geometry.h"
 #include "core/link/sweep_message.h"
+#include "gui/display/graph_paint_context.h"
 #include "gui/display/graph_polyline.h"
 
 namespace qv {
@@ -274,6 +276,52 @@ TEST_F(GraphPainterTest, PeakAverageAndBinAverageLegends) {
   ASSERT_TRUE(Paint());
   EXPECT_NE(recorder_.Find("Peak Trace:Live"), nullptr);
   EXPECT_EQ(Pixel(Geometry().X(250), 150), QColor(255, 255, 0));
+}
+
+TEST_F(GraphPainterTest, DensityUnderTheTracesWithItsScaleAndMinHoldOverIt) {
+  ManualClock clock;
+  DensityRecord density(clock);
+  density.SetOn(true);
+  std::vector<int16_t> levels(kN, -60 * 16);
+  levels[600] = -500 * 16;  // beyond the grid: in its bottom row, below the plot
+  density.OnSweep(levels.data(), kN, trace_->header);
+  for (int j = 0; j < kN; ++j) trace_->live_y[j] = 125;  // -60 dBm, the row the density fills
+  MinHoldSlot& min = trace_->min_hold;
+  min.live = 1;
+  for (int j = 0; j < kN; ++j) {
+    min.y[j] = 250;
+    min.sixteenths[j] = -60 * 16;
+  }
+  GraphScene scene = Scene();
+  scene.density = &density;
+  recorder_.texts.clear();
+  ASSERT_TRUE(PaintGraph(image_, scene, &recorder_));
+
+  const GraphGeometry g = Geometry();
+  // The level's cells span the rows nearest to -60 dBm; the live trace is drawn over them.
+  const QColor every_sweep = ToQColor(DensityColourTable()[255]);
+  EXPECT_EQ(Pixel(g.X(250), 126), every_sweep);
+  EXPECT_EQ(Pixel(g.X(250), 124), every_sweep);
+  EXPECT_EQ(Pixel(g.X(250), 125), kLive);
+  EXPECT_EQ(Pixel(g.X(250), 128), kBlack);
+  EXPECT_EQ(Pixel(g.X(250), 250), QColor(0, 255, 255));
+  const LoggedText* title = recorder_.Find("Density 10 s");
+  ASSERT_NE(title, nullptr);
+  EXPECT_NE(recorder_.Find("100 %"), nullptr);
+  EXPECT_NE(recorder_.Find("0.01 %"), nullptr);
+  const LoggedText* min_line = recorder_.Find("Min Hold:Live");
+  ASSERT_NE(min_line, nullptr);
+  EXPECT_EQ(min_line->colour, QColor(0, 255, 255));
+
+  // Off, neither the cells nor the scale; a frozen, hidden min hold stays in the legend only.
+  min.live = 0;
+  min.frozen = 1;
+  min.hidden = 1;
+  ASSERT_TRUE(Paint());
+  EXPECT_EQ(Pixel(g.X(250), 126), kBlack);
+  EXPECT_EQ(Pixel(g.X(250), 250), kBlack);
+  EXPECT_EQ(recorder_.Find("Density 10 s"), nullptr);
+  EXPECT_NE(recorder_.Find("Min Hold:Hidden"), nullptr);
 }
 
 TEST_F(GraphPainterTest, SpectrumLegendLines) {

@@ -355,8 +355,8 @@ TEST_F(MainFrameTest, ViewMenuListsThePanelsAndReopensAClosedOneInItsPlace) {
   EXPECT_EQ(MenuTexts(view), (QStringList{"Freq Control", "Trigger", "Reference Level",
                                           "Resolution", "Markers", "Peak Hold", "Trace Colour",
                                           "Scr Avg", "Video Avg", "802.11A", "UNII",
-                                          "Frequency Axis", "Colour Map", "Marker to &Peak",
-                                          "&Next Peak",
+                                          "Frequency Axis", "Colour Map", "Density",
+                                          "Density Persistence", "Marker to &Peak", "&Next Peak",
                                           "Marker to &Frequency..."}));
   EXPECT_TRUE(MenuAction(view, "Trigger")->isChecked());
   EXPECT_FALSE(MenuAction(view, "Trigger")->isEnabled());  // it has no close box
@@ -505,6 +505,29 @@ TEST_F(MainFrameTest, ColourMapChoiceRecoloursTheSpectrogramAndIsRemembered) {
   MenuAction(next_maps, "Receiver")->trigger();
   next.reset();
   EXPECT_EQ(MakeFrame()->View().Display().Spectrogram().colour_map(), ColourMap::kReceiver);
+}
+
+// View > Density and its persistence reach the graph's density record and the next start.
+TEST_F(MainFrameTest, DensityViewAndPersistenceAreRemembered) {
+  auto frame = MakeFrame();
+  EXPECT_FALSE(frame->View().Display().Density().On());  // off until chosen
+  QAction* density = frame->findChild<QAction*>(QStringLiteral("density"));
+  ASSERT_NE(density, nullptr);
+  density->setChecked(true);
+  QMenu* persistence = frame->findChild<QMenu*>(QStringLiteral("densityPersistenceMenu"));
+  ASSERT_NE(persistence, nullptr);
+  EXPECT_EQ(MenuTexts(persistence), (QStringList{"1 s", "3 s", "10 s", "30 s", "Infinite"}));
+  EXPECT_TRUE(MenuAction(persistence, "10 s")->isChecked());
+  MenuAction(persistence, "Infinite")->trigger();
+  EXPECT_TRUE(frame->View().Display().Density().On());
+  EXPECT_EQ(frame->View().Display().Density().Persistence(), 0);
+
+  frame.reset();
+  auto next = MakeFrame();
+  EXPECT_TRUE(next->View().Display().Density().On());
+  EXPECT_EQ(next->View().Display().Density().Persistence(), 0);
+  EXPECT_TRUE(MenuAction(next->findChild<QMenu*>(QStringLiteral("densityPersistenceMenu")),
+                         "Infinite")->isChecked());
 }
 
 // The window's keys walked on a live picture: every toolbar tip names its key, the marker steps

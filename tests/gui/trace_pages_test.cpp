@@ -17,6 +17,7 @@ class TracePagesTest : public ::testing::Test {
  protected:
   TracePagesTest() {
     trace_->header.points = 10;
+    trace_->points_received = 10;
     for (int i = 0; i < 10; ++i) trace_->live_y[i] = static_cast<int16_t>(100 + i);
   }
 
@@ -85,7 +86,20 @@ TEST_F(PeakHoldPageTest, AFrozenTraceStaysWhileAnotherRunsAndHideAllCoversBoth) 
   for (const PeakSlot& peak : trace_->peaks) live += peak.live;
   EXPECT_EQ(live, 1);
 
+  // The min hold runs beside the peaks and freezes on its own.
+  page.MinBox()->click();
+  EXPECT_EQ(trace_->min_hold.live, 1);
+  EXPECT_EQ(trace_->min_hold.y[0], 5);
+  EXPECT_EQ(page.MinStatus()->text(), QStringLiteral("Live"));
+  page.MinFreezeButton()->click();
+  EXPECT_EQ(trace_->min_hold.frozen, 1);
+  EXPECT_EQ(trace_->min_hold.live, 0);
+  EXPECT_EQ(trace_->peaks[2].live, 1);
+  EXPECT_EQ(page.MinStatus()->text(), QStringLiteral("Frozen"));
+
   page.HideAllBox()->click();
+  EXPECT_TRUE(page.MinHideBox()->isChecked());
+  EXPECT_EQ(trace_->min_hold.hidden, 1);
   EXPECT_EQ(trace_->peaks[0].hidden, 1);
   EXPECT_EQ(trace_->peaks[2].hidden, 1);
   EXPECT_EQ(trace_->peaks[1].hidden, 0);
@@ -99,6 +113,8 @@ TEST_F(PeakHoldPageTest, AFrozenTraceStaysWhileAnotherRunsAndHideAllCoversBoth) 
     EXPECT_FALSE(page.HideBox(k)->isEnabled());
     EXPECT_EQ(page.Status(k)->text(), QStringLiteral("Disabled"));
   }
+  EXPECT_EQ(trace_->min_hold.live + trace_->min_hold.frozen + trace_->min_hold.hidden, 0);
+  EXPECT_FALSE(page.MinBox()->isChecked());
   EXPECT_FALSE(page.HideAllBox()->isChecked());
   EXPECT_FALSE(page.FreezeButton()->isEnabled());
   EXPECT_EQ(page.CurrentSlot(), 2);

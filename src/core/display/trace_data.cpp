@@ -46,6 +46,8 @@ TraceData::TraceData(TraceOwner* owner) : header(ZeroHeader()), owner_(owner) {
     frozen_bin_average[k].colour = kFrozenBinAverageColours[k];
     peaks[k].colour = kPeakColours[k];
   }
+  min_hold.colour = kMinHoldColour;
+  StartMinHold();
   for (int m = 0; m < kMarkerCount; ++m) {
     markers[m].colour = kMarkerConstants[m].colour;
     markers[m].a_glyph = kMarkerConstants[m].a_glyph;
@@ -78,6 +80,10 @@ void TraceData::ResetTraces() {
     peaks[k].hidden = 0;
     peaks[k].frozen = 0;
   }
+  min_hold.frozen = 0;
+  if (min_hold.live == 0) min_hold.hidden = 0;
+  StartMinHold();  // nothing received yet: every point starts unseen
+  if (listener_ != nullptr) listener_->OnTracesReset();
   for (MarkerRecord& marker : markers) {
     marker.a_placed = 0;
     marker.b_placed = 0;
@@ -197,6 +203,22 @@ void TraceData::StopTraceAverage() {
 void TraceData::StartPeakTrace(int32_t slot) {
   if (slot < 0 || slot >= kTraceSlots) return;
   std::copy_n(live_y.begin(), StoredPoints(), peaks[slot].y.begin());
+}
+
+void TraceData::StartMinHold() {
+  min_hold.sixteenths.fill(kMinHoldUnseen);
+  min_hold.y.fill(std::numeric_limits<int16_t>::min());
+  // Only the points received since the last reset have a level to start from.
+  const auto n = static_cast<int32_t>(std::min<uint32_t>(points_received, StoredPoints()));
+  std::copy_n(live_y.begin(), n, min_hold.y.begin());
+  std::copy_n(live_sixteenths.begin(), n, min_hold.sixteenths.begin());
+}
+
+int32_t TraceData::MinHoldPoints() const {
+  const int32_t n = StoredPoints();
+  int32_t seen = 0;
+  while (seen < n && min_hold.sixteenths[seen] != kMinHoldUnseen) ++seen;
+  return seen;
 }
 
 bool TraceData::ReadBandList(const uint8_t* message, size_t length, ReceiverIdentity& identity) {

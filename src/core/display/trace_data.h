@@ -11,6 +11,7 @@
 #include "core/display/plot_scale.h"
 #include "core/display/receiver_identity.h"
 #include "core/display/spectrogram_history.h"
+#include "core/display/sweep_listener.h"
 #include "core/display/trace_owner.h"
 #include "core/display/trace_slots.h"
 #include "core/link/sweep_message.h"
@@ -38,6 +39,8 @@ class TraceData {
   TraceData& operator=(const TraceData&) = delete;
 
   void SetOwner(TraceOwner* owner) { owner_ = owner; }
+  // Hears of every completed sweep and of every reset; null for none. Not owned.
+  void SetSweepListener(SweepListener* listener) { listener_ = listener; }
 
   // One sweep block (message type 6 or 10). Returns false, changing nothing, for any other type
   // or a message too short for its header. Only the levels the message really holds are used,
@@ -51,6 +54,7 @@ class TraceData {
   bool LoadLoggedSweep(const uint8_t* header, size_t header_length, const int16_t* levels,
                        size_t level_count, const PlotRect& plot);
 
+  // Switches peaks and frozen traces off; a running min hold starts over with the next points.
   void ResetTraces();
   void ShiftSpectrogramHistory();
   // Every slot of points 0 ... N - 1 := reference level - 110 dB.
@@ -74,6 +78,12 @@ class TraceData {
 
   // Peak slot `slot` (0 ... 3) starts from the live trace.
   void StartPeakTrace(int32_t slot);
+
+  // The min-hold trace starts from the live trace as it is now.
+  void StartMinHold();
+  // Leading points of the min-hold trace that have a level (all but those not yet seen since a
+  // reset).
+  int32_t MinHoldPoints() const;
 
   // Band-list message (type 8): the bands go to `identity`, and the owner hears of every band
   // with channel presets. Always true.
@@ -114,16 +124,19 @@ class TraceData {
   std::array<FrozenTraceSlot, kTraceSlots> frozen_average{};
   std::array<FrozenTraceSlot, kTraceSlots> frozen_bin_average{};
   std::array<PeakSlot, kTraceSlots> peaks{};
+  MinHoldSlot min_hold;
   std::array<MarkerRecord, kMarkerCount> markers{};
 
  private:
   TraceOwner& owner() const;
-  void CloseSweep(int32_t stored_points);
+  // `finished` is the header of the sweep that ends here.
+  void CloseSweep(int32_t stored_points, const SweepHeader& finished);
   // Marker tracking and the sweep power sum over the points [begin, end) of a block.
   void UpdateMarkers(int32_t begin, int32_t end);
   void SetBandPower(int32_t marker, float sum);
 
   TraceOwner* owner_;
+  SweepListener* listener_ = nullptr;
   AverageHistory average_history_;
   std::array<int32_t, kMaxPoints> window_sums_{};  // scratch of the averaging step
   SpectrogramHistory spectrogram_history_;

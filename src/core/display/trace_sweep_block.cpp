@@ -62,7 +62,12 @@ void RowsOfSixteenths(Out* y, int32_t begin, int32_t end, int16_t reference, int
 
 }  // namespace
 
-void TraceData::CloseSweep(int32_t stored_points) {
+void TraceData::CloseSweep(int32_t stored_points, const SweepHeader& finished) {
+  if (listener_ != nullptr) {
+    const auto points = static_cast<int32_t>(
+        std::min<uint32_t>({finished.points, static_cast<uint32_t>(kMaxPoints), points_received}));
+    listener_->OnSweep(live_sixteenths.data(), points, finished);
+  }
   sweep_power = sweep_power_sum != 0 ? PowerSumToDbm(sweep_power_sum) : 0.0f;
   sweep_power_sum = 0;
   write_index = 0;
@@ -88,6 +93,7 @@ bool TraceData::ProcessSweepBlock(const uint8_t* message, size_t length, const P
   message_length = static_cast<int32_t>(
       std::min<size_t>(length, static_cast<size_t>(std::numeric_limits<int32_t>::max())));
   message_type = parsed->type;
+  const SweepHeader finished = header;
   header = *parsed;
   data_clipping = header.status & kStatusDataClipping;
   low_battery = (header.status & kStatusLowBattery) != 0 ? 1 : 0;
@@ -95,7 +101,7 @@ bool TraceData::ProcessSweepBlock(const uint8_t* message, size_t length, const P
   const bool reverse = owner().FastRewind();
   const int32_t stored = StoredPoints();
   const bool first_block = header.block_frequency == header.start;
-  if (first_block) CloseSweep(stored);
+  if (first_block) CloseSweep(stored, finished);
 
   points_received = static_cast<uint32_t>(
       std::min<uint64_t>(stored, static_cast<uint64_t>(points_received) + count));
@@ -124,6 +130,12 @@ bool TraceData::ProcessSweepBlock(const uint8_t* message, size_t length, const P
     for (PeakSlot& peak : peaks) {
       if (peak.live != 1) continue;
       for (int32_t i = begin; i < end; ++i) peak.y[i] = std::min(peak.y[i], live_y[i]);
+    }
+    if (min_hold.live == 1) {
+      for (int32_t i = begin; i < end; ++i) {
+        min_hold.sixteenths[i] = std::min(min_hold.sixteenths[i], live_sixteenths[i]);
+      }
+      for (int32_t i = begin; i < end; ++i) min_hold.y[i] = std::max(min_hold.y[i], live_y[i]);
     }
     for (FrozenLiveSlot& slot : frozen_live) {
       if (slot.frozen != 0) continue;

@@ -100,6 +100,12 @@ std::vector<TraceColumn> VisibleTraceColumns(const TraceData& t, const DisplaySt
                                    centre, reference, span));
     }
   }
+  // Last, so the columns before it stay where scripts expect them.
+  const MinHoldSlot& min = t.min_hold;
+  if ((min.live || min.frozen) && !min.hidden) {
+    columns.push_back(
+        {"Min Hold", 0, {min.sixteenths.begin(), min.sixteenths.begin() + t.MinHoldPoints()}});
+  }
   return columns;
 }
 

@@ -24,10 +24,10 @@ struct TraceColumn {
 // while the plot is at least 100 pixels high; a lower plot merges levels into one row.
 int16_t LevelAtY(int16_t reference, int32_t y, int64_t span);
 
-// The traces the graph draws now, in its drawing order: live, frozen live slots, peaks, average,
-// frozen averages, bin average, frozen bin averages. The live and frozen live traces keep their
-// levels as received, to 1/16 dB; the others are kept as screen rows of `g`'s scale and are read
-// back as whole dBm with LevelAtY.
+// The traces the graph draws now: live, frozen live slots, peaks, average, frozen averages, bin
+// average, frozen bin averages, then min hold. The live, frozen live and min-hold traces keep
+// their levels as received, to 1/16 dB; the others are kept as screen rows of `g`'s scale and
+// are read back as whole dBm with LevelAtY.
 // The bin average (value i = the mean of points i ... i + M - 1, drawn at the middle one) must
 // have been computed for the picture, as the painter does before drawing it.
 std::vector<TraceColumn> VisibleTraceColumns(const TraceData& trace, const DisplayState& state,

@@ -12,10 +12,14 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QStatusBar>
+#include <functional>
+#include <string_view>
+#include <vector>
 
 #include "gui/app/about_dialog.h"
 #include "gui/app/app_settings.h"
 #include "core/display/colour_map.h"
+#include "core/display/density.h"
 #include "core/display/peak_search.h"
 #include "core/record/capture_file.h"
 #include "core/ui/command_keys.h"
@@ -185,6 +189,7 @@ void CMainFrame::BuildMenus() {
     Settings().SetViewOption(QStringLiteral("FrequencyAxis"), on);
   });
   BuildColourMapMenu();
+  BuildDensityMenu();
   const struct {
     const char* text;
     const char* name;
@@ -221,6 +226,30 @@ void CMainFrame::BuildMenus() {
   help->addAction(QStringLiteral("&About"), this, [this] { OpenAbout(); });
 }
 
+namespace {
+
+// A menu of exclusive choices, the one at `chosen` checked; `picked` hears the index and text of
+// each choice made.
+QMenu* ChoiceMenu(const QString& title, const QString& object_name,
+                  const std::vector<std::string_view>& names, size_t chosen, QWidget* parent,
+                  std::function<void(size_t, const QString&)> picked) {
+  auto* menu = new QMenu(title, parent);
+  menu->setObjectName(object_name);
+  auto* group = new QActionGroup(menu);
+  for (size_t i = 0; i < names.size(); ++i) {
+    QAction* action = menu->addAction(
+        QString::fromLatin1(names[i].data(), static_cast<qsizetype>(names[i].size())));
+    action->setCheckable(true);
+    action->setChecked(i == chosen);
+    group->addAction(action);
+    QObject::connect(action, &QAction::triggered, menu,
+                     [picked, i, text = action->text()] { picked(i, text); });
+  }
+  return menu;
+}
+
+}  // namespace
+
 void CMainFrame::BuildColourMapMenu() {
   const QString key = QStringLiteral("ColourMap");
   // Without settings of its own (tests) the frame starts with the Receiver's map.
@@ -229,21 +258,53 @@ void CMainFrame::BuildColourMapMenu() {
           ? ColourMap::kReceiver
           : ColourMapNamed(settings_->ViewChoice(key).toStdString()).value_or(ColourMap::kReceiver);
   view_->Display().Spectrogram().SetColourMap(chosen);
-  colour_map_menu_ = new QMenu(QStringLiteral("Colour Map"), this);
-  colour_map_menu_->setObjectName(QStringLiteral("colourMapMenu"));
-  auto* group = new QActionGroup(colour_map_menu_);
-  for (const ColourMap map : kColourMaps) {
-    const std::string_view name = ColourMapName(map);
-    QAction* action = colour_map_menu_->addAction(
-        QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
-    action->setCheckable(true);
-    action->setChecked(map == chosen);
-    group->addAction(action);
-    connect(action, &QAction::triggered, this, [this, map, key, text = action->text()] {
-      view_->Display().Spectrogram().SetColourMap(map);
-      Settings().SetViewChoice(key, text);
-    });
+  std::vector<std::string_view> names;
+  for (const ColourMap map : kColourMaps) names.push_back(ColourMapName(map));
+  const auto chosen_at = static_cast<size_t>(
+      std::find(kColourMaps.begin(), kColourMaps.end(), chosen) - kColourMaps.begin());
+  colour_map_menu_ = ChoiceMenu(QStringLiteral("Colour Map"), QStringLiteral("colourMapMenu"),
+                                names, chosen_at, this, [this, key](size_t i, const QString& text) {
+                                  view_->Display().Spectrogram().SetColourMap(kColourMaps[i]);
+                                  Settings().SetViewChoice(key, text);
+                                });
+}
+
+void CMainFrame::BuildDensityMenu() {
+  DensityRecord& density = view_->Display().Density();
+  // Without settings of its own (tests) the frame starts with the view off at its default.
+  const QString on_key = QStringLiteral("Density");
+  const QString persistence_key = QStringLiteral("DensityPersistence");
+  const bool on = settings_ != nullptr && settings_->ViewOption(on_key, false);
+  const int32_t persistence =
+      settings_ == nullptr
+          ? kDefaultDensityPersistence
+          : DensityPersistenceNamed(settings_->ViewChoice(persistence_key).toStdString())
+                .value_or(kDefaultDensityPersistence);
+  density.SetPersistence(persistence);
+  density.SetOn(on);
+  density_action_ = new QAction(QStringLiteral("Density"), this);
+  density_action_->setObjectName(QStringLiteral("density"));
+  density_action_->setCheckable(true);
+  density_action_->setChecked(on);
+  connect(density_action_, &QAction::toggled, this, [this, on_key](bool shown) {
+    view_->Display().Density().SetOn(shown);
+    view_->Display().update();
+    Settings().SetViewOption(on_key, shown);
+  });
+  std::vector<std::string_view> names;
+  for (const int32_t seconds : kDensityPersistences) {
+    names.push_back(DensityPersistenceName(seconds));
   }
+  const auto chosen_at = static_cast<size_t>(
+      std::find(kDensityPersistences.begin(), kDensityPersistences.end(), persistence) -
+      kDensityPersistences.begin());
+  density_menu_ =
+      ChoiceMenu(QStringLiteral("Density Persistence"), QStringLiteral("densityPersistenceMenu"),
+                 names, chosen_at, this, [this, persistence_key](size_t i, const QString& text) {
+                   view_->Display().Density().SetPersistence(kDensityPersistences[i]);
+                   view_->Display().update();
+                   Settings().SetViewChoice(persistence_key, text);
+                 });
 }
 
 // --- Keys -------------------------------------------------------------------------------------
@@ -378,6 +439,8 @@ void CMainFrame::RebuildViewMenu() {
   view_menu_->addSeparator();
   view_menu_->addAction(frequency_axis_action_);
   view_menu_->addMenu(colour_map_menu_);
+  view_menu_->addAction(density_action_);
+  view_menu_->addMenu(density_menu_);
   view_menu_->addSeparator();
   view_menu_->addActions(peak_actions_);
 }

@@ -103,6 +103,7 @@ class CMainFrame : public QMainWindow {
   void BuildStatusBar();
   void BuildMenus();
   void BuildColourMapMenu();
+  void BuildDensityMenu();
   void BuildKeys();
   void RunKeyCommand(int command);
   // Keeps the keys a widget uses itself (KeyStaysWithWidget) from firing the commands.
@@ -128,6 +129,9 @@ class CMainFrame : public QMainWindow {
   // Kept across rebuilds of the View menu, so their keys work with the menu closed.
   QAction* frequency_axis_action_ = nullptr;
   QMenu* colour_map_menu_ = nullptr;
+  // View > Density and its persistence, both remembered.
+  QAction* density_action_ = nullptr;
+  QMenu* density_menu_ = nullptr;
   QList<QAction*> peak_actions_;
   QMap<int, QAction*> key_actions_;
   QPointer<CManualWindow> manual_;

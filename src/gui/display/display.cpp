@@ -35,6 +35,7 @@ namespace qv {
 CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& alerts, QWidget* parent)
     : QWidget(parent),
       trace_(std::make_unique<TraceData>(this)),
+      density_(timers),
       sweeps_(*trace_, identity_, [this] { return GraphRect(); }),
       recorder_(std::make_unique<CRecordingController>(timers, alerts, *this, identity_, this)),
       handler_(timers, *recorder_, sweeps_, handshake, *this),
@@ -46,6 +47,7 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
         spectrogram_->ShowPending();
         histogram_->ShowPending();
       }) {
+  trace_->SetSweepListener(&density_);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAutoFillBackground(false);
   // The frequency read-out follows the pointer without a button held.
@@ -357,7 +359,8 @@ GraphScene CDisplay::Scene() const {
   const int threshold = ops != nullptr ? ops->State().trigger_threshold : ReceiverState{}.trigger_threshold;
   return GraphScene{*trace_, state_, rect(), QRect(a.left, a.top, a.right - a.left, a.bottom - a.top),
                     handler_.LowBatteryCountdown(), threshold,
-                    time_window_ != nullptr ? &time_window_->Columns(trace_->header) : nullptr};
+                    time_window_ != nullptr ? &time_window_->Columns(trace_->header) : nullptr,
+                    density_.On() ? &density_ : nullptr};
 }
 
 bool CDisplay::PaintPicture(QImage& image, GraphTextLog* texts) const {

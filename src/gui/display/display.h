@@ -12,6 +12,7 @@
 #include "core/app/frame_pacer.h"
 #include "core/app/graph_steps.h"
 #include "core/app/timer.h"
+#include "core/display/density.h"
 #include "core/display/display_state.h"
 #include "core/display/graph_geometry.h"
 #include "core/display/receiver_identity.h"
@@ -61,6 +62,9 @@ class CDisplay : public QWidget,
   // The graph area A: the view's rectangle in this window's coordinates, right and bottom
   // exclusive.
   PlotRect AreaRect() const;
+
+  // The density view's record, fed every completed sweep while on.
+  DensityRecord& Density() { return density_; }
 
   // The side-panel pages docked along both edges.
   CSidePanels& Panels() { return *panels_; }
@@ -197,6 +201,7 @@ class CDisplay : public QWidget,
   void DrawGlyphs(QPainter& window, const GraphScene& scene);
 
   std::unique_ptr<TraceData> trace_;  // large: kept off the stack and out of the widget
+  DensityRecord density_;
   ReceiverIdentity identity_;
   TraceSweepProcessor sweeps_;
   // Before the handler, which records every message through it.

@@ -84,6 +84,7 @@ inline int DeltaLinesTop(const GraphGeometry& g, const DisplayState& state, int 
 }
 
 // The layers, in the order they are painted.
+void PaintDensity(GraphPaintContext& ctx);
 void PaintSelectionAndChannels(GraphPaintContext& ctx);
 void PaintGrid(GraphPaintContext& ctx);
 void PaintTraces(GraphPaintContext& ctx);
@@ -91,6 +92,7 @@ void PaintWindowTraces(GraphPaintContext& ctx);
 void PaintSelectionPower(GraphPaintContext& ctx);
 void PaintLegend(GraphPaintContext& ctx);
 void PaintFrozenLegends(GraphPaintContext& ctx);
+void PaintDensityScale(GraphPaintContext& ctx);
 void PaintFrequencyIndicator(GraphPaintContext& ctx);
 void PaintMarkerTexts(GraphPaintContext& ctx);
 void PaintRecordingBox(GraphPaintContext& ctx);

@@ -17,6 +17,7 @@ QColor Background(const DisplayState& s) {
 // `image` is the picture painted or, null, none: the painter's device is all there is.
 void PaintLayers(QPainter& painter, QImage& image, const GraphScene& scene, GraphTextLog* texts) {
   GraphPaintContext ctx(painter, image, scene, texts);
+  PaintDensity(ctx);
   PaintSelectionAndChannels(ctx);
   PaintGrid(ctx);
   PaintTraces(ctx);
@@ -24,6 +25,7 @@ void PaintLayers(QPainter& painter, QImage& image, const GraphScene& scene, Grap
   PaintSelectionPower(ctx);
   PaintLegend(ctx);
   PaintFrozenLegends(ctx);
+  PaintDensityScale(ctx);
   PaintFrequencyIndicator(ctx);
   PaintMarkerTexts(ctx);
   PaintRecordingBox(ctx);

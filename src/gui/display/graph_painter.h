@@ -9,6 +9,7 @@
 #include <QString>
 #include <vector>
 
+#include "core/display/density.h"
 #include "core/display/display_state.h"
 #include "core/display/trace_data.h"
 #include "core/record/trace_csv.h"
@@ -34,6 +35,8 @@ struct GraphScene {
   // A selected time window's max, min and mean of the shown sweep setting; none drawn when null
   // or empty.
   const std::vector<TraceColumn>* window_traces = nullptr;
+  // The density view under the traces, with its colour scale; none drawn when null.
+  const DensityRecord* density = nullptr;
 };
 
 struct DrawnGlyph {

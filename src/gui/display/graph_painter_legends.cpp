@@ -101,6 +101,13 @@ void PaintLegend(GraphPaintContext& ctx) {
         slot.hidden ? QStringLiteral("Peak Trace:Hidden") : QStringLiteral("Peak Trace:Live"),
         ToQColor(slot.colour));
   }
+  const MinHoldSlot& min = t.min_hold;
+  if (min.live || min.frozen) {
+    trace_line(min.hidden   ? QStringLiteral("Min Hold:Hidden")
+               : min.frozen ? QStringLiteral("Min Hold:Frozen")
+                            : QStringLiteral("Min Hold:Live"),
+               ToQColor(min.colour));
+  }
 
   if (t.data_clipping) {
     ctx.Text(QPoint(60, 5), QString::fromLatin1(kDataClippingText), kRed, ctx.legend_font);

@@ -149,6 +149,11 @@ void PaintTraces(GraphPaintContext& ctx) {
     DrawTrace(ctx, ToQColor(slot.colour), slot.y, n, 0, slot.frozen ? 1 : block_first,
               slot.frozen ? 0 : block_last);
   }
+  const MinHoldSlot& min = t.min_hold;
+  if ((min.live || min.frozen) && !min.hidden) {
+    DrawTrace(ctx, ToQColor(min.colour), min.y, t.MinHoldPoints(), 0,
+              min.frozen ? 1 : block_first, min.frozen ? 0 : block_last);
+  }
   if (t.trace_average_on && !s.average_hidden) {
     DrawTrace(ctx, QColor(143, 188, 139), t.average_y, n, 0, block_first, block_last);
   }

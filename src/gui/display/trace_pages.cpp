@@ -60,6 +60,30 @@ CPeakHoldTraceDialog::CPeakHoldTraceDialog(PageContext& context, QWidget* parent
   grid->addWidget(freeze_, kTraceSlots, 0);
   grid->addWidget(clear_all_, kTraceSlots, 1);
   grid->addWidget(hide_all_, kTraceSlots, 2);
+  min_box_ = NewCheckBox(QStringLiteral("Min Hold (Cyan):"), Body());
+  min_status_ = new QLabel(QStringLiteral("Disabled"), Body());
+  min_hide_ = NewCheckBox(QStringLiteral("  Hide"), Body());
+  min_freeze_ = NewPageButton(QStringLiteral("Freeze Min"), Body());
+  grid->addWidget(min_box_, kTraceSlots + 1, 0);
+  grid->addWidget(min_status_, kTraceSlots + 1, 1);
+  grid->addWidget(min_hide_, kTraceSlots + 1, 2);
+  grid->addWidget(min_freeze_, kTraceSlots + 2, 0);
+  SwitchMinOff();
+  connect(min_box_, &QCheckBox::toggled, this, [this](bool checked) {
+    OnMinBox(checked);
+    emit TracesChanged();
+  });
+  connect(min_hide_, &QCheckBox::toggled, this, [this](bool checked) {
+    trace_.min_hold.hidden = checked ? 1 : 0;
+    emit TracesChanged();
+  });
+  connect(min_freeze_, &QPushButton::clicked, this, [this] {
+    trace_.min_hold.frozen = 1;
+    trace_.min_hold.live = 0;
+    min_status_->setText(QStringLiteral("Frozen"));
+    min_freeze_->setEnabled(false);
+    emit TracesChanged();
+  });
   SetGroupEnabled(false);
   connect(hide_all_, &QCheckBox::toggled, this, [this](bool checked) {
     OnHideAll(checked);
@@ -116,12 +140,41 @@ void CPeakHoldTraceDialog::OnTraceBox(int slot, bool checked) {
   if (!any) SetGroupEnabled(false);
 }
 
+void CPeakHoldTraceDialog::SwitchMinOff() {
+  MinHoldSlot& min = trace_.min_hold;
+  min.live = 0;
+  min.frozen = 0;
+  min.hidden = 0;
+  SetChecked(min_box_, false);
+  SetChecked(min_hide_, false);
+  min_hide_->setEnabled(false);
+  min_freeze_->setEnabled(false);
+  min_status_->setText(QStringLiteral("Disabled"));
+}
+
+void CPeakHoldTraceDialog::OnMinBox(bool checked) {
+  if (!checked) {
+    SwitchMinOff();
+    return;
+  }
+  trace_.min_hold.live = 1;
+  trace_.min_hold.frozen = 0;
+  trace_.StartMinHold();
+  min_status_->setText(QStringLiteral("Live"));
+  min_hide_->setEnabled(true);
+  min_freeze_->setEnabled(true);
+}
+
 void CPeakHoldTraceDialog::OnHideAll(bool checked) {
   for (int k = 0; k < kTraceSlots; ++k) {
     PeakSlot& peak = trace_.peaks[k];
     if (peak.live == 0 && peak.frozen == 0) continue;
     peak.hidden = checked ? 1 : 0;
     SetChecked(hide_boxes_[k], checked);
+  }
+  if (trace_.min_hold.live != 0 || trace_.min_hold.frozen != 0) {
+    trace_.min_hold.hidden = checked ? 1 : 0;
+    SetChecked(min_hide_, checked);
   }
 }
 
@@ -134,6 +187,7 @@ void CPeakHoldTraceDialog::Freeze() {
 
 void CPeakHoldTraceDialog::ClearAll() {
   for (int k = 0; k < kTraceSlots; ++k) SwitchOff(k);
+  SwitchMinOff();
   SetChecked(hide_all_, false);
   SetGroupEnabled(false);
 }

@@ -16,7 +16,8 @@
 namespace qv {
 
 // The "Peak Hold" side panel: one live peak trace at a time, which can be frozen, hidden or
-// cleared; frozen peak traces stay drawn while another one runs.
+// cleared; frozen peak traces stay drawn while another one runs. Below them the min-hold trace,
+// switched, frozen and hidden on its own row; "Clear all" and "Hide All" take it too.
 class CPeakHoldTraceDialog : public CTabDialog {
   Q_OBJECT
 
@@ -30,6 +31,11 @@ class CPeakHoldTraceDialog : public CTabDialog {
   QPushButton* FreezeButton() const { return freeze_; }
   QPushButton* ClearAllButton() const { return clear_all_; }
   int CurrentSlot() const { return current_slot_; }
+  // The min-hold row: on or off, its state, Hide and its own Freeze.
+  QCheckBox* MinBox() const { return min_box_; }
+  QCheckBox* MinHideBox() const { return min_hide_; }
+  QLabel* MinStatus() const { return min_status_; }
+  QPushButton* MinFreezeButton() const { return min_freeze_; }
 
  signals:
   void TracesChanged();
@@ -41,6 +47,8 @@ class CPeakHoldTraceDialog : public CTabDialog {
   void OnHideAll(bool checked);
   void Freeze();
   void ClearAll();
+  void OnMinBox(bool checked);
+  void SwitchMinOff();
 
   TraceData& trace_;
   std::array<QCheckBox*, kTraceSlots> trace_boxes_{};
@@ -50,6 +58,10 @@ class CPeakHoldTraceDialog : public CTabDialog {
   QPushButton* freeze_ = nullptr;
   QPushButton* clear_all_ = nullptr;
   int current_slot_ = 0;
+  QCheckBox* min_box_ = nullptr;
+  QCheckBox* min_hide_ = nullptr;
+  QLabel* min_status_ = nullptr;
+  QPushButton* min_freeze_ = nullptr;
 };
 
 // Freeze and Hide boxes of the four frozen copies of an averaged trace, shared by the two

@@ -74,6 +74,52 @@ TEST(TraceCsvTest, ExportsEveryShownTraceInDbmAndLeavesHiddenOnesOut) {
             "2400000000,-50,-43\n2400100000,-40,-48\n2400200000,-60,-68\n2400300000,-70,\n");
 }
 
+TEST(TraceCsvTest, MinHoldKeepsTheLowestLevelUntilFrozenOrReset) {
+  testing::FakeTraceOwner owner;
+  auto trace = std::make_unique<TraceData>(&owner);
+  DisplayState state;
+  const PlotRect plot = kGeometry.LevelPlot();
+  const auto feed = [&](std::vector<int16_t> levels) {
+    const Bytes block = Sweep(std::move(levels));
+    ASSERT_TRUE(trace->ProcessSweepBlock(block.data(), block.size(), plot));
+  };
+  feed({-50, -40, -60, -70});
+  trace->min_hold.live = 1;
+  trace->StartMinHold();
+  feed({-55, -30, -65, -70});
+  // The lowest level is kept, and drawn at the lowest row it reached.
+  EXPECT_EQ(trace->min_hold.y[1], LevelToY(-20, -40, ScaleSpan(plot)));
+  // The existing columns stay where they were; min hold comes last.
+  EXPECT_EQ(ExportOf(*trace, state),
+            "Frequency (Hz),Live (dBm),Min Hold (dBm)\n"
+            "2400000000,-55,-55\n2400100000,-30,-40\n2400200000,-65,-65\n"
+            "2400300000,-70,-70\n");
+
+  trace->min_hold.frozen = 1;
+  trace->min_hold.live = 0;
+  feed({-90, -90, -90, -90});
+  state.live_shown = false;
+  EXPECT_EQ(ExportOf(*trace, state),
+            "Frequency (Hz),Min Hold (dBm)\n"
+            "2400000000,-55\n2400100000,-40\n2400200000,-65\n2400300000,-70\n");
+  trace->min_hold.hidden = 1;
+  EXPECT_EQ(ExportOf(*trace, state), "Frequency (Hz)\n2400000000\n2400100000\n2400200000\n"
+                                     "2400300000\n");
+
+  // A reset switches a frozen hold off, and a running one starts over from the next points:
+  // points not seen since have no level.
+  trace->ResetTraces();
+  EXPECT_EQ(trace->min_hold.frozen, 0);
+  EXPECT_EQ(trace->min_hold.hidden, 0);
+  trace->min_hold.live = 1;
+  trace->ResetTraces();
+  feed({-20, -25});
+  EXPECT_EQ(trace->MinHoldPoints(), 2);
+  EXPECT_EQ(ExportOf(*trace, state),
+            "Frequency (Hz),Min Hold (dBm)\n"
+            "2400000000,-20\n2400100000,-25\n2400200000,\n2400300000,\n");
+}
+
 TEST(TraceCsvTest, RowsReadBackAsTheLevelDrawnThere) {
   for (const int64_t span : {100, 101, 333, 600, 4000}) {
     for (int level = -140; level <= 30; ++level) {

@@ -11,6 +11,7 @@
 
 #include "core/display/display_state.h"
 #include "core/display/trace_data.h"
+#include "core/limits/limit_monitor.h"
 #include "core/record/trace_csv.h"
 
 namespace qv {
@@ -34,6 +35,8 @@ struct GraphScene {
   // A selected time window's max, min and mean of the shown sweep setting; none drawn when null
   // or empty.
   const std::vector<TraceColumn>* window_traces = nullptr;
+  // The limit lines and the last sweep's verdict; none drawn when null or without lines.
+  const LimitMonitor* limits = nullptr;
 };
 
 struct DrawnGlyph {

@@ -26,6 +26,7 @@
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/display/trace_pages.h"
 #include "gui/limits/limits_controller.h"
+#include "gui/limits/limits_page.h"
 #include "gui/record/time_window.h"
 #include "gui/trigger/trigger_page.h"
 #include "gui/ui/side_panels.h"
@@ -61,6 +62,7 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
   });
   connect(limits_.get(), &CLimitsController::Changed, this, [this] { Repaint(); });
   panels_ = std::make_unique<CSidePanels>(*trace_, state_, timers, this);
+  panels_->AddPage(new CLimitsPage(panels_->Context(), *limits_, this), kTabLeft);
   panels_->Dock(rect());
   spectrogram_ = new CSpectrogramDialog(this);
   spectrogram_->SetClearHistory([this] { trace_->ClearSpectrogramHistory(); });

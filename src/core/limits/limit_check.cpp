@@ -69,6 +69,12 @@ bool LimitViolations::Close() {
   return true;
 }
 
+std::vector<std::string> LimitEventTexts(const LimitEvent& event) {
+  return {event.start.text, event.open ? "(going on)" : event.end.text,
+          Fixed("%.2f MHz", event.worst_hz / 1e6), Fixed("%.1f dBm", event.worst_dbm),
+          Fixed("%+.1f dB", event.worst_excess_db)};
+}
+
 std::string LimitEventsCsvHeader() {
   return "start,end,worst_frequency_mhz,worst_level_dbm,excess_db,sweeps\n";
 }

@@ -70,6 +70,10 @@ class LimitViolations {
   std::vector<LimitEvent> events_;
 };
 
+// A violation as the event list shows it: start, end ("(going on)" while open), worst frequency
+// ("2437.15 MHz"), worst level ("-42.3 dBm") and excess ("+8.2 dB").
+std::vector<std::string> LimitEventTexts(const LimitEvent& event);
+
 // The events file: a header row, then one row per violation.
 std::string LimitEventsCsvHeader();
 std::string LimitEventCsvRow(const LimitEvent& event);

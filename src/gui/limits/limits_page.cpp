@@ -6,7 +6,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidget>
-#include <cstdio>
 
 #include "core/app/file_chooser.h"
 #include "gui/limits/limits_controller.h"
@@ -17,12 +16,6 @@ namespace qv {
 namespace {
 
 constexpr char kLimitFilter[] = "Limit lines (*.csv);;All files (*)";
-
-QString Fixed(const char* format, double value) {
-  char text[48];
-  std::snprintf(text, sizeof text, format, value);
-  return QString::fromLatin1(text);
-}
 
 QString FileText(const std::string& path) {
   return path.empty() ? QStringLiteral("none") : QFileInfo(QString::fromStdString(path)).fileName();
@@ -112,12 +105,10 @@ void CLimitsPage::Refresh() {
   for (int k = first; k < count; ++k) {
     QTreeWidgetItem* item = events_->topLevelItem(k);
     if (item == nullptr) item = new QTreeWidgetItem(events_);
-    const LimitEvent& event = events[static_cast<size_t>(k)];
-    item->setText(0, QString::fromStdString(event.start.text));
-    item->setText(1, event.open ? QStringLiteral("(going on)") : QString::fromStdString(event.end.text));
-    item->setText(2, Fixed("%.2f MHz", event.worst_hz / 1e6));
-    item->setText(3, Fixed("%.1f dBm", event.worst_dbm));
-    item->setText(4, Fixed("%+.1f dB", event.worst_excess_db));
+    const std::vector<std::string> texts = LimitEventTexts(events[static_cast<size_t>(k)]);
+    for (size_t column = 0; column < texts.size(); ++column) {
+      item->setText(static_cast<int>(column), QString::fromStdString(texts[column]));
+    }
   }
 }
 

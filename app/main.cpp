@@ -293,7 +293,9 @@ int main(int argc, char* argv[]) {
     if (!options.limit.empty()) limits.Load(qv::LimitKind::kUpper, options.limit);
     if (!options.limit_lower.empty()) limits.Load(qv::LimitKind::kLower, options.limit_lower);
   } else if (remember) {
-    limits.UseSettings(settings);
+    if (const std::string problem = limits.UseSettings(settings); !problem.empty()) {
+      QTimer::singleShot(0, &frame, [&alerts, problem] { alerts.Show(problem, qv::kLimitLinesCaption); });
+    }
   }
   if (std::string error; !options.limit_events.empty() &&
                          !limits.Monitor().OpenEventsFile(options.limit_events, &error)) {

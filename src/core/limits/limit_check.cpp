@@ -48,6 +48,10 @@ LimitViolations::Change LimitViolations::Add(const SweepVerdict& verdict, const 
   if (!verdict.fail) return Close() ? Change::kEnded : Change::kNone;
   const bool started = !Open();
   if (started) {
+    if (events_.size() >= kLimitEventsKept) {
+      events_.erase(events_.begin());
+      ++dropped_;
+    }
     LimitEvent event;
     event.start = now;
     events_.push_back(std::move(event));

@@ -51,7 +51,10 @@ struct LimitEvent {
   bool open = true;  // the last sweep checked still failed
 };
 
-// The events of a run, merged across consecutive failing sweeps.
+// The events of a run, merged across consecutive failing sweeps. A night of bursts makes many:
+// only the newest kLimitEventsKept are kept in memory (the events file has them all).
+inline constexpr size_t kLimitEventsKept = 2000;
+
 class LimitViolations {
  public:
   enum class Change { kNone, kStarted, kEnded };
@@ -61,13 +64,19 @@ class LimitViolations {
   Change Add(const SweepVerdict& verdict, const LimitTime& now);
   // Ends the open violation, if any (at quit, or when the lines change); true when one ended.
   bool Close();
-  void Clear() { events_.clear(); }
+  void Clear() {
+    dropped_ += events_.size();
+    events_.clear();
+  }
+  // Events no longer listed, oldest first: cleared or beyond kLimitEventsKept.
+  uint64_t Dropped() const { return dropped_; }
 
   const std::vector<LimitEvent>& Events() const { return events_; }
   bool Open() const { return !events_.empty() && events_.back().open; }
 
  private:
   std::vector<LimitEvent> events_;
+  uint64_t dropped_ = 0;
 };
 
 // A violation as the event list shows it: start, end ("(going on)" while open), worst frequency

@@ -56,6 +56,7 @@ class LimitMonitor {
   // Forgets the listed events; an open one ends first, so the events file keeps it.
   void ClearEvents();
   const std::vector<LimitEvent>& Events() const { return violations_.Events(); }
+  uint64_t EventsDropped() const { return violations_.Dropped(); }
   // Some sweep failed during this run (kept when the list is cleared).
   bool AnyViolation() const { return any_violation_; }
   // The events file could not be written; empty while it could.

@@ -11,7 +11,6 @@ namespace qv {
 
 namespace {
 
-constexpr char kLimitsCaption[] = "Limit Lines";
 constexpr double kStepHz = 50000.0;
 
 const char* KeyOf(LimitKind kind) { return kind == LimitKind::kUpper ? "Upper" : "Lower"; }
@@ -35,7 +34,7 @@ CLimitsController::CLimitsController(TimerFactory& timers, Alerts& alerts,
 
 bool CLimitsController::Load(LimitKind kind, const std::string& path) {
   if (const std::string error = monitor_.Load(kind, path); !error.empty()) {
-    alerts_.Show(error, kLimitsCaption);
+    alerts_.Show(error, kLimitLinesCaption);
     return false;
   }
   Remember();
@@ -53,7 +52,7 @@ void CLimitsController::SetOptions(const LimitOptions& options) {
   emit Changed();
 }
 
-void CLimitsController::UseSettings(AppSettings& settings) {
+std::string CLimitsController::UseSettings(AppSettings& settings) {
   std::string problems;
   for (LimitKind kind : {LimitKind::kUpper, LimitKind::kLower}) {
     const QString path = settings.LimitSetting(KeyOf(kind)).toString();
@@ -65,8 +64,8 @@ void CLimitsController::UseSettings(AppSettings& settings) {
                        settings.LimitSetting("Capture").toBool()});
   settings_ = &settings;
   Remember();  // a line that no longer reads is forgotten, so the message comes once
-  if (!problems.empty()) alerts_.Show(problems, kLimitsCaption);
   emit Changed();
+  return problems;
 }
 
 void CLimitsController::Remember() {

@@ -11,6 +11,9 @@
 namespace qv {
 
 class AppSettings;
+
+// The caption of every message about limit lines.
+inline constexpr char kLimitLinesCaption[] = "Limit Lines";
 class CRecordingController;
 
 // The graph's limit lines: what the page and the command line load, each complete sweep
@@ -32,8 +35,9 @@ class CLimitsController : public QObject, public LimitActions {
   void SetOptions(const LimitOptions& options);
 
   // From now on the lines and options are remembered in `settings`; what the last run left is
-  // loaded, and files that no longer read give one message together.
-  void UseSettings(AppSettings& settings);
+  // loaded. Files that no longer read are forgotten and returned as one message (empty when
+  // all read), for the caller to show once the window is up.
+  std::string UseSettings(AppSettings& settings);
 
   // One complete sweep of the live trace.
   void OnSweep(const TraceData& trace);

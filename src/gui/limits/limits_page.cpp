@@ -65,7 +65,7 @@ CLimitsPage::CLimitsPage(PageContext& context, CLimitsController& limits, QWidge
                             QStringLiteral("Worst Frequency"), QStringLiteral("Worst Level"),
                             QStringLiteral("Excess")});
   events_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  events_->setMinimumSize(460, 140);
+  events_->setMinimumSize(620, 160);
   grid->addWidget(events_, 3, 0, 1, 4);
   QPushButton* clear_list = NewPageButton(QStringLiteral("Clear List"), Body());
   connect(clear_list, &QPushButton::clicked, this, [this] { limits_.Monitor().ClearEvents(); });
@@ -99,9 +99,14 @@ void CLimitsPage::Refresh() {
   // Every sweep tells: only the rows that can have changed are written again, the open one last.
   const std::vector<LimitEvent>& events = monitor.Events();
   const int count = static_cast<int>(events.size());
+  if (dropped_ != monitor.EventsDropped()) {
+    // The oldest rows left the list: it is written afresh.
+    dropped_ = monitor.EventsDropped();
+    events_->clear();
+  }
   while (events_->topLevelItemCount() > count) delete events_->takeTopLevelItem(count);
-  int first = events_->topLevelItemCount();
-  if (first > 0) --first;
+  const int listed = events_->topLevelItemCount();
+  const int first = listed > 0 ? listed - 1 : 0;
   for (int k = first; k < count; ++k) {
     QTreeWidgetItem* item = events_->topLevelItem(k);
     if (item == nullptr) item = new QTreeWidgetItem(events_);
@@ -110,6 +115,7 @@ void CLimitsPage::Refresh() {
       item->setText(static_cast<int>(column), QString::fromStdString(texts[column]));
     }
   }
+  if (count > listed) events_->scrollToBottom();
 }
 
 }  // namespace qv

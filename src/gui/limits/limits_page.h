@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 #include "gui/ui/page_context.h"
 #include "gui/ui/tab_dialog.h"
@@ -38,6 +39,7 @@ class CLimitsPage : public CTabDialog {
   QCheckBox* beep_ = nullptr;
   QCheckBox* capture_ = nullptr;
   QTreeWidget* events_ = nullptr;
+  uint64_t dropped_ = 0;  // the monitor's count the rows were listed with
 };
 
 }  // namespace qv

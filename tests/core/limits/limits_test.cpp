@@ -166,6 +166,19 @@ TEST(LimitMonitorTest, ViolationsMergeEndAndAreWritten) {
   EXPECT_TRUE(monitor.AnyViolation());
   monitor.Clear(LimitKind::kUpper);
   EXPECT_FALSE(monitor.Last());
+
+  // A night of bursts keeps only the newest violations in memory.
+  LimitViolations many;
+  SweepVerdict fail;
+  fail.fail = true;
+  fail.worst_excess_db = 1;
+  for (int64_t k = 0; k <= static_cast<int64_t>(kLimitEventsKept); ++k) {
+    many.Add(fail, {k, std::to_string(k)});
+    many.Add(SweepVerdict{}, {k, std::to_string(k)});
+  }
+  EXPECT_EQ(many.Events().size(), kLimitEventsKept);
+  EXPECT_EQ(many.Dropped(), 1u);
+  EXPECT_EQ(many.Events().front().start.text, "1");
 }
 
 }  // namespace

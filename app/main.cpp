@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/app/command_line.h"
+#include "core/limits/limit_line.h"
 #include "core/link/network_setup.h"
 #include "gui/app/app_settings.h"
 #include "gui/app/form_view.h"
@@ -24,6 +25,7 @@
 #include "gui/app/remembered_window.h"
 #include "gui/app/snapshot.h"
 #include "gui/app/splash_screen.h"
+#include "gui/limits/limits_controller.h"
 #include "gui/link/connection_sheet.h"
 #include "gui/record/recording_controller.h"
 #include "gui/record/trace_export.h"
@@ -164,6 +166,15 @@ int main(int argc, char* argv[]) {
       break;
   }
   const qv::StartOptions& options = command_line.options;
+  // A limit line that does not read is a mistake on the command line, like a bad value.
+  for (const auto& [option, path] : {std::pair{"--limit", &options.limit},
+                                     std::pair{"--limit-lower", &options.limit_lower}}) {
+    if (path->empty()) continue;
+    if (const qv::LimitLineRead read = qv::ReadLimitLineFile(*path); !read.error.empty()) {
+      std::fprintf(stderr, "quorvalin: %s: %s\n", option, read.error.c_str());
+      return 1;
+    }
+  }
 
   QCoreApplication::setOrganizationName(QStringLiteral("Wendloch"));
   QCoreApplication::setApplicationName(QStringLiteral("Quorvalin"));
@@ -276,6 +287,21 @@ int main(int argc, char* argv[]) {
                      });
   }
   if (options.print_colour != 0) frame.View().Display().SetPrintColourOption(options.print_colour);
+  // Lines given on the command line are this run's only ones; otherwise the page's are used.
+  qv::CLimitsController& limits = frame.View().Display().Limits();
+  if (!options.limit.empty() || !options.limit_lower.empty()) {
+    if (!options.limit.empty()) limits.Load(qv::LimitKind::kUpper, options.limit);
+    if (!options.limit_lower.empty()) limits.Load(qv::LimitKind::kLower, options.limit_lower);
+  } else if (remember) {
+    if (const std::string problem = limits.UseSettings(settings); !problem.empty()) {
+      QTimer::singleShot(0, &frame, [&alerts, problem] { alerts.Show(problem, qv::kLimitLinesCaption); });
+    }
+  }
+  if (std::string error; !options.limit_events.empty() &&
+                         !limits.Monitor().OpenEventsFile(options.limit_events, &error)) {
+    std::fprintf(stderr, "quorvalin: --limit-events: %s\n", error.c_str());
+    return 1;
+  }
   if (!options.capture.empty() &&
       !frame.View().Display().Recorder().CreateCaptureFile(options.capture)) {
     std::fprintf(stderr, "quorvalin: --capture: cannot create %s\n", options.capture.c_str());
@@ -326,6 +352,10 @@ int main(int argc, char* argv[]) {
   bool outputs_written = false;
   const auto write_outputs = [&] {
     if (std::exchange(outputs_written, true)) return;
+    limits.Monitor().Finish();
+    if (!limits.Monitor().EventsFileError().empty()) {
+      std::fprintf(stderr, "quorvalin: %s\n", limits.Monitor().EventsFileError().c_str());
+    }
     if (!options.snapshot.empty()) SaveSnapshot(frame, QString::fromStdString(options.snapshot));
     if (!options.print_pdf.empty()) {
       const QString pdf = QString::fromStdString(options.print_pdf);
@@ -354,10 +384,11 @@ int main(int argc, char* argv[]) {
   QObject::connect(&app, &QCoreApplication::aboutToQuit, &frame, write_outputs);
   if (options.quit_after) {
     // exit(), not quit(): it also leaves the loop of any dialog someone opened meanwhile.
-    QTimer::singleShot(static_cast<int>(*options.quit_after * 1000), &app, [&write_outputs] {
-      write_outputs();
-      QCoreApplication::exit(0);
-    });
+    QTimer::singleShot(static_cast<int>(*options.quit_after * 1000), &app,
+                       [&write_outputs, &limits] {
+                         write_outputs();
+                         QCoreApplication::exit(limits.Monitor().AnyViolation() ? 3 : 0);
+                       });
   }
   // A signal that came while a dialog above waited left that dialog's loop; the main loop
   // starts afresh, so it is told again, and ends as soon as it has started.

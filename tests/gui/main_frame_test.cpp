@@ -354,7 +354,7 @@ TEST_F(MainFrameTest, ViewMenuListsThePanelsAndReopensAClosedOneInItsPlace) {
   emit view->aboutToShow();
   EXPECT_EQ(MenuTexts(view), (QStringList{"Freq Control", "Trigger", "Reference Level",
                                           "Resolution", "Markers", "Peak Hold", "Trace Colour",
-                                          "Scr Avg", "Video Avg", "802.11A", "UNII",
+                                          "Scr Avg", "Video Avg", "Limits", "802.11A", "UNII",
                                           "Frequency Axis", "Colour Map", "Density",
                                           "Density Persistence", "Marker to &Peak", "&Next Peak",
                                           "Marker to &Frequency..."}));

@@ -271,7 +271,7 @@ TEST(SidePanelsTest, EveryTabAndControlIsReachableAtEveryWindowSize) {
   CSidePanels& panels = graph.Panels();
   // In the order the simulated Receiver reports them, which puts UNII at the top.
   for (const uint32_t band : {18048u, 48000u, 98000u, 103000u}) panels.AddPresetPages(band);
-  ASSERT_EQ(panels.LeftStack().size(), 8u);
+  ASSERT_EQ(panels.LeftStack().size(), 9u);
   frame.show();
 
   const QSize sizes[] = {{1600, 1000}, {800, 600},  {1024, 768},

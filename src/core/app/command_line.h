@@ -24,6 +24,7 @@ struct StartOptions {
   int print_colour = 0;                   // 0 unset, 1 true, 2 econo, 3 bw
   std::vector<StartWindow> open_windows;
   std::string snapshot, record, replay, capture, review, print_pdf, export_traces;
+  std::string limit, limit_lower, limit_events;  // limit-line files and the events file
   std::optional<LogTimePoint> replay_from;  // where --replay starts, once the log is scanned
   std::optional<ReplaySpeed> replay_speed;
 

@@ -18,8 +18,18 @@ class TraceSweepProcessor : public SweepProcessor {
       : trace_(trace), identity_(identity), plot_rect_(std::move(plot_rect)) {}
 
   void ProcessSweepBlock(const uint8_t* message, size_t length) override {
-    trace_.ProcessSweepBlock(message, length, plot_rect_());
+    const int32_t before = trace_.write_index;
+    if (!trace_.ProcessSweepBlock(message, length, plot_rect_())) return;
+    // The block that fills the last point completes the sweep; a one-block sweep starts at 0.
+    const int32_t stored = trace_.StoredPoints();
+    const bool first = trace_.header.block_frequency == trace_.header.start;
+    if (sweep_complete_ && stored > 0 && trace_.write_index >= stored &&
+        (before < stored || first)) {
+      sweep_complete_();
+    }
   }
+  // Told once a sweep's last point has arrived, the whole sweep then in the live levels.
+  void SetSweepComplete(std::function<void()> complete) { sweep_complete_ = std::move(complete); }
   void ReadBandList(const uint8_t* message, size_t length) override {
     trace_.ReadBandList(message, length, identity_);
   }
@@ -30,6 +40,7 @@ class TraceSweepProcessor : public SweepProcessor {
   TraceData& trace_;
   ReceiverIdentity& identity_;
   std::function<PlotRect()> plot_rect_;
+  std::function<void()> sweep_complete_;
 };
 
 }  // namespace qv

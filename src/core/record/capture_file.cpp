@@ -286,7 +286,7 @@ bool CaptureFile::Create(const std::string& path, std::string* error) {
 }
 
 bool CaptureFile::Append(const std::string& path, const LogClock& clock, const CaptureSweep& sweep,
-                         uint32_t* number, std::string* error) {
+                         uint32_t* number, std::string* error, const std::string& comment) {
   std::string ignored;
   std::string& message = error != nullptr ? *error : ignored;
   if (sweep.levels.size() > kCaptureMaxPoints) {
@@ -309,7 +309,7 @@ bool CaptureFile::Append(const std::string& path, const LogClock& clock, const C
   }
   const uint32_t count = static_cast<uint32_t>(scan.entries.size());
   const uint32_t next = count == 0 ? 0 : scan.entries.back().number + 1;
-  Bytes out = BuildCaptureEntry(next, clock, kNoCommentsText, sweep);
+  Bytes out = BuildCaptureEntry(next, clock, comment, sweep);
   const Bytes trailer = BuildCaptureTrailer(count + 1);
   out.insert(out.end(), trailer.begin(), trailer.end());
   const uint64_t end = scan.entries_end + out.size();

@@ -90,7 +90,8 @@ class CaptureFile {
   // written over; a file damaged before its end is refused, as the capture would overwrite what
   // follows the damage. N = sweep.levels.size(), at most 15000.
   static bool Append(const std::string& path, const LogClock& clock, const CaptureSweep& sweep,
-                     uint32_t* number, std::string* error);
+                     uint32_t* number, std::string* error,
+                     const std::string& comment = kNoCommentsText);
   // Reads the whole file (a missing or unreadable file is an error; damage is in scan->problem).
   // The error then reads "<file name> file could not be opened. \n Please Check the File.",
   // a line feed, and "<path>: <reason>".

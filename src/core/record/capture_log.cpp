@@ -64,7 +64,7 @@ bool CaptureLog::CreateCaptureFile(const std::string& path) {
   return true;
 }
 
-bool CaptureLog::WriteCapture(const CaptureSweep& sweep) {
+bool CaptureLog::WriteCapture(const CaptureSweep& sweep, const std::string& comment) {
   if (!ready_) {
     alerts_.Show(reviewing_ ? kReviewNoCapture : kNoCaptureFile, kCaptureCaption);
     return false;
@@ -72,11 +72,11 @@ bool CaptureLog::WriteCapture(const CaptureSweep& sweep) {
   const LogClock clock = clock_();
   uint32_t number = 0;
   std::string error;
-  if (!CaptureFile::Append(path_, clock, sweep, &number, &error)) {
+  if (!CaptureFile::Append(path_, clock, sweep, &number, &error, comment)) {
     alerts_.Show("The capture could not be written.\n" + error, kCaptureCaption);
     return false;
   }
-  items_.push_back(ItemOf(number, clock, kNoCommentsText));
+  items_.push_back(ItemOf(number, clock, comment));
   numbers_.push_back(number);
   index_ = Count() - 1;
   return true;

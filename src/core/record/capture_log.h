@@ -50,7 +50,7 @@ class CaptureLog {
 
   // Appends `sweep` as the next capture and lists it. False, with a message, when no capture
   // file is ready or it could not be written; the captures already in the file stay.
-  bool WriteCapture(const CaptureSweep& sweep);
+  bool WriteCapture(const CaptureSweep& sweep, const std::string& comment = kNoCommentsText);
 
   // Lists every capture of `path` that reads whole and shows the first. A damaged file is
   // reviewed as far as it reads, with one message saying what is wrong and where.

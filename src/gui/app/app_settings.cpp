@@ -104,6 +104,15 @@ void AppSettings::SetViewOption(const QString& name, bool on) {
   settings_->sync();
 }
 
+QVariant AppSettings::LimitSetting(const QString& name) const {
+  return settings_->value(QStringLiteral("Limits/") + name);
+}
+
+void AppSettings::SetLimitSetting(const QString& name, const QVariant& value) {
+  settings_->setValue(QStringLiteral("Limits/") + name, value);
+  settings_->sync();
+}
+
 QString AppSettings::ViewChoice(const QString& name) const {
   return settings_->value(QStringLiteral("View/") + name).toString();
 }

@@ -3,6 +3,7 @@
 #include <QSettings>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <memory>
 
 #include "core/app/remembered_settings.h"
@@ -45,6 +46,11 @@ class AppSettings {
   // View menu choices among named alternatives; empty when never chosen.
   QString ViewChoice(const QString& name) const;
   void SetViewChoice(const QString& name, const QString& value);
+
+  // The limit lines' files ("Upper", "Lower") and the actions on a violation ("Beep",
+  // "Capture"); invalid when never stored.
+  QVariant LimitSetting(const QString& name) const;
+  void SetLimitSetting(const QString& name, const QVariant& value);
 
   // What the last run left; all defaults when the file could not be read.
   RememberedSettings Remembered() const;

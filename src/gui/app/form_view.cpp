@@ -475,4 +475,10 @@ void CQuorvalinFormView::LayOut() {
   timeline_->setGeometry(QRect(0, graph, width(), height() - graph));
 }
 
+void CQuorvalinFormView::SetFileChooser(FileChooser* chooser) {
+  chooser_ = chooser;
+  // The graph's pages choose files too.
+  display_.Panels().Context().chooser = chooser;
+}
+
 }  // namespace qv

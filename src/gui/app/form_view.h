@@ -68,7 +68,7 @@ class CQuorvalinFormView : public QWidget {
 
   // The file dialogs (not owned; without one no file is asked for) and how the view's own
   // dialogs run (modally unless a test scripts them; true on OK).
-  void SetFileChooser(FileChooser* chooser) { chooser_ = chooser; }
+  void SetFileChooser(FileChooser* chooser);
   void SetDialogRunner(std::function<bool(QDialog&)> runner) { dialog_runner_ = std::move(runner); }
 
   // Plays `path` in the graph as Replay would after choosing it; the link is closed.

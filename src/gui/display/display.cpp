@@ -25,6 +25,8 @@
 #include "gui/display/marker_frequency_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
 #include "gui/display/trace_pages.h"
+#include "gui/limits/limits_controller.h"
+#include "gui/limits/limits_page.h"
 #include "gui/record/time_window.h"
 #include "gui/trigger/trigger_page.h"
 #include "gui/ui/side_panels.h"
@@ -38,6 +40,7 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
       density_(timers),
       sweeps_(*trace_, identity_, [this] { return GraphRect(); }),
       recorder_(std::make_unique<CRecordingController>(timers, alerts, *this, identity_, this)),
+      limits_(std::make_unique<CLimitsController>(timers, alerts, *recorder_)),
       handler_(timers, *recorder_, sweeps_, handshake, *this),
       frames_(timers, [this] {
         // Synchronous: the first block after a quiet spell shows at once, and a frame's
@@ -55,7 +58,13 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
   menu_runner_ = [](QMenu& menu, const QPoint& at) { return menu.exec(at); };
   dialog_runner_ = [](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
   alerts_ = &alerts;
+  // Played backwards a sweep arrives from its top: only forward sweeps are checked.
+  sweeps_.SetSweepComplete([this] {
+    if (!FastRewind()) limits_->OnSweep(*trace_);
+  });
+  connect(limits_.get(), &CLimitsController::Changed, this, [this] { Repaint(); });
   panels_ = std::make_unique<CSidePanels>(*trace_, state_, timers, this);
+  panels_->AddPage(new CLimitsPage(panels_->Context(), *limits_, this), kTabLeft);
   panels_->Dock(rect());
   spectrogram_ = new CSpectrogramDialog(this);
   spectrogram_->SetClearHistory([this] { trace_->ClearSpectrogramHistory(); });
@@ -360,7 +369,7 @@ GraphScene CDisplay::Scene() const {
   return GraphScene{*trace_, state_, rect(), QRect(a.left, a.top, a.right - a.left, a.bottom - a.top),
                     handler_.LowBatteryCountdown(), threshold,
                     time_window_ != nullptr ? &time_window_->Columns(trace_->header) : nullptr,
-                    density_.On() ? &density_ : nullptr};
+                    density_.On() ? &density_ : nullptr, &limits_->Monitor()};
 }
 
 bool CDisplay::PaintPicture(QImage& image, GraphTextLog* texts) const {

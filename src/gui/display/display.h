@@ -32,6 +32,7 @@ namespace qv {
 class CConnectionOps;
 class CHistogramDlg;
 class CTimeWindow;
+class CLimitsController;
 class CSpectrogramDialog;
 class CSidePanels;
 
@@ -130,6 +131,8 @@ class CDisplay : public QWidget,
   // The spectrum log and the instant captures: recording, playback and review in the graph.
   CRecordingController& Recorder() { return *recorder_; }
   const CRecordingController& Recorder() const { return *recorder_; }
+  // The limit lines, checked against every complete sweep.
+  CLimitsController& Limits() { return *limits_; }
   bool FastRewind() const override { return recorder_->FastRewind(); }
   int16_t HistogramThreshold() const override;
   void OnSpectrogramUpdate(const SpectrogramHistory& history, int32_t points) override;
@@ -206,6 +209,7 @@ class CDisplay : public QWidget,
   TraceSweepProcessor sweeps_;
   // Before the handler, which records every message through it.
   std::unique_ptr<CRecordingController> recorder_;
+  std::unique_ptr<CLimitsController> limits_;
   ReceiverMessageHandler handler_;
   DisplayState state_;
   QImage back_buffer_;              // the last picture, shown while no sweep mode is set

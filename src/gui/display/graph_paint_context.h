@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -74,6 +75,10 @@ QFont FittedGraphFont(int line_height, int char_width);
 void PaintThinTrace(GraphPaintContext& ctx, const QColor& colour, const std::vector<int32_t>& y,
                     int first_point);
 
+// Lines of text in a shaded box where it hides the least of the traces and no box drawn before.
+void PlacedTexts(GraphPaintContext& ctx, const QStringList& lines, const QColor& colour,
+                 const QFont& font);
+
 // The frequency labels' font in a window `window_height` pixels high.
 const QFont& AxisFont(int window_height);
 // Height of the frequency labels' row under the plot; 0 while the axis is off.
@@ -89,6 +94,7 @@ void PaintSelectionAndChannels(GraphPaintContext& ctx);
 void PaintGrid(GraphPaintContext& ctx);
 void PaintTraces(GraphPaintContext& ctx);
 void PaintWindowTraces(GraphPaintContext& ctx);
+void PaintLimitLines(GraphPaintContext& ctx);
 void PaintSelectionPower(GraphPaintContext& ctx);
 void PaintLegend(GraphPaintContext& ctx);
 void PaintFrozenLegends(GraphPaintContext& ctx);
@@ -99,5 +105,6 @@ void PaintRecordingBox(GraphPaintContext& ctx);
 void PaintTriggerTexts(GraphPaintContext& ctx);
 void PaintDataSilence(GraphPaintContext& ctx);
 void PaintPlaybackEnd(GraphPaintContext& ctx);
+void PaintLimitVerdict(GraphPaintContext& ctx);
 
 }  // namespace qv

@@ -22,6 +22,7 @@ void PaintLayers(QPainter& painter, QImage& image, const GraphScene& scene, Grap
   PaintGrid(ctx);
   PaintTraces(ctx);
   PaintWindowTraces(ctx);
+  PaintLimitLines(ctx);
   PaintSelectionPower(ctx);
   PaintLegend(ctx);
   PaintFrozenLegends(ctx);
@@ -33,6 +34,7 @@ void PaintLayers(QPainter& painter, QImage& image, const GraphScene& scene, Grap
   PaintTriggerTexts(ctx);
   PaintPlaybackEnd(ctx);
   PaintDataSilence(ctx);
+  PaintLimitVerdict(ctx);
 }
 
 }  // namespace

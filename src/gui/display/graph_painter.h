@@ -12,6 +12,7 @@
 #include "core/display/density.h"
 #include "core/display/display_state.h"
 #include "core/display/trace_data.h"
+#include "core/limits/limit_monitor.h"
 #include "core/record/trace_csv.h"
 
 namespace qv {
@@ -37,6 +38,8 @@ struct GraphScene {
   const std::vector<TraceColumn>* window_traces = nullptr;
   // The density view under the traces, with its colour scale; none drawn when null.
   const DensityRecord* density = nullptr;
+  // The limit lines and the last sweep's verdict; none drawn when null or without lines.
+  const LimitMonitor* limits = nullptr;
 };
 
 struct DrawnGlyph {

@@ -32,7 +32,8 @@ std::vector<DrawnTrace> TracesShown(const GraphPaintContext& ctx) {
   return traces;
 }
 
-// Lines of text in a shaded box where it hides the least of the traces and no box drawn before.
+}  // namespace
+
 void PlacedTexts(GraphPaintContext& ctx, const QStringList& lines, const QColor& colour,
                  const QFont& font) {
   const QFontMetrics metrics(font);
@@ -47,8 +48,6 @@ void PlacedTexts(GraphPaintContext& ctx, const QStringList& lines, const QColor&
              font);
   }
 }
-
-}  // namespace
 
 void PaintTriggerTexts(GraphPaintContext& ctx) {
   const DisplayState& s = ctx.state;

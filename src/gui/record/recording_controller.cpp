@@ -231,8 +231,8 @@ CaptureSweep CRecordingController::CurrentCapture() const {
   return CaptureOfTrace(graph_.Trace());
 }
 
-bool CRecordingController::TakeCapture() {
-  const bool taken = captures_->WriteCapture(CurrentCapture());
+bool CRecordingController::TakeCapture(const std::string& comment) {
+  const bool taken = captures_->WriteCapture(CurrentCapture(), comment);
   ShowTimeMarkers();
   return taken;
 }

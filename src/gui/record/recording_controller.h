@@ -125,8 +125,8 @@ class CRecordingController : public QObject, public ReceiveLog, public LogHost, 
   // A new capture file for "Instant Capture" (messages tell why when it cannot be created).
   bool CreateCaptureFile(const std::string& path);
   // Appends the sweep on screen when a capture file is ready (else says why); then shows the
-  // time markers.
-  bool TakeCapture();
+  // time markers. A capture set off by the program names why in its comment.
+  bool TakeCapture(const std::string& comment = kNoCommentsText);
   // Lists the captures of `path`, shows the first in the graph and the time-marker window.
   bool OpenCaptureForReview(const std::string& path);
   // The graph's current sweep as a capture keeps it.

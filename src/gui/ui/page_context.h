@@ -10,6 +10,7 @@ class QWidget;
 namespace qv {
 
 class CConnectionOps;
+class FileChooser;
 class CHistogramDlg;
 class CSpectrogramDialog;
 
@@ -22,6 +23,7 @@ struct PageContext {
   QWidget* graph;
   CConnectionOps* ops = nullptr;
   Alerts* alerts = nullptr;
+  FileChooser* chooser = nullptr;
   CSpectrogramDialog* spectrogram = nullptr;
   CHistogramDlg* histogram = nullptr;
 };

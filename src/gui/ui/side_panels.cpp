@@ -31,6 +31,11 @@ CSidePanels::CSidePanels(TraceData& trace, DisplayState& state, TimerFactory& ti
   left_.push_back(new CVideoSmoothingDialog(context_, graph));
 }
 
+void CSidePanels::AddPage(CTabDialog* page, int side) {
+  (side == kTabLeft ? left_ : right_).push_back(page);
+  Dock(container_);
+}
+
 void CSidePanels::AddPresetPages(uint32_t band_start) {
   if (std::find(preset_bands_.begin(), preset_bands_.end(), band_start) != preset_bands_.end()) {
     return;

@@ -30,6 +30,9 @@ class CSidePanels {
   // the graph scrolls.
   void Dock(const QRect& container);
 
+  // A page of its own at the top of the left (0) or right (1) stack.
+  void AddPage(CTabDialog* page, int side);
+
   // The channel preset pages of a band the Receiver reported, added to the left stack once per
   // band start however often the band list arrives.
   void AddPresetPages(uint32_t band_start);

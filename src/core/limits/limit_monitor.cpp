@@ -1,0 +1,89 @@
+#include "core/limits/limit_monitor.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace qv {
+
+LimitMonitor::LimitMonitor(std::function<LimitTime()> now, LimitActions& actions)
+    : now_(std::move(now)), actions_(actions) {}
+
+std::string LimitMonitor::Load(LimitKind kind, const std::string& path) {
+  LimitLineRead read = ReadLimitLineFile(path);
+  if (!read.error.empty()) return read.error;
+  lines_[Index(kind)] = std::move(read.line);
+  paths_[Index(kind)] = path;
+  LinesChanged();
+  return {};
+}
+
+void LimitMonitor::Clear(LimitKind kind) {
+  lines_[Index(kind)] = {};
+  paths_[Index(kind)].clear();
+  LinesChanged();
+}
+
+void LimitMonitor::LinesChanged() {
+  // A violation of the old lines ends with them.
+  if (violations_.Close()) WriteEnded();
+  last_.reset();
+  Notify();
+}
+
+bool LimitMonitor::OpenEventsFile(const std::string& path, std::string* error) {
+  events_file_.close();
+  events_file_.clear();
+  events_file_.open(path, std::ios::binary | std::ios::trunc);
+  events_file_ << LimitEventsCsvHeader();
+  events_file_.flush();
+  if (!events_file_) {
+    events_file_.close();
+    if (error != nullptr) *error = path + ": the events file could not be written (" +
+                                   std::strerror(errno) + ")";
+    return false;
+  }
+  events_path_ = path;
+  return true;
+}
+
+void LimitMonitor::OnSweep(const SweepLevels& sweep) {
+  if (!Active()) return;
+  last_ = CheckSweep(&lines_[0], &lines_[1], sweep);
+  if (last_->fail) any_violation_ = true;
+  const LimitViolations::Change change = violations_.Add(*last_, now_());
+  if (change == LimitViolations::Change::kEnded) WriteEnded();
+  if (change == LimitViolations::Change::kStarted) {
+    ++started_;
+    if (options_.beep) actions_.Beep();
+    if (options_.capture) {
+      const LimitEvent& event = violations_.Events().back();
+      actions_.Capture("Limit violation " + std::to_string(started_) + ": " +
+                       ExcessText(event.worst_excess_db, event.worst_hz));
+    }
+  }
+  Notify();
+}
+
+void LimitMonitor::Finish() {
+  if (violations_.Close()) {
+    WriteEnded();
+    Notify();
+  }
+}
+
+void LimitMonitor::ClearEvents() {
+  if (violations_.Close()) WriteEnded();
+  violations_.Clear();
+  Notify();
+}
+
+void LimitMonitor::WriteEnded() {
+  if (!events_file_.is_open() || violations_.Events().empty()) return;
+  events_file_ << LimitEventCsvRow(violations_.Events().back());
+  events_file_.flush();
+  if (!events_file_ && events_error_.empty()) {
+    events_error_ = events_path_ + ": the events file could not be written";
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,97 @@
+#include "gui/limits/limits_controller.h"
+
+#include <QApplication>
+
+#include "core/record/log_format.h"
+#include "core/record/log_time.h"
+#include "gui/app/app_settings.h"
+#include "gui/record/recording_controller.h"
+
+namespace qv {
+
+namespace {
+
+constexpr double kStepHz = 50000.0;
+
+const char* KeyOf(LimitKind kind) { return kind == LimitKind::kUpper ? "Upper" : "Lower"; }
+
+}  // namespace
+
+CLimitsController::CLimitsController(TimerFactory& timers, Alerts& alerts,
+                                     CRecordingController& recorder, QObject* parent)
+    : QObject(parent),
+      timers_(timers),
+      alerts_(alerts),
+      recorder_(recorder),
+      monitor_(
+          [this] {
+            const std::optional<int64_t> wall = LogClockSeconds(LocalLogClock());
+            return LimitTime{timers_.NowMs(), wall ? LogSecondsText(*wall) : "unknown"};
+          },
+          *this) {
+  monitor_.SetChanged([this] { emit Changed(); });
+}
+
+bool CLimitsController::Load(LimitKind kind, const std::string& path) {
+  if (const std::string error = monitor_.Load(kind, path); !error.empty()) {
+    alerts_.Show(error, kLimitLinesCaption);
+    return false;
+  }
+  Remember();
+  return true;
+}
+
+void CLimitsController::Clear(LimitKind kind) {
+  monitor_.Clear(kind);
+  Remember();
+}
+
+void CLimitsController::SetOptions(const LimitOptions& options) {
+  monitor_.SetOptions(options);
+  Remember();
+  emit Changed();
+}
+
+std::string CLimitsController::UseSettings(AppSettings& settings) {
+  std::string problems;
+  for (LimitKind kind : {LimitKind::kUpper, LimitKind::kLower}) {
+    const QString path = settings.LimitSetting(KeyOf(kind)).toString();
+    if (path.isEmpty()) continue;
+    const std::string error = monitor_.Load(kind, path.toStdString());
+    if (!error.empty()) problems += (problems.empty() ? "" : "\n") + error;
+  }
+  monitor_.SetOptions({settings.LimitSetting("Beep").toBool(),
+                       settings.LimitSetting("Capture").toBool()});
+  settings_ = &settings;
+  Remember();  // a line that no longer reads is forgotten, so the message comes once
+  emit Changed();
+  return problems;
+}
+
+void CLimitsController::Remember() {
+  if (settings_ == nullptr) return;
+  for (LimitKind kind : {LimitKind::kUpper, LimitKind::kLower}) {
+    settings_->SetLimitSetting(KeyOf(kind), QString::fromStdString(monitor_.Path(kind)));
+  }
+  settings_->SetLimitSetting("Beep", monitor_.Options().beep);
+  settings_->SetLimitSetting("Capture", monitor_.Options().capture);
+}
+
+void CLimitsController::OnSweep(const TraceData& trace) {
+  if (!monitor_.Active()) return;
+  const SweepLevels sweep{trace.header.start * kStepHz, trace.header.sweep_word * kStepHz,
+                          trace.live_sixteenths.data(),
+                          static_cast<size_t>(trace.StoredPoints())};
+  monitor_.OnSweep(sweep);
+}
+
+void CLimitsController::Beep() {
+  QApplication::beep();
+}
+
+void CLimitsController::Capture(const std::string& comment) {
+  // Only into a capture file the user set: no message box in the middle of a violation.
+  if (recorder_.CaptureReady()) recorder_.TakeCapture(comment);
+}
+
+}  // namespace qv

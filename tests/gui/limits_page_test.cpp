@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <fstream>
+#include <vector>
+
+#include "core/app/manual_clock.h"
+#include "core/link/sweep_message.h"
+#include "gui/app/app_settings.h"
+#include "gui/app/form_view.h"
+#include "gui/display/display.h"
+#include "gui/limits/limits_controller.h"
+#include "gui/limits/limits_page.h"
+#include "gui/ui/side_panels.h"
+#include "support/legend_texts.h"
+#include "support/recording_alerts.h"
+#include "support/scripted_chooser.h"
+
+namespace qv {
+namespace {
+
+// A person's run: the remembered lines come back (one that no longer reads is said once and
+// forgotten), the page loads and refuses files, sweeps through the receive path fail and pass
+// on the graph, the violation is listed and captured with a comment naming it.
+TEST(LimitsPageTest, RememberedLinesPageActionsAndTheGraph) {
+  QTemporaryDir dir;
+  const auto file = [&](const char* name, const char* text) {
+    const std::string path = dir.filePath(QString::fromLatin1(name)).toStdString();
+    std::ofstream(path) << text;
+    return path;
+  };
+  const std::string upper = file("upper.csv", "frequency_hz,level_dbm\n2400000000,-70\n2450000000,-70\n");
+  const std::string lower = file("lower.csv", "2400000000,-120\n2450000000,-120\n");
+  const std::string bad = file("bad.csv", "2400000000,-50\n\n2400000000,-40\n2400000000,-30\n");
+  AppSettings settings(dir.filePath(QStringLiteral("settings.ini")));
+  settings.SetLimitSetting("Upper", QString::fromStdString(upper));
+  settings.SetLimitSetting("Lower", dir.filePath(QStringLiteral("gone.csv")));
+  settings.SetLimitSetting("Capture", true);
+
+  ManualClock clock;
+  RecordingAlerts alerts;
+  ScriptedChooser chooser;
+  CQuorvalinFormView view(clock, alerts);
+  view.SetFileChooser(&chooser);
+  view.resize(1100, 800);
+  CDisplay& display = view.Display();
+  CLimitsController& limits = display.Limits();
+  EXPECT_EQ(limits.UseSettings(settings).rfind("gone.csv: the file could not be opened", 0), 0u);
+  EXPECT_EQ(settings.LimitSetting("Lower").toString(), QString());
+  EXPECT_EQ(limits.Monitor().Path(LimitKind::kUpper), upper);
+
+  auto* page = qobject_cast<CLimitsPage*>(display.Panels().Page(QStringLiteral("Limits")));
+  ASSERT_NE(page, nullptr);
+  EXPECT_TRUE(page->Option(QStringLiteral("Capture on violation"))->isChecked());
+  chooser.open = bad;
+  page->Button(QStringLiteral("Load Lower..."))->click();
+  EXPECT_EQ(alerts.shown.back().text, "bad.csv, row 4: a frequency may appear at most twice (one step)");
+  EXPECT_TRUE(limits.Monitor().Line(LimitKind::kLower).Empty());
+  chooser.open = lower;
+  page->Button(QStringLiteral("Load Lower..."))->click();
+  EXPECT_EQ(settings.LimitSetting("Lower").toString().toStdString(), lower);
+  page->Option(QStringLiteral("Beep on violation"))->click();
+  EXPECT_TRUE(settings.LimitSetting("Beep").toBool());
+
+  ASSERT_TRUE(display.Recorder().CreateCaptureFile(dir.filePath(QStringLiteral("c.icf")).toStdString()));
+  const auto sweep = [&](int16_t dbm) {
+    SweepHeader h;
+    h.start = 48000;
+    h.points = 1001;
+    h.block_frequency = 48000;
+    std::vector<int16_t> levels(1001, static_cast<int16_t>(dbm * 16));
+    levels[200] = static_cast<int16_t>((dbm + 5) * 16);  // 2410 MHz stands out
+    const Bytes m = BuildSweepBlock(h, levels.data(), static_cast<uint16_t>(levels.size()));
+    display.OnReceiverMessage(
+        QByteArray(reinterpret_cast<const char*>(m.data()), static_cast<qsizetype>(m.size())));
+  };
+  display.SetModeFlags(true, false);
+  sweep(-60);
+  sweep(-62);
+  QStringList texts = PaintedTexts(display);
+  EXPECT_TRUE(texts.contains(QStringLiteral("FAIL")));
+  // The graph shows the last sweep's excess; the event keeps the worst of its sweeps.
+  EXPECT_TRUE(texts.contains(QStringLiteral("+13.0 dB at 2410.00 MHz")));
+  ASSERT_EQ(page->Events()->topLevelItemCount(), 1);
+  EXPECT_EQ(page->Events()->topLevelItem(0)->text(1), QStringLiteral("(going on)"));
+  ASSERT_EQ(display.Recorder().Captures().Count(), 1);
+  EXPECT_EQ(display.Recorder().Captures().Items()[0].comment,
+            "Limit violation 1: +15.0 dB at 2410.00 MHz");
+
+  sweep(-90);
+  texts = PaintedTexts(display);
+  EXPECT_TRUE(texts.contains(QStringLiteral("PASS")));
+  EXPECT_FALSE(texts.contains(QStringLiteral("FAIL")));
+  EXPECT_NE(page->Events()->topLevelItem(0)->text(1), QStringLiteral("(going on)"));
+  EXPECT_EQ(page->Events()->topLevelItem(0)->text(4), QStringLiteral("+15.0 dB"));
+  EXPECT_EQ(limits.Monitor().Events()[0].sweeps, 2u);
+
+  page->Button(QStringLiteral("Clear Upper"))->click();
+  page->Button(QStringLiteral("Clear Lower"))->click();
+  EXPECT_EQ(settings.LimitSetting("Upper").toString(), QString());
+  texts = PaintedTexts(display);
+  EXPECT_FALSE(texts.contains(QStringLiteral("PASS")));
+}
+
+}  // namespace
+}  // namespace qv

@@ -146,6 +146,9 @@ TEST_F(FormViewTest, ExportTracesWritesTheChosenFileOrSaysWhyNot) {
   QFile file(QDir(dir_.path()).filePath(QStringLiteral("traces.csv")));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), QByteArray("Frequency (Hz),Live (dBm)\n"));
+  QFile summary(QDir(dir_.path()).filePath(QStringLiteral("traces-summary.csv")));
+  ASSERT_TRUE(summary.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(summary.readAll().startsWith("band, low Hz, high Hz, power dBm, OBW Hz,"));
   EXPECT_TRUE(alerts_.shown.empty());
 
   chooser_.save = QDir(dir_.path()).filePath(QStringLiteral("gone/traces.csv")).toStdString();

@@ -95,8 +95,8 @@ void AppSettings::SetReconnectAutomatically(bool on) {
   settings_->sync();
 }
 
-bool AppSettings::ViewOption(const QString& name) const {
-  return settings_->value(QStringLiteral("View/") + name, true).toBool();
+bool AppSettings::ViewOption(const QString& name, bool by_default) const {
+  return settings_->value(QStringLiteral("View/") + name, by_default).toBool();
 }
 
 void AppSettings::SetViewOption(const QString& name, bool on) {

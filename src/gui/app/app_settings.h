@@ -38,9 +38,9 @@ class AppSettings {
   void AddRecentFile(const QString& path);
   void RemoveRecentFile(const QString& path);
 
-  // View menu switches for additions to the picture; on unless switched off. Any stored value
-  // but false-like text reads as on.
-  bool ViewOption(const QString& name) const;
+  // View menu switches for additions to the picture; `by_default` until switched. Any stored
+  // value but false-like text reads as on.
+  bool ViewOption(const QString& name, bool by_default = true) const;
   void SetViewOption(const QString& name, bool on);
   // View menu choices among named alternatives; empty when never chosen.
   QString ViewChoice(const QString& name) const;

@@ -88,6 +88,7 @@ void PaintSelectionAndChannels(GraphPaintContext& ctx);
 void PaintGrid(GraphPaintContext& ctx);
 void PaintTraces(GraphPaintContext& ctx);
 void PaintWindowTraces(GraphPaintContext& ctx);
+void PaintChannelPlan(GraphPaintContext& ctx);
 void PaintSelectionPower(GraphPaintContext& ctx);
 void PaintLegend(GraphPaintContext& ctx);
 void PaintFrozenLegends(GraphPaintContext& ctx);

@@ -21,6 +21,7 @@ void PaintLayers(QPainter& painter, QImage& image, const GraphScene& scene, Grap
   PaintGrid(ctx);
   PaintTraces(ctx);
   PaintWindowTraces(ctx);
+  PaintChannelPlan(ctx);
   PaintSelectionPower(ctx);
   PaintLegend(ctx);
   PaintFrozenLegends(ctx);

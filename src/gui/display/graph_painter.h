@@ -9,6 +9,7 @@
 #include <QString>
 #include <vector>
 
+#include "core/display/channel_plan_layout.h"
 #include "core/display/display_state.h"
 #include "core/display/trace_data.h"
 #include "core/record/trace_csv.h"
@@ -34,6 +35,8 @@ struct GraphScene {
   // A selected time window's max, min and mean of the shown sweep setting; none drawn when null
   // or empty.
   const std::vector<TraceColumn>* window_traces = nullptr;
+  // The channel plan's bands across the top of the plot; none drawn when null.
+  const ChannelPlanFigures* channel_plan = nullptr;
 };
 
 struct DrawnGlyph {

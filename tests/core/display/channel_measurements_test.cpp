@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "core/control/channel_plans.h"
 #include "core/display/channel_utilisation.h"
 #include "core/display/occupied_bandwidth.h"
+#include "core/record/band_summary.h"
 
 namespace qv {
 namespace {
@@ -137,6 +140,33 @@ TEST(OccupiedBandwidth, FlatBandCarrierAndAdjacentChannels) {
   EXPECT_TRUE(r.acpr_lower_dbc);
   EXPECT_FALSE(r.acpr_upper_dbc);
   EXPECT_FALSE(ReadBand(nullptr, 0, 0, 0, 0, 1).ObwHz());
+}
+
+// Export Traces' companion: a marker pair's band over the known spectrum, read as above, in Hz.
+TEST(BandSummary, MarkerPairRowAndFileName) {
+  auto trace = std::make_unique<TraceData>();
+  trace->header.start = 48000;  // 2400 MHz
+  trace->header.sweep_word = 2;  // 100 kHz
+  trace->header.points = 300;
+  std::fill_n(trace->live_sixteenths.begin(), 100, -60 * 16);
+  std::fill_n(trace->live_sixteenths.begin() + 100, 100, -30 * 16);
+  std::fill_n(trace->live_sixteenths.begin() + 200, 100, -50 * 16);
+  MarkerRecord& mk = trace->markers[1];
+  mk.a_placed = mk.b_placed = 1;
+  mk.a_point = 199;
+  mk.b_point = 100;
+  mk.band_power = -10.0f;
+  const GraphGeometry g(GraphRect{0, 0, 800, 600}, 300);
+  const std::vector<MeasuredBand> bands = MeasuredBands(*trace, g);
+  ASSERT_EQ(bands.size(), 1u);
+  EXPECT_EQ(BandSummaryCsv(*trace, bands),
+            "band, low Hz, high Hz, power dBm, OBW Hz, OBW low Hz, OBW high Hz, ACPR lower dBc, "
+            "ACPR upper dBc\n"
+            "Marker 2, 2410000000, 2420000000, -10.00, 9900000, 2410050000, 2419950000, -30.00, "
+            "-20.00\n");
+  EXPECT_EQ(SummaryPathFor("/tmp/a.b/traces.csv"), "/tmp/a.b/traces-summary.csv");
+  EXPECT_EQ(SummaryPathFor("/tmp/a.csv/traces"), "/tmp/a.csv/traces-summary.csv");
+  EXPECT_EQ(SummaryPathFor("/tmp/.csv"), "/tmp/.csv-summary.csv");
 }
 
 }  // namespace

@@ -355,7 +355,7 @@ TEST_F(MainFrameTest, ViewMenuListsThePanelsAndReopensAClosedOneInItsPlace) {
   EXPECT_EQ(MenuTexts(view), (QStringList{"Freq Control", "Trigger", "Reference Level",
                                           "Resolution", "Markers", "Peak Hold", "Trace Colour",
                                           "Scr Avg", "Video Avg", "802.11A", "UNII",
-                                          "Frequency Axis", "Colour Map", "Marker to &Peak",
+                                          "Frequency Axis", "Colour Map", "Channels", "Marker to &Peak",
                                           "&Next Peak",
                                           "Marker to &Frequency..."}));
   EXPECT_TRUE(MenuAction(view, "Trigger")->isChecked());

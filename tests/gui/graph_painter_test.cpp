@@ -445,6 +445,15 @@ TEST_F(GraphPainterTest, MarkerTextsDeltaLineAndGlyphs) {
   const LoggedText* power = recorder_.Find("Ch Power: NA");
   ASSERT_NE(power, nullptr);
   EXPECT_EQ(power->at, QPoint(400 + 160, 330));
+  // The pair's band readings under the three delta lines; both neighbours leave the sweep.
+  bool readings = false;
+  for (const LoggedText& t : recorder_.texts) {
+    if (!t.text.startsWith("OBW ")) continue;
+    readings = true;
+    EXPECT_EQ(t.at, QPoint(400 + 15, 330 + 60));
+    EXPECT_TRUE(t.text.endsWith("  ACPR n/a / n/a dBc")) << t.text.toStdString();
+  }
+  EXPECT_TRUE(readings);
   // With the frequency labels the delta lines move down under their row, glyphs with them.
   state_.frequency_axis = true;
   ASSERT_TRUE(Paint());
@@ -547,8 +556,8 @@ TEST_F(GraphPainterTest, ChannelPlanBandsStaggerReadablyAt1280x800) {
     boxes.push_back(label->Extent());
     rows.insert(label->at.y());
     EXPECT_GE(label->at.y(), g.GridY(0));
-    EXPECT_GE(label->at.x(), g.area.left);
-    EXPECT_LE(label->Extent().right(), g.right);
+    EXPECT_GE(label->at.x(), g.GridX(0));
+    EXPECT_LE(label->Extent().right(), g.GridX(10));
   }
   EXPECT_LE(rows.size(), 5u);
   for (size_t a = 0; a < boxes.size(); ++a)

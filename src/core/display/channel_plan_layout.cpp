@@ -16,7 +16,7 @@ std::vector<ChannelBandPlace> PlaceChannelBands(const ChannelPlan& plan, const G
   if (span <= 0 || width <= 0 || max_rows <= 0) return places;
   const auto column = [&](uint64_t hz) {
     const int64_t x = (static_cast<int64_t>(hz) - low) * width / span;
-    return static_cast<int32_t>(std::clamp<int64_t>(x, 0, width)) + g.area.left;
+    return static_cast<int32_t>(std::clamp<int64_t>(x, 0, width)) + g.GridX(0);
   };
   std::vector<int32_t> row_ends;  // right edge of the last box in each row
   for (size_t c = 0; c < plan.channels.size(); ++c) {

@@ -66,6 +66,17 @@ BandReadings ReadBand(const int16_t* sixteenths, int32_t points, int32_t first, 
   return r;
 }
 
+BandReadings ReadLiveBand(const TraceData& trace, int32_t first_point, int32_t last_point) {
+  constexpr double kStepHz = 50000;
+  return ReadBand(trace.live_sixteenths.data(), trace.StoredPoints(), first_point, last_point,
+                  trace.header.start * kStepHz, trace.header.sweep_word * kStepHz);
+}
+
+BandReadings ReadLiveBandAtX(const TraceData& trace, int32_t x1, int32_t x2,
+                             const GraphGeometry& g) {
+  return ReadLiveBand(trace, g.PointAtX(std::min(x1, x2)), g.PointAtX(std::max(x1, x2)));
+}
+
 std::string ObwText(const BandReadings& readings) {
   const std::optional<double> hz = readings.ObwHz();
   if (!hz) return "OBW n/a";

@@ -4,6 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "core/display/graph_geometry.h"
+#include "core/display/trace_data.h"
+
 namespace qv {
 
 // What a band of a sweep holds besides its power. Point i covers [start + i·step, start +
@@ -29,7 +32,13 @@ struct BandReadings {
 BandReadings ReadBand(const int16_t* sixteenths, int32_t points, int32_t first, int32_t last,
                       double start_hz, double step_hz);
 
-// "OBW 16.40 MHz" / "OBW n/a".
+// The live trace's points first ... last, read as a band.
+BandReadings ReadLiveBand(const TraceData& trace, int32_t first_point, int32_t last_point);
+// The points under screen x1 ... x2, as the channel power reads them.
+BandReadings ReadLiveBandAtX(const TraceData& trace, int32_t x1, int32_t x2,
+                             const GraphGeometry& g);
+
+// "OBW 16.400 MHz" / "OBW n/a".
 std::string ObwText(const BandReadings& readings);
 // "ACPR -32.5 / -30.1 dBc", "n/a" for a side outside the sweep.
 std::string AcprText(const BandReadings& readings);

@@ -21,16 +21,6 @@ std::string Optional(const char* format, const std::optional<double>& value) {
 
 }  // namespace
 
-BandReadings ReadLiveBand(const TraceData& trace, int32_t first_point, int32_t last_point) {
-  return ReadBand(trace.live_sixteenths.data(), trace.StoredPoints(), first_point, last_point,
-                  trace.header.start * kStepHz, trace.header.sweep_word * kStepHz);
-}
-
-BandReadings ReadLiveBandAtX(const TraceData& trace, int32_t x1, int32_t x2,
-                             const GraphGeometry& g) {
-  return ReadLiveBand(trace, g.PointAtX(std::min(x1, x2)), g.PointAtX(std::max(x1, x2)));
-}
-
 std::vector<MeasuredBand> MeasuredBands(const TraceData& trace, const GraphGeometry& g) {
   std::vector<MeasuredBand> bands;
   for (const ChannelRecord& ch : trace.channels) {

@@ -18,12 +18,6 @@ struct MeasuredBand {
   double power_dbm = 0;  // as the graph shows it
 };
 
-// The live trace's points first ... last, read as a band.
-BandReadings ReadLiveBand(const TraceData& trace, int32_t first_point, int32_t last_point);
-// The points under screen x1 ... x2, as the channel power reads them.
-BandReadings ReadLiveBandAtX(const TraceData& trace, int32_t x1, int32_t x2,
-                             const GraphGeometry& g);
-
 // The active channels, then the placed marker pairs, in number order.
 std::vector<MeasuredBand> MeasuredBands(const TraceData& trace, const GraphGeometry& g);
 

@@ -40,7 +40,7 @@ void PaintChannelPlan(GraphPaintContext& ctx) {
   const GraphGeometry& g = ctx.geometry;
   const SweepHeader& hd = ctx.trace.header;
   const int line = ctx.small_measure.height;
-  const int row_height = 2 * line + 6;
+  const int row_height = 2 * line + 3;
   const int top = g.GridY(0) + 1;
   for (const ChannelBandPlace& place :
        PlaceChannelBands(plan, g, hd.start, hd.sweep_word, widths, 4, kMaxRows)) {
@@ -48,18 +48,21 @@ void PaintChannelPlan(GraphPaintContext& ctx) {
     const int y = top + place.row * row_height;
     const QColor colour =
         BusyColour(c < shown->figures.size() ? shown->figures[c] : ChannelUse{});
-    // The band's extent as a bar, its ends as ticks, so overlapping channels stay apart.
+    // The band's extent as a bar, its ends as ticks, so overlapping channels stay apart; an end
+    // cut by the plot's edge gets none.
     ctx.painter.fillRect(QRect(place.left, y, std::max(1, place.right - place.left), 3), colour);
-    ctx.painter.fillRect(QRect(place.left, y, 1, row_height - 2), colour);
-    ctx.painter.fillRect(QRect(place.right - 1, y, 1, row_height - 2), colour);
+    if (place.left > g.GridX(0)) ctx.painter.fillRect(QRect(place.left, y, 1, row_height - 2), colour);
+    if (place.right < g.GridX(10))
+      ctx.painter.fillRect(QRect(place.right - 1, y, 1, row_height - 2), colour);
     const int middle = (place.left + place.right) / 2;
     const int box = widths[c];
-    const int left = std::clamp(middle - box / 2, g.area.left, std::max(g.area.left, g.right - box));
+    const int left =
+        std::clamp(middle - box / 2, g.GridX(0), std::max(g.GridX(0), g.GridX(10) - box));
     if (!ctx.state.printing) {
-      ctx.painter.fillRect(QRect(left, y + 4, box, 2 * line), QColor(0, 0, 0, 150));
+      ctx.painter.fillRect(QRect(left, y + 3, box, 2 * line), QColor(0, 0, 0, 150));
     }
-    ctx.Text(QPoint(left + 3, y + 4), labels[c], colour, ctx.small_font);
-    ctx.Text(QPoint(left + 3, y + 4 + line), uses[c], colour, ctx.small_font);
+    ctx.Text(QPoint(left + 3, y + 3), labels[c], colour, ctx.small_font);
+    ctx.Text(QPoint(left + 3, y + 3 + line), uses[c], colour, ctx.small_font);
   }
 }
 

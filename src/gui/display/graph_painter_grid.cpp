@@ -3,7 +3,7 @@
 
 #include "core/display/frequency_axis.h"
 #include "core/display/graph_texts.h"
-#include "core/record/band_summary.h"
+#include "core/display/occupied_bandwidth.h"
 #include "gui/display/graph_paint_context.h"
 
 namespace qv {

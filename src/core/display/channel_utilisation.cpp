@@ -13,6 +13,14 @@ void ChannelUse::Add(const ChannelSweep& sweep, int32_t threshold) {
   max = std::max(max, sweep.max);
 }
 
+void ChannelUse::Add(const ChannelUse& other) {
+  sweeps += other.sweeps;
+  busy += other.busy;
+  level_sum += other.level_sum;
+  level_count += other.level_count;
+  max = std::max(max, other.max);
+}
+
 double ChannelUse::UtilisationPercent() const {
   return sweeps == 0 ? 0.0 : 100.0 * static_cast<double>(busy) / static_cast<double>(sweeps);
 }
@@ -44,6 +52,15 @@ void AddChannelSweep(std::vector<ChannelUse>& totals, const std::vector<ChannelS
   for (size_t c = 0; c < sweep.size(); ++c) totals[c].Add(sweep[c], threshold);
 }
 
+namespace {
+
+// Seconds, rounded down also before the clock's zero.
+int64_t SecondOf(int64_t ms) {
+  return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
+}
+
+}  // namespace
+
 void LiveChannelUse::AddSweep(int64_t now_ms, uint64_t start_hz, uint64_t step_hz,
                               const int16_t* levels, uint32_t points) {
   if (levels == nullptr || points == 0) return;
@@ -53,23 +70,27 @@ void LiveChannelUse::AddSweep(int64_t now_ms, uint64_t start_hz, uint64_t step_h
     entries_.clear();
     plan_ = plan;
   }
-  while (!entries_.empty() && entries_.front().ms <= now_ms - window_ms_) entries_.pop_front();
+  const int64_t oldest = SecondOf(now_ms - window_ms_);
+  while (!entries_.empty() && entries_.front().second <= oldest) entries_.pop_front();
   if (plan_ == nullptr) return;
   ChannelSweepGather gather(*plan_);
   gather.Begin(start_hz, step_hz, points);
   gather.Add(0, points, [levels](uint32_t i) { return levels[i]; });
-  entries_.push_back({now_ms, gather.Sweep()});
-}
-
-void LiveChannelUse::Reset() {
-  entries_.clear();
-  plan_ = nullptr;
+  const int64_t second = SecondOf(now_ms);
+  if (entries_.empty() || entries_.back().second != second) {
+    entries_.push_back({second, std::vector<ChannelUse>(plan_->channels.size())});
+  }
+  std::vector<ChannelUse>& bucket = entries_.back().channels;
+  for (size_t c = 0; c < bucket.size(); ++c) bucket[c].Add(gather.Sweep()[c], threshold_);
 }
 
 std::vector<ChannelUse> LiveChannelUse::Figures(int64_t now_ms) const {
   std::vector<ChannelUse> totals(plan_ != nullptr ? plan_->channels.size() : 0);
+  const int64_t oldest = SecondOf(now_ms - window_ms_);
+  const int64_t newest = SecondOf(now_ms);
   for (const Entry& e : entries_) {
-    if (e.ms > now_ms - window_ms_ && e.ms <= now_ms) AddChannelSweep(totals, e.channels, threshold_);
+    if (e.second <= oldest || e.second > newest) continue;
+    for (size_t c = 0; c < totals.size(); ++c) totals[c].Add(e.channels[c]);
   }
   return totals;
 }

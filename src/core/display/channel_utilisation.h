@@ -29,6 +29,7 @@ struct ChannelUse {
   int16_t max = INT16_MIN;
 
   void Add(const ChannelSweep& sweep, int32_t threshold);
+  void Add(const ChannelUse& other);
   bool Measured() const { return sweeps != 0; }
   double UtilisationPercent() const;
   // The mean of the points' dBm values over every sweep: the typical level read off the graph,
@@ -79,7 +80,9 @@ void AddChannelSweep(std::vector<ChannelUse>& totals, const std::vector<ChannelS
                      int32_t threshold);
 
 // The live graph's figures over its last `window_ms` of whole sweeps; times come from the
-// caller's clock. The plan follows the band of the sweeps: another plan starts the count again.
+// caller's clock. Sweeps are kept summed per second, so a fast link costs no more memory than a
+// slow one, and the window moves on by whole seconds. The plan follows the band of the sweeps:
+// another plan starts the count again.
 class LiveChannelUse {
  public:
   explicit LiveChannelUse(int64_t window_ms = kDefaultUseWindowMs,
@@ -88,17 +91,17 @@ class LiveChannelUse {
 
   void AddSweep(int64_t now_ms, uint64_t start_hz, uint64_t step_hz, const int16_t* levels,
                 uint32_t points);
-  void Reset();
 
   // Null before a sweep whose band a plan covers.
   const ChannelPlan* Plan() const { return plan_; }
-  // Per channel of Plan(), over the sweeps added in (now_ms - window, now_ms].
+  // Per channel of Plan(), over the sweeps added in the seconds after that of now_ms - window
+  // up to now_ms's.
   std::vector<ChannelUse> Figures(int64_t now_ms) const;
 
  private:
   struct Entry {
-    int64_t ms;
-    std::vector<ChannelSweep> channels;
+    int64_t second;
+    std::vector<ChannelUse> channels;
   };
   int64_t window_ms_;
   int32_t threshold_;

@@ -448,9 +448,17 @@ TEST_F(MainFrameTest, PeakSearchFromKeysAndMenuAndTheAxisSwitchRemembered) {
   EXPECT_TRUE(display.State().frequency_axis);
   axis->toggle();
   EXPECT_FALSE(display.State().frequency_axis);
+  // View > Channels: off until chosen, then remembered the same way.
+  QAction* channels = frame->findChild<QAction*>(QStringLiteral("channels"));
+  ASSERT_NE(channels, nullptr);
+  EXPECT_FALSE(channels->isChecked());
+  EXPECT_FALSE(frame->View().ChannelPlans().Shown());
+  channels->toggle();
+  EXPECT_TRUE(frame->View().ChannelPlans().Shown());
   frame.reset();
   auto next = MakeFrame();
   EXPECT_FALSE(next->View().Display().State().frequency_axis);
+  EXPECT_TRUE(next->View().ChannelPlans().Shown());
   EXPECT_TRUE(MenuTexts(next->ViewMenu()).contains(QStringLiteral("Frequency Axis")));
 }
 

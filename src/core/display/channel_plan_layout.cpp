@@ -36,9 +36,11 @@ std::vector<ChannelBandPlace> PlaceChannelBands(const ChannelPlan& plan, const G
       } else {
         row = static_cast<size_t>(std::min_element(row_ends.begin(), row_ends.end()) -
                                   row_ends.begin());
+        place.labelled = false;
       }
     }
-    row_ends[row] = box_right;
+    // An unlabelled band keeps the row's texts where they are.
+    if (place.labelled) row_ends[row] = box_right;
     place.row = static_cast<int32_t>(row);
     places.push_back(place);
   }

@@ -24,12 +24,13 @@ struct ChannelBandPlace {
   int32_t left = 0;
   int32_t right = 0;
   int32_t row = 0;
+  bool labelled = true;  // false: no row had room for its texts, so only its band is drawn
 };
 
 // The plan's channels that overlap a sweep from `start` (50 kHz steps), `sweep_word` steps
 // apart, across g's plot. A channel goes into the first row where it clears, by `gap` pixels,
-// the band before it, widened to `label_widths[channel]` about its middle; after `max_rows`
-// rows, into the row that frees first.
+// the band before it, widened to `label_widths[channel]` about its middle; when none of
+// `max_rows` rows has room, into the row that frees first, unlabelled, so texts never overlap.
 std::vector<ChannelBandPlace> PlaceChannelBands(const ChannelPlan& plan, const GraphGeometry& g,
                                                 uint32_t start, uint16_t sweep_word,
                                                 const std::vector<int32_t>& label_widths,

@@ -54,6 +54,7 @@ void PaintChannelPlan(GraphPaintContext& ctx) {
     if (place.left > g.GridX(0)) ctx.painter.fillRect(QRect(place.left, y, 1, row_height - 2), colour);
     if (place.right < g.GridX(10))
       ctx.painter.fillRect(QRect(place.right - 1, y, 1, row_height - 2), colour);
+    if (!place.labelled) continue;
     const int middle = (place.left + place.right) / 2;
     const int box = widths[c];
     const int left =

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/control/channel_plans.h"
+#include "core/display/channel_plan_layout.h"
 #include "core/display/channel_utilisation.h"
 #include "core/display/occupied_bandwidth.h"
 #include "core/record/band_summary.h"
@@ -48,6 +49,24 @@ TEST(ChannelPlans, EdgesFromThePresetsAndThePlanFollowsTheBand) {
   EXPECT_EQ(ChannelPlanForSpan(5150 * kMhz, 5900 * kMhz), a);
   EXPECT_EQ(ChannelPlanForSpan(2300 * kMhz, 2401 * kMhz), nullptr);
   EXPECT_EQ(ChannelPlanIds(), "ism900, wifi24, public-safety, wifi5, unii");
+
+  // The whole 5 GHz band at 1280 pixels: labels far wider than the channels never overlap in a
+  // row; those without room keep only their band.
+  const GraphGeometry g(GraphRect{0, 0, 1280, 800}, 1500);  // 5150 ... 5900 MHz, 0.5 MHz apart
+  const std::vector<ChannelBandPlace> places =
+      PlaceChannelBands(*a, g, 103000, 10, std::vector<int32_t>(a->channels.size(), 100), 4, 5);
+  EXPECT_EQ(places.size(), 27u);
+  size_t labelled = 0;
+  for (size_t i = 0; i < places.size(); ++i) {
+    if (!places[i].labelled) continue;
+    ++labelled;
+    const int32_t middle = (places[i].left + places[i].right) / 2;
+    for (size_t j = i + 1; j < places.size(); ++j) {
+      if (!places[j].labelled || places[j].row != places[i].row) continue;
+      EXPECT_GE((places[j].left + places[j].right) / 2 - middle, 100 + 4) << i << " " << j;
+    }
+  }
+  EXPECT_GE(labelled, 10u);
 }
 
 // 2400 ... 2500 MHz in 1 MHz points, all at -100 dBm; channel 6 (2426 ... 2448) gets one point

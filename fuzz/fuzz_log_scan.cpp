@@ -1,5 +1,5 @@
 // Reads arbitrary bytes as a spectrum log through the scan, the overview cells and the window
-// statistics, from memory and as a stream. Nothing may read out of bounds, the index must point
+// statistics and the channel use of every plan, from memory and as a stream. Nothing may read out of bounds, the index must point
 // inside the data in order, the cells must hold only levels of the data, and both walks must
 // meet the same records; a ranged walk between two index entries meets exactly the records the
 // whole walk met there. The timeline over the index never runs backwards and finds every
@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/control/channel_plans.h"
+#include "core/record/log_channels.h"
 #include "core/record/log_reader.h"
 #include "core/record/log_scan.h"
 #include "core/record/log_time.h"
@@ -81,6 +83,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const qv::LogWindowStats::Setting& setting : stats.Settings()) {
     for (const qv::LogWindowStats::Point& p : setting.points)
       Check(p.count == 0 || (p.min <= p.max && p.reached <= p.count));
+  }
+
+  // The plan that follows the band, and one given whatever the band.
+  for (const qv::ChannelPlan* plan : {static_cast<const qv::ChannelPlan*>(nullptr),
+                                      &qv::ChannelPlans()[size % qv::ChannelPlans().size()]}) {
+    qv::LogChannelUse use(plan, -85 * 16);
+    qv::ScanLog(data, size, use);
+    for (const qv::ChannelUse& c : use.Figures())
+      Check(c.busy <= c.sweeps && c.level_count >= c.sweeps);
+    if (use.Plan() != nullptr) (void)qv::ChannelUseCsv(*use.Plan(), use.Figures());
   }
 
   Counter in_memory, streamed;

@@ -146,6 +146,9 @@ TEST_F(FormViewTest, ExportTracesWritesTheChosenFileOrSaysWhyNot) {
   QFile file(QDir(dir_.path()).filePath(QStringLiteral("traces.csv")));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), QByteArray("Frequency (Hz),Live (dBm)\n"));
+  QFile summary(QDir(dir_.path()).filePath(QStringLiteral("traces-summary.csv")));
+  ASSERT_TRUE(summary.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(summary.readAll().startsWith("band, low Hz, high Hz, power dBm, OBW Hz,"));
   EXPECT_TRUE(alerts_.shown.empty());
 
   chooser_.save = QDir(dir_.path()).filePath(QStringLiteral("gone/traces.csv")).toStdString();
@@ -222,6 +225,67 @@ TEST_F(FormViewTest, ASelectedWindowIsDrawnCountedAndExported) {
   view_.ExportTraces();
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_TRUE(file.readLine().startsWith("Frequency (Hz),Live (dBm)\n"));
+}
+
+// View, Channels: the live sweeps' figures over the last minute of the clock, or a selected time
+// window's, worked out with the window's other statistics; none while hidden.
+TEST_F(FormViewTest, ChannelFiguresAreLiveOrTheSelectedWindows) {
+  // 2400 ... 2500 MHz in 1 MHz points; Wi-Fi channel 6 (2426 ... 2448 MHz) busy when asked.
+  const auto wifi_sweep = [](bool busy) {
+    SweepHeader h;
+    h.start = 48000;
+    h.points = 100;
+    h.sweep_word = 20;
+    h.block_frequency = 48000;
+    std::vector<int16_t> levels(100, -100 * 16);
+    if (busy) levels[37] = -60 * 16;
+    return BuildSweepBlock(h, levels.data(), 100);
+  };
+  ChannelPlanSource& plans = view_.ChannelPlans();
+  EXPECT_EQ(plans.Figures(), nullptr);  // hidden until chosen
+  plans.SetShown(true);
+  ConnectSerial();
+  for (const bool busy : {true, false, false}) {
+    const Bytes sweep = wifi_sweep(busy);
+    view_.Display().OnReceiverMessage(QByteArray(reinterpret_cast<const char*>(sweep.data()),
+                                                 static_cast<qsizetype>(sweep.size())));
+    clock_.Advance(1000);
+  }
+  const ChannelPlanFigures* live = plans.Figures();
+  ASSERT_NE(live, nullptr);
+  EXPECT_EQ(live->plan->id, "wifi24");
+  EXPECT_EQ(live->figures[5].sweeps, 2u);  // the third sweep is still open
+  EXPECT_DOUBLE_EQ(live->figures[5].UtilisationPercent(), 50.0);
+  clock_.Advance(60000);
+  EXPECT_EQ(plans.Figures()->figures[5].sweeps, 0u);
+
+  const std::string wifi = QDir(dir_.path()).filePath(QStringLiteral("wifi.kzq")).toStdString();
+  {
+    std::ofstream out(wifi, std::ios::binary);
+    auto put = [&out](const Bytes& bytes) {
+      out.write(reinterpret_cast<const char*>(bytes.data()),
+                static_cast<std::streamsize>(bytes.size()));
+    };
+    put(BuildHeaderRecord(ReceiverIdentity{}, LogClock{}, LogMarkers{}));
+    for (const bool busy : {true, true, false, false, false}) {
+      const Bytes sweep = wifi_sweep(busy);
+      put(BuildMessageRecord(sweep.data(), sweep.size()));
+    }
+    put(BuildEndRecord(5, 0));
+  }
+  view_.SelectTimeWindow(
+      wifi, std::pair<uint64_t, uint64_t>{kLogHeaderRecordSize,
+                                          QFileInfo(QString::fromStdString(wifi)).size()});
+  view_.TimeWindow().Finish();
+  const ChannelPlanFigures* window = plans.Figures();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->figures[5].sweeps, 5u);  // the last sweep ends with the window
+  EXPECT_DOUBLE_EQ(window->figures[5].UtilisationPercent(), 40.0);
+  EXPECT_DOUBLE_EQ(window->figures[0].UtilisationPercent(), 0.0);
+  view_.TimeWindow().Clear();
+  EXPECT_EQ(plans.Figures()->figures[5].sweeps, 0u);  // live again
+  plans.SetShown(false);
+  EXPECT_EQ(plans.Figures(), nullptr);
 }
 
 TEST_F(FormViewTest, ReplayWithoutALogChangesNothing) {

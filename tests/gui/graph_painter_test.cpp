@@ -7,9 +7,11 @@
 #include <QPainter>
 #include <memory>
 #include <random>
+#include <set>
 #include <vector>
 
 #include "core/app/manual_clock.h"
+#include "core/display/channel_utilisation.h"
 #include "core/display/graph_geometry.h"
 #include "core/link/sweep_message.h"
 #include "gui/display/graph_paint_context.h"
@@ -491,6 +493,15 @@ TEST_F(GraphPainterTest, MarkerTextsDeltaLineAndGlyphs) {
   const LoggedText* power = recorder_.Find("Ch Power: NA");
   ASSERT_NE(power, nullptr);
   EXPECT_EQ(power->at, QPoint(400 + 160, 330));
+  // The pair's band readings under the three delta lines; both neighbours leave the sweep.
+  bool readings = false;
+  for (const LoggedText& t : recorder_.texts) {
+    if (!t.text.startsWith("OBW ")) continue;
+    readings = true;
+    EXPECT_EQ(t.at, QPoint(400 + 15, 330 + 60));
+    EXPECT_TRUE(t.text.endsWith("  ACPR n/a / n/a dBc")) << t.text.toStdString();
+  }
+  EXPECT_TRUE(readings);
   // With the frequency labels the delta lines move down under their row, glyphs with them.
   state_.frequency_axis = true;
   ASSERT_TRUE(Paint());
@@ -540,13 +551,27 @@ TEST_F(GraphPainterTest, SelectionChannelsAndPaperBackground) {
   EXPECT_EQ(start->at, QPoint(260, 70));
   EXPECT_EQ(start->colour, QColor(6, 190, 230));
   bool channel = false;
+  int line = 0;
   for (const LoggedText& t : recorder_.texts) {
     if (t.text.startsWith("Ch # 1: ")) {
       channel = true;
       EXPECT_EQ(t.at, QPoint(410, 50));
+      line = QFontMetrics(t.font).height();
     }
   }
   EXPECT_TRUE(channel);
+  // Occupied bandwidth and ACPR under the channel's power; the flat trace has as much power in
+  // each neighbour.
+  const LoggedText* obw = nullptr;
+  const LoggedText* acpr = nullptr;
+  for (const LoggedText& t : recorder_.texts) {
+    if (t.text.startsWith("OBW ")) obw = &t;
+    if (t.text.startsWith("ACPR ")) acpr = &t;
+  }
+  ASSERT_TRUE(obw != nullptr && acpr != nullptr);
+  EXPECT_EQ(obw->at, QPoint(410, 50 + line));
+  EXPECT_EQ(acpr->at, QPoint(410, 50 + 2 * line));
+  EXPECT_EQ(acpr->text, QStringLiteral("ACPR 0.0 / 0.0 dBc"));
 
   // On paper in economy colours the picture starts white and areas are only edged.
   state_.printing = true;
@@ -554,6 +579,47 @@ TEST_F(GraphPainterTest, SelectionChannelsAndPaperBackground) {
   ASSERT_TRUE(Paint());
   EXPECT_EQ(Pixel(690, 5), QColor(255, 255, 255));
   EXPECT_EQ(Pixel(250, 150), QColor(255, 255, 255));
+}
+
+// View, Channels at 1280 x 800 over 2400 ... 2500 MHz: the fourteen overlapping 2.4 GHz channels
+// in staggered rows at the top of the plot, no label over another, each with its figures.
+TEST_F(GraphPainterTest, ChannelPlanBandsStaggerReadablyAt1280x800) {
+  trace_->header.sweep_word = 2;  // 100 kHz: 1000 points span 100 MHz
+  LiveChannelUse use(60000);
+  std::vector<int16_t> levels(kN, -90 * 16);
+  for (int k = 0; k < 4; ++k) {
+    levels[370] = k % 2 == 0 ? -50 * 16 : -90 * 16;  // 2437 MHz: channel 6
+    use.AddSweep(k * 1000, 2400000000, 100000, levels.data(), kN);
+  }
+  ChannelPlanFigures figures{use.Plan(), use.Figures(3000)};
+  GraphScene scene{*trace_, state_, QRect(0, 0, 1280, 800), QRect(0, 0, 1280, 800), 30, -60};
+  scene.channel_plan = &figures;
+  ASSERT_TRUE(PaintGraph(image_, scene, &recorder_));
+  const GraphGeometry g(GraphRect{0, 0, 1280, 800}, kN);
+  std::vector<QRect> boxes;
+  std::set<int> rows;
+  for (int c = 1; c <= 14; ++c) {
+    const LoggedText* label = recorder_.Find(QString::number(c));
+    ASSERT_NE(label, nullptr) << c;
+    boxes.push_back(label->Extent());
+    rows.insert(label->at.y());
+    EXPECT_GE(label->at.y(), g.GridY(0));
+    EXPECT_GE(label->at.x(), g.GridX(0));
+    EXPECT_LE(label->Extent().right(), g.GridX(10));
+  }
+  EXPECT_LE(rows.size(), 5u);
+  for (size_t a = 0; a < boxes.size(); ++a)
+    for (size_t b = a + 1; b < boxes.size(); ++b)
+      EXPECT_FALSE(boxes[a].intersects(boxes[b])) << a + 1 << " and " << b + 1;
+  // Channel 6's figures right under its label (its neighbours hold the carrier too).
+  const LoggedText* six = recorder_.Find("6");
+  bool under = false;
+  for (const LoggedText& t : recorder_.texts) {
+    under = under || (t.text == "50% -89.9 dBm" && t.at.x() == six->at.x() &&
+                      t.at.y() == six->at.y() + QFontMetrics(six->font).height());
+  }
+  EXPECT_TRUE(under);
+  EXPECT_NE(recorder_.Find("0% -90.0 dBm"), nullptr);  // channel 1, never reached
 }
 
 // Boxes over the plot let the grid show through: the recording box, the replay box with its

@@ -356,7 +356,8 @@ TEST_F(MainFrameTest, ViewMenuListsThePanelsAndReopensAClosedOneInItsPlace) {
                                           "Resolution", "Markers", "Peak Hold", "Trace Colour",
                                           "Scr Avg", "Video Avg", "Limits", "802.11A", "UNII",
                                           "Frequency Axis", "Colour Map", "Density",
-                                          "Density Persistence", "Marker to &Peak", "&Next Peak",
+                                          "Density Persistence", "Channels", "Marker to &Peak",
+                                          "&Next Peak",
                                           "Marker to &Frequency..."}));
   EXPECT_TRUE(MenuAction(view, "Trigger")->isChecked());
   EXPECT_FALSE(MenuAction(view, "Trigger")->isEnabled());  // it has no close box
@@ -448,9 +449,17 @@ TEST_F(MainFrameTest, PeakSearchFromKeysAndMenuAndTheAxisSwitchRemembered) {
   EXPECT_TRUE(display.State().frequency_axis);
   axis->toggle();
   EXPECT_FALSE(display.State().frequency_axis);
+  // View > Channels: off until chosen, then remembered the same way.
+  QAction* channels = frame->findChild<QAction*>(QStringLiteral("channels"));
+  ASSERT_NE(channels, nullptr);
+  EXPECT_FALSE(channels->isChecked());
+  EXPECT_FALSE(frame->View().ChannelPlans().Shown());
+  channels->toggle();
+  EXPECT_TRUE(frame->View().ChannelPlans().Shown());
   frame.reset();
   auto next = MakeFrame();
   EXPECT_FALSE(next->View().Display().State().frequency_axis);
+  EXPECT_TRUE(next->View().ChannelPlans().Shown());
   EXPECT_TRUE(MenuTexts(next->ViewMenu()).contains(QStringLiteral("Frequency Axis")));
 }
 

@@ -194,6 +194,32 @@ if [ -w /dev/full ]; then
   expect 1 "cannot write /dev/full"
 fi
 
+# Channels: Wi-Fi channel 6 busy in the first two of four seconds, channel 1 never; the plan
+# follows the log's band; a window picks its own sweeps; a band no plan covers is said.
+chan=$dir/channels.kzq
+"$make_log" --channels "$chan" || fail "make_sample_log --channels failed"
+run channels "$chan"
+[ "$code" -eq 0 ] || fail "channels ($code): $err"
+[ "$(sed -n '1p;2p;7p;15p' <<<"$out")" = "channel, centre MHz, low MHz, high MHz, utilisation %, mean dBm, max dBm
+1, 2412, 2401, 2423, 0.0, -100.00, -100
+6, 2437, 2426, 2448, 50.0, -99.13, -60
+14, 2484, 2473, 2495, 0.0, -100.00, -100" ] || fail "channels: $out"
+[ "$(wc -l <<<"$out")" -eq 15 ] || fail "channels: not 14 channels: $out"
+run channels "$chan" --from +00:00:02
+grep -qx "6, 2437, 2426, 2448, 0.0, -100.00, -100" <<<"$out" || fail "channels --from: $out"
+run channels "$chan" --to 1 --threshold -59.9375
+grep -qx "6, 2437, 2426, 2448, 0.0, -98.26, -60" <<<"$out" || fail "channels --threshold: $out"
+run channels "$chan" --plan wifi5 -o "$dir/chan.csv"
+[ "$code" -eq 0 ] && grep -qx "36, 5180, 5170, 5190, , , " "$dir/chan.csv" || fail "channels --plan wifi5"
+run channels "$log"
+expect 1 "no sweep in the band of a channel plan"
+run channels "$chan" --plan wifi7
+expect 2 "--plan wifi7: not a channel plan (ism900, wifi24, public-safety, wifi5, unii)"
+run channels "$captures"
+expect 1 "reads logs only"
+run summary "$chan" --plan wifi24
+expect 2 "unknown option --plan for summary"
+
 run
 expect 2 "Try 'quorvalin-log --help'"
 run frobnicate "$log"

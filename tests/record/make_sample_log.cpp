@@ -8,9 +8,13 @@
 // With --seconds, a log of N seconds from 2026-12-07 03:10:00 instead: a time record and twenty
 // four-point sweeps a second, every level of second s at -(50 + s) dBm, so a replay can tell
 // which second it shows.
+// With --channels, a log of 2400 - 2500 MHz in 1 MHz points at -100 dBm from 2024-01-31 13:45:07:
+// four time records a second apart, two sweeps after each; in the first two seconds every sweep
+// has one point at -60 dBm in Wi-Fi channel 6 (2437 MHz), so channel 6 is busy in half of them.
 // Usage: make_sample_log OUT [CAPTURES]
 //        make_sample_log --long OUT GB
 //        make_sample_log --seconds OUT N
+//        make_sample_log --channels OUT
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -148,15 +152,44 @@ int WriteSeconds(const char* path, int seconds) {
   return 0;
 }
 
+int WriteChannels(const char* path) {
+  std::string error;
+  std::unique_ptr<RecordSink> sink = CreateFileSink(path, &error);
+  SpectrumLogWriter writer;
+  LogClock clock{1, 31, 24, 13, 45, 7};
+  bool ok = sink != nullptr && writer.Start(std::move(sink), ReceiverIdentity{}, clock, {});
+  SweepHeader h;
+  h.start = 48000;  // 2400 MHz
+  h.points = 100;
+  h.sweep_word = 20;  // 1 MHz
+  h.block_frequency = h.start;
+  for (int second = 0; ok && second < 4; ++second) {
+    clock.second = static_cast<uint8_t>(8 + second);
+    ok = writer.WriteTime(clock, {});
+    std::vector<int16_t> levels(100, -100 * 16);
+    if (second < 2) levels[37] = -60 * 16;
+    const Bytes message = BuildSweepBlock(h, levels.data(), 100);
+    for (int sweep = 0; ok && sweep < 2; ++sweep)
+      ok = writer.WriteMessage(message.data(), message.size());
+  }
+  if (!ok || !writer.Finish()) {
+    std::fprintf(stderr, "make_sample_log: cannot write %s: %s\n", path, error.c_str());
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--long") return WriteLong(argv[2], std::atof(argv[3]));
   if (argc == 4 && std::string(argv[1]) == "--seconds")
     return WriteSeconds(argv[2], std::atoi(argv[3]));
+  if (argc == 3 && std::string(argv[1]) == "--channels") return WriteChannels(argv[2]);
   if (argc != 2 && argc != 3) {
     std::fprintf(stderr,
-                 "usage: make_sample_log OUT [CAPTURES] | --long OUT GB | --seconds OUT N\n");
+                 "usage: make_sample_log OUT [CAPTURES] | --long OUT GB | --seconds OUT N"
+                 " | --channels OUT\n");
     return 2;
   }
   if (argc == 3) {

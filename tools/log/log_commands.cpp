@@ -17,6 +17,8 @@
 #include "core/link/little_endian.h"
 #include "core/link/sweep_message.h"
 #include "core/record/capture_file.h"
+#include "core/control/channel_plans.h"
+#include "core/record/log_channels.h"
 #include "core/record/log_csv.h"
 #include "core/record/log_format.h"
 #include "core/record/log_reader.h"
@@ -377,9 +379,10 @@ bool Walk(const std::string& path, Input& in, const Options& options, LogVisitor
 bool LogOnly(const std::string& path, const Input& in, const Options& options,
              const std::string& command) {
   if (!in.capture) return true;
-  if (options.from || options.to || command == "summary" || command == "heatmap") {
+  const bool logs_only = command == "summary" || command == "heatmap" || command == "channels";
+  if (options.from || options.to || logs_only) {
     Complain(path + ": a capture file, not a spectrum log: " + command +
-             (command == "summary" || command == "heatmap" ? "" : " --from/--to") +
+             (logs_only ? "" : " --from/--to") +
              " reads logs only");
     return false;
   }
@@ -501,6 +504,26 @@ int RunSummary(const std::string& path, const Options& options) {
     }
   }
   const bool written = sink.Write(text) && sink.Error() == 0;
+  if (!CloseOutput(out, options.out, written, sink.Error())) return kExitDamaged;
+  return Verdict(path, result);
+}
+
+int RunChannels(const std::string& path, const Options& options) {
+  Input in;
+  if (!Open(path, in, options, "channels")) return kExitDamaged;
+  LogChannelUse use(options.plan.empty() ? nullptr : ChannelPlanById(options.plan),
+                    options.threshold);
+  LogScanResult result;
+  if (!Walk(path, in, options, use, &result)) return kExitDamaged;
+  if (use.Plan() == nullptr) {
+    Complain(path + ": no sweep in the band of a channel plan" +
+             (options.from || options.to ? " between --from and --to" : ""));
+    return Both(kExitDamaged, Verdict(path, result));
+  }
+  std::FILE* out = OpenOutput(path, options.out);
+  if (out == nullptr) return kExitDamaged;
+  StreamSink sink(out);
+  const bool written = sink.Write(ChannelUseCsv(*use.Plan(), use.Figures())) && sink.Error() == 0;
   if (!CloseOutput(out, options.out, written, sink.Error())) return kExitDamaged;
   return Verdict(path, result);
 }

@@ -20,7 +20,8 @@ struct Options {
   std::optional<LogTimePoint> from;
   std::optional<LogTimePoint> to;
   std::string out;               // -o: "-" or empty for standard output
-  int32_t threshold = -85 * 16;  // summary, 1/16 dBm
+  int32_t threshold = -85 * 16;  // summary and channels, 1/16 dBm
+  std::string plan;              // channels: a plan id, or empty to follow the log's band
   uint32_t width = 1024;         // heatmap, pixels
   uint32_t height = 768;
 };
@@ -33,6 +34,8 @@ int RunDump(const std::string& path, const Options& options);
 int RunCsv(const std::string& path, const Options& options);
 // Per point: frequency, lowest, mean and highest level, share at or above the threshold.
 int RunSummary(const std::string& path, const Options& options);
+// Per channel of a plan: utilisation, mean and highest level, as CSV into options.out.
+int RunChannels(const std::string& path, const Options& options);
 // The log as a PNG picture: time down, frequency across, highest level per cell.
 int RunHeatmap(const std::string& path, const Options& options);
 

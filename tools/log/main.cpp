@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/control/channel_plans.h"
 #include "log/log_commands.h"
 
 namespace {
@@ -22,6 +23,8 @@ const char kHelp[] =
     "       quorvalin-log dump FILE [--from TIME] [--to TIME]\n"
     "       quorvalin-log csv FILE [-o OUT] [--from TIME] [--to TIME]\n"
     "       quorvalin-log summary FILE [-o OUT] [--from TIME] [--to TIME] [--threshold DBM]\n"
+    "       quorvalin-log channels FILE [-o OUT] [--from TIME] [--to TIME] [--plan P]\n"
+    "                             [--threshold DBM]\n"
     "       quorvalin-log heatmap FILE -o OUT.png [--from TIME] [--to TIME] [--width W] [--height H]\n"
     "       quorvalin-log --help | --version\n"
     "\n"
@@ -54,6 +57,16 @@ const char kHelp[] =
     "           share is of the levels that point got (four decimals). A log whose sweep\n"
     "           settings (start, N, step) change gives one block of rows per setting, in the\n"
     "           order they first appear, with an empty line between blocks.\n"
+    "  channels CSV with a title line, then one row per channel of a channel plan:\n"
+    "             channel, centre MHz, low MHz, high MHz, utilisation %, mean dBm, max dBm\n"
+    "           e.g. 6, 2437, 2426, 2448, 50.0, -99.13, -60\n"
+    "           A sweep counts for a channel when it has points inside the channel's edges;\n"
+    "           utilisation is the share of those sweeps whose highest level in the channel is\n"
+    "           at or above the threshold (one decimal); mean dBm is the mean of the dBm values\n"
+    "           of the channel's points over those sweeps (not a power mean: one burst does\n"
+    "           not lift it); max dBm the highest, exact. The three are empty for a channel\n"
+    "           no sweep reached. The plan is --plan's, else the one whose channels the first\n"
+    "           sweep's band overlaps most.\n"
     "  heatmap  The log as a PNG picture: time down, frequency across, each pixel the highest\n"
     "           level that fell into it, the colours of the uniform map from the lowest level to\n"
     "           the highest; frequency labels (MHz) along the top, times (HH:MM:SS) down the left,\n"
@@ -77,9 +90,14 @@ const char kHelp[] =
     "Options:\n"
     "  --from TIME      Only the records at or after TIME.\n"
     "  --to TIME        Only the records at or before TIME (that whole second).\n"
-    "  -o OUT           With csv and summary: write to OUT instead of standard output; with\n"
-    "                   heatmap: the PNG to write (needed).\n"
-    "  --threshold DBM  With summary: the level counted in the share (default -85).\n"
+    "  -o OUT           With csv, summary and channels: write to OUT instead of standard\n"
+    "                   output; with heatmap: the PNG to write (needed).\n"
+    "  --threshold DBM  With summary and channels: the level counted in the share\n"
+    "                   (default -85).\n"
+    "  --plan P         With channels: the channel plan, one of ism900 (902-928 MHz),\n"
+    "                   wifi24 (802.11b/g channels 1-14, 22 MHz wide), public-safety,\n"
+    "                   wifi5 (802.11a, 20 MHz wide), unii (U-NII sub-bands, labels\n"
+    "                   SUB-CHANNEL).\n"
     "  --width W        With heatmap: the picture's width in pixels, 200 ... 4000 (default 1024).\n"
     "  --height H       With heatmap: its height in pixels, 200 ... 4000 (default 768).\n"
     "  -h, --help       Print this help and exit.\n"
@@ -87,8 +105,8 @@ const char kHelp[] =
     "\n"
     "Exit status: 0 the file was read to its end (an end record, or the records end cleanly);\n"
     "1 the file cannot be read, is no spectrum log, or is damaged (what could be read is\n"
-    "printed first, then a message saying what and where), the output cannot be written, or\n"
-    "heatmap found no sweep to draw; 2 a usage error.\n";
+    "printed first, then a message saying what and where), the output cannot be written,\n"
+    "heatmap found no sweep to draw, or channels no sweep in a plan's band; 2 a usage error.\n";
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr, "quorvalin-log: %s\nTry 'quorvalin-log --help'.\n", problem.c_str());
@@ -99,7 +117,7 @@ int Usage(const std::string& problem) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) return Usage("a command is needed: info, dump, csv, summary or heatmap");
+  if (args.empty()) return Usage("a command is needed: info, dump, csv, summary, channels or heatmap");
   for (const std::string& arg : args) {
     if (arg == "--help" || arg == "-h" || arg == "--version") {
       std::fputs(arg == "--version" ? "quorvalin-log " QV_VERSION "\n" : kHelp, stdout);
@@ -109,18 +127,20 @@ int main(int argc, char** argv) {
 
   const std::string& command = args[0];
   if (command != "info" && command != "dump" && command != "csv" && command != "summary" &&
-      command != "heatmap")
+      command != "channels" && command != "heatmap")
     return Usage("unknown command " + command);
   std::string file;
   Options options;
   bool has_out = false;
   bool has_threshold = false;
+  bool has_plan = false;
   bool has_width = false;
   bool has_height = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool takes_value = arg == "-o" || arg == "--from" || arg == "--to" ||
-                             arg == "--threshold" || arg == "--width" || arg == "--height";
+                             arg == "--threshold" || arg == "--width" || arg == "--height" ||
+                             arg == "--plan";
     if (!takes_value) {
       if (!arg.empty() && arg[0] == '-' && arg != "-") return Usage("unknown option " + arg);
       if (!file.empty()) return Usage("one FILE only (also got " + arg + ")");
@@ -129,7 +149,8 @@ int main(int argc, char** argv) {
     }
     const bool allowed = arg == "--from" || arg == "--to" ||
                          (arg == "-o" && command != "info" && command != "dump") ||
-                         (arg == "--threshold" && command == "summary") ||
+                         (arg == "--threshold" && (command == "summary" || command == "channels")) ||
+                         (arg == "--plan" && command == "channels") ||
                          ((arg == "--width" || arg == "--height") && command == "heatmap");
     if (!allowed) return Usage("unknown option " + arg + " for " + command);
     if (i + 1 == args.size()) return Usage(arg + " needs a value");
@@ -145,6 +166,11 @@ int main(int argc, char** argv) {
       if (!point)
         return Usage(arg + " " + value +
                      ": not a time (+HH:MM:SS, seconds, or YYYY-MM-DD HH:MM:SS)");
+    } else if (arg == "--plan") {
+      if (has_plan || qv::ChannelPlanById(value) == nullptr)
+        return Usage("--plan " + value + ": not a channel plan (" + qv::ChannelPlanIds() + ")");
+      options.plan = value;
+      has_plan = true;
     } else if (arg == "--threshold") {
       char* end = nullptr;
       const double dbm = std::strtod(value.c_str(), &end);
@@ -170,6 +196,7 @@ int main(int argc, char** argv) {
   if (command == "info") return RunInfo(file, options);
   if (command == "dump") return RunDump(file, options);
   if (command == "summary") return RunSummary(file, options);
+  if (command == "channels") return RunChannels(file, options);
   if (command == "heatmap") return RunHeatmap(file, options);
   return RunCsv(file, options);
 }

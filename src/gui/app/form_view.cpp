@@ -60,7 +60,8 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
                    emit HandshakeCompleted();
                    emit ToolbarChanged();
                  }),
-      display_(timers, sequencer_, alerts, this) {
+      display_(timers, sequencer_, alerts, this),
+      channel_plans_(timers) {
   display_.setObjectName(QStringLiteral("Graph Window"));
   timeline_ = new CTimelineWidget(this);
   // The overview wears the spectrogram's colours, whichever map and range are chosen.
@@ -76,6 +77,8 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
     if (!shown) time_window_.Clear();
   });
   display_.SetTimeWindow(&time_window_);
+  channel_plans_.SetTimeWindow(&time_window_);
+  display_.SetChannelPlans(&channel_plans_);
   CRecordingController& recorder = display_.Recorder();
   timeline_source_ = std::make_unique<LogTimelineSource>(
       recorder, [this, &recorder](std::optional<LogTimelineSource::ByteRange> range) {

@@ -16,6 +16,7 @@ class QPrinter;
 #include "core/app/timer.h"
 #include "core/control/form_view_rules.h"
 #include "core/link/handshake.h"
+#include "gui/display/channel_plan_source.h"
 #include "gui/display/display.h"
 #include "gui/link/intro_dialog.h"
 #include "gui/record/log_timeline_source.h"
@@ -41,6 +42,8 @@ class CQuorvalinFormView : public QWidget {
   CTimelineWidget& Timeline() { return *timeline_; }
   // The time window selected on the timeline, whose statistics the graph and histogram show.
   CTimeWindow& TimeWindow() { return time_window_; }
+  // The channel plan drawn over the graph (View, Channels).
+  ChannelPlanSource& ChannelPlans() { return channel_plans_; }
   // Works out the statistics of the records of the log `path` starting in [first, second) (a
   // record's start first) at the histogram's threshold; no range clears them.
   void SelectTimeWindow(const std::string& path,
@@ -131,6 +134,7 @@ class CQuorvalinFormView : public QWidget {
   CDisplay display_;
   CTimelineWidget* timeline_ = nullptr;  // a child, owned by Qt
   CTimeWindow time_window_;
+  ChannelPlanSource channel_plans_;
   std::unique_ptr<LogTimelineSource> timeline_source_;
   std::unique_ptr<CConnectionEx> connection_;
   mutable ToolbarState toolbar_;  // follows Flags() whenever it is read

@@ -190,6 +190,19 @@ void CMainFrame::BuildMenus() {
   });
   BuildColourMapMenu();
   BuildDensityMenu();
+  // The channel plan's bands over the plot: off until chosen.
+  channels_action_ = new QAction(QStringLiteral("Channels"), this);
+  channels_action_->setObjectName(QStringLiteral("channels"));
+  channels_action_->setCheckable(true);
+  const bool channels_shown =
+      settings_ != nullptr && settings_->ViewOption(QStringLiteral("Channels"), false);
+  channels_action_->setChecked(channels_shown);
+  view_->ChannelPlans().SetShown(channels_shown);
+  connect(channels_action_, &QAction::toggled, this, [this](bool on) {
+    view_->ChannelPlans().SetShown(on);
+    view_->Display().Repaint();
+    Settings().SetViewOption(QStringLiteral("Channels"), on);
+  });
   const struct {
     const char* text;
     const char* name;
@@ -441,6 +454,7 @@ void CMainFrame::RebuildViewMenu() {
   view_menu_->addMenu(colour_map_menu_);
   view_menu_->addAction(density_action_);
   view_menu_->addMenu(density_menu_);
+  view_menu_->addAction(channels_action_);
   view_menu_->addSeparator();
   view_menu_->addActions(peak_actions_);
 }

@@ -128,6 +128,7 @@ class CMainFrame : public QMainWindow {
   QMenu* view_menu_ = nullptr;
   // Kept across rebuilds of the View menu, so their keys work with the menu closed.
   QAction* frequency_axis_action_ = nullptr;
+  QAction* channels_action_ = nullptr;
   QMenu* colour_map_menu_ = nullptr;
   // View > Density and its persistence, both remembered.
   QAction* density_action_ = nullptr;

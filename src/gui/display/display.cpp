@@ -20,6 +20,7 @@
 #include "core/display/peak_search.h"
 #include "core/display/zoom.h"
 #include "core/ui/command_keys.h"
+#include "gui/display/channel_plan_source.h"
 #include "gui/display/graph_painter.h"
 #include "gui/display/histogram_dialog.h"
 #include "gui/display/marker_frequency_dialog.h"
@@ -108,6 +109,7 @@ int16_t CDisplay::HistogramThreshold() const {
 void CDisplay::OnSpectrogramUpdate(const SpectrogramHistory& history, int32_t points) {
   spectrogram_->Update(history, points);
   spectrogram_->SetSweepAxes(trace_->header.start, trace_->header.sweep_word, FastRewind());
+  if (channel_plans_ != nullptr) channel_plans_->OnSweep(*trace_);
 }
 
 void CDisplay::OnBandPresetStart(uint32_t band_start) {
@@ -369,7 +371,8 @@ GraphScene CDisplay::Scene() const {
   return GraphScene{*trace_, state_, rect(), QRect(a.left, a.top, a.right - a.left, a.bottom - a.top),
                     handler_.LowBatteryCountdown(), threshold,
                     time_window_ != nullptr ? &time_window_->Columns(trace_->header) : nullptr,
-                    density_.On() ? &density_ : nullptr, &limits_->Monitor()};
+                    density_.On() ? &density_ : nullptr, &limits_->Monitor(),
+                    channel_plans_ != nullptr ? channel_plans_->Figures() : nullptr};
 }
 
 bool CDisplay::PaintPicture(QImage& image, GraphTextLog* texts) const {

@@ -33,6 +33,7 @@ class CConnectionOps;
 class CHistogramDlg;
 class CTimeWindow;
 class CLimitsController;
+class ChannelPlanSource;
 class CSpectrogramDialog;
 class CSidePanels;
 
@@ -81,6 +82,8 @@ class CDisplay : public QWidget,
   GraphScene Scene() const;
   // The selected time window whose traces the graph draws over its own; not owned, null for none.
   void SetTimeWindow(const CTimeWindow* window) { time_window_ = window; }
+  // The channel plan drawn over the plot, told of every whole sweep; not owned, null for none.
+  void SetChannelPlans(ChannelPlanSource* plans) { channel_plans_ = plans; }
 
   bool SpectrumMode() const { return state_.spectrum_mode; }
   bool PowerTriggerMode() const { return state_.power_trigger_mode; }
@@ -227,6 +230,7 @@ class CDisplay : public QWidget,
   CSpectrogramDialog* spectrogram_ = nullptr;
   CHistogramDlg* histogram_ = nullptr;
   const CTimeWindow* time_window_ = nullptr;
+  ChannelPlanSource* channel_plans_ = nullptr;
 };
 
 }  // namespace qv

@@ -95,6 +95,7 @@ void PaintGrid(GraphPaintContext& ctx);
 void PaintTraces(GraphPaintContext& ctx);
 void PaintWindowTraces(GraphPaintContext& ctx);
 void PaintLimitLines(GraphPaintContext& ctx);
+void PaintChannelPlan(GraphPaintContext& ctx);
 void PaintSelectionPower(GraphPaintContext& ctx);
 void PaintLegend(GraphPaintContext& ctx);
 void PaintFrozenLegends(GraphPaintContext& ctx);

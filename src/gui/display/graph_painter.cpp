@@ -23,6 +23,7 @@ void PaintLayers(QPainter& painter, QImage& image, const GraphScene& scene, Grap
   PaintTraces(ctx);
   PaintWindowTraces(ctx);
   PaintLimitLines(ctx);
+  PaintChannelPlan(ctx);
   PaintSelectionPower(ctx);
   PaintLegend(ctx);
   PaintFrozenLegends(ctx);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/display/density.h"
+#include "core/display/channel_plan_layout.h"
 #include "core/display/display_state.h"
 #include "core/display/trace_data.h"
 #include "core/limits/limit_monitor.h"
@@ -40,6 +41,8 @@ struct GraphScene {
   const DensityRecord* density = nullptr;
   // The limit lines and the last sweep's verdict; none drawn when null or without lines.
   const LimitMonitor* limits = nullptr;
+  // The channel plan's bands across the top of the plot; none drawn when null.
+  const ChannelPlanFigures* channel_plan = nullptr;
 };
 
 struct DrawnGlyph {

@@ -1,7 +1,9 @@
+#include <QFontMetrics>
 #include <algorithm>
 
 #include "core/display/frequency_axis.h"
 #include "core/display/graph_texts.h"
+#include "core/display/occupied_bandwidth.h"
 #include "gui/display/graph_paint_context.h"
 
 namespace qv {
@@ -48,6 +50,10 @@ void PaintSelectionAndChannels(GraphPaintContext& ctx) {
     const double power = ctx.trace.BandPower(kLiveTraceSelector, ch.x1, ch.x2, ctx.geometry);
     ctx.Text(QPoint(ch.x1 + 10, ch.y1), ChannelText(ch.channel_number, power), kGreen,
              ctx.legend_font);
+    const BandReadings band = ReadLiveBandAtX(ctx.trace, ch.x1, ch.x2, ctx.geometry);
+    const int line = QFontMetrics(ctx.legend_font).height();
+    ctx.Text(QPoint(ch.x1 + 10, ch.y1 + line), ObwText(band), kGreen, ctx.legend_font);
+    ctx.Text(QPoint(ch.x1 + 10, ch.y1 + 2 * line), AcprText(band), kGreen, ctx.legend_font);
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/display/graph_texts.h"
 #include "core/display/marker_layout.h"
+#include "core/display/occupied_bandwidth.h"
 #include "gui/display/graph_paint_context.h"
 #include "gui/display/marker_glyphs.h"
 
@@ -74,6 +75,10 @@ void PaintMarkerTexts(GraphPaintContext& ctx) {
              ctx.small_font);
     ctx.Text(QPoint(base + 160, line_y), MarkerPowerText(mk.band_sum, mk.band_power), colour,
              ctx.small_font);
+    // The pair's band readings go under the three delta lines, where the legend leaves room.
+    const BandReadings band = ReadLiveBand(t, mk.a_point, mk.b_point);
+    ctx.Text(QPoint(base + 15, line_y + 20 * kMarkerCount),
+             ObwText(band) + "  " + AcprText(band), colour, ctx.small_font);
   }
 }
 

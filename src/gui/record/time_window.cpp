@@ -10,6 +10,24 @@
 namespace qv {
 namespace {
 
+// Both of a run's visitors fed in one walk.
+class BothVisitors : public LogVisitor {
+ public:
+  BothVisitors(LogVisitor& first, LogVisitor& second) : first_(first), second_(second) {}
+  void OnHeader(const LogHeaderInfo& header) override {
+    first_.OnHeader(header);
+    second_.OnHeader(header);
+  }
+  void OnRecord(const LogRecordView& record) override {
+    first_.OnRecord(record);
+    second_.OnRecord(record);
+  }
+
+ private:
+  LogVisitor& first_;
+  LogVisitor& second_;
+};
+
 LogSweepSetting SettingOf(const SweepHeader& header) {
   return {header.start, header.points, header.sweep_word};
 }
@@ -39,6 +57,7 @@ void CTimeWindow::Clear() {
   const bool had = selection_ || stats_;
   selection_.reset();
   stats_.reset();
+  channels_.reset();
   error_.clear();
   columns_for_.reset();
   columns_.clear();
@@ -62,15 +81,18 @@ void CTimeWindow::Start() {
   const Selection run = *selection_;
   worker_ = QThread::create([outcome, run] {
     auto stats = std::make_unique<LogWindowStats>(run.threshold);
+    auto channels = std::make_unique<LogChannelUse>(nullptr, kDefaultUseThreshold);
+    BothVisitors both(*stats, *channels);
     std::string error;
     if (std::FILE* file = std::fopen(run.path.c_str(), "rb")) {
-      ScanLogStreamRange(file, run.from, run.to, *stats, &error, &outcome->dropped);
+      ScanLogStreamRange(file, run.from, run.to, both, &error, &outcome->dropped);
       std::fclose(file);
     } else {
       error = "cannot open " + run.path;
     }
     const std::lock_guard<std::mutex> hold(outcome->lock);
     outcome->stats = std::move(stats);
+    outcome->channels = std::move(channels);
     outcome->error = std::move(error);
   });
   // Ends on the GUI thread: the result is taken there, unless a later run replaced this one.
@@ -94,6 +116,7 @@ void CTimeWindow::TakeOutcome() {
   {
     const std::lock_guard<std::mutex> hold(outcome_->lock);
     stats_ = std::move(outcome_->stats);
+    channels_ = std::move(outcome_->channels);
     error_ = std::move(outcome_->error);
   }
   delete worker_;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/record/log_channels.h"
 #include "core/record/log_scan.h"
 #include "core/record/trace_csv.h"
 
@@ -19,7 +20,7 @@ namespace qv {
 struct SweepHeader;
 
 // A time window selected in a played log and its statistics: max hold, min hold, mean and the
-// share of sweeps at or above the histogram's threshold per point. They are worked out on a
+// share of sweeps at or above the histogram's threshold per point, and each channel's use. They are worked out on a
 // thread of their own from the window's byte range; only the finished result crosses back, and
 // nothing here touches the graph's traces.
 class CTimeWindow : public QObject {
@@ -41,6 +42,8 @@ class CTimeWindow : public QObject {
   bool Running() const { return worker_ != nullptr; }
   // The last finished run's statistics, null while none is there.
   const LogWindowStats* Stats() const { return stats_.get(); }
+  // The same run's channel use (at the usual -85 dBm, the plan following the window's band).
+  const LogChannelUse* Channels() const { return channels_.get(); }
   // What went wrong reading the file in the last run, or empty.
   const std::string& Error() const { return error_; }
 
@@ -69,6 +72,7 @@ class CTimeWindow : public QObject {
   struct Outcome {
     std::mutex lock;
     std::unique_ptr<LogWindowStats> stats;
+    std::unique_ptr<LogChannelUse> channels;
     std::string error;
     std::atomic<bool> dropped{false};
   };
@@ -79,6 +83,7 @@ class CTimeWindow : public QObject {
 
   std::optional<Selection> selection_;
   std::unique_ptr<LogWindowStats> stats_;
+  std::unique_ptr<LogChannelUse> channels_;
   std::string error_;
   QThread* worker_ = nullptr;
   uint64_t runs_ = 0;  // numbers the runs, so that only the last one's end counts

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/record/band_summary.h"
 #include "core/record/trace_csv.h"
 #include "gui/display/display.h"
 
@@ -22,7 +23,10 @@ bool ExportTraces(CDisplay& display, const std::string& path, std::string* error
   }
   const std::string text = TraceCsv(trace.header.start, trace.header.sweep_word,
                                     trace.StoredPoints(), columns);
-  return WriteFileReplacing(path, text, error);
+  // The measured bands go to a file of their own, so the traces' layout stays as scripts read it.
+  return WriteFileReplacing(path, text, error) &&
+         WriteFileReplacing(SummaryPathFor(path),
+                            BandSummaryCsv(trace, MeasuredBands(trace, geometry)), error);
 }
 
 }  // namespace qv

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/app/timer.h"
+#include "core/display/channel_plan_layout.h"
+#include "core/display/channel_utilisation.h"
+#include "core/display/trace_data.h"
+
+namespace qv {
+
+class CTimeWindow;
+
+// The channel plan the graph draws (View, Channels) and its figures: the live sweeps' over the
+// last minute on the timer seam's clock, or a selected time window's when there is one.
+class ChannelPlanSource {
+ public:
+  explicit ChannelPlanSource(TimerFactory& timers) : timers_(timers) {}
+
+  void SetShown(bool shown) { shown_ = shown; }
+  bool Shown() const { return shown_; }
+  // Not owned; null for none.
+  void SetTimeWindow(const CTimeWindow* window) { window_ = window; }
+
+  // A whole sweep of the trace record has closed.
+  void OnSweep(const TraceData& trace);
+
+  // What the graph draws now; null while hidden or no plan covers the band shown.
+  const ChannelPlanFigures* Figures() const;
+
+ private:
+  TimerFactory& timers_;
+  const CTimeWindow* window_ = nullptr;
+  bool shown_ = false;
+  LiveChannelUse live_;
+  mutable ChannelPlanFigures figures_;
+};
+
+}  // namespace qv

@@ -254,8 +254,8 @@ TEST_F(FormViewTest, ChannelFiguresAreLiveOrTheSelectedWindows) {
   const ChannelPlanFigures* live = plans.Figures();
   ASSERT_NE(live, nullptr);
   EXPECT_EQ(live->plan->id, "wifi24");
-  EXPECT_EQ(live->figures[5].sweeps, 2u);  // the third sweep is still open
-  EXPECT_DOUBLE_EQ(live->figures[5].UtilisationPercent(), 50.0);
+  EXPECT_EQ(live->figures[5].sweeps, 3u);  // each counts once its last point is in
+  EXPECT_DOUBLE_EQ(live->figures[5].UtilisationPercent(), 100.0 / 3.0);
   clock_.Advance(60000);
   EXPECT_EQ(plans.Figures()->figures[5].sweeps, 0u);
 

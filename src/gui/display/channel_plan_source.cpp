@@ -7,8 +7,6 @@
 namespace qv {
 
 void ChannelPlanSource::OnSweep(const TraceData& trace) {
-  // The first block of a stream closes a sweep that never arrived: nothing to count.
-  if (trace.points_received == 0) return;
   // Counted while hidden too, so the figures are whole the moment the bands are shown.
   constexpr uint64_t kStepHz = 50000;
   live_.AddSweep(timers_.NowMs(), uint64_t{trace.header.start} * kStepHz,

@@ -20,7 +20,7 @@ class ChannelPlanSource {
   // Not owned; null for none.
   void SetTimeWindow(const CTimeWindow* window) { window_ = window; }
 
-  // A whole sweep of the trace record has closed.
+  // A sweep of the trace record is whole: its last point has arrived.
   void OnSweep(const TraceData& trace);
 
   // What the graph draws now; null while hidden or no plan covers the band shown.

@@ -59,9 +59,13 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
   menu_runner_ = [](QMenu& menu, const QPoint& at) { return menu.exec(at); };
   dialog_runner_ = [](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
   alerts_ = &alerts;
-  // Played backwards a sweep arrives from its top: only forward sweeps are checked.
+  // A whole sweep, its own header still in the record, is checked against the limits and
+  // counted by the channel plan. Played backwards a sweep arrives from its top, and counting
+  // it again would count it twice: only forward sweeps count.
   sweeps_.SetSweepComplete([this] {
-    if (!FastRewind()) limits_->OnSweep(*trace_);
+    if (FastRewind()) return;
+    limits_->OnSweep(*trace_);
+    if (channel_plans_ != nullptr) channel_plans_->OnSweep(*trace_);
   });
   connect(limits_.get(), &CLimitsController::Changed, this, [this] { Repaint(); });
   panels_ = std::make_unique<CSidePanels>(*trace_, state_, timers, this);
@@ -109,7 +113,6 @@ int16_t CDisplay::HistogramThreshold() const {
 void CDisplay::OnSpectrogramUpdate(const SpectrogramHistory& history, int32_t points) {
   spectrogram_->Update(history, points);
   spectrogram_->SetSweepAxes(trace_->header.start, trace_->header.sweep_word, FastRewind());
-  if (channel_plans_ != nullptr) channel_plans_->OnSweep(*trace_);
 }
 
 void CDisplay::OnBandPresetStart(uint32_t band_start) {

@@ -22,8 +22,8 @@ void PaintLayers(QPainter& painter, QImage& image, const GraphScene& scene, Grap
   PaintGrid(ctx);
   PaintTraces(ctx);
   PaintWindowTraces(ctx);
-  PaintLimitLines(ctx);
   PaintChannelPlan(ctx);
+  PaintLimitLines(ctx);
   PaintSelectionPower(ctx);
   PaintLegend(ctx);
   PaintFrozenLegends(ctx);

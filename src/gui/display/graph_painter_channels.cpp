@@ -64,6 +64,8 @@ void PaintChannelPlan(GraphPaintContext& ctx) {
     }
     ctx.Text(QPoint(left + 3, y + 3), labels[c], colour, ctx.small_font);
     ctx.Text(QPoint(left + 3, y + 3 + line), uses[c], colour, ctx.small_font);
+    // Texts placed later (a limit verdict, a trigger text) keep clear of the labels.
+    ctx.overlays.push_back(GraphRect{left, y + 3, left + box, y + 3 + 2 * line});
   }
 }
 

@@ -80,6 +80,14 @@ received() {
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$program_pid/stat"; }
 rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$program_pid/status"; }
 
+# The handshake holds its progress texts for about 15 s before the first sweep is asked for;
+# the warm-up starts once the stream flows.
+for _ in $(seq 600); do
+  flowing=$(received); flowing=${flowing:-0}
+  [ "$flowing" -gt 100000 ] && break
+  kill -0 "$program_pid" 2>/dev/null || break
+  sleep 0.1
+done
 sleep "$warmup"
 if ! kill -0 "$program_pid" 2>/dev/null; then
   echo "streaming-load: the program ended early:" >&2

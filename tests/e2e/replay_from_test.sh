@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A scripted replay that starts at a time of the log: the exported live trace is the sweep of
 # that second (make_sample_log --seconds puts -(50 + s) dBm in every point of second s). A time
-# outside the log is said on standard error, and the replay starts at the start.
+# outside the log is said on standard error, and the replay starts at the start. Limit
+# violations found in a replay carry the log's clock.
 # Usage: replay_from_test.sh PATH/TO/quorvalin PATH/TO/make_sample_log
 set -u
 program=${1:?usage: replay_from_test.sh PATH/TO/quorvalin PATH/TO/make_sample_log}
@@ -54,6 +55,18 @@ run outside --replay-from +01:00:00
 level=$(live_level "$work/outside.csv")
 if ! grep -q -F -- "--replay-from: outside the log" "$work/outside.err" || [ "$level" != "-50.0" ]; then
   echo "FAIL: a time outside the log gave $level dBm and said: $(cat "$work/outside.err")" >&2
+  exit 1
+fi
+
+# A limit line checked during a replay: the violation carries the log's time, not today's.
+# Second 5 (-55 dBm) breaks a -56 dBm line; a record per tick stays in it until the run quits.
+printf '2400000000,-56\n2500000000,-56\n' >"$work/mask.csv"
+timeout 60 "$program" -platform offscreen --replay "$work/steps.zn" --replay-from +00:00:05 \
+  --limit "$work/mask.csv" --limit-events "$work/events.csv" --quit-after 3 \
+  >/dev/null 2>"$work/limit.err"
+code=$?
+if [ "$code" -ne 3 ] || ! grep -q "^2026-12-07 03:10:05,2026-12-07 03:10:05,.*,-55.00,1.00," "$work/events.csv"; then
+  echo "FAIL: a replay against a limit exited with $code and wrote: $(cat "$work/events.csv")" >&2
   exit 1
 fi
 

@@ -25,8 +25,10 @@ CLimitsController::CLimitsController(TimerFactory& timers, Alerts& alerts,
       recorder_(recorder),
       monitor_(
           [this] {
-            const std::optional<int64_t> wall = LogClockSeconds(LocalLogClock());
-            return LimitTime{timers_.NowMs(), wall ? LogSecondsText(*wall) : "unknown"};
+            // A log's violations happened when it was recorded, not when it is replayed.
+            std::optional<int64_t> clock = recorder_.PositionClock();
+            if (!clock) clock = LogClockSeconds(LocalLogClock());
+            return LimitTime{timers_.NowMs(), clock ? LogSecondsText(*clock) : "unknown"};
           },
           *this) {
   monitor_.SetChanged([this] { emit Changed(); });

@@ -282,6 +282,11 @@ TEST_F(FormViewTest, ChannelFiguresAreLiveOrTheSelectedWindows) {
   EXPECT_EQ(window->figures[5].sweeps, 5u);  // the last sweep ends with the window
   EXPECT_DOUBLE_EQ(window->figures[5].UtilisationPercent(), 40.0);
   EXPECT_DOUBLE_EQ(window->figures[0].UtilisationPercent(), 0.0);
+  // Another busy level works the window out again: at -100 dBm the floor is busy too.
+  view_.SetChannelThreshold(-100);
+  ASSERT_TRUE(view_.TimeWindow().Running());
+  view_.TimeWindow().Finish();
+  EXPECT_DOUBLE_EQ(plans.Figures()->figures[0].UtilisationPercent(), 100.0);
   view_.TimeWindow().Clear();
   EXPECT_EQ(plans.Figures()->figures[5].sweeps, 0u);  // live again
   plans.SetShown(false);

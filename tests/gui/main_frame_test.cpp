@@ -356,7 +356,8 @@ TEST_F(MainFrameTest, ViewMenuListsThePanelsAndReopensAClosedOneInItsPlace) {
                                           "Resolution", "Markers", "Peak Hold", "Trace Colour",
                                           "Scr Avg", "Video Avg", "Limits", "802.11A", "UNII",
                                           "Frequency Axis", "Colour Map", "Density",
-                                          "Density Persistence", "Channels", "Marker to &Peak",
+                                          "Density Persistence", "Channels", "Channel Threshold", "Channel Span",
+                                          "Marker to &Peak",
                                           "&Next Peak",
                                           "Marker to &Frequency..."}));
   EXPECT_TRUE(MenuAction(view, "Trigger")->isChecked());
@@ -456,10 +457,24 @@ TEST_F(MainFrameTest, PeakSearchFromKeysAndMenuAndTheAxisSwitchRemembered) {
   EXPECT_FALSE(frame->View().ChannelPlans().Shown());
   channels->toggle();
   EXPECT_TRUE(frame->View().ChannelPlans().Shown());
+  // Its busy level and span too.
+  QMenu* busy = frame->findChild<QMenu*>(QStringLiteral("channelThresholdMenu"));
+  QMenu* span = frame->findChild<QMenu*>(QStringLiteral("channelSpanMenu"));
+  ASSERT_TRUE(busy != nullptr && span != nullptr);
+  EXPECT_TRUE(MenuAction(busy, "-85 dBm")->isChecked());
+  EXPECT_EQ(MenuTexts(span), (QStringList{"10 s", "30 s", "60 s", "5 min", "15 min"}));
+  EXPECT_TRUE(MenuAction(span, "60 s")->isChecked());
+  MenuAction(busy, "-70 dBm")->trigger();
+  MenuAction(span, "5 min")->trigger();
+  EXPECT_EQ(frame->View().ChannelPlans().Threshold(), -70);
   frame.reset();
   auto next = MakeFrame();
   EXPECT_FALSE(next->View().Display().State().frequency_axis);
   EXPECT_TRUE(next->View().ChannelPlans().Shown());
+  EXPECT_EQ(next->View().ChannelPlans().Threshold(), -70);
+  EXPECT_EQ(next->View().ChannelPlans().Span(), 300);
+  EXPECT_TRUE(MenuAction(next->findChild<QMenu*>(QStringLiteral("channelSpanMenu")), "5 min")
+                  ->isChecked());
   EXPECT_TRUE(MenuTexts(next->ViewMenu()).contains(QStringLiteral("Frequency Axis")));
 }
 

@@ -84,6 +84,12 @@ void LiveChannelUse::AddSweep(int64_t now_ms, uint64_t start_hz, uint64_t step_h
   for (size_t c = 0; c < bucket.size(); ++c) bucket[c].Add(gather.Sweep()[c], threshold_);
 }
 
+void LiveChannelUse::SetThreshold(int32_t threshold) {
+  if (threshold == threshold_) return;
+  threshold_ = threshold;
+  entries_.clear();
+}
+
 std::vector<ChannelUse> LiveChannelUse::Figures(int64_t now_ms) const {
   std::vector<ChannelUse> totals(plan_ != nullptr ? plan_->channels.size() : 0);
   const int64_t oldest = SecondOf(now_ms - window_ms_);

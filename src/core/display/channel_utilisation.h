@@ -1,8 +1,10 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <deque>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -12,6 +14,22 @@ namespace qv {
 
 inline constexpr int32_t kDefaultUseThreshold = -85 * 16;  // 1/16 dBm
 inline constexpr int64_t kDefaultUseWindowMs = 60000;
+
+// What View, Channels offers for the busy level and the live span; the names are what the menu
+// shows and the settings keep.
+struct ChannelUseChoice {
+  int32_t value;  // dBm or seconds
+  std::string_view name;
+};
+inline constexpr std::array<ChannelUseChoice, 7> kUseThresholdChoices = {{{-95, "-95 dBm"},
+                                                                          {-90, "-90 dBm"},
+                                                                          {-85, "-85 dBm"},
+                                                                          {-80, "-80 dBm"},
+                                                                          {-75, "-75 dBm"},
+                                                                          {-70, "-70 dBm"},
+                                                                          {-65, "-65 dBm"}}};
+inline constexpr std::array<ChannelUseChoice, 5> kUseSpanChoices = {
+    {{10, "10 s"}, {30, "30 s"}, {60, "60 s"}, {300, "5 min"}, {900, "15 min"}}};
 
 // One channel's levels in one sweep (1/16 dBm).
 struct ChannelSweep {
@@ -91,6 +109,12 @@ class LiveChannelUse {
 
   void AddSweep(int64_t now_ms, uint64_t start_hz, uint64_t step_hz, const int16_t* levels,
                 uint32_t points);
+  // The sweeps counted so far were judged at the old level, so another level counts afresh.
+  void SetThreshold(int32_t threshold);
+  int32_t Threshold() const { return threshold_; }
+  // A longer span shows more only as new sweeps arrive: the older ones were let go.
+  void SetWindowMs(int64_t window_ms) { window_ms_ = window_ms; }
+  int64_t WindowMs() const { return window_ms_; }
 
   // Null before a sweep whose band a plan covers.
   const ChannelPlan* Plan() const { return plan_; }

@@ -455,6 +455,12 @@ void CQuorvalinFormView::resizeEvent(QResizeEvent*) {
   LayOut();
 }
 
+void CQuorvalinFormView::SetChannelThreshold(int32_t dbm) {
+  channel_plans_.SetThreshold(dbm);
+  time_window_.SetChannelThreshold(dbm * 16);
+  display_.Repaint();
+}
+
 void CQuorvalinFormView::SelectTimeWindow(const std::string& path,
                                           std::optional<std::pair<uint64_t, uint64_t>> range) {
   if (!range) {

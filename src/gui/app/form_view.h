@@ -44,6 +44,8 @@ class CQuorvalinFormView : public QWidget {
   CTimeWindow& TimeWindow() { return time_window_; }
   // The channel plan drawn over the graph (View, Channels).
   ChannelPlanSource& ChannelPlans() { return channel_plans_; }
+  // The level (dBm) at which a channel counts as busy, live and in a selected time window.
+  void SetChannelThreshold(int32_t dbm);
   // Works out the statistics of the records of the log `path` starting in [first, second) (a
   // record's start first) at the histogram's threshold; no range clears them.
   void SelectTimeWindow(const std::string& path,

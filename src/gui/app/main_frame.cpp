@@ -18,6 +18,7 @@
 
 #include "gui/app/about_dialog.h"
 #include "gui/app/app_settings.h"
+#include "core/display/channel_utilisation.h"
 #include "core/display/colour_map.h"
 #include "core/display/density.h"
 #include "core/display/peak_search.h"
@@ -190,19 +191,7 @@ void CMainFrame::BuildMenus() {
   });
   BuildColourMapMenu();
   BuildDensityMenu();
-  // The channel plan's bands over the plot: off until chosen.
-  channels_action_ = new QAction(QStringLiteral("Channels"), this);
-  channels_action_->setObjectName(QStringLiteral("channels"));
-  channels_action_->setCheckable(true);
-  const bool channels_shown =
-      settings_ != nullptr && settings_->ViewOption(QStringLiteral("Channels"), false);
-  channels_action_->setChecked(channels_shown);
-  view_->ChannelPlans().SetShown(channels_shown);
-  connect(channels_action_, &QAction::toggled, this, [this](bool on) {
-    view_->ChannelPlans().SetShown(on);
-    view_->Display().Repaint();
-    Settings().SetViewOption(QStringLiteral("Channels"), on);
-  });
+  BuildChannelsMenu();
   const struct {
     const char* text;
     const char* name;
@@ -318,6 +307,58 @@ void CMainFrame::BuildDensityMenu() {
                    view_->Display().update();
                    Settings().SetViewChoice(persistence_key, text);
                  });
+}
+
+void CMainFrame::BuildChannelsMenu() {
+  // The channel plan's bands over the plot: off until chosen.
+  channels_action_ = new QAction(QStringLiteral("Channels"), this);
+  channels_action_->setObjectName(QStringLiteral("channels"));
+  channels_action_->setCheckable(true);
+  const bool channels_shown =
+      settings_ != nullptr && settings_->ViewOption(QStringLiteral("Channels"), false);
+  channels_action_->setChecked(channels_shown);
+  view_->ChannelPlans().SetShown(channels_shown);
+  connect(channels_action_, &QAction::toggled, this, [this](bool on) {
+    view_->ChannelPlans().SetShown(on);
+    view_->Display().Repaint();
+    Settings().SetViewOption(QStringLiteral("Channels"), on);
+  });
+  // The busy level and the live span, remembered by their names; a name no longer offered
+  // falls back to the default.
+  const auto choice_menu = [this](const QString& title, const QString& object_name,
+                                  const QString& key, const auto& choices, int32_t fallback,
+                                  const std::function<void(int32_t)>& apply) {
+    size_t chosen = 0;
+    const QString stored = settings_ != nullptr ? settings_->ViewChoice(key) : QString();
+    std::vector<std::string_view> names;
+    for (size_t i = 0; i < choices.size(); ++i) {
+      names.push_back(choices[i].name);
+      if (choices[i].value == fallback) chosen = i;
+    }
+    for (size_t i = 0; i < choices.size(); ++i) {
+      if (stored == QLatin1String(choices[i].name.data(),
+                                  static_cast<qsizetype>(choices[i].name.size()))) {
+        chosen = i;
+      }
+    }
+    apply(choices[chosen].value);
+    return ChoiceMenu(title, object_name, names, chosen, this,
+                      [this, key, choices, apply](size_t i, const QString& text) {
+                        apply(choices[i].value);
+                        Settings().SetViewChoice(key, text);
+                      });
+  };
+  channel_threshold_menu_ = choice_menu(
+      QStringLiteral("Channel Threshold"), QStringLiteral("channelThresholdMenu"),
+      QStringLiteral("ChannelThreshold"), kUseThresholdChoices, kDefaultUseThreshold / 16,
+      [this](int32_t dbm) { view_->SetChannelThreshold(dbm); });
+  channel_span_menu_ = choice_menu(
+      QStringLiteral("Channel Span"), QStringLiteral("channelSpanMenu"),
+      QStringLiteral("ChannelSpan"), kUseSpanChoices,
+      static_cast<int32_t>(kDefaultUseWindowMs / 1000), [this](int32_t seconds) {
+        view_->ChannelPlans().SetSpan(seconds);
+        view_->Display().Repaint();
+      });
 }
 
 // --- Keys -------------------------------------------------------------------------------------
@@ -455,6 +496,8 @@ void CMainFrame::RebuildViewMenu() {
   view_menu_->addAction(density_action_);
   view_menu_->addMenu(density_menu_);
   view_menu_->addAction(channels_action_);
+  view_menu_->addMenu(channel_threshold_menu_);
+  view_menu_->addMenu(channel_span_menu_);
   view_menu_->addSeparator();
   view_menu_->addActions(peak_actions_);
 }

@@ -104,6 +104,7 @@ class CMainFrame : public QMainWindow {
   void BuildMenus();
   void BuildColourMapMenu();
   void BuildDensityMenu();
+  void BuildChannelsMenu();
   void BuildKeys();
   void RunKeyCommand(int command);
   // Keeps the keys a widget uses itself (KeyStaysWithWidget) from firing the commands.
@@ -128,7 +129,10 @@ class CMainFrame : public QMainWindow {
   QMenu* view_menu_ = nullptr;
   // Kept across rebuilds of the View menu, so their keys work with the menu closed.
   QAction* frequency_axis_action_ = nullptr;
+  // View > Channels, its busy level and its span, all remembered.
   QAction* channels_action_ = nullptr;
+  QMenu* channel_threshold_menu_ = nullptr;
+  QMenu* channel_span_menu_ = nullptr;
   QMenu* colour_map_menu_ = nullptr;
   // View > Density and its persistence, both remembered.
   QAction* density_action_ = nullptr;

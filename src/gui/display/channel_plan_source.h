@@ -19,6 +19,11 @@ class ChannelPlanSource {
   bool Shown() const { return shown_; }
   // Not owned; null for none.
   void SetTimeWindow(const CTimeWindow* window) { window_ = window; }
+  // The live figures' busy level (dBm) and span (seconds).
+  void SetThreshold(int32_t dbm) { live_.SetThreshold(dbm * 16); }
+  int32_t Threshold() const { return live_.Threshold() / 16; }
+  void SetSpan(int32_t seconds) { live_.SetWindowMs(int64_t{seconds} * 1000); }
+  int32_t Span() const { return static_cast<int32_t>(live_.WindowMs() / 1000); }
 
   // A sweep of the trace record is whole: its last point has arrived.
   void OnSweep(const TraceData& trace);

@@ -42,7 +42,14 @@ CTimeWindow::~CTimeWindow() {
 
 void CTimeWindow::Select(const std::string& path, uint64_t from_offset, uint64_t to_offset,
                          int32_t threshold) {
-  selection_ = Selection{path, from_offset, to_offset, threshold};
+  selection_ = Selection{path, from_offset, to_offset, threshold, channel_threshold_};
+  Start();
+}
+
+void CTimeWindow::SetChannelThreshold(int32_t threshold) {
+  channel_threshold_ = threshold;
+  if (!selection_ || selection_->channel_threshold == threshold) return;
+  selection_->channel_threshold = threshold;
   Start();
 }
 
@@ -81,7 +88,7 @@ void CTimeWindow::Start() {
   const Selection run = *selection_;
   worker_ = QThread::create([outcome, run] {
     auto stats = std::make_unique<LogWindowStats>(run.threshold);
-    auto channels = std::make_unique<LogChannelUse>(nullptr, kDefaultUseThreshold);
+    auto channels = std::make_unique<LogChannelUse>(nullptr, run.channel_threshold);
     BothVisitors both(*stats, *channels);
     std::string error;
     if (std::FILE* file = std::fopen(run.path.c_str(), "rb")) {

@@ -36,13 +36,15 @@ class CTimeWindow : public QObject {
               int32_t threshold);
   // The same window again with another threshold; nothing when none is selected.
   void SetThreshold(int32_t threshold);
+  // The level (1/16 dBm) at which a channel counts as busy; a selected window is worked out again.
+  void SetChannelThreshold(int32_t threshold);
   void Clear();
 
   bool Selected() const { return selection_.has_value(); }
   bool Running() const { return worker_ != nullptr; }
   // The last finished run's statistics, null while none is there.
   const LogWindowStats* Stats() const { return stats_.get(); }
-  // The same run's channel use (at the usual -85 dBm, the plan following the window's band).
+  // The same run's channel use (at the channel threshold, the plan following the window's band).
   const LogChannelUse* Channels() const { return channels_.get(); }
   // What went wrong reading the file in the last run, or empty.
   const std::string& Error() const { return error_; }
@@ -67,6 +69,7 @@ class CTimeWindow : public QObject {
     uint64_t from = 0;
     uint64_t to = 0;
     int32_t threshold = 0;
+    int32_t channel_threshold = kDefaultUseThreshold;
   };
   // What a run leaves for the GUI thread, under `lock`.
   struct Outcome {
@@ -82,6 +85,7 @@ class CTimeWindow : public QObject {
   void TakeOutcome();
 
   std::optional<Selection> selection_;
+  int32_t channel_threshold_ = kDefaultUseThreshold;
   std::unique_ptr<LogWindowStats> stats_;
   std::unique_ptr<LogChannelUse> channels_;
   std::string error_;

@@ -122,6 +122,19 @@ TEST(ChannelUtilisation, ShareOfBusySweepsOverASlidingWindow) {
   use.AddSweep(22000, 100 * kMhz, kMhz, at_threshold.data(), 10);
   EXPECT_EQ(use.Plan(), nullptr);
   EXPECT_TRUE(use.Figures(22000).empty());
+
+  // Sweeps judged at one busy level are not mixed with another's: a new level counts afresh.
+  // A narrower span drops the older seconds at once.
+  const std::vector<int16_t> idle = Sweep(false);
+  use.AddSweep(23000, 2400 * kMhz, kMhz, idle.data(), 100);
+  EXPECT_DOUBLE_EQ(use.Figures(23000)[0].UtilisationPercent(), 0.0);
+  use.SetThreshold(-110 * 16);
+  EXPECT_EQ(use.Figures(23000)[0].sweeps, 0u);
+  for (int k = 24; k < 27; ++k) use.AddSweep(k * 1000, 2400 * kMhz, kMhz, idle.data(), 100);
+  EXPECT_EQ(use.Figures(26000)[0].sweeps, 3u);
+  EXPECT_DOUBLE_EQ(use.Figures(26000)[0].UtilisationPercent(), 100.0);
+  use.SetWindowMs(2000);
+  EXPECT_EQ(use.Figures(26000)[0].sweeps, 2u);
 }
 
 TEST(OccupiedBandwidth, FlatBandCarrierAndAdjacentChannels) {

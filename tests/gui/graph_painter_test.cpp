@@ -582,7 +582,8 @@ TEST_F(GraphPainterTest, SelectionChannelsAndPaperBackground) {
 }
 
 // View, Channels at 1280 x 800 over 2400 ... 2500 MHz: the fourteen overlapping 2.4 GHz channels
-// in staggered rows at the top of the plot, no label over another, each with its figures.
+// in staggered rows at the top of the plot, no label over another, each with its figures. With
+// a channel in the top right corner the density scale goes below the rows.
 TEST_F(GraphPainterTest, ChannelPlanBandsStaggerReadablyAt1280x800) {
   trace_->header.sweep_word = 2;  // 100 kHz: 1000 points span 100 MHz
   LiveChannelUse use(60000);
@@ -620,6 +621,27 @@ TEST_F(GraphPainterTest, ChannelPlanBandsStaggerReadablyAt1280x800) {
   }
   EXPECT_TRUE(under);
   EXPECT_NE(recorder_.Find("0% -90.0 dBm"), nullptr);  // channel 1, never reached
+
+  trace_->header.start = 47600;  // 2380 ... 2480 MHz: channel 13 ends at the right
+  LiveChannelUse lower(60000);
+  lower.AddSweep(0, 2380000000, 100000, levels.data(), kN);
+  ChannelPlanFigures shifted{lower.Plan(), lower.Figures(0)};
+  scene.channel_plan = &shifted;
+  ManualClock clock;
+  DensityRecord density(clock);
+  density.SetOn(true);
+  scene.density = &density;
+  recorder_.texts.clear();
+  ASSERT_TRUE(PaintGraph(image_, scene, &recorder_));
+  const LoggedText* title = recorder_.Find("Density 10 s");
+  const LoggedText* bottom = recorder_.Find("0.01 %");
+  ASSERT_TRUE(title != nullptr && bottom != nullptr);
+  const QRect scale = title->Extent().united(bottom->Extent());
+  for (const LoggedText& t : recorder_.texts) {
+    if (t.text.endsWith(QStringLiteral(" dBm")) || t.text == QStringLiteral("13")) {
+      EXPECT_FALSE(t.Extent().intersects(scale)) << t.text.toStdString();
+    }
+  }
 }
 
 // Boxes over the plot let the grid show through: the recording box, the replay box with its

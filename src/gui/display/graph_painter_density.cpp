@@ -104,9 +104,22 @@ void PaintDensityScale(GraphPaintContext& ctx) {
   const int box_width = 11 * ctx.small_measure.digit_width + 24;
   const int right = g.GridX(10) - 2;
   const int left = right - box_width;
-  const int top = g.GridY(0) + 2;
+  const int height = bar_height + 2 * line + 6;
+  // Below the boxes already at the top right (the channel plan's labels); top only grows, so
+  // this ends.
+  int top = g.GridY(0) + 2;
+  for (bool moved = true; moved;) {
+    moved = false;
+    for (const GraphRect& r : ctx.overlays) {
+      if (r.left < right && left < r.right && r.top < top + height && top < r.bottom) {
+        top = r.bottom + 2;
+        moved = true;
+      }
+    }
+  }
   const QColor text(255, 255, 255);
-  ctx.ShadeBox(left, top, right, top + bar_height + 2 * line + 6);
+  ctx.ShadeBox(left, top, right, top + height);
+  ctx.overlays.push_back(GraphRect{left, top, right, top + height});
   const std::string_view persistence = DensityPersistenceName(density->Persistence());
   ctx.Text(QPoint(left + 4, top + 2),
            QStringLiteral("Density ") +

@@ -289,6 +289,12 @@ TEST_F(FormViewTest, ChannelFiguresAreLiveOrTheSelectedWindows) {
   EXPECT_DOUBLE_EQ(plans.Figures()->figures[0].UtilisationPercent(), 100.0);
   view_.TimeWindow().Clear();
   EXPECT_EQ(plans.Figures()->figures[5].sweeps, 0u);  // live again
+  // A log that went meanwhile is said, not kept quiet.
+  view_.SelectTimeWindow(wifi + ".gone", std::pair<uint64_t, uint64_t>{0, 100});
+  view_.TimeWindow().Finish();
+  ASSERT_FALSE(alerts_.noted.empty());
+  EXPECT_EQ(alerts_.noted.back(), "Time window not read whole: cannot open " + wifi + ".gone");
+  view_.TimeWindow().Clear();
   plans.SetShown(false);
   EXPECT_EQ(plans.Figures(), nullptr);
 }

@@ -471,6 +471,12 @@ void CQuorvalinFormView::SelectTimeWindow(const std::string& path,
 }
 
 void CQuorvalinFormView::ShowWindowStatistics() {
+  if (!time_window_.Error().empty()) {
+    // The log went or could not be read: the figures shown are what was read before the fault.
+    const std::string text = "Time window not read whole: " + time_window_.Error();
+    display_.SetStatusPaneText(kPaneMessage, text);
+    alerts_.Note(text);
+  }
   display_.Repaint();
   display_.Histogram().ShowWindow(
       time_window_.HistogramCounts(display_.Trace().header, kWindowHistogramCounter),

@@ -157,6 +157,12 @@ void DensityRecord::OnTracesReset() {
   last_arrival_ms_.reset();
 }
 
+void DensityRecord::OnSweep(const TraceData& trace) {
+  OnSweep(trace.live_sixteenths.data(),
+          static_cast<int32_t>(std::min<uint32_t>(trace.points_received, trace.StoredPoints())),
+          trace.header);
+}
+
 void DensityRecord::OnSweep(const int16_t* sixteenths, int32_t points, const SweepHeader& header) {
   if (!on_ || points <= 0) return;
   const int64_t now = clock_.NowMs();

@@ -8,7 +8,8 @@
 
 #include "core/app/timer.h"
 #include "core/display/colour.h"
-#include "core/display/sweep_listener.h"
+#include "core/display/trace_data.h"
+#include "core/display/traces_reset_listener.h"
 
 namespace qv {
 
@@ -71,7 +72,7 @@ std::optional<int32_t> DensityPersistenceNamed(std::string_view name);
 // The density view's record: fed every completed sweep while on, it measures the sweep rate
 // from the arrival times the timer clock gives and decays with k = 2 / (N + 1), N = persistence
 // x sweeps per second. Starts over with the traces and with new sweep settings.
-class DensityRecord : public SweepListener {
+class DensityRecord : public TracesResetListener {
  public:
   explicit DensityRecord(const TimerFactory& clock) : clock_(clock) {}
 
@@ -85,7 +86,11 @@ class DensityRecord : public SweepListener {
   double SweepsPerSecond() const { return interval_ms_ > 0 ? 1000.0 / interval_ms_ : 0.0; }
   const DensityGrid& Grid() const { return grid_; }
 
-  void OnSweep(const int16_t* sixteenths, int32_t points, const SweepHeader& header) override;
+  // A whole sweep: `sixteenths` holds its `points` levels in 1/16 dBm, taken with the settings
+  // of `header`.
+  void OnSweep(const int16_t* sixteenths, int32_t points, const SweepHeader& header);
+  // The trace record's sweep whose last point has just arrived.
+  void OnSweep(const TraceData& trace);
   void OnTracesReset() override;
 
  private:

@@ -11,7 +11,7 @@
 #include "core/display/plot_scale.h"
 #include "core/display/receiver_identity.h"
 #include "core/display/spectrogram_history.h"
-#include "core/display/sweep_listener.h"
+#include "core/display/traces_reset_listener.h"
 #include "core/display/trace_owner.h"
 #include "core/display/trace_slots.h"
 #include "core/link/sweep_message.h"
@@ -39,8 +39,8 @@ class TraceData {
   TraceData& operator=(const TraceData&) = delete;
 
   void SetOwner(TraceOwner* owner) { owner_ = owner; }
-  // Hears of every completed sweep and of every reset; null for none. Not owned.
-  void SetSweepListener(SweepListener* listener) { listener_ = listener; }
+  // Hears of every reset; null for none. Not owned.
+  void SetResetListener(TracesResetListener* listener) { listener_ = listener; }
 
   // One sweep block (message type 6 or 10). Returns false, changing nothing, for any other type
   // or a message too short for its header. Only the levels the message really holds are used,
@@ -129,14 +129,13 @@ class TraceData {
 
  private:
   TraceOwner& owner() const;
-  // `finished` is the header of the sweep that ends here.
-  void CloseSweep(int32_t stored_points, const SweepHeader& finished);
+  void CloseSweep(int32_t stored_points);
   // Marker tracking and the sweep power sum over the points [begin, end) of a block.
   void UpdateMarkers(int32_t begin, int32_t end);
   void SetBandPower(int32_t marker, float sum);
 
   TraceOwner* owner_;
-  SweepListener* listener_ = nullptr;
+  TracesResetListener* listener_ = nullptr;
   AverageHistory average_history_;
   std::array<int32_t, kMaxPoints> window_sums_{};  // scratch of the averaging step
   SpectrogramHistory spectrogram_history_;

@@ -62,12 +62,7 @@ void RowsOfSixteenths(Out* y, int32_t begin, int32_t end, int16_t reference, int
 
 }  // namespace
 
-void TraceData::CloseSweep(int32_t stored_points, const SweepHeader& finished) {
-  if (listener_ != nullptr) {
-    const auto points = static_cast<int32_t>(
-        std::min<uint32_t>({finished.points, static_cast<uint32_t>(kMaxPoints), points_received}));
-    listener_->OnSweep(live_sixteenths.data(), points, finished);
-  }
+void TraceData::CloseSweep(int32_t stored_points) {
   sweep_power = sweep_power_sum != 0 ? PowerSumToDbm(sweep_power_sum) : 0.0f;
   sweep_power_sum = 0;
   write_index = 0;
@@ -93,7 +88,6 @@ bool TraceData::ProcessSweepBlock(const uint8_t* message, size_t length, const P
   message_length = static_cast<int32_t>(
       std::min<size_t>(length, static_cast<size_t>(std::numeric_limits<int32_t>::max())));
   message_type = parsed->type;
-  const SweepHeader finished = header;
   header = *parsed;
   data_clipping = header.status & kStatusDataClipping;
   low_battery = (header.status & kStatusLowBattery) != 0 ? 1 : 0;
@@ -101,7 +95,7 @@ bool TraceData::ProcessSweepBlock(const uint8_t* message, size_t length, const P
   const bool reverse = owner().FastRewind();
   const int32_t stored = StoredPoints();
   const bool first_block = header.block_frequency == header.start;
-  if (first_block) CloseSweep(stored, finished);
+  if (first_block) CloseSweep(stored);
 
   points_received = static_cast<uint32_t>(
       std::min<uint64_t>(stored, static_cast<uint64_t>(points_received) + count));

@@ -51,7 +51,7 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
         spectrogram_->ShowPending();
         histogram_->ShowPending();
       }) {
-  trace_->SetSweepListener(&density_);
+  trace_->SetResetListener(&density_);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAutoFillBackground(false);
   // The frequency read-out follows the pointer without a button held.
@@ -60,11 +60,12 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
   dialog_runner_ = [](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
   alerts_ = &alerts;
   // A whole sweep, its own header still in the record, is checked against the limits and
-  // counted by the channel plan. Played backwards a sweep arrives from its top, and counting
-  // it again would count it twice: only forward sweeps count.
+  // counted by the density view and the channel plan. Played backwards a sweep arrives from its
+  // top, and counting it again would count it twice: only forward sweeps count.
   sweeps_.SetSweepComplete([this] {
     if (FastRewind()) return;
     limits_->OnSweep(*trace_);
+    density_.OnSweep(*trace_);
     if (channel_plans_ != nullptr) channel_plans_->OnSweep(*trace_);
   });
   connect(limits_.get(), &CLimitsController::Changed, this, [this] { Repaint(); });

@@ -7,15 +7,19 @@
 
 #include "core/app/manual_clock.h"
 #include "core/display/trace_data.h"
+#include "core/display/trace_sweep_processor.h"
 
 namespace qv {
 namespace {
 
-// Sweeps fed through the trace record, one a second: the record hands each completed sweep to
-// the density view as the next one begins.
+// Sweeps fed through the receive path, one a second: each reaches the density view as its last
+// point arrives, as the graph wires it.
 class DensityTest : public ::testing::Test {
  protected:
-  DensityTest() { trace->SetSweepListener(&density); }
+  DensityTest() {
+    trace->SetResetListener(&density);
+    sweeps.SetSweepComplete([this] { density.OnSweep(*trace); });
+  }
 
   void Sweep(std::vector<int16_t> levels, uint32_t start = 48000) {
     for (int16_t& level : levels) level = static_cast<int16_t>(level * 16);
@@ -24,22 +28,23 @@ class DensityTest : public ::testing::Test {
     h.points = static_cast<uint32_t>(levels.size());
     h.block_frequency = start;
     const Bytes block = BuildSweepBlock(h, levels.data(), static_cast<uint16_t>(levels.size()));
-    ASSERT_TRUE(trace->ProcessSweepBlock(block.data(), block.size(), PlotRect{0, 0, 1060, 105}));
+    sweeps.ProcessSweepBlock(block.data(), block.size());
     clock.Advance(1000);
   }
 
   ManualClock clock;
   DensityRecord density{clock};
   std::unique_ptr<TraceData> trace = std::make_unique<TraceData>();
+  ReceiverIdentity identity;
+  TraceSweepProcessor sweeps{*trace, identity, [] { return PlotRect{0, 0, 1060, 105}; }};
 };
 
 TEST_F(DensityTest, CountsDecayWithThePersistenceAtTheMeasuredRate) {
   density.SetOn(true);
   density.SetPersistence(3);  // at one sweep a second N = 3, k = 1/2
-  Sweep({-50, -50, -60, -70});
-  Sweep({-50, -40, -60, -70});  // the first sweep counts whole: no rate known yet
-  Sweep({-50, -40, -60, -500});
+  Sweep({-50, -50, -60, -70});  // counts whole: no rate known yet
   Sweep({-50, -40, -60, -70});
+  Sweep({-50, -40, -60, -500});
   EXPECT_DOUBLE_EQ(density.SweepsPerSecond(), 1.0);
   const DensityGrid& grid = density.Grid();
   ASSERT_EQ(grid.Points(), 4);
@@ -66,7 +71,6 @@ TEST_F(DensityTest, CountsDecayWithThePersistenceAtTheMeasuredRate) {
 
   // New settings start the grid over, as does a reset of the traces.
   Sweep({-30, -30}, 50000);
-  Sweep({-30, -30}, 50000);
   EXPECT_EQ(grid.Points(), 2);
   EXPECT_EQ(grid.Hits(0, -30), 1.0);
   EXPECT_EQ(grid.SweepsCounted(), 1.0);
@@ -75,7 +79,7 @@ TEST_F(DensityTest, CountsDecayWithThePersistenceAtTheMeasuredRate) {
 
   // Infinite persistence keeps every sweep.
   density.SetPersistence(0);
-  for (int s = 0; s < 6; ++s) Sweep({-20, static_cast<int16_t>(s % 2 == 0 ? -20 : -21)});
+  for (int s = 0; s < 5; ++s) Sweep({-20, static_cast<int16_t>(s % 2 == 0 ? -20 : -21)});
   EXPECT_EQ(grid.SweepsCounted(), 5.0);
   EXPECT_EQ(grid.Hits(0, -20), 5.0);
   EXPECT_EQ(grid.Hits(1, -20), 3.0);

@@ -219,6 +219,19 @@ TEST_F(FormViewTest, ASelectedWindowIsDrawnCountedAndExported) {
   EXPECT_EQ(window.HistogramCounts(view_.Display().Trace().header, 3000),
             (std::vector<int16_t>{1000, 0}));
 
+  // Sweeps of a setting the window holds none of: the histogram goes back to its own counts.
+  SweepHeader other;
+  other.start = 50000;
+  other.points = 10;
+  other.block_frequency = 50000;
+  const std::vector<int16_t> levels(10, -70 * 16);
+  const Bytes block = BuildSweepBlock(other, levels.data(), 10);
+  for (int k = 0; k < 2; ++k) {
+    view_.Display().OnReceiverMessage(QByteArray(reinterpret_cast<const char*>(block.data()),
+                                                 static_cast<qsizetype>(block.size())));
+  }
+  EXPECT_FALSE(view_.Display().Histogram().ShowingWindow());
+
   window.Clear();
   EXPECT_FALSE(view_.Display().Histogram().ShowingWindow());
   EXPECT_FALSE(PaintedTexts(view_.Display()).contains(QStringLiteral("Window Max")));

@@ -91,7 +91,11 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
     timeline_->OverviewChanged();
     timeline_->Refresh();
   });
-  connect(&time_window_, &CTimeWindow::Changed, this, &CQuorvalinFormView::ShowWindowStatistics);
+  connect(&time_window_, &CTimeWindow::Changed, this, &CQuorvalinFormView::OnWindowChanged);
+  // A window's histogram counts are per sweep setting: another setting shows its own (or none).
+  connect(&display_.Histogram(), &CHistogramDlg::SweepSettingChanged, this, [this] {
+    if (time_window_.Stats() != nullptr) ShowWindowStatistics();
+  });
   connect(&display_.Histogram(), &CHistogramDlg::ThresholdChanged, &time_window_,
           [this](int16_t threshold) { time_window_.SetThreshold(threshold * 16); });
   connection_ = std::make_unique<CConnectionEx>(timers, alerts, display_, sequencer_, this);
@@ -470,13 +474,17 @@ void CQuorvalinFormView::SelectTimeWindow(const std::string& path,
   time_window_.Select(path, range->first, range->second, display_.HistogramThreshold() * 16);
 }
 
-void CQuorvalinFormView::ShowWindowStatistics() {
+void CQuorvalinFormView::OnWindowChanged() {
   if (!time_window_.Error().empty()) {
     // The log went or could not be read: the figures shown are what was read before the fault.
     const std::string text = "Time window not read whole: " + time_window_.Error();
     display_.SetStatusPaneText(kPaneMessage, text);
     alerts_.Note(text);
   }
+  ShowWindowStatistics();
+}
+
+void CQuorvalinFormView::ShowWindowStatistics() {
   display_.Repaint();
   display_.Histogram().ShowWindow(
       time_window_.HistogramCounts(display_.Trace().header, kWindowHistogramCounter),

@@ -126,6 +126,9 @@ class CQuorvalinFormView : public QWidget {
   void FastCommand(bool forward);
   void OnQuitRequested(int exit_code);
   // A time window's traces and histogram shares, as its statistics now are.
+  // A window's run ended: its statistics, or why the log could not be read.
+  void OnWindowChanged();
+  // The window's traces and the histogram's counts for the sweep setting shown now.
   void ShowWindowStatistics();
   // The graph above the timeline, which takes a strip at the bottom while shown.
   void LayOut();

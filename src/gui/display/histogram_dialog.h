@@ -68,6 +68,9 @@ class CHistogramDlg : public QDialog {
  signals:
   // The threshold was raised, lowered or typed (a window's counts must be made again).
   void ThresholdChanged(int16_t threshold);
+  // The sweeps now come with another start, step or point count (a shown window's counts are
+  // those of one setting).
+  void SweepSettingChanged();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -87,6 +90,7 @@ class CHistogramDlg : public QDialog {
   int16_t sweep_counter_ = 0;
   std::vector<int16_t> window_counts_;
   int16_t window_counter_ = 0;
+  std::array<uint32_t, 3> setting_{};  // start, points and sweep word of the last copy
   bool stale_ = false;  // a copy not yet drawn
   QImage picture_;
   std::function<void()> reset_;

@@ -74,6 +74,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (uint32_t row = 0; row < grid.rows; ++row)
         for (uint32_t column = 0; column < grid.columns; ++column) (void)overview.Cell(row, column);
     }
+    // Rows by elapsed time, as the replay's strip has them.
+    grid.elapsed = true;
+    grid.first_second = 0;
+    grid.last_second = qv::LogTimeline(scan.Index(), scan.Sweeps(), size).Duration();
+    qv::LogOverview by_elapsed(grid);
+    qv::ScanLog(data, size, by_elapsed);
+    if (by_elapsed.Grid().rows != 0) {
+      for (uint32_t row = 0; row < grid.rows; ++row)
+        for (uint32_t column = 0; column < grid.columns; ++column) (void)by_elapsed.Cell(row, column);
+    }
   }
 
   qv::LogWindowStats stats(-85 * 16);

@@ -72,7 +72,9 @@ class LogScan : public LogVisitor {
 
 // Time × frequency cells over a log, the highest level of each, fed records one at a time.
 // Rows split [first_second, last_second + 1) evenly, columns [low_hz, high_hz); a second covers
-// one row or more, a point one column or more.
+// one row or more, a point one column or more. The seconds are the time records' clock, or with
+// `elapsed` the log's elapsed time as its timeline counts it: a clock set back adds nothing, so
+// a night across a change to winter time does not draw one hour over another.
 struct LogOverviewGrid {
   int64_t first_second = 0;
   int64_t last_second = 0;
@@ -80,6 +82,7 @@ struct LogOverviewGrid {
   uint64_t high_hz = 0;
   uint32_t rows = 0;
   uint32_t columns = 0;
+  bool elapsed = false;
 };
 
 class LogOverview : public LogVisitor {
@@ -111,6 +114,7 @@ class LogOverview : public LogVisitor {
   uint32_t kept_rows_ = 0;  // rows of cells_: the grid's, or its seconds when fewer
   mutable std::vector<int16_t> cells_;
   std::optional<int64_t> now_;
+  std::optional<int64_t> last_clock_;  // with grid_.elapsed: the last time record's clock
   // Highest level per point of one setting in one row, not yet in the cells; points outside
   // [pending_low_, pending_high_) hold INT16_MIN.
   mutable std::vector<int16_t> pending_;

@@ -114,6 +114,13 @@ TEST(LogReplayTest, ANightIsScannedJumpedSteppedAndPacedByItsOwnTime) {
   ASSERT_NE(scan.overview, nullptr);
   EXPECT_EQ(scan.overview->Grid().rows, kOverviewMaxRows);
   EXPECT_EQ(scan.overview->Grid().columns, 4u);
+  // The strip's rows follow elapsed time, as the slider does: the half hour after the clock went
+  // back is not drawn over the one before. Second 2000 reads -100 dBm; second 3800, whose clock
+  // is the same, 0 dBm.
+  const LogOverviewGrid& grid = scan.overview->Grid();
+  EXPECT_EQ(grid.last_second, timeline.Duration());
+  const auto row = static_cast<uint32_t>(2000 * int64_t{grid.rows} / (grid.last_second + 1));
+  EXPECT_NEAR(scan.overview->Cell(row, 0), -100 * 16, 5 * 16);
   EXPECT_EQ(ElapsedText(timeline.Duration()), "+02:59:58");
   EXPECT_EQ(DurationText(3 * 3600 + 125), "03:02:05");
 

@@ -68,22 +68,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                              scan.Settings()[0].HighHz(),
                              7,
                              13};
-    qv::LogOverview overview(grid);
-    qv::ScanLog(data, size, overview);
-    if (overview.Grid().rows != 0) {
-      for (uint32_t row = 0; row < grid.rows; ++row)
-        for (uint32_t column = 0; column < grid.columns; ++column) (void)overview.Cell(row, column);
-    }
+    const auto walk = [&](const qv::LogOverviewGrid& g) {
+      qv::LogOverview overview(g);
+      qv::ScanLog(data, size, overview);
+      if (overview.Grid().rows == 0) return;
+      for (uint32_t row = 0; row < g.rows; ++row)
+        for (uint32_t column = 0; column < g.columns; ++column) (void)overview.Cell(row, column);
+    };
+    walk(grid);
     // Rows by elapsed time, as the replay's strip has them.
     grid.elapsed = true;
     grid.first_second = 0;
     grid.last_second = qv::LogTimeline(scan.Index(), scan.Sweeps(), size).Duration();
-    qv::LogOverview by_elapsed(grid);
-    qv::ScanLog(data, size, by_elapsed);
-    if (by_elapsed.Grid().rows != 0) {
-      for (uint32_t row = 0; row < grid.rows; ++row)
-        for (uint32_t column = 0; column < grid.columns; ++column) (void)by_elapsed.Cell(row, column);
-    }
+    walk(grid);
   }
 
   qv::LogWindowStats stats(-85 * 16);

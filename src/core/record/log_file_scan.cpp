@@ -100,13 +100,14 @@ LogFileScan ScanLogFile(const std::string& path, const std::atomic<bool>& cancel
   out.result = Pass(source, out.scan, &error);
   const uint64_t end = out.result.torn ? out.result.torn_at : source.read - out.result.trailing;
   out.timeline = std::make_unique<LogTimeline>(out.scan.Index(), out.scan.Sweeps(), end);
-  // Rows by elapsed time, as the slider under the strip counts it.
   LogOverviewGrid grid = OverviewGridOf(out.scan, kOverviewMaxRows, kOverviewMaxColumns);
-  grid.elapsed = true;
-  grid.first_second = 0;
-  grid.last_second = out.timeline->Duration();
-  grid.rows = static_cast<uint32_t>(
-      std::min<int64_t>(grid.rows != 0 ? kOverviewMaxRows : 0, grid.last_second + 1));
+  if (grid.rows != 0) {
+    // Rows by elapsed time, as the slider under the strip counts it.
+    grid.elapsed = true;
+    grid.first_second = 0;
+    grid.last_second = out.timeline->Duration();
+    grid.rows = static_cast<uint32_t>(std::min<int64_t>(kOverviewMaxRows, grid.last_second + 1));
+  }
   if (!cancel && error.empty() && grid.rows != 0) {
     out.overview = std::make_unique<LogOverview>(grid);
     source.base = size;

@@ -71,27 +71,16 @@ LogOverview::LogOverview(const LogOverviewGrid& grid) : grid_(grid) {
 }
 
 void LogOverview::OnHeader(const LogHeaderInfo& header) {
-  if (grid_.elapsed) {
-    // Elapsed time starts at the first time record; what comes before it counts as its second.
-    now_ = 0;
-    last_clock_.reset();
-    return;
-  }
-  now_ = header.complete ? LogClockSeconds(header.clock) : std::nullopt;
+  // Elapsed time starts at the first time record; what comes before it counts as its second.
+  elapsed_ = {};
+  now_ = grid_.elapsed ? 0 : header.complete ? LogClockSeconds(header.clock) : std::nullopt;
 }
 
 void LogOverview::OnRecord(const LogRecordView& record) {
   if (record.type == kLogTimeType) {
     if (record.length >= 6) {
-      if (const auto seconds = LogClockSeconds(record.payload)) {
-        if (!grid_.elapsed) {
-          now_ = seconds;
-        } else {
-          const int64_t elapsed = now_.value_or(0);
-          now_ = last_clock_ ? elapsed + std::max<int64_t>(0, *seconds - *last_clock_) : elapsed;
-          last_clock_ = seconds;
-        }
-      }
+      if (const auto seconds = LogClockSeconds(record.payload))
+        now_ = grid_.elapsed ? elapsed_.Add(*seconds) : *seconds;
     }
     return;
   }

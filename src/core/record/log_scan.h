@@ -1,9 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
+#include "core/link/sweep_message.h"
 #include "core/record/log_reader.h"
 
 namespace qv {
@@ -21,6 +23,9 @@ struct LogSweepSetting {
   }
   friend bool operator==(const LogSweepSetting&, const LogSweepSetting&) = default;
 };
+inline LogSweepSetting SweepSettingOf(const SweepHeader& header) {
+  return {header.start, header.points, header.sweep_word};
+}
 
 // A sweep block (type 6 or 10) of a log, checked: its points lie inside its sweep and its levels
 // inside the record.
@@ -38,6 +43,22 @@ struct LogTimeEntry {
   int64_t seconds = 0;
   uint64_t offset = 0;
   uint64_t sweeps = 0;
+};
+
+// Elapsed seconds of a log from its time records' clocks, as replay counts them: a clock set
+// back adds nothing, a forward gap counts. The first clock is second 0.
+class ElapsedClock {
+ public:
+  int64_t Add(int64_t clock) {
+    if (last_) elapsed_ += std::max<int64_t>(0, clock - *last_);
+    last_ = clock;
+    return elapsed_;
+  }
+  int64_t Elapsed() const { return elapsed_; }
+
+ private:
+  std::optional<int64_t> last_;
+  int64_t elapsed_ = 0;
 };
 
 // One pass over a log, records fed one at a time: the time index, the time span, and the sweep
@@ -114,7 +135,7 @@ class LogOverview : public LogVisitor {
   uint32_t kept_rows_ = 0;  // rows of cells_: the grid's, or its seconds when fewer
   mutable std::vector<int16_t> cells_;
   std::optional<int64_t> now_;
-  std::optional<int64_t> last_clock_;  // with grid_.elapsed: the last time record's clock
+  ElapsedClock elapsed_;  // with grid_.elapsed
   // Highest level per point of one setting in one row, not yet in the cells; points outside
   // [pending_low_, pending_high_) hold INT16_MIN.
   mutable std::vector<int16_t> pending_;

@@ -8,11 +8,8 @@ namespace qv {
 LogTimeline::LogTimeline(std::vector<LogTimeEntry> index, uint64_t sweeps, uint64_t end)
     : index_(std::move(index)), sweeps_(sweeps), end_(end) {
   elapsed_.reserve(index_.size());
-  int64_t elapsed = 0;
-  for (size_t i = 0; i < index_.size(); ++i) {
-    if (i > 0) elapsed += std::max<int64_t>(0, index_[i].seconds - index_[i - 1].seconds);
-    elapsed_.push_back(elapsed);
-  }
+  ElapsedClock elapsed;
+  for (const LogTimeEntry& entry : index_) elapsed_.push_back(elapsed.Add(entry.seconds));
 }
 
 size_t LogTimeline::EntryAt(int64_t elapsed) const {

@@ -125,7 +125,6 @@ class CQuorvalinFormView : public QWidget {
   // Fast forward or rewind: the log being played, else the time markers.
   void FastCommand(bool forward);
   void OnQuitRequested(int exit_code);
-  // A time window's traces and histogram shares, as its statistics now are.
   // A window's run ended: its statistics, or why the log could not be read.
   void OnWindowChanged();
   // The window's traces and the histogram's counts for the sweep setting shown now.

@@ -13,6 +13,8 @@
 #include <QKeySequence>
 #include <QStatusBar>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -326,21 +328,19 @@ void CMainFrame::BuildChannelsMenu() {
   // The busy level and the live span, remembered by their names; a name no longer offered
   // falls back to the default.
   const auto choice_menu = [this](const QString& title, const QString& object_name,
-                                  const QString& key, const auto& choices, int32_t fallback,
-                                  const std::function<void(int32_t)>& apply) {
-    size_t chosen = 0;
-    const QString stored = settings_ != nullptr ? settings_->ViewChoice(key) : QString();
+                                  const QString& key, std::span<const ChannelUseChoice> choices,
+                                  int32_t fallback, const std::function<void(int32_t)>& apply) {
+    const std::string stored =
+        settings_ != nullptr ? settings_->ViewChoice(key).toStdString() : std::string();
     std::vector<std::string_view> names;
+    std::optional<size_t> named;
+    size_t chosen = 0;
     for (size_t i = 0; i < choices.size(); ++i) {
       names.push_back(choices[i].name);
+      if (choices[i].name == stored) named = i;
       if (choices[i].value == fallback) chosen = i;
     }
-    for (size_t i = 0; i < choices.size(); ++i) {
-      if (stored == QLatin1String(choices[i].name.data(),
-                                  static_cast<qsizetype>(choices[i].name.size()))) {
-        chosen = i;
-      }
-    }
+    chosen = named.value_or(chosen);
     apply(choices[chosen].value);
     return ChoiceMenu(title, object_name, names, chosen, this,
                       [this, key, choices, apply](size_t i, const QString& text) {

@@ -172,8 +172,7 @@ void CHistogramDlg::Update(int32_t points, int16_t sweep_counter, const int16_t*
   counts_.assign(counts, counts + n);
   sweep_counter_ = sweep_counter;
   stale_ = true;
-  const std::array<uint32_t, 3> setting = {trace_.header.start, trace_.header.points,
-                                           trace_.header.sweep_word};
+  const LogSweepSetting setting = SweepSettingOf(trace_.header);
   if (setting != setting_) {
     setting_ = setting;
     emit SweepSettingChanged();

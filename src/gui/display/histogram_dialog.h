@@ -6,11 +6,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "core/display/frequency_axis.h"
 #include "core/display/gradient.h"
 #include "core/display/histogram_scale.h"
+#include "core/record/log_scan.h"
 
 class QLabel;
 class QLineEdit;
@@ -90,7 +92,7 @@ class CHistogramDlg : public QDialog {
   int16_t sweep_counter_ = 0;
   std::vector<int16_t> window_counts_;
   int16_t window_counter_ = 0;
-  std::array<uint32_t, 3> setting_{};  // start, points and sweep word of the last copy
+  std::optional<LogSweepSetting> setting_;  // of the last copy
   bool stale_ = false;  // a copy not yet drawn
   QImage picture_;
   std::function<void()> reset_;

@@ -28,10 +28,6 @@ class BothVisitors : public LogVisitor {
   LogVisitor& second_;
 };
 
-LogSweepSetting SettingOf(const SweepHeader& header) {
-  return {header.start, header.points, header.sweep_word};
-}
-
 }  // namespace
 
 CTimeWindow::CTimeWindow(QObject* parent) : QObject(parent) {}
@@ -135,7 +131,7 @@ void CTimeWindow::TakeOutcome() {
 }
 
 const std::vector<TraceColumn>& CTimeWindow::Columns(const SweepHeader& header) const {
-  const LogSweepSetting shown = SettingOf(header);
+  const LogSweepSetting shown = SweepSettingOf(header);
   if (columns_for_ != shown) {
     columns_for_ = shown;
     const LogWindowStats::Setting* setting =
@@ -148,7 +144,7 @@ const std::vector<TraceColumn>& CTimeWindow::Columns(const SweepHeader& header) 
 std::vector<int16_t> CTimeWindow::HistogramCounts(const SweepHeader& header,
                                                   int16_t counter) const {
   const LogWindowStats::Setting* setting =
-      stats_ != nullptr ? WindowSetting(*stats_, SettingOf(header)) : nullptr;
+      stats_ != nullptr ? WindowSetting(*stats_, SweepSettingOf(header)) : nullptr;
   return setting != nullptr ? WindowHistogramCounts(*setting, counter) : std::vector<int16_t>{};
 }
 

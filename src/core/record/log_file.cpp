@@ -173,13 +173,17 @@ void CLogFile::OnTimer() {
 
 void CLogFile::ReadLogRecord() {
   if (!IsPlaying()) return;
+  // The read sets `length`: it must finish before `length` is passed on (argument order is
+  // unspecified, and GCC reads it first).
   size_t length = 0;
+  LogPlayback::Result result;
   if (fast_rewind_) {
     held_ = false;  // read forwards, never shown: rewinding passes it anyway
-    HandleRead(playback_.ReadBackward(buffer_.data(), &length), length);
+    result = playback_.ReadBackward(buffer_.data(), &length);
   } else {
-    HandleRead(NextForward(&length), length);
+    result = NextForward(&length);
   }
+  HandleRead(result, length);
 }
 
 LogPlayback::Result CLogFile::NextForward(size_t* length) {

@@ -2,6 +2,8 @@
 # Builds the Debian package (Release, with Debian's build and hardening flags) in its own build
 # folder and prints the package's path on the last line. Install it with
 #   sudo apt install ./build/package/quorvalin_*.deb
+# QV_PACKAGE_TESTS=ON builds the tests in the same tree, with the same compiler and flags, so the
+# programs tested are the programs packaged (scripts/test.sh does; the package is the same).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,7 +16,8 @@ cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
-CC=gcc CXX=g++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQV_BUILD_TESTS=OFF \
+tests=${QV_PACKAGE_TESTS:-OFF}
+CC=gcc CXX=g++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQV_BUILD_TESTS="$tests" \
   -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "${launcher[@]}" >/dev/null
 # Quiet unless something fails; then the whole log.
 log="$build/package.log"

@@ -191,8 +191,9 @@ if [ -w /dev/full ]; then
   expect 1 "cannot write /dev/full"
 fi
 
-# Channels: Wi-Fi channel 6 busy in the first two of four seconds, channel 1 never; the plan
-# follows the log's band; a window picks its own sweeps; a band no plan covers is said.
+# Channels: Wi-Fi channel 6 busy in the first two of four seconds, channel 1 never, the busy
+# sweep torn off at the end not counted; the plan follows the log's band; a window picks its own
+# sweeps; a band no plan covers is said.
 chan=$dir/channels.kzq
 "$make_log" --channels "$chan" || fail "make_sample_log --channels failed"
 run channels "$chan"

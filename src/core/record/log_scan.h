@@ -69,7 +69,8 @@ class ElapsedClock {
 // with them passes.
 class LogWholeSweeps : public LogVisitor {
  public:
-  static constexpr size_t kMaxHeldBytes = size_t{64} << 20;
+  // Room for a sweep of kMaxCsvSweepPoints points sent one point a block.
+  static constexpr size_t kMaxHeldBytes = size_t{32} << 20;
 
   explicit LogWholeSweeps(LogVisitor& inner) : inner_(inner) {}
 

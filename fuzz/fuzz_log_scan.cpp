@@ -1,5 +1,6 @@
-// Reads arbitrary bytes as a spectrum log through the scan, the overview cells and the window
-// statistics and the channel use of every plan, from memory and as a stream. Nothing may read out of bounds, the index must point
+// Reads arbitrary bytes as a spectrum log through the scan, the overview cells, the window
+// statistics of whole sweeps and the channel use of every plan, from memory and as a stream.
+// Whole sweeps pass in file order, never more records than the log has. Nothing may read out of bounds, the index must point
 // inside the data in order, the cells must hold only levels of the data, and both walks must
 // meet the same records; a ranged walk between two index entries meets exactly the records the
 // whole walk met there. The timeline over the index never runs backwards and finds every
@@ -33,6 +34,18 @@ struct Counter : qv::LogVisitor {
   uint64_t from;
   uint64_t to;
   uint64_t sum = 0;
+};
+
+// Checks that records come in file order, and counts them.
+struct InOrder : qv::LogVisitor {
+  void OnHeader(const qv::LogHeaderInfo&) override {}
+  void OnRecord(const qv::LogRecordView& record) override {
+    Check(records == 0 || record.offset > last);
+    last = record.offset;
+    ++records;
+  }
+  uint64_t last = 0;
+  uint64_t records = 0;
 };
 
 }  // namespace
@@ -83,10 +96,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     walk(grid);
   }
 
+  // As quorvalin-log summary walks: the window, then whole sweeps only.
   qv::LogWindowStats stats(-85 * 16);
-  qv::LogTimeWindow window(stats, qv::LogTimePoint{true, 1},
+  qv::LogWholeSweeps whole_sweeps(stats);
+  qv::LogTimeWindow window(whole_sweeps, qv::LogTimePoint{true, 1},
                            qv::ParseLogTime("2024-01-31 13:45:09"));
   qv::ScanLog(data, size, window);
+  whole_sweeps.Finish();
+  InOrder in_order;
+  qv::LogWholeSweeps whole_in_order(in_order);
+  qv::ScanLog(data, size, whole_in_order);
+  whole_in_order.Finish();
+  Check(in_order.records <= result.records);
   for (const qv::LogWindowStats::Setting& setting : stats.Settings()) {
     for (const qv::LogWindowStats::Point& p : setting.points)
       Check(p.count == 0 || (p.min <= p.max && p.reached <= p.count));

@@ -11,6 +11,7 @@
 // With --channels, a log of 2400 - 2500 MHz in 1 MHz points at -100 dBm from 2024-01-31 13:45:07:
 // four time records a second apart, two sweeps after each; in the first two seconds every sweep
 // has one point at -60 dBm in Wi-Fi channel 6 (2437 MHz), so channel 6 is busy in half of them.
+// The log ends with the first half of a sweep busy in channel 6, never completed: not counted.
 // Usage: make_sample_log OUT [CAPTURES]
 //        make_sample_log --long OUT GB
 //        make_sample_log --seconds OUT N
@@ -172,6 +173,10 @@ int WriteChannels(const char* path) {
     for (int sweep = 0; ok && sweep < 2; ++sweep)
       ok = writer.WriteMessage(message.data(), message.size());
   }
+  std::vector<int16_t> half(50, -100 * 16);
+  half[37] = -60 * 16;
+  const Bytes torn = BuildSweepBlock(h, half.data(), 50);
+  ok = ok && writer.WriteMessage(torn.data(), torn.size());
   if (!ok || !writer.Finish()) {
     std::fprintf(stderr, "make_sample_log: cannot write %s: %s\n", path, error.c_str());
     return 1;

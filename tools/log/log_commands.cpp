@@ -375,6 +375,16 @@ bool Walk(const std::string& path, Input& in, const Options& options, LogVisitor
   return false;
 }
 
+// The same walk, the sweeps that are not whole left out, as csv leaves them out: inside the
+// window, so a sweep it cuts is not whole either.
+bool WalkWholeSweeps(const std::string& path, Input& in, const Options& options,
+                     LogVisitor& visitor, LogScanResult* result) {
+  LogWholeSweeps whole(visitor);
+  const bool read = Walk(path, in, options, whole, result);
+  whole.Finish();
+  return read;
+}
+
 // A time window cuts logs only: captures keep no time records.
 bool LogOnly(const std::string& path, const Input& in, const Options& options,
              const std::string& command) {
@@ -476,7 +486,7 @@ int RunSummary(const std::string& path, const Options& options) {
   if (!Open(path, in, options, "summary")) return kExitDamaged;
   LogWindowStats stats(options.threshold);
   LogScanResult result;
-  if (!Walk(path, in, options, stats, &result)) return kExitDamaged;
+  if (!WalkWholeSweeps(path, in, options, stats, &result)) return kExitDamaged;
   std::FILE* out = OpenOutput(path, options.out);
   if (out == nullptr) return kExitDamaged;
   StreamSink sink(out);
@@ -514,7 +524,7 @@ int RunChannels(const std::string& path, const Options& options) {
   LogChannelUse use(options.plan.empty() ? nullptr : ChannelPlanById(options.plan),
                     options.threshold);
   LogScanResult result;
-  if (!Walk(path, in, options, use, &result)) return kExitDamaged;
+  if (!WalkWholeSweeps(path, in, options, use, &result)) return kExitDamaged;
   if (use.Plan() == nullptr) {
     Complain(path + ": no sweep in the band of a channel plan" +
              (options.from || options.to ? " between --from and --to" : ""));
@@ -538,7 +548,7 @@ int RunHeatmap(const std::string& path, const Options& options) {
   // First the time span and the frequencies, then the cells over them.
   LogScan scan;
   LogScanResult result;
-  if (!Walk(path, in, options, scan, &result)) return kExitDamaged;
+  if (!WalkWholeSweeps(path, in, options, scan, &result)) return kExitDamaged;
   if (scan.Settings().empty() || !scan.Earliest()) {
     Complain(path + ": no sweep with a time to draw" +
              (options.from || options.to ? " between --from and --to" : ""));
@@ -553,7 +563,7 @@ int RunHeatmap(const std::string& path, const Options& options) {
   grid.rows = layout.rows;
   grid.columns = layout.columns;
   LogOverview overview(grid);
-  if (!Walk(path, in, options, overview, &result)) return kExitDamaged;
+  if (!WalkWholeSweeps(path, in, options, overview, &result)) return kExitDamaged;
   const HeatmapPicture picture(overview, options.width, options.height);
   std::string error;
   if (!WriteHeatmapPng(options.out, picture, options.width, options.height, &error)) {

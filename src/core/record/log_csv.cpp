@@ -88,7 +88,7 @@ void LogCsvExport::WriteCapture(const CaptureEntry& capture) {
   DropSweep();  // a log's sweep in progress would otherwise get the capture's levels
   const CaptureSweep& s = capture.sweep;
   SetClock(capture.clock);
-  BeginLine(Sweep{s.type, s.start, static_cast<uint32_t>(s.levels.size()), 1, 0});
+  BeginLine(s.start, static_cast<uint32_t>(s.levels.size()), 1);
   for (const int16_t level : s.levels) {
     char text[8];
     const char* end = std::to_chars(text, text + sizeof text, level).ptr;
@@ -109,48 +109,67 @@ void LogCsvExport::OnRecord(const LogRecordView& record) {
   }
 }
 
-void LogCsvExport::OnSweepBlock(const LogRecordView& record) {
+WholeSweepRule::Step WholeSweepRule::Feed(const LogRecordView& record) {
+  Step step;
   const size_t levels_at = SweepLevelsOffset(record.type);
   const std::optional<SweepHeader> h = SweepHeaderOfRecord(record);
   if (!h || h->block_count > (size_t{1} + record.length - levels_at) / 2) {
-    DropSweep();
-    return;
+    step.dropped = Drop();
+    return step;
   }
-
   if (h->block_frequency == h->start) {
-    DropSweep();
-    if (h->points == 0) return;
-    if (h->points > kMaxCsvSweepPoints) {
-      ++sweeps_left_out_;
-      return;
+    step.dropped = Drop();
+    if (h->points == 0) return step;
+    if (h->points > kMaxCsvSweepPoints || h->block_count > h->points) {
+      ++left_out_;
+      return step;
     }
-    sweep_ = Sweep{h->type, h->start, h->points, h->sweep_word, 0};
-    in_sweep_ = true;
-    line_start_ = used_;
-    BeginLine(sweep_);
+    sweep_ = *h;
+    filled_ = 0;
+    in_sweep_ = step.begins = true;
   } else if (!in_sweep_ || h->type != sweep_.type || h->start != sweep_.start ||
              h->points != sweep_.points || h->sweep_word != sweep_.sweep_word ||
-             h->block_frequency !=
-                 uint64_t{sweep_.start} + uint64_t{sweep_.filled} * sweep_.sweep_word) {
-    DropSweep();
-    return;
+             h->block_frequency != uint64_t{sweep_.start} + uint64_t{filled_} * sweep_.sweep_word ||
+             h->block_count > sweep_.points - filled_) {
+    step.dropped = Drop();
+    return step;
   }
-  if (h->block_count > sweep_.points - sweep_.filled) {
-    DropSweep();
-    return;
-  }
-
-  AppendLevels(record.payload + (levels_at - 1), h->block_count);
-  sweep_.filled += h->block_count;
-  if (sweep_.filled == sweep_.points) {
-    Append("\n");
+  step.taken = true;
+  step.header = *h;
+  filled_ += h->block_count;
+  if (filled_ == sweep_.points) {
     in_sweep_ = false;
+    step.completes = true;
+  }
+  return step;
+}
+
+bool WholeSweepRule::Drop() {
+  if (!in_sweep_) return false;
+  in_sweep_ = false;
+  ++left_out_;
+  return true;
+}
+
+void LogCsvExport::OnSweepBlock(const LogRecordView& record) {
+  const WholeSweepRule::Step step = rule_.Feed(record);
+  if (step.dropped) used_ = line_start_;
+  if (!step.taken) return;
+  const size_t levels_at = SweepLevelsOffset(record.type);
+  const SweepHeader& h = step.header;
+  if (step.begins) {
+    line_start_ = used_;
+    BeginLine(h.start, h.points, h.sweep_word);
+  }
+  AppendLevels(record.payload + (levels_at - 1), h.block_count);
+  if (step.completes) {
+    Append("\n");
     ++sweeps_written_;
     if (used_ >= flush_bytes_) Flush();
   }
 }
 
-void LogCsvExport::BeginLine(const Sweep& sweep) {
+void LogCsvExport::BeginLine(uint32_t start, uint32_t points, uint16_t sweep_word) {
   AppendUnsigned(2000u + clock_[2], 4);
   Append("-");
   AppendUnsigned(clock_[0], 2);
@@ -163,11 +182,11 @@ void LogCsvExport::BeginLine(const Sweep& sweep) {
   Append(":");
   AppendUnsigned(clock_[5], 2);
   Append(", ");
-  const uint64_t low = sweep.start * kHzPerStep;
-  const uint64_t step = sweep.sweep_word * kHzPerStep;
+  const uint64_t low = start * kHzPerStep;
+  const uint64_t step = sweep_word * kHzPerStep;
   AppendUnsigned(low);
   Append(", ");
-  AppendUnsigned(low + sweep.points * step);  // at most about 1.5e19: fits 64 bits
+  AppendUnsigned(low + points * step);  // at most about 1.5e19: fits 64 bits
   Append(", ");
   AppendUnsigned(step);
   Append(", 1");
@@ -186,10 +205,7 @@ void LogCsvExport::AppendLevels(const uint8_t* samples, uint32_t count) {
 }
 
 void LogCsvExport::DropSweep() {
-  if (!in_sweep_) return;
-  used_ = line_start_;
-  in_sweep_ = false;
-  ++sweeps_left_out_;
+  if (rule_.Drop()) used_ = line_start_;
 }
 
 void LogCsvExport::Reserve(size_t more) {

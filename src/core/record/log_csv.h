@@ -29,6 +29,35 @@ std::string_view CsvLevelText(int16_t sample);
 // keeps a damaged or hostile file from making one line of unbounded size.
 inline constexpr uint32_t kMaxCsvSweepPoints = 1u << 20;
 
+// Which sweep blocks make whole sweeps, the one rule every reader of a log counts sweeps by. A
+// sweep is whole when its blocks carry points 0 ... N - 1 in order: the first block's frequency
+// is the start, each next one starts where the one before ended (in sweep-word steps). Sweeps
+// whose beginning or end is missing (the first of a log, a torn last one) are left out; a block
+// out of order, with another start, N or type, or claiming more levels than it holds drops the
+// sweep in progress. Sweeps of no points or more than kMaxCsvSweepPoints never begin.
+class WholeSweepRule {
+ public:
+  struct Step {
+    bool dropped = false;    // the sweep begun before this block ended unfinished
+    bool begins = false;     // this block begins a sweep
+    bool taken = false;      // this block belongs to the sweep in progress
+    bool completes = false;  // and makes it whole
+    SweepHeader header;      // of this block, when taken
+  };
+  // For a record of a sweep type (SweepLevelsOffset not 0).
+  Step Feed(const LogRecordView& record);
+  // Ends the sweep in progress unfinished (at the end of the records); true when there was one.
+  bool Drop();
+  // Sweeps begun but never completed, and sweeps above kMaxCsvSweepPoints.
+  uint64_t LeftOut() const { return left_out_; }
+
+ private:
+  bool in_sweep_ = false;
+  SweepHeader sweep_;    // of the sweep in progress
+  uint32_t filled_ = 0;  // its points so far
+  uint64_t left_out_ = 0;
+};
+
 // Turns the sweep blocks of a log (types 6 and 10) into one line per complete sweep, in the
 // layout rtl_power users feed to their plotting scripts:
 //
@@ -41,11 +70,7 @@ inline constexpr uint32_t kMaxCsvSweepPoints = 1u << 20;
 // exactly as the shortest decimal: no exponent, no trailing zeros, "-" only below zero
 // (-1521 -> "-95.0625", -8 -> "-0.5", 0 -> "0").
 //
-// A sweep is complete when its blocks carry points 0 ... N - 1 in order: the first block's
-// frequency is the start, each next one starts where the one before ended (in sweep-word steps).
-// Sweeps whose beginning or end is missing (the first of a log, a torn last one) are left out;
-// a block out of order, with another start, N or type, or claiming more levels than it holds
-// drops the sweep in progress.
+// Only whole sweeps (WholeSweepRule) are written.
 class LogCsvExport : public LogVisitor {
  public:
   // Text is handed to `sink` whenever about `flush_bytes` have gathered, and by Finish(). A
@@ -66,20 +91,12 @@ class LogCsvExport : public LogVisitor {
   bool Failed() const { return failed_; }
   uint64_t SweepsWritten() const { return sweeps_written_; }
   // Sweeps begun but never completed, and sweeps above kMaxCsvSweepPoints.
-  uint64_t SweepsLeftOut() const { return sweeps_left_out_; }
+  uint64_t SweepsLeftOut() const { return rule_.LeftOut(); }
 
  private:
-  struct Sweep {
-    uint8_t type = 0;
-    uint32_t start = 0;
-    uint32_t points = 0;
-    uint16_t sweep_word = 0;
-    uint32_t filled = 0;  // points written so far
-  };
-
   void OnSweepBlock(const LogRecordView& record);
   void SetClock(const LogClock& clock);
-  void BeginLine(const Sweep& sweep);
+  void BeginLine(uint32_t start, uint32_t points, uint16_t sweep_word);
   void AppendLevels(const uint8_t* samples, uint32_t count);
   void DropSweep();
   void Reserve(size_t more);
@@ -92,12 +109,10 @@ class LogCsvExport : public LogVisitor {
   std::string buffer_;  // used as a byte area: [0, used_) is text, the rest is room
   size_t used_ = 0;
   size_t line_start_ = 0;  // where the sweep in progress began
-  bool in_sweep_ = false;
-  Sweep sweep_;
+  WholeSweepRule rule_;
   uint8_t clock_[6] = {0, 0, 0, 255, 255, 255};  // month, day, year - 2000, hour, minute, second
   bool failed_ = false;
   uint64_t sweeps_written_ = 0;
-  uint64_t sweeps_left_out_ = 0;
 };
 
 }  // namespace qv

@@ -26,6 +26,52 @@ std::optional<LogSweepBlock> SweepBlockOf(const LogRecordView& record) {
                        record.payload + (levels_at - 1)};
 }
 
+void LogWholeSweeps::OnHeader(const LogHeaderInfo& header) {
+  rule_ = {};
+  held_.clear();
+  bytes_.clear();
+  inner_.OnHeader(header);
+}
+
+void LogWholeSweeps::OnRecord(const LogRecordView& record) {
+  if (SweepLevelsOffset(record.type) == 0) {
+    if (held_.empty()) {
+      inner_.OnRecord(record);
+    } else {
+      Hold(record);
+    }
+    return;
+  }
+  const WholeSweepRule::Step step = rule_.Feed(record);
+  if (step.dropped) Release(false);
+  if (!step.taken) return;
+  if (step.completes && held_.empty()) {
+    inner_.OnRecord(record);  // a sweep in one block
+    return;
+  }
+  Hold(record);
+  if (step.completes) {
+    Release(true);
+  } else if (bytes_.size() > kMaxHeldBytes) {
+    rule_.Drop();
+    Release(false);
+  }
+}
+
+void LogWholeSweeps::Hold(const LogRecordView& record) {
+  held_.push_back({record.offset, bytes_.size(), record.length, record.type});
+  bytes_.insert(bytes_.end(), record.payload, record.payload + record.length);
+}
+
+void LogWholeSweeps::Release(bool whole) {
+  for (const Held& h : held_) {
+    if (whole || SweepLevelsOffset(h.type) == 0)
+      inner_.OnRecord({h.offset, h.type, h.length, bytes_.data() + h.at});
+  }
+  held_.clear();
+  bytes_.clear();
+}
+
 void LogScan::OnHeader(const LogHeaderInfo& header) {
   now_ = header.complete ? LogClockSeconds(header.clock) : std::nullopt;
 }

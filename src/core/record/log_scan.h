@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/link/sweep_message.h"
+#include "core/record/log_csv.h"
 #include "core/record/log_reader.h"
 
 namespace qv {
@@ -59,6 +60,39 @@ class ElapsedClock {
  private:
   std::optional<int64_t> last_;
   int64_t elapsed_ = 0;
+};
+
+// Passes on to `inner` every record but the blocks of sweeps that are not whole (WholeSweepRule,
+// as the CSV counts them), so every figure of a log counts the same sweeps. From a sweep's first
+// block on, records wait, in order, until the sweep is whole or not; a sweep whose records pass
+// kMaxHeldBytes is not whole. Finish() ends the records: a torn last sweep's blocks go, what came
+// with them passes.
+class LogWholeSweeps : public LogVisitor {
+ public:
+  // Room for a sweep of kMaxCsvSweepPoints points sent one point a block.
+  static constexpr size_t kMaxHeldBytes = size_t{32} << 20;
+
+  explicit LogWholeSweeps(LogVisitor& inner) : inner_(inner) {}
+
+  void OnHeader(const LogHeaderInfo& header) override;
+  void OnRecord(const LogRecordView& record) override;
+  void Finish() { Release(false); }
+
+ private:
+  struct Held {
+    uint64_t offset;
+    size_t at;  // of the payload in bytes_
+    uint16_t length;
+    uint8_t type;
+  };
+  void Hold(const LogRecordView& record);
+  // Passes the records held, the sweep's blocks only when it is whole.
+  void Release(bool whole);
+
+  LogVisitor& inner_;
+  WholeSweepRule rule_;
+  std::vector<Held> held_;
+  std::vector<uint8_t> bytes_;
 };
 
 // One pass over a log, records fed one at a time: the time index, the time span, and the sweep

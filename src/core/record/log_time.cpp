@@ -104,7 +104,7 @@ std::string LogSecondsText(int64_t seconds) {
 
 void LogTimeWindow::OnHeader(const LogHeaderInfo& header) {
   wall_ = header.complete ? LogClockSeconds(header.clock) : std::nullopt;
-  first_.reset();
+  elapsed_ = {};
   inner_.OnHeader(header);
 }
 
@@ -112,14 +112,14 @@ void LogTimeWindow::OnRecord(const LogRecordView& record) {
   if (record.type == kLogTimeType && record.length >= 6) {
     if (const auto seconds = LogClockSeconds(record.payload)) {
       wall_ = seconds;
-      if (!first_) first_ = seconds;
+      elapsed_.Add(*seconds);
     }
   }
   if (Inside()) inner_.OnRecord(record);
 }
 
 bool LogTimeWindow::After(const LogTimePoint& point) const {
-  if (point.from_start) return (first_ ? *wall_ - *first_ : 0) >= point.seconds;
+  if (point.from_start) return elapsed_.Elapsed() >= point.seconds;
   return !wall_ || *wall_ >= point.seconds;  // a log with no clock at all is not cut by one
 }
 

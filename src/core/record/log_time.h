@@ -7,6 +7,7 @@
 
 #include "core/record/log_format.h"
 #include "core/record/log_reader.h"
+#include "core/record/log_scan.h"
 
 namespace qv {
 
@@ -32,9 +33,11 @@ std::optional<int64_t> LogClockSeconds(const uint8_t* payload);
 std::string LogSecondsText(int64_t seconds);
 
 // Passes on to `inner` the records whose time lies in [from, to] (either end open): a record's
-// time is that of the latest time record before it (a time record's its own). Records before the
-// first time record count as the log's start: the header's clock, offset 0. Time records whose
-// clock cannot be read change nothing. The header always passes.
+// time is that of the latest time record before it (a time record's its own). A point from the
+// start is elapsed time as the timeline counts it (ElapsedClock: a clock set back adds nothing),
+// a wall-clock point the clock as written. Records before the first time record count as the
+// log's start: the header's clock, elapsed 0. Time records whose clock cannot be read change
+// nothing. The header always passes.
 class LogTimeWindow : public LogVisitor {
  public:
   LogTimeWindow(LogVisitor& inner, std::optional<LogTimePoint> from,
@@ -51,8 +54,8 @@ class LogTimeWindow : public LogVisitor {
   LogVisitor& inner_;
   std::optional<LogTimePoint> from_;
   std::optional<LogTimePoint> to_;
-  std::optional<int64_t> wall_;   // clock seconds of the current time
-  std::optional<int64_t> first_;  // of the first readable time record
+  std::optional<int64_t> wall_;  // clock seconds of the current time
+  ElapsedClock elapsed_;         // elapsed seconds of the current time
 };
 
 }  // namespace qv

@@ -9,7 +9,9 @@
 
 #include "core/display/overview_image.h"
 #include "core/link/sweep_message.h"
+#include "core/record/log_csv.h"
 #include "core/record/log_time.h"
+#include "core/record/log_timeline.h"
 #include "core/record/window_traces.h"
 
 namespace qv {
@@ -249,6 +251,103 @@ TEST(LogScan, OverviewPixelsAndRangedStatisticsOfADamagedLog) {
   EXPECT_TRUE(to_end.torn);
   EXPECT_EQ(to_end.torn_at, whole.torn_at);
   EXPECT_EQ(tail.records.size(), 3u);  // the time record and the two blocks before the tear
+}
+
+// Two hours, one sweep a second, the clock set back half an hour at +01:00:00. A window from
+// the start counts elapsed time as the timeline does: it cuts the same bytes as the timeline's
+// range, never the second pass over a repeated half hour. A wall-clock bound is the clock.
+TEST(LogTimeWindow, CountsElapsedTimeAsTheTimelineDoes) {
+  Bytes log = BuildHeaderRecord(ReceiverIdentity{}, {6, 1, 24, 0, 0, 0}, {});
+  for (int second = 0; second < 7200; ++second) {
+    const int clock = second < 3600 ? second : second - 1800;
+    log += BuildTimeRecord({6, 1, 24, static_cast<uint8_t>(clock / 3600),
+                            static_cast<uint8_t>(clock / 60 % 60), static_cast<uint8_t>(clock % 60)},
+                           {});
+    AddSweep(log, -100 * 16);
+  }
+  LogScan scan;
+  ScanLog(log.data(), log.size(), scan);
+  const LogTimeline timeline(scan.Index(), scan.Sweeps(), log.size());
+  ASSERT_EQ(timeline.Duration(), 7198);  // the set-back second adds nothing
+
+  // Bytes passed, and how many time records among them.
+  const auto cut = [&](std::optional<LogTimePoint> from, std::optional<LogTimePoint> to) {
+    Recorder seen;
+    LogTimeWindow window(seen, from, to);
+    ScanLog(log.data(), log.size(), window);
+    size_t times = 0;
+    for (const Recorder::Seen& r : seen.records) times += r.type == kLogTimeType;
+    const Recorder::Seen& last = seen.records.back();
+    return std::tuple(seen.records.front().offset,
+                      last.offset + kLogRecordPrefix + last.payload.size(), times);
+  };
+  const auto [from_begin, from_end, from_times] = cut(ParseLogTime("+01:10:00"), std::nullopt);
+  EXPECT_EQ(std::pair(from_begin, from_end), timeline.RangeOf(4200, timeline.Duration()));
+  EXPECT_EQ(from_times, 7200u - 4201u);
+  const auto [to_begin, to_end, to_times] = cut(std::nullopt, ParseLogTime("+00:45:00"));
+  EXPECT_EQ(std::pair(to_begin, to_end), timeline.RangeOf(0, 2700));
+  EXPECT_EQ(to_times, 2701u);
+  // 00:50:00 comes twice on the clock: from its first time on, less the repeated half hour.
+  EXPECT_EQ(std::get<2>(cut(ParseLogTime("2024-06-01 00:50:00"), std::nullopt)), 600u + 2400u);
+}
+
+// Sweeps begun before the log, broken off, cut by a time record and torn at the end: only the
+// blocks of whole sweeps pass, every other record passes in its place, and the statistics
+// count the sweeps the CSV writes.
+TEST(LogWholeSweeps, PassesTheSweepsTheCsvWrites) {
+  Bytes log = BuildHeaderRecord(ReceiverIdentity{}, {3, 1, 24, 10, 0, 0}, {});
+  SweepHeader h;
+  h.start = 48000;
+  h.points = 4;
+  const auto block = [&](uint32_t first, int16_t level) {
+    h.block_frequency = h.start + first;
+    const int16_t levels[2] = {level, level};
+    const Bytes message = BuildSweepBlock(h, levels, 2);
+    log += BuildMessageRecord(message.data(), message.size());
+    return log.size();
+  };
+  block(2, -40 * 16);                                    // the end of a sweep before the log
+  const uint64_t whole_from = log.size();
+  block(0, -100 * 16);
+  log += BuildTimeRecord({3, 1, 24, 10, 0, 1}, {});      // inside a whole sweep
+  block(2, -90 * 16);
+  const uint64_t broken_from = log.size();
+  block(0, -30 * 16);
+  log += BuildTimeRecord({3, 1, 24, 10, 0, 2}, {});
+  block(0, -80 * 16);                                    // begins again before the end
+  const uint64_t torn_from = block(2, -80 * 16);
+  block(0, -20 * 16);                                    // torn: no second block
+  log += BuildTimeRecord({3, 1, 24, 10, 0, 3}, {});
+
+  Recorder all, whole_only;
+  ScanLog(log.data(), log.size(), all);
+  LogWholeSweeps whole(whole_only);
+  ScanLog(log.data(), log.size(), whole);
+  whole.Finish();
+  std::vector<Recorder::Seen> expected;
+  for (const Recorder::Seen& r : all.records) {
+    const bool sweep_block = r.type == kMsgSweep;
+    const bool in_whole = (r.offset >= whole_from && r.offset < broken_from) ||
+                          (r.offset > broken_from && r.offset < torn_from);
+    if (!sweep_block || in_whole) expected.push_back(r);
+  }
+  EXPECT_TRUE(whole_only.records == expected);
+  EXPECT_EQ(expected.size(), 7u);  // three time records, two whole sweeps of two blocks
+
+  LogCsvExport csv([](std::string_view) { return true; });
+  ScanLog(log.data(), log.size(), csv);
+  csv.Finish();
+  EXPECT_EQ(csv.SweepsWritten(), 2u);
+  LogWindowStats stats(-85 * 16);
+  LogWholeSweeps counted(stats);
+  ScanLog(log.data(), log.size(), counted);
+  counted.Finish();
+  ASSERT_EQ(stats.Settings().size(), 1u);
+  for (const LogWindowStats::Point& p : stats.Settings()[0].points) {
+    EXPECT_EQ(p.count, 2u);
+    EXPECT_EQ(p.max, -80 * 16);
+    EXPECT_EQ(p.reached, 1u);  // the -80 dBm sweep
+  }
 }
 
 }  // namespace

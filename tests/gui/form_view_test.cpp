@@ -284,6 +284,15 @@ TEST_F(FormViewTest, ChannelFiguresAreLiveOrTheSelectedWindows) {
       const Bytes sweep = wifi_sweep(busy);
       put(BuildMessageRecord(sweep.data(), sweep.size()));
     }
+    // A busy sweep cut off after its first half counts nowhere, as quorvalin-log leaves it out.
+    SweepHeader h{};
+    h.start = h.block_frequency = 48000;
+    h.points = 100;
+    h.sweep_word = 20;
+    std::vector<int16_t> levels(50, -100 * 16);
+    levels[37] = -60 * 16;
+    const Bytes half = BuildSweepBlock(h, levels.data(), 50);
+    put(BuildMessageRecord(half.data(), half.size()));
     put(BuildEndRecord(5, 0));
   }
   view_.SelectTimeWindow(

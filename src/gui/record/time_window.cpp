@@ -86,9 +86,13 @@ void CTimeWindow::Start() {
     auto stats = std::make_unique<LogWindowStats>(run.threshold);
     auto channels = std::make_unique<LogChannelUse>(nullptr, run.channel_threshold);
     BothVisitors both(*stats, *channels);
+    // Whole sweeps only, as quorvalin-log counts them: the window's edges and a torn end cut
+    // sweeps that would otherwise count.
+    LogWholeSweeps whole(both);
     std::string error;
     if (std::FILE* file = std::fopen(run.path.c_str(), "rb")) {
-      ScanLogStreamRange(file, run.from, run.to, both, &error, &outcome->dropped);
+      ScanLogStreamRange(file, run.from, run.to, whole, &error, &outcome->dropped);
+      whole.Finish();
       std::fclose(file);
     } else {
       error = "cannot open " + run.path;

@@ -63,7 +63,7 @@ class DensityGrid {
   // Point-major, [point * kDensityRows + row]; only one of them is in use.
   std::vector<float> cells_;
   std::vector<uint32_t> counts_;  // while every sweep is kept
-  double scale_ = 1.0;        // a cell's count is its stored value times this
+  double scale_ = 1.0;            // a cell's count is its stored value times this
   double sweeps_ = 0.0;
   std::vector<float> column_;  // scratch of ColumnColours
 };

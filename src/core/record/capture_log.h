@@ -96,7 +96,7 @@ class CaptureLog {
   bool reviewing_ = false;
   int index_ = 0;
   std::vector<TimeMarkerItem> items_;
-  std::vector<uint32_t> numbers_;        // capture number of each list row
+  std::vector<uint32_t> numbers_;       // capture number of each list row
   std::vector<CaptureEntry> reviewed_;  // the captures of the file under review
   std::optional<std::string> waiting_;  // the comment of a capture waiting for a whole sweep
 };

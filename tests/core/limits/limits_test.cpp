@@ -162,8 +162,9 @@ TEST(LimitMonitorTest, ViolationsMergeEndAndAreWritten) {
   EXPECT_TRUE(monitor.Events()[1].open);
   EXPECT_EQ(actions.beeps, 2);
   EXPECT_EQ(actions.captures,
-            (std::vector<std::string>{"Limit violation t2 to t4: +15.0 dB at 2407.00 MHz, -30.0 dBm",
-                                      "Limit violation t6 (going on): +4.0 dB at 2420.00 MHz, -41.0 dBm"}));
+            (std::vector<std::string>{
+                "Limit violation t2 to t4: +15.0 dB at 2407.00 MHz, -30.0 dBm",
+                "Limit violation t6 (going on): +4.0 dB at 2420.00 MHz, -41.0 dBm"}));
 
   const auto file = [&] {
     const std::vector<uint8_t> bytes = ReadWholeFile(dir.File("events.csv"));

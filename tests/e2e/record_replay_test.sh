@@ -85,6 +85,24 @@ if [ "$code" -ne 0 ] || [ "$marker" != "00" ] || [ "${count:-0}" -lt 2 ]; then
   echo "FAIL: capture survey exited with $code, trailer $marker, count ${count:-none}" >&2
   exit 1
 fi
+# Each capture holds one whole sweep and the power of its own levels: a sweep caught while it
+# arrived would hold points never received (0 dBm) and the previous sweep's power.
+if ! python3 - "$captures" <<'PY'
+import math, struct, sys
+data = open(sys.argv[1], "rb").read()
+at = 0
+while at < len(data) and data[at] == 1:
+    power, = struct.unpack_from("<f", data, at + 143 + 14)
+    n, = struct.unpack_from("<I", data, at + 143 + 5)
+    levels = struct.unpack_from("<%dh" % n, data, at + 161)
+    whole = 10 * math.log10(sum(10 ** (level / 10) for level in levels))
+    assert abs(power - whole) < 0.01, "capture at %d: power %.2f, its levels %.2f dBm" % (at, power, whole)
+    at += 161 + 2 * n
+PY
+then
+  echo "FAIL: $captures holds a capture that is no whole sweep" >&2
+  exit 1
+fi
 # The demo's sweeps: each row a frequency in Hz one step above the last, and a live level in dBm.
 if ! rows=$(python3 - "$work/traces.csv" <<'PY'
 import csv, sys

@@ -22,6 +22,7 @@
 #include "core/app/receiver_state.h"
 #include "core/link/sweep_message.h"
 #include "core/record/capture_file.h"
+#include "core/record/capture_log.h"
 #include "core/record/log_format.h"
 #include "gui/display/histogram_dialog.h"
 #include "gui/link/connection_sheet.h"
@@ -461,6 +462,42 @@ TEST_F(FormViewTest, APlayedLogEndsInWordsAndAFileThatIsNoLogIsRefused) {
   EXPECT_EQ(panes_[kPaneMessage], QString());
   clock_.Advance(150);
   EXPECT_FALSE(PaintedTexts(view_.Display()).join(QChar('|')).contains(QStringLiteral("End of log")));
+}
+
+// "Instant Capture" (as --capture-every presses it) while a sweep is still arriving waits for
+// its last point: a capture holds one whole sweep, never points not yet received, and the power
+// of its own levels. Once the sweep is whole a capture is taken at once.
+TEST_F(FormViewTest, InstantCaptureHoldsOnlyAWholeSweep) {
+  const std::string path = QDir(dir_.path()).filePath(QStringLiteral("whole.icf")).toStdString();
+  ASSERT_TRUE(view_.Display().Recorder().CreateCaptureFile(path));
+  ConnectSerial();
+  view_.Display().SetModeFlags(true, false);
+  const auto block = [this](uint32_t b) {  // a quarter of a 1000-point sweep at -40 dBm
+    SweepHeader h;
+    h.start = 48000;
+    h.points = 1000;
+    h.block_frequency = 48000 + 250 * b;
+    const std::vector<int16_t> levels(250, -40 * 16);
+    const Bytes m = BuildSweepBlock(h, levels.data(), 250);
+    view_.Display().OnReceiverMessage(
+        QByteArray(reinterpret_cast<const char*>(m.data()), static_cast<qsizetype>(m.size())));
+  };
+  const CaptureLog& captures = view_.Display().Recorder().Captures();
+  block(0);
+  view_.OnCommand(kCmdInstantCapture);
+  EXPECT_EQ(captures.Count(), 0);
+  for (uint32_t b = 1; b < 4; ++b) block(b);
+  EXPECT_EQ(captures.Count(), 1);
+  view_.OnCommand(kCmdInstantCapture);
+  EXPECT_EQ(captures.Count(), 2);
+  CaptureScan scan;
+  ASSERT_TRUE(CaptureFile::Read(path, &scan, nullptr));
+  ASSERT_EQ(scan.entries.size(), 2u);
+  for (const CaptureEntry& entry : scan.entries) {
+    EXPECT_EQ(entry.sweep.levels, std::vector<int16_t>(1000, -40));
+    EXPECT_NEAR(entry.sweep.power, -10.0, 0.001);  // 1000 x 0.1 uW
+  }
+  EXPECT_TRUE(alerts_.shown.empty());
 }
 
 // Reviewing captures, then playing a log (as --review X --replay Y does): the review ends and

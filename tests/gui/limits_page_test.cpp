@@ -9,6 +9,8 @@
 
 #include "core/app/manual_clock.h"
 #include "core/link/sweep_message.h"
+#include "core/record/capture_file.h"
+#include "core/record/capture_log.h"
 #include "gui/app/app_settings.h"
 #include "gui/app/form_view.h"
 #include "gui/display/display.h"
@@ -78,6 +80,16 @@ TEST(LimitsPageTest, RememberedLinesPageActionsAndTheGraph) {
         QByteArray(reinterpret_cast<const char*>(m.data()), static_cast<qsizetype>(m.size())));
   };
   display.SetModeFlags(true, false);
+  sweep(-90);
+  sweep(-62);
+  // The capture holds the failing sweep with that sweep's power, not the passing one's before
+  // it; its comment names the event as the list does, then again as it ended with its worst.
+  QTreeWidgetItem* const row = page->Events()->topLevelItem(0);
+  ASSERT_NE(row, nullptr);
+  const CaptureLog& captures = display.Recorder().Captures();
+  ASSERT_EQ(captures.Count(), 1);
+  EXPECT_EQ(captures.Items()[0].comment, "Limit violation " + row->text(0).toStdString() +
+                                             " (going on): +13.0 dB at 2410.00 MHz, -57.0 dBm");
   sweep(-60);
   sweep(-62);
   QStringList texts = PaintedTexts(display);
@@ -85,18 +97,26 @@ TEST(LimitsPageTest, RememberedLinesPageActionsAndTheGraph) {
   // The graph shows the last sweep's excess; the event keeps the worst of its sweeps.
   EXPECT_TRUE(texts.contains(QStringLiteral("+13.0 dB at 2410.00 MHz")));
   ASSERT_EQ(page->Events()->topLevelItemCount(), 1);
-  EXPECT_EQ(page->Events()->topLevelItem(0)->text(1), QStringLiteral("(going on)"));
-  ASSERT_EQ(display.Recorder().Captures().Count(), 1);
-  EXPECT_EQ(display.Recorder().Captures().Items()[0].comment,
-            "Limit violation 1: +15.0 dB at 2410.00 MHz");
+  EXPECT_EQ(row->text(1), QStringLiteral("(going on)"));
+  EXPECT_EQ(captures.Count(), 1);
 
   sweep(-90);
   texts = PaintedTexts(display);
   EXPECT_TRUE(texts.contains(QStringLiteral("PASS")));
   EXPECT_FALSE(texts.contains(QStringLiteral("FAIL")));
-  EXPECT_NE(page->Events()->topLevelItem(0)->text(1), QStringLiteral("(going on)"));
-  EXPECT_EQ(page->Events()->topLevelItem(0)->text(4), QStringLiteral("+15.0 dB"));
-  EXPECT_EQ(limits.Monitor().Events()[0].sweeps, 2u);
+  EXPECT_NE(row->text(1), QStringLiteral("(going on)"));
+  EXPECT_EQ(row->text(4), QStringLiteral("+15.0 dB"));
+  EXPECT_EQ(limits.Monitor().Events()[0].sweeps, 3u);
+  const std::string ended = "Limit violation " + row->text(0).toStdString() + " to " +
+                            row->text(1).toStdString() + ": +15.0 dB at 2410.00 MHz, -55.0 dBm";
+  EXPECT_EQ(captures.Items()[0].comment, ended);
+  CaptureScan scan;
+  ASSERT_TRUE(CaptureFile::Read(captures.Path(), &scan, nullptr));
+  ASSERT_EQ(scan.entries.size(), 1u);
+  EXPECT_EQ(scan.entries[0].comment, ended);
+  EXPECT_EQ(scan.entries[0].sweep.levels[200], -57);
+  // 1000 points at -62 dBm and one at -57 dBm.
+  EXPECT_NEAR(scan.entries[0].sweep.power, -31.986, 0.002);
 
   page->Button(QStringLiteral("Clear Upper"))->click();
   page->Button(QStringLiteral("Clear Lower"))->click();

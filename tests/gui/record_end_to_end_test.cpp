@@ -14,6 +14,7 @@
 
 #include "core/display/marker_step.h"
 #include "core/record/capture_file.h"
+#include "core/record/capture_log.h"
 #include "core/record/log_reader.h"
 #include "gui/record/recording_controller.h"
 #include "gui/record/time_marker_dialog.h"
@@ -123,12 +124,18 @@ TEST_F(RecordEndToEndTest, CapturesCommentedAndReviewed) {
   const std::string path = QDir(dir_.path()).filePath(QStringLiteral("survey.icf")).toStdString();
   ASSERT_TRUE(view_->Display().Recorder().CreateCaptureFile(path));
   ASSERT_TRUE(view_->Flags().capture_ready);
-  std::vector<std::vector<int16_t>> captured;
+  const CaptureLog& captures = view_->Display().Recorder().Captures();
   for (int c = 0; c < 3; ++c) {
     RunFor(700);
     view_->OnCommand(kCmdInstantCapture);
-    captured.push_back(view_->Display().Recorder().CurrentCapture().levels);
+    // Taken as the sweep arriving is whole.
+    for (int tick = 0; tick < 100 && captures.Count() == c; ++tick) RunFor(10);
   }
+  CaptureScan scan;
+  ASSERT_TRUE(CaptureFile::Read(path, &scan, nullptr));
+  std::vector<std::vector<int16_t>> captured;
+  for (const CaptureEntry& entry : scan.entries) captured.push_back(entry.sweep.levels);
+  ASSERT_EQ(captured.size(), 3u);
   CTimeMarkerDialog& markers = view_->Display().Recorder().TimeMarkers();
   EXPECT_TRUE(markers.isVisible());
   ASSERT_EQ(markers.List()->topLevelItemCount(), 3);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "core/display/colour_map.h"
 #include "core/display/level_units.h"
@@ -36,6 +37,25 @@ uint8_t FastColourIndex(float share) {
   uint32_t bits = 0;
   std::memcpy(&bits, &share, sizeof bits);
   return IndexByBits()[bits >> 16];
+}
+
+// Whole counts stay exact while no cell can pass this.
+constexpr double kMostExactSweeps = std::numeric_limits<uint32_t>::max();
+
+// Colour index of each row's highest cell over `columns` point-major columns, its count times
+// `to_share` the share.
+template <typename Cell>
+void HighestShares(const Cell* column, int32_t columns, double to_share, uint8_t* out) {
+  Cell highest[kDensityRows];
+  std::copy(column, column + kDensityRows, highest);
+  for (int32_t p = 1; p < columns; ++p) {
+    column += kDensityRows;
+    for (int32_t r = 0; r < kDensityRows; ++r) highest[r] = std::max(highest[r], column[r]);
+  }
+  const auto share = static_cast<float>(to_share);
+  for (int32_t r = 0; r < kDensityRows; ++r) {
+    out[r] = FastColourIndex(static_cast<float>(highest[r]) * share);
+  }
 }
 
 constexpr std::array<std::string_view, kDensityPersistences.size()> kPersistenceNames = {
@@ -84,10 +104,39 @@ int32_t DensityGrid::RowOf(int32_t level) {
 
 void DensityGrid::Reset(int32_t points) {
   points_ = std::clamp(points, 0, kMaxPoints);
-  cells_.assign(static_cast<size_t>(points_) * kDensityRows, 0.0f);
-  if (points_ == 0) cells_.shrink_to_fit();
+  const size_t size = static_cast<size_t>(points_) * kDensityRows;
+  cells_.assign(exact_ ? 0 : size, 0.0f);
+  counts_.assign(exact_ ? size : 0, 0u);
+  if (points_ == 0 || exact_) cells_.shrink_to_fit();
+  if (points_ == 0 || !exact_) counts_.shrink_to_fit();
   scale_ = 1.0;
   sweeps_ = 0.0;
+}
+
+void DensityGrid::SetKeepsEverySweep(bool keeps) {
+  if (keeps == exact_) return;
+  exact_ = keeps;
+  if (keeps) {
+    Reset(points_);
+    return;
+  }
+  cells_.assign(counts_.begin(), counts_.end());
+  counts_.clear();
+  counts_.shrink_to_fit();
+  scale_ = 1.0;
+}
+
+void DensityGrid::FillForTest(int32_t level, double sweeps) {
+  Reset(points_);
+  for (int32_t p = 0; p < points_; ++p) {
+    const size_t at = static_cast<size_t>(p) * kDensityRows + RowOf(level);
+    if (exact_) {
+      counts_[at] = static_cast<uint32_t>(sweeps);
+    } else {
+      cells_[at] = static_cast<float>(sweeps);
+    }
+  }
+  sweeps_ = sweeps;
 }
 
 void DensityGrid::Renormalise() {
@@ -100,6 +149,16 @@ void DensityGrid::Renormalise() {
 }
 
 void DensityGrid::AddSweep(const int16_t* sixteenths, int32_t count, double k) {
+  const int32_t n = sixteenths != nullptr ? std::clamp(count, 0, points_) : 0;
+  if (exact_) {
+    if (sweeps_ >= kMostExactSweeps) return;  // a count would wrap
+    uint32_t* counts = counts_.data();
+    for (int32_t i = 0; i < n; ++i) {
+      ++counts[static_cast<size_t>(i) * kDensityRows + RowOf(RoundedLevel(sixteenths[i]))];
+    }
+    sweeps_ += 1.0;
+    return;
+  }
   if (!(k > 0)) k = 0;  // NaN too
   if (k >= 1) {
     std::fill(cells_.begin(), cells_.end(), 0.0f);
@@ -111,7 +170,6 @@ void DensityGrid::AddSweep(const int16_t* sixteenths, int32_t count, double k) {
     if (scale_ < kSmallestScale) Renormalise();
   }
   const auto hit = static_cast<float>(1.0 / scale_);
-  const int32_t n = sixteenths != nullptr ? std::clamp(count, 0, points_) : 0;
   float* cells = cells_.data();
   for (int32_t i = 0; i < n; ++i) {
     cells[static_cast<size_t>(i) * kDensityRows + RowOf(RoundedLevel(sixteenths[i]))] += hit;
@@ -121,7 +179,8 @@ void DensityGrid::AddSweep(const int16_t* sixteenths, int32_t count, double k) {
 
 double DensityGrid::Hits(int32_t point, int32_t level) const {
   if (point < 0 || point >= points_) return 0;
-  return cells_[static_cast<size_t>(point) * kDensityRows + RowOf(level)] * scale_;
+  const size_t at = static_cast<size_t>(point) * kDensityRows + RowOf(level);
+  return exact_ ? counts_[at] : cells_[at] * scale_;
 }
 
 void DensityGrid::ColumnColours(int32_t first, int32_t last, uint8_t* out) const {
@@ -131,15 +190,12 @@ void DensityGrid::ColumnColours(int32_t first, int32_t last, uint8_t* out) const
     std::fill(out, out + kDensityRows, uint8_t{0});
     return;
   }
-  const float* column = cells_.data() + static_cast<size_t>(first) * kDensityRows;
-  float highest[kDensityRows];
-  std::copy(column, column + kDensityRows, highest);
-  for (int32_t p = first + 1; p <= last; ++p) {
-    column += kDensityRows;
-    for (int32_t r = 0; r < kDensityRows; ++r) highest[r] = std::max(highest[r], column[r]);
+  const size_t at = static_cast<size_t>(first) * kDensityRows;
+  if (exact_) {
+    HighestShares(counts_.data() + at, last - first + 1, 1.0 / sweeps_, out);
+  } else {
+    HighestShares(cells_.data() + at, last - first + 1, scale_ / sweeps_, out);
   }
-  const auto to_share = static_cast<float>(scale_ / sweeps_);
-  for (int32_t r = 0; r < kDensityRows; ++r) out[r] = FastColourIndex(highest[r] * to_share);
 }
 
 // --- The record -------------------------------------------------------------------------------
@@ -148,6 +204,11 @@ void DensityRecord::SetOn(bool on) {
   if (on == on_) return;
   on_ = on;
   OnTracesReset();
+}
+
+void DensityRecord::SetPersistence(int32_t seconds) {
+  persistence_s_ = seconds > 0 ? seconds : 0;
+  grid_.SetKeepsEverySweep(persistence_s_ == 0);
 }
 
 void DensityRecord::OnTracesReset() {

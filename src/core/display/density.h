@@ -25,14 +25,23 @@ inline constexpr int kDensityColours = 256;
 
 // How often each level occurred at each point: a grid of (point, level row) cells, one hit per
 // point a sweep, every count decaying by the factor (1 - k) a sweep. The decay is kept as one
-// scale for the whole grid, so a sweep touches only the cells it hits.
+// scale for the whole grid, so a sweep touches only the cells it hits. Float cells stop counting
+// at 2^24 hits, so a grid that keeps every sweep counts in whole numbers instead (exact for
+// 2^32 - 1 sweeps, 49 days at 1000 sweeps a second; later sweeps are not counted).
 class DensityGrid {
  public:
   // Empty, for sweeps of `points` points (negative counts as none).
   void Reset(int32_t points);
-  // Decays every count by (1 - k), k held within 0 ... 1 (0 keeps every sweep), then adds one
-  // hit to the row of each of the first min(count, Points()) levels (1/16 dBm).
+  // Every sweep kept, none decaying. Choosing it starts the counts over (decayed counts are no
+  // whole sweeps); leaving it keeps them, to decay from then on.
+  void SetKeepsEverySweep(bool keeps);
+  bool KeepsEverySweep() const { return exact_; }
+  // Decays every count by (1 - k), k held within 0 ... 1 (0 keeps every sweep; ignored while
+  // every sweep is kept), then adds one hit to the row of each of the first
+  // min(count, Points()) levels (1/16 dBm).
   void AddSweep(const int16_t* sixteenths, int32_t count, double k);
+  // Tests: as if `sweeps` sweeps had hit `level` at every point.
+  void FillForTest(int32_t level, double sweeps);
 
   int32_t Points() const { return points_; }
   // The decayed hit count of a cell and of the sweeps counted (the count a cell hit by every
@@ -50,8 +59,11 @@ class DensityGrid {
   void Renormalise();
 
   int32_t points_ = 0;
-  std::vector<float> cells_;  // point-major: cells_[point * kDensityRows + row]
-  double scale_ = 1.0;        // a cell's count is its stored value times this
+  bool exact_ = false;
+  // Point-major, [point * kDensityRows + row]; only one of them is in use.
+  std::vector<float> cells_;
+  std::vector<uint32_t> counts_;  // while every sweep is kept
+  double scale_ = 1.0;            // a cell's count is its stored value times this
   double sweeps_ = 0.0;
   std::vector<float> column_;  // scratch of ColumnColours
 };
@@ -80,7 +92,7 @@ class DensityRecord : public TracesResetListener {
   void SetOn(bool on);
   bool On() const { return on_; }
   // Seconds, 0 for infinite.
-  void SetPersistence(int32_t seconds) { persistence_s_ = seconds > 0 ? seconds : 0; }
+  void SetPersistence(int32_t seconds);
   int32_t Persistence() const { return persistence_s_; }
   // The measured rate, 0 until two sweeps arrived.
   double SweepsPerSecond() const { return interval_ms_ > 0 ? 1000.0 / interval_ms_ : 0.0; }

@@ -79,6 +79,12 @@ std::vector<std::string> LimitEventTexts(const LimitEvent& event) {
           Fixed("%+.1f dB", event.worst_excess_db)};
 }
 
+std::string LimitEventComment(const LimitEvent& event) {
+  const std::vector<std::string> texts = LimitEventTexts(event);
+  return "Limit violation " + texts[0] + (event.open ? " " : " to ") + texts[1] + ": " + texts[4] +
+         " at " + texts[2] + ", " + texts[3];
+}
+
 std::string LimitEventsCsvHeader() {
   return "start,end,worst_frequency_mhz,worst_level_dbm,excess_db,sweeps\n";
 }

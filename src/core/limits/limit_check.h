@@ -83,6 +83,11 @@ class LimitViolations {
 // ("2437.15 MHz"), worst level ("-42.3 dBm") and excess ("+8.2 dB").
 std::vector<std::string> LimitEventTexts(const LimitEvent& event);
 
+// A capture's comment naming the violation with those texts: "Limit violation 2026-03-09
+// 08:05:00 to 2026-03-09 08:05:04: +8.2 dB at 2437.15 MHz, -42.3 dBm" ("... 08:05:00 (going
+// on): ..." while open).
+std::string LimitEventComment(const LimitEvent& event);
+
 // The events file: a header row, then one row per violation.
 std::string LimitEventsCsvHeader();
 std::string LimitEventCsvRow(const LimitEvent& event);

@@ -35,6 +35,27 @@ std::optional<double> Number(std::string_view field) {
   return value;
 }
 
+// A field a number was meant to be in: a sign, then a digit or a point and a digit. "2.40e9x"
+// is one (mistyped), "frequency_hz" is not.
+bool LooksNumeric(std::string_view field) {
+  field = Trim(field);
+  if (!field.empty() && (field.front() == '+' || field.front() == '-')) field.remove_prefix(1);
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (field.empty()) return false;
+  return digit(field.front()) || (field.size() > 1 && field.front() == '.' && digit(field[1]));
+}
+
+// A header names its columns: none of its fields is even meant as a number.
+bool IsHeader(std::string_view line) {
+  for (size_t start = 0; start <= line.size();) {
+    size_t end = line.find(',', start);
+    if (end == std::string_view::npos) end = line.size();
+    if (LooksNumeric(line.substr(start, end - start))) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
 std::string BaseName(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -80,7 +101,7 @@ LimitLineRead ParseLimitLine(std::string_view text, const std::string& name) {
     header_allowed = false;
     const std::optional<double> hz =
         comma == std::string_view::npos ? std::nullopt : Number(line.substr(0, comma));
-    if (!hz && first_data_row) continue;  // a header such as "frequency_hz,level_dbm"
+    if (first_data_row && IsHeader(line)) continue;  // such as "frequency_hz,level_dbm"
     if (comma == std::string_view::npos || line.find(',', comma + 1) != std::string_view::npos) {
       return fail(row, "expected frequency_hz,level_dbm");
     }

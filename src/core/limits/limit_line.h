@@ -39,8 +39,8 @@ struct LimitLineRead {
 inline constexpr size_t kLimitFileMaxBytes = 4 * 1024 * 1024;
 
 // One `frequency_hz,level_dbm` point per row; `#` starts a comment, blank rows are skipped, the
-// first row may be a header, CRLF is taken as LF. `name` heads the message:
-// "limit.csv, row 7: frequencies must ascend".
+// first row may be a header (no field even starts like a number), CRLF is taken as LF. `name`
+// heads the message: "limit.csv, row 7: frequencies must ascend".
 LimitLineRead ParseLimitLine(std::string_view text, const std::string& name);
 // The same for a file, named by its base name; a file that cannot be read is an error too.
 LimitLineRead ReadLimitLineFile(const std::string& path);

@@ -25,7 +25,7 @@ void LimitMonitor::Clear(LimitKind kind) {
 
 void LimitMonitor::LinesChanged() {
   // A violation of the old lines ends with them.
-  if (violations_.Close()) WriteEnded();
+  if (violations_.Close()) Ended();
   last_.reset();
   Notify();
 }
@@ -51,14 +51,11 @@ void LimitMonitor::OnSweep(const SweepLevels& sweep) {
   last_ = CheckSweep(&lines_[0], &lines_[1], sweep);
   if (last_->fail) any_violation_ = true;
   const LimitViolations::Change change = violations_.Add(*last_, now_());
-  if (change == LimitViolations::Change::kEnded) WriteEnded();
+  if (change == LimitViolations::Change::kEnded) Ended();
   if (change == LimitViolations::Change::kStarted) {
-    ++started_;
     if (options_.beep) actions_.Beep();
     if (options_.capture) {
-      const LimitEvent& event = violations_.Events().back();
-      actions_.Capture("Limit violation " + std::to_string(started_) + ": " +
-                       ExcessText(event.worst_excess_db, event.worst_hz));
+      capture_ = actions_.Capture(LimitEventComment(violations_.Events().back()));
     }
   }
   Notify();
@@ -66,20 +63,24 @@ void LimitMonitor::OnSweep(const SweepLevels& sweep) {
 
 void LimitMonitor::Finish() {
   if (violations_.Close()) {
-    WriteEnded();
+    Ended();
     Notify();
   }
 }
 
 void LimitMonitor::ClearEvents() {
-  if (violations_.Close()) WriteEnded();
+  if (violations_.Close()) Ended();
   violations_.Clear();
   Notify();
 }
 
-void LimitMonitor::WriteEnded() {
-  if (!events_file_.is_open() || violations_.Events().empty()) return;
-  events_file_ << LimitEventCsvRow(violations_.Events().back());
+void LimitMonitor::Ended() {
+  if (violations_.Events().empty()) return;
+  const LimitEvent& event = violations_.Events().back();
+  if (capture_) actions_.Recomment(*capture_, LimitEventComment(event));
+  capture_.reset();
+  if (!events_file_.is_open()) return;
+  events_file_ << LimitEventCsvRow(event);
   events_file_.flush();
   if (!events_file_ && events_error_.empty()) {
     events_error_ = events_path_ + ": the events file could not be written";

@@ -12,13 +12,21 @@
 
 namespace qv {
 
+// An instant capture: its file and its number there.
+struct CaptureKey {
+  std::string file;
+  uint32_t number = 0;
+};
+
 // What a violation's start may set off, as the user chose.
 class LimitActions {
  public:
   virtual ~LimitActions() = default;
   virtual void Beep() = 0;
-  // An instant capture whose comment names the event.
-  virtual void Capture(const std::string& comment) = 0;
+  // An instant capture of the failing sweep whose comment names the event; its key when taken.
+  virtual std::optional<CaptureKey> Capture(const std::string& comment) = 0;
+  // The event ended: the capture's comment names it as it ended, with its worst point.
+  virtual void Recomment(const CaptureKey& capture, const std::string& comment) = 0;
 };
 
 struct LimitOptions {
@@ -68,7 +76,8 @@ class LimitMonitor {
  private:
   static size_t Index(LimitKind kind) { return kind == LimitKind::kUpper ? 0 : 1; }
   void LinesChanged();
-  void WriteEnded();
+  // The last event ended: written to the events file, its capture named again.
+  void Ended();
   void Notify() {
     if (changed_) changed_();
   }
@@ -81,7 +90,7 @@ class LimitMonitor {
   LimitViolations violations_;
   std::optional<SweepVerdict> last_;
   bool any_violation_ = false;
-  uint32_t started_ = 0;  // violations started this run, for the capture comments
+  std::optional<CaptureKey> capture_;  // of the open event
   std::ofstream events_file_;
   std::string events_path_;
   std::string events_error_;

@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "core/display/level_power.h"
+#include "core/display/level_units.h"
+
 namespace qv {
 namespace {
 
@@ -23,9 +26,16 @@ CaptureSweep CaptureOfTrace(const TraceData& t) {
   sweep.rbw_code = t.header.rbw_code;
   sweep.reference_level = t.header.reference_level;
   sweep.status = t.header.status;
-  sweep.power = t.sweep_power;
   sweep.levels.assign(t.live_levels.begin(), t.live_levels.begin() + t.StoredPoints());
+  // The record's sweep power is the previous sweep's until the next sweep begins.
+  float sum = 0;
+  for (const int16_t level : sweep.levels) sum += SixteenthsPower(SixteenthsOfLevel(level));
+  sweep.power = sum != 0 ? PowerSumToDbm(sum) : 0.0f;
   return sweep;
+}
+
+bool HoldsWholeSweep(const TraceData& t) {
+  return t.StoredPoints() > 0 && t.write_index >= t.StoredPoints();
 }
 
 CaptureLog::CaptureLog(Alerts& alerts, CaptureHost& host)
@@ -40,6 +50,7 @@ TimeMarkerItem CaptureLog::ItemOf(uint32_t number, const LogClock& clock,
 }
 
 bool CaptureLog::CreateCaptureFile(const std::string& path) {
+  waiting_.reset();  // it was asked of the old file
   std::string error;
   if (!CaptureFile::Create(path, &error)) {
     // Later captures must not go on into the previous file unnoticed. A review goes on.
@@ -82,6 +93,22 @@ bool CaptureLog::WriteCapture(const CaptureSweep& sweep, const std::string& comm
   return true;
 }
 
+std::optional<uint32_t> CaptureLog::Capture(const TraceData& trace, const std::string& comment) {
+  if (ready_ && !HoldsWholeSweep(trace)) {
+    waiting_ = comment;
+    return std::nullopt;
+  }
+  if (!WriteCapture(CaptureOfTrace(trace), comment)) return std::nullopt;
+  return numbers_.back();
+}
+
+bool CaptureLog::OnWholeSweep(const TraceData& trace) {
+  if (!waiting_) return false;
+  const std::string comment = std::move(*waiting_);
+  waiting_.reset();
+  return ready_ && WriteCapture(CaptureOfTrace(trace), comment);
+}
+
 bool CaptureLog::OpenCaptureForReview(const std::string& path) {
   CaptureScan scan;
   std::string error;
@@ -93,6 +120,7 @@ bool CaptureLog::OpenCaptureForReview(const std::string& path) {
   path_ = path;
   ready_ = false;
   reviewing_ = true;
+  waiting_.reset();
   reviewed_ = std::move(scan.entries);
   items_.clear();
   numbers_.clear();
@@ -130,15 +158,21 @@ void CaptureLog::Previous() {
 
 bool CaptureLog::WriteCaptureComment(int k, const std::string& text) {
   if (k < 0 || k >= Count() || path_.empty()) return false;
+  return WriteComment(path_, numbers_[static_cast<size_t>(k)], text);
+}
+
+bool CaptureLog::WriteComment(const std::string& path, uint32_t number, const std::string& text) {
   std::string error;
-  if (!CaptureFile::WriteComment(path_, numbers_[static_cast<size_t>(k)], text, &error)) {
+  if (!CaptureFile::WriteComment(path, number, text, &error)) {
     alerts_.Show("The comment could not be written.\n" + error, kCaptureCaption);
     return false;
   }
+  if (path != path_) return true;
   const std::string stored = CutCaptureComment(text);
-  items_[static_cast<size_t>(k)].comment = stored;
-  if (reviewing_ && k < static_cast<int>(reviewed_.size())) {
-    reviewed_[static_cast<size_t>(k)].comment = stored;
+  for (size_t k = 0; k < numbers_.size(); ++k) {
+    if (numbers_[k] != number) continue;
+    items_[k].comment = stored;
+    if (reviewing_ && k < reviewed_.size()) reviewed_[k].comment = stored;
   }
   return true;
 }

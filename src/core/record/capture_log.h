@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,10 @@ struct TimeMarkerItem {
 };
 
 // The sweep on screen as a capture keeps it: the live levels in whole dBm, rounded to nearest,
-// and the sweep's settings.
+// the sweep's settings and the power of those levels.
 CaptureSweep CaptureOfTrace(const TraceData& trace);
+// The live levels hold one whole sweep: its last point is in and the next has not begun.
+bool HoldsWholeSweep(const TraceData& trace);
 
 // What the captures need from the graph.
 class CaptureHost {
@@ -51,6 +54,14 @@ class CaptureLog {
   // Appends `sweep` as the next capture and lists it. False, with a message, when no capture
   // file is ready or it could not be written; the captures already in the file stay.
   bool WriteCapture(const CaptureSweep& sweep, const std::string& comment = kNoCommentsText);
+  // Captures the sweep of `trace` when it is whole, else the next whole sweep (OnWholeSweep):
+  // a capture never mixes two sweeps, nor holds points not yet received. The number of the
+  // capture written now; nullopt when it waits or was refused (with a message, as above).
+  std::optional<uint32_t> Capture(const TraceData& trace,
+                                  const std::string& comment = kNoCommentsText);
+  bool Waiting() const { return waiting_.has_value(); }
+  // A sweep's last point has arrived: a capture waiting for it is taken. True when one was.
+  bool OnWholeSweep(const TraceData& trace);
 
   // Lists every capture of `path` that reads whole and shows the first. A damaged file is
   // reviewed as far as it reads, with one message saying what is wrong and where.
@@ -64,6 +75,8 @@ class CaptureLog {
   void Previous();
   // Replaces capture k's comment in the file and in the list (cut to 128 bytes).
   bool WriteCaptureComment(int k, const std::string& text);
+  // The same for capture `number` of the file `path`, listed or not.
+  bool WriteComment(const std::string& path, uint32_t number, const std::string& text);
 
   const std::vector<TimeMarkerItem>& Items() const { return items_; }
   int Index() const { return index_; }
@@ -83,8 +96,9 @@ class CaptureLog {
   bool reviewing_ = false;
   int index_ = 0;
   std::vector<TimeMarkerItem> items_;
-  std::vector<uint32_t> numbers_;        // capture number of each list row
+  std::vector<uint32_t> numbers_;       // capture number of each list row
   std::vector<CaptureEntry> reviewed_;  // the captures of the file under review
+  std::optional<std::string> waiting_;  // the comment of a capture waiting for a whole sweep
 };
 
 }  // namespace qv

@@ -65,6 +65,7 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
   sweeps_.SetSweepComplete([this] {
     if (FastRewind()) return;
     limits_->OnSweep(*trace_);
+    recorder_->OnWholeSweep();  // a capture asked for while it arrived
     density_.OnSweep(*trace_);
     if (channel_plans_ != nullptr) channel_plans_->OnSweep(*trace_);
   });

@@ -91,9 +91,16 @@ void CLimitsController::Beep() {
   QApplication::beep();
 }
 
-void CLimitsController::Capture(const std::string& comment) {
+std::optional<CaptureKey> CLimitsController::Capture(const std::string& comment) {
   // Only into a capture file the user set: no message box in the middle of a violation.
-  if (recorder_.CaptureReady()) recorder_.TakeCapture(comment);
+  if (!recorder_.CaptureReady()) return std::nullopt;
+  const std::optional<uint32_t> number = recorder_.TakeCapture(comment);
+  if (!number) return std::nullopt;
+  return CaptureKey{recorder_.Captures().Path(), *number};
+}
+
+void CLimitsController::Recomment(const CaptureKey& capture, const std::string& comment) {
+  recorder_.WriteCaptureComment(capture.file, capture.number, comment);
 }
 
 }  // namespace qv

@@ -44,7 +44,8 @@ class CLimitsController : public QObject, public LimitActions {
 
   // LimitActions
   void Beep() override;
-  void Capture(const std::string& comment) override;
+  std::optional<CaptureKey> Capture(const std::string& comment) override;
+  void Recomment(const CaptureKey& capture, const std::string& comment) override;
 
  signals:
   // Lines, verdict or events changed: the page and the graph follow.

@@ -231,10 +231,21 @@ CaptureSweep CRecordingController::CurrentCapture() const {
   return CaptureOfTrace(graph_.Trace());
 }
 
-bool CRecordingController::TakeCapture(const std::string& comment) {
-  const bool taken = captures_->WriteCapture(CurrentCapture(), comment);
-  ShowTimeMarkers();
+std::optional<uint32_t> CRecordingController::TakeCapture(const std::string& comment) {
+  const std::optional<uint32_t> taken = captures_->Capture(graph_.Trace(), comment);
+  if (!captures_->Waiting()) ShowTimeMarkers();
   return taken;
+}
+
+void CRecordingController::OnWholeSweep() {
+  if (captures_->OnWholeSweep(graph_.Trace())) ShowTimeMarkers();
+}
+
+bool CRecordingController::WriteCaptureComment(const std::string& path, uint32_t number,
+                                               const std::string& text) {
+  const bool written = captures_->WriteComment(path, number, text);
+  time_markers_->Refresh();
+  return written;
 }
 
 void CRecordingController::ShowTimeMarkers() {

@@ -124,9 +124,14 @@ class CRecordingController : public QObject, public ReceiveLog, public LogHost, 
   void SetReplayDrawing(bool on);
   // A new capture file for "Instant Capture" (messages tell why when it cannot be created).
   bool CreateCaptureFile(const std::string& path);
-  // Appends the sweep on screen when a capture file is ready (else says why); then shows the
-  // time markers. A capture set off by the program names why in its comment.
-  bool TakeCapture(const std::string& comment = kNoCommentsText);
+  // Appends the sweep on screen, or the next one while it is still arriving, when a capture file
+  // is ready (else says why); then shows the time markers. A capture set off by the program
+  // names why in its comment. The capture's number when it was written now.
+  std::optional<uint32_t> TakeCapture(const std::string& comment = kNoCommentsText);
+  // A sweep's last point has arrived: a capture waiting for it is taken.
+  void OnWholeSweep();
+  // Replaces the comment of capture `number` in `path`; the time markers follow.
+  bool WriteCaptureComment(const std::string& path, uint32_t number, const std::string& text);
   // Lists the captures of `path`, shows the first in the graph and the time-marker window.
   bool OpenCaptureForReview(const std::string& path);
   // The graph's current sweep as a capture keeps it.

@@ -79,6 +79,7 @@ TEST_F(DensityTest, CountsDecayWithThePersistenceAtTheMeasuredRate) {
 
   // Infinite persistence keeps every sweep.
   density.SetPersistence(0);
+  EXPECT_TRUE(grid.KeepsEverySweep());
   for (int s = 0; s < 5; ++s) Sweep({-20, static_cast<int16_t>(s % 2 == 0 ? -20 : -21)});
   EXPECT_EQ(grid.SweepsCounted(), 5.0);
   EXPECT_EQ(grid.Hits(0, -20), 5.0);
@@ -106,6 +107,39 @@ TEST(DensityGridTest, SteadySweepsSettleAtOneOverKThroughRenormalisation) {
   grid.AddSweep(&other, 1, 1.0);  // k = 1 keeps only the newest sweep
   EXPECT_EQ(grid.Hits(0, -50), 0.0);
   EXPECT_EQ(grid.SweepsCounted(), 1.0);
+}
+
+// A week at 1000 sweeps a second kept whole: every hit still counts (a float stops at 2^24, a
+// cell hit by every sweep would read half the sweeps after 9.3 hours). Leaving Infinite keeps
+// the counts to decay from then on; choosing it again starts over.
+TEST(DensityGridTest, KeepingEverySweepCountsAWeekExactly) {
+  constexpr double kWeek = 7 * 24 * 3600 * 1000.0;
+  DensityGrid grid;
+  grid.SetKeepsEverySweep(true);
+  grid.Reset(2);
+  grid.FillForTest(-50, kWeek);
+  const int16_t same[2] = {-50 * 16, -50 * 16};
+  const int16_t apart[2] = {-50 * 16, -60 * 16};
+  grid.AddSweep(same, 2, 0);
+  grid.AddSweep(apart, 2, 0.5);  // no decay while every sweep is kept
+  grid.AddSweep(apart, 2, 0);
+  EXPECT_EQ(grid.SweepsCounted(), kWeek + 3);
+  EXPECT_EQ(grid.Hits(0, -50), kWeek + 3);
+  EXPECT_EQ(grid.Hits(1, -50), kWeek + 1);
+  EXPECT_EQ(grid.Hits(1, -60), 2.0);
+  std::array<uint8_t, kDensityRows> column{};
+  grid.ColumnColours(0, 1, column.data());
+  EXPECT_EQ(column[DensityGrid::RowOf(-50)], 255);
+  EXPECT_EQ(column[DensityGrid::RowOf(-60)], 0);  // 2 in 6e8 is below the scale
+
+  grid.SetKeepsEverySweep(false);
+  grid.AddSweep(same, 2, 0.5);
+  EXPECT_EQ(grid.Hits(1, -60), 1.0);
+  EXPECT_EQ(grid.SweepsCounted(), (kWeek + 3) / 2 + 1);
+  grid.SetKeepsEverySweep(true);
+  EXPECT_EQ(grid.Points(), 2);
+  EXPECT_EQ(grid.SweepsCounted(), 0.0);
+  EXPECT_EQ(grid.Hits(0, -50), 0.0);
 }
 
 }  // namespace

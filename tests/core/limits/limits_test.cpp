@@ -51,6 +51,12 @@ TEST(LimitLineTest, ReadsCommentsHeaderAndStepsAndNamesTheFirstBadRow) {
   EXPECT_EQ(error_of("1000,-50\n2000;-50\n"), "limit.csv, row 2: expected frequency_hz,level_dbm");
   EXPECT_EQ(error_of("1000,-50,3\n"), "limit.csv, row 1: expected frequency_hz,level_dbm");
   EXPECT_EQ(error_of("-5,-50\n2000,-50\n"), "limit.csv, row 1: the frequency is not a number of Hz");
+  // A first row that starts like a number is a mistyped point, not a header to skip.
+  EXPECT_EQ(error_of("2.40e9x,-30\n2410000000,-60\n2420000000,-60\n"),
+            "limit.csv, row 1: the frequency is not a number of Hz");
+  EXPECT_EQ(error_of("# mask\n.5e9,-30dB\n1e9,-60\n"),
+            "limit.csv, row 2: the level is not a number of dBm");
+  EXPECT_EQ(ParseLimitLine("Frequency (Hz), Level (dBm)\n1000,-50\n2000,-50\n", "l").error, "");
   EXPECT_EQ(error_of("# only a comment\nfrequency_hz,level_dbm\n1000,-50\n"),
             "limit.csv: a limit line needs at least two points");
   EXPECT_EQ(ReadLimitLineFile("/nonexistent/dir/upper.csv").error.rfind("upper.csv: ", 0), 0u);
@@ -105,13 +111,20 @@ TEST(LimitCheckTest, UpperAndLowerLinesFindTheWorstPoint) {
 class Actions : public LimitActions {
  public:
   void Beep() override { ++beeps; }
-  void Capture(const std::string& comment) override { captures.push_back(comment); }
+  std::optional<CaptureKey> Capture(const std::string& comment) override {
+    captures.push_back(comment);
+    return CaptureKey{"c.icf", static_cast<uint32_t>(captures.size() - 1)};
+  }
+  void Recomment(const CaptureKey& capture, const std::string& comment) override {
+    captures.at(capture.number) = comment;
+  }
   int beeps = 0;
   std::vector<std::string> captures;
 };
 
 // Failing sweeps merge into one violation with its worst point, a passing sweep ends it (written
 // to the file then), the actions go off once per start, and Finish writes the one still open.
+// A capture is named at the start as the event list names the event, and again as it ended.
 TEST(LimitMonitorTest, ViolationsMergeEndAndAreWritten) {
   const TempDir dir;
   { std::ofstream(dir.File("upper.csv")) << "2400000000,-45\n2420000000,-45\n"; }
@@ -148,8 +161,10 @@ TEST(LimitMonitorTest, ViolationsMergeEndAndAreWritten) {
   EXPECT_FALSE(first.open);
   EXPECT_TRUE(monitor.Events()[1].open);
   EXPECT_EQ(actions.beeps, 2);
-  EXPECT_EQ(actions.captures, (std::vector<std::string>{"Limit violation 1: +5.0 dB at 2405.00 MHz",
-                                                        "Limit violation 2: +4.0 dB at 2420.00 MHz"}));
+  EXPECT_EQ(actions.captures,
+            (std::vector<std::string>{
+                "Limit violation t2 to t4: +15.0 dB at 2407.00 MHz, -30.0 dBm",
+                "Limit violation t6 (going on): +4.0 dB at 2420.00 MHz, -41.0 dBm"}));
 
   const auto file = [&] {
     const std::vector<uint8_t> bytes = ReadWholeFile(dir.File("events.csv"));
@@ -159,6 +174,7 @@ TEST(LimitMonitorTest, ViolationsMergeEndAndAreWritten) {
             "start,end,worst_frequency_mhz,worst_level_dbm,excess_db,sweeps\n"
             "t2,t4,2407.000,-30.00,15.00,3\n");
   monitor.Finish();
+  EXPECT_EQ(actions.captures[1], "Limit violation t6 to t6: +4.0 dB at 2420.00 MHz, -41.0 dBm");
   EXPECT_EQ(file(),
             "start,end,worst_frequency_mhz,worst_level_dbm,excess_db,sweeps\n"
             "t2,t4,2407.000,-30.00,15.00,3\n"

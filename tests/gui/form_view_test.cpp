@@ -353,7 +353,7 @@ TEST_F(FormViewTest, ChannelFiguresAreLiveOrTheSelectedWindows) {
 // check, a jump ending the violation going on, and the channel use over the log's own last
 // minute, which a pause does not empty.
 TEST_F(FormViewTest, AReplayCountsEachSweepOnceByTheLogsOwnTime) {
-  const std::string log = WriteWifiLog({{0, true}, {1, false}, {2, false}, {90, true}, {91, true}});
+  const std::string log = WriteWifiLog({{0, true}, {1, false}, {2, true}, {90, true}, {91, true}});
   LoadWifiLimit();
   ChannelPlanSource& plans = view_.ChannelPlans();
   plans.SetShown(true);
@@ -365,11 +365,12 @@ TEST_F(FormViewTest, AReplayCountsEachSweepOnceByTheLogsOwnTime) {
   recorder.StepSweep(+1);  // quiet: it ends
   recorder.StepSweep(-1);  // busy, seen again
   recorder.StepSweep(+1);
-  recorder.StepSweep(+1);
-  recorder.JumpTo(90);     // busy
-  recorder.StepSweep(-1);  // back to 10:00:02: the violation ends at 10:01:30
-  recorder.JumpTo(91);     // busy again, after a jump
+  recorder.StepSweep(+1);  // busy
+  recorder.JumpTo(90);     // busy, but not the same violation
+  recorder.StepSweep(-1);  // 10:00:02 again
+  recorder.JumpTo(91);     // busy
   EXPECT_THAT(LimitEventSpans(), ElementsAre("2026-12-07 10:00:00 - 2026-12-07 10:00:00",
+                                             "2026-12-07 10:00:02 - 2026-12-07 10:00:02",
                                              "2026-12-07 10:01:30 - 2026-12-07 10:01:30",
                                              "2026-12-07 10:01:31 - open"));
   const ChannelPlanFigures* use = plans.Figures();

@@ -287,6 +287,12 @@ void CRecordingController::PlaySweep(const uint8_t* message, size_t length) {
   graph_.Repaint();
 }
 
+void CRecordingController::SweepSettingChanged() {
+  // As new settings sent to the Receiver do: the traces and the sweep mode start again.
+  graph_.ResetTraces();
+  graph_.ClearModeFlags();
+}
+
 void CRecordingController::PlaybackEnded(const std::string& text) {
   // The log is closed; its last sweep stays on the graph with the words that ended it.
   ShowPlaybackEnd(text);

@@ -153,7 +153,7 @@ class CRecordingController : public QObject, public ReceiveLog, public LogHost, 
   void PlaybackEnded(const std::string& text) override;
   void LogStateChanged() override;
   void LogFiguresChanged() override;
-  void SweepSettingChanged() override { graph_.ResetTraces(); }
+  void SweepSettingChanged() override;
 
   // CaptureHost
   void ShowCapture(const uint8_t* block, const int16_t* levels, size_t count) override;

@@ -248,7 +248,11 @@ void CLogFile::PlayRecord(size_t length) {
   if (type == kMsgSweep || type == kMsgTriggerSweep) {
     host_.PlaySweep(buffer_.data(), length + 1);
   } else if (type == kLogTimeType && length >= 6) {
-    host_.SetStatusPaneText(kPaneRunningTime, LogClockText(*last_time_));
+    if (last_time_) {
+      host_.SetStatusPaneText(kPaneRunningTime, LogClockText(*last_time_));
+    } else {
+      ShowHeaderTime();
+    }
     // A clock that cannot be read is no time record of the index.
     const std::optional<size_t> entry = timeline_ ? timeline_->EntryOf(played_at_) : std::nullopt;
     if (entry && timeline_->Entry(*entry).offset == played_at_) {
@@ -416,6 +420,12 @@ void CLogFile::NoteRecord(size_t length) {
   if (type == kLogTimeType && length >= 6) {
     const uint8_t* p = buffer_.data() + 1;
     last_time_ = LogClock{p[0], p[1], p[2], p[3], p[4], p[5]};
+    // Rewinding past a time record goes into the second before it.
+    const uint64_t at = playback_.Position();
+    if (fast_rewind_ && timeline_ != nullptr && at > 0) {
+      const std::optional<int64_t> before = timeline_->ClockAt(at - 1);
+      last_time_ = before ? LogClockOfSeconds(*before) : std::nullopt;
+    }
   }
   // Each sweep once, however often rewinding shows it again.
   const uint64_t at = playback_.Position();

@@ -292,6 +292,15 @@ TEST(LogReplayTest, JumpsAndStepsShowWholeSweepsWithTheClockOfTheirSecond) {
   shows(0, 1);
   counted.push_back(log.CountShownSweep());
   EXPECT_EQ(counted, (std::vector<bool>{true, true, true, true, false, false, false}));
+
+  // Rewinding: sweep 3's blocks, then past its time record into 10:00:02.
+  ASSERT_TRUE(log.JumpTo(3));
+  log.Resume();
+  log.ToggleFastRewind();
+  timers.Advance(3 * kFastPlaybackTickMs);
+  EXPECT_EQ(log.PositionClock(), LogClockSeconds(clock(2)));
+  EXPECT_EQ(player.time_pane, "12/7/2026 10:0:2");
+  EXPECT_FALSE(log.CountShownSweep());
 }
 
 }  // namespace

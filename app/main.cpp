@@ -121,12 +121,14 @@ void QuitOnTerminatingSignals(QApplication& app, qv::QtAlerts& alerts) {
 
 namespace {
 
-// Where and how fast a replay plays is known once its log is scanned.
+// Where and how fast a replay plays is known once its log is scanned; a replay from a time
+// plays nothing before it is there.
 void StartReplayAt(qv::CRecordingController& recorder, const qv::StartOptions& options,
                    qv::LoopGapProbe& probe) {
   QElapsedTimer scanning;
   scanning.start();
   probe.TakeLongestGap();
+  if (options.replay_from) recorder.HoldUntilScanned();
   QObject::connect(
       &recorder, &qv::CRecordingController::ScanFinished, &recorder,
       [&recorder, &probe, scanning, from = options.replay_from, speed = options.replay_speed] {

@@ -25,6 +25,7 @@
 #include "core/record/capture_log.h"
 #include "core/record/log_format.h"
 #include "gui/display/histogram_dialog.h"
+#include "gui/limits/limits_controller.h"
 #include "gui/link/connection_sheet.h"
 #include "gui/record/log_option_dialog.h"
 #include "support/fake_link.h"
@@ -79,6 +80,53 @@ class FormViewTest : public ::testing::Test {
     return BuildSweepBlock(h, samples, 2);
   }
   int16_t FirstLevel() { return view_.Display().Trace().live_levels[0]; }
+
+  // 2400 ... 2500 MHz in 1 MHz points; Wi-Fi channel 6 (2426 ... 2448 MHz) busy when asked.
+  static Bytes WifiSweep(bool busy) {
+    SweepHeader h;
+    h.start = 48000;
+    h.points = 100;
+    h.sweep_word = 20;
+    h.block_frequency = 48000;
+    std::vector<int16_t> levels(100, -100 * 16);
+    if (busy) levels[37] = -60 * 16;
+    return BuildSweepBlock(h, levels.data(), 100);
+  }
+
+  // A log from 2026-12-07 10:00:00: for each listed second its time record and one Wi-Fi sweep.
+  std::string WriteWifiLog(const std::vector<std::pair<int, bool>>& seconds) {
+    const auto clock = [](int s) {
+      return LogClock{12, 7, 26, 10, static_cast<uint8_t>(s / 60), static_cast<uint8_t>(s % 60)};
+    };
+    const std::string path = QDir(dir_.path()).filePath(QStringLiteral("wifi.kzq")).toStdString();
+    std::ofstream out(path, std::ios::binary);
+    auto put = [&out](const Bytes& bytes) {
+      out.write(reinterpret_cast<const char*>(bytes.data()),
+                static_cast<std::streamsize>(bytes.size()));
+    };
+    put(BuildHeaderRecord(ReceiverIdentity{}, clock(0), LogMarkers{}));
+    for (const auto& [second, busy] : seconds) {
+      put(BuildTimeRecord(clock(second), LogMarkers{}));
+      const Bytes sweep = WifiSweep(busy);
+      put(BuildMessageRecord(sweep.data(), sweep.size()));
+    }
+    put(BuildEndRecord(static_cast<uint32_t>(2 * seconds.size()), 0));
+    return path;
+  }
+
+  // A limit line at -80 dBm over the Wi-Fi band, which a busy sweep breaks.
+  void LoadWifiLimit() {
+    const std::string mask = QDir(dir_.path()).filePath(QStringLiteral("mask.csv")).toStdString();
+    std::ofstream(mask) << "2400000000,-80\n2500000000,-80\n";
+    ASSERT_TRUE(view_.Display().Limits().Load(LimitKind::kUpper, mask));
+  }
+
+  std::vector<std::string> LimitEventSpans() {
+    std::vector<std::string> spans;
+    for (const LimitEvent& e : view_.Display().Limits().Monitor().Events())
+      spans.push_back(e.start.text + " - " + (e.open ? std::string("open") : e.end.text));
+    return spans;
+  }
 
   ~FormViewTest() override { view_.Connection().Ops().SetLink(kSerialInterface, nullptr); }
 
@@ -244,23 +292,12 @@ TEST_F(FormViewTest, ASelectedWindowIsDrawnCountedAndExported) {
 // View, Channels: the live sweeps' figures over the last minute of the clock, or a selected time
 // window's, worked out with the window's other statistics; none while hidden.
 TEST_F(FormViewTest, ChannelFiguresAreLiveOrTheSelectedWindows) {
-  // 2400 ... 2500 MHz in 1 MHz points; Wi-Fi channel 6 (2426 ... 2448 MHz) busy when asked.
-  const auto wifi_sweep = [](bool busy) {
-    SweepHeader h;
-    h.start = 48000;
-    h.points = 100;
-    h.sweep_word = 20;
-    h.block_frequency = 48000;
-    std::vector<int16_t> levels(100, -100 * 16);
-    if (busy) levels[37] = -60 * 16;
-    return BuildSweepBlock(h, levels.data(), 100);
-  };
   ChannelPlanSource& plans = view_.ChannelPlans();
   EXPECT_EQ(plans.Figures(), nullptr);  // hidden until chosen
   plans.SetShown(true);
   ConnectSerial();
   for (const bool busy : {true, false, false}) {
-    const Bytes sweep = wifi_sweep(busy);
+    const Bytes sweep = WifiSweep(busy);
     view_.Display().OnReceiverMessage(QByteArray(reinterpret_cast<const char*>(sweep.data()),
                                                  static_cast<qsizetype>(sweep.size())));
     clock_.Advance(1000);
@@ -282,7 +319,7 @@ TEST_F(FormViewTest, ChannelFiguresAreLiveOrTheSelectedWindows) {
     };
     put(BuildHeaderRecord(ReceiverIdentity{}, LogClock{}, LogMarkers{}));
     for (const bool busy : {true, true, false, false, false}) {
-      const Bytes sweep = wifi_sweep(busy);
+      const Bytes sweep = WifiSweep(busy);
       put(BuildMessageRecord(sweep.data(), sweep.size()));
     }
     // A busy sweep cut off after its first half counts nowhere, as quorvalin-log leaves it out.
@@ -320,6 +357,89 @@ TEST_F(FormViewTest, ChannelFiguresAreLiveOrTheSelectedWindows) {
   view_.TimeWindow().Clear();
   plans.SetShown(false);
   EXPECT_EQ(plans.Figures(), nullptr);
+}
+
+// A replay counts each recorded sweep once, however often steps and jumps show it: the limit
+// check, a jump ending the violation going on, and the channel use over the log's own last
+// minute, which a pause does not empty.
+TEST_F(FormViewTest, AReplayCountsEachSweepOnceByTheLogsOwnTime) {
+  const std::string log = WriteWifiLog({{0, true}, {1, false}, {2, true}, {90, true}, {91, true}});
+  LoadWifiLimit();
+  ChannelPlanSource& plans = view_.ChannelPlans();
+  plans.SetShown(true);
+  CRecordingController& recorder = view_.Display().Recorder();
+  QSignalSpy scanned(&recorder, &CRecordingController::ScanFinished);
+  ASSERT_TRUE(view_.ReplayFile(log));
+  ASSERT_TRUE(scanned.wait(10000));
+  recorder.JumpTo(0);      // busy: a violation
+  recorder.StepSweep(+1);  // quiet: it ends
+  recorder.StepSweep(-1);  // busy, seen again
+  recorder.StepSweep(+1);
+  recorder.StepSweep(+1);  // busy
+  recorder.JumpTo(90);     // busy, but not the same violation
+  recorder.StepSweep(-1);  // 10:00:02 again
+  recorder.JumpTo(91);     // busy
+  EXPECT_THAT(LimitEventSpans(), ElementsAre("2026-12-07 10:00:00 - 2026-12-07 10:00:00",
+                                             "2026-12-07 10:00:02 - 2026-12-07 10:00:02",
+                                             "2026-12-07 10:01:30 - 2026-12-07 10:01:30",
+                                             "2026-12-07 10:01:31 - open"));
+  const ChannelPlanFigures* use = plans.Figures();
+  ASSERT_NE(use, nullptr);
+  EXPECT_EQ(use->figures[5].sweeps, 2u);  // 10:01:30 and 10:01:31
+  EXPECT_TRUE(recorder.PlaybackPaused());
+  clock_.Advance(75000);
+  EXPECT_EQ(plans.Figures()->figures[5].sweeps, 2u);
+}
+
+// A replay from a time plays nothing of the log before the scan has placed it there.
+TEST_F(FormViewTest, AReplayHeldForItsScanPlaysNothingBeforeItsStart) {
+  const std::string log = WriteWifiLog({{0, true}, {1, true}, {2, false}});
+  LoadWifiLimit();
+  CRecordingController& recorder = view_.Display().Recorder();
+  QSignalSpy scanned(&recorder, &CRecordingController::ScanFinished);
+  ASSERT_TRUE(view_.ReplayFile(log));
+  recorder.HoldUntilScanned();
+  QObject::connect(&recorder, &CRecordingController::ScanFinished, [&recorder] {
+    recorder.JumpTo(2);
+  });
+  clock_.Advance(1500);  // ten ticks of a record each, had it played
+  EXPECT_EQ(view_.Display().Trace().header.points, 0u);
+  ASSERT_TRUE(scanned.wait(10000));
+  EXPECT_EQ(FirstLevel(), -100);
+  EXPECT_FALSE(recorder.PlaybackPaused());
+  clock_.Advance(1500);
+  EXPECT_FALSE(recorder.PlayingBack());  // played on to the end
+  EXPECT_FALSE(view_.Display().Limits().Monitor().AnyViolation());
+}
+
+// A log that changes setting restarts the traces, as new settings do live: the min hold at
+// 5150 MHz holds that band's -60 dBm, not the -100 dBm of 2400 MHz.
+TEST_F(FormViewTest, AReplayRestartsTheTracesWhereTheSettingChanges) {
+  const std::string path = QDir(dir_.path()).filePath(QStringLiteral("two.kzq")).toStdString();
+  {
+    std::ofstream out(path, std::ios::binary);
+    auto put = [&out](const Bytes& bytes) {
+      out.write(reinterpret_cast<const char*>(bytes.data()),
+                static_cast<std::streamsize>(bytes.size()));
+    };
+    put(BuildHeaderRecord(ReceiverIdentity{}, LogClock{}, LogMarkers{}));
+    for (const auto& [start, dbm] : {std::pair{48000u, -100}, std::pair{103000u, -60}}) {
+      SweepHeader h;
+      h.start = start;
+      h.points = 2;
+      h.block_frequency = start;
+      const int16_t levels[2] = {static_cast<int16_t>(dbm * 16), static_cast<int16_t>(dbm * 16)};
+      const Bytes sweep = BuildSweepBlock(h, levels, 2);
+      put(BuildMessageRecord(sweep.data(), sweep.size()));
+    }
+    put(BuildEndRecord(2, 0));
+  }
+  TraceData& trace = view_.Display().Trace();
+  trace.min_hold.live = 1;
+  ASSERT_TRUE(view_.ReplayFile(path));
+  clock_.Advance(300);
+  EXPECT_EQ(trace.header.start, 103000u);
+  EXPECT_EQ(trace.min_hold.sixteenths[0], -60 * 16);
 }
 
 TEST_F(FormViewTest, ReplayWithoutALogChangesNothing) {

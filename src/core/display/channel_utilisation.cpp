@@ -70,6 +70,9 @@ void LiveChannelUse::AddSweep(int64_t now_ms, uint64_t start_hz, uint64_t step_h
     entries_.clear();
     plan_ = plan;
   }
+  // A clock that went back (a replay's log clock set back, or live again after a replay) starts
+  // the count again.
+  if (!entries_.empty() && SecondOf(now_ms) < entries_.back().second) entries_.clear();
   const int64_t oldest = SecondOf(now_ms - window_ms_);
   while (!entries_.empty() && entries_.front().second <= oldest) entries_.pop_front();
   if (plan_ == nullptr) return;

@@ -59,7 +59,7 @@ class LimitMonitor {
   // The verdict on the last sweep checked since the lines last changed.
   const std::optional<SweepVerdict>& Last() const { return last_; }
 
-  // Ends an open violation and writes it (at quit).
+  // Ends an open violation and writes it (at quit, or a jump in a replay).
   void Finish();
   // Forgets the listed events; an open one ends first, so the events file keeps it.
   void ClearEvents();

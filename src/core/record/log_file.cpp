@@ -4,6 +4,7 @@
 #include "core/link/sweep_message.h"
 #include "core/record/log_time.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace qv {
@@ -111,8 +112,13 @@ void CLogFile::ShowPlayingPanes() {
   host_.SetStatusPaneText(kPaneSerial, "Receiver Serial # " + header.serial);
   // The time pane follows the log's time records; until the first, the header's time, not the
   // last log's.
-  host_.SetStatusPaneText(kPaneRunningTime,
-                          KnownTime(header.clock) ? LogClockText(header.clock) : std::string());
+  ShowHeaderTime();
+}
+
+void CLogFile::ShowHeaderTime() {
+  const LogClock& clock = playback_.Header().clock;
+  last_time_.reset();
+  host_.SetStatusPaneText(kPaneRunningTime, KnownTime(clock) ? LogClockText(clock) : std::string());
 }
 
 void CLogFile::Pause() {
@@ -229,18 +235,24 @@ void CLogFile::PlayRecord(size_t length) {
   NoteRecord(length);
   played_at_ = playback_.Position();
   const uint8_t type = buffer_[0];
-  bool first = false;
-  if (IsSweepBlock(length, &first)) {
-    if (first) {
+  if (const std::optional<LogSweepBlock> block = SweepBlock(length)) {
+    if (block->first == 0) {
       shown_time_ = !timeline_ || !entry_ ? 0.0 : timeline_->SweepTime(*entry_, sweep_in_entry_);
       shown_sweep_at_ = played_at_;
       ++sweep_in_entry_;
     }
+    // Holds and averages of one setting mean nothing at another.
+    if (setting_ && *setting_ != block->setting) host_.SweepSettingChanged();
+    setting_ = block->setting;
   }
   if (type == kMsgSweep || type == kMsgTriggerSweep) {
     host_.PlaySweep(buffer_.data(), length + 1);
   } else if (type == kLogTimeType && length >= 6) {
-    host_.SetStatusPaneText(kPaneRunningTime, LogClockText(*last_time_));
+    if (last_time_) {
+      host_.SetStatusPaneText(kPaneRunningTime, LogClockText(*last_time_));
+    } else {
+      ShowHeaderTime();
+    }
     // A clock that cannot be read is no time record of the index.
     const std::optional<size_t> entry = timeline_ ? timeline_->EntryOf(played_at_) : std::nullopt;
     if (entry && timeline_->Entry(*entry).offset == played_at_) {
@@ -251,12 +263,9 @@ void CLogFile::PlayRecord(size_t length) {
   host_.LogFiguresChanged();
 }
 
-bool CLogFile::IsSweepBlock(size_t length, bool* first) const {
-  const LogRecordView record{playback_.Position(), buffer_[0], static_cast<uint16_t>(length),
-                             buffer_.data() + 1};
-  const std::optional<LogSweepBlock> block = SweepBlockOf(record);
-  *first = block && block->first == 0;
-  return block.has_value();
+std::optional<LogSweepBlock> CLogFile::SweepBlock(size_t length) const {
+  return SweepBlockOf(LogRecordView{playback_.Position(), buffer_[0],
+                                    static_cast<uint16_t>(length), buffer_.data() + 1});
 }
 
 std::optional<double> CLogFile::RecordTime(size_t length) const {
@@ -267,8 +276,8 @@ std::optional<double> CLogFile::RecordTime(size_t length) const {
       return static_cast<double>(timeline_->Elapsed(*entry));
     return std::nullopt;
   }
-  bool first = false;
-  if (!IsSweepBlock(length, &first) || !first) return std::nullopt;
+  const std::optional<LogSweepBlock> block = SweepBlock(length);
+  if (!block || block->first != 0) return std::nullopt;
   return entry_ ? timeline_->SweepTime(*entry_, sweep_in_entry_) : 0.0;
 }
 
@@ -298,7 +307,7 @@ void CLogFile::PacedTick() {
   if (entry.offset > played_at_ && playback_.SeekTo(entry.offset)) held_ = false;
 }
 
-bool CLogFile::ShowNextSweep() {
+bool CLogFile::ShowSweepFrom(uint64_t from) {
   constexpr int kRecordLimit = 1 << 16;  // a jump's bound where no sweep follows
   bool shown = false;
   for (int n = 0; n < kRecordLimit; ++n) {
@@ -307,17 +316,22 @@ bool CLogFile::ShowNextSweep() {
     if (result == LogPlayback::Result::kSkipped) continue;
     // The end stays for the pace to meet; a jump or a step only shows what there is.
     if (result != LogPlayback::Result::kRecord) return shown;
-    bool first = false;
-    const bool block = IsSweepBlock(length, &first);
-    // The sweep ends where the next one or the next second begins.
-    if (shown && (first || buffer_[0] == kLogTimeType)) {
+    const std::optional<LogSweepBlock> block = SweepBlock(length);
+    const bool first = block && block->first == 0;
+    if (shown && first) {  // a sweep whose last block never came ends where the next begins
       held_ = true;
       held_length_ = length;
       return true;
     }
-    if (block && !first && !shown) continue;  // the rest of a sweep begun before
-    shown = shown || block;
+    if (block && !shown && (!first || playback_.Position() < from)) {
+      // A sweep begun before, or one before the sweep to show: its second still counts it.
+      if (first) ++sweep_in_entry_;
+      continue;
+    }
+    shown = shown || block.has_value();
+    // A time record met inside the sweep moves the clock; the sweep goes on.
     PlayRecord(length);
+    if (block && block->first + block->count >= block->setting.points) return true;
   }
   return shown;
 }
@@ -347,7 +361,7 @@ bool CLogFile::JumpTo(int64_t elapsed) {
   held_ = false;
   entry_.reset();  // the time record read first sets it
   sweep_in_entry_ = 0;
-  const bool shown = ShowNextSweep();
+  const bool shown = ShowSweepFrom(0);
   pace_.Restart(speed_, shown_time_, timers_.NowMs());
   return shown;
 }
@@ -355,7 +369,7 @@ bool CLogFile::JumpTo(int64_t elapsed) {
 bool CLogFile::StepSweep(int direction) {
   if (!IsPlaying()) return false;
   Pause();
-  if (direction > 0) return ShowNextSweep();
+  if (direction > 0) return ShowSweepFrom(0);
   if (shown_sweep_at_ == 0) return false;
   // Walk from the time record before the sweep shown; a second with no sweep before it sends
   // the walk one time record further back, a few times at most.
@@ -363,19 +377,33 @@ bool CLogFile::StepSweep(int direction) {
   std::optional<size_t> entry = timeline_ ? timeline_->EntryOf(before - 1) : std::nullopt;
   for (int tries = 0; tries < 4; ++tries) {
     const uint64_t from = entry ? timeline_->Entry(*entry).offset : kLogHeaderRecordSize;
-    const std::vector<uint64_t> starts = playback_.SweepStartsBetween(from, before);
+    std::vector<uint64_t> times;
+    const std::vector<uint64_t> starts = playback_.SweepStartsBetween(from, before, &times);
     if (!starts.empty()) {
-      if (!playback_.SeekTo(starts.back())) return false;
+      // Played from the time record in force at that sweep, the clock is the sweep's own.
+      const uint64_t sweep = starts.back();
+      const auto time = std::find_if(times.rbegin(), times.rend(),
+                                     [sweep](uint64_t at) { return at < sweep; });
+      const uint64_t seek = time != times.rend() ? *time : sweep;
+      if (!playback_.SeekTo(seek)) return false;
       held_ = false;
       entry_ = entry;
-      sweep_in_entry_ = starts.size() - 1;
-      return ShowNextSweep();
+      sweep_in_entry_ = static_cast<uint64_t>(
+          std::count_if(starts.begin(), starts.end(), [seek](uint64_t at) { return at < seek; }));
+      if (time == times.rend()) ShowHeaderTime();  // no time record before it in the log
+      return ShowSweepFrom(sweep);
     }
     if (!entry) return false;
     before = from;
     entry = *entry == 0 ? std::nullopt : std::optional<size_t>(*entry - 1);
   }
   return false;
+}
+
+bool CLogFile::CountShownSweep() {
+  if (!IsPlaying() || fast_rewind_ || shown_sweep_at_ < uncounted_from_) return false;
+  uncounted_from_ = shown_sweep_at_ + 1;
+  return true;
 }
 
 int64_t CLogFile::PositionElapsed() const {
@@ -392,6 +420,12 @@ void CLogFile::NoteRecord(size_t length) {
   if (type == kLogTimeType && length >= 6) {
     const uint8_t* p = buffer_.data() + 1;
     last_time_ = LogClock{p[0], p[1], p[2], p[3], p[4], p[5]};
+    // Rewinding past a time record goes into the second before it.
+    const uint64_t at = playback_.Position();
+    if (fast_rewind_ && timeline_ != nullptr && at > 0) {
+      const std::optional<int64_t> before = timeline_->ClockAt(at - 1);
+      last_time_ = before ? LogClockOfSeconds(*before) : std::nullopt;
+    }
   }
   // Each sweep once, however often rewinding shows it again.
   const uint64_t at = playback_.Position();
@@ -424,6 +458,8 @@ void CLogFile::CloseLog() {
   sweep_in_entry_ = 0;
   shown_time_ = 0;
   shown_sweep_at_ = played_at_ = 0;
+  uncounted_from_ = 0;
+  setting_.reset();
 }
 
 std::string PlaybackEndText(uint64_t sweeps, const std::optional<LogClock>& time,

@@ -13,6 +13,7 @@
 #include "core/display/display_state.h"
 #include "core/record/log_format.h"
 #include "core/record/log_reader.h"
+#include "core/record/log_scan.h"
 #include "core/record/log_timeline.h"
 #include "core/record/log_writer.h"
 #include "core/record/replay_pace.h"
@@ -39,6 +40,9 @@ class LogHost {
   virtual void LogStateChanged() = 0;
   // A time record was written or a record played: the log's figures moved.
   virtual void LogFiguresChanged() {}
+  // The sweep about to be played was taken with another setting (start, points, step) than the
+  // one before: the traces start again, as they do live after new settings.
+  virtual void SweepSettingChanged() {}
 };
 
 // The graph's spectrum log: writes logs while the Receiver streams and plays them back, paced by
@@ -93,8 +97,12 @@ class CLogFile {
   // Shows the first whole sweep at or after an elapsed second (paused or playing on); false
   // without a timeline or when no sweep follows.
   bool JumpTo(int64_t elapsed);
-  // Pauses, then shows the next sweep (+1) or the one before the sweep shown (-1).
+  // Pauses, then shows the next sweep (+1) or the one before the sweep shown (-1). The time
+  // record in force at the sweep shown is played first, so the clock is that sweep's.
   bool StepSweep(int direction);
+  // Whether the sweep shown last is seen for the first time in this playback: true once, for the
+  // first sweep past every one counted so far; never while rewinding.
+  bool CountShownSweep();
   // Elapsed second and clock (LogClockSeconds) of the record played last.
   int64_t PositionElapsed() const;
   std::optional<int64_t> PositionClock() const;
@@ -119,6 +127,8 @@ class CLogFile {
   void RestartPlaybackTimer();
   void FailedWrite();
   void ShowPlayingPanes();
+  // Before the log's first time record the time is the header's.
+  void ShowHeaderTime();
   // Counts the sweeps and keeps the time of what was just read.
   void NoteRecord(size_t length);
   void EndPlayback();
@@ -132,11 +142,12 @@ class CLogFile {
   // When the record in the buffer is due: a time record's second, a sweep's share of its
   // second; nullopt for records that go with what came before.
   std::optional<double> RecordTime(size_t length) const;
-  // Whether the record in the buffer is a sweep block, and the first of its sweep.
-  bool IsSweepBlock(size_t length, bool* first) const;
-  // Plays on to the first block of the next sweep and its whole sweep; the next sweep's first
-  // block is held for later.
-  bool ShowNextSweep();
+  // The record in the buffer as a sweep block; nullopt for any other record.
+  std::optional<LogSweepBlock> SweepBlock(size_t length) const;
+  // Plays on to the first sweep whose first block starts at or after `from` and shows all of
+  // it: time records on the way and inside the sweep are played, blocks before it are passed
+  // over. The sweep ends with its last point, or where the next one begins (that block is held).
+  bool ShowSweepFrom(uint64_t from);
   // The next record forwards: the held one, else one read. kSkipped for one stepped over.
   LogPlayback::Result NextForward(size_t* length);
   TimerFactory& timers_;
@@ -170,6 +181,8 @@ class CLogFile {
   double shown_time_ = 0;        // elapsed time of the sweep shown
   uint64_t shown_sweep_at_ = 0;  // its first block's offset
   uint64_t played_at_ = 0;       // the record played last
+  uint64_t uncounted_from_ = 0;  // sweeps starting here or later have not been counted yet
+  std::optional<LogSweepSetting> setting_;  // of the sweep block played last
 };
 
 // "End of log: 42 sweeps, 20:40:06": the time of the last time record read, left out when none

@@ -255,11 +255,13 @@ void LogPlayback::WalkFrom(uint64_t from, Each&& each) {
   }
 }
 
-std::vector<uint64_t> LogPlayback::SweepStartsBetween(uint64_t from, uint64_t to) {
+std::vector<uint64_t> LogPlayback::SweepStartsBetween(uint64_t from, uint64_t to,
+                                                      std::vector<uint64_t>* times) {
   std::vector<uint64_t> starts;
   if (!IsOpen()) return starts;
   WalkFrom(from, [&](const LogRecordView& record) {
     if (record.offset >= to || IsEndType(record.type)) return false;
+    if (times != nullptr && record.type == kLogTimeType) times->push_back(record.offset);
     const std::optional<LogSweepBlock> block = SweepBlockOf(record);
     if (block && block->first == 0) starts.push_back(record.offset);
     return true;

@@ -112,8 +112,10 @@ class LogPlayback {
   // False, nothing moved, for an offset before the first record or past the file's end.
   bool SeekTo(uint64_t offset);
   // Starts of the sweeps (their first block) whose records begin in [from, to), walking the
-  // records from the boundary `from`; empty when the file cannot be read.
-  std::vector<uint64_t> SweepStartsBetween(uint64_t from, uint64_t to);
+  // records from the boundary `from`; empty when the file cannot be read. `times`, when given,
+  // gets the starts of the time records among them.
+  std::vector<uint64_t> SweepStartsBetween(uint64_t from, uint64_t to,
+                                           std::vector<uint64_t>* times = nullptr);
 
   // Where the last kEnd came from: the start of a record the bytes stop inside, or none for an
   // end record or a clean end of the file.

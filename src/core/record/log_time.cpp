@@ -81,7 +81,13 @@ std::optional<int64_t> LogClockSeconds(const uint8_t* p) {
   return LogClockSeconds(LogClock{p[0], p[1], p[2], p[3], p[4], p[5]});
 }
 
-std::string LogSecondsText(int64_t seconds) {
+namespace {
+
+struct CivilTime {
+  int64_t year, month, day, hour, minute, second;
+};
+
+CivilTime CivilOf(int64_t seconds) {
   const int64_t days = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
   const int64_t in_day = seconds - days * 86400;
   // Civil date of a day count (days from 2000-01-01), the inverse of DaysFrom2000.
@@ -94,12 +100,27 @@ std::string LogSecondsText(int64_t seconds) {
   const int64_t day = of_year - (153 * mp + 2) / 5 + 1;
   const int64_t month = mp < 10 ? mp + 3 : mp - 9;
   const int64_t year = year_of_era + era * 400 + (month <= 2);
+  return {year, month, day, in_day / 3600, in_day / 60 % 60, in_day % 60};
+}
+
+}  // namespace
+
+std::string LogSecondsText(int64_t seconds) {
+  const CivilTime t = CivilOf(seconds);
   char text[48];
   std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld",
-                static_cast<long long>(year), static_cast<long long>(month),
-                static_cast<long long>(day), static_cast<long long>(in_day / 3600),
-                static_cast<long long>(in_day / 60 % 60), static_cast<long long>(in_day % 60));
+                static_cast<long long>(t.year), static_cast<long long>(t.month),
+                static_cast<long long>(t.day), static_cast<long long>(t.hour),
+                static_cast<long long>(t.minute), static_cast<long long>(t.second));
   return text;
+}
+
+std::optional<LogClock> LogClockOfSeconds(int64_t seconds) {
+  const CivilTime t = CivilOf(seconds);
+  if (t.year < 2000 || t.year > 2255) return std::nullopt;
+  return LogClock{static_cast<uint8_t>(t.month),  static_cast<uint8_t>(t.day),
+                  static_cast<uint8_t>(t.year - 2000), static_cast<uint8_t>(t.hour),
+                  static_cast<uint8_t>(t.minute), static_cast<uint8_t>(t.second)};
 }
 
 void LogTimeWindow::OnHeader(const LogHeaderInfo& header) {

@@ -31,6 +31,8 @@ std::optional<int64_t> LogClockSeconds(const LogClock& clock);
 std::optional<int64_t> LogClockSeconds(const uint8_t* payload);
 // "YYYY-MM-DD HH:MM:SS" of such seconds.
 std::string LogSecondsText(int64_t seconds);
+// The clock of such seconds; nullopt for a year a log's clock cannot hold (2000 ... 2255).
+std::optional<LogClock> LogClockOfSeconds(int64_t seconds);
 
 // Passes on to `inner` the records whose time lies in [from, to] (either end open): a record's
 // time is that of the latest time record before it (a time record's its own). A point from the

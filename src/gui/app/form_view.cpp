@@ -61,7 +61,7 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
                    emit ToolbarChanged();
                  }),
       display_(timers, sequencer_, alerts, this),
-      channel_plans_(timers) {
+      channel_plans_(timers, display_.Recorder()) {
   display_.setObjectName(QStringLiteral("Graph Window"));
   timeline_ = new CTimelineWidget(this);
   // The overview wears the spectrogram's colours, whichever map and range are chosen.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "gui/record/recording_controller.h"
 #include "gui/record/time_window.h"
 
 namespace qv {
@@ -9,9 +10,17 @@ namespace qv {
 void ChannelPlanSource::OnSweep(const TraceData& trace) {
   // Counted while hidden too, so the figures are whole the moment the bands are shown.
   constexpr uint64_t kStepHz = 50000;
-  live_.AddSweep(timers_.NowMs(), uint64_t{trace.header.start} * kStepHz,
+  if (!recorder_.PlayingBack()) log_ms_.reset();
+  live_.AddSweep(NowMs(), uint64_t{trace.header.start} * kStepHz,
                  uint64_t{trace.header.sweep_word} * kStepHz, trace.live_sixteenths.data(),
                  std::min<uint32_t>(trace.points_received, trace.StoredPoints()));
+}
+
+int64_t ChannelPlanSource::NowMs() const {
+  // A replay's span is the log's time: a pause or a fast speed does not stretch or shrink it.
+  // Once the replay ends its figures stay as they were until live sweeps come.
+  if (const std::optional<int64_t> log = recorder_.PositionClock()) log_ms_ = *log * 1000;
+  return log_ms_ ? *log_ms_ : timers_.NowMs();
 }
 
 const ChannelPlanFigures* ChannelPlanSource::Figures() const {
@@ -20,7 +29,7 @@ const ChannelPlanFigures* ChannelPlanSource::Figures() const {
   if (window != nullptr && window->Plan() != nullptr) {
     figures_ = {window->Plan(), window->Figures()};
   } else {
-    figures_ = {live_.Plan(), live_.Figures(timers_.NowMs())};
+    figures_ = {live_.Plan(), live_.Figures(NowMs())};
   }
   return figures_.plan != nullptr ? &figures_ : nullptr;
 }

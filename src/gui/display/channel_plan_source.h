@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "core/app/timer.h"
 #include "core/display/channel_plan_layout.h"
 #include "core/display/channel_utilisation.h"
@@ -7,13 +9,16 @@
 
 namespace qv {
 
+class CRecordingController;
 class CTimeWindow;
 
 // The channel plan the graph draws (View, Channels) and its figures: the live sweeps' over the
-// last minute on the timer seam's clock, or a selected time window's when there is one.
+// last minute on the timer seam's clock (a replay's on the log's own clock), or a selected time
+// window's when there is one.
 class ChannelPlanSource {
  public:
-  explicit ChannelPlanSource(TimerFactory& timers) : timers_(timers) {}
+  ChannelPlanSource(TimerFactory& timers, const CRecordingController& recorder)
+      : timers_(timers), recorder_(recorder) {}
 
   void SetShown(bool shown) { shown_ = shown; }
   bool Shown() const { return shown_; }
@@ -32,11 +37,15 @@ class ChannelPlanSource {
   const ChannelPlanFigures* Figures() const;
 
  private:
+  int64_t NowMs() const;
+
   TimerFactory& timers_;
+  const CRecordingController& recorder_;
   const CTimeWindow* window_ = nullptr;
   bool shown_ = false;
   LiveChannelUse live_;
   mutable ChannelPlanFigures figures_;
+  mutable std::optional<int64_t> log_ms_;  // the replay's time, kept after it ends
 };
 
 }  // namespace qv

@@ -60,10 +60,10 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
   dialog_runner_ = [](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
   alerts_ = &alerts;
   // A whole sweep, its own header still in the record, is checked against the limits and
-  // counted by the density view and the channel plan. Played backwards a sweep arrives from its
-  // top, and counting it again would count it twice: only forward sweeps count.
+  // counted by the density view and the channel plan; a log's sweep only the first time it is
+  // shown (rewinding, stepping back or jumping back shows sweeps again).
   sweeps_.SetSweepComplete([this] {
-    if (FastRewind()) return;
+    if (!recorder_->CountsSweep()) return;
     limits_->OnSweep(*trace_);
     recorder_->OnWholeSweep();  // a capture asked for while it arrived
     density_.OnSweep(*trace_);

@@ -32,6 +32,8 @@ CLimitsController::CLimitsController(TimerFactory& timers, Alerts& alerts,
           },
           *this) {
   monitor_.SetChanged([this] { emit Changed(); });
+  // A violation before a jump in a replay is not one with what fails after it.
+  connect(&recorder_, &CRecordingController::Jumping, this, [this] { monitor_.Finish(); });
 }
 
 bool CLimitsController::Load(LimitKind kind, const std::string& path) {

@@ -1,6 +1,7 @@
 #include "gui/record/recording_controller.h"
 
 #include <QWidget>
+#include <utility>
 
 #include "core/app/status_panes.h"
 #include "core/link/sweep_message.h"
@@ -33,6 +34,7 @@ CRecordingController::~CRecordingController() {
 }
 
 void CRecordingController::EndScan() {
+  held_for_scan_ = false;
   log_->SetTimeline(nullptr);
   scanner_->Cancel();
   scan_.reset();
@@ -40,7 +42,12 @@ void CRecordingController::EndScan() {
 
 void CRecordingController::OnScanFinished() {
   scan_ = scanner_->Result();
-  if (!scan_ || !PlayingBack()) return;
+  // Whatever the scan found, a held log plays once it is told (after a start time is placed).
+  const bool held = std::exchange(held_for_scan_, false);
+  if (!scan_ || !PlayingBack()) {
+    if (held) ResumePlayback();
+    return;
+  }
   log_->SetTimeline(scan_->timeline.get());
   if (!scan_->damage.empty()) {
     // Once per log, in words that say what was skipped and where; never a box to click away.
@@ -50,6 +57,13 @@ void CRecordingController::OnScanFinished() {
   }
   emit ScanFinished();
   NotePosition(true);
+  if (held) ResumePlayback();
+}
+
+void CRecordingController::HoldUntilScanned() {
+  if (!PlayingBack() || scan_) return;
+  held_for_scan_ = true;
+  PausePlayback();
 }
 
 const LogTimeline* CRecordingController::Timeline() const {
@@ -70,6 +84,7 @@ std::string CRecordingController::ScanDamage() const {
 
 void CRecordingController::JumpTo(int64_t elapsed_seconds) {
   if (!PlayingBack() || Timeline() == nullptr) return;
+  emit Jumping();
   graph_.ResetTraces();
   log_->JumpTo(elapsed_seconds);
   CopyFigures();
@@ -96,7 +111,10 @@ bool CRecordingController::JumpToTime(const LogTimePoint& point, std::string* er
 void CRecordingController::StepSweep(int direction) {
   if (!PlayingBack()) return;
   // Back shows that sweep alone, as a jump would; forward goes on as playing does.
-  if (direction < 0) graph_.ResetTraces();
+  if (direction < 0) {
+    emit Jumping();
+    graph_.ResetTraces();
+  }
   log_->StepSweep(direction);
   CopyFigures();
   graph_.RepaintNow();
@@ -278,6 +296,12 @@ void CRecordingController::PlaySweep(const uint8_t* message, size_t length) {
   graph_.SetModeFlags(!trigger, trigger);
   graph_.ProcessSweepBlock(message, length);
   graph_.Repaint();
+}
+
+void CRecordingController::SweepSettingChanged() {
+  // As new settings sent to the Receiver do: the traces and the sweep mode start again.
+  graph_.ResetTraces();
+  graph_.ClearModeFlags();
 }
 
 void CRecordingController::PlaybackEnded(const std::string& text) {

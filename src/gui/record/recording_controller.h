@@ -101,6 +101,9 @@ class CRecordingController : public QObject, public ReceiveLog, public LogHost, 
   double ScanProgress() const;  // 0 ... 1, 1 when done
   // What the scan found damaged, once it is done; empty for nothing.
   std::string ScanDamage() const;
+  // Nothing of the log just opened plays until its scan is done and ScanFinished has been
+  // told (where a start time is placed); then it plays on.
+  void HoldUntilScanned();
   // The first whole sweep at or after an elapsed second, traces restarted.
   void JumpTo(int64_t elapsed_seconds);
   // A time as a user gives it; false, with why in `error`, for one outside the log (or before
@@ -108,6 +111,9 @@ class CRecordingController : public QObject, public ReceiveLog, public LogHost, 
   bool JumpToTime(const LogTimePoint& point, std::string* error);
   // One sweep forward (+1) or back (-1); pauses.
   void StepSweep(int direction);
+  // Whether the sweep just completed counts for the limit check, density and channel use: live
+  // sweeps do; a log's, the first time this playback shows them.
+  bool CountsSweep() { return !PlayingBack() || log_->CountShownSweep(); }
   void SetReplaySpeed(ReplaySpeed speed);
   ReplaySpeed Speed() const { return log_->Speed(); }
   int64_t PositionElapsed() const { return log_->PositionElapsed(); }
@@ -152,6 +158,7 @@ class CRecordingController : public QObject, public ReceiveLog, public LogHost, 
   void PlaybackEnded(const std::string& text) override;
   void LogStateChanged() override;
   void LogFiguresChanged() override;
+  void SweepSettingChanged() override;
 
   // CaptureHost
   void ShowCapture(const uint8_t* block, const int16_t* levels, size_t count) override;
@@ -170,6 +177,9 @@ class CRecordingController : public QObject, public ReceiveLog, public LogHost, 
   // The position shown moved: to another second (a few times a second at most), or by a jump,
   // a step or a pause.
   void PositionChanged();
+  // A jump or a step back is about to leave the sweeps played so far: what was going on in
+  // them (a limit violation) ends there.
+  void Jumping();
 
  private:
   // The log's figures into the graph's state.
@@ -191,6 +201,7 @@ class CRecordingController : public QObject, public ReceiveLog, public LogHost, 
   std::shared_ptr<const LogFileScan> scan_;
   int64_t position_sent_ = -1;
   int64_t position_sent_ms_ = 0;
+  bool held_for_scan_ = false;
 };
 
 }  // namespace qv

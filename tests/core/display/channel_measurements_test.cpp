@@ -110,6 +110,12 @@ TEST(ChannelUtilisation, ShareOfBusySweepsOverASlidingWindow) {
   figures = use.Figures(20000);
   EXPECT_EQ(figures[5].sweeps, 4u);
   EXPECT_DOUBLE_EQ(figures[5].UtilisationPercent(), 0.0);
+  // A clock that goes back (a replayed log's set back, or live again after a replay) counts
+  // afresh: the seconds it meets again hold only what came after.
+  const std::vector<int16_t> quiet = Sweep(false);
+  use.AddSweep(3000, 2400 * kMhz, kMhz, quiet.data(), 100);
+  use.AddSweep(9000, 2400 * kMhz, kMhz, quiet.data(), 100);
+  EXPECT_EQ(use.Figures(9000)[5].sweeps, 2u);
 
   // Another band: another plan, counted from nothing; the threshold itself counts as busy.
   std::vector<int16_t> at_threshold(100, -85 * 16);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/app/manual_clock.h"
+#include "core/app/status_panes.h"
 #include "core/link/sweep_message.h"
 #include "core/record/log_file.h"
 #include "core/record/log_file_scan.h"
@@ -34,9 +35,12 @@ void AddSweep(Bytes& log, int second, int sweep) {
 
 class Player : public LogHost {
  public:
-  void SetStatusPaneText(int, const std::string&) override {}
+  void SetStatusPaneText(int pane, const std::string& text) override {
+    if (pane == kPaneRunningTime) time_pane = text;
+  }
   void PlaySweep(const uint8_t* message, size_t length) override {
     const std::optional<SweepHeader> h = ParseSweepHeader(message, length);
+    if (h) blocks.push_back(h->block_frequency);
     if (h && h->block_frequency == h->start)
       firsts.push_back(static_cast<int16_t>(message[length - 4] | message[length - 3] << 8));
   }
@@ -45,6 +49,8 @@ class Player : public LogHost {
 
   int16_t Last() const { return firsts.empty() ? 0 : firsts.back(); }
   std::vector<int16_t> firsts;  // first level of every sweep's first block shown
+  std::vector<uint32_t> blocks;  // block frequency of every block shown
+  std::string time_pane;
   bool ended = false;
 };
 
@@ -187,7 +193,9 @@ TEST(LogReplayTest, ANightIsScannedJumpedSteppedAndPacedByItsOwnTime) {
   log.ToggleFastRewind();
   clock.Advance(15 * 40);
   EXPECT_LT(player.Last(), 0);
-  EXPECT_EQ(player.Last() / 16 * 16, Level(2993, 0));  // eight seconds: five records each
+  // Forty records back from the end of the sweep shown: its second's three, seven seconds of
+  // five, then the second sweep of second 2992.
+  EXPECT_EQ(player.Last(), Level(2992, 1));
   EXPECT_FALSE(player.ended);
 
   // As fast as it can be drawn, to the torn end, where playback ends.
@@ -201,6 +209,98 @@ TEST(LogReplayTest, ANightIsScannedJumpedSteppedAndPacedByItsOwnTime) {
   // A scan cancelled before it starts ends at once, empty-handed.
   cancel = true;
   EXPECT_TRUE(ScanLogFile(path, cancel, nullptr).cancelled);
+}
+
+// A slow link's sweep is cut by the next second's time record: 10:00:00 sweep 0, whose second
+// block comes after 10:00:01's record, then sweep 1; 10:00:02 sweep 2; 10:00:03 sweep 3.
+TEST(LogReplayTest, JumpsAndStepsShowWholeSweepsWithTheClockOfTheirSecond) {
+  const auto clock = [](int second) {
+    return LogClock{12, 7, 26, 10, 0, static_cast<uint8_t>(second)};
+  };
+  Bytes bytes = BuildHeaderRecord(ReceiverIdentity{}, clock(0), {});
+  const auto add = [&bytes](const Bytes& record) {
+    bytes.insert(bytes.end(), record.begin(), record.end());
+  };
+  const auto block = [&](int sweep, uint32_t first) {
+    SweepHeader h;
+    h.start = 48000;
+    h.points = 4;
+    h.block_frequency = 48000 + first;
+    const int16_t levels[2] = {static_cast<int16_t>(-16 * (60 + sweep)), -1600};
+    const Bytes message = BuildSweepBlock(h, levels, 2);
+    add(BuildMessageRecord(message.data(), message.size()));
+  };
+  add(BuildTimeRecord(clock(0), {}));
+  block(0, 0);
+  add(BuildTimeRecord(clock(1), {}));
+  block(0, 2);
+  block(1, 0);
+  block(1, 2);
+  for (int second : {2, 3}) {
+    add(BuildTimeRecord(clock(second), {}));
+    block(second, 0);
+    block(second, 2);
+  }
+  TempDir dir;
+  const std::string path = dir.File("slow.zn");
+  WriteWholeFile(path, bytes.data(), bytes.size());
+  std::atomic<bool> cancel{false};
+  const LogFileScan scan = ScanLogFile(path, cancel, nullptr);
+  ASSERT_NE(scan.timeline, nullptr);
+
+  ManualClock timers;
+  RecordingAlerts alerts;
+  Player player;
+  ReceiverIdentity identity;
+  CLogFile log(timers, alerts, player, identity);
+  ASSERT_TRUE(log.OpenLogForReplay(path));
+  log.SetTimeline(scan.timeline.get());
+  const auto shows = [&](int sweep, int second) {
+    EXPECT_EQ(player.Last(), -16 * (60 + sweep));
+    EXPECT_EQ(log.PositionClock(), LogClockSeconds(clock(second)));
+    EXPECT_EQ(player.time_pane, "12/7/2026 10:0:" + std::to_string(second));
+  };
+  std::vector<bool> counted;
+
+  // Both blocks of sweep 0, the time record between them moving the clock on; then the whole
+  // of sweep 1 with nothing of sweep 0 skipped or shown twice.
+  ASSERT_TRUE(log.JumpTo(0));
+  EXPECT_EQ(player.blocks, (std::vector<uint32_t>{48000, 48002}));
+  shows(0, 1);
+  counted.push_back(log.CountShownSweep());
+  ASSERT_TRUE(log.StepSweep(+1));
+  EXPECT_EQ(player.blocks, (std::vector<uint32_t>{48000, 48002, 48000, 48002}));
+  shows(1, 1);
+  counted.push_back(log.CountShownSweep());
+  for (int sweep : {2, 3}) {
+    ASSERT_TRUE(log.StepSweep(+1));
+    shows(sweep, sweep);
+    counted.push_back(log.CountShownSweep());
+  }
+
+  // Back, the clock is that of the sweep shown, not of the last record read; sweeps seen
+  // again count no more.
+  ASSERT_TRUE(log.StepSweep(-1));
+  shows(2, 2);
+  counted.push_back(log.CountShownSweep());
+  ASSERT_TRUE(log.StepSweep(-1));
+  shows(1, 1);
+  ASSERT_TRUE(log.StepSweep(+1));
+  shows(2, 2);
+  counted.push_back(log.CountShownSweep());
+  ASSERT_TRUE(log.JumpTo(0));
+  shows(0, 1);
+  counted.push_back(log.CountShownSweep());
+  EXPECT_EQ(counted, (std::vector<bool>{true, true, true, true, false, false, false}));
+
+  // Rewinding: sweep 3's blocks, then past its time record into 10:00:02.
+  ASSERT_TRUE(log.JumpTo(3));
+  log.Resume();
+  log.ToggleFastRewind();
+  timers.Advance(3 * kFastPlaybackTickMs);
+  EXPECT_EQ(log.PositionClock(), LogClockSeconds(clock(2)));
+  EXPECT_EQ(player.time_pane, "12/7/2026 10:0:2");
+  EXPECT_FALSE(log.CountShownSweep());
 }
 
 }  // namespace

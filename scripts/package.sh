@@ -6,6 +6,9 @@
 # programs tested are the programs packaged (scripts/test.sh does; the package is the same).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# ccache shares objects between clones of the project in other folders (CI clones afresh);
+# debug info then names paths relative to the build folder.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 
 ./scripts/setup.sh
 

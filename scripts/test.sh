@@ -6,6 +6,9 @@
 # (scripts/tsan.sh). Each part prints how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# ccache shares objects between clones of the project in other folders (CI clones afresh);
+# debug info then names paths relative to the build folder.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 
 ./scripts/setup.sh
 started=$SECONDS

@@ -3,6 +3,9 @@
 # end-to-end tests run the real program). Extra arguments go to ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# ccache shares objects between clones of the project in other folders (CI clones afresh);
+# debug info then names paths relative to the build folder.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 
 ./scripts/setup.sh
 

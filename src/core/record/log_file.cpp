@@ -234,6 +234,8 @@ void CLogFile::PlayRecord(size_t length) {
   open_failure_shown_ = false;
   NoteRecord(length);
   played_at_ = playback_.Position();
+  in_order_ = in_order_ && played_at_ == next_record_;
+  next_record_ = played_at_ + kLogRecordPrefix + length;
   const uint8_t type = buffer_[0];
   if (const std::optional<LogSweepBlock> block = SweepBlock(length)) {
     if (block->first == 0) {
@@ -401,9 +403,10 @@ bool CLogFile::StepSweep(int direction) {
 }
 
 bool CLogFile::CountShownSweep() {
-  if (!IsPlaying() || fast_rewind_ || shown_sweep_at_ < uncounted_from_) return false;
-  uncounted_from_ = shown_sweep_at_ + 1;
-  return true;
+  if (!IsPlaying() || fast_rewind_) return false;
+  const bool follows = in_order_;
+  in_order_ = true;
+  return counted_.Count(shown_sweep_at_, follows);
 }
 
 int64_t CLogFile::PositionElapsed() const {
@@ -458,7 +461,8 @@ void CLogFile::CloseLog() {
   sweep_in_entry_ = 0;
   shown_time_ = 0;
   shown_sweep_at_ = played_at_ = 0;
-  uncounted_from_ = 0;
+  counted_.Clear();
+  in_order_ = false;
   setting_.reset();
 }
 

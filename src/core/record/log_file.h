@@ -11,6 +11,7 @@
 #include "core/app/alerts.h"
 #include "core/app/timer.h"
 #include "core/display/display_state.h"
+#include "core/record/counted_sweeps.h"
 #include "core/record/log_format.h"
 #include "core/record/log_reader.h"
 #include "core/record/log_scan.h"
@@ -100,8 +101,9 @@ class CLogFile {
   // Pauses, then shows the next sweep (+1) or the one before the sweep shown (-1). The time
   // record in force at the sweep shown is played first, so the clock is that sweep's.
   bool StepSweep(int direction);
-  // Whether the sweep shown last is seen for the first time in this playback: true once, for the
-  // first sweep past every one counted so far; never while rewinding.
+  // Whether the sweep shown last is seen for the first time in this playback: true once for
+  // each sweep, also for one a jump forward skipped and a jump back then shows; never while
+  // rewinding.
   bool CountShownSweep();
   // Elapsed second and clock (LogClockSeconds) of the record played last.
   int64_t PositionElapsed() const;
@@ -181,7 +183,9 @@ class CLogFile {
   double shown_time_ = 0;        // elapsed time of the sweep shown
   uint64_t shown_sweep_at_ = 0;  // its first block's offset
   uint64_t played_at_ = 0;       // the record played last
-  uint64_t uncounted_from_ = 0;  // sweeps starting here or later have not been counted yet
+  CountedSweeps counted_;
+  uint64_t next_record_ = 0;  // where the record after the one played last starts
+  bool in_order_ = false;     // every record since the sweep counted last was played, in order
   std::optional<LogSweepSetting> setting_;  // of the sweep block played last
 };
 

@@ -303,5 +303,54 @@ TEST(LogReplayTest, JumpsAndStepsShowWholeSweepsWithTheClockOfTheirSecond) {
   EXPECT_FALSE(log.CountShownSweep());
 }
 
+// A jump forward skips sweeps it has not counted; a jump back that shows them counts them then
+// (a violation among them is still found), and nothing already counted counts again.
+TEST(LogReplayTest, SweepsAJumpSkippedCountWhenAJumpBackShowsThem) {
+  Bytes bytes = BuildHeaderRecord(ReceiverIdentity{}, LogClock{12, 7, 26, 10, 0, 0}, {});
+  for (int second = 0; second < 5; ++second) {
+    const Bytes time = BuildTimeRecord(LogClock{12, 7, 26, 10, 0, static_cast<uint8_t>(second)}, {});
+    SweepHeader h;
+    h.start = h.block_frequency = 48000;
+    h.points = 2;
+    const int16_t levels[2] = {static_cast<int16_t>(-16 * (60 + second)), -1600};
+    const Bytes message = BuildSweepBlock(h, levels, 2);
+    const Bytes record = BuildMessageRecord(message.data(), message.size());
+    bytes.insert(bytes.end(), time.begin(), time.end());
+    bytes.insert(bytes.end(), record.begin(), record.end());
+  }
+  TempDir dir;
+  const std::string path = dir.File("jumps.zn");
+  WriteWholeFile(path, bytes.data(), bytes.size());
+  std::atomic<bool> cancel{false};
+  const LogFileScan scan = ScanLogFile(path, cancel, nullptr);
+  ASSERT_NE(scan.timeline, nullptr);
+  ManualClock timers;
+  RecordingAlerts alerts;
+  Player player;
+  ReceiverIdentity identity;
+  CLogFile log(timers, alerts, player, identity);
+  ASSERT_TRUE(log.OpenLogForReplay(path));
+  log.SetTimeline(scan.timeline.get());
+
+  std::vector<std::pair<int16_t, bool>> seen;  // level shown, counted
+  const auto note = [&] { seen.emplace_back(player.Last(), log.CountShownSweep()); };
+  ASSERT_TRUE(log.JumpTo(3));
+  note();
+  ASSERT_TRUE(log.JumpTo(1));
+  note();
+  for (int step = 0; step < 3; ++step) {
+    ASSERT_TRUE(log.StepSweep(+1));
+    note();
+  }
+  ASSERT_TRUE(log.JumpTo(2));
+  note();
+  EXPECT_EQ(seen, (std::vector<std::pair<int16_t, bool>>{{-16 * 63, true},
+                                                          {-16 * 61, true},
+                                                          {-16 * 62, true},
+                                                          {-16 * 63, false},
+                                                          {-16 * 64, true},
+                                                          {-16 * 62, false}}));
+}
+
 }  // namespace
 }  // namespace qv

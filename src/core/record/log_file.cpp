@@ -306,7 +306,10 @@ void CLogFile::PacedTick() {
   // Drawing cannot keep up with the speed: go on from where the speed has got to.
   const LogTimeEntry& entry =
       timeline_->Entry(timeline_->EntryAt(static_cast<int64_t>(pace_.Target(now))));
-  if (entry.offset > played_at_ && playback_.SeekTo(entry.offset)) held_ = false;
+  if (entry.offset > played_at_ && playback_.SeekTo(entry.offset)) {
+    held_ = false;
+    host_.PlaybackSkipped();
+  }
 }
 
 bool CLogFile::ShowSweepFrom(uint64_t from) {

@@ -44,6 +44,9 @@ class LogHost {
   // The sweep about to be played was taken with another setting (start, points, step) than the
   // one before: the traces start again, as they do live after new settings.
   virtual void SweepSettingChanged() {}
+  // Recorded-speed replay fell behind and went on further in the log: the sweeps between were
+  // not shown (a limit violation going on ends where they begin).
+  virtual void PlaybackSkipped() {}
 };
 
 // The graph's spectrum log: writes logs while the Receiver streams and plays them back, paced by

@@ -46,12 +46,14 @@ class Player : public LogHost {
   }
   void PlaybackEnded(const std::string&) override { ended = true; }
   void LogStateChanged() override {}
+  void PlaybackSkipped() override { ++skips; }
 
   int16_t Last() const { return firsts.empty() ? 0 : firsts.back(); }
   std::vector<int16_t> firsts;  // first level of every sweep's first block shown
   std::vector<uint32_t> blocks;  // block frequency of every block shown
   std::string time_pane;
   bool ended = false;
+  int skips = 0;
 };
 
 // Three hours, from 20:00:00, a time record and two sweeps a second. At second 3600 the clock
@@ -350,6 +352,55 @@ TEST(LogReplayTest, SweepsAJumpSkippedCountWhenAJumpBackShowsThem) {
                                                           {-16 * 63, false},
                                                           {-16 * 64, true},
                                                           {-16 * 62, false}}));
+}
+
+// Drawing that cannot keep up with x256 (each sweep costs a millisecond here): the replay goes on
+// from where the speed has got to, and says so, so a violation does not run on across the gap.
+TEST(LogReplayTest, AReplayThatFallsBehindItsSpeedSaysItSkipped) {
+  Bytes bytes = BuildHeaderRecord(ReceiverIdentity{}, LogClock{12, 7, 26, 10, 0, 0}, {});
+  SweepHeader h;
+  h.start = h.block_frequency = 48000;
+  h.points = 1;
+  const int16_t level = -1600;
+  const Bytes message = BuildSweepBlock(h, &level, 1);
+  const Bytes sweep = BuildMessageRecord(message.data(), message.size());
+  for (int second = 0; second < 1000; ++second) {
+    const int m = second / 60;
+    const Bytes time = BuildTimeRecord(
+        LogClock{12, 7, 26, static_cast<uint8_t>(10 + m / 60), static_cast<uint8_t>(m % 60),
+                 static_cast<uint8_t>(second % 60)},
+        {});
+    bytes.insert(bytes.end(), time.begin(), time.end());
+    for (int k = 0; k < 2; ++k) bytes.insert(bytes.end(), sweep.begin(), sweep.end());
+  }
+  TempDir dir;
+  const std::string path = dir.File("slow.zn");
+  WriteWholeFile(path, bytes.data(), bytes.size());
+  std::atomic<bool> cancel{false};
+  const LogFileScan scan = ScanLogFile(path, cancel, nullptr);
+  ASSERT_NE(scan.timeline, nullptr);
+
+  struct SlowClock : ManualClock {
+    int64_t NowMs() const override { return ManualClock::NowMs() + drawing_ms; }
+    int64_t drawing_ms = 0;
+  } timers;
+  struct SlowPlayer : Player {
+    explicit SlowPlayer(SlowClock& clock) : clock(clock) {}
+    void PlaySweep(const uint8_t* message, size_t length) override {
+      Player::PlaySweep(message, length);
+      ++clock.drawing_ms;
+    }
+    SlowClock& clock;
+  } player(timers);
+  RecordingAlerts alerts;
+  ReceiverIdentity identity;
+  CLogFile log(timers, alerts, player, identity);
+  ASSERT_TRUE(log.OpenLogForReplay(path));
+  log.SetTimeline(scan.timeline.get());
+  log.SetSpeed(ReplaySpeed::k256);
+  timers.Advance(100 * kPacedTickMs);
+  EXPECT_GE(player.skips, 1);
+  EXPECT_LT(player.firsts.size(), 1000u);  // of the 2000 sweeps
 }
 
 }  // namespace

@@ -118,6 +118,20 @@ TEST(LimitsPageTest, RememberedLinesPageActionsAndTheGraph) {
   // 1000 points at -62 dBm and one at -57 dBm.
   EXPECT_NEAR(scan.entries[0].sweep.power, -31.986, 0.002);
 
+  // A capture file made anew while a violation goes on numbers from 0 again: the violation's end
+  // leaves the new file's capture 0 as it is.
+  const std::string fresh = dir.filePath(QStringLiteral("d.icf")).toStdString();
+  ASSERT_TRUE(display.Recorder().CreateCaptureFile(fresh));
+  sweep(-62);
+  ASSERT_TRUE(display.Recorder().CreateCaptureFile(fresh));
+  ASSERT_EQ(display.Recorder().TakeCapture("mine"), std::optional<uint32_t>(0));
+  const size_t shown = alerts.shown.size();
+  sweep(-90);
+  ASSERT_TRUE(CaptureFile::Read(fresh, &scan, nullptr));
+  ASSERT_EQ(scan.entries.size(), 1u);
+  EXPECT_EQ(scan.entries[0].comment, "mine");
+  EXPECT_EQ(alerts.shown.size(), shown);
+
   page->Button(QStringLiteral("Clear Upper"))->click();
   page->Button(QStringLiteral("Clear Lower"))->click();
   EXPECT_EQ(settings.LimitSetting("Upper").toString(), QString());

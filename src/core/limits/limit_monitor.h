@@ -12,10 +12,12 @@
 
 namespace qv {
 
-// An instant capture: its file and its number there.
+// An instant capture: its file, its number there, and which making of that file (a file made
+// anew numbers from 0 again).
 struct CaptureKey {
   std::string file;
   uint32_t number = 0;
+  uint64_t creation = 0;
 };
 
 // What a violation's start may set off, as the user chose.

@@ -51,6 +51,7 @@ TimeMarkerItem CaptureLog::ItemOf(uint32_t number, const LogClock& clock,
 
 bool CaptureLog::CreateCaptureFile(const std::string& path) {
   waiting_.reset();  // it was asked of the old file
+  ++creations_[path];
   std::string error;
   if (!CaptureFile::Create(path, &error)) {
     // Later captures must not go on into the previous file unnoticed. A review goes on.
@@ -107,6 +108,11 @@ bool CaptureLog::OnWholeSweep(const TraceData& trace) {
   const std::string comment = std::move(*waiting_);
   waiting_.reset();
   return ready_ && WriteCapture(CaptureOfTrace(trace), comment);
+}
+
+uint64_t CaptureLog::Creations(const std::string& path) const {
+  const auto it = creations_.find(path);
+  return it != creations_.end() ? it->second : 0;
 }
 
 bool CaptureLog::OpenCaptureForReview(const std::string& path) {

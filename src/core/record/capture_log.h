@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +51,9 @@ class CaptureLog {
   bool Ready() const { return ready_; }
   bool Reviewing() const { return reviewing_; }
   const std::string& Path() const { return path_; }
+  // How often `path` was created (or tried) here: a capture named by path and number is still
+  // that capture only while this count is the same, as a file made anew numbers from 0 again.
+  uint64_t Creations(const std::string& path) const;
 
   // Appends `sweep` as the next capture and lists it. False, with a message, when no capture
   // file is ready or it could not be written; the captures already in the file stay.
@@ -99,6 +103,7 @@ class CaptureLog {
   std::vector<uint32_t> numbers_;       // capture number of each list row
   std::vector<CaptureEntry> reviewed_;  // the captures of the file under review
   std::optional<std::string> waiting_;  // the comment of a capture waiting for a whole sweep
+  std::map<std::string, uint64_t> creations_;
 };
 
 }  // namespace qv

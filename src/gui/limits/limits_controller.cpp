@@ -98,10 +98,13 @@ std::optional<CaptureKey> CLimitsController::Capture(const std::string& comment)
   if (!recorder_.CaptureReady()) return std::nullopt;
   const std::optional<uint32_t> number = recorder_.TakeCapture(comment);
   if (!number) return std::nullopt;
-  return CaptureKey{recorder_.Captures().Path(), *number};
+  const std::string& path = recorder_.Captures().Path();
+  return CaptureKey{path, *number, recorder_.Captures().Creations(path)};
 }
 
 void CLimitsController::Recomment(const CaptureKey& capture, const std::string& comment) {
+  // A file made anew since holds other captures under the same numbers: leave them be.
+  if (recorder_.Captures().Creations(capture.file) != capture.creation) return;
   recorder_.WriteCaptureComment(capture.file, capture.number, comment);
 }
 

@@ -56,6 +56,53 @@ class Player : public LogHost {
   int skips = 0;
 };
 
+// From 10:00:00, `seconds` seconds of a time record and `per_second` one-block sweeps of two
+// points, the first at -(60 + the second) dBm.
+Bytes SecondsLog(int seconds, int per_second) {
+  Bytes bytes = BuildHeaderRecord(ReceiverIdentity{}, LogClock{12, 7, 26, 10, 0, 0}, {});
+  const auto add = [&bytes](const Bytes& record) {
+    bytes.insert(bytes.end(), record.begin(), record.end());
+  };
+  for (int second = 0; second < seconds; ++second) {
+    const int minute = second / 60;
+    add(BuildTimeRecord(LogClock{12, 7, 26, static_cast<uint8_t>(10 + minute / 60),
+                                 static_cast<uint8_t>(minute % 60),
+                                 static_cast<uint8_t>(second % 60)},
+                        {}));
+    SweepHeader h;
+    h.start = h.block_frequency = 48000;
+    h.points = 2;
+    const int16_t levels[2] = {static_cast<int16_t>(-16 * (60 + second)), -1600};
+    const Bytes message = BuildSweepBlock(h, levels, 2);
+    for (int k = 0; k < per_second; ++k) add(BuildMessageRecord(message.data(), message.size()));
+  }
+  return bytes;
+}
+
+// `bytes` written as a log, scanned, and opened for replay with the timeline the scan built.
+class ScannedReplay {
+ public:
+  ScannedReplay(const Bytes& bytes, TimerFactory& timers, LogHost& host)
+      : path_(dir_.File("replay.zn")), log_(timers, alerts_, host, identity_) {
+    WriteWholeFile(path_, bytes.data(), bytes.size());
+    const std::atomic<bool> cancel{false};
+    scan_ = ScanLogFile(path_, cancel, nullptr);
+    opened_ = scan_.timeline != nullptr && log_.OpenLogForReplay(path_);
+    if (opened_) log_.SetTimeline(scan_.timeline.get());
+  }
+  bool Opened() const { return opened_; }
+  CLogFile& Log() { return log_; }
+
+ private:
+  TempDir dir_;
+  std::string path_;
+  RecordingAlerts alerts_;
+  ReceiverIdentity identity_;
+  LogFileScan scan_;
+  CLogFile log_;
+  bool opened_ = false;
+};
+
 // Three hours, from 20:00:00, a time record and two sweeps a second. At second 3600 the clock
 // was set back half an hour; second 5000's time record has a clock nobody can read, and an
 // unknown record sits beside it; the tail is torn.
@@ -101,7 +148,9 @@ TEST(LogReplayTest, ANightIsScannedJumpedSteppedAndPacedByItsOwnTime) {
   std::vector<uint64_t> progress;
   const LogFileScan scan = ScanLogFile(path, cancel, [&](uint64_t done, uint64_t total) {
     EXPECT_EQ(total, 2 * bytes.size());
-    if (!progress.empty()) EXPECT_GE(done, progress.back());
+    if (!progress.empty()) {
+      EXPECT_GE(done, progress.back());
+    }
     progress.push_back(done);
   });
   ASSERT_FALSE(scan.cancelled);
@@ -243,20 +292,11 @@ TEST(LogReplayTest, JumpsAndStepsShowWholeSweepsWithTheClockOfTheirSecond) {
     block(second, 0);
     block(second, 2);
   }
-  TempDir dir;
-  const std::string path = dir.File("slow.zn");
-  WriteWholeFile(path, bytes.data(), bytes.size());
-  std::atomic<bool> cancel{false};
-  const LogFileScan scan = ScanLogFile(path, cancel, nullptr);
-  ASSERT_NE(scan.timeline, nullptr);
-
   ManualClock timers;
-  RecordingAlerts alerts;
   Player player;
-  ReceiverIdentity identity;
-  CLogFile log(timers, alerts, player, identity);
-  ASSERT_TRUE(log.OpenLogForReplay(path));
-  log.SetTimeline(scan.timeline.get());
+  ScannedReplay replay(bytes, timers, player);
+  ASSERT_TRUE(replay.Opened());
+  CLogFile& log = replay.Log();
   const auto shows = [&](int sweep, int second) {
     EXPECT_EQ(player.Last(), -16 * (60 + sweep));
     EXPECT_EQ(log.PositionClock(), LogClockSeconds(clock(second)));
@@ -308,31 +348,12 @@ TEST(LogReplayTest, JumpsAndStepsShowWholeSweepsWithTheClockOfTheirSecond) {
 // A jump forward skips sweeps it has not counted; a jump back that shows them counts them then
 // (a violation among them is still found), and nothing already counted counts again.
 TEST(LogReplayTest, SweepsAJumpSkippedCountWhenAJumpBackShowsThem) {
-  Bytes bytes = BuildHeaderRecord(ReceiverIdentity{}, LogClock{12, 7, 26, 10, 0, 0}, {});
-  for (int second = 0; second < 5; ++second) {
-    const Bytes time = BuildTimeRecord(LogClock{12, 7, 26, 10, 0, static_cast<uint8_t>(second)}, {});
-    SweepHeader h;
-    h.start = h.block_frequency = 48000;
-    h.points = 2;
-    const int16_t levels[2] = {static_cast<int16_t>(-16 * (60 + second)), -1600};
-    const Bytes message = BuildSweepBlock(h, levels, 2);
-    const Bytes record = BuildMessageRecord(message.data(), message.size());
-    bytes.insert(bytes.end(), time.begin(), time.end());
-    bytes.insert(bytes.end(), record.begin(), record.end());
-  }
-  TempDir dir;
-  const std::string path = dir.File("jumps.zn");
-  WriteWholeFile(path, bytes.data(), bytes.size());
-  std::atomic<bool> cancel{false};
-  const LogFileScan scan = ScanLogFile(path, cancel, nullptr);
-  ASSERT_NE(scan.timeline, nullptr);
+  const Bytes bytes = SecondsLog(5, 1);
   ManualClock timers;
-  RecordingAlerts alerts;
   Player player;
-  ReceiverIdentity identity;
-  CLogFile log(timers, alerts, player, identity);
-  ASSERT_TRUE(log.OpenLogForReplay(path));
-  log.SetTimeline(scan.timeline.get());
+  ScannedReplay replay(bytes, timers, player);
+  ASSERT_TRUE(replay.Opened());
+  CLogFile& log = replay.Log();
 
   std::vector<std::pair<int16_t, bool>> seen;  // level shown, counted
   const auto note = [&] { seen.emplace_back(player.Last(), log.CountShownSweep()); };
@@ -357,29 +378,7 @@ TEST(LogReplayTest, SweepsAJumpSkippedCountWhenAJumpBackShowsThem) {
 // Drawing that cannot keep up with x256 (each sweep costs a millisecond here): the replay goes on
 // from where the speed has got to, and says so, so a violation does not run on across the gap.
 TEST(LogReplayTest, AReplayThatFallsBehindItsSpeedSaysItSkipped) {
-  Bytes bytes = BuildHeaderRecord(ReceiverIdentity{}, LogClock{12, 7, 26, 10, 0, 0}, {});
-  SweepHeader h;
-  h.start = h.block_frequency = 48000;
-  h.points = 1;
-  const int16_t level = -1600;
-  const Bytes message = BuildSweepBlock(h, &level, 1);
-  const Bytes sweep = BuildMessageRecord(message.data(), message.size());
-  for (int second = 0; second < 1000; ++second) {
-    const int m = second / 60;
-    const Bytes time = BuildTimeRecord(
-        LogClock{12, 7, 26, static_cast<uint8_t>(10 + m / 60), static_cast<uint8_t>(m % 60),
-                 static_cast<uint8_t>(second % 60)},
-        {});
-    bytes.insert(bytes.end(), time.begin(), time.end());
-    for (int k = 0; k < 2; ++k) bytes.insert(bytes.end(), sweep.begin(), sweep.end());
-  }
-  TempDir dir;
-  const std::string path = dir.File("slow.zn");
-  WriteWholeFile(path, bytes.data(), bytes.size());
-  std::atomic<bool> cancel{false};
-  const LogFileScan scan = ScanLogFile(path, cancel, nullptr);
-  ASSERT_NE(scan.timeline, nullptr);
-
+  const Bytes bytes = SecondsLog(1000, 2);
   struct SlowClock : ManualClock {
     int64_t NowMs() const override { return ManualClock::NowMs() + drawing_ms; }
     int64_t drawing_ms = 0;
@@ -392,11 +391,9 @@ TEST(LogReplayTest, AReplayThatFallsBehindItsSpeedSaysItSkipped) {
     }
     SlowClock& clock;
   } player(timers);
-  RecordingAlerts alerts;
-  ReceiverIdentity identity;
-  CLogFile log(timers, alerts, player, identity);
-  ASSERT_TRUE(log.OpenLogForReplay(path));
-  log.SetTimeline(scan.timeline.get());
+  ScannedReplay replay(bytes, timers, player);
+  ASSERT_TRUE(replay.Opened());
+  CLogFile& log = replay.Log();
   log.SetSpeed(ReplaySpeed::k256);
   timers.Advance(100 * kPacedTickMs);
   EXPECT_GE(player.skips, 1);

@@ -93,25 +93,30 @@ class FormViewTest : public ::testing::Test {
     return BuildSweepBlock(h, levels.data(), 100);
   }
 
+  // `records` one after another in the file `name` of the test's folder.
+  std::string WriteLog(const QString& name, const std::vector<Bytes>& records) {
+    const std::string path = QDir(dir_.path()).filePath(name).toStdString();
+    std::ofstream out(path, std::ios::binary);
+    for (const Bytes& record : records) {
+      out.write(reinterpret_cast<const char*>(record.data()),
+                static_cast<std::streamsize>(record.size()));
+    }
+    return path;
+  }
+
   // A log from 2026-12-07 10:00:00: for each listed second its time record and one Wi-Fi sweep.
   std::string WriteWifiLog(const std::vector<std::pair<int, bool>>& seconds) {
     const auto clock = [](int s) {
       return LogClock{12, 7, 26, 10, static_cast<uint8_t>(s / 60), static_cast<uint8_t>(s % 60)};
     };
-    const std::string path = QDir(dir_.path()).filePath(QStringLiteral("wifi.kzq")).toStdString();
-    std::ofstream out(path, std::ios::binary);
-    auto put = [&out](const Bytes& bytes) {
-      out.write(reinterpret_cast<const char*>(bytes.data()),
-                static_cast<std::streamsize>(bytes.size()));
-    };
-    put(BuildHeaderRecord(ReceiverIdentity{}, clock(0), LogMarkers{}));
+    std::vector<Bytes> records{BuildHeaderRecord(ReceiverIdentity{}, clock(0), LogMarkers{})};
     for (const auto& [second, busy] : seconds) {
-      put(BuildTimeRecord(clock(second), LogMarkers{}));
+      records.push_back(BuildTimeRecord(clock(second), LogMarkers{}));
       const Bytes sweep = WifiSweep(busy);
-      put(BuildMessageRecord(sweep.data(), sweep.size()));
+      records.push_back(BuildMessageRecord(sweep.data(), sweep.size()));
     }
-    put(BuildEndRecord(static_cast<uint32_t>(2 * seconds.size()), 0));
-    return path;
+    records.push_back(BuildEndRecord(static_cast<uint32_t>(2 * seconds.size()), 0));
+    return WriteLog(QStringLiteral("wifi.kzq"), records);
   }
 
   // A limit line at -80 dBm over the Wi-Fi band, which a busy sweep breaks.
@@ -310,29 +315,22 @@ TEST_F(FormViewTest, ChannelFiguresAreLiveOrTheSelectedWindows) {
   clock_.Advance(60000);
   EXPECT_EQ(plans.Figures()->figures[5].sweeps, 0u);
 
-  const std::string wifi = QDir(dir_.path()).filePath(QStringLiteral("wifi.kzq")).toStdString();
-  {
-    std::ofstream out(wifi, std::ios::binary);
-    auto put = [&out](const Bytes& bytes) {
-      out.write(reinterpret_cast<const char*>(bytes.data()),
-                static_cast<std::streamsize>(bytes.size()));
-    };
-    put(BuildHeaderRecord(ReceiverIdentity{}, LogClock{}, LogMarkers{}));
-    for (const bool busy : {true, true, false, false, false}) {
-      const Bytes sweep = WifiSweep(busy);
-      put(BuildMessageRecord(sweep.data(), sweep.size()));
-    }
-    // A busy sweep cut off after its first half counts nowhere, as quorvalin-log leaves it out.
-    SweepHeader h{};
-    h.start = h.block_frequency = 48000;
-    h.points = 100;
-    h.sweep_word = 20;
-    std::vector<int16_t> levels(50, -100 * 16);
-    levels[37] = -60 * 16;
-    const Bytes half = BuildSweepBlock(h, levels.data(), 50);
-    put(BuildMessageRecord(half.data(), half.size()));
-    put(BuildEndRecord(5, 0));
+  std::vector<Bytes> records{BuildHeaderRecord(ReceiverIdentity{}, LogClock{}, LogMarkers{})};
+  for (const bool busy : {true, true, false, false, false}) {
+    const Bytes sweep = WifiSweep(busy);
+    records.push_back(BuildMessageRecord(sweep.data(), sweep.size()));
   }
+  // A busy sweep cut off after its first half counts nowhere, as quorvalin-log leaves it out.
+  SweepHeader h{};
+  h.start = h.block_frequency = 48000;
+  h.points = 100;
+  h.sweep_word = 20;
+  std::vector<int16_t> levels(50, -100 * 16);
+  levels[37] = -60 * 16;
+  const Bytes half = BuildSweepBlock(h, levels.data(), 50);
+  records.push_back(BuildMessageRecord(half.data(), half.size()));
+  records.push_back(BuildEndRecord(5, 0));
+  const std::string wifi = WriteLog(QStringLiteral("wifi.kzq"), records);
   view_.SelectTimeWindow(
       wifi, std::pair<uint64_t, uint64_t>{kLogHeaderRecordSize,
                                           QFileInfo(QString::fromStdString(wifi)).size()});
@@ -415,25 +413,18 @@ TEST_F(FormViewTest, AReplayHeldForItsScanPlaysNothingBeforeItsStart) {
 // A log that changes setting restarts the traces, as new settings do live: the min hold at
 // 5150 MHz holds that band's -60 dBm, not the -100 dBm of 2400 MHz.
 TEST_F(FormViewTest, AReplayRestartsTheTracesWhereTheSettingChanges) {
-  const std::string path = QDir(dir_.path()).filePath(QStringLiteral("two.kzq")).toStdString();
-  {
-    std::ofstream out(path, std::ios::binary);
-    auto put = [&out](const Bytes& bytes) {
-      out.write(reinterpret_cast<const char*>(bytes.data()),
-                static_cast<std::streamsize>(bytes.size()));
-    };
-    put(BuildHeaderRecord(ReceiverIdentity{}, LogClock{}, LogMarkers{}));
-    for (const auto& [start, dbm] : {std::pair{48000u, -100}, std::pair{103000u, -60}}) {
-      SweepHeader h;
-      h.start = start;
-      h.points = 2;
-      h.block_frequency = start;
-      const int16_t levels[2] = {static_cast<int16_t>(dbm * 16), static_cast<int16_t>(dbm * 16)};
-      const Bytes sweep = BuildSweepBlock(h, levels, 2);
-      put(BuildMessageRecord(sweep.data(), sweep.size()));
-    }
-    put(BuildEndRecord(2, 0));
+  std::vector<Bytes> records{BuildHeaderRecord(ReceiverIdentity{}, LogClock{}, LogMarkers{})};
+  for (const auto& [start, dbm] : {std::pair{48000u, -100}, std::pair{103000u, -60}}) {
+    SweepHeader h;
+    h.start = start;
+    h.points = 2;
+    h.block_frequency = start;
+    const int16_t levels[2] = {static_cast<int16_t>(dbm * 16), static_cast<int16_t>(dbm * 16)};
+    const Bytes sweep = BuildSweepBlock(h, levels, 2);
+    records.push_back(BuildMessageRecord(sweep.data(), sweep.size()));
   }
+  records.push_back(BuildEndRecord(2, 0));
+  const std::string path = WriteLog(QStringLiteral("two.kzq"), records);
   TraceData& trace = view_.Display().Trace();
   trace.min_hold.live = 1;
   ASSERT_TRUE(view_.ReplayFile(path));

@@ -65,7 +65,6 @@ class DensityGrid {
   std::vector<uint32_t> counts_;  // while every sweep is kept
   double scale_ = 1.0;            // a cell's count is its stored value times this
   double sweeps_ = 0.0;
-  std::vector<float> column_;  // scratch of ColumnColours
 };
 
 // Colour index (0 ... 255) of a share of sweeps (hits / sweeps counted): 0 below the scale.

@@ -308,7 +308,7 @@ void CLogFile::PacedTick() {
       timeline_->Entry(timeline_->EntryAt(static_cast<int64_t>(pace_.Target(now))));
   if (entry.offset > played_at_ && playback_.SeekTo(entry.offset)) {
     held_ = false;
-    host_.PlaybackSkipped();
+    host_.PlaybackJumped();
   }
 }
 
@@ -363,6 +363,7 @@ void CLogFile::SetSpeed(ReplaySpeed speed) {
 bool CLogFile::JumpTo(int64_t elapsed) {
   if (!IsPlaying() || timeline_ == nullptr || timeline_->Empty()) return false;
   if (!playback_.SeekTo(timeline_->Entry(timeline_->EntryAt(elapsed)).offset)) return false;
+  host_.PlaybackJumped();
   held_ = false;
   entry_.reset();  // the time record read first sets it
   sweep_in_entry_ = 0;
@@ -391,6 +392,7 @@ bool CLogFile::StepSweep(int direction) {
                                      [sweep](uint64_t at) { return at < sweep; });
       const uint64_t seek = time != times.rend() ? *time : sweep;
       if (!playback_.SeekTo(seek)) return false;
+      host_.PlaybackJumped();
       held_ = false;
       entry_ = entry;
       sweep_in_entry_ = static_cast<uint64_t>(

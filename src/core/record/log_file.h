@@ -44,9 +44,10 @@ class LogHost {
   // The sweep about to be played was taken with another setting (start, points, step) than the
   // one before: the traces start again, as they do live after new settings.
   virtual void SweepSettingChanged() {}
-  // Recorded-speed replay fell behind and went on further in the log: the sweeps between were
-  // not shown (a limit violation going on ends where they begin).
-  virtual void PlaybackSkipped() {}
+  // Playback goes on elsewhere than after the record played last: a jump, a step back, or a
+  // recorded-speed replay that fell behind and skipped on. What was going on in the sweeps before
+  // (a limit violation) ends there.
+  virtual void PlaybackJumped() {}
 };
 
 // The graph's spectrum log: writes logs while the Receiver streams and plays them back, paced by

@@ -84,7 +84,6 @@ std::string CRecordingController::ScanDamage() const {
 
 void CRecordingController::JumpTo(int64_t elapsed_seconds) {
   if (!PlayingBack() || Timeline() == nullptr) return;
-  emit Jumping();
   graph_.ResetTraces();
   log_->JumpTo(elapsed_seconds);
   CopyFigures();
@@ -111,10 +110,7 @@ bool CRecordingController::JumpToTime(const LogTimePoint& point, std::string* er
 void CRecordingController::StepSweep(int direction) {
   if (!PlayingBack()) return;
   // Back shows that sweep alone, as a jump would; forward goes on as playing does.
-  if (direction < 0) {
-    emit Jumping();
-    graph_.ResetTraces();
-  }
+  if (direction < 0) graph_.ResetTraces();
   log_->StepSweep(direction);
   CopyFigures();
   graph_.RepaintNow();

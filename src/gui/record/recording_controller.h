@@ -159,7 +159,7 @@ class CRecordingController : public QObject, public ReceiveLog, public LogHost, 
   void LogStateChanged() override;
   void LogFiguresChanged() override;
   void SweepSettingChanged() override;
-  void PlaybackSkipped() override { emit Jumping(); }
+  void PlaybackJumped() override { emit Jumping(); }
 
   // CaptureHost
   void ShowCapture(const uint8_t* block, const int16_t* levels, size_t count) override;
@@ -178,8 +178,9 @@ class CRecordingController : public QObject, public ReceiveLog, public LogHost, 
   // The position shown moved: to another second (a few times a second at most), or by a jump,
   // a step or a pause.
   void PositionChanged();
-  // A jump, a step back or a replay that fell behind its speed is about to leave the sweeps
-  // played so far: what was going on in them (a limit violation) ends there.
+  // A jump, a step back or a replay that fell behind its speed has left the sweeps played so
+  // far, before any sweep of the new place shows: what was going on in them (a limit
+  // violation) ends there.
   void Jumping();
 
  private:

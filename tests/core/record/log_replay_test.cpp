@@ -46,14 +46,14 @@ class Player : public LogHost {
   }
   void PlaybackEnded(const std::string&) override { ended = true; }
   void LogStateChanged() override {}
-  void PlaybackSkipped() override { ++skips; }
+  void PlaybackJumped() override { ++jumps; }
 
   int16_t Last() const { return firsts.empty() ? 0 : firsts.back(); }
   std::vector<int16_t> firsts;  // first level of every sweep's first block shown
   std::vector<uint32_t> blocks;  // block frequency of every block shown
   std::string time_pane;
   bool ended = false;
-  int skips = 0;
+  int jumps = 0;
 };
 
 // From 10:00:00, `seconds` seconds of a time record and `per_second` one-block sweeps of two
@@ -396,7 +396,7 @@ TEST(LogReplayTest, AReplayThatFallsBehindItsSpeedSaysItSkipped) {
   CLogFile& log = replay.Log();
   log.SetSpeed(ReplaySpeed::k256);
   timers.Advance(100 * kPacedTickMs);
-  EXPECT_GE(player.skips, 1);
+  EXPECT_GE(player.jumps, 1);
   EXPECT_LT(player.firsts.size(), 1000u);  // of the 2000 sweeps
 }
 

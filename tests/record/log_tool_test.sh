@@ -77,13 +77,14 @@ run info "$dir/random.kzq"
 [ "$code" -eq 1 ] || fail "random bytes: exit $code"
 # A picture under a log's name: the verdict, and nothing read from it as if it were a header.
 { printf '\211PNG\r\n\032\n'; head -c 3000 /dev/zero; } >"$dir/picture.kzq"
+not_log="no header record at byte 0 (type 0xBA, then length 894: the bytes after the type and length)"
 for command in info dump csv; do
   run "$command" "$dir/picture.kzq"
-  expect 1 "picture.kzq: not a spectrum log: no 897-byte header record (0xBA) at byte 0"
+  expect 1 "picture.kzq: not a spectrum log: $not_log"
 done
 run info "$dir/picture.kzq"
 [ "$out" = "File: $dir/picture.kzq
-Not a spectrum log: no 897-byte header record (0xBA) at byte 0" ] || fail "info on a picture: $out"
+Not a spectrum log: $not_log" ] || fail "info on a picture: $out"
 if [ -w /dev/full ]; then
   run csv "$log" -o /dev/full
   expect 1 "cannot write /dev/full"
@@ -134,11 +135,18 @@ run csv "$log" --to 0
 [ "$code" -eq 0 ] && [ "$out" = "$(head -n 1 <<<"$expected")" ] || fail "csv --to 0: $out $err"
 run csv "$log" --from +00:00:01 --to "2024-01-31 13:45:09"
 [ "$code" -eq 0 ] && [ "$out" = "$(tail -n 1 <<<"$expected")" ] || fail "csv --from +1: $out"
+# A slice that holds nothing is said, not printed as an empty result.
 run csv "$log" --from "2024-01-31 13:45:10"
-[ "$code" -eq 0 ] && [ -z "$out" ] || fail "csv after the log: $out"
+expect 1 "no record between --from 2024-01-31 13:45:10 (the log spans +00:00:00 to +00:00:01, its last clock 2024-01-31 13:45:09)"
+[ -z "$out" ] || fail "csv after the log: $out"
+run dump "$log" --from +00:00:02 --to 1
+expect 1 "--from +00:00:02 --to 1: --from is after --to, the slice holds nothing"
 run info "$log" --from 1
 expect 0 "0xAB time           1"
-grep -qF "Records after the header: 4" <<<"$out" || fail "info --from 1: $out"
+grep -qF "Records in the slice: 4" <<<"$out" || fail "info --from 1: $out"
+grep -qF "End record in the slice: yes, records written" <<<"$out" || fail "info --from 1: $out"
+run info "$log" --to 0
+grep -qF "End record in the slice: no (the log's comes after it)" <<<"$out" || fail "info --to 0: $out"
 run dump "$dir/torn.kzq" --to 0
 expect 1 "torn record at byte $((size - 11))"
 grep -q "trigger" <<<"$out" && fail "dump --to 0 shows a later record: $out"
@@ -180,7 +188,7 @@ run heatmap "$dir/torn.kzq" -o "$dir/map2.png" --from 1
 expect 1 "torn record at byte $((size - 11))"
 [ "$(png_size "$dir/map2.png")" = "1024x768" ] || fail "heatmap of a torn log"
 run heatmap "$log" -o "$dir/none.png" --from 5
-expect 1 "no sweep with a time to draw between --from and --to"
+expect 1 "no record between --from 5"
 [ ! -e "$dir/none.png" ] || fail "heatmap wrote a picture of nothing"
 run heatmap "$log"
 expect 2 "heatmap needs -o OUT.png"

@@ -24,6 +24,7 @@
 #include "core/record/log_reader.h"
 #include "core/record/log_scan.h"
 #include "core/record/log_time.h"
+#include "core/record/log_timeline.h"
 #include "log/log_bytes.h"
 #include "log/log_heatmap.h"
 
@@ -161,6 +162,7 @@ class InfoVisitor : public LogVisitor {
       if (!first_time_) first_time_ = ClockText(record.payload);
       last_time_ = ClockText(record.payload);
     }
+    if (record.type == kLogEndType || record.type == kLogOldEndType) end_seen_ = true;
     if ((record.type == kLogEndType || record.type == kLogOldEndType) &&
         record.length >= kLogEndPayload) {
       end_written_ = GetU32(record.payload);
@@ -168,7 +170,10 @@ class InfoVisitor : public LogVisitor {
     }
   }
 
-  void Print(const std::string& path, const LogScanResult& result) const {
+  // `window`: "--from A --to B" of a slice, empty for the whole log.
+  void Print(const std::string& path, const LogScanResult& result,
+             const std::string& window) const {
+    const bool sliced = !window.empty();
     const std::string title = LogFormatTitle(path);
     std::printf("File: %s\n", path.c_str());
     // Nothing of another kind of file is shown as if it were a log's header.
@@ -200,19 +205,28 @@ class InfoVisitor : public LogVisitor {
     } else if (!missing) {
       std::printf("Header: incomplete, no date, time or bands\n");
     }
-    std::printf("Records after the header: %" PRIu64 "\n", records_);
+    if (sliced) std::printf("Slice: %s\n", window.c_str());
+    std::printf("Records %s: %" PRIu64 "\n", sliced ? "in the slice" : "after the header",
+                records_);
     for (int type = 0; type < 256; ++type) {
       if (counts_[type] == 0) continue;
       std::printf("  0x%02X %-14s %" PRIu64 "\n", type, TypeName(static_cast<uint8_t>(type)),
                   counts_[type]);
     }
-    std::printf("First time record: %s\n", first_time_ ? first_time_->c_str() : "none");
-    std::printf("Last time record: %s\n", first_time_ ? last_time_.c_str() : "none");
-    if (result.ended && end_written_) {
-      std::printf("End record: yes, records written %" PRIu32 ", minutes %" PRIu32 "\n",
-                  *end_written_, end_minutes_);
+    const char* where = sliced ? " in the slice" : "";
+    std::printf("First time record%s: %s\n", where, first_time_ ? first_time_->c_str() : "none");
+    std::printf("Last time record%s: %s\n", where, first_time_ ? last_time_.c_str() : "none");
+    // Its counts are the whole log's, whatever the slice.
+    if (end_written_) {
+      std::printf("End record%s: yes, records written %" PRIu32 ", minutes %" PRIu32 "\n",
+                  where, *end_written_, end_minutes_);
+    } else if (end_seen_) {
+      std::printf("End record%s: yes, too short for its counts\n", where);
+    } else if (sliced) {
+      std::printf("End record in the slice: no (%s)\n",
+                  result.ended ? "the log's comes after it" : "the log has none");
     } else {
-      std::printf("End record: %s\n", result.ended ? "yes, too short for its counts" : "no");
+      std::printf("End record: no\n");
     }
     if (result.trailing != 0)
       std::printf("Bytes after the end record (not read): %" PRIu64 "\n", result.trailing);
@@ -226,6 +240,7 @@ class InfoVisitor : public LogVisitor {
   std::optional<std::string> first_time_;
   std::string last_time_;
   std::optional<uint32_t> end_written_;
+  bool end_seen_ = false;
   uint32_t end_minutes_ = 0;
 };
 
@@ -370,8 +385,15 @@ bool Walk(const std::string& path, Input& in, const Options& options, LogVisitor
   LogTimeWindow window(visitor, options.from, options.to);
   std::string error;
   *result = ScanLogStream(in.file, window, &error);
-  if (error.empty()) return true;
-  Complain("cannot read " + path + ": " + error);
+  if (!error.empty()) {
+    Complain("cannot read " + path + ": " + error);
+    return false;
+  }
+  if (options.window.empty() || window.Passed() != 0 || result->not_a_log) return true;
+  // Said, not shown as an empty result: an empty output reads as a log with nothing in it.
+  std::string span = "the log spans +00:00:00 to " + ElapsedText(window.Elapsed());
+  if (window.LastClock()) span += ", its last clock " + LogSecondsText(*window.LastClock());
+  Complain(path + ": no record between " + options.window + " (" + span + ")");
   return false;
 }
 
@@ -445,7 +467,7 @@ int RunInfo(const std::string& path, const Options& options) {
   InfoVisitor info;
   LogScanResult result;
   if (!Walk(path, in, options, info, &result)) return kExitDamaged;
-  info.Print(path, result);
+  info.Print(path, result, options.window);
   return Both(FinishStdout(kExitOk), Verdict(path, result));
 }
 

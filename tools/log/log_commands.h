@@ -19,6 +19,7 @@ inline constexpr int kExitUsage = 2;
 struct Options {
   std::optional<LogTimePoint> from;
   std::optional<LogTimePoint> to;
+  std::string window;            // "--from A --to B" as given, for messages; empty for no window
   std::string out;               // -o: "-" or empty for standard output
   int32_t threshold = -85 * 16;  // summary and channels, 1/16 dBm
   std::string plan;              // channels: a plan id, or empty to follow the log's band

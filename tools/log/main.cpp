@@ -109,7 +109,8 @@ const char kHelp[] =
     "Exit status: 0 the file was read to its end (an end record, or the records end cleanly);\n"
     "1 the file cannot be read, is no spectrum log, or is damaged (what could be read is\n"
     "printed first, then a message saying what and where), the output cannot be written,\n"
-    "heatmap found no sweep to draw, or channels no sweep in a plan's band; 2 a usage error.\n";
+    "--from and --to hold no record (--from after --to, or outside the log), heatmap found\n"
+    "no sweep to draw, or channels no sweep in a plan's band; 2 a usage error.\n";
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr, "quorvalin-log: %s\nTry 'quorvalin-log --help'.\n", problem.c_str());
@@ -169,6 +170,7 @@ int main(int argc, char** argv) {
       if (!point)
         return Usage(arg + " " + value +
                      ": not a time (+HH:MM:SS, seconds, or YYYY-MM-DD HH:MM:SS)");
+      options.window += (options.window.empty() ? "" : " ") + arg + " " + value;
     } else if (arg == "--plan") {
       if (has_plan || qv::ChannelPlanById(value) == nullptr)
         return Usage("--plan " + value + ": not a channel plan (" + qv::ChannelPlanIds() + ")");
@@ -192,6 +194,14 @@ int main(int argc, char** argv) {
     }
   }
   if (file.empty()) return Usage(command + " needs a FILE");
+  // Of one kind, an end before the start can be told before reading; mixed kinds show as a
+  // window that holds no record.
+  if (options.from && options.to && options.from->from_start == options.to->from_start &&
+      options.from->seconds > options.to->seconds) {
+    std::fprintf(stderr, "quorvalin-log: %s: --from is after --to, the slice holds nothing\n",
+                 options.window.c_str());
+    return kExitDamaged;
+  }
 
   if (command == "heatmap" && (options.out.empty() || options.out == "-"))
     return Usage("heatmap needs -o OUT.png");

@@ -181,7 +181,7 @@ std::string_view Trimmed(std::string_view line) {
 }  // namespace
 
 std::string SettingsTextProblem(std::string_view text) {
-  if (text.find('\0') != std::string_view::npos) return "it holds zero bytes";
+  if (text.find('\0') != std::string_view::npos) return "it holds NUL bytes";
   if (!ValidUtf8(text)) return "it is not UTF-8 text";
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {

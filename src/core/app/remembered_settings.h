@@ -65,7 +65,7 @@ RememberedSettings ReadRememberedSettings(const SettingLookup& lookup);
 std::vector<std::pair<std::string, std::string>> RememberedEntries(
     const RememberedSettings& remembered);
 
-// Why the text of a settings file cannot be ours, in words for the user ("it holds zero bytes",
+// Why the text of a settings file cannot be ours, in words for the user ("it holds NUL bytes",
 // "it is not UTF-8 text", "line 3 is neither a comment, a section nor a key=value"); empty when
 // every line is one of those. A file with such damage is set aside rather than read, so the
 // garbage is not written back.

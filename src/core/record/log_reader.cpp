@@ -44,7 +44,9 @@ bool StartsAsLog(const uint8_t* data, size_t size) {
 }
 
 std::string NotALogText() {
-  return "not a spectrum log: no 897-byte header record (0xBA) at byte 0";
+  // The length its length field holds, as dump lists it: what follows the 3-byte prefix.
+  return "not a spectrum log: no header record at byte 0 (type 0xBA, then length 894: the "
+         "bytes after the type and length)";
 }
 
 std::string TornRecordText(uint64_t offset) {

@@ -62,8 +62,8 @@ LogScanResult ScanLogStreamRange(std::FILE* file, uint64_t from, uint64_t to, Lo
 // record itself may be cut. No bytes at all are no log.
 bool StartsAsLog(const uint8_t* data, size_t size);
 
-// The one wording of what is wrong with a log, for every reader: "not a spectrum log: no 897-byte
-// header record (0xBA) at byte 0" or "damaged: torn record at byte N".
+// The one wording of what is wrong with a log, for every reader: "not a spectrum log: no header
+// record at byte 0 (...)", the length being that of the record's length field or "damaged: torn record at byte N".
 std::string NotALogText();
 std::string TornRecordText(uint64_t offset);
 // One of the two for a scan, or empty when the log reads to its end.

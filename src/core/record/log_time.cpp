@@ -126,6 +126,7 @@ std::optional<LogClock> LogClockOfSeconds(int64_t seconds) {
 void LogTimeWindow::OnHeader(const LogHeaderInfo& header) {
   wall_ = header.complete ? LogClockSeconds(header.clock) : std::nullopt;
   elapsed_ = {};
+  passed_ = 0;
   inner_.OnHeader(header);
 }
 
@@ -136,7 +137,9 @@ void LogTimeWindow::OnRecord(const LogRecordView& record) {
       elapsed_.Add(*seconds);
     }
   }
-  if (Inside()) inner_.OnRecord(record);
+  if (!Inside()) return;
+  ++passed_;
+  inner_.OnRecord(record);
 }
 
 bool LogTimeWindow::After(const LogTimePoint& point) const {

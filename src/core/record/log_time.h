@@ -49,6 +49,12 @@ class LogTimeWindow : public LogVisitor {
   void OnHeader(const LogHeaderInfo& header) override;
   void OnRecord(const LogRecordView& record) override;
 
+  // Records passed on (the header not counted): none means the window missed the log.
+  uint64_t Passed() const { return passed_; }
+  // The log's time as walked so far: the last clock read, and the elapsed seconds to it.
+  std::optional<int64_t> LastClock() const { return wall_; }
+  int64_t Elapsed() const { return elapsed_.Elapsed(); }
+
  private:
   bool Inside() const;
   bool After(const LogTimePoint& point) const;  // the current time is at or after `point`
@@ -58,6 +64,7 @@ class LogTimeWindow : public LogVisitor {
   std::optional<LogTimePoint> to_;
   std::optional<int64_t> wall_;  // clock seconds of the current time
   ElapsedClock elapsed_;         // elapsed seconds of the current time
+  uint64_t passed_ = 0;
 };
 
 }  // namespace qv

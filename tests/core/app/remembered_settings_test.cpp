@@ -108,8 +108,8 @@ TEST(RememberedSettings, TextThatIsNoSettingsFileIsNamed) {
       "  Name = caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\xA1\nLong=one \\\nand two\n";
   EXPECT_EQ(SettingsTextProblem(ours), "");
   EXPECT_EQ(SettingsTextProblem(""), "");
-  EXPECT_EQ(SettingsTextProblem(std::string(64, '\0')), "it holds zero bytes");
-  EXPECT_EQ(SettingsTextProblem(std::string("[A]\nk=v\0\n", 9)), "it holds zero bytes");
+  EXPECT_EQ(SettingsTextProblem(std::string(64, '\0')), "it holds NUL bytes");
+  EXPECT_EQ(SettingsTextProblem(std::string("[A]\nk=v\0\n", 9)), "it holds NUL bytes");
   for (const char* bad : {"k=\xC3(", "k=\xC0\xAF", "k=\xED\xA0\x80", "k=\xF4\x90\x80\x80",
                           "k=\xE2\x82", "\x89PNG\r\n\x1A\n"}) {
     EXPECT_EQ(SettingsTextProblem(bad), "it is not UTF-8 text") << bad;

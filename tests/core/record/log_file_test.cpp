@@ -215,7 +215,8 @@ TEST_F(LogFileTest, FailuresAreReportedAndNothingRecordedIsLost) {
   EXPECT_FALSE(log_.IsPlaying());
   EXPECT_EQ(alerts_.shown.back().text,
             "The spectrum log could not be played.\n" + picture +
-                ": not a spectrum log: no 897-byte header record (0xBA) at byte 0");
+                ": not a spectrum log: no header record at byte 0 (type 0xBA, then length 894: "
+                "the bytes after the type and length)");
   alerts_.shown.clear();
 
   // A log cut inside its third sweep record (897 + 2 x 28) plays its first two sweeps, then

@@ -252,7 +252,8 @@ TEST(LogReader, RandomBytesNeverReadOutOfBoundsAndScanAgreesWithPlayback) {
         EXPECT_FALSE(playback.Open(path, &error));
         EXPECT_EQ(error, path + (round % 2 == 1 && size > 0
                                      ? ": damaged: torn record at byte 0"
-                                     : ": not a spectrum log: no 897-byte header record (0xBA) at byte 0"));
+                                     : ": not a spectrum log: no header record at byte 0 (type 0xBA, "
+                                       "then length 894: the bytes after the type and length)"));
         EXPECT_FALSE(playback.IsOpen());
         continue;
       }

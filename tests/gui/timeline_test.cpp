@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QToolButton>
 #include <vector>
@@ -108,9 +110,10 @@ TEST(Timeline, DrivesTheLogItShows) {
   QTest::mouseMove(&strip, QPoint(right / 2, 5));
   QTest::mouseRelease(&strip, Qt::LeftButton, {}, QPoint(right, 5));
   ASSERT_EQ(timeline.Window(), (TimeWindowSeconds{0, 3600}));
-  QTest::mouseClick(&strip, Qt::LeftButton, {}, QPoint(right / 2, 5));
+  const auto [start_x, end_x] = timeline.StripTimeSpan();
+  QTest::mouseClick(&strip, Qt::LeftButton, {}, QPoint((start_x + end_x) / 2, 5));
   EXPECT_FALSE(timeline.Window());
-  EXPECT_NEAR(static_cast<double>(source.jumps.back()), 1800.0, 3600.0 / right);
+  EXPECT_NEAR(static_cast<double>(source.jumps.back()), 1800.0, 3600.0 / (end_x - start_x));
   QTest::mousePress(&strip, Qt::LeftButton, {}, QPoint(right / 4, 5));
   QTest::mouseMove(&strip, QPoint(right / 2, 5));
   QTest::mouseRelease(&strip, Qt::LeftButton, {}, QPoint(right / 2, 5));
@@ -124,6 +127,55 @@ TEST(Timeline, DrivesTheLogItShows) {
   EXPECT_EQ(source.windows[0], (TimeWindowSeconds{0, 3600}));
   EXPECT_FALSE(source.windows[1]);
   EXPECT_FALSE(source.windows[3]);
+}
+
+// Where the style draws the slider's handle, in the strip's pixels.
+int HandleCentreOnStrip(CTimelineWidget& timeline) {
+  const QSlider& slider = timeline.Slider();
+  QStyleOptionSlider option;
+  option.initFrom(&slider);
+  option.orientation = Qt::Horizontal;
+  option.minimum = slider.minimum();
+  option.maximum = slider.maximum();
+  option.sliderPosition = option.sliderValue = slider.value();
+  option.singleStep = slider.singleStep();
+  option.pageStep = slider.pageStep();
+  const QRect handle = slider.style()->subControlRect(QStyle::CC_Slider, &option,
+                                                      QStyle::SC_SliderHandle, &slider);
+  return timeline.Strip().mapFrom(&timeline, slider.mapTo(&timeline, handle.center())).x();
+}
+
+// The strip's cursor stands right under the slider's handle at the start, the middle and near
+// the end of the log, at both window widths; a click there goes back to that second.
+TEST(Timeline, StripAndSliderPutATimeAtOneX) {
+  for (const int width : {1280, 1600}) {
+    QWidget window;
+    window.resize(width, 300);
+    CTimelineWidget timeline(&window);
+    timeline.setGeometry(0, 150, width, CTimelineWidget::kHeight);
+    window.show();
+    FakeTimelineSource source;
+    const LogOverview overview = HourOverview(source.start_clock);
+    source.overview = &overview;
+    source.playing = true;
+    timeline.SetSource(&source);
+    QCoreApplication::processEvents();
+    COverviewStrip& strip = timeline.Strip();
+    for (const int64_t second : {int64_t{0}, int64_t{1800}, int64_t{3240}}) {
+      source.position = second;
+      timeline.Refresh();
+      const QImage shot = strip.grab().toImage();
+      std::vector<int> cursor;
+      for (int x = 0; x < shot.width(); ++x) {
+        if (shot.pixel(x, 6) == qRgb(255, 64, 64)) cursor.push_back(x);
+      }
+      const int handle = HandleCentreOnStrip(timeline);
+      EXPECT_EQ(cursor, std::vector<int>{handle}) << width << " px, second " << second;
+      QTest::mouseClick(&strip, Qt::LeftButton, {}, QPoint(handle, 6));
+      EXPECT_NEAR(static_cast<double>(source.jumps.back()), static_cast<double>(second),
+                  3600.0 / width);
+    }
+  }
 }
 
 }  // namespace

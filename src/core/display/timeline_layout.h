@@ -16,10 +16,4 @@ std::string TimelinePositionText(std::optional<int64_t> clock, int64_t elapsed, 
 // "Scanning the log: 42 %" while a scan runs (progress below 1), else empty.
 std::string ScanProgressText(double progress);
 
-// The second of a log `duration` seconds long under pixel x of a strip `width` pixels wide
-// (the log's start at x = 0, its end at the last pixel), held to the log.
-int64_t SecondAtX(int x, int width, int64_t duration);
-// The pixel of that second: the inverse, held to the strip.
-int XOfSecond(int64_t second, int width, int64_t duration);
-
 }  // namespace qv

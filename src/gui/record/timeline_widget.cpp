@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -47,6 +49,20 @@ CTimelineWidget::ColourTable DefaultColours() {
 
 }  // namespace
 
+// The slider, telling where its handle's centre lies for a value.
+class CTimelineWidget::TimeSlider : public QSlider {
+ public:
+  using QSlider::QSlider;
+  int HandleCentre(int value) const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.sliderPosition = option.sliderValue = value;
+    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this)
+        .center()
+        .x();
+  }
+};
+
 CTimelineWidget::CTimelineWidget(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("Timeline"));
   setFixedHeight(kHeight);
@@ -68,7 +84,7 @@ CTimelineWidget::CTimelineWidget(QWidget* parent) : QWidget(parent) {
   step_forward_ = new QToolButton(this);
   step_forward_->setText(QStringLiteral(">|"));
   step_forward_->setToolTip(QStringLiteral("One sweep forward"));
-  slider_ = new QSlider(Qt::Horizontal, this);
+  slider_ = new TimeSlider(Qt::Horizontal, this);
   slider_->setObjectName(QStringLiteral("timelineSlider"));
   speed_ = new QComboBox(this);
   speed_->setObjectName(QStringLiteral("timelineSpeed"));
@@ -182,6 +198,32 @@ void CTimelineWidget::SetWindow(std::optional<TimeWindowSeconds> window) {
   strip_->update();
 }
 
+QSlider& CTimelineWidget::Slider() const {
+  return *slider_;
+}
+
+std::pair<int, int> CTimelineWidget::StripTimeSpan() const {
+  const auto strip_x = [this](int slider_x) {
+    return strip_->mapFrom(this, slider_->mapTo(this, QPoint(slider_x, 0))).x();
+  };
+  return {strip_x(slider_->HandleCentre(slider_->minimum())),
+          strip_x(slider_->HandleCentre(slider_->maximum()))};
+}
+
+int CTimelineWidget::StripXOfSecond(int64_t second) const {
+  const auto [left, right] = StripTimeSpan();
+  const int value =
+      static_cast<int>(std::clamp<int64_t>(second, slider_->minimum(), slider_->maximum()));
+  return left + QStyle::sliderPositionFromValue(slider_->minimum(), slider_->maximum(), value,
+                                                right - left);
+}
+
+int64_t CTimelineWidget::SecondAtStripX(int x) const {
+  const auto [left, right] = StripTimeSpan();
+  return QStyle::sliderValueFromPosition(slider_->minimum(), slider_->maximum(),
+                                         std::clamp(x, left, right) - left, right - left);
+}
+
 void CTimelineWidget::JumpFromSlider() {
   if (source_ == nullptr) return;
   source_->JumpTo(slider_->value());
@@ -199,46 +241,43 @@ COverviewStrip::COverviewStrip(CTimelineWidget& timeline)
 void COverviewStrip::MakePicture() {
   const TimelineSource* source = timeline_.source_;
   const LogOverview* overview = source != nullptr ? source->Overview() : nullptr;
-  MadeFor key{overview, size(), colours_ ? colours_() : DefaultColours()};
+  MadeFor key{overview, size(), timeline_.StripTimeSpan(),
+              colours_ ? colours_() : DefaultColours()};
   if (made_for_ == key) return;
   made_for_ = key;
   picture_ = QImage();
-  if (overview == nullptr || width() <= 0 || height() <= 0) return;
+  // Time runs over the pixels from the slider handle's centre at the start to it at the end.
+  const int columns = key.span.second - key.span.first + 1;
+  if (overview == nullptr || columns <= 0 || height() <= 0) return;
   const std::vector<Colour> pixels =
-      OverviewPixels(*overview, width(), height(), key.colours, kStripBackground);
-  picture_ = QImage(size(), QImage::Format_RGB32);
+      OverviewPixels(*overview, columns, height(), key.colours, kStripBackground);
+  picture_ = QImage(QSize(columns, height()), QImage::Format_RGB32);
   for (int y = 0; y < height(); ++y) {
     auto* line = reinterpret_cast<QRgb*>(picture_.scanLine(y));
-    for (int x = 0; x < width(); ++x) {
-      const Colour c = pixels[static_cast<size_t>(y) * static_cast<size_t>(width()) +
+    for (int x = 0; x < columns; ++x) {
+      const Colour c = pixels[static_cast<size_t>(y) * static_cast<size_t>(columns) +
                               static_cast<size_t>(x)];
       line[x] = qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
     }
   }
 }
 
-int64_t COverviewStrip::SecondAt(int x) const {
-  const TimelineSource* source = timeline_.source_;
-  return source != nullptr ? SecondAtX(x, width(), source->Duration()) : 0;
-}
-
 void COverviewStrip::paintEvent(QPaintEvent*) {
   MakePicture();
   QPainter painter(this);
   painter.fillRect(rect(), QColor(0, 0, 0));
-  if (!picture_.isNull()) painter.drawImage(0, 0, picture_);
+  if (!picture_.isNull()) painter.drawImage(made_for_->span.first, 0, picture_);
   painter.setPen(QColor(0, 96, 0));
   painter.drawRect(rect().adjusted(0, 0, -1, -1));
   const TimelineSource* source = timeline_.source_;
   if (source == nullptr) return;
-  const int64_t duration = source->Duration();
   // The window being dragged, else the one selected.
   std::optional<std::pair<int, int>> shaded;
   if (press_x_ && drag_x_) {
     shaded = std::minmax(*press_x_, *drag_x_);
   } else if (timeline_.window_) {
-    shaded = {XOfSecond(timeline_.window_->first, width(), duration),
-              XOfSecond(timeline_.window_->second, width(), duration)};
+    shaded = {timeline_.StripXOfSecond(timeline_.window_->first),
+              timeline_.StripXOfSecond(timeline_.window_->second)};
   }
   // The colour maps run from white to black, so the window and the cursor wear colours of
   // their own, edged, to stand out on any cell.
@@ -248,7 +287,7 @@ void COverviewStrip::paintEvent(QPaintEvent*) {
     painter.fillRect(QRect(band.left(), 0, band.width(), 4), QColor(40, 110, 255));
     painter.fillRect(QRect(band.left(), height() - 4, band.width(), 4), QColor(40, 110, 255));
   }
-  const int x = XOfSecond(source->PositionElapsed(), width(), duration);
+  const int x = timeline_.StripXOfSecond(source->PositionElapsed());
   painter.fillRect(QRect(x - 1, 0, 3, height()), QColor(0, 0, 0));
   painter.setPen(QPen(QColor(255, 64, 64), 1));
   painter.drawLine(x, 0, x, height() - 1);
@@ -278,13 +317,14 @@ void COverviewStrip::mouseReleaseEvent(QMouseEvent* event) {
   drag_x_.reset();
   if (drag) {
     const auto [left, right] = std::minmax(press, x);
-    timeline_.SetWindow(TimeWindowSeconds{SecondAt(left), SecondAt(right)});
+    timeline_.SetWindow(
+        TimeWindowSeconds{timeline_.SecondAtStripX(left), timeline_.SecondAtStripX(right)});
     return;
   }
   // A click clears a window and jumps.
   timeline_.SetWindow(std::nullopt);
   if (TimelineSource* source = timeline_.source_) {
-    source->JumpTo(SecondAt(press));
+    source->JumpTo(timeline_.SecondAtStripX(press));
     timeline_.Refresh();
   }
 }

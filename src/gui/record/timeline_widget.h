@@ -70,12 +70,19 @@ class CTimelineWidget : public QWidget {
   using ColourTable = std::array<Colour, CGradient::kTableSize>;
   void SetColours(std::function<ColourTable()> colours);
 
+  // Where a second of the log lies on the strip, and the second under a strip pixel: the
+  // slider's own mapping, so the strip's cursor sits under the slider's handle.
+  int StripXOfSecond(int64_t second) const;
+  int64_t SecondAtStripX(int x) const;
+  // The strip's pixels from the log's start to its end (the handle's centre at either end).
+  std::pair<int, int> StripTimeSpan() const;
+
   // The window selected on the overview, if any.
   std::optional<TimeWindowSeconds> Window() const { return window_; }
   void ClearWindow();
 
   // The controls, for the keyboard routing and tests.
-  QSlider& Slider() const { return *slider_; }
+  QSlider& Slider() const;
   QComboBox& SpeedBox() const { return *speed_; }
   QToolButton& StepBack() const { return *step_back_; }
   QToolButton& StepForward() const { return *step_forward_; }
@@ -106,7 +113,8 @@ class CTimelineWidget : public QWidget {
   QLabel* scan_ = nullptr;
   COverviewStrip* strip_ = nullptr;
   QToolButton* step_back_ = nullptr;
-  QSlider* slider_ = nullptr;
+  class TimeSlider;
+  TimeSlider* slider_ = nullptr;
   QToolButton* step_forward_ = nullptr;
   QComboBox* speed_ = nullptr;
 };
@@ -132,7 +140,6 @@ class COverviewStrip : public QWidget {
  private:
   // Makes the picture again when the cells, the size or the colours changed.
   void MakePicture();
-  int64_t SecondAt(int x) const;
 
   CTimelineWidget& timeline_;
   std::function<CTimelineWidget::ColourTable()> colours_;
@@ -140,6 +147,7 @@ class COverviewStrip : public QWidget {
   struct MadeFor {
     const LogOverview* overview = nullptr;
     QSize size;
+    std::pair<int, int> span;
     CTimelineWidget::ColourTable colours{};
     bool operator==(const MadeFor&) const = default;
   };

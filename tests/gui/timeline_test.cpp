@@ -17,13 +17,15 @@
 #include "core/record/log_format.h"
 #include "core/record/log_scan.h"
 #include "core/record/log_time.h"
+#include "gui/display/waterfall.h"
 #include "support/fake_timeline_source.h"
 
 namespace qv {
 namespace {
 
-// An hour at 2400 MHz: one sweep at -60 dBm in its first second, nothing after.
-LogOverview HourOverview(int64_t start) {
+// An hour at 2400 MHz: one sweep in its first second (its two points at `low` and `high` dBm),
+// nothing after.
+LogOverview HourOverview(int64_t start, int16_t low = -60, int16_t high = -60) {
   Bytes log = BuildHeaderRecord(ReceiverIdentity{}, LogClock{}, LogMarkers{});
   const Bytes time = BuildTimeRecord({1, 31, 24, 13, 45, 9}, {});
   log.insert(log.end(), time.begin(), time.end());
@@ -31,11 +33,11 @@ LogOverview HourOverview(int64_t start) {
   h.start = 48000;
   h.points = 2;
   h.block_frequency = 48000;
-  const int16_t levels[2] = {-60 * 16, -60 * 16};
+  const int16_t levels[2] = {static_cast<int16_t>(low * 16), static_cast<int16_t>(high * 16)};
   const Bytes block = BuildSweepBlock(h, levels, 2);
   const Bytes record = BuildMessageRecord(block.data(), block.size());
   log.insert(log.end(), record.begin(), record.end());
-  LogOverview overview({start, start + 3599, 2400000000, 2400100000, 60, 2});
+  LogOverview overview({start, start + 3599, 0, 0, 60, 2, false, true});
   ScanLog(log.data(), log.size(), overview);
   return overview;
 }
@@ -127,6 +129,37 @@ TEST(Timeline, DrivesTheLogItShows) {
   EXPECT_EQ(source.windows[0], (TimeWindowSeconds{0, 3600}));
   EXPECT_FALSE(source.windows[1]);
   EXPECT_FALSE(source.windows[3]);
+}
+
+// Noise at -95 dBm and a carrier at -40 dBm: the strip colours them over the range the log
+// needs, in the map chosen, from the map's bright end for the carrier to its dark end for the
+// noise, and its colour scale runs between the same two colours.
+TEST(Timeline, StripColoursFitTheLogAndItsScaleAgrees) {
+  QWidget window;
+  window.resize(1280, 300);
+  CTimelineWidget timeline(&window);
+  timeline.setGeometry(0, 150, 1280, CTimelineWidget::kHeight);
+  window.show();
+  FakeTimelineSource source;
+  const LogOverview overview = HourOverview(source.start_clock, -95, -40);
+  source.overview = &overview;
+  source.playing = true;
+  timeline.SetSource(&source);
+  timeline.SetColourMap([] { return ColourMap::kUniform; });
+  QCoreApplication::processEvents();
+  COverviewStrip& strip = timeline.Strip();
+  const QImage shot = strip.grab().toImage();
+  EXPECT_EQ(strip.ColourRange(), (std::pair<int16_t, int16_t>{-40, -95}));
+  const QImage& picture = strip.Picture();
+  ASSERT_FALSE(picture.isNull());
+  const QRgb carrier = GradientToRgb(UniformColour(1.0));
+  const QRgb noise = GradientToRgb(UniformColour(0.0));
+  EXPECT_EQ(picture.pixel(0, 0), carrier);
+  EXPECT_EQ(picture.pixel(0, picture.height() - 1), noise);
+  const GraphRect bar = strip.Layout().colour_bar;
+  ASSERT_LE(bar.right, shot.width());
+  EXPECT_EQ(shot.pixel(bar.left + 2, bar.top), carrier);
+  EXPECT_EQ(shot.pixel(bar.left + 2, bar.bottom - 1), noise);
 }
 
 // Where the style draws the slider's handle, in the strip's pixels.

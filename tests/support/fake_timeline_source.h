@@ -15,6 +15,7 @@ struct FakeTimelineSource : TimelineSource {
   int64_t Duration() const override { return 3600; }
   int64_t PositionElapsed() const override { return position; }
   std::optional<int64_t> PositionClock() const override { return start_clock + position; }
+  std::optional<int64_t> StartClock() const override { return start_clock; }
   double ScanProgress() const override { return progress; }
   const LogOverview* Overview() const override { return overview; }
   ReplaySpeed Speed() const override { return speed; }

@@ -65,10 +65,7 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
   display_.setObjectName(QStringLiteral("Graph Window"));
   timeline_ = new CTimelineWidget(this);
   // The overview wears the spectrogram's colours, whichever map and range are chosen.
-  timeline_->SetColours([this] {
-    const CSpectrogramDialog& spectrogram = display_.Spectrogram();
-    return LevelColourTable(spectrogram.colour_map(), spectrogram.range().gradient());
-  });
+  timeline_->SetColourMap([this] { return display_.Spectrogram().colour_map(); });
   connect(timeline_, &CTimelineWidget::ShownChanged, this, &CQuorvalinFormView::LayOut);
   // Playback starting, pausing or stopping shows in the toolbar and in the timeline alike.
   connect(this, &CQuorvalinFormView::ToolbarChanged, timeline_, &CTimelineWidget::Refresh);

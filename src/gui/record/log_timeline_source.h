@@ -25,6 +25,7 @@ class LogTimelineSource : public TimelineSource {
   int64_t Duration() const override;
   int64_t PositionElapsed() const override;
   std::optional<int64_t> PositionClock() const override;
+  std::optional<int64_t> StartClock() const override;
   double ScanProgress() const override;
   const LogOverview* Overview() const override;
   ReplaySpeed Speed() const override;

@@ -8,8 +8,9 @@
 #include <optional>
 #include <utility>
 
-#include "core/display/colour.h"
-#include "core/display/gradient.h"
+#include "core/display/colour_map.h"
+#include "core/display/overview_axes.h"
+#include "core/display/overview_image.h"
 #include "core/record/replay_pace.h"
 
 class QComboBox;
@@ -36,6 +37,8 @@ class TimelineSource {
   // The sweep shown: seconds from the start, and its wall clock (LogClockSeconds) if known.
   virtual int64_t PositionElapsed() const = 0;
   virtual std::optional<int64_t> PositionClock() const = 0;
+  // The wall clock (LogClockSeconds) at second 0, if known: the time axis reads it.
+  virtual std::optional<int64_t> StartClock() const = 0;
   // 0 ... 1 while the background scan runs, 1 once it is done.
   virtual double ScanProgress() const = 0;
   // The whole log's cells, rows spanning 0 ... Duration(); null until the scan has them.
@@ -57,7 +60,7 @@ class CTimelineWidget : public QWidget {
   Q_OBJECT
 
  public:
-  static constexpr int kHeight = 100;
+  static constexpr int kHeight = 140;
 
   explicit CTimelineWidget(QWidget* parent = nullptr);
   ~CTimelineWidget() override;
@@ -65,10 +68,9 @@ class CTimelineWidget : public QWidget {
   // Not owned; null shows nothing.
   void SetSource(TimelineSource* source);
   TimelineSource* Source() const { return source_; }
-  // The colours the overview is drawn in (the spectrogram's); asked whenever the strip is drawn,
-  // the picture being made again only when they changed.
-  using ColourTable = std::array<Colour, CGradient::kTableSize>;
-  void SetColours(std::function<ColourTable()> colours);
+  // The colour map the overview is drawn in (the spectrogram's); asked whenever the strip is
+  // drawn, the picture being made again only when it changed. The range fits the log's levels.
+  void SetColourMap(std::function<ColourMap()> map);
 
   // Where a second of the log lies on the strip, and the second under a strip pixel: the
   // slider's own mapping, so the strip's cursor sits under the slider's handle.
@@ -119,8 +121,10 @@ class CTimelineWidget : public QWidget {
   QComboBox* speed_ = nullptr;
 };
 
-// The whole-log waterfall: time along it as on the slider, frequency up its height, with the
-// position's cursor and the selected window shaded. A click jumps, a drag selects a window.
+// The whole-log waterfall: time along it as on the slider, with the clock's ticks under it,
+// frequency up its height with its scale beside it (each setting's part of the log over its own
+// frequencies, the scale reading the part under the cursor), the colour scale, the position's
+// cursor and the selected window shaded. A click jumps, a drag selects a window.
 class COverviewStrip : public QWidget {
   Q_OBJECT
 
@@ -129,6 +133,9 @@ class COverviewStrip : public QWidget {
 
   // The picture of the overview as last made; null without cells.
   const QImage& Picture() const { return picture_; }
+  // The colour range (dBm, maximum first) it was made with.
+  std::pair<int16_t, int16_t> ColourRange() const { return range_; }
+  OverviewStripLayout Layout() const;
   void Invalidate() { made_for_ = {}; }
 
  protected:
@@ -140,15 +147,18 @@ class COverviewStrip : public QWidget {
  private:
   // Makes the picture again when the cells, the size or the colours changed.
   void MakePicture();
+  void PaintScales(QPainter& painter, const OverviewStripLayout& layout);
 
   CTimelineWidget& timeline_;
-  std::function<CTimelineWidget::ColourTable()> colours_;
+  std::function<ColourMap()> colour_map_;
   QImage picture_;
+  std::pair<int16_t, int16_t> range_{-20, -80};
+  std::vector<OverviewPart> parts_;
   struct MadeFor {
     const LogOverview* overview = nullptr;
     QSize size;
     std::pair<int, int> span;
-    CTimelineWidget::ColourTable colours{};
+    ColourMap map = ColourMap::kReceiver;
     bool operator==(const MadeFor&) const = default;
   };
   std::optional<MadeFor> made_for_;

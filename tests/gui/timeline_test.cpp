@@ -112,6 +112,13 @@ TEST(Timeline, DrivesTheLogItShows) {
   QTest::mouseMove(&strip, QPoint(right / 2, 5));
   QTest::mouseRelease(&strip, Qt::LeftButton, {}, QPoint(right, 5));
   ASSERT_EQ(timeline.Window(), (TimeWindowSeconds{0, 3600}));
+  // The window's times and, while it is worked out, how far.
+  EXPECT_EQ(timeline.WindowLabel().text(),
+            QStringLiteral("13:45:09 \u2013 14:45:09, 1 h 00 min"));
+  source.window_progress = 42;
+  timeline.Refresh();
+  EXPECT_EQ(timeline.WindowLabel().text(),
+            QStringLiteral("13:45:09 \u2013 14:45:09, 1 h 00 min, working out: 42 %"));
   const auto [start_x, end_x] = timeline.StripTimeSpan();
   QTest::mouseClick(&strip, Qt::LeftButton, {}, QPoint((start_x + end_x) / 2, 5));
   EXPECT_FALSE(timeline.Window());

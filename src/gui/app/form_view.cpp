@@ -80,7 +80,11 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
   timeline_source_ = std::make_unique<LogTimelineSource>(
       recorder, [this, &recorder](std::optional<LogTimelineSource::ByteRange> range) {
         SelectTimeWindow(recorder.Log().PlaybackPath(), range);
-      });
+      },
+      [this] { return time_window_.Progress(); });
+  // The window's line says how far its statistics are, and when they are there.
+  connect(&time_window_, &CTimeWindow::Progressed, timeline_, &CTimelineWidget::Refresh);
+  connect(&time_window_, &CTimeWindow::Changed, timeline_, &CTimelineWidget::Refresh);
   timeline_->SetSource(timeline_source_.get());
   connect(&recorder, &CRecordingController::PositionChanged, timeline_, &CTimelineWidget::Refresh);
   connect(&recorder, &CRecordingController::ScanProgressed, timeline_, &CTimelineWidget::Refresh);

@@ -72,6 +72,9 @@ CTimelineWidget::CTimelineWidget(QWidget* parent) : QWidget(parent) {
 
   position_ = new QLabel(this);
   position_->setObjectName(QStringLiteral("timelinePosition"));
+  window_label_ = new QLabel(this);
+  window_label_->setObjectName(QStringLiteral("timelineWindow"));
+  window_label_->setStyleSheet(QStringLiteral("color: rgb(110, 160, 255)"));
   scan_ = new QLabel(this);
   scan_->setObjectName(QStringLiteral("timelineScan"));
   scan_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -98,6 +101,7 @@ CTimelineWidget::CTimelineWidget(QWidget* parent) : QWidget(parent) {
 
   auto* top = new QHBoxLayout;
   top->addWidget(position_, 1);
+  top->addWidget(window_label_, 1);
   top->addWidget(scan_);
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(step_back_);
@@ -172,6 +176,7 @@ void CTimelineWidget::Refresh() {
         TimelinePositionText(source_->PositionClock(), elapsed, duration)));
   }
   scan_->setText(QString::fromStdString(ScanProgressText(source_->ScanProgress())));
+  ShowWindowText();
   const int speed = speed_->findData(static_cast<int>(source_->Speed()));
   if (speed >= 0) speed_->setCurrentIndex(speed);
   const bool paused = source_->Paused();
@@ -193,7 +198,17 @@ void CTimelineWidget::SetWindow(std::optional<TimeWindowSeconds> window) {
   if (window == window_) return;
   window_ = window;
   if (source_ != nullptr) source_->SelectWindow(window_);
+  ShowWindowText();
   strip_->update();
+}
+
+void CTimelineWidget::ShowWindowText() {
+  window_label_->setText(
+      window_ && source_ != nullptr
+          ? QString::fromStdString(TimeWindowText(
+                source_->ClockAt(window_->first), source_->ClockAt(window_->second),
+                window_->first, window_->second, source_->WindowProgress()))
+          : QString());
 }
 
 QSlider& CTimelineWidget::Slider() const {

@@ -39,6 +39,10 @@ class TimelineSource {
   virtual std::optional<int64_t> PositionClock() const = 0;
   // The wall clock (LogClockSeconds) at second 0, if known: the time axis reads it.
   virtual std::optional<int64_t> StartClock() const = 0;
+  // The wall clock at an elapsed second, if known.
+  virtual std::optional<int64_t> ClockAt(int64_t elapsed) const = 0;
+  // How far the selected window's statistics are worked out (percent), while they are.
+  virtual std::optional<int> WindowProgress() const = 0;
   // 0 ... 1 while the background scan runs, 1 once it is done.
   virtual double ScanProgress() const = 0;
   // The whole log's cells, rows spanning 0 ... Duration(); null until the scan has them.
@@ -90,6 +94,7 @@ class CTimelineWidget : public QWidget {
   QToolButton& StepForward() const { return *step_forward_; }
   QLabel& PositionLabel() const { return *position_; }
   QLabel& ScanLabel() const { return *scan_; }
+  QLabel& WindowLabel() const { return *window_label_; }
   COverviewStrip& Strip() const { return *strip_; }
 
  public slots:
@@ -107,12 +112,14 @@ class CTimelineWidget : public QWidget {
   friend class COverviewStrip;
   void JumpFromSlider();
   void SetWindow(std::optional<TimeWindowSeconds> window);
+  void ShowWindowText();
 
   TimelineSource* source_ = nullptr;
   std::optional<TimeWindowSeconds> window_;
   bool refreshing_ = false;  // the slider follows the source, which is no jump
   QLabel* position_ = nullptr;
   QLabel* scan_ = nullptr;
+  QLabel* window_label_ = nullptr;
   COverviewStrip* strip_ = nullptr;
   QToolButton* step_back_ = nullptr;
   class TimeSlider;

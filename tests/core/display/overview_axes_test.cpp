@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/display/timeline_layout.h"
 #include "core/record/log_time.h"
 
 namespace qv {
@@ -49,6 +50,17 @@ TEST(OverviewAxes, FrequencyScaleAndPartNames) {
   EXPECT_EQ(LayOutOverviewFrequencies(GraphRect{0, 0, 100, 20}, LogSweepSetting{48000, 2000, 1}, 15)
                 .size(),
             2u);
+}
+
+// A selected window reads its ends on the clock and its length, and how far it is worked out.
+TEST(OverviewAxes, TimeWindowText) {
+  const int64_t day = ParseLogTime("2024-03-01 00:00:00")->seconds;
+  EXPECT_EQ(TimeWindowText(day + 3792, day + 6760, 3792, 6760, std::nullopt),
+            "01:03:12 \u2013 01:52:40, 49 min");
+  EXPECT_EQ(TimeWindowText(day + 3792, day + 3800, 0, 8, 42),
+            "01:03:12 \u2013 01:03:20, 8 s, working out: 42 %");
+  EXPECT_EQ(TimeWindowText(std::nullopt, std::nullopt, 600, 7800, std::nullopt),
+            "+00:10:00 \u2013 +02:10:00, 2 h 00 min");
 }
 
 }  // namespace

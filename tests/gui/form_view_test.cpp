@@ -236,7 +236,10 @@ TEST_F(FormViewTest, ASelectedWindowIsDrawnCountedAndExported) {
                                       kLogHeaderRecordSize,
                                       QFileInfo(QString::fromStdString(sample_)).size()});
   EXPECT_TRUE(window.Running());
+  EXPECT_EQ(window.Progress(), 0);  // said at once, before any record is read
   window.Finish();
+  QCoreApplication::processEvents();  // a percent told late is no run's any more
+  EXPECT_FALSE(window.Progress());
   ASSERT_EQ(changed.count(), 1);
   EXPECT_TRUE(view_.Display().Histogram().ShowingWindow());
   EXPECT_EQ(window.HistogramCounts(view_.Display().Trace().header, 3000),

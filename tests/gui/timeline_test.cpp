@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QToolButton>
 #include <vector>
@@ -15,13 +17,15 @@
 #include "core/record/log_format.h"
 #include "core/record/log_scan.h"
 #include "core/record/log_time.h"
+#include "gui/display/waterfall.h"
 #include "support/fake_timeline_source.h"
 
 namespace qv {
 namespace {
 
-// An hour at 2400 MHz: one sweep at -60 dBm in its first second, nothing after.
-LogOverview HourOverview(int64_t start) {
+// An hour at 2400 MHz: one sweep in its first second (its two points at `low` and `high` dBm),
+// nothing after.
+LogOverview HourOverview(int64_t start, int16_t low = -60, int16_t high = -60) {
   Bytes log = BuildHeaderRecord(ReceiverIdentity{}, LogClock{}, LogMarkers{});
   const Bytes time = BuildTimeRecord({1, 31, 24, 13, 45, 9}, {});
   log.insert(log.end(), time.begin(), time.end());
@@ -29,11 +33,11 @@ LogOverview HourOverview(int64_t start) {
   h.start = 48000;
   h.points = 2;
   h.block_frequency = 48000;
-  const int16_t levels[2] = {-60 * 16, -60 * 16};
+  const int16_t levels[2] = {static_cast<int16_t>(low * 16), static_cast<int16_t>(high * 16)};
   const Bytes block = BuildSweepBlock(h, levels, 2);
   const Bytes record = BuildMessageRecord(block.data(), block.size());
   log.insert(log.end(), record.begin(), record.end());
-  LogOverview overview({start, start + 3599, 2400000000, 2400100000, 60, 2});
+  LogOverview overview({start, start + 3599, 0, 0, 60, 2, false, true});
   ScanLog(log.data(), log.size(), overview);
   return overview;
 }
@@ -108,9 +112,17 @@ TEST(Timeline, DrivesTheLogItShows) {
   QTest::mouseMove(&strip, QPoint(right / 2, 5));
   QTest::mouseRelease(&strip, Qt::LeftButton, {}, QPoint(right, 5));
   ASSERT_EQ(timeline.Window(), (TimeWindowSeconds{0, 3600}));
-  QTest::mouseClick(&strip, Qt::LeftButton, {}, QPoint(right / 2, 5));
+  // The window's times and, while it is worked out, how far.
+  EXPECT_EQ(timeline.WindowLabel().text(),
+            QStringLiteral("13:45:09 \u2013 14:45:09, 1 h 00 min"));
+  source.window_progress = 42;
+  timeline.Refresh();
+  EXPECT_EQ(timeline.WindowLabel().text(),
+            QStringLiteral("13:45:09 \u2013 14:45:09, 1 h 00 min, working out: 42 %"));
+  const auto [start_x, end_x] = timeline.StripTimeSpan();
+  QTest::mouseClick(&strip, Qt::LeftButton, {}, QPoint((start_x + end_x) / 2, 5));
   EXPECT_FALSE(timeline.Window());
-  EXPECT_NEAR(static_cast<double>(source.jumps.back()), 1800.0, 3600.0 / right);
+  EXPECT_NEAR(static_cast<double>(source.jumps.back()), 1800.0, 3600.0 / (end_x - start_x));
   QTest::mousePress(&strip, Qt::LeftButton, {}, QPoint(right / 4, 5));
   QTest::mouseMove(&strip, QPoint(right / 2, 5));
   QTest::mouseRelease(&strip, Qt::LeftButton, {}, QPoint(right / 2, 5));
@@ -124,6 +136,86 @@ TEST(Timeline, DrivesTheLogItShows) {
   EXPECT_EQ(source.windows[0], (TimeWindowSeconds{0, 3600}));
   EXPECT_FALSE(source.windows[1]);
   EXPECT_FALSE(source.windows[3]);
+}
+
+// Noise at -95 dBm and a carrier at -40 dBm: the strip colours them over the range the log
+// needs, in the map chosen, from the map's bright end for the carrier to its dark end for the
+// noise, and its colour scale runs between the same two colours.
+TEST(Timeline, StripColoursFitTheLogAndItsScaleAgrees) {
+  QWidget window;
+  window.resize(1280, 300);
+  CTimelineWidget timeline(&window);
+  timeline.setGeometry(0, 150, 1280, CTimelineWidget::kHeight);
+  window.show();
+  FakeTimelineSource source;
+  const LogOverview overview = HourOverview(source.start_clock, -95, -40);
+  source.overview = &overview;
+  source.playing = true;
+  timeline.SetSource(&source);
+  timeline.SetColourMap([] { return ColourMap::kUniform; });
+  QCoreApplication::processEvents();
+  COverviewStrip& strip = timeline.Strip();
+  const QImage shot = strip.grab().toImage();
+  EXPECT_EQ(strip.ColourRange(), (std::pair<int16_t, int16_t>{-40, -95}));
+  const QImage& picture = strip.Picture();
+  ASSERT_FALSE(picture.isNull());
+  const QRgb carrier = GradientToRgb(UniformColour(1.0));
+  const QRgb noise = GradientToRgb(UniformColour(0.0));
+  EXPECT_EQ(picture.pixel(0, 0), carrier);
+  EXPECT_EQ(picture.pixel(0, picture.height() - 1), noise);
+  const GraphRect bar = strip.Layout().colour_bar;
+  ASSERT_LE(bar.right, shot.width());
+  EXPECT_EQ(shot.pixel(bar.left + 2, bar.top), carrier);
+  EXPECT_EQ(shot.pixel(bar.left + 2, bar.bottom - 1), noise);
+}
+
+// Where the style draws the slider's handle, in the strip's pixels.
+int HandleCentreOnStrip(CTimelineWidget& timeline) {
+  const QSlider& slider = timeline.Slider();
+  QStyleOptionSlider option;
+  option.initFrom(&slider);
+  option.orientation = Qt::Horizontal;
+  option.minimum = slider.minimum();
+  option.maximum = slider.maximum();
+  option.sliderPosition = option.sliderValue = slider.value();
+  option.singleStep = slider.singleStep();
+  option.pageStep = slider.pageStep();
+  const QRect handle = slider.style()->subControlRect(QStyle::CC_Slider, &option,
+                                                      QStyle::SC_SliderHandle, &slider);
+  return timeline.Strip().mapFrom(&timeline, slider.mapTo(&timeline, handle.center())).x();
+}
+
+// The strip's cursor stands right under the slider's handle at the start, the middle and near
+// the end of the log, at both window widths; a click there goes back to that second.
+TEST(Timeline, StripAndSliderPutATimeAtOneX) {
+  for (const int width : {1280, 1600}) {
+    QWidget window;
+    window.resize(width, 300);
+    CTimelineWidget timeline(&window);
+    timeline.setGeometry(0, 150, width, CTimelineWidget::kHeight);
+    window.show();
+    FakeTimelineSource source;
+    const LogOverview overview = HourOverview(source.start_clock);
+    source.overview = &overview;
+    source.playing = true;
+    timeline.SetSource(&source);
+    QCoreApplication::processEvents();
+    COverviewStrip& strip = timeline.Strip();
+    for (const int64_t second : {int64_t{0}, int64_t{1800}, int64_t{3240}}) {
+      source.position = second;
+      timeline.Refresh();
+      const QImage shot = strip.grab().toImage();
+      std::vector<int> cursor;
+      for (int x = 0; x < shot.width(); ++x) {
+        if (shot.pixel(x, 6) == qRgb(255, 64, 64)) cursor.push_back(x);
+      }
+      const int handle = HandleCentreOnStrip(timeline);
+      EXPECT_EQ(cursor, std::vector<int>{handle}) << width << " px, second " << second;
+      QTest::mouseClick(&strip, Qt::LeftButton, {}, QPoint(handle, 6));
+      EXPECT_NEAR(static_cast<double>(source.jumps.back()), static_cast<double>(second),
+                  3600.0 / width);
+    }
+  }
 }
 
 }  // namespace

@@ -15,6 +15,9 @@ struct FakeTimelineSource : TimelineSource {
   int64_t Duration() const override { return 3600; }
   int64_t PositionElapsed() const override { return position; }
   std::optional<int64_t> PositionClock() const override { return start_clock + position; }
+  std::optional<int64_t> StartClock() const override { return start_clock; }
+  std::optional<int64_t> ClockAt(int64_t elapsed) const override { return start_clock + elapsed; }
+  std::optional<int> WindowProgress() const override { return window_progress; }
   double ScanProgress() const override { return progress; }
   const LogOverview* Overview() const override { return overview; }
   ReplaySpeed Speed() const override { return speed; }
@@ -31,6 +34,7 @@ struct FakeTimelineSource : TimelineSource {
   int64_t position = 0;
   int64_t start_clock = ParseLogTime("2024-01-31 13:45:09")->seconds;
   double progress = 0.25;
+  std::optional<int> window_progress;
   const LogOverview* overview = nullptr;
   ReplaySpeed speed = ReplaySpeed::k1;
   std::vector<int64_t> jumps;

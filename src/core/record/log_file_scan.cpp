@@ -104,6 +104,9 @@ LogFileScan ScanLogFile(const std::string& path, const std::atomic<bool>& cancel
   if (grid.rows != 0) {
     // Rows by elapsed time, as the slider under the strip counts it.
     grid.elapsed = true;
+    // Each setting's sweeps over their own frequencies: settings far apart would otherwise
+    // leave each a sliver of the strip.
+    grid.own_frequencies = true;
     grid.first_second = 0;
     grid.last_second = out.timeline->Duration();
     grid.rows = static_cast<uint32_t>(std::min<int64_t>(kOverviewMaxRows, grid.last_second + 1));

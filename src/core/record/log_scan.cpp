@@ -104,7 +104,8 @@ void LogScan::OnRecord(const LogRecordView& record) {
 
 LogOverview::LogOverview(const LogOverviewGrid& grid) : grid_(grid) {
   const uint64_t cells = uint64_t{grid.rows} * grid.columns;
-  if (cells == 0 || cells > kMaxCells || grid.high_hz <= grid.low_hz ||
+  if (cells == 0 || cells > kMaxCells ||
+      (!grid.own_frequencies && grid.high_hz <= grid.low_hz) ||
       grid.last_second < grid.first_second) {
     grid_.rows = grid_.columns = 0;
     return;
@@ -114,6 +115,7 @@ LogOverview::LogOverview(const LogOverviewGrid& grid) : grid_(grid) {
   const uint64_t seconds = static_cast<uint64_t>(grid.last_second - grid.first_second) + 1;
   kept_rows_ = static_cast<uint32_t>(std::min<uint64_t>(grid.rows, seconds));
   cells_.assign(uint64_t{kept_rows_} * grid.columns, kEmpty);
+  if (grid.own_frequencies) row_settings_.assign(kept_rows_, LogSweepSetting{});
 }
 
 void LogOverview::OnHeader(const LogHeaderInfo& header) {
@@ -142,6 +144,11 @@ void LogOverview::OnRecord(const LogRecordView& record) {
   // A range that would grow far beyond what was added (points far apart) goes in at once, so
   // folding never costs much more than the levels themselves.
   const LogSweepSetting& s = block->setting;
+  if (!row_settings_.empty()) {
+    LogSweepSetting& own = row_settings_[row];
+    if (own.points == 0) own = s;
+    if (!(own == s)) return;
+  }
   const uint32_t end = block->first + block->count;
   if (pending_row_ != row || !(pending_setting_ == s) ||
       std::max(pending_high_, end) - std::min(pending_low_, block->first) >
@@ -177,17 +184,18 @@ void LogOverview::FoldPoints(uint64_t row, const LogSweepSetting& s, uint32_t fi
   const int16_t* levels = pending_.data();
   // Point i's column is floor((its Hz - low_hz) × columns / span), stepped exactly from point to
   // point without a division each.
-  const uint64_t span_hz = grid_.high_hz - grid_.low_hz;
+  const uint64_t low_hz = grid_.own_frequencies ? s.LowHz() : grid_.low_hz;
+  const uint64_t span_hz = (grid_.own_frequencies ? s.HighHz() : grid_.high_hz) - low_hz;
   const uint64_t step_hz = uint64_t{s.sweep_word} * 50000;
   const uint64_t columns = grid_.columns;
   const uint64_t low = s.PointHz(first);
   uint32_t i = first;
-  if (low < grid_.low_hz) {
-    const uint64_t skip = (grid_.low_hz - low + step_hz - 1) / step_hz;
+  if (low < low_hz) {
+    const uint64_t skip = (low_hz - low + step_hz - 1) / step_hz;
     if (skip >= end - first) return;
     i += static_cast<uint32_t>(skip);
   }
-  const uint64_t offset = s.PointHz(i) - grid_.low_hz;
+  const uint64_t offset = s.PointHz(i) - low_hz;
   if (offset >= span_hz) return;
   using Wide = unsigned __int128;
   uint64_t column = static_cast<uint64_t>(Wide{offset} * columns / span_hz);

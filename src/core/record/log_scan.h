@@ -129,7 +129,10 @@ class LogScan : public LogVisitor {
 // Rows split [first_second, last_second + 1) evenly, columns [low_hz, high_hz); a second covers
 // one row or more, a point one column or more. The seconds are the time records' clock, or with
 // `elapsed` the log's elapsed time as its timeline counts it: a clock set back adds nothing, so
-// a night across a change to winter time does not draw one hour over another.
+// a night across a change to winter time does not draw one hour over another. With
+// `own_frequencies` the columns split each row's own sweep setting instead (the first setting met
+// in the row; other settings' blocks there are left out), so a log whose settings change far
+// apart in frequency still fills the grid and low_hz/high_hz are not used.
 struct LogOverviewGrid {
   int64_t first_second = 0;
   int64_t last_second = 0;
@@ -138,6 +141,7 @@ struct LogOverviewGrid {
   uint32_t rows = 0;
   uint32_t columns = 0;
   bool elapsed = false;
+  bool own_frequencies = false;
 };
 
 class LogOverview : public LogVisitor {
@@ -157,6 +161,13 @@ class LogOverview : public LogVisitor {
     if (pending_high_ != 0) Fold();
     return cells_[size_t{row} * kept_rows_ / grid_.rows * grid_.columns + column];
   }
+  // The setting whose frequencies a row's columns split (own_frequencies only); nullopt for a
+  // row no sweep fell into.
+  std::optional<LogSweepSetting> RowSetting(uint32_t row) const {
+    if (row_settings_.empty()) return std::nullopt;
+    const LogSweepSetting& s = row_settings_[size_t{row} * kept_rows_ / grid_.rows];
+    return s.points != 0 ? std::optional<LogSweepSetting>(s) : std::nullopt;
+  }
   // Lowest and highest filled cell; nullopt when every cell is empty.
   std::optional<std::pair<int16_t, int16_t>> LevelRange() const;
 
@@ -168,6 +179,7 @@ class LogOverview : public LogVisitor {
 
   uint32_t kept_rows_ = 0;  // rows of cells_: the grid's, or its seconds when fewer
   mutable std::vector<int16_t> cells_;
+  std::vector<LogSweepSetting> row_settings_;  // per kept row, with own_frequencies
   std::optional<int64_t> now_;
   ElapsedClock elapsed_;  // with grid_.elapsed
   // Highest level per point of one setting in one row, not yet in the cells; points outside

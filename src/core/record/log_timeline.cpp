@@ -39,6 +39,12 @@ std::optional<int64_t> LogTimeline::ClockAt(uint64_t offset) const {
   return index_[*i].seconds;
 }
 
+std::optional<int64_t> LogTimeline::ClockAtElapsed(int64_t elapsed) const {
+  if (index_.empty()) return std::nullopt;
+  const size_t i = EntryAt(elapsed);
+  return index_[i].seconds + std::max<int64_t>(0, elapsed - elapsed_[i]);
+}
+
 double LogTimeline::SweepTime(size_t i, uint64_t k) const {
   if (i >= index_.size()) return static_cast<double>(Duration());
   const uint64_t next = i + 1 < index_.size() ? index_[i + 1].sweeps : sweeps_;

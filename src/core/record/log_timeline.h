@@ -36,6 +36,9 @@ class LogTimeline {
   int64_t ElapsedAt(uint64_t offset) const;
   // Clock (LogClockSeconds) of the time record in force at `offset`; nullopt before the first.
   std::optional<int64_t> ClockAt(uint64_t offset) const;
+  // The clock at an elapsed second: its time record's clock plus the seconds since; nullopt for
+  // an empty timeline.
+  std::optional<int64_t> ClockAtElapsed(int64_t elapsed) const;
   // When the k-th sweep after time record i began: the second's sweeps spread evenly over it.
   double SweepTime(size_t i, uint64_t k) const;
 

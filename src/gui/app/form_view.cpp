@@ -65,10 +65,7 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
   display_.setObjectName(QStringLiteral("Graph Window"));
   timeline_ = new CTimelineWidget(this);
   // The overview wears the spectrogram's colours, whichever map and range are chosen.
-  timeline_->SetColours([this] {
-    const CSpectrogramDialog& spectrogram = display_.Spectrogram();
-    return LevelColourTable(spectrogram.colour_map(), spectrogram.range().gradient());
-  });
+  timeline_->SetColourMap([this] { return display_.Spectrogram().colour_map(); });
   connect(timeline_, &CTimelineWidget::ShownChanged, this, &CQuorvalinFormView::LayOut);
   // Playback starting, pausing or stopping shows in the toolbar and in the timeline alike.
   connect(this, &CQuorvalinFormView::ToolbarChanged, timeline_, &CTimelineWidget::Refresh);
@@ -83,7 +80,11 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
   timeline_source_ = std::make_unique<LogTimelineSource>(
       recorder, [this, &recorder](std::optional<LogTimelineSource::ByteRange> range) {
         SelectTimeWindow(recorder.Log().PlaybackPath(), range);
-      });
+      },
+      [this] { return time_window_.Progress(); });
+  // The window's line says how far its statistics are, and when they are there.
+  connect(&time_window_, &CTimeWindow::Progressed, timeline_, &CTimelineWidget::Refresh);
+  connect(&time_window_, &CTimeWindow::Changed, timeline_, &CTimelineWidget::Refresh);
   timeline_->SetSource(timeline_source_.get());
   connect(&recorder, &CRecordingController::PositionChanged, timeline_, &CTimelineWidget::Refresh);
   connect(&recorder, &CRecordingController::ScanProgressed, timeline_, &CTimelineWidget::Refresh);

@@ -17,6 +17,18 @@ int64_t LogTimelineSource::PositionElapsed() const { return recorder_.PositionEl
 std::optional<int64_t> LogTimelineSource::PositionClock() const {
   return recorder_.PositionClock();
 }
+std::optional<int64_t> LogTimelineSource::StartClock() const {
+  const LogTimeline* timeline = recorder_.Timeline();
+  if (timeline == nullptr || timeline->Empty()) return std::nullopt;
+  return timeline->Entry(0).seconds;
+}
+std::optional<int64_t> LogTimelineSource::ClockAt(int64_t elapsed) const {
+  const LogTimeline* timeline = recorder_.Timeline();
+  return timeline != nullptr ? timeline->ClockAtElapsed(elapsed) : std::nullopt;
+}
+std::optional<int> LogTimelineSource::WindowProgress() const {
+  return progress_ ? progress_() : std::nullopt;
+}
 double LogTimelineSource::ScanProgress() const { return recorder_.ScanProgress(); }
 const LogOverview* LogTimelineSource::Overview() const { return recorder_.Overview(); }
 ReplaySpeed LogTimelineSource::Speed() const { return recorder_.Speed(); }

@@ -1,7 +1,9 @@
 #include "gui/record/time_window.h"
 
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 
 #include "core/link/sweep_message.h"
 #include "core/record/log_reader.h"
@@ -26,6 +28,30 @@ class BothVisitors : public LogVisitor {
  private:
   LogVisitor& first_;
   LogVisitor& second_;
+};
+
+// Passes every record on and tells each whole percent of [from, to) that the walk reaches.
+class ProgressVisitor : public LogVisitor {
+ public:
+  ProgressVisitor(LogVisitor& inner, uint64_t from, uint64_t to, std::function<void(int)> told)
+      : inner_(inner), from_(from), span_(to > from ? to - from : 1), told_(std::move(told)) {}
+  void OnHeader(const LogHeaderInfo& header) override { inner_.OnHeader(header); }
+  void OnRecord(const LogRecordView& record) override {
+    inner_.OnRecord(record);
+    const uint64_t done = record.offset > from_ ? record.offset - from_ : 0;
+    const int percent = static_cast<int>(std::min<uint64_t>(100, done * 100 / span_));
+    if (percent != percent_) {
+      percent_ = percent;
+      told_(percent);
+    }
+  }
+
+ private:
+  LogVisitor& inner_;
+  uint64_t from_;
+  uint64_t span_;
+  std::function<void(int)> told_;
+  int percent_ = 0;
 };
 
 }  // namespace
@@ -82,17 +108,31 @@ void CTimeWindow::Start() {
   auto outcome = std::make_shared<Outcome>();
   outcome_ = outcome;
   const Selection run = *selection_;
-  worker_ = QThread::create([outcome, run] {
+  const uint64_t run_number = ++runs_;
+  // Each percent crosses to the GUI thread on its own; one from a run replaced or ended is
+  // dropped there.
+  const auto told = [this, run_number](int percent) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, run_number, percent] {
+          if (run_number != runs_ || worker_ == nullptr) return;
+          progress_ = percent;
+          emit Progressed();
+        },
+        Qt::QueuedConnection);
+  };
+  worker_ = QThread::create([outcome, run, told] {
     auto stats = std::make_unique<LogWindowStats>(run.threshold);
     auto channels = std::make_unique<LogChannelUse>(nullptr, run.channel_threshold);
     BothVisitors both(*stats, *channels);
     // Whole sweeps only, as quorvalin-log counts them: the window's edges and a torn end cut
     // sweeps that would otherwise count.
-    LogWholeSweeps whole(both);
+    LogWholeSweeps sweeps(both);
+    ProgressVisitor whole(sweeps, run.from, run.to, told);
     std::string error;
     if (std::FILE* file = std::fopen(run.path.c_str(), "rb")) {
       ScanLogStreamRange(file, run.from, run.to, whole, &error, &outcome->dropped);
-      whole.Finish();
+      sweeps.Finish();
       std::fclose(file);
     } else {
       error = "cannot open " + run.path;
@@ -103,14 +143,15 @@ void CTimeWindow::Start() {
     outcome->error = std::move(error);
   });
   // Ends on the GUI thread: the result is taken there, unless a later run replaced this one.
-  const uint64_t run_number = ++runs_;
   connect(
       worker_, &QThread::finished, this,
       [this, run_number] {
         if (run_number == runs_) TakeOutcome();
       },
       Qt::QueuedConnection);
+  progress_ = 0;
   worker_->start(QThread::LowPriority);
+  emit Progressed();
 }
 
 void CTimeWindow::Finish() {

@@ -42,6 +42,10 @@ class CTimeWindow : public QObject {
 
   bool Selected() const { return selection_.has_value(); }
   bool Running() const { return worker_ != nullptr; }
+  // How far the run going on is (percent of the window's bytes); nullopt when none runs.
+  std::optional<int> Progress() const {
+    return worker_ != nullptr ? std::optional<int>(progress_) : std::nullopt;
+  }
   // The last finished run's statistics, null while none is there.
   const LogWindowStats* Stats() const { return stats_.get(); }
   // The same run's channel use (at the channel threshold, the plan following the window's band).
@@ -62,6 +66,8 @@ class CTimeWindow : public QObject {
  signals:
   // A run ended with new statistics, or the window was cleared.
   void Changed();
+  // The run going on got a percent further, or a run started.
+  void Progressed();
 
  private:
   struct Selection {
@@ -91,6 +97,7 @@ class CTimeWindow : public QObject {
   std::string error_;
   QThread* worker_ = nullptr;
   uint64_t runs_ = 0;  // numbers the runs, so that only the last one's end counts
+  int progress_ = 0;
   std::shared_ptr<Outcome> outcome_;
   mutable std::optional<LogSweepSetting> columns_for_;
   mutable std::vector<TraceColumn> columns_;

@@ -6,13 +6,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/display/colour_map.h"
-#include "core/display/overview_image.h"
 #include "core/display/timeline_layout.h"
+#include "gui/display/waterfall.h"
 
 namespace qv {
 namespace {
@@ -38,14 +39,27 @@ constexpr std::array<SpeedChoice, 7> kSpeeds = {{
     {ReplaySpeed::kMax, "Max"},
 }};
 
-// The spectrogram's own colours until the view hands the chosen ones.
-CTimelineWidget::ColourTable DefaultColours() {
+CGradient RangeGradient(std::pair<int16_t, int16_t> range) {
   CGradient gradient;
-  gradient.SetSpectrogram(-20, -120);
-  return LevelColourTable(ColourMap::kReceiver, gradient);
+  gradient.SetSpectrogram(range.first, range.second);
+  return gradient;
 }
 
 }  // namespace
+
+// The slider, telling where its handle's centre lies for a value.
+class CTimelineWidget::TimeSlider : public QSlider {
+ public:
+  using QSlider::QSlider;
+  int HandleCentre(int value) const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.sliderPosition = option.sliderValue = value;
+    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this)
+        .center()
+        .x();
+  }
+};
 
 CTimelineWidget::CTimelineWidget(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("Timeline"));
@@ -58,6 +72,9 @@ CTimelineWidget::CTimelineWidget(QWidget* parent) : QWidget(parent) {
 
   position_ = new QLabel(this);
   position_->setObjectName(QStringLiteral("timelinePosition"));
+  window_label_ = new QLabel(this);
+  window_label_->setObjectName(QStringLiteral("timelineWindow"));
+  window_label_->setStyleSheet(QStringLiteral("color: rgb(110, 160, 255)"));
   scan_ = new QLabel(this);
   scan_->setObjectName(QStringLiteral("timelineScan"));
   scan_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -68,7 +85,7 @@ CTimelineWidget::CTimelineWidget(QWidget* parent) : QWidget(parent) {
   step_forward_ = new QToolButton(this);
   step_forward_->setText(QStringLiteral(">|"));
   step_forward_->setToolTip(QStringLiteral("One sweep forward"));
-  slider_ = new QSlider(Qt::Horizontal, this);
+  slider_ = new TimeSlider(Qt::Horizontal, this);
   slider_->setObjectName(QStringLiteral("timelineSlider"));
   speed_ = new QComboBox(this);
   speed_->setObjectName(QStringLiteral("timelineSpeed"));
@@ -84,6 +101,7 @@ CTimelineWidget::CTimelineWidget(QWidget* parent) : QWidget(parent) {
 
   auto* top = new QHBoxLayout;
   top->addWidget(position_, 1);
+  top->addWidget(window_label_, 1);
   top->addWidget(scan_);
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(step_back_);
@@ -132,8 +150,8 @@ void CTimelineWidget::SetSource(TimelineSource* source) {
   Refresh();
 }
 
-void CTimelineWidget::SetColours(std::function<ColourTable()> colours) {
-  strip_->colours_ = std::move(colours);
+void CTimelineWidget::SetColourMap(std::function<ColourMap()> map) {
+  strip_->colour_map_ = std::move(map);
   strip_->update();
 }
 
@@ -158,6 +176,7 @@ void CTimelineWidget::Refresh() {
         TimelinePositionText(source_->PositionClock(), elapsed, duration)));
   }
   scan_->setText(QString::fromStdString(ScanProgressText(source_->ScanProgress())));
+  ShowWindowText();
   const int speed = speed_->findData(static_cast<int>(source_->Speed()));
   if (speed >= 0) speed_->setCurrentIndex(speed);
   const bool paused = source_->Paused();
@@ -179,7 +198,43 @@ void CTimelineWidget::SetWindow(std::optional<TimeWindowSeconds> window) {
   if (window == window_) return;
   window_ = window;
   if (source_ != nullptr) source_->SelectWindow(window_);
+  ShowWindowText();
   strip_->update();
+}
+
+void CTimelineWidget::ShowWindowText() {
+  window_label_->setText(
+      window_ && source_ != nullptr
+          ? QString::fromStdString(TimeWindowText(
+                source_->ClockAt(window_->first), source_->ClockAt(window_->second),
+                window_->first, window_->second, source_->WindowProgress()))
+          : QString());
+}
+
+QSlider& CTimelineWidget::Slider() const {
+  return *slider_;
+}
+
+std::pair<int, int> CTimelineWidget::StripTimeSpan() const {
+  const auto strip_x = [this](int slider_x) {
+    return strip_->mapFrom(this, slider_->mapTo(this, QPoint(slider_x, 0))).x();
+  };
+  return {strip_x(slider_->HandleCentre(slider_->minimum())),
+          strip_x(slider_->HandleCentre(slider_->maximum()))};
+}
+
+int CTimelineWidget::StripXOfSecond(int64_t second) const {
+  const auto [left, right] = StripTimeSpan();
+  const int value =
+      static_cast<int>(std::clamp<int64_t>(second, slider_->minimum(), slider_->maximum()));
+  return left + QStyle::sliderPositionFromValue(slider_->minimum(), slider_->maximum(), value,
+                                                right - left);
+}
+
+int64_t CTimelineWidget::SecondAtStripX(int x) const {
+  const auto [left, right] = StripTimeSpan();
+  return QStyle::sliderValueFromPosition(slider_->minimum(), slider_->maximum(),
+                                         std::clamp(x, left, right) - left, right - left);
 }
 
 void CTimelineWidget::JumpFromSlider() {
@@ -191,67 +246,145 @@ void CTimelineWidget::JumpFromSlider() {
 COverviewStrip::COverviewStrip(CTimelineWidget& timeline)
     : QWidget(&timeline), timeline_(timeline) {
   setObjectName(QStringLiteral("timelineOverview"));
-  setMinimumHeight(24);
+  setMinimumHeight(60);
   setCursor(Qt::CrossCursor);
   setToolTip(QStringLiteral("Click to go there; drag to select a time window"));
+}
+
+OverviewStripLayout COverviewStrip::Layout() const {
+  const QFontMetrics metrics(font());
+  const auto [left, right] = timeline_.StripTimeSpan();
+  return LayOutOverviewStrip(width(), height(), left, right,
+                             metrics.horizontalAdvance(QLatin1Char('0')), metrics.height());
 }
 
 void COverviewStrip::MakePicture() {
   const TimelineSource* source = timeline_.source_;
   const LogOverview* overview = source != nullptr ? source->Overview() : nullptr;
-  MadeFor key{overview, size(), colours_ ? colours_() : DefaultColours()};
+  MadeFor key{overview, size(), timeline_.StripTimeSpan(),
+              colour_map_ ? colour_map_() : ColourMap::kReceiver};
   if (made_for_ == key) return;
   made_for_ = key;
   picture_ = QImage();
-  if (overview == nullptr || width() <= 0 || height() <= 0) return;
+  parts_.clear();
+  // Time runs over the pixels from the slider handle's centre at the start to it at the end.
+  const GraphRect w = Layout().waterfall;
+  const int columns = w.right - w.left;
+  const int rows = w.bottom - w.top;
+  if (overview == nullptr || columns <= 0 || rows <= 0) return;
+  range_ = OverviewColourRange(*overview).value_or(range_);
   const std::vector<Colour> pixels =
-      OverviewPixels(*overview, width(), height(), key.colours, kStripBackground);
-  picture_ = QImage(size(), QImage::Format_RGB32);
-  for (int y = 0; y < height(); ++y) {
+      OverviewPixels(*overview, columns, rows,
+                     LevelColourTable(key.map, RangeGradient(range_)), kStripBackground);
+  parts_ = OverviewParts(*overview, columns);
+  picture_ = QImage(QSize(columns, rows), QImage::Format_RGB32);
+  for (int y = 0; y < rows; ++y) {
     auto* line = reinterpret_cast<QRgb*>(picture_.scanLine(y));
-    for (int x = 0; x < width(); ++x) {
-      const Colour c = pixels[static_cast<size_t>(y) * static_cast<size_t>(width()) +
-                              static_cast<size_t>(x)];
-      line[x] = qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-    }
+    for (int x = 0; x < columns; ++x)
+      line[x] = GradientToRgb(pixels[static_cast<size_t>(y) * static_cast<size_t>(columns) +
+                                     static_cast<size_t>(x)]);
   }
 }
 
-int64_t COverviewStrip::SecondAt(int x) const {
-  const TimelineSource* source = timeline_.source_;
-  return source != nullptr ? SecondAtX(x, width(), source->Duration()) : 0;
+void COverviewStrip::PaintScales(QPainter& painter, const OverviewStripLayout& layout) {
+  const TimelineSource& source = *timeline_.source_;
+  const GraphRect& w = layout.waterfall;
+  const QFontMetrics metrics(font());
+  const int line = metrics.height();
+  const QColor text = palette().color(QPalette::WindowText);
+  painter.setFont(font());
+  painter.setPen(text);
+  painter.drawLine(w.left, w.bottom, w.right - 1, w.bottom);
+  const auto row_text = [&](int left, int y, const QString& label) {
+    const int top = std::clamp(y - line / 2, 0, std::max(height() - line, 0));
+    painter.drawText(QRect(left, top, width() - left, line), Qt::AlignLeft | Qt::AlignVCenter,
+                     label);
+  };
+  // The clock under the strip, at the slider's x of each tick.
+  for (const TimeTick& tick : LayOutTimeTicks(source.Duration(), source.StartClock(),
+                                              w.right - w.left,
+                                              metrics.horizontalAdvance(QLatin1Char('0')))) {
+    const int x = timeline_.StripXOfSecond(tick.second);
+    const QString label = QString::fromStdString(tick.text);
+    const int label_width = metrics.horizontalAdvance(label);
+    painter.drawLine(x, w.bottom, x, w.bottom + 3);
+    painter.drawText(QRect(std::clamp(x - label_width / 2, 0, std::max(width() - label_width, 0)),
+                           w.bottom + 3, label_width, line),
+                     Qt::AlignCenter, label);
+  }
+  // The frequencies of the part under the cursor; with several parts each is named at its start.
+  if (!parts_.empty()) {
+    const int cursor = timeline_.StripXOfSecond(source.PositionElapsed()) - w.left;
+    const auto under = std::find_if(parts_.begin(), parts_.end(),
+                                    [&](const OverviewPart& p) { return cursor <= p.last; });
+    const OverviewPart& shown = under != parts_.end() ? *under : parts_.back();
+    for (const RowLabel& label : LayOutOverviewFrequencies(w, shown.setting, line)) {
+      painter.drawLine(w.right, label.y, w.right + 2, label.y);
+      row_text(layout.frequency_labels, label.y, QString::fromStdString(label.text));
+    }
+    if (parts_.size() > 1) {
+      for (const OverviewPart& part : parts_) {
+        const QString name = QString::fromStdString(OverviewPartText(part.setting));
+        const int x = w.left + part.first;
+        if (part.first != 0) {
+          painter.setPen(QPen(QColor(200, 200, 200), 1, Qt::DashLine));
+          painter.drawLine(x, w.top, x, w.bottom - 1);
+          painter.setPen(text);
+        }
+        const int name_width = metrics.horizontalAdvance(name) + 4;
+        if (part.last - part.first + 1 < name_width) continue;
+        painter.fillRect(QRect(x + 1, w.top + 1, name_width, line), QColor(0, 0, 0, 160));
+        painter.drawText(QRect(x + 3, w.top + 1, name_width, line), Qt::AlignVCenter, name);
+      }
+    }
+  }
+  // The colour scale of the strip's own range.
+  const GraphRect& bar = layout.colour_bar;
+  if (bar.right > width() || bar.bottom - bar.top < 2) return;
+  const ColourMap map = made_for_ ? made_for_->map : ColourMap::kReceiver;
+  const CGradient gradient = RangeGradient(range_);
+  for (int y = bar.top; y < bar.bottom; ++y) {
+    painter.fillRect(QRect(bar.left, y, bar.right - bar.left, 1),
+                     QColor(GradientToRgb(LevelColour(
+                         map, gradient, ColourBarLevel(bar, range_.first, range_.second, y)))));
+  }
+  for (const RowLabel& label : LayOutColourScale(bar, range_.first, range_.second, line)) {
+    painter.drawLine(bar.right, label.y, bar.right + 2, label.y);
+    row_text(layout.scale_labels, label.y, QString::fromStdString(label.text));
+  }
 }
 
 void COverviewStrip::paintEvent(QPaintEvent*) {
   MakePicture();
   QPainter painter(this);
   painter.fillRect(rect(), QColor(0, 0, 0));
-  if (!picture_.isNull()) painter.drawImage(0, 0, picture_);
-  painter.setPen(QColor(0, 96, 0));
-  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  const OverviewStripLayout layout = Layout();
+  const GraphRect& w = layout.waterfall;
+  if (!picture_.isNull()) painter.drawImage(w.left, w.top, picture_);
   const TimelineSource* source = timeline_.source_;
   if (source == nullptr) return;
-  const int64_t duration = source->Duration();
+  PaintScales(painter, layout);
   // The window being dragged, else the one selected.
   std::optional<std::pair<int, int>> shaded;
   if (press_x_ && drag_x_) {
     shaded = std::minmax(*press_x_, *drag_x_);
   } else if (timeline_.window_) {
-    shaded = {XOfSecond(timeline_.window_->first, width(), duration),
-              XOfSecond(timeline_.window_->second, width(), duration)};
+    shaded = {timeline_.StripXOfSecond(timeline_.window_->first),
+              timeline_.StripXOfSecond(timeline_.window_->second)};
   }
   // The colour maps run from white to black, so the window and the cursor wear colours of
   // their own, edged, to stand out on any cell.
+  const int rows = w.bottom - w.top;
   if (shaded) {
-    const QRect band(QPoint(shaded->first, 0), QPoint(shaded->second, height() - 1));
+    const QRect band(QPoint(shaded->first, w.top), QPoint(shaded->second, w.bottom - 1));
     painter.fillRect(band, QColor(40, 110, 255, 90));
-    painter.fillRect(QRect(band.left(), 0, band.width(), 4), QColor(40, 110, 255));
-    painter.fillRect(QRect(band.left(), height() - 4, band.width(), 4), QColor(40, 110, 255));
+    painter.fillRect(QRect(band.left(), w.top, band.width(), 4), QColor(40, 110, 255));
+    painter.fillRect(QRect(band.left(), w.bottom - 4, band.width(), 4), QColor(40, 110, 255));
   }
-  const int x = XOfSecond(source->PositionElapsed(), width(), duration);
-  painter.fillRect(QRect(x - 1, 0, 3, height()), QColor(0, 0, 0));
+  const int x = timeline_.StripXOfSecond(source->PositionElapsed());
+  painter.fillRect(QRect(x - 1, w.top, 3, rows), QColor(0, 0, 0));
   painter.setPen(QPen(QColor(255, 64, 64), 1));
-  painter.drawLine(x, 0, x, height() - 1);
+  painter.drawLine(x, w.top, x, w.bottom - 1);
 }
 
 void COverviewStrip::mousePressEvent(QMouseEvent* event) {
@@ -278,13 +411,14 @@ void COverviewStrip::mouseReleaseEvent(QMouseEvent* event) {
   drag_x_.reset();
   if (drag) {
     const auto [left, right] = std::minmax(press, x);
-    timeline_.SetWindow(TimeWindowSeconds{SecondAt(left), SecondAt(right)});
+    timeline_.SetWindow(
+        TimeWindowSeconds{timeline_.SecondAtStripX(left), timeline_.SecondAtStripX(right)});
     return;
   }
   // A click clears a window and jumps.
   timeline_.SetWindow(std::nullopt);
   if (TimelineSource* source = timeline_.source_) {
-    source->JumpTo(SecondAt(press));
+    source->JumpTo(timeline_.SecondAtStripX(press));
     timeline_.Refresh();
   }
 }

@@ -8,8 +8,9 @@
 #include <optional>
 #include <utility>
 
-#include "core/display/colour.h"
-#include "core/display/gradient.h"
+#include "core/display/colour_map.h"
+#include "core/display/overview_axes.h"
+#include "core/display/overview_image.h"
 #include "core/record/replay_pace.h"
 
 class QComboBox;
@@ -36,6 +37,12 @@ class TimelineSource {
   // The sweep shown: seconds from the start, and its wall clock (LogClockSeconds) if known.
   virtual int64_t PositionElapsed() const = 0;
   virtual std::optional<int64_t> PositionClock() const = 0;
+  // The wall clock (LogClockSeconds) at second 0, if known: the time axis reads it.
+  virtual std::optional<int64_t> StartClock() const = 0;
+  // The wall clock at an elapsed second, if known.
+  virtual std::optional<int64_t> ClockAt(int64_t elapsed) const = 0;
+  // How far the selected window's statistics are worked out (percent), while they are.
+  virtual std::optional<int> WindowProgress() const = 0;
   // 0 ... 1 while the background scan runs, 1 once it is done.
   virtual double ScanProgress() const = 0;
   // The whole log's cells, rows spanning 0 ... Duration(); null until the scan has them.
@@ -57,7 +64,7 @@ class CTimelineWidget : public QWidget {
   Q_OBJECT
 
  public:
-  static constexpr int kHeight = 100;
+  static constexpr int kHeight = 140;
 
   explicit CTimelineWidget(QWidget* parent = nullptr);
   ~CTimelineWidget() override;
@@ -65,22 +72,29 @@ class CTimelineWidget : public QWidget {
   // Not owned; null shows nothing.
   void SetSource(TimelineSource* source);
   TimelineSource* Source() const { return source_; }
-  // The colours the overview is drawn in (the spectrogram's); asked whenever the strip is drawn,
-  // the picture being made again only when they changed.
-  using ColourTable = std::array<Colour, CGradient::kTableSize>;
-  void SetColours(std::function<ColourTable()> colours);
+  // The colour map the overview is drawn in (the spectrogram's); asked whenever the strip is
+  // drawn, the picture being made again only when it changed. The range fits the log's levels.
+  void SetColourMap(std::function<ColourMap()> map);
+
+  // Where a second of the log lies on the strip, and the second under a strip pixel: the
+  // slider's own mapping, so the strip's cursor sits under the slider's handle.
+  int StripXOfSecond(int64_t second) const;
+  int64_t SecondAtStripX(int x) const;
+  // The strip's pixels from the log's start to its end (the handle's centre at either end).
+  std::pair<int, int> StripTimeSpan() const;
 
   // The window selected on the overview, if any.
   std::optional<TimeWindowSeconds> Window() const { return window_; }
   void ClearWindow();
 
   // The controls, for the keyboard routing and tests.
-  QSlider& Slider() const { return *slider_; }
+  QSlider& Slider() const;
   QComboBox& SpeedBox() const { return *speed_; }
   QToolButton& StepBack() const { return *step_back_; }
   QToolButton& StepForward() const { return *step_forward_; }
   QLabel& PositionLabel() const { return *position_; }
   QLabel& ScanLabel() const { return *scan_; }
+  QLabel& WindowLabel() const { return *window_label_; }
   COverviewStrip& Strip() const { return *strip_; }
 
  public slots:
@@ -98,21 +112,26 @@ class CTimelineWidget : public QWidget {
   friend class COverviewStrip;
   void JumpFromSlider();
   void SetWindow(std::optional<TimeWindowSeconds> window);
+  void ShowWindowText();
 
   TimelineSource* source_ = nullptr;
   std::optional<TimeWindowSeconds> window_;
   bool refreshing_ = false;  // the slider follows the source, which is no jump
   QLabel* position_ = nullptr;
   QLabel* scan_ = nullptr;
+  QLabel* window_label_ = nullptr;
   COverviewStrip* strip_ = nullptr;
   QToolButton* step_back_ = nullptr;
-  QSlider* slider_ = nullptr;
+  class TimeSlider;
+  TimeSlider* slider_ = nullptr;
   QToolButton* step_forward_ = nullptr;
   QComboBox* speed_ = nullptr;
 };
 
-// The whole-log waterfall: time along it as on the slider, frequency up its height, with the
-// position's cursor and the selected window shaded. A click jumps, a drag selects a window.
+// The whole-log waterfall: time along it as on the slider, with the clock's ticks under it,
+// frequency up its height with its scale beside it (each setting's part of the log over its own
+// frequencies, the scale reading the part under the cursor), the colour scale, the position's
+// cursor and the selected window shaded. A click jumps, a drag selects a window.
 class COverviewStrip : public QWidget {
   Q_OBJECT
 
@@ -121,6 +140,9 @@ class COverviewStrip : public QWidget {
 
   // The picture of the overview as last made; null without cells.
   const QImage& Picture() const { return picture_; }
+  // The colour range (dBm, maximum first) it was made with.
+  std::pair<int16_t, int16_t> ColourRange() const { return range_; }
+  OverviewStripLayout Layout() const;
   void Invalidate() { made_for_ = {}; }
 
  protected:
@@ -132,15 +154,18 @@ class COverviewStrip : public QWidget {
  private:
   // Makes the picture again when the cells, the size or the colours changed.
   void MakePicture();
-  int64_t SecondAt(int x) const;
+  void PaintScales(QPainter& painter, const OverviewStripLayout& layout);
 
   CTimelineWidget& timeline_;
-  std::function<CTimelineWidget::ColourTable()> colours_;
+  std::function<ColourMap()> colour_map_;
   QImage picture_;
+  std::pair<int16_t, int16_t> range_{-20, -80};
+  std::vector<OverviewPart> parts_;
   struct MadeFor {
     const LogOverview* overview = nullptr;
     QSize size;
-    CTimelineWidget::ColourTable colours{};
+    std::pair<int, int> span;
+    ColourMap map = ColourMap::kReceiver;
     bool operator==(const MadeFor&) const = default;
   };
   std::optional<MadeFor> made_for_;

@@ -147,6 +147,43 @@ TEST(LogScan, IndexCellsAndWindowStatisticsOfALogCrossingMidnight) {
   EXPECT_TRUE(from_stream.records == from_memory.records);
 }
 
+// A log that moves from 2400 MHz to 902 MHz: each part fills the grid over its own points, with
+// its carrier (the last point, -30 dBm) in the top column; a 2400 MHz sweep within a 902 MHz row
+// stays out of it. The picture's parts say which setting each pixel column shows, and the colour
+// range fits the levels met.
+TEST(LogScan, OverviewOfALogWhoseSettingChanges) {
+  const LogClock t0{3, 1, 24, 10, 0, 0};
+  Bytes log = BuildHeaderRecord(ReceiverIdentity{}, t0, {});
+  for (uint8_t second = 0; second < 4; ++second) {
+    log += BuildTimeRecord({3, 1, 24, 10, 0, second}, {});
+    AddSweep(log, -46 * 16, second < 2 ? 48000 : 18040);
+  }
+  AddSweep(log, 0, 48000);
+  const int64_t start = *LogClockSeconds(t0);
+  LogOverviewGrid grid{start, start + 3, 0, 0, 4, 4};
+  grid.own_frequencies = true;
+  LogOverview overview(grid);
+  ScanLog(log.data(), log.size(), overview);
+  for (uint32_t row = 0; row < 4; ++row) {
+    ASSERT_TRUE(overview.RowSetting(row)) << row;
+    EXPECT_EQ(overview.RowSetting(row)->start, row < 2 ? 48000u : 18040u);
+    EXPECT_EQ(overview.Cell(row, 0), -46 * 16);
+    EXPECT_EQ(overview.Cell(row, 3), -30 * 16);
+  }
+  std::array<Colour, CGradient::kTableSize> minus_dbm{};
+  for (size_t i = 0; i < minus_dbm.size(); ++i) minus_dbm[i] = static_cast<Colour>(i);
+  const std::vector<Colour> pixels = OverviewPixels(overview, 4, 4, minus_dbm, 999);
+  EXPECT_EQ(pixels, (std::vector<Colour>{30, 30, 30, 30, 46, 46, 46, 46,  //
+                                         46, 46, 46, 46, 46, 46, 46, 46}));
+  const std::vector<OverviewPart> parts = OverviewParts(overview, 8);
+  ASSERT_EQ(parts.size(), 2u);
+  EXPECT_EQ(std::make_tuple(parts[0].first, parts[0].last, parts[0].setting.start),
+            std::make_tuple(0, 3, 48000u));
+  EXPECT_EQ(std::make_tuple(parts[1].first, parts[1].last, parts[1].setting.start),
+            std::make_tuple(4, 7, 18040u));
+  EXPECT_EQ(OverviewColourRange(overview), (std::pair<int16_t, int16_t>{-30, -50}));
+}
+
 // Two settings a second apart each, garbage between them, a torn tail. The overview's pixels
 // take the highest cell they cover; the byte range between two index entries gives the same
 // statistics as that time window, skipping what is no sweep, and a range running off the end

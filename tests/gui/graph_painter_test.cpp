@@ -230,6 +230,25 @@ TEST_F(GraphPainterTest, NewestBlockIsThreePixelsWideAndOnlyThere) {
   ASSERT_TRUE(Paint());
   EXPECT_EQ(Pixel(inside, 99), kLive);
   EXPECT_EQ(Pixel(outside, 99), kBlack);
+
+  // A still picture draws the whole sweep with one pen, whichever block came last.
+  const DisplayState moving = state_;
+  for (int still = 0; still < 5; ++still) {
+    state_ = moving;
+    state_.playing_back = still == 0;
+    state_.playback_paused = still == 0;
+    if (still == 1) state_.playback_end = "End of log";
+    state_.replay_drawing = still == 2;
+    state_.silent_seconds = still == 3 ? 6 : 0;
+    state_.printing = still == 4;
+    state_.print_colour_option = 1;
+    ASSERT_TRUE(Paint());
+    for (int x : {inside, outside}) {
+      EXPECT_EQ(Pixel(x, 100), kLive) << still << " " << x;
+      EXPECT_NE(Pixel(x, 99), kLive) << still << " " << x;
+      EXPECT_NE(Pixel(x, 101), kLive) << still << " " << x;
+    }
+  }
 }
 
 TEST_F(GraphPainterTest, PeakAverageAndBinAverageLegends) {

@@ -82,4 +82,13 @@ struct DisplayState {
   std::string playback_end;
 };
 
+// Whether the newest block of a sweep is marked with the wide pen: only while sweeps come in.
+// A still picture (a paused or ended replay, a capture under review, a quiet Receiver, a page
+// printed) shows every sweep one way, whichever block happened to come last.
+inline bool NewestBlockMarked(const DisplayState& s) {
+  const bool still = (s.playing_back && s.playback_paused) || !s.playback_end.empty() ||
+                     s.replay_drawing || s.silent_seconds > 0 || s.printing;
+  return !still;
+}
+
 }  // namespace qv

@@ -129,6 +129,8 @@ void PaintTraces(GraphPaintContext& ctx) {
   const TraceData& t = ctx.trace;
   const DisplayState& s = ctx.state;
   const int n = t.StoredPoints();
+  // The rows are a cache of the levels kept: a still graph follows a resize as a live one does.
+  const_cast<TraceData&>(t).FitRows(ctx.geometry.LevelPlot());
   // An empty bracket draws every trace with the thin pen.
   const bool marked = NewestBlockMarked(s);
   const int block_first = marked ? t.block_start_index : 1;

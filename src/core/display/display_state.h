@@ -23,10 +23,13 @@ inline constexpr int kMaxZoomDepth = 9;
 // Everything the graph window keeps besides the trace record: what the painter reads and the
 // mouse, zoom and toolbar paths write. Plain data, so painting and its tests need no widget.
 struct DisplayState {
-  // Modes: the window paints only while one of the three is set.
+  // Modes: the window paints only while one of the three is set, or a sweep is awaited.
   bool spectrum_mode = false;
   bool power_trigger_mode = false;
   bool replay_drawing = false;
+  // A setting was accepted and its first sweep (or first trigger) has not come yet.
+  enum class Awaiting { kNone, kFirstSweep, kTrigger };
+  Awaiting awaiting = Awaiting::kNone;
 
   bool printing = false;
   int32_t print_colour_option = 3;  // 1 true colour, 2 economy, 3 black and white

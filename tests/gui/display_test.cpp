@@ -463,3 +463,43 @@ TEST_F(DisplayTest, ReadingsAreThoseOfTheDrawnPointsAndASilentReceiverIsReported
 
 }  // namespace
 }  // namespace qv
+
+namespace qv {
+namespace {
+
+// From an accepted setting to its first sweep the graph shows the grid, the axis of the setting
+// sent and the wait, at any size; in power-trigger mode the wait counts from the trigger's set.
+TEST_F(DisplayTest, NewSettingShowsItsGridAndTheWaitUntilItsFirstSweep) {
+  CConnectionOps& ops = view_.Connection().Ops();
+  ops.State().working = SpectrumSettings{52000, 400, 1, 800};
+  ASSERT_TRUE(ops.SendSpectrumSettings(ops.State().working));
+  for (const QSize size : {QSize(1100, 800), QSize(700, 450)}) {
+    view_.resize(size);
+    QImage picture;
+    LegendTexts log;
+    ASSERT_TRUE(display().PaintPicture(picture, &log)) << size.width();
+    EXPECT_EQ(picture.size(), display().size());
+    const std::string all = log.texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(log.texts.contains("Waiting for the first sweep")) << all;
+    EXPECT_TRUE(log.texts.contains("2600")) << all;  // the axis's start
+    EXPECT_TRUE(log.texts.contains("-20")) << all;   // the reference line
+  }
+  Sweep();
+  EXPECT_FALSE(PaintedTexts(display()).contains("Waiting for the first sweep"));
+
+  ASSERT_TRUE(ops.StartPowerTrigger());
+  EXPECT_TRUE(PaintedTexts(display()).contains("Waiting for trigger: 0 s"));
+  clock_.Advance(3000);
+  EXPECT_TRUE(PaintedTexts(display()).contains("Waiting for trigger: 3 s"));
+  Sweep(std::vector<int16_t>(1001, -60), 0, kMsgTriggerSweep);
+  EXPECT_TRUE(PaintedTexts(display()).filter("Waiting").isEmpty());
+
+  // A closed link ends the wait: no sweep comes over it.
+  ASSERT_TRUE(ops.SendSpectrumSettings(ops.State().working));
+  ops.CloseLink();
+  QImage picture;
+  EXPECT_FALSE(display().PaintPicture(picture));
+}
+
+}  // namespace
+}  // namespace qv

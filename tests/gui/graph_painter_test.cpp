@@ -203,6 +203,31 @@ TEST_F(GraphPainterTest, FrozenTracesFollowTheirValuesAndThePlotSize) {
   }
 }
 
+// A sweep processed in a 1280 x 800 window and painted, with no sweep since, in a smaller and a
+// larger one: the trace lies inside each new plot on its levels' rows, not where it was drawn.
+TEST_F(GraphPainterTest, StillSweepFollowsTheWindowSize) {
+  std::vector<int16_t> sixteenths(kN, static_cast<int16_t>(-70 * 16));
+  SweepHeader h;
+  h.start = 48000;
+  h.points = kN;
+  h.block_frequency = 48000;
+  h.reference_level = -20;
+  const Bytes block = BuildSweepBlock(h, sixteenths.data(), kN);
+  const GraphGeometry first(GraphRect{0, 0, 1280, 800}, kN);
+  ASSERT_TRUE(trace_->ProcessSweepBlock(block.data(), block.size(), first.LevelPlot()));
+  state_.playback_end = "End of log";
+  for (const QSize size : {QSize(700, 400), QSize(1600, 1000)}) {
+    SCOPED_TRACE(size.width());
+    const GraphGeometry g(GraphRect{0, 0, size.width(), size.height()}, kN);
+    const QRect window(QPoint(0, 0), size);
+    ASSERT_TRUE(PaintGraph(image_, GraphScene{*trace_, state_, window, window, 30, -60}));
+    for (int j : {10, 500, kN - 10}) {
+      EXPECT_EQ(Pixel(g.X(j), g.GridY(5)), kLive) << j;  // -70 dBm: half way down
+      EXPECT_NE(Pixel(g.X(j), first.GridY(5)), kLive) << j;
+    }
+  }
+}
+
 TEST_F(GraphPainterTest, NewestBlockIsThreePixelsWideAndOnlyThere) {
   for (int j = 0; j < kN; ++j) trace_->live_y[j] = 100;
   trace_->block_start_index = 400;
@@ -230,6 +255,25 @@ TEST_F(GraphPainterTest, NewestBlockIsThreePixelsWideAndOnlyThere) {
   ASSERT_TRUE(Paint());
   EXPECT_EQ(Pixel(inside, 99), kLive);
   EXPECT_EQ(Pixel(outside, 99), kBlack);
+
+  // A still picture draws the whole sweep with one pen, whichever block came last.
+  const DisplayState moving = state_;
+  for (int still = 0; still < 5; ++still) {
+    state_ = moving;
+    state_.playing_back = still == 0;
+    state_.playback_paused = still == 0;
+    if (still == 1) state_.playback_end = "End of log";
+    state_.replay_drawing = still == 2;
+    state_.silent_seconds = still == 3 ? 6 : 0;
+    state_.printing = still == 4;
+    state_.print_colour_option = 1;
+    ASSERT_TRUE(Paint());
+    for (int x : {inside, outside}) {
+      EXPECT_EQ(Pixel(x, 100), kLive) << still << " " << x;
+      EXPECT_NE(Pixel(x, 99), kLive) << still << " " << x;
+      EXPECT_NE(Pixel(x, 101), kLive) << still << " " << x;
+    }
+  }
 }
 
 TEST_F(GraphPainterTest, PeakAverageAndBinAverageLegends) {

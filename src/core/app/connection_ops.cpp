@@ -144,6 +144,8 @@ void CConnectionOps::SendWindow(const FrequencyWindow& window) {
 void CConnectionOps::ResetGraph() {
   graph_.ResetTraces();
   graph_.ClearModeFlags();
+  graph_.AwaitFirstSweep(state_.last_sent, ReferenceLevelDbm(state_.reference_level_index),
+                         state_.power_trigger_mode);
 }
 
 }  // namespace qv

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/app/spectrum_settings.h"
+
 namespace qv {
 
 // Start and span, in 50 kHz steps, of the sweep on screen (the latest sweep's header).
@@ -24,6 +26,10 @@ class GraphSteps {
   // Drops the zoom selection, if any.
   virtual void ClearAreaSelected() = 0;
   virtual SweepWindow CurrentSweep() const = 0;
+  // A setting was accepted: until its first sweep (or, in power-trigger mode, its first trigger)
+  // the graph shows the grid and axis of `sent` at `reference_level` dBm, and the wait.
+  virtual void AwaitFirstSweep(const SpectrumSettings& /*sent*/, int16_t /*reference_level*/,
+                               bool /*power_trigger*/) {}
   // After every close of the link, whoever asked for it.
   virtual void LinkClosed() {}
 };

@@ -23,10 +23,13 @@ inline constexpr int kMaxZoomDepth = 9;
 // Everything the graph window keeps besides the trace record: what the painter reads and the
 // mouse, zoom and toolbar paths write. Plain data, so painting and its tests need no widget.
 struct DisplayState {
-  // Modes: the window paints only while one of the three is set.
+  // Modes: the window paints only while one of the three is set, or a sweep is awaited.
   bool spectrum_mode = false;
   bool power_trigger_mode = false;
   bool replay_drawing = false;
+  // A setting was accepted and its first sweep (or first trigger) has not come yet.
+  enum class Awaiting { kNone, kFirstSweep, kTrigger };
+  Awaiting awaiting = Awaiting::kNone;
 
   bool printing = false;
   int32_t print_colour_option = 3;  // 1 true colour, 2 economy, 3 black and white
@@ -81,5 +84,14 @@ struct DisplayState {
   // What ended the last playback ("End of log: ..."), shown until the graph starts afresh.
   std::string playback_end;
 };
+
+// Whether the newest block of a sweep is marked with the wide pen: only while sweeps come in.
+// A still picture (a paused or ended replay, a capture under review, a quiet Receiver, a page
+// printed) shows every sweep one way, whichever block happened to come last.
+inline bool NewestBlockMarked(const DisplayState& s) {
+  const bool still = (s.playing_back && s.playback_paused) || !s.playback_end.empty() ||
+                     s.replay_drawing || s.silent_seconds > 0 || s.printing;
+  return !still;
+}
 
 }  // namespace qv

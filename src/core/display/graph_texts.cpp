@@ -98,6 +98,11 @@ std::string ReceiverQuietText(int32_t seconds, bool waiting_for_trigger) {
   return waiting_for_trigger ? Format("Waiting for trigger: %d s", seconds) : DataSilenceText(seconds);
 }
 
+std::string FirstSweepWaitText(bool power_trigger, int32_t seconds) {
+  return power_trigger ? Format("Waiting for trigger: %d s", seconds > 0 ? seconds : 0)
+                       : std::string("Waiting for the first sweep");
+}
+
 std::string ReplayPercentText(uint64_t position, uint64_t length) {
   const uint64_t percent = length == 0 ? 0 : position * 100 / length;
   return Format("%d %%", static_cast<int>(percent));

@@ -34,6 +34,9 @@ std::string DataSilenceText(int32_t seconds);
 // What a quiet Receiver's silence is shown as: the fault above, or in power-trigger mode the
 // wait, "Waiting for trigger: 7 s". Empty while data flows.
 std::string ReceiverQuietText(int32_t seconds, bool waiting_for_trigger);
+// The wait for a new setting's first sweep, "Waiting for the first sweep", or in power-trigger
+// mode for its first trigger, `seconds` after it was set: "Waiting for trigger: 3 s".
+std::string FirstSweepWaitText(bool power_trigger, int32_t seconds);
 inline constexpr const char* kDataClippingText = "Data Clipping !!!,\nIncrease Reference Level";
 
 std::string ReplayPercentText(uint64_t position, uint64_t length);

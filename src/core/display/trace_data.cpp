@@ -120,6 +120,7 @@ bool TraceData::LoadLoggedSweep(const uint8_t* h, size_t header_length, const in
   const int32_t count =
       static_cast<int32_t>(std::min<size_t>(StoredPoints(), levels != nullptr ? level_count : 0));
   points_received = static_cast<uint32_t>(count);
+  UseRowScale(plot);
   const int64_t span = ScaleSpan(plot);
   for (int32_t i = 0; i < count; ++i) {
     live_levels[i] = levels[i];
@@ -159,20 +160,24 @@ void TraceData::ComputeBinAverage(int32_t bin_count, const PlotRect& plot) {
   if (points == 0) return;
   const int32_t w = std::clamp(bin_count, 1, points);
   const int64_t span = ScaleSpan(plot);
-  std::array<int16_t*, kTraceSlots> following{};
+  std::array<FrozenTraceSlot*, kTraceSlots> following{};
   int following_count = 0;
   for (FrozenTraceSlot& slot : frozen_bin_average) {
-    if (slot.frozen == 0) following[following_count++] = slot.y.data();
+    if (slot.frozen == 0) following[following_count++] = &slot;
   }
   // The mean of 1/16 dBm levels, so the truncating division is off by less than 1/16 dB.
   int32_t sum = 0;
   for (int32_t i = 0; i < w - 1; ++i) sum += live_sixteenths[i];
   for (int32_t i = 0; i + w <= points; ++i) {
     sum += live_sixteenths[i + w - 1];
-    const int16_t y = static_cast<int16_t>(SixteenthsToY(header.reference_level, sum / w, span));
+    const auto mean = static_cast<int16_t>(sum / w);
+    const int16_t y = static_cast<int16_t>(SixteenthsToY(header.reference_level, mean, span));
     sum -= live_sixteenths[i];
     bin_average_y[i] = y;
-    for (int f = 0; f < following_count; ++f) following[f][i] = y;
+    for (int f = 0; f < following_count; ++f) {
+      following[f]->sixteenths[i] = mean;
+      following[f]->y[i] = y;
+    }
   }
 }
 
@@ -203,6 +208,7 @@ void TraceData::StopTraceAverage() {
 void TraceData::StartPeakTrace(int32_t slot) {
   if (slot < 0 || slot >= kTraceSlots) return;
   std::copy_n(live_y.begin(), StoredPoints(), peaks[slot].y.begin());
+  std::copy_n(live_sixteenths.begin(), StoredPoints(), peaks[slot].sixteenths.begin());
 }
 
 void TraceData::StartMinHold() {

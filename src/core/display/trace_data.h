@@ -54,6 +54,11 @@ class TraceData {
   bool LoadLoggedSweep(const uint8_t* header, size_t header_length, const int16_t* levels,
                        size_t level_count, const PlotRect& plot);
 
+  // Every trace keeps its levels; its rows are those levels on the scale of one plot height and
+  // reference level. Rows made by processing for another scale (a resized window, a new
+  // reference level) are made again from the levels. Rows set by hand, with no scale, stay.
+  void FitRows(const PlotRect& plot);
+
   // Switches peaks and frozen traces off; a running min hold starts over with the next points.
   void ResetTraces();
   void ShiftSpectrogramHistory();
@@ -113,6 +118,7 @@ class TraceData {
   float sweep_power_sum = 0;  // mW of the sweep in progress
   SweepHeader header;         // of the last message processed
   float sweep_power = 0;      // dBm of the last complete sweep; 0 = not available
+  std::array<int16_t, kMaxPoints> average_sixteenths{};  // 1/16 dBm
   std::array<int32_t, kMaxPoints> average_y{};
   std::array<int16_t, kMaxPoints> bin_average_y{};
   std::array<int16_t, kMaxPoints> live_levels{};      // dBm, rounded to nearest
@@ -133,9 +139,16 @@ class TraceData {
   // Marker tracking and the sweep power sum over the points [begin, end) of a block.
   void UpdateMarkers(int32_t begin, int32_t end);
   void SetBandPower(int32_t marker, float sum);
+  // Rows of every trace kept as levels, remade on the scale `span` with the header's reference.
+  void RemakeRows(int64_t span);
+  // Fits the rows to `plot` and notes its scale as theirs: processing is about to add rows.
+  void UseRowScale(const PlotRect& plot);
 
   TraceOwner* owner_;
   TracesResetListener* listener_ = nullptr;
+  // The scale the rows were made on; a negative span while none was.
+  int64_t rows_span_ = -1;
+  int16_t rows_reference_ = 0;
   AverageHistory average_history_;
   std::array<int32_t, kMaxPoints> window_sums_{};  // scratch of the averaging step
   SpectrogramHistory spectrogram_history_;

@@ -22,18 +22,20 @@ struct FrozenLiveSlot {
 
 // A copy of the average or the bin-average trace; follows its trace while frozen is 0.
 struct FrozenTraceSlot {
+  std::array<int16_t, kMaxPoints> sixteenths{};  // 1/16 dBm
   std::array<int16_t, kMaxPoints> y{};
   uint8_t hidden = 0;
   uint8_t frozen = 0;
   Colour colour = 0;
 };
 
-// A peak-hold trace. While live is 1 it keeps the smallest y (highest level) of every sweep.
+// A peak-hold trace. While live is 1 it keeps the highest level (smallest y) of every sweep.
 struct PeakSlot {
   uint8_t live = 0;
   uint8_t hidden = 0;
   uint8_t frozen = 0;
   Colour colour = 0;
+  std::array<int16_t, kMaxPoints> sixteenths{};  // 1/16 dBm
   std::array<int16_t, kMaxPoints> y{};
 };
 

@@ -62,6 +62,39 @@ void RowsOfSixteenths(Out* y, int32_t begin, int32_t end, int16_t reference, int
 
 }  // namespace
 
+void TraceData::UseRowScale(const PlotRect& plot) {
+  FitRows(plot);
+  rows_span_ = ScaleSpan(plot);
+  rows_reference_ = header.reference_level;
+}
+
+void TraceData::FitRows(const PlotRect& plot) {
+  if (rows_span_ < 0) return;
+  const int64_t span = ScaleSpan(plot);
+  if (span == rows_span_ && header.reference_level == rows_reference_) return;
+  RemakeRows(span);
+  rows_span_ = span;
+  rows_reference_ = header.reference_level;
+}
+
+void TraceData::RemakeRows(int64_t span) {
+  const int32_t n = StoredPoints();
+  const int16_t reference = header.reference_level;
+  const auto remake = [&](auto* y, const int16_t* levels) {
+    RowsOfSixteenths(y, 0, n, reference, span, [levels](int32_t i) { return int32_t{levels[i]}; });
+  };
+  remake(live_y.data(), live_sixteenths.data());
+  remake(average_y.data(), average_sixteenths.data());
+  for (FrozenLiveSlot& slot : frozen_live) remake(slot.y.data(), slot.sixteenths.data());
+  for (FrozenTraceSlot& slot : frozen_average) remake(slot.y.data(), slot.sixteenths.data());
+  for (FrozenTraceSlot& slot : frozen_bin_average) remake(slot.y.data(), slot.sixteenths.data());
+  for (PeakSlot& slot : peaks) remake(slot.y.data(), slot.sixteenths.data());
+  remake(min_hold.y.data(), min_hold.sixteenths.data());
+  for (int32_t i = 0; i < n; ++i) {
+    if (min_hold.sixteenths[i] == kMinHoldUnseen) min_hold.y[i] = std::numeric_limits<int16_t>::min();
+  }
+}
+
 void TraceData::CloseSweep(int32_t stored_points) {
   sweep_power = sweep_power_sum != 0 ? PowerSumToDbm(sweep_power_sum) : 0.0f;
   sweep_power_sum = 0;
@@ -91,6 +124,7 @@ bool TraceData::ProcessSweepBlock(const uint8_t* message, size_t length, const P
   header = *parsed;
   data_clipping = header.status & kStatusDataClipping;
   low_battery = (header.status & kStatusLowBattery) != 0 ? 1 : 0;
+  UseRowScale(plot);
 
   const bool reverse = owner().FastRewind();
   const int32_t stored = StoredPoints();
@@ -123,6 +157,9 @@ bool TraceData::ProcessSweepBlock(const uint8_t* message, size_t length, const P
                      [sixteenths](int32_t i) { return int32_t{sixteenths[i]}; });
     for (PeakSlot& peak : peaks) {
       if (peak.live != 1) continue;
+      for (int32_t i = begin; i < end; ++i) {
+        peak.sixteenths[i] = std::max(peak.sixteenths[i], live_sixteenths[i]);
+      }
       for (int32_t i = begin; i < end; ++i) peak.y[i] = std::min(peak.y[i], live_y[i]);
     }
     if (min_hold.live == 1) {
@@ -143,14 +180,21 @@ bool TraceData::ProcessSweepBlock(const uint8_t* message, size_t length, const P
       const int32_t k = std::clamp(average_index, 0, kHistoryDepth - 1);
       average_history_.StepRange(begin, end, k, sixteenths, window_sums_.data());
       const WindowDivisor window(k + 1);
-      const int32_t* sums = window_sums_.data();
+      for (int32_t i = begin; i < end; ++i) {
+        average_sixteenths[i] = static_cast<int16_t>(window.Divide(window_sums_[i]));
+      }
+      const int16_t* mean = average_sixteenths.data();
       RowsOfSixteenths(average_y.data(), begin, end, reference, span,
-                       [&window, sums](int32_t i) { return window.Divide(sums[i]); });
+                       [mean](int32_t i) { return int32_t{mean[i]}; });
     } else {
+      std::copy(live_sixteenths.begin() + begin, live_sixteenths.begin() + end,
+                average_sixteenths.begin() + begin);
       std::copy(live_y.begin() + begin, live_y.begin() + end, average_y.begin() + begin);
     }
     for (FrozenTraceSlot& slot : frozen_average) {
       if (slot.frozen != 0) continue;
+      std::copy(average_sixteenths.begin() + begin, average_sixteenths.begin() + end,
+                slot.sixteenths.begin() + begin);
       for (int32_t i = begin; i < end; ++i) slot.y[i] = static_cast<int16_t>(average_y[i]);
     }
   }

@@ -113,6 +113,7 @@ void ReceiverMessageHandler::OnSerialNumber() {
 }
 
 void ReceiverMessageHandler::OnSweep(bool power_trigger) {
+  awaiting_first_ = false;
   if (power_trigger) {
     trigger_clock_->Stop();
     view_.TriggerArrived();
@@ -160,6 +161,11 @@ void ReceiverMessageHandler::OnSilenceTick() {
     return;
   }
   ++silence_ticks_;
+  if (awaiting_first_ && WaitingForTrigger()) {
+    silent_seconds_ = silence_ticks_;
+    view_.SetDataSilence(silent_seconds_, true);
+    return;
+  }
   if (silence_ticks_ - 1 < kSilenceWarningSeconds) return;
   silent_seconds_ = silence_ticks_ - 1;
   view_.SetDataSilence(silent_seconds_, WaitingForTrigger());

@@ -105,6 +105,9 @@ class ReceiverMessageHandler {
   // New settings and a closed link pause the stream: the watch stops until sweeps flow again,
   // except in power-trigger mode on a connected link, where the wait counts anew from now.
   void StopDataWatch();
+  // A new setting's first sweep is awaited: in power-trigger mode the wait counts on screen
+  // every second from now, not only after the silence warning's delay.
+  void AwaitFirstSweep() { awaiting_first_ = true; }
   int SilentSeconds() const { return silent_seconds_; }
   // The mode last sent is power-trigger mode: silence is the Receiver waiting, not a fault.
   bool WaitingForTrigger() const;
@@ -154,6 +157,7 @@ class ReceiverMessageHandler {
   // least one less than this.
   int silence_ticks_ = 0;
   int silent_seconds_ = 0;  // shown; 0 while data flows
+  bool awaiting_first_ = false;
 };
 
 }  // namespace qv

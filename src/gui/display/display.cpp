@@ -14,6 +14,7 @@
 #include "core/app/connection_ops.h"
 #include "core/app/status_panes.h"
 #include "core/display/channels.h"
+#include "core/display/first_sweep_wait.h"
 #include "core/display/graph_mouse.h"
 #include "core/display/graph_texts.h"
 #include "core/display/marker_step.h"
@@ -297,6 +298,7 @@ void CDisplay::SetModeFlags(bool spectrum_mode, bool power_trigger_mode) {
   const bool changed =
       spectrum_mode != state_.spectrum_mode || power_trigger_mode != state_.power_trigger_mode;
   if (changed && !spectrum_mode && !power_trigger_mode) KeepLastPicture();
+  if (spectrum_mode || power_trigger_mode) EndFirstSweepWait(state_);
   state_.spectrum_mode = spectrum_mode;
   state_.power_trigger_mode = power_trigger_mode;
   if (changed) emit FlagsChanged();
@@ -346,11 +348,23 @@ void CDisplay::ClearModeFlags() {
   handler_.StopDataWatch();
   recorder_->ShowPlaybackEnd({});
   state_.live_shown = true;
+  EndFirstSweepWait(state_);
   SetModeFlags(false, false);
 }
 
 void CDisplay::LinkClosed() {
   handler_.OnLinkClosed();
+  // No sweep comes over a closed link; the wait's picture does not stay behind.
+  if (!EndFirstSweepWait(state_)) return;
+  BlankKeptPicture();
+  update();
+}
+
+void CDisplay::AwaitFirstSweep(const SpectrumSettings& sent, int16_t reference_level,
+                               bool power_trigger) {
+  qv::AwaitFirstSweep(state_, trace_->header, sent, reference_level, power_trigger);
+  handler_.AwaitFirstSweep();
+  update();
 }
 
 void CDisplay::StartTriggerClock() {

@@ -160,6 +160,8 @@ class CDisplay : public QWidget,
   void ClearModeFlags() override;
   void StartTriggerClock() override;
   void ClearAreaSelected() override;
+  void AwaitFirstSweep(const SpectrumSettings& sent, int16_t reference_level,
+                       bool power_trigger) override;
   SweepWindow CurrentSweep() const override;
   void LinkClosed() override;
 

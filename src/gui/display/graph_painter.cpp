@@ -6,7 +6,8 @@ namespace qv {
 namespace {
 
 bool AnyMode(const DisplayState& s) {
-  return s.spectrum_mode || s.power_trigger_mode || s.replay_drawing;
+  return s.spectrum_mode || s.power_trigger_mode || s.replay_drawing ||
+         s.awaiting != DisplayState::Awaiting::kNone;
 }
 
 QColor Background(const DisplayState& s) {

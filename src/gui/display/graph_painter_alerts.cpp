@@ -61,6 +61,15 @@ void PaintTriggerTexts(GraphPaintContext& ctx) {
 }
 
 void PaintDataSilence(GraphPaintContext& ctx) {
+  if (ctx.state.awaiting != DisplayState::Awaiting::kNone) {
+    // No trace yet: the grid and the axis of the setting sent, and what the graph waits for.
+    PlacedTexts(ctx,
+                {QString::fromStdString(FirstSweepWaitText(
+                    ctx.state.awaiting == DisplayState::Awaiting::kTrigger,
+                    ctx.state.silent_seconds))},
+                QColor(255, 255, 255), ctx.legend_font);
+    return;
+  }
   const QString text = QString::fromStdString(
       ReceiverQuietText(ctx.state.silent_seconds, ctx.state.waiting_for_trigger));
   if (text.isEmpty()) return;

@@ -129,15 +129,19 @@ void PaintTraces(GraphPaintContext& ctx) {
   const TraceData& t = ctx.trace;
   const DisplayState& s = ctx.state;
   const int n = t.StoredPoints();
-  const int block_first = t.block_start_index;
-  const int block_last = t.write_index;
+  // The rows are a cache of the levels kept: a still graph follows a resize as a live one does.
+  const_cast<TraceData&>(t).FitRows(ctx.geometry.LevelPlot());
+  // An empty bracket draws every trace with the thin pen.
+  const bool marked = NewestBlockMarked(s);
+  const int block_first = marked ? t.block_start_index : 1;
+  const int block_last = marked ? t.write_index : 0;
   SpanLayers& layers = Buffers().layers;
   layers.Begin(ctx.image.width(), ctx.image.height());
 
   if (s.live_shown) {
     const int received = static_cast<int>(std::min<uint32_t>(t.points_received, n));
     // Played backwards, the block brackets the other way round.
-    const bool reverse = s.fast_rewind;
+    const bool reverse = s.fast_rewind && marked;
     DrawTrace(ctx, ToQColor(s.live_colour), t.live_y, received, 0,
               reverse ? block_last : block_first, reverse ? block_first : block_last);
   }

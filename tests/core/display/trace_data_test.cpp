@@ -131,7 +131,7 @@ TEST_F(TraceDataTest, AverageIndexWalksDownWhenTheCountIsLowered) {
   EXPECT_EQ(trace->average_count, kHistoryDepth);
 }
 
-TEST_F(TraceDataTest, PeakKeepsSmallestYAndOldPixelsAfterReferenceChange) {
+TEST_F(TraceDataTest, PeakKeepsHighestLevelAndFollowsAReferenceChange) {
   Feed(Block(3, 0, Dbm({-40, -40, -40})));
   trace->peaks[1].live = 1;
   trace->StartPeakTrace(1);
@@ -139,11 +139,58 @@ TEST_F(TraceDataTest, PeakKeepsSmallestYAndOldPixelsAfterReferenceChange) {
   EXPECT_EQ(trace->peaks[1].y[0], 35);
   EXPECT_EQ(trace->peaks[1].y[1], 45);
   EXPECT_EQ(trace->peaks[1].y[2], 45);
-  // Ten dB more reference moves the live trace down; the peak keeps its higher pixels.
+  // Ten dB more reference moves every trace down by its levels, the peak's with the live one.
   Feed(Block(3, 0, Dbm({-30, -30, -30}), 10));
   EXPECT_EQ(trace->live_y[0], 45);
-  EXPECT_EQ(trace->peaks[1].y[0], 35);
+  EXPECT_EQ(trace->peaks[1].y[0], 45);
   EXPECT_EQ(trace->peaks[1].y[1], 45);
+  EXPECT_EQ(trace->peaks[1].y[2], 45);
+}
+
+// Rows follow the plot's height from the levels kept, for every trace, when the window is
+// resized with no sweep arriving: the same rows as sweeps processed at the new height.
+TEST_F(TraceDataTest, RowsAreRemadeFromLevelsForANewPlotHeight) {
+  constexpr PlotRect kTall{0, 0, 1060, 205};
+  const auto feed_all = [&](const PlotRect& plot) {
+    TraceData& t = *trace;
+    t.StartTraceAverage(2);
+    Feed(Block(3, 0, Dbm({-40, -60, -80}), -20), plot);
+    t.peaks[2].live = 1;
+    t.StartPeakTrace(2);
+    t.StartMinHold();
+    t.min_hold.live = 1;
+    Feed(Block(3, 0, Dbm({-30, -70, -90}), -20), plot);
+    t.frozen_live[0].frozen = 1;
+    t.frozen_average[1].frozen = 1;
+    t.StartBinAverage(2);
+    t.ComputeBinAverage(2, plot);
+    t.frozen_bin_average[3].frozen = 1;
+  };
+  feed_all(kTall);
+  std::vector<std::vector<int32_t>> expected;
+  const auto rows = [&] {
+    const TraceData& t = *trace;
+    std::vector<std::vector<int32_t>> all;
+    all.emplace_back(t.live_y.begin(), t.live_y.begin() + 3);
+    all.emplace_back(t.average_y.begin(), t.average_y.begin() + 3);
+    all.emplace_back(t.peaks[2].y.begin(), t.peaks[2].y.begin() + 3);
+    all.emplace_back(t.min_hold.y.begin(), t.min_hold.y.begin() + 3);
+    all.emplace_back(t.frozen_live[0].y.begin(), t.frozen_live[0].y.begin() + 3);
+    all.emplace_back(t.frozen_average[1].y.begin(), t.frozen_average[1].y.begin() + 3);
+    all.emplace_back(t.frozen_bin_average[3].y.begin(), t.frozen_bin_average[3].y.begin() + 2);
+    return all;
+  };
+  expected = rows();
+  trace = std::make_unique<TraceData>(&owner);
+  feed_all(kPlot);
+  EXPECT_NE(rows(), expected);
+  trace->FitRows(kTall);
+  EXPECT_EQ(rows(), expected);
+  // Rows set by hand, with no scale of their own, are left as they are.
+  auto hand = std::make_unique<TraceData>(&owner);
+  hand->live_y[0] = 77;
+  hand->FitRows(kTall);
+  EXPECT_EQ(hand->live_y[0], 77);
 }
 
 TEST_F(TraceDataTest, FrozenSlotsStopFollowing) {
@@ -372,7 +419,7 @@ TEST_F(TraceDataTest, ResetClearsFlagsAndKeepsTraces) {
 TEST_F(TraceDataTest, LoggedSweepReplacesOnlyTheLiveTrace) {
   trace->StartTraceAverage(2);
   Feed(Block(3, 0, Dbm({-50, -50, -50})));
-  const int32_t average_before = trace->average_y[0];
+  const int16_t average_before = trace->average_sixteenths[0];
   // start 48000, N 3, RBW 800, reference -20, status 2, sweep power -12.5 dBm.
   const uint8_t header[18] = {0x06, 0x80, 0xBB, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
                               0x20, 0x03, 0xEC, 0xFF, 0x02, 0x00, 0x00, 0x48, 0xC1};
@@ -387,7 +434,9 @@ TEST_F(TraceDataTest, LoggedSweepReplacesOnlyTheLiveTrace) {
   EXPECT_EQ(trace->points_received, 3u);
   EXPECT_EQ(trace->live_levels[2], -35);
   EXPECT_EQ(trace->live_y[2], 20);
-  EXPECT_EQ(trace->average_y[0], average_before);
+  // The average keeps its level and is drawn on the logged sweep's reference.
+  EXPECT_EQ(trace->average_sixteenths[0], average_before);
+  EXPECT_EQ(trace->average_y[0], 35);
   EXPECT_FALSE(trace->LoadLoggedSweep(header, 17, levels.data(), 3, kPlot));
 }
 

@@ -93,6 +93,7 @@ class TraceEquivalence : public ::testing::Test {
         model_->peaks[slot].on = 1;
         const int n = std::min<int>(model_->header.points, ref::kPoints);
         std::copy_n(model_->live_y.begin(), n, model_->peaks[slot].y.begin());
+        std::copy_n(model_->sixteenths.begin(), n, model_->peaks[slot].sixteenths.begin());
         break;
       }
       case 3:

@@ -36,6 +36,7 @@ struct Record {
   std::vector<std::array<int16_t, kDepth>> spectrogram =
       std::vector<std::array<int16_t, kDepth>>(kPoints);
   std::vector<int32_t> average_y = std::vector<int32_t>(kPoints);
+  std::vector<int16_t> average_sixteenths = std::vector<int16_t>(kPoints);
   std::vector<int16_t> levels = std::vector<int16_t>(kPoints);      // whole dBm
   std::vector<int16_t> sixteenths = std::vector<int16_t>(kPoints);  // as received
   std::vector<int16_t> live_y = std::vector<int16_t>(kPoints);
@@ -46,6 +47,7 @@ struct Record {
     uint8_t frozen = 0;
   };
   struct Trace {
+    std::vector<int16_t> sixteenths = std::vector<int16_t>(kPoints);
     std::vector<int16_t> y = std::vector<int16_t>(kPoints);
     uint8_t on = 0;  // frozen for average slots, live for peaks
   };
@@ -55,6 +57,9 @@ struct Record {
   std::array<Marker, 3> markers;
   int spectrogram_updates = 0;
   int histogram_updates = 0;
+  // The plot height and reference level the rows were made for; none before the first block.
+  int32_t rows_height = -1;
+  int16_t rows_reference = 0;
 };
 
 // y of a level in 1/16 dBm.
@@ -96,6 +101,20 @@ inline void Process(Record& r, const Bytes& m, const PlotRect& p, bool rev, int1
   const bool first = r.header.block_frequency == r.header.start;
   const int32_t n = r.header.points;
   const int32_t stored = std::min<int32_t>(n, kPoints);
+  // Every trace is drawn from its levels on the scale now in use.
+  const int32_t height = std::max(p.bottom - p.top, 5);
+  if (r.rows_height >= 0 && (height != r.rows_height || r.header.reference_level != r.rows_reference)) {
+    const auto remake = [&](auto& y, const std::vector<int16_t>& levels) {
+      for (int i = 0; i < stored; ++i) y[i] = static_cast<int16_t>(Y(r.header.reference_level, levels[i], p));
+    };
+    remake(r.live_y, r.sixteenths);
+    remake(r.average_y, r.average_sixteenths);
+    for (auto& slot : r.frozen_live) remake(slot.y, slot.sixteenths);
+    for (auto& slot : r.frozen_average) remake(slot.y, slot.sixteenths);
+    for (auto& slot : r.peaks) remake(slot.y, slot.sixteenths);
+  }
+  r.rows_height = height;
+  r.rows_reference = r.header.reference_level;
   const int32_t count = r.header.block_count;
   if (first) {
     r.sweep_power =
@@ -124,8 +143,10 @@ inline void Process(Record& r, const Bytes& m, const PlotRect& p, bool rev, int1
     r.spectrogram[i][rev ? 99 : 0] = level;
     r.live_y[i] = static_cast<int16_t>(Y(r.header.reference_level, sample, p));
     r.average_y[i] = r.live_y[i];
+    r.average_sixteenths[i] = sample;
     for (auto& peak : r.peaks) {
       if (peak.on == 1 && r.live_y[i] < peak.y[i]) peak.y[i] = r.live_y[i];
+      if (peak.on == 1 && sample > peak.sixteenths[i]) peak.sixteenths[i] = sample;
     }
     for (auto& slot : r.frozen_live) {
       if (slot.frozen == 0) {
@@ -165,10 +186,14 @@ inline void Process(Record& r, const Bytes& m, const PlotRect& p, bool rev, int1
       h[kDepth - 1] = sample;
       int sum = 0;
       for (int j = kDepth - 1 - k; j < kDepth; ++j) sum += h[j];
+      r.average_sixteenths[i] = static_cast<int16_t>(sum / (k + 1));
       r.average_y[i] = Y(r.header.reference_level, sum / (k + 1), p);
     }
     for (auto& slot : r.frozen_average) {
-      if (slot.on == 0) slot.y[i] = static_cast<int16_t>(r.average_y[i]);
+      if (slot.on == 0) {
+        slot.y[i] = static_cast<int16_t>(r.average_y[i]);
+        slot.sixteenths[i] = r.average_sixteenths[i];
+      }
     }
   }
   if (rev) r.write_index = r.block_start_index;

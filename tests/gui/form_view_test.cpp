@@ -586,6 +586,19 @@ TEST_F(FormViewTest, APlayedLogEndsInWordsAndAFileThatIsNoLogIsRefused) {
   EXPECT_FALSE(PaintedTexts(view_.Display()).join(QChar('|')).contains(QStringLiteral("End of log")));
 }
 
+// Fast forward before the scan has timed the log: the elapsed time stands still, the timeline's
+// clock still follows the sweeps shown.
+TEST_F(FormViewTest, TheTimelinesClockFollowsAFastForwardBeforeTheScanIsDone) {
+  std::vector<std::pair<int, bool>> seconds;
+  for (int s = 0; s < 40; ++s) seconds.emplace_back(s, false);
+  ASSERT_TRUE(view_.ReplayFile(WriteWifiLog(seconds)));
+  view_.OnCommand(kCmdFastForward);
+  for (int tick = 0; tick < 20; ++tick) clock_.Advance(15);
+  const QString shown = view_.Timeline().PositionLabel().text();
+  EXPECT_TRUE(shown.startsWith(QStringLiteral("2026-12-07 10:00:"))) << shown.toStdString();
+  EXPECT_FALSE(shown.startsWith(QStringLiteral("2026-12-07 10:00:00"))) << shown.toStdString();
+}
+
 // "Instant Capture" (as --capture-every presses it) while a sweep is still arriving waits for
 // its last point: a capture holds one whole sweep, never points not yet received, and the power
 // of its own levels. Once the sweep is whole a capture is taken at once.

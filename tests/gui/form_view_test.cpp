@@ -409,7 +409,7 @@ TEST_F(FormViewTest, AReplayHeldForItsScanPlaysNothingBeforeItsStart) {
   EXPECT_EQ(FirstLevel(), -100);
   EXPECT_FALSE(recorder.PlaybackPaused());
   clock_.Advance(1500);
-  EXPECT_FALSE(recorder.PlayingBack());  // played on to the end
+  EXPECT_TRUE(recorder.Log().AtEnd());  // played on to the end
   EXPECT_FALSE(view_.Display().Limits().Monitor().AnyViolation());
 }
 
@@ -509,13 +509,14 @@ TEST_F(FormViewTest, LoggingOptionsRecordUntilStopAndReplayPlaysToTheEnd) {
   EXPECT_TRUE(view_.Display().SpectrumMode());
   EXPECT_EQ(FirstLevel(), -62);
   clock_.Advance(150);  // the end record
-  EXPECT_FALSE(view_.Flags().playing_back);
+  EXPECT_TRUE(view_.Display().Recorder().Log().AtEnd());
   EXPECT_EQ(Button(kReplayButton).command, kCmdReplay);
   EXPECT_TRUE(alerts_.shown.empty());
 }
 
-// A log played to its end says so, with the sweeps it held and its last time, and its last sweep
-// stays on the graph; one cut short also says where. A picture under a log's name is refused.
+// A log played to its end says so, with the sweeps it held and its last record's date and time,
+// and waits there, its last sweep on the graph and the timeline under it; one cut short also says
+// where. Stop clears it all. A picture under a log's name is refused.
 TEST_F(FormViewTest, APlayedLogEndsInWordsAndAFileThatIsNoLogIsRefused) {
   const std::string path = QDir(dir_.path()).filePath(QStringLiteral("timed.kzq")).toStdString();
   Bytes log = BuildHeaderRecord(ReceiverIdentity{}, LogClock{1, 31, 24, 20, 39, 58}, {});
@@ -534,32 +535,42 @@ TEST_F(FormViewTest, APlayedLogEndsInWordsAndAFileThatIsNoLogIsRefused) {
   write(path, log, log.size());
   const auto play_to_end = [this](const std::string& file) {
     if (!view_.ReplayFile(file)) return false;
-    for (int tick = 0; tick < 20 && view_.Flags().playing_back; ++tick) clock_.Advance(150);
-    return !view_.Flags().playing_back;
+    const CLogFile& log = view_.Display().Recorder().Log();
+    for (int tick = 0; tick < 20 && !log.AtEnd(); ++tick) clock_.Advance(150);
+    return log.AtEnd();
   };
 
   panes_[kPaneRunningTime] = QStringLiteral("1/1/2024 9:0:0");  // an earlier log's last time
   ASSERT_TRUE(view_.ReplayFile(path));
   EXPECT_EQ(panes_[kPaneRunningTime], QStringLiteral("1/31/2024 20:39:58"));
   ASSERT_TRUE(play_to_end(path));
-  EXPECT_EQ(panes_[kPaneMessage], QStringLiteral("End of log: 3 sweeps, 20:40:06"));
+  const QString ended = QStringLiteral("End of log: 3 sweeps, last record 2024-01-31 20:40:06");
+  EXPECT_EQ(panes_[kPaneMessage], ended);
   EXPECT_TRUE(view_.Display().SpectrumMode());
   EXPECT_EQ(FirstLevel(), -62);
   QStringList texts = PaintedTexts(view_.Display());
-  EXPECT_TRUE(texts.contains(QStringLiteral("End of log: 3 sweeps, 20:40:06")));
-  EXPECT_FALSE(texts.contains(QStringLiteral("Replay Progress")));
+  EXPECT_TRUE(texts.contains(ended));
+  EXPECT_TRUE(texts.contains(QStringLiteral("Replay Paused")));
   EXPECT_EQ(Button(kReplayButton).command, kCmdReplay);
+  EXPECT_TRUE(view_.Timeline().isVisibleTo(&view_));
+  EXPECT_TRUE(CommandEnabled(kCmdStop, view_.Flags()));
 
   const std::string torn = QDir(dir_.path()).filePath(QStringLiteral("torn.kzq")).toStdString();
   write(torn, log, 992 + 5);
   ASSERT_TRUE(play_to_end(torn));
   EXPECT_EQ(panes_[kPaneMessage],
-            QStringLiteral("End of log: 2 sweeps, 20:40:06; damaged: torn record at byte 992"));
+            QStringLiteral("End of log: 2 sweeps, last record 2024-01-31 20:40:06; damaged: torn "
+                           "record at byte 992"));
   EXPECT_EQ(FirstLevel(), -61);
   texts = PaintedTexts(view_.Display());
-  EXPECT_TRUE(texts.contains(QStringLiteral("End of log: 2 sweeps, 20:40:06\n"
-                                            "damaged: torn record at byte 992")));
+  EXPECT_TRUE(texts.contains(QStringLiteral("End of log: 2 sweeps, last record 2024-01-31 20:40:06")));
+  EXPECT_TRUE(texts.contains(QStringLiteral("damaged: torn record at byte 992")));
   EXPECT_TRUE(alerts_.shown.empty());
+  view_.OnCommand(kCmdStop);
+  EXPECT_FALSE(view_.Flags().playing_back);
+  EXPECT_FALSE(view_.Timeline().isVisibleTo(&view_));
+  EXPECT_FALSE(view_.Display().SpectrumMode());
+  EXPECT_EQ(panes_[kPaneMessage], QString());
 
   const std::string picture = QDir(dir_.path()).filePath(QStringLiteral("picture.kzq")).toStdString();
   Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -576,6 +587,19 @@ TEST_F(FormViewTest, APlayedLogEndsInWordsAndAFileThatIsNoLogIsRefused) {
   EXPECT_EQ(panes_[kPaneMessage], QString());
   clock_.Advance(150);
   EXPECT_FALSE(PaintedTexts(view_.Display()).join(QChar('|')).contains(QStringLiteral("End of log")));
+}
+
+// Fast forward before the scan has timed the log: the elapsed time stands still, the timeline's
+// clock still follows the sweeps shown.
+TEST_F(FormViewTest, TheTimelinesClockFollowsAFastForwardBeforeTheScanIsDone) {
+  std::vector<std::pair<int, bool>> seconds;
+  for (int s = 0; s < 40; ++s) seconds.emplace_back(s, false);
+  ASSERT_TRUE(view_.ReplayFile(WriteWifiLog(seconds)));
+  view_.OnCommand(kCmdFastForward);
+  for (int tick = 0; tick < 20; ++tick) clock_.Advance(15);
+  const QString shown = view_.Timeline().PositionLabel().text();
+  EXPECT_TRUE(shown.startsWith(QStringLiteral("2026-12-07 10:00:"))) << shown.toStdString();
+  EXPECT_FALSE(shown.startsWith(QStringLiteral("2026-12-07 10:00:00"))) << shown.toStdString();
 }
 
 // "Instant Capture" (as --capture-every presses it) while a sweep is still arriving waits for

@@ -89,9 +89,8 @@ TEST_F(RecordEndToEndTest, RecordedSessionPlaysBackAsItWasShown) {
   EXPECT_GE(moved.count(), 2);
   recorder.ResumePlayback();
   view_->OnCommand(kCmdFastForward);
-  for (int tick = 0; tick < 10000 && view_->Display().Recorder().PlayingBack(); ++tick)
-    clock_.Advance(15);
-  EXPECT_FALSE(view_->Display().Recorder().PlayingBack());  // stopped by the end record
+  for (int tick = 0; tick < 10000 && !recorder.Log().AtEnd(); ++tick) clock_.Advance(15);
+  EXPECT_TRUE(recorder.Log().AtEnd());  // waits at the end record
   ASSERT_FALSE(live.empty());
   EXPECT_TRUE(std::equal(live.begin(), live.end(), trace.live_levels.begin()));
   EXPECT_TRUE(alerts_.shown.empty());

@@ -61,6 +61,9 @@ class TraceData {
 
   // Switches peaks and frozen traces off; a running min hold starts over with the next points.
   void ResetTraces();
+  // The power of the sweep whose last point just came, at once rather than when the next sweep
+  // begins: a replay paused, stepped or jumped shows no next one. Not while rewinding.
+  void ShowCompletedSweepPower();
   void ShiftSpectrogramHistory();
   // Every slot of points 0 ... N - 1 := reference level - 110 dB.
   void ClearSpectrogramHistory();

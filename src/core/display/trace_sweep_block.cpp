@@ -95,6 +95,11 @@ void TraceData::RemakeRows(int64_t span) {
   }
 }
 
+void TraceData::ShowCompletedSweepPower() {
+  if (owner().FastRewind() || sweep_power_sum == 0) return;
+  sweep_power = PowerSumToDbm(sweep_power_sum);
+}
+
 void TraceData::CloseSweep(int32_t stored_points) {
   sweep_power = sweep_power_sum != 0 ? PowerSumToDbm(sweep_power_sum) : 0.0f;
   sweep_power_sum = 0;

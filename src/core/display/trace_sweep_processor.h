@@ -23,9 +23,9 @@ class TraceSweepProcessor : public SweepProcessor {
     // The block that fills the last point completes the sweep; a one-block sweep starts at 0.
     const int32_t stored = trace_.StoredPoints();
     const bool first = trace_.header.block_frequency == trace_.header.start;
-    if (sweep_complete_ && stored > 0 && trace_.write_index >= stored &&
-        (before < stored || first)) {
-      sweep_complete_();
+    if (stored > 0 && trace_.write_index >= stored && (before < stored || first)) {
+      trace_.ShowCompletedSweepPower();
+      if (sweep_complete_) sweep_complete_();
     }
   }
   // Told once a sweep's last point has arrived, the whole sweep then in the live levels.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace qv {
 namespace {
@@ -94,8 +95,6 @@ bool CLogFile::OpenLogForReplay(const std::string& path) {
   fast_forward_ = false;
   fast_rewind_ = false;
   open_failure_shown_ = false;
-  sweeps_ = 0;
-  unread_from_ = 0;
   last_time_.reset();
   ShowPlayingPanes();
   RestartPlaybackTimer();
@@ -129,6 +128,7 @@ void CLogFile::Pause() {
 
 void CLogFile::Resume() {
   if (!IsPlaying()) return;
+  if (std::exchange(at_end_, false) && !fast_rewind_) RestartFromTheStart();
   held_ = held_ && !fast_rewind_;
   paused_ = false;
   open_failure_shown_ = false;
@@ -308,6 +308,7 @@ void CLogFile::PacedTick() {
       timeline_->Entry(timeline_->EntryAt(static_cast<int64_t>(pace_.Target(now))));
   if (entry.offset > played_at_ && playback_.SeekTo(entry.offset)) {
     held_ = false;
+    BreakSweepOrder();
     host_.PlaybackJumped();
   }
 }
@@ -364,6 +365,9 @@ bool CLogFile::JumpTo(int64_t elapsed) {
   if (!IsPlaying() || timeline_ == nullptr || timeline_->Empty()) return false;
   if (!playback_.SeekTo(timeline_->Entry(timeline_->EntryAt(elapsed)).offset)) return false;
   host_.PlaybackJumped();
+  BreakSweepOrder();
+  jumped_ = true;
+  at_end_ = false;
   held_ = false;
   entry_.reset();  // the time record read first sets it
   sweep_in_entry_ = 0;
@@ -375,7 +379,8 @@ bool CLogFile::JumpTo(int64_t elapsed) {
 bool CLogFile::StepSweep(int direction) {
   if (!IsPlaying()) return false;
   Pause();
-  if (direction > 0) return ShowSweepFrom(0);
+  // Past the end there is no sweep: reading on would show the last record again.
+  if (direction > 0) return !at_end_ && ShowSweepFrom(0);
   if (shown_sweep_at_ == 0) return false;
   // Walk from the time record before the sweep shown; a second with no sweep before it sends
   // the walk one time record further back, a few times at most.
@@ -393,6 +398,8 @@ bool CLogFile::StepSweep(int direction) {
       const uint64_t seek = time != times.rend() ? *time : sweep;
       if (!playback_.SeekTo(seek)) return false;
       host_.PlaybackJumped();
+      BreakSweepOrder();
+      at_end_ = false;
       held_ = false;
       entry_ = entry;
       sweep_in_entry_ = static_cast<uint64_t>(
@@ -435,20 +442,57 @@ void CLogFile::NoteRecord(size_t length) {
       last_time_ = before ? LogClockOfSeconds(*before) : std::nullopt;
     }
   }
-  // Each sweep once, however often rewinding shows it again.
+  // Each whole sweep once, however often rewinding, steps or jumps show it again.
+  if (fast_rewind_) {
+    BreakSweepOrder();
+    return;
+  }
+  if (SweepLevelsOffset(type) == 0) return;
   const uint64_t at = playback_.Position();
-  if (fast_rewind_ || at < unread_from_) return;
-  unread_from_ = at + 1;
-  const std::optional<SweepHeader> sweep = ParseSweepHeader(buffer_.data(), length + 1);
-  if (sweep && sweep->block_frequency == sweep->start) ++sweeps_;
+  const WholeSweepRule::Step step = whole_rule_.Feed(
+      LogRecordView{at, type, static_cast<uint16_t>(length), buffer_.data() + 1});
+  if (step.begins) whole_begun_at_ = at;
+  if (!step.completes) return;
+  if (whole_counted_.Count(whole_begun_at_, whole_follows_)) ++whole_played_;
+  whole_follows_ = true;
+}
+
+void CLogFile::BreakSweepOrder() {
+  whole_rule_.Drop();
+  whole_follows_ = false;
 }
 
 void CLogFile::EndPlayback() {
+  // Played straight through (the pace skipping on where drawing fell behind), the log's sweeps
+  // are all the log's; after a jump, only those played, unless they are all of them.
+  uint64_t played = whole_played_;
+  if (log_sweeps_ && (!jumped_ || played >= *log_sweeps_)) played = *log_sweeps_;
   const std::string text = PlaybackEndText(
-      sweeps_, last_time_ ? last_time_ : std::optional<LogClock>(playback_.Header().clock),
+      played, log_sweeps_,
+      last_time_ ? last_time_ : std::optional<LogClock>(playback_.Header().clock),
       playback_.TornAt());
-  CloseLog();
+  // It waits at the end, the log still open, so the user can go back into it; Stop closes it.
+  timer_->Stop();
+  paused_ = true;
+  fast_forward_ = false;
+  fast_rewind_ = false;
+  held_ = false;
+  at_end_ = true;
   host_.PlaybackEnded(text);
+}
+
+void CLogFile::RestartFromTheStart() {
+  if (!playback_.SeekTo(kLogHeaderRecordSize)) return;
+  host_.PlaybackJumped();
+  BreakSweepOrder();
+  held_ = false;
+  entry_.reset();
+  sweep_in_entry_ = 0;
+  shown_time_ = 0;
+  shown_sweep_at_ = played_at_ = 0;
+  in_order_ = false;
+  setting_.reset();
+  ShowHeaderTime();
 }
 
 void CLogFile::CloseLog() {
@@ -469,16 +513,26 @@ void CLogFile::CloseLog() {
   counted_.Clear();
   in_order_ = false;
   setting_.reset();
+  at_end_ = false;
+  BreakSweepOrder();
+  whole_counted_.Clear();
+  whole_played_ = 0;
+  jumped_ = false;
+  log_sweeps_.reset();
 }
 
-std::string PlaybackEndText(uint64_t sweeps, const std::optional<LogClock>& time,
+std::string PlaybackEndText(uint64_t played, std::optional<uint64_t> total,
+                            const std::optional<LogClock>& time,
                             const std::optional<uint64_t>& torn_at) {
-  std::string text =
-      "End of log: " + std::to_string(sweeps) + (sweeps == 1 ? " sweep" : " sweeps");
-  if (time && KnownTime(*time)) {
-    char clock[16];
-    std::snprintf(clock, sizeof clock, ", %02d:%02d:%02d", time->hour, time->minute, time->second);
-    text += clock;
+  std::string text = "End of log: " + std::to_string(played);
+  if (total && played < *total) {
+    text += " of " + std::to_string(*total) + " sweeps played";
+  } else {
+    text += played == 1 ? " sweep" : " sweeps";
+  }
+  // With its date: a time alone reads as a duration.
+  if (const std::optional<int64_t> seconds = time ? LogClockSeconds(*time) : std::nullopt) {
+    text += ", last record " + LogSecondsText(*seconds);
   }
   if (torn_at) text += "\n" + TornRecordText(*torn_at);
   return text;

@@ -32,8 +32,8 @@ class LogHost {
   virtual void SetStatusPaneText(int pane_id, const std::string& text) = 0;
   // A sweep record of the log being played, as the received message it was.
   virtual void PlaySweep(const uint8_t* message, size_t length) = 0;
-  // Playback ran out (end record, end of the file, a torn record) and the log is closed; `text`
-  // says so (PlaybackEndText). The last sweep stays on the graph.
+  // Playback ran out (end record, end of the file, a torn record): it waits paused at the end,
+  // the log still open; `text` says so (PlaybackEndText). The last sweep stays on the graph.
   virtual void PlaybackEnded(const std::string& text) = 0;
   // Logging or playback changed by itself (a failed write stopped logging, a file that could not
   // be reopened or a rewind that reached the first record paused playback): the graph's figures
@@ -81,6 +81,9 @@ class CLogFile {
   // The log being played; empty when none.
   const std::string& PlaybackPath() const { return playback_.Path(); }
   bool IsPaused() const { return paused_; }
+  // Played to its end and waiting there; Resume plays the log again from its start (or, with
+  // fast rewind on, back from the end), a jump or a step goes back into it.
+  bool AtEnd() const { return at_end_; }
   bool FastForward() const { return fast_forward_; }
   bool FastRewind() const { return fast_rewind_; }
   void Pause();
@@ -98,6 +101,8 @@ class CLogFile {
   // Recorded-speed replay; Fast Forward and Fast Rewind keep their record-per-tick pace over it,
   // and without a timeline a record per tick is all there is.
   void SetSpeed(ReplaySpeed speed);
+  // The whole log's count of whole sweeps (the scan's), for the text at the end.
+  void SetLogSweeps(std::optional<uint64_t> sweeps) { log_sweeps_ = sweeps; }
   ReplaySpeed Speed() const { return speed_; }
   // Shows the first whole sweep at or after an elapsed second (paused or playing on); false
   // without a timeline or when no sweep follows.
@@ -137,7 +142,11 @@ class CLogFile {
   void ShowHeaderTime();
   // Counts the sweeps and keeps the time of what was just read.
   void NoteRecord(size_t length);
+  // Playback goes on elsewhere than after the record read last: no whole sweep spans the gap.
+  void BreakSweepOrder();
   void EndPlayback();
+  // Plays again from the first record after the header, as freshly opened.
+  void RestartFromTheStart();
   // A read's outcome: a record is played; the end, the first record or a missing file stop or
   // pause as the toolbar's pace always has.
   void HandleRead(LogPlayback::Result result, size_t length);
@@ -171,10 +180,16 @@ class CLogFile {
   bool fast_forward_ = false;
   bool fast_rewind_ = false;
   bool open_failure_shown_ = false;
-  // For the end of a playback: sweeps begun in the log up to the furthest record read, and the
-  // time of the last time record read.
-  uint64_t sweeps_ = 0;
-  uint64_t unread_from_ = 0;  // records starting here or later have not been read yet
+  bool at_end_ = false;
+  // For the end of a playback: the whole sweeps played, each once however often shown (by the
+  // rule `quorvalin-log csv` counts by), and the time of the last time record read.
+  WholeSweepRule whole_rule_;
+  CountedSweeps whole_counted_;
+  uint64_t whole_played_ = 0;
+  uint64_t whole_begun_at_ = 0;  // first block of the sweep the rule has in progress
+  bool whole_follows_ = false;   // nothing passed over since the whole sweep counted last
+  bool jumped_ = false;          // a jump may have left sweeps unplayed
+  std::optional<uint64_t> log_sweeps_;
   std::optional<LogClock> last_time_;
 
   const LogTimeline* timeline_ = nullptr;
@@ -193,9 +208,12 @@ class CLogFile {
   std::optional<LogSweepSetting> setting_;  // of the sweep block played last
 };
 
-// "End of log: 42 sweeps, 20:40:06": the time of the last time record read, left out when none
-// is known; a log cut short adds a line saying where (TornRecordText).
-std::string PlaybackEndText(uint64_t sweeps, const std::optional<LogClock>& time,
+// "End of log: 140 sweeps, last record 2026-12-08 03:12:07", or where fewer than the log's
+// `total` were played, "End of log: 30 of 140 sweeps played, ...": the date and time of the last
+// time record read, left out when none is known; a log cut short adds a line saying where
+// (TornRecordText).
+std::string PlaybackEndText(uint64_t played, std::optional<uint64_t> total,
+                            const std::optional<LogClock>& time,
                             const std::optional<uint64_t>& torn_at);
 
 // Why no spectrum log can start now (one is recorded or played); empty when one can.

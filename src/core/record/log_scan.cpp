@@ -90,6 +90,7 @@ void LogScan::OnRecord(const LogRecordView& record) {
     Saw(*seconds);
     return;
   }
+  if (SweepLevelsOffset(record.type) != 0 && whole_rule_.Feed(record).completes) ++whole_sweeps_;
   const std::optional<LogSweepBlock> block = SweepBlockOf(record);
   if (!block) return;
   if (now_) Saw(*now_);

@@ -107,7 +107,9 @@ class LogScan : public LogVisitor {
   const std::vector<LogTimeEntry>& Index() const { return index_; }
   const std::vector<LogSweepSetting>& Settings() const { return settings_; }
   uint64_t SettingsLeftOut() const { return settings_left_out_; }
-  uint64_t Sweeps() const { return sweeps_; }
+  uint64_t Sweeps() const { return sweeps_; }  // begun
+  // Whole sweeps by WholeSweepRule, as `quorvalin-log csv` writes them.
+  uint64_t WholeSweeps() const { return whole_sweeps_; }
   // Earliest and latest time of a record fed (clocks may go backwards), the header's clock
   // counting for records before the first time record; nullopt when no clock was readable.
   std::optional<int64_t> Earliest() const { return earliest_; }
@@ -120,6 +122,8 @@ class LogScan : public LogVisitor {
   std::vector<LogSweepSetting> settings_;
   uint64_t settings_left_out_ = 0;
   uint64_t sweeps_ = 0;
+  WholeSweepRule whole_rule_;
+  uint64_t whole_sweeps_ = 0;
   std::optional<int64_t> now_;
   std::optional<int64_t> earliest_;
   std::optional<int64_t> latest_;

@@ -82,10 +82,10 @@ void PaintDataSilence(GraphPaintContext& ctx) {
 
 void PaintPlaybackEnd(GraphPaintContext& ctx) {
   const DisplayState& s = ctx.state;
-  if (s.playback_end.empty() || s.playing_back || s.recording) return;
-  // Where the progress box stood, without a box: the last sweep stays readable under it.
-  ctx.Text(QPoint(62, ctx.geometry.GridY(9) - kPlotTopY + 7), s.playback_end, QColor(255, 255, 0),
-           ctx.medium_font);
+  if (s.playback_end.empty() || s.recording) return;
+  // The playback waits at its end with its progress box: the words go where they hide least.
+  PlacedTexts(ctx, QString::fromStdString(s.playback_end).split(QLatin1Char('\n')),
+              QColor(255, 255, 0), ctx.medium_font);
 }
 
 }  // namespace qv

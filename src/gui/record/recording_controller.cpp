@@ -49,6 +49,7 @@ void CRecordingController::OnScanFinished() {
     return;
   }
   log_->SetTimeline(scan_->timeline.get());
+  log_->SetLogSweeps(scan_->scan.WholeSweeps());
   if (!scan_->damage.empty()) {
     // Once per log, in words that say what was skipped and where; never a box to click away.
     const std::string text = "Log " + scan_->damage;  // "Log damaged: ..."
@@ -86,6 +87,7 @@ void CRecordingController::JumpTo(int64_t elapsed_seconds) {
   if (!PlayingBack() || Timeline() == nullptr) return;
   graph_.ResetTraces();
   log_->JumpTo(elapsed_seconds);
+  FollowTheEnd();
   CopyFigures();
   graph_.Repaint();
   NotePosition(true);
@@ -112,6 +114,7 @@ void CRecordingController::StepSweep(int direction) {
   // Back shows that sweep alone, as a jump would; forward goes on as playing does.
   if (direction < 0) graph_.ResetTraces();
   log_->StepSweep(direction);
+  FollowTheEnd();
   CopyFigures();
   graph_.RepaintNow();
   emit FlagsChanged();
@@ -131,10 +134,12 @@ std::pair<uint64_t, uint64_t> CRecordingController::RangeOf(int64_t from_elapsed
 
 void CRecordingController::NotePosition(bool now) {
   constexpr int64_t kMinGapMs = 200;
-  const int64_t elapsed = PositionElapsed();
+  // The clock as well as the elapsed time: before the scan gives a timeline (or across a clock
+  // set back) only the clock moves.
+  const std::pair<int64_t, std::optional<int64_t>> position{PositionElapsed(), PositionClock()};
   const int64_t ms = timers_.NowMs();
-  if (!now && (elapsed == position_sent_ || ms - position_sent_ms_ < kMinGapMs)) return;
-  position_sent_ = elapsed;
+  if (!now && (position == position_sent_ || ms - position_sent_ms_ < kMinGapMs)) return;
+  position_sent_ = position;
   position_sent_ms_ = ms;
   emit PositionChanged();
 }
@@ -160,7 +165,7 @@ bool CRecordingController::OpenLogForReplay(const std::string& path) {
   EndScan();
   if (!log_->OpenLogForReplay(path)) return false;
   scanner_->Start(path);
-  position_sent_ = -1;
+  position_sent_ = {-1, std::nullopt};
   // The log's sweeps start from an empty record, as after a new setting; a review ends, so the
   // graph and the fast buttons are the log's alone.
   SetReplayDrawing(false);
@@ -184,7 +189,10 @@ void CRecordingController::PausePlayback() {
 
 void CRecordingController::ResumePlayback() {
   if (!PlayingBack()) return;
+  // From the end the log plays again from its start, on a fresh record.
+  if (log_->AtEnd() && !log_->FastRewind()) graph_.ResetTraces();
   log_->Resume();
+  FollowTheEnd();
   CopyFigures();
   emit FlagsChanged();
 }
@@ -301,9 +309,13 @@ void CRecordingController::SweepSettingChanged() {
 }
 
 void CRecordingController::PlaybackEnded(const std::string& text) {
-  // The log is closed; its last sweep stays on the graph with the words that ended it.
+  // Paused at the end: its last sweep stays on the graph with the words that ended it.
   ShowPlaybackEnd(text);
   LogStateChanged();
+}
+
+void CRecordingController::FollowTheEnd() {
+  if (!log_->AtEnd()) ShowPlaybackEnd({});
 }
 
 void CRecordingController::ShowPlaybackEnd(const std::string& text) {

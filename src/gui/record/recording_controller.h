@@ -189,6 +189,8 @@ class CRecordingController : public QObject, public ReceiveLog, public LogHost, 
   void OnScanFinished();
   // Tells of a new position; unless `now`, only of another second and not too often.
   void NotePosition(bool now);
+  // A playback that left its end (a jump, a step, Replay) no longer says it ended.
+  void FollowTheEnd();
   void EndScan();
 
   TimerFactory& timers_;
@@ -201,7 +203,7 @@ class CRecordingController : public QObject, public ReceiveLog, public LogHost, 
   CTimeMarkerDialog* time_markers_ = nullptr;  // a top-level window, owned by Qt
   std::unique_ptr<CLogScanRunner> scanner_;
   std::shared_ptr<const LogFileScan> scan_;
-  int64_t position_sent_ = -1;
+  std::pair<int64_t, std::optional<int64_t>> position_sent_{-1, std::nullopt};
   int64_t position_sent_ms_ = 0;
   bool held_for_scan_ = false;
 };

@@ -157,7 +157,8 @@ void CTimelineWidget::SetColourMap(std::function<ColourMap()> map) {
 
 void CTimelineWidget::Refresh() {
   const bool playing = source_ != nullptr && source_->Playing();
-  if (playing != isVisible()) {
+  // Its own state, not whether a window shows it.
+  if (playing == isHidden()) {
     // A log that stops takes its window with it.
     if (!playing) SetWindow(std::nullopt);
     setVisible(playing);

@@ -11,6 +11,7 @@
 #include "core/display/graph_texts.h"
 #include "core/display/level_power.h"
 #include "core/display/peak_search.h"
+#include "core/display/trace_sweep_processor.h"
 #include "core/record/capture_log.h"
 #include "core/record/trace_csv.h"
 
@@ -489,6 +490,32 @@ TEST(ReceiverIdentityTest, RawFieldsAreCutAndZeroPadded) {
   identity.StoreSerial(long_text.data(), 6);
   EXPECT_EQ(identity.serial[5], 'v');
   EXPECT_EQ(identity.serial[6], 0);
+}
+
+// The legend's power is the sweep shown's as soon as its last point is in: a replay that jumps
+// (traces reset in the middle of a sweep) and waits there shows no next sweep to close it, and
+// the sweep cut off by the jump is no part of it.
+TEST(TraceSweepPowerTest, IsTheCompletedSweepsOwnAtItsLastPoint) {
+  TraceData trace;
+  ReceiverIdentity identity;
+  TraceSweepProcessor sweeps(trace, identity, [] { return PlotRect{0, 0, 1060, 105}; });
+  const auto block = [&](uint32_t first, int16_t dbm) {
+    SweepHeader h;
+    h.start = 48000;
+    h.points = 4;
+    h.block_frequency = 48000 + first;
+    const int16_t levels[2] = {static_cast<int16_t>(dbm * 16), static_cast<int16_t>(dbm * 16)};
+    const Bytes message = BuildSweepBlock(h, levels, 2);
+    sweeps.ProcessSweepBlock(message.data(), message.size());
+  };
+  block(0, -40);  // half a sweep, then the jump
+  trace.ResetTraces();
+  block(0, -80);
+  block(2, -80);
+  EXPECT_NEAR(trace.sweep_power, -73.98, 0.01);  // four points at -80 dBm
+  EXPECT_EQ(SweepPowerText(trace.sweep_power), "Power: -73.98 dBm");
+  block(0, -50);  // the next sweep's first block closes the same sweep again
+  EXPECT_NEAR(trace.sweep_power, -73.98, 0.01);
 }
 
 }  // namespace

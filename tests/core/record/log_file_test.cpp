@@ -49,11 +49,11 @@ class Collector : public LogVisitor {
   std::vector<Bytes> records;
 };
 
-Bytes Sweep(uint32_t first_point, int16_t level, uint8_t type = kMsgSweep) {
+Bytes Sweep(uint32_t first_point, int16_t level, uint8_t type = kMsgSweep, uint32_t points = 4) {
   SweepHeader h;
   h.type = type;
   h.start = 48000;
-  h.points = 4;
+  h.points = points;
   h.block_frequency = 48000 + first_point;
   const std::vector<int16_t> samples(2, static_cast<int16_t>(level * 16));
   return BuildSweepBlock(h, samples.data(), 2);
@@ -71,7 +71,7 @@ class LogFileTest : public ::testing::Test {
   void RecordSweeps(const std::string& path, int count, int first) {
     ASSERT_TRUE(log_.StartLog(path));
     for (int s = 0; s < count; ++s) {
-      const Bytes m = Sweep(0, static_cast<int16_t>(-first - s));
+      const Bytes m = Sweep(0, static_cast<int16_t>(-first - s), kMsgSweep, 2);  // whole
       log_.WriteMessageRecord(m.data(), m.size());
     }
     log_.CloseLog();
@@ -140,9 +140,16 @@ TEST_F(LogFileTest, RecordedMessagesComeBackInOrderWhenPlayed) {
   clock_.Advance(150 * 10);
   EXPECT_EQ(host_.played.size(), 3u);
   EXPECT_EQ(host_.played.back(), messages[3]);
+  // Only the first sweep is whole (the trigger sweep's second half never came); the last record's
+  // date goes with its time.
   EXPECT_EQ(host_.ended, 1);
-  EXPECT_EQ(host_.end_text, "End of log: 2 sweeps, 13:45:07");
-  EXPECT_FALSE(log_.IsPlaying());
+  EXPECT_EQ(host_.end_text, "End of log: 1 sweep, last record 2026-12-07 13:45:07");
+  // It waits at its end, paused, the log still open.
+  EXPECT_TRUE(log_.IsPlaying());
+  EXPECT_TRUE(log_.IsPaused());
+  EXPECT_TRUE(log_.AtEnd());
+  clock_.Advance(150 * 10);
+  EXPECT_EQ(host_.played.size(), 3u);
 }
 
 TEST_F(LogFileTest, PauseFastForwardAndRewindPastTheFirstRecord) {
@@ -184,7 +191,7 @@ TEST_F(LogFileTest, PauseFastForwardAndRewindPastTheFirstRecord) {
   // Sweeps shown again by rewinding count once; without time records the header's time.
   clock_.Advance(150 * 6);
   EXPECT_EQ(host_.ended, 1);
-  EXPECT_EQ(host_.end_text, "End of log: 6 sweeps, 13:45:07");
+  EXPECT_EQ(host_.end_text, "End of log: 6 sweeps, last record 2026-12-07 13:45:07");
   EXPECT_TRUE(alerts_.shown.empty());
 }
 
@@ -227,9 +234,11 @@ TEST_F(LogFileTest, FailuresAreReportedAndNothingRecordedIsLost) {
   ASSERT_TRUE(log_.OpenLogForReplay(torn));
   clock_.Advance(150 * 3);
   EXPECT_EQ(host_.played.size(), 2u);
-  EXPECT_EQ(host_.end_text, "End of log: 2 sweeps, 13:45:07\ndamaged: torn record at byte 953");
+  EXPECT_EQ(host_.end_text,
+            "End of log: 2 sweeps, last record 2026-12-07 13:45:07\ndamaged: torn record at byte 953");
   EXPECT_TRUE(alerts_.shown.empty());
   host_.played.clear();
+  log_.CloseLog();  // it waits at its end until stopped
 
   // A log that vanishes while it plays: one message, then the playback waits paused.
   const std::string path = Path("gone.kzq");

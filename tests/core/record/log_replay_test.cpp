@@ -44,7 +44,10 @@ class Player : public LogHost {
     if (h && h->block_frequency == h->start)
       firsts.push_back(static_cast<int16_t>(message[length - 4] | message[length - 3] << 8));
   }
-  void PlaybackEnded(const std::string&) override { ended = true; }
+  void PlaybackEnded(const std::string& text) override {
+    ended = true;
+    end_text = text;
+  }
   void LogStateChanged() override {}
   void PlaybackJumped() override { ++jumps; }
 
@@ -53,6 +56,7 @@ class Player : public LogHost {
   std::vector<uint32_t> blocks;  // block frequency of every block shown
   std::string time_pane;
   bool ended = false;
+  std::string end_text;
   int jumps = 0;
 };
 
@@ -88,7 +92,10 @@ class ScannedReplay {
     const std::atomic<bool> cancel{false};
     scan_ = ScanLogFile(path_, cancel, nullptr);
     opened_ = scan_.timeline != nullptr && log_.OpenLogForReplay(path_);
-    if (opened_) log_.SetTimeline(scan_.timeline.get());
+    if (opened_) {
+      log_.SetTimeline(scan_.timeline.get());
+      log_.SetLogSweeps(scan_.scan.WholeSweeps());
+    }
   }
   bool Opened() const { return opened_; }
   CLogFile& Log() { return log_; }
@@ -398,6 +405,60 @@ TEST(LogReplayTest, AReplayThatFallsBehindItsSpeedSaysItSkipped) {
   timers.Advance(100 * kPacedTickMs);
   EXPECT_GE(player.jumps, 1);
   EXPECT_LT(player.firsts.size(), 1000u);  // of the 2000 sweeps
+  // The user skipped nothing: the end counts every sweep of the log, not those drawn.
+  for (int tick = 0; tick < 5000 && !player.ended; ++tick) timers.Advance(kPacedTickMs);
+  EXPECT_EQ(player.end_text, "End of log: 2000 sweeps, last record 2026-12-07 10:16:39");
+}
+
+// At its end a replay waits, paused, with the log open: a jump goes back into it, and Replay
+// plays it again from the start. The end counts the whole sweeps played, each once, and says
+// how many of the log's when a jump skipped some.
+TEST(LogReplayTest, AnEndedReplayWaitsAtTheEndAndCountsTheSweepsPlayed) {
+  const Bytes bytes = SecondsLog(10, 3);  // 30 sweeps, 10:00:00 ... 10:00:09
+  ManualClock timers;
+  Player player;
+  ScannedReplay replay(bytes, timers, player);
+  ASSERT_TRUE(replay.Opened());
+  CLogFile& log = replay.Log();
+  const auto play_to_end = [&] {
+    player.ended = false;
+    log.Resume();
+    for (int tick = 0; tick < 100 && !player.ended; ++tick) timers.Advance(kPlaybackTickMs);
+    EXPECT_TRUE(player.ended);
+    EXPECT_TRUE(log.IsPlaying());
+    EXPECT_TRUE(log.IsPaused());
+    EXPECT_TRUE(log.AtEnd());
+  };
+
+  // Two sweeps of 10:00:00 (its time record, then a record a tick), then on from 10:00:08.
+  timers.Advance(3 * kPlaybackTickMs);
+  EXPECT_EQ(player.firsts, (std::vector<int16_t>{-16 * 60, -16 * 60}));
+  ASSERT_TRUE(log.JumpTo(8));
+  play_to_end();
+  EXPECT_EQ(player.end_text, "End of log: 8 of 30 sweeps played, last record 2026-12-07 10:00:09");
+  EXPECT_EQ(log.PositionElapsed(), 9);
+  timers.Advance(10 * kPlaybackTickMs);
+  EXPECT_FALSE(log.StepSweep(+1));
+  EXPECT_TRUE(log.AtEnd());
+
+  // Back into it: the sweeps skipped count once played; those played before do not again.
+  ASSERT_TRUE(log.JumpTo(0));
+  EXPECT_FALSE(log.AtEnd());
+  EXPECT_EQ(player.Last(), -16 * 60);
+  play_to_end();
+  EXPECT_EQ(player.end_text, "End of log: 30 sweeps, last record 2026-12-07 10:00:09");
+
+  // Replay after the end starts again at the first record, the header's time until the first
+  // time record.
+  player.time_pane.clear();
+  const size_t shown = player.firsts.size();
+  log.Resume();
+  EXPECT_FALSE(log.AtEnd());
+  EXPECT_EQ(player.time_pane, "12/7/2026 10:0:0");
+  EXPECT_EQ(log.PositionElapsed(), 0);
+  timers.Advance(2 * kPlaybackTickMs);
+  ASSERT_EQ(player.firsts.size(), shown + 1);
+  EXPECT_EQ(player.Last(), -16 * 60);
 }
 
 }  // namespace

@@ -449,7 +449,42 @@ TEST_F(GraphPainterTest, LegendLinesFitWholeAndApartAtEveryWindowSize) {
       EXPECT_EQ(traces, 7) << where;
       // Start, centre and stop at least; all eleven lines on the wider windows.
       EXPECT_GE(axis_labels, 3) << where;
-      if (size.width() >= 1280) EXPECT_EQ(axis_labels, 11) << where;
+      if (size.width() >= 1280) {
+        EXPECT_EQ(axis_labels, 11) << where;
+      }
+    }
+  }
+}
+
+// A 1280 x 800 view with the replay timeline's 100 pixels under the graph: the plot gives the
+// strip up, the legend keeps the size it has without it. The amplitude labels end left of the
+// plot, clear of the log's box, whose texts it holds however large the log grows.
+TEST_F(GraphPainterTest, StripUnderTheGraphLeavesTheLegendItsSizeAndLabelsClearOfThePlot) {
+  state_.recording = true;
+  state_.log_bytes = 123456789012;
+  const QRect view(0, 0, 1280, 800);
+  QRect mode_line;
+  for (const int strip : {0, 100}) {
+    SCOPED_TRACE(strip);
+    const QRect window(0, 0, 1280, 800 - strip);
+    recorder_.texts.clear();
+    ASSERT_TRUE(PaintGraph(image_, GraphScene{*trace_, state_, window, view, 30, -60}, &recorder_));
+    const GraphGeometry g(GraphRect{0, 0, 1280, 800}, kN, window.height());
+    const LoggedText* mode = recorder_.Find("Mode: Spectrum Sweep");
+    ASSERT_NE(mode, nullptr);
+    if (strip == 0) mode_line = mode->Extent();
+    EXPECT_EQ(mode->Extent().size(), mode_line.size());
+    for (const LoggedText& t : recorder_.texts) {
+      EXPECT_TRUE(window.contains(t.Extent())) << t.text.toStdString();
+    }
+    const LoggedText* size = recorder_.Find("Log Size: 123456789012 Bytes");
+    ASSERT_NE(size, nullptr);
+    EXPECT_LE(size->Extent().right(), g.GridX(10));
+    for (const char* label : {"-110", "-120"}) {
+      const LoggedText* t = recorder_.Find(label);
+      ASSERT_NE(t, nullptr);
+      EXPECT_LT(t->Extent().right(), g.GridX(0)) << label;
+      EXPECT_FALSE(t->Extent().intersects(size->Extent())) << label;
     }
   }
 }
@@ -507,7 +542,9 @@ TEST_F(GraphPainterTest, MarkerTextsDeltaLineAndGlyphs) {
   ASSERT_TRUE(Paint());
   const int moved_y = recorder_.Find("2.50 dB;")->at.y();
   for (const LoggedText& line : recorder_.texts) {
-    if (line.at.y() == Geometry().GridY(10) + 2) EXPECT_LT(line.Extent().bottom(), moved_y - 20);
+    if (line.at.y() == Geometry().GridY(10) + 2) {
+      EXPECT_LT(line.Extent().bottom(), moved_y - 20);
+    }
   }
   state_.frequency_axis = false;
   ASSERT_TRUE(Paint());

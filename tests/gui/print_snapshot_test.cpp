@@ -242,12 +242,12 @@ TEST_F(PrintViewTest, PagesKeepTheShapeAndTheSchemesAndAPdfHoldsText) {
   EXPECT_TRUE(bytes.contains("/FontFile")) << "no embedded font: the text is not text";
   EXPECT_FALSE(bytes.contains("/Subtype /Image")) << "a bitmap on the page";
   // The text keeps the screen's proportions: of the fonts 15 pixels high the amplitude labels'
-  // is 10 pixels a character, the box texts' 7 and the legend's at this size 6, on paper as on
+  // is 8 pixels a character, the box texts' 7 and the legend's at this size 6, on paper as on
   // screen.
   const std::vector<double> proportions = PdfTextProportions(bytes, 15);
   EXPECT_GE(proportions.size(), 11u);
   for (const double p : proportions) {
-    EXPECT_TRUE(std::abs(p - 10.0 / 15) < 0.01 || std::abs(p - 7.0 / 15) < 0.01 ||
+    EXPECT_TRUE(std::abs(p - 8.0 / 15) < 0.01 || std::abs(p - 7.0 / 15) < 0.01 ||
                 std::abs(p - 6.0 / 15) < 0.01)
         << p;
   }

@@ -105,6 +105,11 @@ const QStaticText& LaidOut(const QString& text, const QFont& font) {
 
 }  // namespace
 
+GraphGeometry SceneGeometry(const GraphScene& scene) {
+  return GraphGeometry(ToGraphRect(scene.area), scene.trace.StoredPoints(),
+                       scene.window.y() + scene.window.height());
+}
+
 const QFont& AxisFont(int window_height) {
   // The row takes its height from the legend's room: in a short window a smaller font keeps
   // the legend's lines at a readable size.
@@ -123,22 +128,25 @@ GraphPaintContext::GraphPaintContext(QPainter& p, QImage& img, const GraphScene&
       trace(s.trace),
       state(s.state),
       texts(log),
-      geometry(ToGraphRect(s.area), s.trace.StoredPoints()),
+      geometry(SceneGeometry(s)),
       window(ToGraphRect(s.window)) {
   const bool paper_white =
       state.printing && (state.print_colour_option == 2 || state.print_colour_option == 3);
   erase = paper_white ? QColor(Qt::white) : QColor(Qt::black);
-  const int height = window.bottom - window.top;
+  const int height = ViewHeight(s);
   const int width = window.right - window.left;
   legend_font = CachedFont(height / 25, width / 88, &GraphFont);
   medium_font = CachedFont(15, 10, &GraphFont);
   small_font = CachedFont(15, 7, &GraphFont);
+  // Four characters ("-110") from x 25 end short of the plot's left edge at 60.
+  scale_font = CachedFont(15, 8, &GraphFont);
   axis_font = AxisFont(height);
   medium_measure = Measure(medium_font);
   small_measure = Measure(small_font);
+  scale_measure = Measure(scale_font);
   axis_measure = Measure(axis_font);
-  scale_right = geometry.area.left + 25 + medium_measure.scale_width + 4;
-  legend = LayOutLegend(window, geometry, medium_measure.height, AxisRowHeight(state, height));
+  scale_right = geometry.area.left + 25 + scale_measure.scale_width + 4;
+  legend = LayOutLegend(window, geometry, scale_measure.height, AxisRowHeight(state, height));
   column_font = CachedFont(legend.pitch, legend.char_width, &FittedGraphFont);
 }
 

@@ -44,9 +44,11 @@ struct GraphPaintContext {
   QFont column_font;  // the legend's two columns below the plot, fitted to the room there
   QFont medium_font;
   QFont small_font;
+  QFont scale_font;  // the amplitude labels, narrow enough to end left of the plot
   QFont axis_font;  // the frequency labels under the plot
   FontMeasure medium_measure;
   FontMeasure small_measure;
+  FontMeasure scale_measure;
   FontMeasure axis_measure;
   // Right edge of the amplitude scale's labels, which reach into the plot from the left.
   int scale_right = 0;
@@ -65,6 +67,10 @@ struct GraphPaintContext {
 
 QColor ToQColor(Colour colour);
 GraphRect ToGraphRect(const QRect& rect);
+// The plot of a scene: the view's area, less any strip under the graph window.
+GraphGeometry SceneGeometry(const GraphScene& scene);
+// Height of the view the graph stands for, which the texts' sizes follow.
+inline int ViewHeight(const GraphScene& scene) { return scene.area.height(); }
 // A font `height` pixels high stretched so its average character is `width` pixels wide.
 QFont GraphFont(int height, int width);
 // The largest such font whose lines are at most `line_height` pixels apart and whose characters

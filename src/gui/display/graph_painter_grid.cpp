@@ -68,7 +68,7 @@ void PaintGrid(GraphPaintContext& ctx) {
     // Reference level 0 means no setting has arrived: no scale to label.
     if (reference != 0) {
       ctx.Text(QPoint(g.area.left + 25, y - kPlotTopY), QString::number(reference - 10 * j),
-               kGreen, ctx.medium_font);
+               kGreen, ctx.scale_font);
     }
   }
   for (int i = 0; i <= 10; ++i) {

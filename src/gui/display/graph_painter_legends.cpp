@@ -1,3 +1,4 @@
+#include <QFontMetrics>
 #include <algorithm>
 
 #include "core/display/graph_mouse.h"
@@ -166,8 +167,15 @@ void PaintRecordingBox(GraphPaintContext& ctx) {
   // The box fills the bottom division up to the grid's bottom line.
   const int row = ctx.geometry.GridY(9) - kPlotTopY;
   const int bottom = ctx.geometry.GridY(10);
+  const QString log_size = QString::fromStdString(LogSizeText(s.log_bytes));
+  const QString log_time = QString::fromStdString(LogTimeText(s.log_minutes));
   if (s.recording) {
-    ctx.ShadeBox(61, row + 5, 2 * dx + 60, bottom);
+    // Two divisions, or as wide as a large log's size needs.
+    const QFontMetrics metrics(ctx.medium_font);
+    const int texts = 63 + std::max(metrics.horizontalAdvance(log_size),
+                                    metrics.horizontalAdvance(log_time)) + 4;
+    ctx.ShadeBox(61, row + 5, std::min(std::max(2 * dx + 60, texts), ctx.geometry.GridX(10)),
+                 bottom);
   } else {
     ctx.ShadeBox(61, row + 7, 3 * dx + 58, bottom);
   }
@@ -194,8 +202,8 @@ void PaintRecordingBox(GraphPaintContext& ctx) {
              ReplayPercentText(s.playback_position, s.log_length), colour, ctx.medium_font);
   }
   if (s.recording) {
-    ctx.Text(QPoint(63, row + 5), LogSizeText(s.log_bytes), kGreen, ctx.medium_font);
-    ctx.Text(QPoint(63, row + dy / 2 + 5), LogTimeText(s.log_minutes), kGreen, ctx.medium_font);
+    ctx.Text(QPoint(63, row + 5), log_size, kGreen, ctx.medium_font);
+    ctx.Text(QPoint(63, row + dy / 2 + 5), log_time, kGreen, ctx.medium_font);
   }
 }
 

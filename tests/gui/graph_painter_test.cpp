@@ -534,7 +534,7 @@ TEST_F(GraphPainterTest, MarkerTextsDeltaLineAndGlyphs) {
     if (!t.text.startsWith("OBW ")) continue;
     readings = true;
     EXPECT_EQ(t.at, QPoint(400 + 15, 330 + 60));
-    EXPECT_TRUE(t.text.endsWith("  ACPR n/a / n/a dBc")) << t.text.toStdString();
+    EXPECT_TRUE(t.text.endsWith("  ACPR lower n/a / upper n/a dBc")) << t.text.toStdString();
   }
   EXPECT_TRUE(readings);
   // With the frequency labels the delta lines move down under their row, glyphs with them.
@@ -608,7 +608,7 @@ TEST_F(GraphPainterTest, SelectionChannelsAndPaperBackground) {
   ASSERT_TRUE(obw != nullptr && acpr != nullptr);
   EXPECT_EQ(obw->at, QPoint(410, 50 + line));
   EXPECT_EQ(acpr->at, QPoint(410, 50 + 2 * line));
-  EXPECT_EQ(acpr->text, QStringLiteral("ACPR 0.0 / 0.0 dBc"));
+  EXPECT_EQ(acpr->text, QStringLiteral("ACPR lower 0.0 / upper 0.0 dBc"));
 
   // On paper in economy colours the picture starts white and areas are only edged.
   state_.printing = true;

@@ -352,7 +352,7 @@ TEST_F(GraphPainterTest, SpectrumLegendLines) {
   EXPECT_NE(recorder_.Find("RBW:  NA"), nullptr);
   const LoggedText* clipping = recorder_.Find("Data Clipping !!!,\nIncrease Reference Level");
   ASSERT_NE(clipping, nullptr);
-  EXPECT_EQ(clipping->at, QPoint(60, 5));
+  EXPECT_EQ(clipping->at, QPoint(61, 6));  // inside the plot's top left corner
   bool battery = false;
   for (const LoggedText& t : recorder_.texts) {
     if (t.text.startsWith("LOW BATTERY WARNING !!!\\n") && t.text.endsWith("after 30 seconds")) {

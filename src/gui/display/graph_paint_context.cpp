@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/display/marker_layout.h"
+
 namespace qv {
 
 QColor ToQColor(Colour colour) {
@@ -168,7 +170,35 @@ void GraphPaintContext::ShadeBox(int left, int top, int right, int bottom) {
   static const QColor kShade(0, 0, 0, 150);
   painter.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)),
                    state.printing ? erase : kShade);
-  overlays.push_back(GraphRect{left, top, right, bottom});
+  Occupy(GraphRect{left, top, right, bottom});
+}
+
+void GraphPaintContext::Occupy(const GraphRect& box) {
+  overlays.push_back(box);
+  if (texts) texts->Placed(QRect(box.left, box.top, box.right - box.left, box.bottom - box.top));
+}
+
+GraphRect GraphPaintContext::PlotBounds() const {
+  return GraphRect{std::max(geometry.GridX(0) + 1, scale_right), geometry.GridY(0) + 1,
+                   geometry.GridX(10), geometry.GridY(10)};
+}
+
+GraphRect GraphPaintContext::PlaceText(const GraphRect& wanted) {
+  const GraphRect placed = PlaceClear(wanted, PlotBounds(), overlays);
+  Occupy(placed);
+  return placed;
+}
+
+GraphRect GraphPaintContext::PlaceLines(const QPoint& at, const QStringList& lines,
+                                        const QColor& colour, const QFont& font) {
+  const QFontMetrics metrics(font);
+  int width = 0;
+  for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line));
+  const int line = metrics.height();
+  const int height = line * static_cast<int>(lines.size());
+  const GraphRect box = PlaceText(GraphRect{at.x(), at.y(), at.x() + width, at.y() + height});
+  for (int k = 0; k < lines.size(); ++k) Text(QPoint(box.left, box.top + k * line), lines[k], colour, font);
+  return box;
 }
 
 }  // namespace qv

@@ -63,6 +63,17 @@ struct GraphPaintContext {
   // background, as the print schemes expect. The box is noted in `overlays`.
   void ShadeBox(int left, int top, int right, int bottom);
   void ShadeBox(const GraphRect& box) { ShadeBox(box.left, box.top, box.right, box.bottom); }
+  // Notes a box of texts over the plot, for the texts placed after it to keep clear of.
+  void Occupy(const GraphRect& box);
+  // Where the plot's texts go: inside the plot, right of the amplitude labels.
+  GraphRect PlotBounds() const;
+  // A box of texts wanted at `wanted`, moved up or down clear of the boxes noted so far and
+  // held inside the plot, then noted.
+  GraphRect PlaceText(const GraphRect& wanted);
+  // Lines of text in `font` placed as one box with its top-left corner wanted at `at`; returns
+  // where it went.
+  GraphRect PlaceLines(const QPoint& at, const QStringList& lines, const QColor& colour,
+                       const QFont& font);
 };
 
 QColor ToQColor(Colour colour);
@@ -104,6 +115,8 @@ void PaintLimitLines(GraphPaintContext& ctx);
 void PaintChannelPlan(GraphPaintContext& ctx);
 void PaintSelectionPower(GraphPaintContext& ctx);
 void PaintLegend(GraphPaintContext& ctx);
+void PaintWindowLegend(GraphPaintContext& ctx);
+void PaintAreaTexts(GraphPaintContext& ctx);
 void PaintFrozenLegends(GraphPaintContext& ctx);
 void PaintDensityScale(GraphPaintContext& ctx);
 void PaintFrequencyIndicator(GraphPaintContext& ctx);

@@ -67,7 +67,7 @@ void PaintChannelPlan(GraphPaintContext& ctx) {
     ctx.Text(QPoint(left + 3, y + 3), labels[c], colour, ctx.small_font);
     ctx.Text(QPoint(left + 3, y + 3 + line), uses[c], colour, ctx.small_font);
     // Texts placed later (a limit verdict, a trigger text) keep clear of the labels.
-    ctx.overlays.push_back(GraphRect{left, y + 3, left + box, y + 3 + 2 * line});
+    ctx.Occupy(GraphRect{left, y + 3, left + box, y + 3 + 2 * line});
   }
   // What the figures count, under the rows.
   if (shown->caption.empty()) return;
@@ -76,7 +76,7 @@ void PaintChannelPlan(GraphPaintContext& ctx) {
   const int width = metrics.horizontalAdvance(caption) + 6;
   if (!ctx.state.printing) ctx.painter.fillRect(QRect(g.GridX(0) + 1, y, width, line), QColor(0, 0, 0, 150));
   ctx.Text(QPoint(g.GridX(0) + 4, y), caption, QColor(200, 200, 200), ctx.small_font);
-  ctx.overlays.push_back(GraphRect{g.GridX(0) + 1, y, g.GridX(0) + 1 + width, y + line});
+  ctx.Occupy(GraphRect{g.GridX(0) + 1, y, g.GridX(0) + 1 + width, y + line});
 }
 
 }  // namespace qv

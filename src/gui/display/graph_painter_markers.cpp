@@ -46,13 +46,13 @@ void PaintMarkerTexts(GraphPaintContext& ctx) {
     if (mk.a_placed) add(mk, mk.a_point, mk.a_frequency, mk.a_level);
     if (mk.b_placed) add(mk, mk.b_point, mk.b_frequency, mk.b_level);
   }
-  LayOutMarkerTexts(boxes,
-                    GraphRect{std::max(g.GridX(0) + 1, ctx.scale_right), g.GridY(0) + 1,
-                              g.GridX(10), g.GridY(10)},
+  LayOutMarkerTexts(boxes, ctx.PlotBounds(),
                     GraphRect{-kMarkerGlyphTip, -kMarkerGlyphSize,
-                              kMarkerGlyphSize - kMarkerGlyphTip, 0});
+                              kMarkerGlyphSize - kMarkerGlyphTip, 0},
+                    ctx.overlays);
   for (size_t k = 0; k < boxes.size(); ++k) {
     const QPoint at(boxes[k].left, boxes[k].top);
+    ctx.Occupy(GraphRect{at.x(), at.y(), at.x() + boxes[k].width, at.y() + boxes[k].height});
     // A dark veil under the texts keeps them readable over a noisy trace; paper needs none.
     if (!ctx.state.printing) {
       ctx.painter.fillRect(QRect(at.x() - 2, at.y(), boxes[k].width + 4, boxes[k].height),

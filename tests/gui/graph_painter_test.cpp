@@ -681,6 +681,73 @@ TEST_F(GraphPainterTest, ChannelPlanBandsStaggerReadablyAt1280x800) {
   }
 }
 
+// Channels, density (Infinite), a time window's traces, three marker pairs, a narrow selection
+// and a measurement channel at once at 1280 x 800: every box of texts the painter placed lies in
+// the plot, none over another, and every text drawn in the plot stays in it, none over another.
+TEST_F(GraphPainterTest, EveryTextOfTheGraphHasItsOwnPlaceInThePlot) {
+  class BoxRecorder : public TextRecorder {
+   public:
+    void Placed(const QRect& box) override { boxes.push_back(box); }
+    std::vector<QRect> boxes;
+  } recorder;
+  trace_->header.sweep_word = 2;  // 2400 ... 2500 MHz
+  LiveChannelUse use(60000);
+  std::vector<int16_t> levels(kN, -90 * 16);
+  for (int j = 360; j < 380; ++j) levels[j] = -40 * 16;  // a carrier in channels 5 ... 8
+  use.AddSweep(0, 2400000000, 100000, levels.data(), kN);
+  ChannelPlanFigures figures{use.Plan(), use.Figures(0), "Busy at -85 dBm over 1 sweep (span 60 s)"};
+  ManualClock clock;
+  DensityRecord density(clock);
+  density.SetOn(true);
+  density.SetPersistence(0);
+  std::vector<TraceColumn> window;
+  for (const char* name : {"Window Max", "Window Min", "Window Mean"})
+    window.push_back(TraceColumn{name, 0, std::vector<int16_t>(kN, -70 * 16)});
+  const GraphGeometry g(GraphRect{0, 0, 1280, 800}, kN);
+  for (int j = 0; j < kN; ++j) trace_->live_y[j] = j >= 360 && j < 380 ? g.GridY(0) + 20 : g.GridY(5);
+  for (int m = 0; m < kMarkerCount; ++m) {
+    MarkerRecord& mk = trace_->markers[m];
+    mk.a_placed = mk.b_placed = 1;
+    mk.a_point = 362 + 4 * m;
+    mk.b_point = 700 + 40 * m;
+    mk.a_frequency = 2472.5f;
+    mk.b_frequency = 2540.0f;
+  }
+  state_.area_selected = true;
+  state_.selection = Selection{g.X(600), g.GridY(1), g.X(606), g.GridY(3), 2460.0f, 2461.2f};
+  trace_->channels[0] =
+      ChannelRecord{g.X(365), g.GridY(0) + 40, g.X(375), g.GridY(2), 2473.0f, 2475.0f, 1, 32801};
+  GraphScene scene{*trace_, state_, QRect(0, 0, 1280, 800), QRect(0, 0, 1280, 800), 30, -60};
+  scene.channel_plan = &figures;
+  scene.density = &density;
+  scene.window_traces = &window;
+  ASSERT_TRUE(PaintGraph(image_, scene, &recorder));
+
+  const QRect plot(QPoint(g.GridX(0), g.GridY(0)), QPoint(g.GridX(10), g.GridY(10)));
+  ASSERT_GT(recorder.boxes.size(), 20u);
+  for (size_t a = 0; a < recorder.boxes.size(); ++a) {
+    EXPECT_TRUE(plot.contains(recorder.boxes[a])) << a;
+    for (size_t b = a + 1; b < recorder.boxes.size(); ++b) {
+      EXPECT_FALSE(recorder.boxes[a].intersects(recorder.boxes[b])) << a << " and " << b;
+    }
+  }
+  std::vector<const LoggedText*> in_plot;
+  for (const LoggedText& t : recorder.texts) {
+    if (plot.contains(t.at) && t.at.x() > g.GridX(0)) in_plot.push_back(&t);
+  }
+  for (const LoggedText* t : in_plot) {
+    EXPECT_TRUE(plot.contains(t->Extent())) << t->text.toStdString();
+    for (const LoggedText* other : in_plot) {
+      if (other != t) {
+        EXPECT_FALSE(t->Extent().intersects(other->Extent()))
+            << t->text.toStdString() << " / " << other->text.toStdString();
+      }
+    }
+  }
+  EXPECT_NE(recorder.Find("Density Infinite"), nullptr);
+  EXPECT_NE(recorder.Find("Busy at -85 dBm over 1 sweep (span 60 s)"), nullptr);
+}
+
 // Boxes over the plot let the grid show through: the recording box, the replay box with its
 // bar and the frozen peak legend. The trigger texts and the trigger wait go where they hide
 // neither a carrier nor each other.

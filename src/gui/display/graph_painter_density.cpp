@@ -121,7 +121,8 @@ void PaintDensityScale(GraphPaintContext& ctx) {
   ctx.ShadeBox(box);
   ctx.Text(QPoint(left + 4, top + 2), title, text, ctx.small_font);
   // The bar runs from 100 % of the sweeps at its top down to the scale's bottom.
-  const int bar_top = top + line + 4;
+  // Half a line lower than the title's, so "100 %", centred on the bar's top, clears it.
+  const int bar_top = top + line + line / 2 + 4;
   const std::array<Colour, kDensityColours>& colours = DensityColourTable();
   for (int j = 0; j < bar_height; ++j) {
     const double decades = kDensityDecades * (1.0 - static_cast<double>(j) / (bar_height - 1));

@@ -4,7 +4,9 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QFile>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <memory>
 #include <random>
 #include <set>
@@ -681,8 +683,8 @@ TEST_F(GraphPainterTest, ChannelPlanBandsStaggerReadablyAt1280x800) {
   }
 }
 
-// Channels, density (Infinite), a time window's traces, three marker pairs, a narrow selection
-// and a measurement channel at once at 1280 x 800: every box of texts the painter placed lies in
+// Channels, density (Infinite), a time window's traces, three marker pairs, a narrow selection,
+// a measurement channel and a failing limit line at once at 1280 x 800: every box of texts the painter placed lies in
 // the plot, none over another, and every text drawn in the plot stays in it, none over another.
 TEST_F(GraphPainterTest, EveryTextOfTheGraphHasItsOwnPlaceInThePlot) {
   class BoxRecorder : public TextRecorder {
@@ -717,10 +719,26 @@ TEST_F(GraphPainterTest, EveryTextOfTheGraphHasItsOwnPlaceInThePlot) {
   state_.selection = Selection{g.X(600), g.GridY(1), g.X(606), g.GridY(3), 2460.0f, 2461.2f};
   trace_->channels[0] =
       ChannelRecord{g.X(365), g.GridY(0) + 40, g.X(375), g.GridY(2), 2473.0f, 2475.0f, 1, 32801};
+  struct NoActions : LimitActions {
+    void Beep() override {}
+    std::optional<CaptureKey> Capture(const std::string&) override { return std::nullopt; }
+    void Recomment(const CaptureKey&, const std::string&) override {}
+  } actions;
+  LimitMonitor limits([] { return LimitTime{}; }, actions);
+  QTemporaryDir dir;
+  const QString upper = dir.filePath(QStringLiteral("upper.csv"));
+  {
+    QFile file(upper);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("2400000000,-60\n2500000000,-60\n");
+  }
+  ASSERT_EQ(limits.Load(LimitKind::kUpper, upper.toStdString()), "");
+  limits.OnSweep(SweepLevels{2400e6, 100e3, levels.data(), levels.size()});
   GraphScene scene{*trace_, state_, QRect(0, 0, 1280, 800), QRect(0, 0, 1280, 800), 30, -60};
   scene.channel_plan = &figures;
   scene.density = &density;
   scene.window_traces = &window;
+  scene.limits = &limits;
   ASSERT_TRUE(PaintGraph(image_, scene, &recorder));
 
   const QRect plot(QPoint(g.GridX(0), g.GridY(0)), QPoint(g.GridX(10), g.GridY(10)));
@@ -745,6 +763,7 @@ TEST_F(GraphPainterTest, EveryTextOfTheGraphHasItsOwnPlaceInThePlot) {
     }
   }
   EXPECT_NE(recorder.Find("Density Infinite"), nullptr);
+  EXPECT_NE(recorder.Find("FAIL"), nullptr);
   EXPECT_NE(recorder.Find("Busy at -85 dBm over 1 sweep (span 60 s)"), nullptr);
 }
 

@@ -4,7 +4,9 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QFile>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <memory>
 #include <random>
 #include <set>
@@ -396,7 +398,7 @@ TEST_F(GraphPainterTest, SpectrumLegendLines) {
   EXPECT_NE(recorder_.Find("RBW:  NA"), nullptr);
   const LoggedText* clipping = recorder_.Find("Data Clipping !!!,\nIncrease Reference Level");
   ASSERT_NE(clipping, nullptr);
-  EXPECT_EQ(clipping->at, QPoint(60, 5));
+  EXPECT_EQ(clipping->at, QPoint(61, 6));  // inside the plot's top left corner
   bool battery = false;
   for (const LoggedText& t : recorder_.texts) {
     if (t.text.startsWith("LOW BATTERY WARNING !!!\\n") && t.text.endsWith("after 30 seconds")) {
@@ -493,7 +495,42 @@ TEST_F(GraphPainterTest, LegendLinesFitWholeAndApartAtEveryWindowSize) {
       EXPECT_EQ(traces, 7) << where;
       // Start, centre and stop at least; all eleven lines on the wider windows.
       EXPECT_GE(axis_labels, 3) << where;
-      if (size.width() >= 1280) EXPECT_EQ(axis_labels, 11) << where;
+      if (size.width() >= 1280) {
+        EXPECT_EQ(axis_labels, 11) << where;
+      }
+    }
+  }
+}
+
+// A 1280 x 800 view with the replay timeline's 100 pixels under the graph: the plot gives the
+// strip up, the legend keeps the size it has without it. The amplitude labels end left of the
+// plot, clear of the log's box, whose texts it holds however large the log grows.
+TEST_F(GraphPainterTest, StripUnderTheGraphLeavesTheLegendItsSizeAndLabelsClearOfThePlot) {
+  state_.recording = true;
+  state_.log_bytes = 123456789012;
+  const QRect view(0, 0, 1280, 800);
+  QRect mode_line;
+  for (const int strip : {0, 100}) {
+    SCOPED_TRACE(strip);
+    const QRect window(0, 0, 1280, 800 - strip);
+    recorder_.texts.clear();
+    ASSERT_TRUE(PaintGraph(image_, GraphScene{*trace_, state_, window, view, 30, -60}, &recorder_));
+    const GraphGeometry g(GraphRect{0, 0, 1280, 800}, kN, window.height());
+    const LoggedText* mode = recorder_.Find("Mode: Spectrum Sweep");
+    ASSERT_NE(mode, nullptr);
+    if (strip == 0) mode_line = mode->Extent();
+    EXPECT_EQ(mode->Extent().size(), mode_line.size());
+    for (const LoggedText& t : recorder_.texts) {
+      EXPECT_TRUE(window.contains(t.Extent())) << t.text.toStdString();
+    }
+    const LoggedText* size = recorder_.Find("Log Size: 123456789012 Bytes");
+    ASSERT_NE(size, nullptr);
+    EXPECT_LE(size->Extent().right(), g.GridX(10));
+    for (const char* label : {"-110", "-120"}) {
+      const LoggedText* t = recorder_.Find(label);
+      ASSERT_NE(t, nullptr);
+      EXPECT_LT(t->Extent().right(), g.GridX(0)) << label;
+      EXPECT_FALSE(t->Extent().intersects(size->Extent())) << label;
     }
   }
 }
@@ -543,7 +580,7 @@ TEST_F(GraphPainterTest, MarkerTextsDeltaLineAndGlyphs) {
     if (!t.text.startsWith("OBW ")) continue;
     readings = true;
     EXPECT_EQ(t.at, QPoint(400 + 15, 330 + 60));
-    EXPECT_TRUE(t.text.endsWith("  ACPR n/a / n/a dBc")) << t.text.toStdString();
+    EXPECT_TRUE(t.text.endsWith("  ACPR lower n/a / upper n/a dBc")) << t.text.toStdString();
   }
   EXPECT_TRUE(readings);
   // With the frequency labels the delta lines move down under their row, glyphs with them.
@@ -551,7 +588,9 @@ TEST_F(GraphPainterTest, MarkerTextsDeltaLineAndGlyphs) {
   ASSERT_TRUE(Paint());
   const int moved_y = recorder_.Find("2.50 dB;")->at.y();
   for (const LoggedText& line : recorder_.texts) {
-    if (line.at.y() == Geometry().GridY(10) + 2) EXPECT_LT(line.Extent().bottom(), moved_y - 20);
+    if (line.at.y() == Geometry().GridY(10) + 2) {
+      EXPECT_LT(line.Extent().bottom(), moved_y - 20);
+    }
   }
   state_.frequency_axis = false;
   ASSERT_TRUE(Paint());
@@ -615,7 +654,7 @@ TEST_F(GraphPainterTest, SelectionChannelsAndPaperBackground) {
   ASSERT_TRUE(obw != nullptr && acpr != nullptr);
   EXPECT_EQ(obw->at, QPoint(410, 50 + line));
   EXPECT_EQ(acpr->at, QPoint(410, 50 + 2 * line));
-  EXPECT_EQ(acpr->text, QStringLiteral("ACPR 0.0 / 0.0 dBc"));
+  EXPECT_EQ(acpr->text, QStringLiteral("ACPR lower 0.0 / upper 0.0 dBc"));
 
   // On paper in economy colours the picture starts white and areas are only edged.
   state_.printing = true;
@@ -686,6 +725,90 @@ TEST_F(GraphPainterTest, ChannelPlanBandsStaggerReadablyAt1280x800) {
       EXPECT_FALSE(t.Extent().intersects(scale)) << t.text.toStdString();
     }
   }
+}
+
+// Channels, density (Infinite), a time window's traces, three marker pairs, a narrow selection,
+// a measurement channel and a failing limit line at once at 1280 x 800: every box of texts the painter placed lies in
+// the plot, none over another, and every text drawn in the plot stays in it, none over another.
+TEST_F(GraphPainterTest, EveryTextOfTheGraphHasItsOwnPlaceInThePlot) {
+  class BoxRecorder : public TextRecorder {
+   public:
+    void Placed(const QRect& box) override { boxes.push_back(box); }
+    std::vector<QRect> boxes;
+  } recorder;
+  trace_->header.sweep_word = 2;  // 2400 ... 2500 MHz
+  LiveChannelUse use(60000);
+  std::vector<int16_t> levels(kN, -90 * 16);
+  for (int j = 360; j < 380; ++j) levels[j] = -40 * 16;  // a carrier in channels 5 ... 8
+  use.AddSweep(0, 2400000000, 100000, levels.data(), kN);
+  ChannelPlanFigures figures{use.Plan(), use.Figures(0), "Busy at -85 dBm over 1 sweep (span 60 s)"};
+  ManualClock clock;
+  DensityRecord density(clock);
+  density.SetOn(true);
+  density.SetPersistence(0);
+  std::vector<TraceColumn> window;
+  for (const char* name : {"Window Max", "Window Min", "Window Mean"})
+    window.push_back(TraceColumn{name, 0, std::vector<int16_t>(kN, -70 * 16)});
+  const GraphGeometry g(GraphRect{0, 0, 1280, 800}, kN);
+  for (int j = 0; j < kN; ++j) trace_->live_y[j] = j >= 360 && j < 380 ? g.GridY(0) + 20 : g.GridY(5);
+  for (int m = 0; m < kMarkerCount; ++m) {
+    MarkerRecord& mk = trace_->markers[m];
+    mk.a_placed = mk.b_placed = 1;
+    mk.a_point = 362 + 4 * m;
+    mk.b_point = 700 + 40 * m;
+    mk.a_frequency = 2472.5f;
+    mk.b_frequency = 2540.0f;
+  }
+  state_.area_selected = true;
+  state_.selection = Selection{g.X(600), g.GridY(1), g.X(606), g.GridY(3), 2460.0f, 2461.2f};
+  trace_->channels[0] =
+      ChannelRecord{g.X(365), g.GridY(0) + 40, g.X(375), g.GridY(2), 2473.0f, 2475.0f, 1, 32801};
+  struct NoActions : LimitActions {
+    void Beep() override {}
+    std::optional<CaptureKey> Capture(const std::string&) override { return std::nullopt; }
+    void Recomment(const CaptureKey&, const std::string&) override {}
+  } actions;
+  LimitMonitor limits([] { return LimitTime{}; }, actions);
+  QTemporaryDir dir;
+  const QString upper = dir.filePath(QStringLiteral("upper.csv"));
+  {
+    QFile file(upper);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("2400000000,-60\n2500000000,-60\n");
+  }
+  ASSERT_EQ(limits.Load(LimitKind::kUpper, upper.toStdString()), "");
+  limits.OnSweep(SweepLevels{2400e6, 100e3, levels.data(), levels.size()});
+  GraphScene scene{*trace_, state_, QRect(0, 0, 1280, 800), QRect(0, 0, 1280, 800), 30, -60};
+  scene.channel_plan = &figures;
+  scene.density = &density;
+  scene.window_traces = &window;
+  scene.limits = &limits;
+  ASSERT_TRUE(PaintGraph(image_, scene, &recorder));
+
+  const QRect plot(QPoint(g.GridX(0), g.GridY(0)), QPoint(g.GridX(10), g.GridY(10)));
+  ASSERT_GT(recorder.boxes.size(), 20u);
+  for (size_t a = 0; a < recorder.boxes.size(); ++a) {
+    EXPECT_TRUE(plot.contains(recorder.boxes[a])) << a;
+    for (size_t b = a + 1; b < recorder.boxes.size(); ++b) {
+      EXPECT_FALSE(recorder.boxes[a].intersects(recorder.boxes[b])) << a << " and " << b;
+    }
+  }
+  std::vector<const LoggedText*> in_plot;
+  for (const LoggedText& t : recorder.texts) {
+    if (plot.contains(t.at) && t.at.x() > g.GridX(0)) in_plot.push_back(&t);
+  }
+  for (const LoggedText* t : in_plot) {
+    EXPECT_TRUE(plot.contains(t->Extent())) << t->text.toStdString();
+    for (const LoggedText* other : in_plot) {
+      if (other != t) {
+        EXPECT_FALSE(t->Extent().intersects(other->Extent()))
+            << t->text.toStdString() << " / " << other->text.toStdString();
+      }
+    }
+  }
+  EXPECT_NE(recorder.Find("Density Infinite"), nullptr);
+  EXPECT_NE(recorder.Find("FAIL"), nullptr);
+  EXPECT_NE(recorder.Find("Busy at -85 dBm over 1 sweep (span 60 s)"), nullptr);
 }
 
 // Boxes over the plot let the grid show through: the recording box, the replay box with its

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <cmath>
 #include <vector>
 
 #include "core/app/manual_clock.h"
@@ -24,6 +25,33 @@
 
 namespace qv {
 namespace {
+
+// Each text of a PDF's pages as drawn in a font of `size`: characters' advance over the font's
+// height, from the text matrices (Tm) and the transforms before them (cm), sizes (Tf) and the glyph steps (Td) of the page streams.
+std::vector<double> PdfTextProportions(const QByteArray& pdf, int size) {
+  std::vector<double> found;
+  static const QRegularExpression stream(QStringLiteral("stream\\r?\\n"));
+  static const QRegularExpression text(QStringLiteral(
+      "([-0-9.]+) 0 0 ([-0-9.]+) [-0-9.]+ [-0-9.]+ cm\\n(?:(?!cm\\n)[^B])*BT\\n/F[0-9]+ ([0-9.]+) Tf ([-0-9.]+) 0 0 "
+      "([-0-9.]+) 0 0 Tm\\n[-0-9.]+ [-0-9.]+ Td <[0-9A-Fa-f]+> Tj\\n([-0-9.]+) 0 Td"));
+  const QString latin = QString::fromLatin1(pdf);
+  for (auto it = stream.globalMatch(latin); it.hasNext();) {
+    const auto at = it.next();
+    const qsizetype end = pdf.indexOf("endstream", at.capturedEnd());
+    if (end < 0) break;
+    QByteArray zipped = pdf.mid(at.capturedEnd(), end - at.capturedEnd());
+    // qUncompress wants the size first; it grows the buffer where the guess is short.
+    zipped.prepend(QByteArray("\x00\x10\x00\x00", 4));
+    const QString content = QString::fromLatin1(qUncompress(zipped));
+    for (auto t = text.globalMatch(content); t.hasNext();) {
+      const auto m = t.next();
+      const auto number = [&](int k) { return m.captured(k).toDouble(); };
+      const double em = std::abs(number(3) * number(5) * number(2));
+      if (number(3) == size && em > 0) found.push_back(number(6) * number(4) * number(1) / em);
+    }
+  }
+  return found;
+}
 
 TEST(SnapshotTest, EveryFormatAndAClearFailure) {
   QImage image(100, 51, QImage::Format_RGB32);
@@ -213,6 +241,16 @@ TEST_F(PrintViewTest, PagesKeepTheShapeAndTheSchemesAndAPdfHoldsText) {
   EXPECT_GT(box.captured(1).toDouble(), box.captured(2).toDouble());  // landscape
   EXPECT_TRUE(bytes.contains("/FontFile")) << "no embedded font: the text is not text";
   EXPECT_FALSE(bytes.contains("/Subtype /Image")) << "a bitmap on the page";
+  // The text keeps the screen's proportions: of the fonts 15 pixels high the amplitude labels'
+  // is 8 pixels a character, the box texts' 7 and the legend's at this size 6, on paper as on
+  // screen.
+  const std::vector<double> proportions = PdfTextProportions(bytes, 15);
+  EXPECT_GE(proportions.size(), 11u);
+  for (const double p : proportions) {
+    EXPECT_TRUE(std::abs(p - 8.0 / 15) < 0.01 || std::abs(p - 7.0 / 15) < 0.01 ||
+                std::abs(p - 6.0 / 15) < 0.01)
+        << p;
+  }
   EXPECT_FALSE(display.State().printing);
 }
 

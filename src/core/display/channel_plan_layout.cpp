@@ -47,6 +47,18 @@ std::vector<ChannelBandPlace> PlaceChannelBands(const ChannelPlan& plan, const G
   return places;
 }
 
+std::string ChannelUseCaption(int32_t threshold_dbm, int64_t span_ms, uint64_t sweeps,
+                              bool span_covered) {
+  const std::string busy = "Busy at " + std::to_string(threshold_dbm) + " dBm over ";
+  const std::string counted = std::to_string(sweeps) + (sweeps == 1 ? " sweep" : " sweeps");
+  if (span_ms <= 0) return busy + "the window's " + counted;
+  const int64_t seconds = span_ms / 1000;
+  const std::string span = seconds % 60 == 0 && seconds >= 300
+                               ? std::to_string(seconds / 60) + " min"
+                               : std::to_string(seconds) + " s";
+  return span_covered ? busy + span : busy + counted + " (span " + span + ")";
+}
+
 std::string ChannelUseText(const ChannelUse& use) {
   if (!use.Measured()) return "-";
   char text[48];

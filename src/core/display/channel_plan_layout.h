@@ -15,7 +15,15 @@ namespace qv {
 struct ChannelPlanFigures {
   const ChannelPlan* plan = nullptr;
   std::vector<ChannelUse> figures;
+  std::string caption;  // what the figures count (ChannelUseCaption)
 };
+
+// What channel figures count: "Busy at -85 dBm over 60 s"; while the sweeps counted since the
+// threshold was set (or the count started) cover less than the span, how many they are,
+// "Busy at -85 dBm over 3 sweeps (span 60 s)"; a selected time window's, "Busy at -85 dBm over
+// the window's 1200 sweeps" (`span_ms` 0).
+std::string ChannelUseCaption(int32_t threshold_dbm, int64_t span_ms, uint64_t sweeps,
+                              bool span_covered);
 
 // A channel's band across the plot: screen columns [left, right), clipped to the plot, and its
 // row from the top (rows stagger channels that would overlap).

@@ -68,14 +68,19 @@ void LiveChannelUse::AddSweep(int64_t now_ms, uint64_t start_hz, uint64_t step_h
       ChannelPlanForSpan(start_hz, start_hz + uint64_t{points} * step_hz);
   if (plan != plan_) {
     entries_.clear();
+    counting_since_ms_.reset();
     plan_ = plan;
   }
   // A clock that went back (a replay's log clock set back, or live again after a replay) starts
   // the count again.
-  if (!entries_.empty() && SecondOf(now_ms) < entries_.back().second) entries_.clear();
+  if (!entries_.empty() && SecondOf(now_ms) < entries_.back().second) {
+    entries_.clear();
+    counting_since_ms_.reset();
+  }
   const int64_t oldest = SecondOf(now_ms - window_ms_);
   while (!entries_.empty() && entries_.front().second <= oldest) entries_.pop_front();
   if (plan_ == nullptr) return;
+  if (!counting_since_ms_) counting_since_ms_ = now_ms;
   ChannelSweepGather gather(*plan_);
   gather.Begin(start_hz, step_hz, points);
   gather.Add(0, points, [levels](uint32_t i) { return levels[i]; });
@@ -91,6 +96,7 @@ void LiveChannelUse::SetThreshold(int32_t threshold) {
   if (threshold == threshold_) return;
   threshold_ = threshold;
   entries_.clear();
+  counting_since_ms_.reset();
 }
 
 std::vector<ChannelUse> LiveChannelUse::Figures(int64_t now_ms) const {

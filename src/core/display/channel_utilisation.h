@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -118,6 +119,11 @@ class LiveChannelUse {
 
   // Null before a sweep whose band a plan covers.
   const ChannelPlan* Plan() const { return plan_; }
+  // Whether the count has gone on for the whole span by now_ms: until then the figures rest on
+  // the sweeps since the threshold, the plan or the clock last started it again.
+  bool CoversSpan(int64_t now_ms) const {
+    return counting_since_ms_ && *counting_since_ms_ <= now_ms - window_ms_;
+  }
   // Per channel of Plan(), over the sweeps added in the seconds after that of now_ms - window
   // up to now_ms's.
   std::vector<ChannelUse> Figures(int64_t now_ms) const;
@@ -131,6 +137,7 @@ class LiveChannelUse {
   int32_t threshold_;
   const ChannelPlan* plan_ = nullptr;
   std::deque<Entry> entries_;
+  std::optional<int64_t> counting_since_ms_;
 };
 
 }  // namespace qv

@@ -12,6 +12,14 @@ GraphGeometry::GraphGeometry(const GraphRect& a, int32_t n)
       dy((bottom - a.top) / 10),
       points(n) {}
 
+GraphGeometry::GraphGeometry(const GraphRect& a, int32_t n, int32_t window_bottom)
+    : GraphGeometry(a, n) {
+  const int32_t strip = std::max(0, a.bottom - window_bottom);
+  if (strip == 0) return;
+  bottom = std::max(a.top, bottom - strip);
+  dy = (bottom - a.top) / 10;
+}
+
 int32_t StepColumn(int32_t j, int32_t n, int32_t width) {
   if (n < 1 || width <= 0) return 0;
   return static_cast<int32_t>((2 * static_cast<int64_t>(j) + 1) * width / (2 * int64_t{n}));

@@ -33,6 +33,10 @@ struct GraphGeometry {
   int32_t points = 0;  // N
 
   GraphGeometry(const GraphRect& area, int32_t points);
+  // The plot of a graph window whose bottom, `window_bottom`, lies above the area's (a strip
+  // under the graph): the plot gives up the strip's height, so the room under it, where the
+  // legend goes, stays what the area's proportions give.
+  GraphGeometry(const GraphRect& area, int32_t points, int32_t window_bottom);
 
   // Screen x of point j of the sweep: the middle of its step.
   int32_t X(int32_t j) const { return XOf(j, points); }

@@ -14,7 +14,8 @@ constexpr int32_t kDeltaGlyphsLeft = 30;
 
 LegendLayout LayOutLegend(const GraphRect& window, const GraphGeometry& g,
                           int32_t scale_label_height, int32_t axis_row_height) {
-  const int32_t height = window.bottom - window.top;
+  // The view's proportions, not the window's: a strip under the graph leaves the legend its size.
+  const int32_t height = g.area.bottom - g.area.top;
   const int32_t width = window.right - window.left;
   LegendLayout out;
   out.left_x = g.area.left + kPlotLeftMargin;

@@ -30,8 +30,8 @@ struct LegendLayout {
 
 // The legend of the plot `g` in the window `window`, under the amplitude scale's lowest label
 // (`scale_label_height` pixels tall, it hangs below the plot) and under the frequency labels'
-// row (`axis_row_height` pixels from just below the plot; 0 without the axis). It keeps the window's own
-// proportions (a line every height / 30, characters width / 88 wide, first line at 11 dy - 20)
+// row (`axis_row_height` pixels from just below the plot; 0 without the axis). It keeps the view's
+// proportions (a line every area height / 30, characters width / 88 wide, first line at 11 dy - 20)
 // where they fit, and shrinks them where the lines would otherwise run past the window's
 // bottom, into the other column or under the marker delta lines at the right.
 LegendLayout LayOutLegend(const GraphRect& window, const GraphGeometry& g,

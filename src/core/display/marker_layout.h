@@ -17,12 +17,18 @@ struct MarkerTextBox {
   int32_t top = 0;
 };
 
+// `box` held inside `bounds` (right and bottom exclusive) and moved up or down, as little as it
+// can, clear of every rectangle of `taken`; where no place in its columns is clear it stays
+// where it was wanted, held inside. Every text of the graph is placed so among the others.
+GraphRect PlaceClear(const GraphRect& box, const GraphRect& bounds,
+                     const std::vector<GraphRect>& taken);
+
 // Places the boxes in order: each centred over its glyph (`glyph` is the glyph's rectangle
 // relative to its end's point), under the point where the plot has no room above it, held inside
 // `bounds` (right and bottom exclusive) and moved up or down, as little as it can, clear of every
-// glyph and of every box placed before it. Boxes overlap only where the plot is too small to
-// hold them all apart.
+// glyph, of every rectangle of `taken` (texts placed before them) and of every box placed before
+// it. Boxes overlap only where the plot is too small to hold them all apart.
 void LayOutMarkerTexts(std::vector<MarkerTextBox>& boxes, const GraphRect& bounds,
-                       const GraphRect& glyph);
+                       const GraphRect& glyph, const std::vector<GraphRect>& taken = {});
 
 }  // namespace qv

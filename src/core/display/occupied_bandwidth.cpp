@@ -86,7 +86,8 @@ std::string ObwText(const BandReadings& readings) {
 }
 
 std::string AcprText(const BandReadings& readings) {
-  return "ACPR " + Dbc(readings.acpr_lower_dbc) + " / " + Dbc(readings.acpr_upper_dbc) + " dBc";
+  return "ACPR lower " + Dbc(readings.acpr_lower_dbc) + " / upper " + Dbc(readings.acpr_upper_dbc) +
+         " dBc";
 }
 
 }  // namespace qv

@@ -40,7 +40,7 @@ BandReadings ReadLiveBandAtX(const TraceData& trace, int32_t x1, int32_t x2,
 
 // "OBW 16.400 MHz" / "OBW n/a".
 std::string ObwText(const BandReadings& readings);
-// "ACPR -32.5 / -30.1 dBc", "n/a" for a side outside the sweep.
+// "ACPR lower -32.5 / upper -30.1 dBc", "n/a" for a side outside the sweep.
 std::string AcprText(const BandReadings& readings);
 
 }  // namespace qv

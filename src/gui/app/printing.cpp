@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
+#include <QFontMetricsF>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
@@ -72,9 +73,19 @@ class InkEngine final : public QPaintEngine {
       page_.drawPolygon(points, count, mode == WindingMode ? Qt::WindingFill : Qt::OddEvenFill);
     }
   }
-  // Text stays text: a PDF holds it as such.
+  // Text stays text: a PDF holds it as such. A PDF takes a font's stretch its own way (with
+  // some fonts not at all), so the text goes in the unstretched font, scaled across to the width
+  // the graph laid it out at: the page keeps the screen's proportions.
   void drawTextItem(const QPointF& at, const QTextItem& item) override {
-    page_.drawTextItem(at, item);
+    QFont natural = item.font();
+    natural.setStretch(QFont::Unstretched);
+    const qreal natural_width = QFontMetricsF(natural).horizontalAdvance(item.text());
+    page_.save();
+    page_.setFont(natural);
+    page_.translate(at);
+    if (natural_width > 0 && item.width() > 0) page_.scale(item.width() / natural_width, 1);
+    page_.drawText(QPointF(0, 0), item.text());
+    page_.restore();
   }
   void drawPixmap(const QRectF& to, const QPixmap& pixmap, const QRectF& from) override {
     page_.drawImage(to, Ink(pixmap.toImage()), from);

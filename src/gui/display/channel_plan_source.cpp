@@ -26,11 +26,17 @@ int64_t ChannelPlanSource::NowMs() const {
 const ChannelPlanFigures* ChannelPlanSource::Figures() const {
   if (!shown_) return nullptr;
   const LogChannelUse* window = window_ != nullptr ? window_->Channels() : nullptr;
-  if (window != nullptr && window->Plan() != nullptr) {
-    figures_ = {window->Plan(), window->Figures()};
+  const bool of_window = window != nullptr && window->Plan() != nullptr;
+  const int64_t now = NowMs();
+  if (of_window) {
+    figures_ = {window->Plan(), window->Figures(), {}};
   } else {
-    figures_ = {live_.Plan(), live_.Figures(NowMs())};
+    figures_ = {live_.Plan(), live_.Figures(now), {}};
   }
+  uint64_t sweeps = 0;
+  for (const ChannelUse& use : figures_.figures) sweeps = std::max(sweeps, use.sweeps);
+  figures_.caption = ChannelUseCaption(live_.Threshold() / 16, of_window ? 0 : live_.WindowMs(),
+                                       sweeps, !of_window && live_.CoversSpan(now));
   return figures_.plan != nullptr ? &figures_ : nullptr;
 }
 

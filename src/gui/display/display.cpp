@@ -137,7 +137,8 @@ PlotRect CDisplay::GraphRect() const {
 
 GraphGeometry CDisplay::Geometry() const {
   const PlotRect a = AreaRect();
-  return GraphGeometry(qv::GraphRect{a.left, a.top, a.right, a.bottom}, trace_->StoredPoints());
+  return GraphGeometry(qv::GraphRect{a.left, a.top, a.right, a.bottom}, trace_->StoredPoints(),
+                       height());
 }
 
 PlotRect CDisplay::AreaRect() const {

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/display/marker_layout.h"
+
 namespace qv {
 
 QColor ToQColor(Colour colour) {
@@ -105,6 +107,11 @@ const QStaticText& LaidOut(const QString& text, const QFont& font) {
 
 }  // namespace
 
+GraphGeometry SceneGeometry(const GraphScene& scene) {
+  return GraphGeometry(ToGraphRect(scene.area), scene.trace.StoredPoints(),
+                       scene.window.y() + scene.window.height());
+}
+
 const QFont& AxisFont(int window_height) {
   // The row takes its height from the legend's room: in a short window a smaller font keeps
   // the legend's lines at a readable size.
@@ -123,22 +130,25 @@ GraphPaintContext::GraphPaintContext(QPainter& p, QImage& img, const GraphScene&
       trace(s.trace),
       state(s.state),
       texts(log),
-      geometry(ToGraphRect(s.area), s.trace.StoredPoints()),
+      geometry(SceneGeometry(s)),
       window(ToGraphRect(s.window)) {
   const bool paper_white =
       state.printing && (state.print_colour_option == 2 || state.print_colour_option == 3);
   erase = paper_white ? QColor(Qt::white) : QColor(Qt::black);
-  const int height = window.bottom - window.top;
+  const int height = ViewHeight(s);
   const int width = window.right - window.left;
   legend_font = CachedFont(height / 25, width / 88, &GraphFont);
   medium_font = CachedFont(15, 10, &GraphFont);
   small_font = CachedFont(15, 7, &GraphFont);
+  // Four characters ("-110") from x 25 end short of the plot's left edge at 60.
+  scale_font = CachedFont(15, 8, &GraphFont);
   axis_font = AxisFont(height);
   medium_measure = Measure(medium_font);
   small_measure = Measure(small_font);
+  scale_measure = Measure(scale_font);
   axis_measure = Measure(axis_font);
-  scale_right = geometry.area.left + 25 + medium_measure.scale_width + 4;
-  legend = LayOutLegend(window, geometry, medium_measure.height, AxisRowHeight(state, height));
+  scale_right = geometry.area.left + 25 + scale_measure.scale_width + 4;
+  legend = LayOutLegend(window, geometry, scale_measure.height, AxisRowHeight(state, height));
   column_font = CachedFont(legend.pitch, legend.char_width, &FittedGraphFont);
 }
 
@@ -160,7 +170,35 @@ void GraphPaintContext::ShadeBox(int left, int top, int right, int bottom) {
   static const QColor kShade(0, 0, 0, 150);
   painter.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)),
                    state.printing ? erase : kShade);
-  overlays.push_back(GraphRect{left, top, right, bottom});
+  Occupy(GraphRect{left, top, right, bottom});
+}
+
+void GraphPaintContext::Occupy(const GraphRect& box) {
+  overlays.push_back(box);
+  if (texts) texts->Placed(QRect(box.left, box.top, box.right - box.left, box.bottom - box.top));
+}
+
+GraphRect GraphPaintContext::PlotBounds() const {
+  return GraphRect{std::max(geometry.GridX(0) + 1, scale_right), geometry.GridY(0) + 1,
+                   geometry.GridX(10), geometry.GridY(10)};
+}
+
+GraphRect GraphPaintContext::PlaceText(const GraphRect& wanted) {
+  const GraphRect placed = PlaceClear(wanted, PlotBounds(), overlays);
+  Occupy(placed);
+  return placed;
+}
+
+GraphRect GraphPaintContext::PlaceLines(const QPoint& at, const QStringList& lines,
+                                        const QColor& colour, const QFont& font) {
+  const QFontMetrics metrics(font);
+  int width = 0;
+  for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line));
+  const int line = metrics.height();
+  const int height = line * static_cast<int>(lines.size());
+  const GraphRect box = PlaceText(GraphRect{at.x(), at.y(), at.x() + width, at.y() + height});
+  for (int k = 0; k < lines.size(); ++k) Text(QPoint(box.left, box.top + k * line), lines[k], colour, font);
+  return box;
 }
 
 }  // namespace qv

@@ -44,9 +44,11 @@ struct GraphPaintContext {
   QFont column_font;  // the legend's two columns below the plot, fitted to the room there
   QFont medium_font;
   QFont small_font;
+  QFont scale_font;  // the amplitude labels, narrow enough to end left of the plot
   QFont axis_font;  // the frequency labels under the plot
   FontMeasure medium_measure;
   FontMeasure small_measure;
+  FontMeasure scale_measure;
   FontMeasure axis_measure;
   // Right edge of the amplitude scale's labels, which reach into the plot from the left.
   int scale_right = 0;
@@ -61,10 +63,25 @@ struct GraphPaintContext {
   // background, as the print schemes expect. The box is noted in `overlays`.
   void ShadeBox(int left, int top, int right, int bottom);
   void ShadeBox(const GraphRect& box) { ShadeBox(box.left, box.top, box.right, box.bottom); }
+  // Notes a box of texts over the plot, for the texts placed after it to keep clear of.
+  void Occupy(const GraphRect& box);
+  // Where the plot's texts go: inside the plot, right of the amplitude labels.
+  GraphRect PlotBounds() const;
+  // A box of texts wanted at `wanted`, moved up or down clear of the boxes noted so far and
+  // held inside the plot, then noted.
+  GraphRect PlaceText(const GraphRect& wanted);
+  // Lines of text in `font` placed as one box with its top-left corner wanted at `at`; returns
+  // where it went.
+  GraphRect PlaceLines(const QPoint& at, const QStringList& lines, const QColor& colour,
+                       const QFont& font);
 };
 
 QColor ToQColor(Colour colour);
 GraphRect ToGraphRect(const QRect& rect);
+// The plot of a scene: the view's area, less any strip under the graph window.
+GraphGeometry SceneGeometry(const GraphScene& scene);
+// Height of the view the graph stands for, which the texts' sizes follow.
+inline int ViewHeight(const GraphScene& scene) { return scene.area.height(); }
 // A font `height` pixels high stretched so its average character is `width` pixels wide.
 QFont GraphFont(int height, int width);
 // The largest such font whose lines are at most `line_height` pixels apart and whose characters
@@ -98,6 +115,8 @@ void PaintLimitLines(GraphPaintContext& ctx);
 void PaintChannelPlan(GraphPaintContext& ctx);
 void PaintSelectionPower(GraphPaintContext& ctx);
 void PaintLegend(GraphPaintContext& ctx);
+void PaintWindowLegend(GraphPaintContext& ctx);
+void PaintAreaTexts(GraphPaintContext& ctx);
 void PaintFrozenLegends(GraphPaintContext& ctx);
 void PaintDensityScale(GraphPaintContext& ctx);
 void PaintFrequencyIndicator(GraphPaintContext& ctx);

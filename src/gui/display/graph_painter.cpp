@@ -25,13 +25,16 @@ void PaintLayers(QPainter& painter, QImage& image, const GraphScene& scene, Grap
   PaintWindowTraces(ctx);
   PaintChannelPlan(ctx);
   PaintLimitLines(ctx);
-  PaintSelectionPower(ctx);
+  // The boxes that stand still, then the texts placed clear of them and of each other.
   PaintLegend(ctx);
   PaintFrozenLegends(ctx);
-  PaintDensityScale(ctx);
-  PaintFrequencyIndicator(ctx);
-  PaintMarkerTexts(ctx);
   PaintRecordingBox(ctx);
+  PaintWindowLegend(ctx);
+  PaintAreaTexts(ctx);
+  PaintSelectionPower(ctx);
+  PaintDensityScale(ctx);
+  PaintMarkerTexts(ctx);
+  PaintFrequencyIndicator(ctx);
   // The boxes placed where they hide the least come after the boxes that stand still.
   PaintTriggerTexts(ctx);
   PaintPlaybackEnd(ctx);

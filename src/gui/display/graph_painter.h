@@ -25,6 +25,8 @@ class GraphTextLog {
   virtual ~GraphTextLog() = default;
   virtual void Text(const QString& text, const QPoint& at, const QColor& colour,
                     const QFont& font) = 0;
+  // Every box of texts placed over the plot (right and bottom exclusive), in the order placed.
+  virtual void Placed(const QRect& box) { (void)box; }
 };
 
 struct GraphScene {

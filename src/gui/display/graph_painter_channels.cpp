@@ -42,9 +42,11 @@ void PaintChannelPlan(GraphPaintContext& ctx) {
   const int line = ctx.small_measure.height;
   const int row_height = 2 * line + 3;
   const int top = g.GridY(0) + 1;
+  int rows = 0;
   for (const ChannelBandPlace& place :
        PlaceChannelBands(plan, g, hd.start, hd.sweep_word, widths, 4, kMaxRows)) {
     const size_t c = place.channel;
+    rows = std::max(rows, place.row + 1);
     const int y = top + place.row * row_height;
     const QColor colour =
         BusyColour(c < shown->figures.size() ? shown->figures[c] : ChannelUse{});
@@ -65,8 +67,16 @@ void PaintChannelPlan(GraphPaintContext& ctx) {
     ctx.Text(QPoint(left + 3, y + 3), labels[c], colour, ctx.small_font);
     ctx.Text(QPoint(left + 3, y + 3 + line), uses[c], colour, ctx.small_font);
     // Texts placed later (a limit verdict, a trigger text) keep clear of the labels.
-    ctx.overlays.push_back(GraphRect{left, y + 3, left + box, y + 3 + 2 * line});
+    ctx.Occupy(GraphRect{left, y + 3, left + box, y + 3 + 2 * line});
   }
+  // What the figures count, under the rows.
+  if (shown->caption.empty()) return;
+  const QString caption = QString::fromStdString(shown->caption);
+  const int y = top + rows * row_height + 2;
+  const int width = metrics.horizontalAdvance(caption) + 6;
+  if (!ctx.state.printing) ctx.painter.fillRect(QRect(g.GridX(0) + 1, y, width, line), QColor(0, 0, 0, 150));
+  ctx.Text(QPoint(g.GridX(0) + 4, y), caption, QColor(200, 200, 200), ctx.small_font);
+  ctx.Occupy(GraphRect{g.GridX(0) + 1, y, g.GridX(0) + 1 + width, y + line});
 }
 
 }  // namespace qv

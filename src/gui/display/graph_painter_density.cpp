@@ -1,5 +1,6 @@
 // The density view: a colour per (pixel column, pixel row) of the plot from the density grid,
 // written under every other layer, and its colour scale.
+#include <QFontMetrics>
 #include <QImage>
 #include <algorithm>
 #include <array>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "core/display/density.h"
+#include "core/display/marker_layout.h"
 #include "gui/display/graph_paint_context.h"
 
 namespace qv {
@@ -101,32 +103,26 @@ void PaintDensityScale(GraphPaintContext& ctx) {
   const GraphGeometry& g = ctx.geometry;
   const int line = ctx.small_measure.height;
   const int bar_height = 4 * line;  // a decade a line
-  const int box_width = 11 * ctx.small_measure.digit_width + 24;
-  const int right = g.GridX(10) - 2;
-  const int left = right - box_width;
-  const int height = bar_height + 2 * line + 6;
-  // Below the boxes already at the top right (the channel plan's labels); top only grows, so
-  // this ends.
-  int top = g.GridY(0) + 2;
-  for (bool moved = true; moved;) {
-    moved = false;
-    for (const GraphRect& r : ctx.overlays) {
-      if (r.left < right && left < r.right && r.top < top + height && top < r.bottom) {
-        top = r.bottom + 2;
-        moved = true;
-      }
-    }
-  }
-  const QColor text(255, 255, 255);
-  ctx.ShadeBox(left, top, right, top + height);
-  ctx.overlays.push_back(GraphRect{left, top, right, top + height});
   const std::string_view persistence = DensityPersistenceName(density->Persistence());
-  ctx.Text(QPoint(left + 4, top + 2),
-           QStringLiteral("Density ") +
-               QString::fromLatin1(persistence.data(), static_cast<qsizetype>(persistence.size())),
-           text, ctx.small_font);
+  const QString title =
+      QStringLiteral("Density ") +
+      QString::fromLatin1(persistence.data(), static_cast<qsizetype>(persistence.size()));
+  const QFontMetrics metrics(ctx.small_font);
+  const int box_width = std::max(metrics.horizontalAdvance(title) + 8,
+                                 metrics.horizontalAdvance(QStringLiteral("0.01 %")) + 22);
+  const int height = bar_height + 2 * line + 6;
+  // At the top right, below the boxes already there (the channel plan's labels).
+  const GraphRect box = PlaceClear(GraphRect{g.GridX(10) - 2 - box_width, g.GridY(0) + 2,
+                                             g.GridX(10) - 2, g.GridY(0) + 2 + height},
+                                   ctx.PlotBounds(), ctx.overlays);
+  const int left = box.left;
+  const int top = box.top;
+  const QColor text(255, 255, 255);
+  ctx.ShadeBox(box);
+  ctx.Text(QPoint(left + 4, top + 2), title, text, ctx.small_font);
   // The bar runs from 100 % of the sweeps at its top down to the scale's bottom.
-  const int bar_top = top + line + 4;
+  // Half a line lower than the title's, so "100 %", centred on the bar's top, clears it.
+  const int bar_top = top + line + line / 2 + 4;
   const std::array<Colour, kDensityColours>& colours = DensityColourTable();
   for (int j = 0; j < bar_height; ++j) {
     const double decades = kDensityDecades * (1.0 - static_cast<double>(j) / (bar_height - 1));

@@ -35,25 +35,34 @@ void PaintSelectionAndChannels(GraphPaintContext& ctx) {
   if (s.area_selected) {
     const Selection& sel = s.selection;
     AreaRect(ctx, sel.start_x, sel.start_y, sel.end_x, sel.end_y);
-    ctx.Text(QPoint(sel.start_x - 40, sel.start_y - 30), MhzText(sel.start_frequency),
-             kAreaFrequency, ctx.legend_font);
-    ctx.Text(QPoint(sel.end_x - 40, sel.start_y - 30), MhzText(sel.end_frequency), kAreaFrequency,
-             ctx.legend_font);
   }
   for (const ChannelRecord& ch : ctx.trace.channels) {
     if (ch.channel_number == 0) continue;
     AreaRect(ctx, ch.x1, ch.y1, ch.x2, ch.y2);
-    ctx.Text(QPoint(ch.x1 - 40, ch.y1 - 30), MhzText(ch.first_frequency), kAreaFrequency,
-             ctx.legend_font);
-    ctx.Text(QPoint(ch.x2 - 40, ch.y2 - 30), MhzText(ch.second_frequency), kAreaFrequency,
-             ctx.legend_font);
+  }
+}
+
+void PaintAreaTexts(GraphPaintContext& ctx) {
+  const DisplayState& s = ctx.state;
+  const auto label = [&](int x, int y, double mhz) {
+    ctx.PlaceLines(QPoint(x, y), {QString::fromStdString(MhzText(mhz))}, kAreaFrequency,
+                   ctx.legend_font);
+  };
+  if (s.area_selected) {
+    const Selection& sel = s.selection;
+    label(sel.start_x - 40, sel.start_y - 30, sel.start_frequency);
+    label(sel.end_x - 40, sel.start_y - 30, sel.end_frequency);
+  }
+  for (const ChannelRecord& ch : ctx.trace.channels) {
+    if (ch.channel_number == 0) continue;
+    label(ch.x1 - 40, ch.y1 - 30, ch.first_frequency);
+    label(ch.x2 - 40, ch.y2 - 30, ch.second_frequency);
     const double power = ctx.trace.BandPower(kLiveTraceSelector, ch.x1, ch.x2, ctx.geometry);
-    ctx.Text(QPoint(ch.x1 + 10, ch.y1), ChannelText(ch.channel_number, power), kGreen,
-             ctx.legend_font);
     const BandReadings band = ReadLiveBandAtX(ctx.trace, ch.x1, ch.x2, ctx.geometry);
-    const int line = QFontMetrics(ctx.legend_font).height();
-    ctx.Text(QPoint(ch.x1 + 10, ch.y1 + line), ObwText(band), kGreen, ctx.legend_font);
-    ctx.Text(QPoint(ch.x1 + 10, ch.y1 + 2 * line), AcprText(band), kGreen, ctx.legend_font);
+    ctx.PlaceLines(QPoint(ch.x1 + 10, ch.y1),
+                   {QString::fromStdString(ChannelText(ch.channel_number, power)),
+                    QString::fromStdString(ObwText(band)), QString::fromStdString(AcprText(band))},
+                   kGreen, ctx.legend_font);
   }
 }
 
@@ -68,7 +77,7 @@ void PaintGrid(GraphPaintContext& ctx) {
     // Reference level 0 means no setting has arrived: no scale to label.
     if (reference != 0) {
       ctx.Text(QPoint(g.area.left + 25, y - kPlotTopY), QString::number(reference - 10 * j),
-               kGreen, ctx.medium_font);
+               kGreen, ctx.scale_font);
     }
   }
   for (int i = 0; i <= 10; ++i) {

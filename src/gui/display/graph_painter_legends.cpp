@@ -1,3 +1,4 @@
+#include <QFontMetrics>
 #include <algorithm>
 
 #include "core/display/graph_mouse.h"
@@ -45,16 +46,21 @@ void PaintSelectionPower(GraphPaintContext& ctx) {
   if (!s.area_selected) return;
   const Selection& sel = s.selection;
   const int x = std::min(sel.start_x, sel.end_x) + 10;
-  ctx.Text(QPoint(x, sel.start_y + 10),
-           DbmText(ctx.trace.BandPower(kLiveTraceSelector, sel.start_x, sel.end_x, ctx.geometry)), kGreen,
-           ctx.legend_font);
-  int y = sel.start_y + 30;
+  const GraphRect live = ctx.PlaceLines(
+      QPoint(x, sel.start_y + 10),
+      {QString::fromStdString(
+          DbmText(ctx.trace.BandPower(kLiveTraceSelector, sel.start_x, sel.end_x, ctx.geometry)))},
+      kGreen, ctx.legend_font);
+  // Each frozen live trace's power under it, in the trace's colour.
+  int y = live.bottom;
   for (int k = 0; k < kTraceSlots; ++k) {
     const FrozenLiveSlot& slot = ctx.trace.frozen_live[k];
     if (!slot.frozen) continue;
-    ctx.Text(QPoint(x, y), DbmText(ctx.trace.BandPower(k, sel.start_x, sel.end_x, ctx.geometry)),
-             ToQColor(slot.colour), ctx.legend_font);
-    y += 10;
+    y = ctx.PlaceLines(QPoint(live.left, y),
+                       {QString::fromStdString(
+                           DbmText(ctx.trace.BandPower(k, sel.start_x, sel.end_x, ctx.geometry)))},
+                       ToQColor(slot.colour), ctx.legend_font)
+            .bottom;
   }
 }
 
@@ -110,7 +116,16 @@ void PaintLegend(GraphPaintContext& ctx) {
   }
 
   if (t.data_clipping) {
-    ctx.Text(QPoint(60, 5), QString::fromLatin1(kDataClippingText), kRed, ctx.legend_font);
+    // One text with its line feed, in the plot's top left corner or the nearest place free.
+    const QString clipping = QString::fromLatin1(kDataClippingText);
+    const QFontMetrics metrics(ctx.legend_font);
+    int width = 0;
+    for (const QString& line : clipping.split(QLatin1Char('\n')))
+      width = std::max(width, metrics.horizontalAdvance(line));
+    const GraphRect box =
+        ctx.PlaceText(GraphRect{g.GridX(0), g.GridY(0), g.GridX(0) + width,
+                                g.GridY(0) + 2 * metrics.height()});
+    ctx.Text(QPoint(box.left, box.top), clipping, kRed, ctx.legend_font);
   }
   if (t.low_battery) {
     ctx.ShadeBox(g.GridX(4), g.GridY(4), g.GridX(6), g.GridY(6));
@@ -155,7 +170,8 @@ void PaintFrequencyIndicator(GraphPaintContext& ctx) {
   // The frequency of the drawn point under the pointer: a marker placed here reports the same.
   const double mhz =
       FrequencyUnder(g, MouseSweep{ctx.trace.header.start, ctx.trace.header.sweep_word}, x);
-  ctx.Text(QPoint(x - 20, y - 12), IndicatorText(mhz), kWhite, ctx.legend_font);
+  ctx.PlaceLines(QPoint(x - 20, y - 12), {QString::fromStdString(IndicatorText(mhz))}, kWhite,
+                 ctx.legend_font);
 }
 
 void PaintRecordingBox(GraphPaintContext& ctx) {
@@ -166,8 +182,15 @@ void PaintRecordingBox(GraphPaintContext& ctx) {
   // The box fills the bottom division up to the grid's bottom line.
   const int row = ctx.geometry.GridY(9) - kPlotTopY;
   const int bottom = ctx.geometry.GridY(10);
+  const QString log_size = QString::fromStdString(LogSizeText(s.log_bytes));
+  const QString log_time = QString::fromStdString(LogTimeText(s.log_minutes));
   if (s.recording) {
-    ctx.ShadeBox(61, row + 5, 2 * dx + 60, bottom);
+    // Two divisions, or as wide as a large log's size needs.
+    const QFontMetrics metrics(ctx.medium_font);
+    const int texts = 63 + std::max(metrics.horizontalAdvance(log_size),
+                                    metrics.horizontalAdvance(log_time)) + 4;
+    ctx.ShadeBox(61, row + 5, std::min(std::max(2 * dx + 60, texts), ctx.geometry.GridX(10)),
+                 bottom);
   } else {
     ctx.ShadeBox(61, row + 7, 3 * dx + 58, bottom);
   }
@@ -194,8 +217,8 @@ void PaintRecordingBox(GraphPaintContext& ctx) {
              ReplayPercentText(s.playback_position, s.log_length), colour, ctx.medium_font);
   }
   if (s.recording) {
-    ctx.Text(QPoint(63, row + 5), LogSizeText(s.log_bytes), kGreen, ctx.medium_font);
-    ctx.Text(QPoint(63, row + dy / 2 + 5), LogTimeText(s.log_minutes), kGreen, ctx.medium_font);
+    ctx.Text(QPoint(63, row + 5), log_size, kGreen, ctx.medium_font);
+    ctx.Text(QPoint(63, row + dy / 2 + 5), log_time, kGreen, ctx.medium_font);
   }
 }
 

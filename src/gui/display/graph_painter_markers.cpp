@@ -46,13 +46,13 @@ void PaintMarkerTexts(GraphPaintContext& ctx) {
     if (mk.a_placed) add(mk, mk.a_point, mk.a_frequency, mk.a_level);
     if (mk.b_placed) add(mk, mk.b_point, mk.b_frequency, mk.b_level);
   }
-  LayOutMarkerTexts(boxes,
-                    GraphRect{std::max(g.GridX(0) + 1, ctx.scale_right), g.GridY(0) + 1,
-                              g.GridX(10), g.GridY(10)},
+  LayOutMarkerTexts(boxes, ctx.PlotBounds(),
                     GraphRect{-kMarkerGlyphTip, -kMarkerGlyphSize,
-                              kMarkerGlyphSize - kMarkerGlyphTip, 0});
+                              kMarkerGlyphSize - kMarkerGlyphTip, 0},
+                    ctx.overlays);
   for (size_t k = 0; k < boxes.size(); ++k) {
     const QPoint at(boxes[k].left, boxes[k].top);
+    ctx.Occupy(GraphRect{at.x(), at.y(), at.x() + boxes[k].width, at.y() + boxes[k].height});
     // A dark veil under the texts keeps them readable over a noisy trace; paper needs none.
     if (!ctx.state.printing) {
       ctx.painter.fillRect(QRect(at.x() - 2, at.y(), boxes[k].width + 4, boxes[k].height),
@@ -66,7 +66,7 @@ void PaintMarkerTexts(GraphPaintContext& ctx) {
     const MarkerRecord& mk = t.markers[m];
     if (!mk.b_placed) continue;
     const QColor colour = ToQColor(mk.colour);
-    const int line_y = DeltaLinesTop(g, ctx.state, ctx.window.bottom - ctx.window.top) + 20 * m;
+    const int line_y = DeltaLinesTop(g, ctx.state, ViewHeight(ctx.scene)) + 20 * m;
     const int base = g.DeltaBase();
     ctx.Text(QPoint(base + 90, line_y), DeltaLevelText(double(mk.b_level) - mk.a_level), colour,
              ctx.small_font);
@@ -86,7 +86,7 @@ std::vector<DrawnGlyph> PaintMarkerGlyphs(QPainter& painter, const GraphScene& s
   std::vector<DrawnGlyph> drawn;
   if (!scene.state.live_shown) return drawn;
   const TraceData& t = scene.trace;
-  const GraphGeometry g(ToGraphRect(scene.area), t.StoredPoints());
+  const GraphGeometry g = SceneGeometry(scene);
   for (int m = 0; m < kMarkerCount; ++m) {
     const MarkerRecord& mk = t.markers[m];
     const int number = m + 1;
@@ -99,7 +99,7 @@ std::vector<DrawnGlyph> PaintMarkerGlyphs(QPainter& painter, const GraphScene& s
     }
     if (mk.b_placed) {
       // Both glyphs label the pair's delta line under the plot.
-      const int line_y = DeltaLinesTop(g, scene.state, scene.window.height()) + 20 * m;
+      const int line_y = DeltaLinesTop(g, scene.state, ViewHeight(scene)) + 20 * m;
       painter.drawImage(g.DeltaBase() - 30, line_y, MarkerGlyph(number, false));
       painter.drawImage(g.DeltaBase() - 10, line_y, MarkerGlyph(number, true));
       if (!mk.hidden) {

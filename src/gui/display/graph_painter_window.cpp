@@ -2,6 +2,7 @@
 #include <array>
 #include <vector>
 
+#include "core/display/marker_layout.h"
 #include "core/display/plot_scale.h"
 #include "gui/display/graph_paint_context.h"
 
@@ -27,17 +28,26 @@ void PaintWindowTraces(GraphPaintContext& ctx) {
     for (const int16_t level : column.sixteenths) y.push_back(SixteenthsToY(reference, level, span));
     PaintThinTrace(ctx, kWindowColours[k], y, column.first_point);
   }
-  // Their legend: each name in its trace's colour, in a box at the plot's top right.
+}
+
+void PaintWindowLegend(GraphPaintContext& ctx) {
+  const std::vector<TraceColumn>* columns = ctx.scene.window_traces;
+  if (columns == nullptr || columns->empty()) return;
+  const size_t shown = std::min(columns->size(), kWindowColours.size());
+  // Each name in its trace's colour, in a box at the plot's top right, clear of the channels.
   const QFontMetrics metrics(ctx.small_font);
   int width = 0;
   for (size_t k = 0; k < shown; ++k)
     width = std::max(width, metrics.horizontalAdvance(QString::fromStdString((*columns)[k].name)));
   const GraphGeometry& g = ctx.geometry;
-  const int right = g.GridX(10) - 4;
-  const int top = g.GridY(0) + 4;
-  const int left = right - width - 16;
   const int line = metrics.height();
-  ctx.ShadeBox(left, top, right, top + line * static_cast<int>(shown) + 8);
+  const GraphRect box = PlaceClear(
+      GraphRect{g.GridX(10) - 4 - width - 16, g.GridY(0) + 4, g.GridX(10) - 4,
+                g.GridY(0) + 4 + line * static_cast<int>(shown) + 8},
+      ctx.PlotBounds(), ctx.overlays);
+  const int left = box.left;
+  const int top = box.top;
+  ctx.ShadeBox(box);
   for (size_t k = 0; k < shown; ++k) {
     ctx.Text(QPoint(left + 8, top + 4 + line * static_cast<int>(k)), (*columns)[k].name,
              kWindowColours[k], ctx.small_font);

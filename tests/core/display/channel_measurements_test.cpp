@@ -143,6 +143,27 @@ TEST(ChannelUtilisation, ShareOfBusySweepsOverASlidingWindow) {
   EXPECT_EQ(use.Figures(26000)[0].sweeps, 2u);
 }
 
+// The figures say what they count: threshold and span, and while the sweeps since a new
+// threshold cover less than the span, how many they are.
+TEST(ChannelUtilisation, CaptionNamesThresholdSpanAndTheSweepsOfAShortCount) {
+  LiveChannelUse use(10000);
+  const std::vector<int16_t> levels = Sweep(false);
+  const auto caption = [&](int64_t now) {
+    return ChannelUseCaption(use.Threshold() / 16, use.WindowMs(), use.Figures(now)[0].sweeps,
+                             use.CoversSpan(now));
+  };
+  for (int k = 0; k < 3; ++k) use.AddSweep(k * 1000, 2400 * kMhz, kMhz, levels.data(), 100);
+  EXPECT_EQ(caption(2000), "Busy at -85 dBm over 3 sweeps (span 10 s)");
+  for (int k = 3; k <= 12; ++k) use.AddSweep(k * 1000, 2400 * kMhz, kMhz, levels.data(), 100);
+  EXPECT_EQ(caption(12000), "Busy at -85 dBm over 10 s");
+  use.SetThreshold(-70 * 16);
+  use.AddSweep(13000, 2400 * kMhz, kMhz, levels.data(), 100);
+  EXPECT_EQ(caption(13000), "Busy at -70 dBm over 1 sweep (span 10 s)");
+  use.SetWindowMs(900000);
+  EXPECT_EQ(ChannelUseCaption(-85, use.WindowMs(), 5, true), "Busy at -85 dBm over 15 min");
+  EXPECT_EQ(ChannelUseCaption(-85, 0, 1200, false), "Busy at -85 dBm over the window's 1200 sweeps");
+}
+
 TEST(OccupiedBandwidth, FlatBandCarrierAndAdjacentChannels) {
   // A flat band holds 99 % of its width between the 0.5 % and 99.5 % points.
   const std::vector<int16_t> flat(100, -50 * 16);
@@ -153,7 +174,7 @@ TEST(OccupiedBandwidth, FlatBandCarrierAndAdjacentChannels) {
   EXPECT_FALSE(r.acpr_lower_dbc);
   EXPECT_FALSE(r.acpr_upper_dbc);
   EXPECT_EQ(ObwText(r), "OBW 9.900 MHz");
-  EXPECT_EQ(AcprText(r), "ACPR n/a / n/a dBc");
+  EXPECT_EQ(AcprText(r), "ACPR lower n/a / upper n/a dBc");
 
   // A carrier 90 dB above the floor: all but a trace of the power sits in its own step.
   std::vector<int16_t> carrier(100, -100 * 16);
@@ -172,7 +193,7 @@ TEST(OccupiedBandwidth, FlatBandCarrierAndAdjacentChannels) {
   ASSERT_TRUE(r.acpr_lower_dbc && r.acpr_upper_dbc);
   EXPECT_NEAR(*r.acpr_lower_dbc, -30.0, 0.01);
   EXPECT_NEAR(*r.acpr_upper_dbc, -20.0, 0.01);
-  EXPECT_EQ(AcprText(r), "ACPR -30.0 / -20.0 dBc");
+  EXPECT_EQ(AcprText(r), "ACPR lower -30.0 / upper -20.0 dBc");
   // An adjacent channel that leaves the sweep has no reading; ends are kept in the sweep.
   r = ReadBand(known.data(), 300, 150, 400, 0, 50e3);
   EXPECT_TRUE(r.acpr_lower_dbc);

@@ -571,6 +571,8 @@ TEST_F(FormViewTest, APlayedLogEndsInWordsAndAFileThatIsNoLogIsRefused) {
   EXPECT_FALSE(view_.Timeline().isVisibleTo(&view_));
   EXPECT_FALSE(view_.Display().SpectrumMode());
   EXPECT_EQ(panes_[kPaneMessage], QString());
+  // The log's clock goes with it; the next connection's clock starts from nothing.
+  EXPECT_EQ(panes_[kPaneRunningTime], QStringLiteral("Running Time: 0 mins, 0 secs"));
 
   const std::string picture = QDir(dir_.path()).filePath(QStringLiteral("picture.kzq")).toStdString();
   Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};

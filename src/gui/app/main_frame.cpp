@@ -597,7 +597,9 @@ void CMainFrame::SetPaneText(int pane_id, const QString& text) {
 }
 
 void CMainFrame::StartRunningClock() {
-  if (!running_timer_->IsActive()) running_timer_->Start(kRunningClockMs);
+  if (running_timer_->IsActive()) return;
+  SetPaneText(kPaneRunningTime, QString::fromStdString(running_clock_.Text()));
+  running_timer_->Start(kRunningClockMs);
 }
 
 void CMainFrame::StopRunningClock() {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/app/status_panes.h"
+#include "core/control/form_view_rules.h"
 #include "core/link/sweep_message.h"
 #include "core/record/log_time.h"
 #include "gui/display/graph_painter.h"
@@ -201,6 +202,8 @@ void CRecordingController::StopRecordingOrPlayback() {
   const bool played = PlayingBack();
   if (played) EndScan();
   log_->CloseLog();
+  // The log's clock leaves the time pane with the log, not at the next connection's first tick.
+  if (played) graph_.SetStatusPaneText(kPaneRunningTime, RunningClock::InitialText());
   CopyFigures();
   // A recording ends alone: the picture and the traces stay, with or without a Receiver. A
   // picture left from playback (its progress box above all) would tell of a replay that ended.

@@ -12,10 +12,14 @@
 // four time records a second apart, two sweeps after each; in the first two seconds every sweep
 // has one point at -60 dBm in Wi-Fi channel 6 (2437 MHz), so channel 6 is busy in half of them.
 // The log ends with the first half of a sweep busy in channel 6, never completed: not counted.
+// With --two-settings, ten minutes from 2026-12-08 01:00:00 for looking at by eye: five at
+// 2400 - 2500 MHz with a -30 dBm carrier at 2440 MHz, then five at 902 - 928 MHz with one at
+// 915 MHz, over noise near -95 dBm; ten sweeps and a time record a second.
 // Usage: make_sample_log OUT [CAPTURES]
 //        make_sample_log --long OUT GB
 //        make_sample_log --seconds OUT N
 //        make_sample_log --channels OUT
+//        make_sample_log --two-settings OUT
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -153,6 +157,40 @@ int WriteSeconds(const char* path, int seconds) {
   return 0;
 }
 
+int WriteTwoSettings(const char* path) {
+  std::string error;
+  std::unique_ptr<RecordSink> sink = CreateFileSink(path, &error);
+  SpectrumLogWriter writer;
+  LogClock clock{12, 8, 26, 1, 0, 0};
+  bool ok = sink != nullptr && writer.Start(std::move(sink), ReceiverIdentity{}, clock, {});
+  std::mt19937 noise(7);
+  std::uniform_int_distribution<int> jitter(-48, 48);
+  for (int second = 0; ok && second < 600; ++second) {
+    clock.minute = static_cast<uint8_t>(second / 60);
+    clock.second = static_cast<uint8_t>(second % 60);
+    ok = writer.WriteTime(clock, {});
+    SweepHeader h;
+    const bool ism = second >= 300;
+    h.start = ism ? 18040 : 48000;  // 902 or 2400 MHz in 50 kHz steps
+    h.points = ism ? 105 : 201;
+    h.sweep_word = ism ? 5 : 10;    // 250 or 500 kHz
+    h.block_frequency = h.start;
+    const int carrier = ism ? 52 : 80;  // 915 and 2440 MHz
+    for (int sweep = 0; ok && sweep < 10; ++sweep) {
+      std::vector<int16_t> levels(h.points);
+      for (int16_t& level : levels) level = static_cast<int16_t>(-95 * 16 + jitter(noise));
+      levels[carrier] = -30 * 16;
+      const Bytes message = BuildSweepBlock(h, levels.data(), h.points);
+      ok = writer.WriteMessage(message.data(), message.size());
+    }
+  }
+  if (!ok || !writer.Finish()) {
+    std::fprintf(stderr, "make_sample_log: cannot write %s: %s\n", path, error.c_str());
+    return 1;
+  }
+  return 0;
+}
+
 int WriteChannels(const char* path) {
   std::string error;
   std::unique_ptr<RecordSink> sink = CreateFileSink(path, &error);
@@ -191,10 +229,11 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--seconds")
     return WriteSeconds(argv[2], std::atoi(argv[3]));
   if (argc == 3 && std::string(argv[1]) == "--channels") return WriteChannels(argv[2]);
+  if (argc == 3 && std::string(argv[1]) == "--two-settings") return WriteTwoSettings(argv[2]);
   if (argc != 2 && argc != 3) {
     std::fprintf(stderr,
                  "usage: make_sample_log OUT [CAPTURES] | --long OUT GB | --seconds OUT N"
-                 " | --channels OUT\n");
+                 " | --channels OUT | --two-settings OUT\n");
     return 2;
   }
   if (argc == 3) {

@@ -552,8 +552,9 @@ void CopyLogFigures(const CLogFile& log, DisplayState& state) {
   state.playback_paused = log.IsPaused();
   state.fast_forward = log.FastForward();
   state.fast_rewind = log.FastRewind();
-  state.playback_position = log.PlaybackPosition();
   state.log_length = log.PlaybackLength();
+  // Waiting at its end, the whole log has been read: 100 %, not the end record's start.
+  state.playback_position = log.AtEnd() ? state.log_length : log.PlaybackPosition();
 }
 
 }  // namespace qv

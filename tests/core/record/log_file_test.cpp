@@ -9,6 +9,7 @@
 
 #include "core/app/manual_clock.h"
 #include "core/app/status_panes.h"
+#include "core/display/graph_texts.h"
 #include "core/link/sweep_message.h"
 #include "core/record/log_test_files.h"
 #include "support/recording_alerts.h"
@@ -148,6 +149,9 @@ TEST_F(LogFileTest, RecordedMessagesComeBackInOrderWhenPlayed) {
   EXPECT_TRUE(log_.IsPlaying());
   EXPECT_TRUE(log_.IsPaused());
   EXPECT_TRUE(log_.AtEnd());
+  DisplayState state;
+  CopyLogFigures(log_, state);
+  EXPECT_EQ(ReplayPercentText(state.playback_position, state.log_length), "100 %");
   clock_.Advance(150 * 10);
   EXPECT_EQ(host_.played.size(), 3u);
 }

@@ -22,6 +22,16 @@
 namespace qv {
 namespace {
 
+// One block of a whole 2400 MHz sweep of these levels at reference -20 dBm.
+Bytes LevelsBlock(const std::vector<int16_t>& sixteenths) {
+  SweepHeader h;
+  h.start = 48000;
+  h.points = static_cast<uint32_t>(sixteenths.size());
+  h.block_frequency = 48000;
+  h.reference_level = -20;
+  return BuildSweepBlock(h, sixteenths.data(), static_cast<uint16_t>(h.points));
+}
+
 struct LoggedText {
   QString text;
   QPoint at;
@@ -134,12 +144,7 @@ TEST_F(GraphPainterTest, GridLinesLieOnTheirLevelsAndFrequenciesAtEverySize) {
     // Eleven plateaus of 91 points at -20, -30, ... -120 dBm.
     std::vector<int16_t> sixteenths(kN);
     for (int j = 0; j < kN; ++j) sixteenths[j] = static_cast<int16_t>((-20 - 10 * (j / 91)) * 16);
-    SweepHeader h;
-    h.start = 48000;
-    h.points = kN;
-    h.block_frequency = 48000;
-    h.reference_level = -20;
-    const Bytes block = BuildSweepBlock(h, sixteenths.data(), kN);
+    const Bytes block = LevelsBlock(sixteenths);
     ASSERT_TRUE(trace_->ProcessSweepBlock(block.data(), block.size(), g.LevelPlot()));
     const GraphScene scene{*trace_, state_, QRect(QPoint(0, 0), size), QRect(QPoint(0, 0), size),
                            30, -60};
@@ -208,13 +213,7 @@ TEST_F(GraphPainterTest, FrozenTracesFollowTheirValuesAndThePlotSize) {
 // A sweep processed in a 1280 x 800 window and painted, with no sweep since, in a smaller and a
 // larger one: the trace lies inside each new plot on its levels' rows, not where it was drawn.
 TEST_F(GraphPainterTest, StillSweepFollowsTheWindowSize) {
-  std::vector<int16_t> sixteenths(kN, static_cast<int16_t>(-70 * 16));
-  SweepHeader h;
-  h.start = 48000;
-  h.points = kN;
-  h.block_frequency = 48000;
-  h.reference_level = -20;
-  const Bytes block = BuildSweepBlock(h, sixteenths.data(), kN);
+  const Bytes block = LevelsBlock(std::vector<int16_t>(kN, static_cast<int16_t>(-70 * 16)));
   const GraphGeometry first(GraphRect{0, 0, 1280, 800}, kN);
   ASSERT_TRUE(trace_->ProcessSweepBlock(block.data(), block.size(), first.LevelPlot()));
   state_.playback_end = "End of log";

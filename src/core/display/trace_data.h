@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "core/display/average_history.h"
 #include "core/display/channel_record.h"
@@ -55,6 +56,8 @@ class TraceData {
                        size_t level_count, const PlotRect& plot);
 
   // Switches peaks and frozen traces off; a running min hold starts over with the next points.
+  // Placed markers are taken off, and put back where they were if the first sweep after the
+  // reset has the setting they were placed on (a reconnect, the same settings sent again).
   void ResetTraces();
   void ShiftSpectrogramHistory();
   // Every slot of points 0 ... N - 1 := reference level - 110 dB.
@@ -133,6 +136,8 @@ class TraceData {
   // Marker tracking and the sweep power sum over the points [begin, end) of a block.
   void UpdateMarkers(int32_t begin, int32_t end);
   void SetBandPower(int32_t marker, float sum);
+  // Puts back the markers a reset took off when `next` has their setting; once per reset.
+  void RestoreKeptMarkers(const SweepHeader& next);
 
   TraceOwner* owner_;
   TracesResetListener* listener_ = nullptr;
@@ -143,6 +148,12 @@ class TraceData {
   std::array<float, kMarkerCount> band_power_sum_{};
   std::array<float, kMarkerCount> band_power_value_{};
   std::array<bool, kMarkerCount> band_power_valid_{};
+  // The placed ends a reset took off and the sweep setting they were placed on.
+  struct KeptMarkers {
+    SweepHeader setting;
+    std::array<std::array<uint8_t, 2>, kMarkerCount> placed{};
+  };
+  std::optional<KeptMarkers> kept_markers_;
 };
 
 }  // namespace qv

@@ -64,7 +64,7 @@ RememberedSettings AppSettings::Remembered() const {
 
 void AppSettings::SetRemembered(const RememberedSettings& remembered) {
   // Keys of an earlier run that this one has no value for must not come back.
-  for (const char* group : {"Connection", "Spectrum", "Window"}) {
+  for (const char* group : {"Connection", "Spectrum", "Window", "Replay"}) {
     settings_->remove(QString::fromLatin1(group));
   }
   for (const auto& [key, text] : RememberedEntries(remembered)) {

@@ -24,7 +24,6 @@
 #include "core/display/colour_map.h"
 #include "core/display/density.h"
 #include "core/display/peak_search.h"
-#include "core/record/capture_file.h"
 #include "core/ui/command_keys.h"
 #include "gui/app/form_view.h"
 #include "gui/app/key_routing.h"
@@ -519,11 +518,7 @@ void CMainFrame::OpenRecentFile(const QString& path) {
                  "Recent Files");
     return;
   }
-  if (IsCaptureFile(path.toStdString())) {
-    view_->ReviewFile(path.toStdString());
-  } else {
-    view_->ReplayFile(path.toStdString());
-  }
+  view_->OpenChosenFile(path.toStdString());
 }
 
 void CMainFrame::PrintSetup() {

@@ -163,5 +163,45 @@ TEST_F(RememberedRunsTest, ADamagedFileIsSetAsideAndTheDefaultsAreUsed) {
   }
 }
 
+// The demo and scripted runs read the file as it is and write nothing to it, whatever they
+// change; a damaged file stays where it is, and the run starts from the defaults.
+TEST_F(RememberedRunsTest, ARunThatWritesNothingLeavesTheFileAsItWas) {
+  {
+    AppSettings person(Path());
+    person.SetRadioAlertValue(AppSettings::kRadioAlertDisabled);
+    person.SetViewChoice(QStringLiteral("ColourMap"), QStringLiteral("Uniform"));
+  }
+  const auto bytes = [this] {
+    QFile file(Path());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  const QByteArray before = bytes();
+  {
+    AppSettings demo(Path(), AppSettings::Writes::kNone);
+    EXPECT_FALSE(demo.ShowRadioAlertAtStartup());
+    auto frame = MakeFrame(demo);
+    demo.SetViewOption(QStringLiteral("Density"), true);
+    demo.SetRadioAlertValue(0);
+    demo.AddRecentFile(dir_.filePath(QStringLiteral("a.kzq")));
+    demo.SetLimitSetting(QStringLiteral("Beep"), true);
+    demo.SetReconnectAutomatically(true);
+    demo.SetRemembered(CollectRemembered(*frame, RememberedSettings{}));
+    EXPECT_TRUE(demo.ViewOption(QStringLiteral("Density"), false));  // for the run itself
+  }
+  EXPECT_EQ(bytes(), before);
+
+  {
+    QFile file(Path());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray(16, '\0'));
+  }
+  AppSettings demo(Path(), AppSettings::Writes::kNone);
+  EXPECT_THAT(demo.ReadProblem().toStdString(), HasSubstr("could not be read (it is damaged"));
+  EXPECT_TRUE(demo.ShowRadioAlertAtStartup());
+  demo.SetRadioAlertValue(AppSettings::kRadioAlertDisabled);
+  EXPECT_FALSE(QFile::exists(Path() + QStringLiteral(".damaged")));
+  EXPECT_EQ(bytes(), QByteArray(16, '\0'));
+}
+
 }  // namespace
 }  // namespace qv

@@ -32,8 +32,7 @@ void RestoreRemembered(CMainFrame& frame, const RememberedSettings& remembered) 
   ForEachPanel(frame, [&closed](CTabDialog& page) {
     const bool was_closed =
         std::find(closed.begin(), closed.end(), page.Title().toStdString()) != closed.end();
-    // A page without a close box cannot be closed by the user either.
-    if (was_closed && !page.CloseBox().isNull()) page.ClosePage();
+    if (was_closed) page.ClosePage();
   });
 }
 

@@ -90,6 +90,11 @@ CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode,
   placement->AddToolWindow(view_->Display().Spectrogram());
   placement->AddToolWindow(view_->Display().Histogram());
   placement->AddToolWindow(view_->Display().Recorder().TimeMarkers());
+  for (QWidget* part : {static_cast<QWidget*>(statusBar()), static_cast<QWidget*>(toolbar_),
+                        static_cast<QWidget*>(link_lost_bar_),
+                        static_cast<QWidget*>(&view_->Timeline())}) {
+    placement->AddKeepClear(*part);
+  }
 
   running_timer_->SetCallback([this] {
     running_clock_.Tick();

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include "core/app/manual_clock.h"
 #include "core/link/sweep_message.h"
 #include "gui/app/app_settings.h"
+#include "gui/app/manual_window.h"
 #include "gui/app/main_frame.h"
 #include "gui/app/remembered_window.h"
 #include "gui/control/frequency_page.h"
@@ -201,6 +203,37 @@ TEST_F(RememberedRunsTest, ARunThatWritesNothingLeavesTheFileAsItWas) {
   demo.SetRadioAlertValue(AppSettings::kRadioAlertDisabled);
   EXPECT_FALSE(QFile::exists(Path() + QStringLiteral(".damaged")));
   EXPECT_EQ(bytes(), QByteArray(16, '\0'));
+}
+
+// Every group and top-level key of the settings file the program writes is named, in quotes,
+// in the manual's FILES section ("Limits", "Replay" ...).
+TEST_F(RememberedRunsTest, TheManualNamesEveryGroupOfTheSettingsFile) {
+  {
+    AppSettings settings(Path());
+    settings.SetRadioAlertValue(AppSettings::kRadioAlertDisabled);
+    settings.AddRecentFile(dir_.filePath(QStringLiteral("a.kzq")));
+    settings.SetViewOption(QStringLiteral("Density"), true);
+    settings.SetLimitSetting(QStringLiteral("Beep"), true);
+    settings.SetReconnectAutomatically(true);
+    RememberedSettings all;
+    all.link = {kInternetInterface, "127.0.0.1", 10001};
+    all.window.place = ScreenRect{0, 0, 100, 100};
+    settings.SetRemembered(all);
+  }
+  const QString manual = CManualWindow::ManualText();
+  // The section runs from its heading (a line of its own) to the next one.
+  const int files = manual.indexOf(QStringLiteral("\nFILES\n"));
+  const int next = manual.indexOf(QStringLiteral("\nENVIRONMENT\n"));
+  ASSERT_GE(files, 0);
+  ASSERT_GT(next, files);
+  const QString section = manual.mid(files, next - files).simplified();
+  QSettings written(Path(), QSettings::IniFormat);
+  QStringList names = written.childGroups();
+  names << written.childKeys();
+  EXPECT_GE(names.size(), 9);
+  for (const QString& name : names) {
+    EXPECT_TRUE(section.contains(QLatin1Char('"') + name + QLatin1Char('"'))) << name.toStdString();
+  }
 }
 
 }  // namespace

@@ -105,6 +105,8 @@ TEST_F(RememberedRunsTest, ARunLeavesWindowPanelsSpectrumAndLinkForTheNext) {
     Panel(*frame, "Resolution")->ClosePage();
     frame->View().Connection().Ops().SetRemembered(LastTime());
     frame->View().Connection().SetPreselection({kInternetInterface, "127.0.72.9", 10005});
+    EXPECT_EQ(frame->View().ReplayChoice(), kSpectrumLogReplay);
+    frame->View().SetReplayChoice(kCaptureReplay);
     settings.SetRemembered(CollectRemembered(*frame, first_start));
   }
   AppSettings settings(Path());
@@ -121,6 +123,7 @@ TEST_F(RememberedRunsTest, ARunLeavesWindowPanelsSpectrumAndLinkForTheNext) {
   EXPECT_EQ(frame->View().Connection().Ops().Remembered(), LastTime());
   EXPECT_EQ(frame->View().Connection().LastLink(),
             (RememberedLink{kInternetInterface, "127.0.72.9", 10005}));
+  EXPECT_EQ(frame->View().ReplayChoice(), kCaptureReplay);
 
   // A place on a screen unplugged since is ignored.
   auto elsewhere = MakeFrame(settings);

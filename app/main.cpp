@@ -195,7 +195,12 @@ int main(int argc, char* argv[]) {
   const bool tablet_mode = qv::CMainFrame::DetectTabletMode(options.tablet);
   qv::QtTimerFactory timers;
   qv::LoopGapProbe loop_gaps;  // measures only when its debug category is on
-  qv::AppSettings settings;
+  // What the last run left (link, spectrum, window, panels) is read and written only by a run a
+  // person drives: the demo and scripted runs start from the defaults every time, so they stay
+  // reproducible, and write nothing to the settings file at all.
+  const bool remember = !options.demo && !options.Scripted();
+  qv::AppSettings settings(remember ? qv::AppSettings::Writes::kToFile
+                                    : qv::AppSettings::Writes::kNone);
 
   // The splash keeps the user company while the window is built; it deletes itself after
   // two seconds, or is deleted here when the program ends sooner.
@@ -218,9 +223,6 @@ int main(int argc, char* argv[]) {
   frame.View().SetFileChooser(&chooser);
   frame.View().SetDeviceMonitor(&monitor);
 
-  // What the last run left (link, spectrum, window, panels) is read and written only by a run a
-  // person drives: scripted runs start from the defaults every time, so they stay reproducible.
-  const bool remember = !options.demo && !options.Scripted();
   frame.SetRecentFilesKept(remember);
   const qv::RememberedSettings remembered =
       remember ? settings.Remembered() : qv::RememberedSettings{};

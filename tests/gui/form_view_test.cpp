@@ -191,6 +191,65 @@ TEST_F(FormViewTest, ReplayTakesOverFromTheReceiverAndKeepsThePanes) {
   EXPECT_TRUE(CommandEnabled(kCmdStop, view_.Flags()));
 }
 
+// A file opened while a Receiver is connected asks first: No keeps the link and opens nothing.
+TEST_F(FormViewTest, AFileChosenWhileConnectedAsksBeforeTheLinkCloses) {
+  ConnectSerial();
+  alerts_.answer = false;
+  EXPECT_FALSE(view_.OpenChosenFile(sample_));
+  ASSERT_EQ(alerts_.asked.size(), 1u);
+  EXPECT_EQ(alerts_.asked[0].caption, "Close Connection ?");
+  EXPECT_NE(alerts_.asked[0].text.find(sample_), std::string::npos);
+  EXPECT_TRUE(view_.Flags().connected);
+  EXPECT_FALSE(view_.Flags().playing_back);
+  EXPECT_EQ(link_.closes, 0);
+
+  alerts_.answer = true;
+  EXPECT_TRUE(view_.OpenChosenFile(sample_));
+  EXPECT_TRUE(view_.Flags().playing_back);
+  EXPECT_FALSE(view_.Flags().connected);
+  EXPECT_EQ(link_.closes, 1);
+  // Nothing connected, nothing to ask.
+  view_.OnCommand(kCmdStop);
+  EXPECT_TRUE(view_.OpenChosenFile(sample_));
+  EXPECT_EQ(alerts_.asked.size(), 2u);
+}
+
+// Replay (the button, Ctrl+R): "Select Replay Type" opens with the last choice made, the
+// spectrum log at first, so OK alone opens something; a connected Receiver is asked about.
+TEST_F(FormViewTest, ReplayTypeOpensWithTheLastChoiceAndAsksBeforeTakingOver) {
+  CQuorvalinFormView view(clock_, alerts_);
+  view.SetFileChooser(&chooser_);
+  chooser_.open = sample_;
+  std::vector<int> offered;
+  int pick = 0;  // 0 leaves the dialog as it opens
+  view.SetDialogRunner([&](QDialog& dialog) {
+    auto* choice = qobject_cast<CReplayChoiceDialog*>(&dialog);
+    if (choice == nullptr) return false;
+    offered.push_back(choice->Choice());
+    if (pick != 0) (pick == 2 ? choice->TimeMarkerButton() : choice->SpectrumLogButton())->click();
+    return true;
+  });
+  view.Connection().Ops().SetLink(kSerialInterface, &link_);
+  view.Connection().SelectInterface(kSerialInterface);
+  view.Connection().State().connected = 1;
+
+  alerts_.answer = false;
+  view.OnCommand(kCmdReplay);
+  pick = 2;
+  view.OnCommand(kCmdReplay);
+  EXPECT_EQ(alerts_.asked.size(), 2u);
+  EXPECT_EQ(link_.closes, 0);
+  EXPECT_FALSE(view.Flags().playing_back);
+  EXPECT_EQ(view.ReplayChoice(), kCaptureReplay);
+
+  pick = 1;
+  alerts_.answer = true;
+  view.OnCommand(kCmdReplay);
+  EXPECT_THAT(offered, ElementsAre(kSpectrumLogReplay, kSpectrumLogReplay, kCaptureReplay));
+  EXPECT_TRUE(view.Flags().playing_back);
+  EXPECT_EQ(link_.closes, 1);
+}
+
 // Export Traces: a name without extension gets ".csv"; before any sweep the file is the header
 // row; a file that cannot be written is said so, with the reason, and nothing is left.
 TEST_F(FormViewTest, ExportTracesWritesTheChosenFileOrSaysWhyNot) {

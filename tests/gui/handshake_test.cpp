@@ -286,5 +286,29 @@ TEST_F(ViewHandshakeTest, LostLinkEndsTheLowBatteryCountdownAndTheNextReceiverSt
   EXPECT_GT(quit_ms - first_sweep_ms, 30000);
 }
 
+// A marker placed on the live spectrum is where it was once the link is lost and a new
+// handshake sets the same spectrum again.
+TEST_F(ViewHandshakeTest, MarkersStayAcrossAReconnectToTheSameSpectrum) {
+  Connect();
+  RunFor(20000);
+  ASSERT_TRUE(view_->Display().SpectrumMode());
+  MarkerRecord& marker = view_->Display().Trace().markers[0];
+  marker.a_placed = 1;
+  marker.a_x = 300;
+  marker.a_point = 40;
+  RunFor(1000);
+  const float level = marker.a_level;
+  emit view_->Connection().LinkLost();
+  ASSERT_FALSE(Connected());
+  Connect();
+  RunFor(20000);
+  ASSERT_TRUE(Connected());
+  ASSERT_TRUE(view_->Display().SpectrumMode());
+  EXPECT_EQ(marker.a_placed, 1);
+  EXPECT_EQ(marker.a_point, 40);
+  EXPECT_EQ(marker.a_x, 300);
+  EXPECT_NE(level, 0);
+}
+
 }  // namespace
 }  // namespace qv

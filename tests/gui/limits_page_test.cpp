@@ -88,7 +88,8 @@ TEST(LimitsPageTest, RememberedLinesPageActionsAndTheGraph) {
   ASSERT_NE(row, nullptr);
   const CaptureLog& captures = display.Recorder().Captures();
   ASSERT_EQ(captures.Count(), 1);
-  EXPECT_EQ(captures.Items()[0].comment, "Limit violation " + row->text(0).toStdString() +
+  EXPECT_EQ(row->text(0), QStringLiteral("1"));
+  EXPECT_EQ(captures.Items()[0].comment, "Limit violation 1 " + row->text(1).toStdString() +
                                              " (going on): +13.0 dB at 2410.00 MHz, -57.0 dBm");
   sweep(-60);
   sweep(-62);
@@ -97,18 +98,18 @@ TEST(LimitsPageTest, RememberedLinesPageActionsAndTheGraph) {
   // The graph shows the last sweep's excess; the event keeps the worst of its sweeps.
   EXPECT_TRUE(texts.contains(QStringLiteral("+13.0 dB at 2410.00 MHz")));
   ASSERT_EQ(page->Events()->topLevelItemCount(), 1);
-  EXPECT_EQ(row->text(1), QStringLiteral("(going on)"));
+  EXPECT_EQ(row->text(2), QStringLiteral("(going on)"));
   EXPECT_EQ(captures.Count(), 1);
 
   sweep(-90);
   texts = PaintedTexts(display);
   EXPECT_TRUE(texts.contains(QStringLiteral("PASS")));
   EXPECT_FALSE(texts.contains(QStringLiteral("FAIL")));
-  EXPECT_NE(row->text(1), QStringLiteral("(going on)"));
-  EXPECT_EQ(row->text(4), QStringLiteral("+15.0 dB"));
+  EXPECT_NE(row->text(2), QStringLiteral("(going on)"));
+  EXPECT_EQ(row->text(5), QStringLiteral("+15.0 dB"));
   EXPECT_EQ(limits.Monitor().Events()[0].sweeps, 3u);
-  const std::string ended = "Limit violation " + row->text(0).toStdString() + " to " +
-                            row->text(1).toStdString() + ": +15.0 dB at 2410.00 MHz, -55.0 dBm";
+  const std::string ended = "Limit violation 1 " + row->text(1).toStdString() + " to " +
+                            row->text(2).toStdString() + ": +15.0 dB at 2410.00 MHz, -55.0 dBm";
   EXPECT_EQ(captures.Items()[0].comment, ended);
   CaptureScan scan;
   ASSERT_TRUE(CaptureFile::Read(captures.Path(), &scan, nullptr));

@@ -4,6 +4,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QPrinter>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QLineEdit>
 #include <QMenu>
@@ -23,6 +26,7 @@
 #include "gui/app/app_settings.h"
 #include "gui/app/form_view.h"
 #include "gui/app/main_frame.h"
+#include "gui/app/page_setup_dialog.h"
 #include "gui/app/manual_window.h"
 #include "core/ui/command_keys.h"
 #include "gui/app/radio_alert_dialog.h"
@@ -344,6 +348,26 @@ TEST_F(MainFrameTest, RecentFilesAreTheLogsAndCapturesUsedAndOpenAgainFromTheMen
   EXPECT_TRUE(alerts_.shown.empty());
 }
 
+// Print Setup on the PDF printer: no page set-up of Qt's that refuses it on the console, but
+// the paper and orientation, which reach the printer on OK.
+TEST_F(MainFrameTest, PrintSetupOfAPdfPrinterSetsPaperAndOrientationQuietly) {
+  static QStringList messages;
+  messages.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType, const QMessageLogContext&, const QString& text) { messages << text; });
+  auto frame = MakeFrame();
+  frame->Printer().setOutputFormat(QPrinter::PdfFormat);
+  auto* setup = qobject_cast<CPageSetupDialog*>(frame->PrintSetup());
+  qInstallMessageHandler(previous);
+  ASSERT_NE(setup, nullptr);
+  EXPECT_TRUE(messages.filter(QStringLiteral("QPageSetupDialog")).isEmpty());
+  setup->PaperBox()->setCurrentIndex(setup->PaperBox()->findText(QStringLiteral("A5")));
+  setup->LandscapeButton()->click();
+  setup->accept();
+  EXPECT_EQ(frame->Printer().pageLayout().pageSize().id(), QPageSize::A5);
+  EXPECT_EQ(frame->Printer().pageLayout().orientation(), QPageLayout::Landscape);
+}
+
 TEST_F(MainFrameTest, ViewMenuListsThePanelsAndReopensAClosedOneInItsPlace) {
   auto frame = MakeFrame();
   frame->show();
@@ -360,8 +384,17 @@ TEST_F(MainFrameTest, ViewMenuListsThePanelsAndReopensAClosedOneInItsPlace) {
                                           "Marker to &Peak",
                                           "&Next Peak",
                                           "Marker to &Frequency..."}));
-  EXPECT_TRUE(MenuAction(view, "Trigger")->isChecked());
-  EXPECT_FALSE(MenuAction(view, "Trigger")->isEnabled());  // it has no close box
+  // Without a close box on its tab, it is still closed and reopened from the menu.
+  QAction* trigger = MenuAction(view, "Trigger");
+  EXPECT_TRUE(trigger->isChecked());
+  EXPECT_TRUE(trigger->isEnabled());
+  trigger->trigger();
+  EXPECT_TRUE(panels.Page("Trigger")->IsClosed());
+  emit view->aboutToShow();
+  EXPECT_FALSE(MenuAction(view, "Trigger")->isChecked());
+  MenuAction(view, "Trigger")->trigger();
+  EXPECT_FALSE(panels.Page("Trigger")->IsClosed());
+  EXPECT_TRUE(panels.Page("Trigger")->isVisible());
 
   // Closed with its close box, and the window resized while it is gone.
   CTabDialog* markers = panels.Page("Markers");

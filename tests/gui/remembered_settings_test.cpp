@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include "core/app/manual_clock.h"
 #include "core/link/sweep_message.h"
 #include "gui/app/app_settings.h"
+#include "gui/app/manual_window.h"
 #include "gui/app/main_frame.h"
 #include "gui/app/remembered_window.h"
 #include "gui/control/frequency_page.h"
@@ -103,6 +105,8 @@ TEST_F(RememberedRunsTest, ARunLeavesWindowPanelsSpectrumAndLinkForTheNext) {
     Panel(*frame, "Resolution")->ClosePage();
     frame->View().Connection().Ops().SetRemembered(LastTime());
     frame->View().Connection().SetPreselection({kInternetInterface, "127.0.72.9", 10005});
+    EXPECT_EQ(frame->View().ReplayChoice(), kSpectrumLogReplay);
+    frame->View().SetReplayChoice(kCaptureReplay);
     settings.SetRemembered(CollectRemembered(*frame, first_start));
   }
   AppSettings settings(Path());
@@ -119,6 +123,7 @@ TEST_F(RememberedRunsTest, ARunLeavesWindowPanelsSpectrumAndLinkForTheNext) {
   EXPECT_EQ(frame->View().Connection().Ops().Remembered(), LastTime());
   EXPECT_EQ(frame->View().Connection().LastLink(),
             (RememberedLink{kInternetInterface, "127.0.72.9", 10005}));
+  EXPECT_EQ(frame->View().ReplayChoice(), kCaptureReplay);
 
   // A place on a screen unplugged since is ignored.
   auto elsewhere = MakeFrame(settings);
@@ -160,6 +165,77 @@ TEST_F(RememberedRunsTest, ADamagedFileIsSetAsideAndTheDefaultsAreUsed) {
     AppSettings next(Path());
     EXPECT_TRUE(next.ReadProblem().isEmpty()) << next.ReadProblem().toStdString();
     EXPECT_EQ(next.Remembered(), saved);
+  }
+}
+
+// The demo and scripted runs read the file as it is and write nothing to it, whatever they
+// change; a damaged file stays where it is, and the run starts from the defaults.
+TEST_F(RememberedRunsTest, ARunThatWritesNothingLeavesTheFileAsItWas) {
+  {
+    AppSettings person(Path());
+    person.SetRadioAlertValue(AppSettings::kRadioAlertDisabled);
+    person.SetViewChoice(QStringLiteral("ColourMap"), QStringLiteral("Uniform"));
+  }
+  const auto bytes = [this] {
+    QFile file(Path());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  const QByteArray before = bytes();
+  {
+    AppSettings demo(Path(), AppSettings::Writes::kNone);
+    EXPECT_FALSE(demo.ShowRadioAlertAtStartup());
+    auto frame = MakeFrame(demo);
+    demo.SetViewOption(QStringLiteral("Density"), true);
+    demo.SetRadioAlertValue(0);
+    demo.AddRecentFile(dir_.filePath(QStringLiteral("a.kzq")));
+    demo.SetLimitSetting(QStringLiteral("Beep"), true);
+    demo.SetReconnectAutomatically(true);
+    demo.SetRemembered(CollectRemembered(*frame, RememberedSettings{}));
+    EXPECT_TRUE(demo.ViewOption(QStringLiteral("Density"), false));  // for the run itself
+  }
+  EXPECT_EQ(bytes(), before);
+
+  {
+    QFile file(Path());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray(16, '\0'));
+  }
+  AppSettings demo(Path(), AppSettings::Writes::kNone);
+  EXPECT_THAT(demo.ReadProblem().toStdString(), HasSubstr("could not be read (it is damaged"));
+  EXPECT_TRUE(demo.ShowRadioAlertAtStartup());
+  demo.SetRadioAlertValue(AppSettings::kRadioAlertDisabled);
+  EXPECT_FALSE(QFile::exists(Path() + QStringLiteral(".damaged")));
+  EXPECT_EQ(bytes(), QByteArray(16, '\0'));
+}
+
+// Every group and top-level key of the settings file the program writes is named, in quotes,
+// in the manual's FILES section ("Limits", "Replay" ...).
+TEST_F(RememberedRunsTest, TheManualNamesEveryGroupOfTheSettingsFile) {
+  {
+    AppSettings settings(Path());
+    settings.SetRadioAlertValue(AppSettings::kRadioAlertDisabled);
+    settings.AddRecentFile(dir_.filePath(QStringLiteral("a.kzq")));
+    settings.SetViewOption(QStringLiteral("Density"), true);
+    settings.SetLimitSetting(QStringLiteral("Beep"), true);
+    settings.SetReconnectAutomatically(true);
+    RememberedSettings all;
+    all.link = {kInternetInterface, "127.0.0.1", 10001};
+    all.window.place = ScreenRect{0, 0, 100, 100};
+    settings.SetRemembered(all);
+  }
+  const QString manual = CManualWindow::ManualText();
+  // The section runs from its heading (a line of its own) to the next one.
+  const int files = manual.indexOf(QStringLiteral("\nFILES\n"));
+  const int next = manual.indexOf(QStringLiteral("\nENVIRONMENT\n"));
+  ASSERT_GE(files, 0);
+  ASSERT_GT(next, files);
+  const QString section = manual.mid(files, next - files).simplified();
+  QSettings written(Path(), QSettings::IniFormat);
+  QStringList names = written.childGroups();
+  names << written.childKeys();
+  EXPECT_GE(names.size(), 9);
+  for (const QString& name : names) {
+    EXPECT_TRUE(section.contains(QLatin1Char('"') + name + QLatin1Char('"'))) << name.toStdString();
   }
 }
 

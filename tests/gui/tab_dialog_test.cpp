@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "core/app/manual_clock.h"
+#include "core/display/receiver_identity.h"
 #include "core/display/display_state.h"
 #include "core/display/trace_data.h"
 #include "gui/app/app_settings.h"
@@ -57,7 +58,8 @@ TEST_F(TabDialogTest, LongTitleMakesThePageLongerAndIsCutWithATipOnlyWhereTheGra
   CTabDialog* page = Page(title, 60, 60);
   const int natural = QFontMetrics(page->font()).horizontalAdvance(title) + 19 + 6;
   EXPECT_EQ(page->TabLength(), natural);
-  EXPECT_EQ(page->PanelSize(), QSize(60, natural));
+  // The panel holds the controls and, towards the edge, the strip the edge's tabs lie on.
+  EXPECT_EQ(page->PanelSize(), QSize(60 + kTabDepth, natural));
   EXPECT_EQ(page->ShownTitle(), title);
   const QPoint on_tab(page->width() - 5, page->height() - 4);
   EXPECT_EQ(page->ToolTipAt(on_tab), QString());
@@ -74,16 +76,19 @@ TEST_F(TabDialogTest, LongTitleMakesThePageLongerAndIsCutWithATipOnlyWhereTheGra
   EXPECT_EQ(fits->ShownTitle(), QStringLiteral("Trace"));
   EXPECT_EQ(fits->TabLength(),
             QFontMetrics(fits->font()).horizontalAdvance(QStringLiteral("Trace")) + 19 + 6);
-  EXPECT_EQ(fits->PanelSize(), QSize(200, 60));
+  EXPECT_EQ(fits->PanelSize(), QSize(200 + kTabDepth, 60));
 }
 
 TEST_F(TabDialogTest, DockingOnTheRightMovesTheTabStripAndTheControls) {
   CTabDialog* page = Page(QStringLiteral("Markers"), 150, 120);
-  EXPECT_EQ(page->size(), QSize(170, 120));
-  EXPECT_EQ(page->Body()->mapTo(page, QPoint(0, 0)), QPoint(0, 0));
+  // Controls, the strip where the edge's other tabs lie, and the tab.
+  EXPECT_EQ(page->size(), QSize(190, 120));
+  EXPECT_EQ(page->Body()->mapTo(page, QPoint(0, 0)), QPoint(20, 0));
 
   page->Dock(kTabRight, graph_.rect(), 0);
   EXPECT_EQ(page->Body()->mapTo(page, QPoint(0, 0)), QPoint(20, 0));
+  // The strip is 170 ... 189 now, under the right edge's other tabs.
+  EXPECT_EQ(page->Body()->mapTo(page, QPoint(page->Body()->width() - 1, 0)).x(), 169);
   const int b = 120 - page->TabLength();
   EXPECT_EQ(page->Outline().first(), QPoint(2, b));
   // The mask follows the outline: the tab is in, the strip above the tab is out.
@@ -104,7 +109,7 @@ TEST_F(TabDialogTest, DockedPagesHideBehindTheirTabsAndShowInFull) {
   EXPECT_EQ(lower->pos(), QPoint(780, 480));
   EXPECT_EQ(upper->pos(), QPoint(780, 480 - offset));
   lower->ShowPage();
-  EXPECT_EQ(lower->pos(), QPoint(630, 480));
+  EXPECT_EQ(lower->pos(), QPoint(610, 480));
   lower->HidePage();
   EXPECT_EQ(lower->pos(), QPoint(780, 480));
 
@@ -115,7 +120,7 @@ TEST_F(TabDialogTest, DockedPagesHideBehindTheirTabsAndShowInFull) {
 
   CTabDialog* left = Page(QStringLiteral("Scr Avg"));
   left->Dock(kTabLeft, graph_.rect(), 0);
-  EXPECT_EQ(left->pos(), QPoint(20 - 170, 480));
+  EXPECT_EQ(left->pos(), QPoint(20 - 190, 480));
   left->ShowPage();
   EXPECT_EQ(left->pos(), QPoint(0, 480));
 }
@@ -195,6 +200,50 @@ TEST_F(TabDialogTest, AutoHideOffKeepsThePageShown) {
   QTest::mouseRelease(page, Qt::LeftButton, Qt::NoModifier, QPoint(30, 30));
   clock_.Advance(2000);
   EXPECT_FALSE(page->IsHidden());
+}
+
+// Every page of both edges, preset pages and Limits included, shown in turn in a graph the
+// size of a 1280 x 800 screen's: no tab of another page on that edge lies over any of its
+// controls, where it would hide them and take their clicks.
+TEST(SidePanelsTest, NoTabOfAnEdgeLiesOverTheControlsOfAShownPage) {
+  ManualClock clock;
+  RecordingAlerts alerts;
+  CQuorvalinFormView view(clock, alerts);
+  view.resize(1280, 690);
+  view.show();
+  CDisplay& graph = view.Display();
+  CSidePanels& panels = graph.Panels();
+  for (const uint32_t band : {kBand2400Start, kBandPublicSafetyStart, kBand5000Start, kBand902Start}) {
+    panels.AddPresetPages(band);
+  }
+  panels.Dock(graph.rect());
+  ASSERT_NE(panels.Page("Public Safety"), nullptr);
+  ASSERT_NE(panels.Page("Limits"), nullptr);
+  const auto tab_of = [&graph](const CTabDialog* page) {
+    const int x = page->Side() == kTabRight ? 0 : page->width() - kTabDepth;
+    return QRect(page->mapTo(&graph, QPoint(x, page->height() - page->TabLength())),
+                 QSize(kTabDepth, page->TabLength()));
+  };
+  for (const auto* stack : {&panels.LeftStack(), &panels.RightStack()}) {
+    for (CTabDialog* shown : *stack) {
+      shown->ShowPage();
+      const auto* scroll = shown->findChild<QScrollArea*>();
+      const QRect viewport(scroll->viewport()->mapTo(&graph, QPoint(0, 0)),
+                           scroll->viewport()->size());
+      for (const QWidget* control : shown->Body()->findChildren<QWidget*>()) {
+        if (!control->isVisibleTo(shown)) continue;
+        const QRect place =
+            QRect(control->mapTo(&graph, QPoint(0, 0)), control->size()) & viewport;
+        for (const CTabDialog* other : *stack) {
+          if (other == shown || other->IsClosed()) continue;
+          EXPECT_FALSE(place.intersects(tab_of(other)))
+              << other->Title().toStdString() << " over " << shown->Title().toStdString() << " "
+              << control->metaObject()->className();
+        }
+      }
+      shown->HidePage();
+    }
+  }
 }
 
 TEST(SidePanelsTest, StacksInOrderFromTheBottomAndRedockOnResize) {

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QStatusBar>
+#include <QToolBar>
 
 #include "core/app/manual_clock.h"
 #include "gui/app/app_settings.h"
@@ -21,6 +23,8 @@
 #include "gui/display/display.h"
 #include "gui/display/histogram_dialog.h"
 #include "gui/display/spectrogram_dialog.h"
+#include "gui/record/recording_controller.h"
+#include "gui/record/time_marker_dialog.h"
 #include "support/recording_alerts.h"
 
 namespace qv {
@@ -75,6 +79,51 @@ TEST_F(WindowPlaceTest, GraphWindowsOpenBesideTheMainWindowDialogsCentredOnIt) {
   dialog.resize(151, 97);
   dialog.show();
   EXPECT_EQ(dialog.geometry().center(), frame.geometry().center());
+}
+
+// The main window fills the screen: the graph's windows lie over its graph, clear of its
+// toolbar, its status bar and the timeline under the graph.
+TEST_F(WindowPlaceTest, OverAFullMainWindowTheBarsAndTheTimelineStayClear) {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  CMainFrame frame(clock_, alerts_, false, settings_);
+  frame.setMinimumSize(0, 0);
+  frame.setGeometry(screen);
+  frame.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+  frame.View().Timeline().show();
+  QApplication::processEvents();
+  CDisplay& display = frame.View().Display();
+  QWidget* windows[] = {&display.Spectrogram(), &display.Histogram(),
+                        &display.Recorder().TimeMarkers()};
+  for (QWidget* window : windows) window->resize(window->size().boundedTo(screen.size() / 3));
+  const auto global = [](const QWidget* part) {
+    return QRect(part->mapToGlobal(QPoint(0, 0)), part->size());
+  };
+  for (QWidget* window : windows) {
+    window->show();
+    const QRect place = window->frameGeometry();
+    EXPECT_FALSE(place.intersects(global(frame.statusBar()))) << window->windowTitle().toStdString();
+    EXPECT_FALSE(place.intersects(global(&frame.View().Timeline())))
+        << window->windowTitle().toStdString();
+    for (const QToolBar* bar : frame.findChildren<QToolBar*>()) {
+      if (bar->isVisible()) EXPECT_FALSE(place.intersects(global(bar)));
+    }
+  }
+}
+
+// A dialog of a maximised window is centred on its screen, even while the window still
+// reports the place it had before.
+TEST_F(WindowPlaceTest, ADialogOfAMaximisedWindowIsCentredOnItsScreen) {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  QWidget main;
+  main.setGeometry(screen.x(), screen.y(), screen.width() / 3, screen.height() / 3);
+  main.show();
+  // Maximised, as the window manager has not answered yet.
+  main.overrideWindowState(Qt::WindowMaximized);
+  QDialog dialog(&main);
+  dialog.resize(101, 61);
+  CentreOnParent(dialog);
+  EXPECT_EQ(dialog.geometry().center(), screen.center());
 }
 
 // The radio alert is up at start-up and the settings could not be read: the message waits for

@@ -20,9 +20,15 @@ class RecordingAlerts : public Alerts {
     shown.push_back({text, caption});
   }
   void Note(const std::string& text) override { noted.push_back(text); }
+  bool Ask(const std::string& text, const std::string& caption) override {
+    asked.push_back({text, caption});
+    return answer;
+  }
 
   std::vector<Shown> shown;
   std::vector<std::string> noted;
+  std::vector<Shown> asked;
+  bool answer = true;  // to every question
 };
 
 }  // namespace qv

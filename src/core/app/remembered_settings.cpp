@@ -27,6 +27,7 @@ constexpr char kWidthKey[] = "Window/Width";
 constexpr char kHeightKey[] = "Window/Height";
 constexpr char kMaximisedKey[] = "Window/Maximised";
 constexpr char kClosedPanelsKey[] = "Window/ClosedPanels";
+constexpr char kReplayChoiceKey[] = "Replay/Choice";
 
 // Bounds on text from the file, so a damaged one cannot make us keep megabytes.
 constexpr size_t kMaxAddressLength = 255;
@@ -210,7 +211,10 @@ std::string SettingsTextProblem(std::string_view text) {
 RememberedSpectrum::RememberedSpectrum() : spectrum(DefaultSpectrum()) {}
 
 RememberedSettings ReadRememberedSettings(const SettingLookup& lookup) {
-  return RememberedSettings{ReadLink(lookup), ReadSpectrum(lookup), ReadWindow(lookup)};
+  return RememberedSettings{
+      ReadLink(lookup), ReadSpectrum(lookup), ReadWindow(lookup),
+      static_cast<int32_t>(Number(lookup, kReplayChoiceKey, kSpectrumLogReplay, kCaptureReplay)
+                               .value_or(kSpectrumLogReplay))};
 }
 
 std::vector<std::pair<std::string, std::string>> RememberedEntries(
@@ -252,6 +256,7 @@ std::vector<std::pair<std::string, std::string>> RememberedEntries(
     panels += title;
   }
   put(kClosedPanelsKey, panels);
+  put(kReplayChoiceKey, remembered.replay_choice);
   return entries;
 }
 

@@ -43,11 +43,16 @@ struct RememberedWindow {
   friend bool operator==(const RememberedWindow&, const RememberedWindow&) = default;
 };
 
+// "Select Replay Type"'s choices.
+inline constexpr int32_t kSpectrumLogReplay = 1;
+inline constexpr int32_t kCaptureReplay = 2;
+
 // Everything one run leaves for the next.
 struct RememberedSettings {
   RememberedLink link;
   RememberedSpectrum spectrum;
   RememberedWindow window;
+  int32_t replay_choice = kSpectrumLogReplay;  // the replay type chosen last
 
   friend bool operator==(const RememberedSettings&, const RememberedSettings&) = default;
 };

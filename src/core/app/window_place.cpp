@@ -54,7 +54,10 @@ int64_t OverlapArea(const ScreenRect& a, const ScreenRect& b) {
 
 ScreenRect PlaceBeside(const ScreenRect& main, int32_t width, int32_t height,
                        const std::vector<ScreenRect>& screens,
-                       const std::vector<ScreenRect>& others) {
+                       const std::vector<ScreenRect>& others,
+                       const std::vector<ScreenRect>& keep_clear) {
+  // Any pixel of a bar or control covered costs more than a whole graph.
+  constexpr int64_t kKeepClearWeight = int64_t{1} << 24;
   width = std::max(width, 1);
   height = std::max(height, 1);
   if (screens.empty()) return ScreenRect{static_cast<int32_t>(Right(main)), main.y, width, height};
@@ -76,6 +79,7 @@ ScreenRect PlaceBeside(const ScreenRect& main, int32_t width, int32_t height,
   std::vector<const ScreenRect*> edges{&main};
   for (const ScreenRect& screen : screens) edges.push_back(&screen);
   for (const ScreenRect& other : others) edges.push_back(&other);
+  for (const ScreenRect& control : keep_clear) edges.push_back(&control);
   for (const ScreenRect* rx : edges) {
     for (const int64_t x :
          {int64_t{rx->x}, Right(*rx), int64_t{rx->x} - width, Right(*rx) - width}) {
@@ -103,6 +107,9 @@ ScreenRect PlaceBeside(const ScreenRect& main, int32_t width, int32_t height,
       const ScreenRect place = Inside(x, y, width, height, *screen);
       int64_t covered = OverlapArea(place, main);
       for (const ScreenRect& other : others) covered += OverlapArea(place, other);
+      for (const ScreenRect& control : keep_clear) {
+        covered += kKeepClearWeight * OverlapArea(place, control);
+      }
       if (covered < least) {
         least = covered;
         best = place;
@@ -111,6 +118,13 @@ ScreenRect PlaceBeside(const ScreenRect& main, int32_t width, int32_t height,
     }
   }
   return best;
+}
+
+ScreenRect CentreTarget(const ScreenRect& window, bool maximised,
+                        const std::vector<ScreenRect>& screens) {
+  if (!maximised) return window;
+  const ScreenRect* screen = ScreenOf(window, screens);
+  return screen != nullptr ? *screen : window;
 }
 
 ScreenRect CentreOn(const ScreenRect& parent, int32_t width, int32_t height,

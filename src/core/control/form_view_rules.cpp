@@ -84,6 +84,15 @@ SpectrumLogChoice SpectrumLogChoiceOf(const ViewFlags& f) {
   return {why.empty(), std::move(why)};
 }
 
+std::optional<AlertText> TakeOverQuestion(const ViewFlags& f, const std::string& path,
+                                          bool is_capture) {
+  if (!f.connected || (f.recording && !is_capture)) return std::nullopt;
+  std::string text = "Opening " + path + " closes the connection to the Receiver.";
+  if (f.recording) text += "\nThe spectrum log being recorded gets no more sweeps.";
+  text += "\n\nClose the connection and open the file?";
+  return AlertText{std::move(text), "Close Connection ?"};
+}
+
 std::string CommandPrompt(int command) {
   switch (command) {
     case kCmdEstablishConnection:

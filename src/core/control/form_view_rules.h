@@ -142,4 +142,10 @@ struct DeviceChangeOutcome {
 DeviceChangeOutcome OnDeviceChange(DeviceChange change, bool is_port, const std::string& port_name,
                                    bool sheet_visible, bool serial_page_visible);
 
+// The question before a log or capture file (`is_capture`) takes the graph from a connected
+// Receiver, whose link it closes; none when nothing would be cut off, or when the open is
+// refused anyway (a log while one is recorded).
+std::optional<AlertText> TakeOverQuestion(const ViewFlags& flags, const std::string& path,
+                                          bool is_capture);
+
 }  // namespace qv

@@ -65,6 +65,7 @@ int32_t TraceData::StoredPoints() const {
 }
 
 void TraceData::ResetTraces() {
+  const SweepHeader kept_setting = header;
   sweep_power = 0;
   header = ZeroHeader();
   write_index = 0;
@@ -84,6 +85,15 @@ void TraceData::ResetTraces() {
   if (min_hold.live == 0) min_hold.hidden = 0;
   StartMinHold();  // nothing received yet: every point starts unseen
   if (listener_ != nullptr) listener_->OnTracesReset();
+  // A second reset before any sweep keeps what the first one kept.
+  const bool any_placed = std::any_of(markers.begin(), markers.end(), [](const MarkerRecord& m) {
+    return m.a_placed != 0 || m.b_placed != 0;
+  });
+  if (any_placed && kept_setting.points != 0) {
+    KeptMarkers kept{kept_setting, {}};
+    for (int m = 0; m < kMarkerCount; ++m) kept.placed[m] = {markers[m].a_placed, markers[m].b_placed};
+    kept_markers_ = kept;
+  }
   for (MarkerRecord& marker : markers) {
     marker.a_placed = 0;
     marker.b_placed = 0;
@@ -94,6 +104,20 @@ void TraceData::ResetTraces() {
   trace_average_on = 0;
   bin_average_on = 0;
   spectrogram_history_.Fill(kMaxPoints, kSpectrogramResetLevel);
+}
+
+void TraceData::RestoreKeptMarkers(const SweepHeader& next) {
+  if (!kept_markers_) return;
+  const SweepHeader& was = kept_markers_->setting;
+  // The same start, step, points and RBW put every point at the same frequency and x.
+  if (next.start == was.start && next.sweep_word == was.sweep_word &&
+      next.points == was.points && next.rbw_code == was.rbw_code) {
+    for (int m = 0; m < kMarkerCount; ++m) {
+      markers[m].a_placed = kept_markers_->placed[m][0];
+      markers[m].b_placed = kept_markers_->placed[m][1];
+    }
+  }
+  kept_markers_.reset();
 }
 
 void TraceData::ShiftSpectrogramHistory() {
@@ -218,6 +242,13 @@ void TraceData::StartMinHold() {
   const auto n = static_cast<int32_t>(std::min<uint32_t>(points_received, StoredPoints()));
   std::copy_n(live_y.begin(), n, min_hold.y.begin());
   std::copy_n(live_sixteenths.begin(), n, min_hold.sixteenths.begin());
+}
+
+void TraceData::RestartHolds() {
+  for (int32_t k = 0; k < kTraceSlots; ++k) {
+    if (peaks[k].live != 0) StartPeakTrace(k);
+  }
+  if (min_hold.live != 0) StartMinHold();
 }
 
 int32_t TraceData::MinHoldPoints() const {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "core/display/average_history.h"
 #include "core/display/channel_record.h"
@@ -60,6 +61,8 @@ class TraceData {
   void FitRows(const PlotRect& plot);
 
   // Switches peaks and frozen traces off; a running min hold starts over with the next points.
+  // Placed markers are taken off, and put back where they were if the first sweep after the
+  // reset has the setting they were placed on (a reconnect, the same settings sent again).
   void ResetTraces();
   // The power of the sweep whose last point just came, at once rather than when the next sweep
   // begins: a replay paused, stepped or jumped shows no next one. Not while rewinding.
@@ -89,6 +92,9 @@ class TraceData {
 
   // The min-hold trace starts from the live trace as it is now.
   void StartMinHold();
+  // "Clear all": every running hold (peaks and min) starts again from the live trace; frozen
+  // ones are kept and nothing is switched off.
+  void RestartHolds();
   // Leading points of the min-hold trace that have a level (all but those not yet seen since a
   // reset).
   int32_t MinHoldPoints() const;
@@ -146,6 +152,8 @@ class TraceData {
   void RemakeRows(int64_t span);
   // Fits the rows to `plot` and notes its scale as theirs: processing is about to add rows.
   void UseRowScale(const PlotRect& plot);
+  // Puts back the markers a reset took off when `next` has their setting; once per reset.
+  void RestoreKeptMarkers(const SweepHeader& next);
 
   TraceOwner* owner_;
   TracesResetListener* listener_ = nullptr;
@@ -159,6 +167,12 @@ class TraceData {
   std::array<float, kMarkerCount> band_power_sum_{};
   std::array<float, kMarkerCount> band_power_value_{};
   std::array<bool, kMarkerCount> band_power_valid_{};
+  // The placed ends a reset took off and the sweep setting they were placed on.
+  struct KeptMarkers {
+    SweepHeader setting;
+    std::array<std::array<uint8_t, 2>, kMarkerCount> placed{};
+  };
+  std::optional<KeptMarkers> kept_markers_;
 };
 
 }  // namespace qv

@@ -126,6 +126,7 @@ bool TraceData::ProcessSweepBlock(const uint8_t* message, size_t length, const P
   message_length = static_cast<int32_t>(
       std::min<size_t>(length, static_cast<size_t>(std::numeric_limits<int32_t>::max())));
   message_type = parsed->type;
+  RestoreKeptMarkers(*parsed);
   header = *parsed;
   data_clipping = header.status & kStatusDataClipping;
   low_battery = (header.status & kStatusLowBattery) != 0 ? 1 : 0;

@@ -53,6 +53,7 @@ LimitViolations::Change LimitViolations::Add(const SweepVerdict& verdict, const 
       ++dropped_;
     }
     LimitEvent event;
+    event.number = dropped_ + events_.size() + 1;
     event.start = now;
     events_.push_back(std::move(event));
   }
@@ -74,15 +75,16 @@ bool LimitViolations::Close() {
 }
 
 std::vector<std::string> LimitEventTexts(const LimitEvent& event) {
-  return {event.start.text, event.open ? "(going on)" : event.end.text,
+  return {std::to_string(event.number), event.start.text,
+          event.open ? "(going on)" : event.end.text,
           Fixed("%.2f MHz", event.worst_hz / 1e6), Fixed("%.1f dBm", event.worst_dbm),
           Fixed("%+.1f dB", event.worst_excess_db)};
 }
 
 std::string LimitEventComment(const LimitEvent& event) {
   const std::vector<std::string> texts = LimitEventTexts(event);
-  return "Limit violation " + texts[0] + (event.open ? " " : " to ") + texts[1] + ": " + texts[4] +
-         " at " + texts[2] + ", " + texts[3];
+  return "Limit violation " + texts[0] + " " + texts[1] + (event.open ? " " : " to ") + texts[2] +
+         ": " + texts[5] + " at " + texts[3] + ", " + texts[4];
 }
 
 std::string LimitEventsCsvHeader() {

@@ -42,6 +42,7 @@ struct LimitTime {
 
 // A violation: consecutive failing sweeps, from the first to the last, and its worst point.
 struct LimitEvent {
+  uint64_t number = 0;  // 1 for the run's first violation; cleared or dropped ones still count
   LimitTime start;
   LimitTime end;
   double worst_hz = 0;
@@ -79,11 +80,11 @@ class LimitViolations {
   uint64_t dropped_ = 0;
 };
 
-// A violation as the event list shows it: start, end ("(going on)" while open), worst frequency
-// ("2437.15 MHz"), worst level ("-42.3 dBm") and excess ("+8.2 dB").
+// A violation as the event list shows it: its number, start, end ("(going on)" while open),
+// worst frequency ("2437.15 MHz"), worst level ("-42.3 dBm") and excess ("+8.2 dB").
 std::vector<std::string> LimitEventTexts(const LimitEvent& event);
 
-// A capture's comment naming the violation with those texts: "Limit violation 2026-03-09
+// A capture's comment naming the violation with those texts: "Limit violation 28 2026-03-09
 // 08:05:00 to 2026-03-09 08:05:04: +8.2 dB at 2437.15 MHz, -42.3 dBm" ("... 08:05:00 (going
 // on): ..." while open).
 std::string LimitEventComment(const LimitEvent& event);

@@ -61,6 +61,18 @@ TabPoint PanelOrigin(const TabShape& shape) {
   return TabPoint{0, 0};
 }
 
+int32_t EdgeGutter(const TabShape& shape) {
+  return Vertical(shape) ? shape.tab_depth : 0;
+}
+
+TabRect ControlsRect(const TabShape& shape) {
+  const TabPoint origin = PanelOrigin(shape);
+  const int32_t gutter = std::min(EdgeGutter(shape), shape.panel_width);
+  // A left page's strip is its panel's left end; a right page's, the right end.
+  const int32_t x = origin.x + (shape.side == kTabLeft ? gutter : 0);
+  return TabRect{x, origin.y, shape.panel_width - gutter, shape.panel_height};
+}
+
 std::vector<TabPoint> TabPolygon(const TabShape& s) {
   const TabRect window = WindowSize(s);
   const int32_t W = window.width;

@@ -58,8 +58,14 @@ TabRect TitleRect(const TabShape& shape);
 
 // The window is the panel plus the tab strip on the side facing into the container.
 TabRect WindowSize(const TabShape& shape);
-// Where the panel (and every child control) sits inside the window.
+// Where the panel sits inside the window.
 TabPoint PanelOrigin(const TabShape& shape);
+
+// The strip along the container's edge that a left or right page keeps free of controls: the
+// other pages' tabs lie there, over the shown page, and would take its clicks.
+int32_t EdgeGutter(const TabShape& shape);
+// Where the controls sit inside the window: the panel less that strip.
+TabRect ControlsRect(const TabShape& shape);
 
 // Outline of the window, closed (the last vertex repeats the first).
 std::vector<TabPoint> TabPolygon(const TabShape& shape);

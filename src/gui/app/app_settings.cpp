@@ -15,38 +15,63 @@ QString RecentKey(int index) {
 
 }  // namespace
 
-AppSettings::AppSettings()
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            QStringLiteral("Wendloch"),
-                                            QStringLiteral("Quorvalin"))) {
-  SetAsideIfUnreadable();
+AppSettings::AppSettings(Writes writes) {
+  Open(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                   QStringLiteral("Wendloch"), QStringLiteral("Quorvalin")),
+       writes);
 }
 
-AppSettings::AppSettings(const QString& ini_path)
-    : settings_(std::make_unique<QSettings>(ini_path, QSettings::IniFormat)) {
-  SetAsideIfUnreadable();
+AppSettings::AppSettings(const QString& ini_path, Writes writes) {
+  Open(std::make_unique<QSettings>(ini_path, QSettings::IniFormat), writes);
+}
+
+void AppSettings::Open(std::unique_ptr<QSettings> file, Writes writes) {
+  settings_ = std::move(file);
+  if (writes == Writes::kToFile) {
+    SetAsideIfUnreadable();
+  } else {
+    CopyToScratch();
+  }
+}
+
+QString AppSettings::Damage() const {
+  const QSettings::Status status = settings_->status();
+  // QSettings reads many kinds of garbage without complaint; the core knows what ours look like.
+  if (status == QSettings::FormatError) return QStringLiteral("it is damaged");
+  if (status != QSettings::NoError) return QStringLiteral("no access");
+  QFile file(settings_->fileName());
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray text = file.readAll();
+  const std::string problem = SettingsTextProblem(std::string_view(text.constData(), text.size()));
+  return problem.empty() ? QString() : QStringLiteral("it is damaged: ") + QString::fromStdString(problem);
+}
+
+void AppSettings::CopyToScratch() {
+  const QString path = settings_->fileName();
+  const QString damage = Damage();
+  scratch_ = std::make_unique<QTemporaryDir>();
+  auto copy = std::make_unique<QSettings>(scratch_->filePath(QStringLiteral("settings.ini")),
+                                          QSettings::IniFormat);
+  if (damage.isEmpty()) {
+    for (const QString& key : settings_->allKeys()) copy->setValue(key, settings_->value(key));
+  } else {
+    read_problem_ =
+        QStringLiteral("The settings file %1 could not be read (%2), so the defaults are used.")
+            .arg(path, damage);
+  }
+  settings_ = std::move(copy);
 }
 
 void AppSettings::SetAsideIfUnreadable() {
-  const QSettings::Status status = settings_->status();
   const QString path = settings_->fileName();
-  // QSettings reads many kinds of garbage without complaint; the core knows what ours look like.
-  std::string damage = status == QSettings::FormatError ? "it is damaged" : "";
-  if (status == QSettings::NoError) {
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-      const QByteArray text = file.readAll();
-      const std::string problem = SettingsTextProblem(std::string_view(text.constData(), text.size()));
-      if (!problem.empty()) damage = "it is damaged: " + problem;
-    }
-    if (damage.empty()) return;
-  }
+  const QString damage = Damage();
+  if (damage.isEmpty()) return;
   const QString aside = path + QStringLiteral(".damaged");
   QFile::remove(aside);
   const bool moved = QFile::rename(path, aside);
   read_problem_ =
       QStringLiteral("The settings file %1 could not be read (%2), so the defaults are used.")
-          .arg(path, damage.empty() ? QStringLiteral("no access") : QString::fromStdString(damage));
+          .arg(path, damage);
   if (moved) {
     read_problem_ += QStringLiteral(" The old file was kept as %1.").arg(aside);
     settings_ = std::make_unique<QSettings>(path, QSettings::IniFormat);
@@ -64,7 +89,7 @@ RememberedSettings AppSettings::Remembered() const {
 
 void AppSettings::SetRemembered(const RememberedSettings& remembered) {
   // Keys of an earlier run that this one has no value for must not come back.
-  for (const char* group : {"Connection", "Spectrum", "Window"}) {
+  for (const char* group : {"Connection", "Spectrum", "Window", "Replay"}) {
     settings_->remove(QString::fromLatin1(group));
   }
   for (const auto& [key, text] : RememberedEntries(remembered)) {

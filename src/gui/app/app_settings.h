@@ -3,6 +3,7 @@
 #include <QSettings>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QVariant>
 #include <memory>
 
@@ -19,10 +20,15 @@ class AppSettings {
   // Value of the radio alert setting that keeps the alert away at start-up.
   static constexpr int kRadioAlertDisabled = 1;
 
+  // Whether changes reach the file. A run that leaves nothing for the next (the demo, a
+  // scripted run) reads the file as it is and keeps its changes in a copy of its own, which
+  // goes with it; a damaged file is then left where it is.
+  enum class Writes { kToFile, kNone };
+
   // The user's settings.
-  AppSettings();
+  explicit AppSettings(Writes writes = Writes::kToFile);
   // An INI file at this path.
-  explicit AppSettings(const QString& ini_path);
+  explicit AppSettings(const QString& ini_path, Writes writes = Writes::kToFile);
   ~AppSettings();
   AppSettings(const AppSettings&) = delete;
   AppSettings& operator=(const AppSettings&) = delete;
@@ -68,9 +74,14 @@ class AppSettings {
   QSettings& Store() { return *settings_; }
 
  private:
+  void Open(std::unique_ptr<QSettings> file, Writes writes);
+  // The damage that makes the file unreadable as ours; empty when it reads well.
+  QString Damage() const;
   void SetAsideIfUnreadable();
+  void CopyToScratch();
   void WriteRecentFiles(const QStringList& files);
 
+  std::unique_ptr<QTemporaryDir> scratch_;  // holds the copy of a run that writes nothing
   std::unique_ptr<QSettings> settings_;
   QString read_problem_;
 };

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "core/display/colour_map.h"
+#include "core/record/capture_file.h"
 
 #include "core/control/snapshot_print.h"
 #include "gui/app/printing.h"
@@ -336,18 +337,29 @@ bool CQuorvalinFormView::ReviewFile(const std::string& path) {
 }
 
 bool CQuorvalinFormView::ChooseAndOpenLog() {
-  CReplayChoiceDialog dialog(this);
+  CReplayChoiceDialog dialog(replay_choice_, this);
   if (!dialog_runner_(dialog) || chooser_ == nullptr) return false;
-  if (dialog.Choice() == 2) {
+  replay_choice_ = dialog.Choice();
+  if (replay_choice_ == kCaptureReplay) {
     const std::optional<std::string> path =
         chooser_->OpenFileName("Open", "Instant Capture File (*.icf)");
-    if (path) ReviewFile(*path);
+    if (path && MayTakeOver(*path, true)) ReviewFile(*path);
     return false;  // a review is no playback
   }
-  if (dialog.Choice() != 1) return false;
   const std::optional<std::string> path = chooser_->OpenFileName(
       "Open", "Quorvalin Tablet Log File (*.kzq);;Quorvalin Log File (*.zn)");
-  return path && display_.Recorder().OpenLogForReplay(*path);
+  return path && MayTakeOver(*path, false) && display_.Recorder().OpenLogForReplay(*path);
+}
+
+bool CQuorvalinFormView::MayTakeOver(const std::string& path, bool is_capture) {
+  const std::optional<AlertText> question = TakeOverQuestion(Flags(), path, is_capture);
+  return !question || alerts_.Ask(question->text, question->caption);
+}
+
+bool CQuorvalinFormView::OpenChosenFile(const std::string& path) {
+  const bool capture = IsCaptureFile(path);
+  if (!MayTakeOver(path, capture)) return false;
+  return capture ? ReviewFile(path) : ReplayFile(path);
 }
 
 bool CQuorvalinFormView::ReplayFile(const std::string& path) {

@@ -13,6 +13,7 @@ class QPrinter;
 
 #include "core/app/alerts.h"
 #include "core/app/file_chooser.h"
+#include "core/app/remembered_settings.h"
 #include "core/app/timer.h"
 #include "core/control/form_view_rules.h"
 #include "core/link/handshake.h"
@@ -76,10 +77,17 @@ class CQuorvalinFormView : public QWidget {
   void SetFileChooser(FileChooser* chooser);
   void SetDialogRunner(std::function<bool(QDialog&)> runner) { dialog_runner_ = std::move(runner); }
 
+  // "Select Replay Type" opens with this choice, the last one made.
+  int ReplayChoice() const { return replay_choice_; }
+  void SetReplayChoice(int choice) { replay_choice_ = choice; }
+
   // Plays `path` in the graph as Replay would after choosing it; the link is closed.
   bool ReplayFile(const std::string& path);
   // Reviews the capture file `path` in the graph; the link is closed.
   bool ReviewFile(const std::string& path);
+  // A file chosen by the user (a recent file): replayed or reviewed by its kind, once the user
+  // agrees to close a connected Receiver's link.
+  bool OpenChosenFile(const std::string& path);
 
   // The printer the print commands use (the frame's; not owned).
   void SetPrinter(QPrinter* printer) { printer_ = printer; }
@@ -118,6 +126,8 @@ class CQuorvalinFormView : public QWidget {
   void Replay();
   // Asks for the kind of replay and the file, and opens it; true once a log plays.
   bool ChooseAndOpenLog();
+  // Whether `path` may take the graph from the Receiver: asks while one is connected.
+  bool MayTakeOver(const std::string& path, bool is_capture);
   // Playback took over: the toolbar, the panes and the link follow.
   void TakeOverForPlayback();
   void Pause();
@@ -145,6 +155,7 @@ class CQuorvalinFormView : public QWidget {
   FileChooser* chooser_ = nullptr;
   QPrinter* printer_ = nullptr;
   std::function<bool(QDialog&)> dialog_runner_;
+  int replay_choice_ = kSpectrumLogReplay;
 };
 
 }  // namespace qv

@@ -24,11 +24,11 @@
 #include "core/display/colour_map.h"
 #include "core/display/density.h"
 #include "core/display/peak_search.h"
-#include "core/record/capture_file.h"
 #include "core/ui/command_keys.h"
 #include "gui/app/form_view.h"
 #include "gui/app/key_routing.h"
 #include "gui/app/manual_window.h"
+#include "gui/app/page_setup_dialog.h"
 #include "gui/app/radio_alert_dialog.h"
 #include "gui/app/toolbar_icons.h"
 #include "gui/app/window_place.h"
@@ -90,6 +90,11 @@ CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode,
   placement->AddToolWindow(view_->Display().Spectrogram());
   placement->AddToolWindow(view_->Display().Histogram());
   placement->AddToolWindow(view_->Display().Recorder().TimeMarkers());
+  for (QWidget* part : {static_cast<QWidget*>(statusBar()), static_cast<QWidget*>(toolbar_),
+                        static_cast<QWidget*>(link_lost_bar_),
+                        static_cast<QWidget*>(&view_->Timeline())}) {
+    placement->AddKeepClear(*part);
+  }
 
   running_timer_->SetCallback([this] {
     running_clock_.Tick();
@@ -478,9 +483,9 @@ void CMainFrame::RebuildViewMenu() {
     for (CTabDialog* page : *stack) {
       QAction* action = view_menu_->addAction(page->Title());
       action->setCheckable(true);
+      // Ticked while the page is on its edge; the menu closes even a page whose tab has no
+      // close box (Trigger), so every item can be toggled.
       action->setChecked(!page->IsClosed());
-      // A page without a close box is never closed.
-      action->setEnabled(!page->CloseBox().isNull());
       connect(action, &QAction::toggled, page, [page](bool open) {
         if (open) {
           page->ReopenPage();
@@ -519,16 +524,18 @@ void CMainFrame::OpenRecentFile(const QString& path) {
                  "Recent Files");
     return;
   }
-  if (IsCaptureFile(path.toStdString())) {
-    view_->ReviewFile(path.toStdString());
-  } else {
-    view_->ReplayFile(path.toStdString());
-  }
+  view_->OpenChosenFile(path.toStdString());
 }
 
-void CMainFrame::PrintSetup() {
-  QPageSetupDialog dialog(printer_.get(), this);
-  dialog.exec();
+QDialog* CMainFrame::PrintSetup() {
+  // Qt's page set-up serves only a system printer and complains on the console otherwise.
+  QDialog* dialog = printer_->outputFormat() == QPrinter::NativeFormat
+                        ? static_cast<QDialog*>(new QPageSetupDialog(printer_.get(), this))
+                        : new CPageSetupDialog(*printer_, this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setWindowModality(Qt::ApplicationModal);
+  dialog->show();
+  return dialog;
 }
 
 CDisableRadioAlertDialog* CMainFrame::OpenRadioAlert() {

@@ -18,6 +18,7 @@ class QMenu;
 namespace qv {
 class CLinkLostBar;
 }
+class QDialog;
 class QPrinter;
 
 namespace qv {
@@ -59,6 +60,9 @@ class CMainFrame : public QMainWindow {
   CLinkLostBar* LinkLostBar() const { return link_lost_bar_; }
   QMenu* ConnectionMenu() const { return connection_menu_; }
   QPrinter& Printer() { return *printer_; }
+  // File, "Print Setup...": the page set-up fitting the printer, opened modally without a
+  // nested event loop; it deletes itself when closed.
+  QDialog* PrintSetup();
 
   // Re-evaluates the toolbar's enable rules and swapped buttons from the view's state.
   void RefreshToolbar();
@@ -112,7 +116,6 @@ class CMainFrame : public QMainWindow {
   void RebuildRecentFiles();
   void RebuildViewMenu();
   void BuildReconnect();
-  void PrintSetup();
   AppSettings& Settings();
 
   bool tablet_mode_;

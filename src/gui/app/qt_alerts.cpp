@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <cstdio>
+#include <utility>
 
 #include "gui/app/window_place.h"
 
@@ -43,6 +44,22 @@ void QtAlerts::TreatAsAlert(QDialog& dialog) {
 void QtAlerts::Show(const std::string& text, const std::string& caption) {
   waiting_.push_back({text, caption});
   ShowWaiting();
+}
+
+bool QtAlerts::Ask(const std::string& text, const std::string& caption) {
+  if (scripted_) {
+    Show(text, caption);
+    return false;
+  }
+  // Messages that come meanwhile wait behind the question.
+  const bool was_showing = std::exchange(showing_, true);
+  AlertBox box(QMessageBox::Question, QString::fromStdString(caption),
+               QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, parent_);
+  box.setDefaultButton(QMessageBox::No);
+  const bool yes = box.exec() == QMessageBox::Yes;
+  showing_ = was_showing;
+  if (!showing_) ShowWaiting();
+  return yes;
 }
 
 void QtAlerts::ShowWaiting() {

@@ -24,6 +24,9 @@ class QtAlerts : public Alerts {
   void SetScripted(bool scripted) { scripted_ = scripted; }
   void Show(const std::string& text, const std::string& caption) override;
   void Note(const std::string& text) override;
+  // Yes or No, No by default; in a scripted run the message goes to standard error and the
+  // answer is No.
+  bool Ask(const std::string& text, const std::string& caption) override;
 
   // A dialog of its own that is an alert too: messages wait while it is up.
   static void TreatAsAlert(QDialog& dialog);

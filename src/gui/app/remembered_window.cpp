@@ -27,12 +27,12 @@ void RestoreRemembered(CMainFrame& frame, const RememberedSettings& remembered) 
   CConnectionEx& sheet = frame.View().Connection();
   sheet.SetPreselection(remembered.link);
   sheet.Ops().SetRemembered(remembered.spectrum);
+  frame.View().SetReplayChoice(remembered.replay_choice);
   const auto& closed = remembered.window.closed_panels;
   ForEachPanel(frame, [&closed](CTabDialog& page) {
     const bool was_closed =
         std::find(closed.begin(), closed.end(), page.Title().toStdString()) != closed.end();
-    // A page without a close box cannot be closed by the user either.
-    if (was_closed && !page.CloseBox().isNull()) page.ClosePage();
+    if (was_closed) page.ClosePage();
   });
 }
 
@@ -53,6 +53,7 @@ RememberedSettings CollectRemembered(CMainFrame& frame, const RememberedSettings
   CConnectionEx& sheet = frame.View().Connection();
   now.link = sheet.LastLink();
   now.spectrum = sheet.Ops().Remembered();
+  now.replay_choice = frame.View().ReplayChoice();
   const QRect place = frame.isMaximized() || frame.isFullScreen() ? frame.normalGeometry()
                                                                   : frame.geometry();
   if (place.isValid()) {

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QEvent>
 #include <QScreen>
+#include <QStyle>
+#include <algorithm>
 #include <QWidget>
 
 namespace qv {
@@ -27,8 +29,12 @@ void CentreOnParent(QWidget& window) {
   const QWidget* parent = window.parentWidget();
   if (parent == nullptr || !parent->window()->isVisible()) return;
   // Client areas: a window not shown yet has no frame to measure.
-  const ScreenRect place = CentreOn(ToScreenRect(parent->window()->geometry()), window.width(),
-                                    window.height(), AvailableScreens());
+  const QWidget& over = *parent->window();
+  const std::vector<ScreenRect> screens = AvailableScreens();
+  const bool maximised = (over.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) != 0;
+  const ScreenRect place =
+      CentreOn(CentreTarget(ToScreenRect(over.geometry()), maximised, screens), window.width(),
+               window.height(), screens);
   window.setGeometry(place.x, place.y, place.width, place.height);
 }
 
@@ -38,6 +44,10 @@ WindowPlacement::WindowPlacement(QWidget& main_window) : QObject(&main_window), 
 
 void WindowPlacement::AddToolWindow(QWidget& window) {
   tools_.append(&window);
+}
+
+void WindowPlacement::AddKeepClear(QWidget& part) {
+  keep_clear_.append(&part);
 }
 
 bool WindowPlacement::eventFilter(QObject* watched, QEvent* event) {
@@ -60,9 +70,24 @@ bool WindowPlacement::eventFilter(QObject* watched, QEvent* event) {
 
 void WindowPlacement::PlaceBesideMain(QWidget& window) {
   if (!main_.isVisible()) return;
-  // Frames count: a window not shown yet is given the main window's.
+  // Frames count: a window not shown yet is given the main window's, and a title bar where a
+  // window manager draws one even if the main window (maximised) shows none.
   const QRect main_frame = main_.frameGeometry();
-  const QSize frame_extra = main_frame.size() - main_.geometry().size();
+  QMargins frame(main_.geometry().left() - main_frame.left(),
+                 main_.geometry().top() - main_frame.top(),
+                 main_frame.right() - main_.geometry().right(),
+                 main_frame.bottom() - main_.geometry().bottom());
+  const QString platform = QGuiApplication::platformName();
+  if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+    frame.setTop(std::max(frame.top(), window.style()->pixelMetric(QStyle::PM_TitleBarHeight)));
+  }
+  const QSize frame_extra(frame.left() + frame.right(), frame.top() + frame.bottom());
+  std::vector<ScreenRect> keep_clear;
+  for (const QPointer<QWidget>& part : keep_clear_) {
+    if (part != nullptr && part->isVisible()) {
+      keep_clear.push_back(ToScreenRect(QRect(part->mapToGlobal(QPoint(0, 0)), part->size())));
+    }
+  }
   std::vector<ScreenRect> others;
   for (const QPointer<QWidget>& tool : tools_) {
     if (tool != nullptr && tool != &window && tool->isVisible()) {
@@ -71,8 +96,11 @@ void WindowPlacement::PlaceBesideMain(QWidget& window) {
   }
   const QSize size = window.size() + frame_extra;
   const ScreenRect place = PlaceBeside(ToScreenRect(main_frame), size.width(), size.height(),
-                                       AvailableScreens(), others);
-  window.move(place.x, place.y);  // a window's position is its frame's
+                                       AvailableScreens(), others, keep_clear);
+  // The client is placed itself: a window manager that puts the client where the frame was
+  // asked for would hang the title bar over what lies above.
+  window.setGeometry(place.x + frame.left(), place.y + frame.top(), window.width(),
+                     window.height());
 }
 
 }  // namespace qv

@@ -27,6 +27,9 @@ class WindowPlacement : public QObject {
 
   // A window of the graph (spectrogram, histogram, time markers).
   void AddToolWindow(QWidget& window);
+  // A part of the main window those windows keep clear of while it shows (its bars, the
+  // timeline's controls), even where they must lie over the main window.
+  void AddKeepClear(QWidget& part);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -36,6 +39,7 @@ class WindowPlacement : public QObject {
 
   QWidget& main_;
   QList<QPointer<QWidget>> tools_;
+  QList<QPointer<QWidget>> keep_clear_;
   QList<QPointer<QWidget>> placed_;
 };
 

@@ -186,10 +186,7 @@ void CPeakHoldTraceDialog::Freeze() {
 }
 
 void CPeakHoldTraceDialog::ClearAll() {
-  for (int k = 0; k < kTraceSlots; ++k) SwitchOff(k);
-  SwitchMinOff();
-  SetChecked(hide_all_, false);
-  SetGroupEnabled(false);
+  trace_.RestartHolds();
 }
 
 // --- Frozen copies of the averaged traces -------------------------------------------------------

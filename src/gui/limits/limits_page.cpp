@@ -61,7 +61,8 @@ CLimitsPage::CLimitsPage(PageContext& context, CLimitsController& limits, QWidge
   events_ = new QTreeWidget(Body());
   events_->setRootIsDecorated(false);
   events_->setFocusPolicy(Qt::NoFocus);
-  events_->setHeaderLabels({QStringLiteral("Start"), QStringLiteral("End"),
+  // Numbered as the captures' comments name the violations.
+  events_->setHeaderLabels({QStringLiteral("No."), QStringLiteral("Start"), QStringLiteral("End"),
                             QStringLiteral("Worst Frequency"), QStringLiteral("Worst Level"),
                             QStringLiteral("Excess")});
   events_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);

@@ -39,7 +39,7 @@ bool CLogOptionDialog::CaptureChosen() const {
   return capture_->isChecked();
 }
 
-CReplayChoiceDialog::CReplayChoiceDialog(QWidget* parent)
+CReplayChoiceDialog::CReplayChoiceDialog(int choice, QWidget* parent)
     : QDialog(parent),
       spectrum_log_(new QRadioButton(QStringLiteral("    Open Spectrum Log File for replay"), this)),
       time_marker_(
@@ -49,6 +49,7 @@ CReplayChoiceDialog::CReplayChoiceDialog(QWidget* parent)
   layout->addWidget(spectrum_log_);
   layout->addWidget(time_marker_);
   layout->addWidget(OkCancel(this));
+  (choice == kCaptureReplay ? time_marker_ : spectrum_log_)->setChecked(true);
 }
 
 int CReplayChoiceDialog::Choice() const {

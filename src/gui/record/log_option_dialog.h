@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "core/app/remembered_settings.h"
 #include "core/control/form_view_rules.h"
 
 class QCheckBox;
@@ -32,9 +33,10 @@ class CReplayChoiceDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CReplayChoiceDialog(QWidget* parent = nullptr);
+  // Opens with `choice` (1 or 2, the one used last) chosen, so OK always opens something.
+  explicit CReplayChoiceDialog(int choice = kSpectrumLogReplay, QWidget* parent = nullptr);
 
-  // 1 spectrum log, 2 time-marker file, 0 while neither is chosen.
+  // 1 spectrum log, 2 time-marker file.
   int Choice() const;
   QRadioButton* SpectrumLogButton() const { return spectrum_log_; }
   QRadioButton* TimeMarkerButton() const { return time_marker_; }

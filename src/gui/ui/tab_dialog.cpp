@@ -58,7 +58,7 @@ void CTabDialog::SetIcon(const QPixmap& icon) {
 
 void CTabDialog::InitPage() {
   body_->adjustSize();
-  shape_.panel_width = body_->width();
+  shape_.panel_width = body_->width() + EdgeGutter(shape_);
   shape_.panel_height = body_->height();
   title_font_ = font();
   const int title_width = QFontMetrics(font()).horizontalAdvance(title_);
@@ -126,8 +126,7 @@ void CTabDialog::BuildRegion() {
   const TabRect window = WindowSize(shape_);
   setFixedSize(window.width, window.height);
   // The controls move with the panel when the tab strip changes sides.
-  scroll_->setGeometry(
-      QRect(ToQt(PanelOrigin(shape_)), QSize(shape_.panel_width, shape_.panel_height)));
+  scroll_->setGeometry(ToQt(ControlsRect(shape_)));
   polygon_.clear();
   for (const TabPoint& point : TabPolygon(shape_)) polygon_ << ToQt(point);
   const QRegion region(polygon_, Qt::OddEvenFill);

@@ -35,6 +35,7 @@ RememberedSettings Sample() {
   sample.window.place = ScreenRect{-200, 30, 900, 600};
   sample.window.maximised = false;
   sample.window.closed_panels = {"Resolution", "Trace Colour"};
+  sample.replay_choice = kCaptureReplay;
   return sample;
 }
 
@@ -75,6 +76,8 @@ TEST(RememberedSettings, EachDamagedValueFallsBackToItsDefaultAlone) {
       {"Window/X", "12.5", no_place},
       {"Connection/Interface", "7",
        [](const RememberedSettings& got) { return got.link == RememberedLink{}; }},
+      {"Replay/Choice", "0",
+       [](const RememberedSettings& got) { return got.replay_choice == kSpectrumLogReplay; }},
       {"Connection/Address", "127.0.0.1\n[Spectrum]",
        [](const RememberedSettings& got) { return got.link.address.empty(); }},
   };

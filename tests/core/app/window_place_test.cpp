@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace qv {
@@ -49,6 +50,26 @@ TEST(WindowPlaceTest, BesideTheMainWindowWhereThereIsRoomElseCoveringLeastDialog
   // Larger than the screen: its top-left corner on it.
   EXPECT_EQ(CentreOn({0, 0, 1920, 1080}, 2000, 1200, one), (ScreenRect{0, 0, 2000, 1200}));
   EXPECT_EQ(CentreOn({1700, 100, 400, 300}, 300, 200, {}), (ScreenRect{1750, 150, 300, 200}));
+}
+
+// A maximised main window on a 1280 x 800 screen: the graph's windows must lie over it, but
+// over its graph, never over its toolbar, status bar or the timeline's controls; a dialog of a
+// maximised window is centred on its screen, whatever place the window reports.
+TEST(WindowPlaceTest, OverAMaximisedWindowTheBarsAndControlsStayClear) {
+  const Rects screen = {{0, 0, 1280, 800}};
+  const ScreenRect main{0, 0, 1280, 800};
+  const Rects bars = {{0, 20, 1280, 60}, {0, 700, 1280, 76}, {0, 776, 1280, 24}};
+  Rects open;
+  for (const auto& [width, height] : {std::pair{640, 420}, {560, 400}, {600, 300}}) {
+    const ScreenRect place = PlaceBeside(main, width, height, screen, open, bars);
+    for (const ScreenRect& bar : bars) EXPECT_EQ(OverlapArea(place, bar), 0) << width;
+    EXPECT_EQ(OverlapArea(place, screen[0]), int64_t{width} * height) << width;
+    open.push_back(place);
+  }
+  EXPECT_EQ(CentreTarget({0, 0, 1280, 800}, false, screen), (ScreenRect{0, 0, 1280, 800}));
+  const Rects wide = {{0, 0, 1920, 1080}};
+  EXPECT_EQ(CentreOn(CentreTarget({0, 0, 1280, 800}, true, wide), 300, 200, wide),
+            (ScreenRect{810, 440, 300, 200}));
 }
 
 }  // namespace

@@ -417,6 +417,31 @@ TEST_F(TraceDataTest, ResetClearsFlagsAndKeepsTraces) {
   EXPECT_EQ(trace->spectrogram_history().At(14999, 50), -91);
 }
 
+TEST_F(TraceDataTest, MarkersComeBackAfterAResetOnlyOnTheSameSetting) {
+  Feed(Block(3, 0, Dbm({-10, -20, -30})));
+  MarkerRecord& m = trace->markers[1];
+  m.a_placed = m.b_placed = 1;
+  m.a_point = 0;
+  m.b_point = 2;
+  // A reconnect: the reset, a second one before any sweep, then the same setting again.
+  trace->ResetTraces();
+  trace->ResetTraces();
+  EXPECT_EQ(m.a_placed, 0);
+  Feed(Block(3, 0, Dbm({-11, -21, -31})));
+  EXPECT_EQ(m.a_placed, 1);
+  EXPECT_EQ(m.b_placed, 1);
+  EXPECT_FLOAT_EQ(m.a_level, -11);
+  EXPECT_FLOAT_EQ(m.b_level, -31);
+  // Another setting (four points) leaves them off, and a later return to the old one too.
+  trace->ResetTraces();
+  Feed(Block(4, 0, Dbm({-10, -20, -30, -40})));
+  EXPECT_EQ(m.a_placed, 0);
+  trace->ResetTraces();
+  Feed(Block(3, 0, Dbm({-10, -20, -30})));
+  EXPECT_EQ(m.a_placed, 0);
+  EXPECT_EQ(trace->markers[0].a_placed, 0);
+}
+
 TEST_F(TraceDataTest, LoggedSweepReplacesOnlyTheLiveTrace) {
   trace->StartTraceAverage(2);
   Feed(Block(3, 0, Dbm({-50, -50, -50})));

@@ -8,6 +8,8 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/display/plot_scale.h"
@@ -31,6 +33,8 @@ struct Record {
   uint8_t trace_average_on = 0, data_clipping = 0, low_battery = 0;
   float sweep_power_sum = 0, sweep_power = 0;
   SweepHeader header;
+  // Markers a reset took off, back on the first sweep if it has their setting.
+  std::optional<std::pair<SweepHeader, std::array<Marker, 3>>> kept;
   std::vector<std::array<int16_t, kDepth>> average_history =
       std::vector<std::array<int16_t, kDepth>>(kPoints);
   std::vector<std::array<int16_t, kDepth>> spectrogram =
@@ -94,7 +98,19 @@ inline void Shift(Record& r, bool rev) {
 }
 
 inline void Process(Record& r, const Bytes& m, const PlotRect& p, bool rev, int16_t threshold) {
-  r.header = *ParseSweepHeader(m.data(), m.size());
+  const SweepHeader next = *ParseSweepHeader(m.data(), m.size());
+  if (r.kept) {
+    const SweepHeader& was = r.kept->first;
+    if (was.start == next.start && was.points == next.points &&
+        was.sweep_word == next.sweep_word && was.rbw_code == next.rbw_code) {
+      for (size_t i = 0; i < r.markers.size(); ++i) {
+        r.markers[i].a_placed = r.kept->second[i].a_placed;
+        r.markers[i].b_placed = r.kept->second[i].b_placed;
+      }
+    }
+    r.kept.reset();
+  }
+  r.header = next;
   const size_t first_level = SweepLevelsOffset(m[0]);
   r.data_clipping = r.header.status & 1;
   r.low_battery = (r.header.status >> 1) & 1;
@@ -216,6 +232,12 @@ inline void Process(Record& r, const Bytes& m, const PlotRect& p, bool rev, int1
 }
 
 inline void Reset(Record& r) {
+  bool placed = false;
+  for (const Marker& mk : r.markers) placed = placed || mk.a_placed || mk.b_placed;
+  if (placed && r.header.points != 0) {
+    r.kept.emplace(r.header, std::array<Marker, 3>{});
+    std::copy_n(r.markers.begin(), 3, r.kept->second.begin());
+  }
   r.sweep_power = 0;
   r.header = SweepHeader{};
   r.header.type = 0;

@@ -163,8 +163,8 @@ TEST(LimitMonitorTest, ViolationsMergeEndAndAreWritten) {
   EXPECT_EQ(actions.beeps, 2);
   EXPECT_EQ(actions.captures,
             (std::vector<std::string>{
-                "Limit violation t2 to t4: +15.0 dB at 2407.00 MHz, -30.0 dBm",
-                "Limit violation t6 (going on): +4.0 dB at 2420.00 MHz, -41.0 dBm"}));
+                "Limit violation 1 t2 to t4: +15.0 dB at 2407.00 MHz, -30.0 dBm",
+                "Limit violation 2 t6 (going on): +4.0 dB at 2420.00 MHz, -41.0 dBm"}));
 
   const auto file = [&] {
     const std::vector<uint8_t> bytes = ReadWholeFile(dir.File("events.csv"));
@@ -174,7 +174,7 @@ TEST(LimitMonitorTest, ViolationsMergeEndAndAreWritten) {
             "start,end,worst_frequency_mhz,worst_level_dbm,excess_db,sweeps\n"
             "t2,t4,2407.000,-30.00,15.00,3\n");
   monitor.Finish();
-  EXPECT_EQ(actions.captures[1], "Limit violation t6 to t6: +4.0 dB at 2420.00 MHz, -41.0 dBm");
+  EXPECT_EQ(actions.captures[1], "Limit violation 2 t6 to t6: +4.0 dB at 2420.00 MHz, -41.0 dBm");
   EXPECT_EQ(file(),
             "start,end,worst_frequency_mhz,worst_level_dbm,excess_db,sweeps\n"
             "t2,t4,2407.000,-30.00,15.00,3\n"
@@ -195,6 +195,14 @@ TEST(LimitMonitorTest, ViolationsMergeEndAndAreWritten) {
   EXPECT_EQ(many.Events().size(), kLimitEventsKept);
   EXPECT_EQ(many.Dropped(), 1u);
   EXPECT_EQ(many.Events().front().start.text, "1");
+  // Numbers count every violation of the run, those dropped or cleared from the list too, so
+  // a row and the capture comment naming it agree.
+  EXPECT_EQ(many.Events().front().number, 2u);
+  EXPECT_EQ(many.Events().back().number, kLimitEventsKept + 1);
+  many.Clear();
+  many.Add(fail, {0, "again"});
+  EXPECT_EQ(many.Events().front().number, kLimitEventsKept + 2);
+  EXPECT_EQ(LimitEventTexts(many.Events().front()).front(), std::to_string(kLimitEventsKept + 2));
 }
 
 }  // namespace

@@ -106,25 +106,25 @@ TEST_F(PeakHoldPageTest, AFrozenTraceStaysWhileAnotherRunsAndHideAllCoversBoth) 
   EXPECT_TRUE(page.HideBox(2)->isChecked());
   EXPECT_FALSE(page.HideBox(1)->isChecked());
 
-  // Clear all starts the running holds again from the live trace and switches nothing off:
-  // the live peak and a live min hold restart, the frozen ones keep what they held.
-  page.MinBox()->click();
-  page.MinBox()->click();  // live again
-  trace_->peaks[2].y[0] = 1;
+  // Clear all switches the peak traces off, frozen or live; the min hold (frozen and hidden
+  // here) is not switched off but starts over, live, from the live trace.
   trace_->min_hold.y[0] = 200;
   trace_->live_y[0] = 7;
   page.ClearAllButton()->click();
-  EXPECT_EQ(trace_->peaks[2].live, 1);
-  EXPECT_EQ(trace_->peaks[2].y[0], 7);
-  EXPECT_EQ(trace_->peaks[0].frozen, 1);
-  EXPECT_EQ(trace_->peaks[0].y[0], 100);
+  for (int k = 0; k < kTraceSlots; ++k) {
+    EXPECT_EQ(trace_->peaks[k].live + trace_->peaks[k].frozen + trace_->peaks[k].hidden, 0);
+    EXPECT_FALSE(page.TraceBox(k)->isChecked());
+    EXPECT_FALSE(page.HideBox(k)->isEnabled());
+    EXPECT_EQ(page.Status(k)->text(), QStringLiteral("Disabled"));
+  }
   EXPECT_EQ(trace_->min_hold.live, 1);
+  EXPECT_EQ(trace_->min_hold.frozen + trace_->min_hold.hidden, 0);
   EXPECT_EQ(trace_->min_hold.y[0], 7);
   EXPECT_TRUE(page.MinBox()->isChecked());
+  EXPECT_FALSE(page.MinHideBox()->isChecked());
   EXPECT_EQ(page.MinStatus()->text(), QStringLiteral("Live"));
-  EXPECT_TRUE(page.TraceBox(2)->isChecked());
-  EXPECT_EQ(page.Status(0)->text(), QStringLiteral("Frozen"));
-  EXPECT_TRUE(page.FreezeButton()->isEnabled());
+  EXPECT_FALSE(page.HideAllBox()->isChecked());
+  EXPECT_FALSE(page.FreezeButton()->isEnabled());
   EXPECT_EQ(page.CurrentSlot(), 2);
 }
 

@@ -244,13 +244,6 @@ void TraceData::StartMinHold() {
   std::copy_n(live_sixteenths.begin(), n, min_hold.sixteenths.begin());
 }
 
-void TraceData::RestartHolds() {
-  for (int32_t k = 0; k < kTraceSlots; ++k) {
-    if (peaks[k].live != 0) StartPeakTrace(k);
-  }
-  if (min_hold.live != 0) StartMinHold();
-}
-
 int32_t TraceData::MinHoldPoints() const {
   const int32_t n = StoredPoints();
   int32_t seen = 0;

@@ -92,9 +92,6 @@ class TraceData {
 
   // The min-hold trace starts from the live trace as it is now.
   void StartMinHold();
-  // "Clear all": every running hold (peaks and min) starts again from the live trace; frozen
-  // ones are kept and nothing is switched off.
-  void RestartHolds();
   // Leading points of the min-hold trace that have a level (all but those not yet seen since a
   // reset).
   int32_t MinHoldPoints() const;

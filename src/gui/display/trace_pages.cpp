@@ -186,7 +186,15 @@ void CPeakHoldTraceDialog::Freeze() {
 }
 
 void CPeakHoldTraceDialog::ClearAll() {
-  trace_.RestartHolds();
+  for (int k = 0; k < kTraceSlots; ++k) SwitchOff(k);
+  SetChecked(hide_all_, false);
+  SetGroupEnabled(false);
+  // The min hold is a running measurement: cleared, it starts over rather than going off.
+  if (trace_.min_hold.live != 0 || trace_.min_hold.frozen != 0) {
+    trace_.min_hold.hidden = 0;
+    SetChecked(min_hide_, false);
+    OnMinBox(true);
+  }
 }
 
 // --- Frozen copies of the averaged traces -------------------------------------------------------

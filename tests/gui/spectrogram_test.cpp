@@ -158,8 +158,8 @@ TEST_F(SpectrogramDialogTest, ReverseReplayShowsTheNewestSweepAtTheTop) {
   int checked = 0;
   for (int y = 0; y <= h; ++y) {
     const int slot = ((h - y) * 99) / h;
-    if (slot == 98) EXPECT_EQ(picture.pixel(5, y), Expected(gradient, -50)) << y;
-    if (slot == 97) EXPECT_EQ(picture.pixel(5, y), Expected(gradient, -75)) << y;
+    if (slot == 98) { EXPECT_EQ(picture.pixel(5, y), Expected(gradient, -50)) << y; }
+    if (slot == 97) { EXPECT_EQ(picture.pixel(5, y), Expected(gradient, -75)) << y; }
     if (slot == 97 || slot == 98) ++checked;
   }
   EXPECT_GT(checked, 0);

@@ -42,13 +42,13 @@ TEST(GraphGeometryTest, GridPointsAndReadingsAgreeAtEverySize) {
       for (int32_t j = 0; j < n; ++j) {
         // Where points share a column, the one found is drawn in that column.
         ASSERT_EQ(g.X(g.PointAtX(g.X(j))), g.X(j)) << "point " << j;
-        if (j > 0) ASSERT_LE(g.X(j - 1), g.X(j));
+        if (j > 0) { ASSERT_LE(g.X(j - 1), g.X(j)); }
       }
       for (int32_t x = g.GridX(0); x <= g.GridX(10); ++x) {
         // No other point is drawn nearer to x than the one read there.
         const int32_t found = std::abs(g.X(g.PointAtX(x)) - x);
         for (int32_t j : {g.PointAtX(x) - 1, g.PointAtX(x) + 1}) {
-          if (j >= 0 && j < n) ASSERT_LE(found, std::abs(g.X(j) - x)) << "x " << x;
+          if (j >= 0 && j < n) { ASSERT_LE(found, std::abs(g.X(j) - x)) << "x " << x; }
         }
       }
       EXPECT_EQ(g.PointAtX(g.GridX(10)), n - 1);

@@ -46,7 +46,7 @@ TEST(MarkerLayoutTest, TextsStayInsideThePlotAndApart) {
     EXPECT_GE(b.top, bounds.top) << k;
     EXPECT_LE(b.top + b.height, bounds.bottom) << k;
     for (size_t o = 0; o < boxes.size(); ++o) {
-      if (o < k) EXPECT_FALSE(Overlap(b, boxes[o])) << k << " and " << o;
+      if (o < k) { EXPECT_FALSE(Overlap(b, boxes[o])) << k << " and " << o; }
       EXPECT_FALSE(CoversGlyph(b, boxes[o])) << k << " over the glyph of " << o;
     }
   }

@@ -142,13 +142,13 @@ TEST(FrequencyAxisTest, LabelsReadTheirLineAndNeverOverlap) {
     for (size_t k = 0; k < labels.size(); ++k) {
       const AxisLabel& l = labels[k];
       EXPECT_EQ(l.width, 7 * static_cast<int>(l.text.size()));
-      if (k > 0) EXPECT_GE(l.left, labels[k - 1].left + labels[k - 1].width + 7) << width;
+      if (k > 0) { EXPECT_GE(l.left, labels[k - 1].left + labels[k - 1].width + 7) << width; }
       // Each reads what a selection on its line reads.
       EXPECT_DOUBLE_EQ(std::stod(l.text), AxisFrequencyAt(g, 48000, 10, g.GridX(l.grid_line)))
           << width;
     }
-    if (width >= 1280) EXPECT_EQ(labels.size(), 11u) << width;
-    if (width >= 1280) EXPECT_EQ(labels[5].grid_line, 5);
+    if (width >= 1280) { EXPECT_EQ(labels.size(), 11u) << width; }
+    if (width >= 1280) { EXPECT_EQ(labels[5].grid_line, 5); }
   }
   // 2400 ... 2450 MHz reads the legend's centre and the span's tenths at any width.
   for (const int width : {1280, 1600, 1001}) {

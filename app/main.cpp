@@ -363,7 +363,7 @@ int main(int argc, char* argv[]) {
     if (!options.snapshot.empty()) SaveSnapshot(frame, QString::fromStdString(options.snapshot));
     if (!options.print_pdf.empty()) {
       const QString pdf = QString::fromStdString(options.print_pdf);
-      if (frame.View().PrintToPdf(pdf)) {
+      if (frame.View().Outputs().PrintToPdf(pdf)) {
         std::printf("quorvalin: graph printed to %s\n", qPrintable(pdf));
       } else {
         std::fprintf(stderr, "quorvalin: cannot print to %s\n", qPrintable(pdf));

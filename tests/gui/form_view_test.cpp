@@ -253,9 +253,9 @@ TEST_F(FormViewTest, ReplayTypeOpensWithTheLastChoiceAndAsksBeforeTakingOver) {
 // Export Traces: a name without extension gets ".csv"; before any sweep the file is the header
 // row; a file that cannot be written is said so, with the reason, and nothing is left.
 TEST_F(FormViewTest, ExportTracesWritesTheChosenFileOrSaysWhyNot) {
-  view_.ExportTraces();  // the dialog was cancelled: nothing happens
+  view_.Outputs().ExportTraces();  // the dialog was cancelled: nothing happens
   chooser_.save = QDir(dir_.path()).filePath(QStringLiteral("traces")).toStdString();
-  view_.ExportTraces();
+  view_.Outputs().ExportTraces();
   QFile file(QDir(dir_.path()).filePath(QStringLiteral("traces.csv")));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), QByteArray("Frequency (Hz),Live (dBm)\n"));
@@ -265,7 +265,7 @@ TEST_F(FormViewTest, ExportTracesWritesTheChosenFileOrSaysWhyNot) {
   EXPECT_TRUE(alerts_.shown.empty());
 
   chooser_.save = QDir(dir_.path()).filePath(QStringLiteral("gone/traces.csv")).toStdString();
-  view_.ExportTraces();
+  view_.Outputs().ExportTraces();
   ASSERT_EQ(alerts_.shown.size(), 1u);
   EXPECT_EQ(alerts_.shown[0].caption, "Export Alert !");
   EXPECT_NE(alerts_.shown[0].text.find("gone/traces.csv: No such file or directory"),
@@ -316,7 +316,7 @@ TEST_F(FormViewTest, ASelectedWindowIsDrawnCountedAndExported) {
   EXPECT_GT(max_pixels, 100);  // the line across the plot, not only its legend
 
   chooser_.save = QDir(dir_.path()).filePath(QStringLiteral("window.csv")).toStdString();
-  view_.ExportTraces();
+  view_.Outputs().ExportTraces();
   QFile file(QString::fromStdString(chooser_.save.value()));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QList<QByteArray> rows = file.readAll().split('\n');
@@ -351,7 +351,7 @@ TEST_F(FormViewTest, ASelectedWindowIsDrawnCountedAndExported) {
   window.Clear();
   EXPECT_FALSE(view_.Display().Histogram().ShowingWindow());
   EXPECT_FALSE(PaintedTexts(view_.Display()).contains(QStringLiteral("Window Max")));
-  view_.ExportTraces();
+  view_.Outputs().ExportTraces();
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_TRUE(file.readLine().startsWith("Frequency (Hz),Live (dBm)\n"));
 }
@@ -557,7 +557,7 @@ TEST_F(FormViewTest, LoggingOptionsRecordUntilStopAndReplayPlaysToTheEnd) {
   EXPECT_TRUE(view_.Display().SpectrumMode());
   EXPECT_FALSE(PaintedTexts(view_.Display()).isEmpty());
   chooser_.save = QDir(dir_.path()).filePath(QStringLiteral("kept.csv")).toStdString();
-  view_.ExportTraces();
+  view_.Outputs().ExportTraces();
   std::ifstream exported(*chooser_.save);
   const auto rows = std::count(std::istreambuf_iterator<char>(exported), {}, '\n');
   EXPECT_EQ(rows, 3);  // the header and both points

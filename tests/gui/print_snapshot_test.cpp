@@ -228,7 +228,7 @@ TEST_F(PrintViewTest, PagesKeepTheShapeAndTheSchemesAndAPdfHoldsText) {
   EXPECT_EQ(screen.pixel(screen.width() - 1, screen.height() - 1), qRgb(0, 0, 0));
 
   const QString pdf = dir_.filePath(QStringLiteral("graph.pdf"));
-  ASSERT_TRUE(view_.PrintToPdf(pdf));
+  ASSERT_TRUE(view_.Outputs().PrintToPdf(pdf));
   QFile file(pdf);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QByteArray bytes = file.readAll();

@@ -1,22 +1,13 @@
 #include "gui/app/form_view.h"
 
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QResizeEvent>
-#include <QFileInfo>
 #include <algorithm>
 
 #include "core/display/colour_map.h"
 #include "core/record/capture_file.h"
 
-#include "core/control/snapshot_print.h"
-#include "gui/app/printing.h"
-#include "gui/app/snapshot.h"
-
 #include "gui/record/log_option_dialog.h"
 #include "gui/record/time_marker_dialog.h"
-#include "gui/record/trace_export.h"
 
 #include "gui/control/reference_level_page.h"
 #include "gui/display/histogram_dialog.h"
@@ -32,12 +23,6 @@ namespace {
 
 // The histogram shows a window's shares out of this many.
 constexpr int16_t kWindowHistogramCounter = 10000;
-
-// A file name typed without an extension gets the file kind's own.
-std::string WithExtension(std::string path, const char* extension) {
-  if (QFileInfo(QString::fromStdString(path)).suffix().isEmpty()) path += extension;
-  return path;
-}
 
 }  // namespace
 
@@ -62,7 +47,8 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
                    emit ToolbarChanged();
                  }),
       display_(timers, sequencer_, alerts, this),
-      channel_plans_(timers, display_.Recorder()) {
+      channel_plans_(timers, display_.Recorder()),
+      outputs_(display_, alerts, *this, dialog_runner_) {
   display_.setObjectName(QStringLiteral("Graph Window"));
   timeline_ = new CTimelineWidget(this);
   // The overview wears the spectrogram's colours, whichever map and range are chosen.
@@ -180,17 +166,17 @@ void CQuorvalinFormView::OnCommand(int command) {
       display_.Recorder().ShowTimeMarkers();
       break;
     case kCmdSnapshot:
-      Snapshot();
+      outputs_.Snapshot();
       break;
     case kCmdPrint:
     case kCmdFilePrintPreview:
-      PrintPreview();
+      outputs_.PrintPreview();
       break;
     case kCmdFilePrint:
-      Print();
+      outputs_.Print();
       break;
     case kCmdPrintColourOptions:
-      PrintColourOptions();
+      outputs_.PrintColourOptions();
       break;
     case kCmdSelectDisplay:
       SelectDisplay();
@@ -254,73 +240,6 @@ void CQuorvalinFormView::StartLogging() {
     const std::optional<std::string> path = chooser_->SaveFileName(
         "Save As", "Instant Capture File (*.icf)", "Instant Capture File.icf");
     if (path) display_.Recorder().CreateCaptureFile(WithExtension(*path, ".icf"));
-  }
-}
-
-void CQuorvalinFormView::Snapshot() {
-  // The graph as it is now, before a file dialog covers it.
-  const QImage image = GraphSnapshot(display_);
-  if (image.isNull() || chooser_ == nullptr) return;
-  std::string chosen_type;
-  const std::optional<std::string> chosen =
-      chooser_->SaveFileName("Save As", kSnapshotFilter, "ZN Snapshot.bmp", &chosen_type);
-  if (!chosen) return;
-  const QString path = QString::fromStdString(SnapshotPath(*chosen, chosen_type));
-  std::string error;
-  if (!SaveSnapshotImage(image, path, &error)) {
-    alerts_.Show("The snapshot could not be saved.\n" + error, "Snapshot Alert !");
-  }
-}
-
-void CQuorvalinFormView::ExportTraces() {
-  if (chooser_ == nullptr) return;
-  const std::optional<std::string> chosen =
-      chooser_->SaveFileName("Export Traces", "CSV File (*.csv)", "Traces.csv");
-  if (!chosen) return;
-  std::string error;
-  if (!qv::ExportTraces(display_, WithExtension(*chosen, ".csv"), &error)) {
-    alerts_.Show("The traces could not be exported.\n" + error, "Export Alert !");
-  }
-}
-
-void CQuorvalinFormView::PrintPreview() {
-  if (printer_ == nullptr) return;
-  TurnPageFor(*printer_, display_.size());
-  display_.SetPrinting(true);
-  QPrintPreviewDialog dialog(printer_, this);
-  // The page follows any turn the user gives it in the preview.
-  connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-          [this](QPrinter* printer) { PrintGraph(*printer, display_.Scene()); });
-  dialog_runner_(dialog);
-  display_.EndPrinting();
-}
-
-void CQuorvalinFormView::Print() {
-  if (printer_ == nullptr) return;
-  TurnPageFor(*printer_, display_.size());
-  display_.SetPrinting(true);
-  QPrintDialog dialog(printer_, this);
-  if (dialog_runner_(dialog) && !PrintGraph(*printer_, display_.Scene())) {
-    alerts_.Show("The graph could not be printed.", "Print Alert !");
-  }
-  display_.EndPrinting();
-}
-
-bool CQuorvalinFormView::PrintToPdf(const QString& path) {
-  QPrinter pdf(QPrinter::HighResolution);
-  pdf.setOutputFormat(QPrinter::PdfFormat);
-  pdf.setOutputFileName(path);
-  TurnPageFor(pdf, display_.size());
-  display_.SetPrinting(true);
-  const bool printed = PrintGraph(pdf, display_.Scene());
-  display_.EndPrinting();
-  return printed;
-}
-
-void CQuorvalinFormView::PrintColourOptions() {
-  CPrintOptionDialog dialog(display_.PrintColourOption(), this);
-  if (dialog_runner_(dialog) && dialog.Option() != 0) {
-    display_.SetPrintColourOption(dialog.Option());
   }
 }
 
@@ -513,6 +432,7 @@ void CQuorvalinFormView::LayOut() {
 
 void CQuorvalinFormView::SetFileChooser(FileChooser* chooser) {
   chooser_ = chooser;
+  outputs_.SetFileChooser(chooser);
   // The graph's pages choose files too.
   display_.Panels().Context().chooser = chooser;
 }

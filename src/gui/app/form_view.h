@@ -3,7 +3,6 @@
 #include <QString>
 #include <QWidget>
 
-class QPrinter;
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -17,6 +16,7 @@ class QPrinter;
 #include "core/app/timer.h"
 #include "core/control/form_view_rules.h"
 #include "core/link/handshake.h"
+#include "gui/app/graph_outputs.h"
 #include "gui/display/channel_plan_source.h"
 #include "gui/display/display.h"
 #include "gui/link/intro_dialog.h"
@@ -89,12 +89,8 @@ class CQuorvalinFormView : public QWidget {
   // agrees to close a connected Receiver's link.
   bool OpenChosenFile(const std::string& path);
 
-  // The printer the print commands use (the frame's; not owned).
-  void SetPrinter(QPrinter* printer) { printer_ = printer; }
-  // Prints the graph as the Print command would, into a PDF file; false when it cannot.
-  bool PrintToPdf(const QString& path);
-  // File, "Export Traces...": asks for a file and writes the shown traces there as CSV.
-  void ExportTraces();
+  // The snapshot, printing and the traces' export; the frame gives it its printer.
+  GraphOutputs& Outputs() { return outputs_; }
 
  signals:
   void StatusPaneTextChanged(int pane_id, const QString& text);
@@ -119,10 +115,6 @@ class CQuorvalinFormView : public QWidget {
   void ShowModeless(QWidget& window);
   void SelectDisplay();
   void StartLogging();
-  void Snapshot();
-  void PrintPreview();
-  void Print();
-  void PrintColourOptions();
   void Replay();
   // Asks for the kind of replay and the file, and opens it; true once a log plays.
   bool ChooseAndOpenLog();
@@ -153,8 +145,8 @@ class CQuorvalinFormView : public QWidget {
   std::unique_ptr<CConnectionEx> connection_;
   mutable ToolbarState toolbar_;  // follows Flags() whenever it is read
   FileChooser* chooser_ = nullptr;
-  QPrinter* printer_ = nullptr;
   std::function<bool(QDialog&)> dialog_runner_;
+  GraphOutputs outputs_;  // runs its dialogs through dialog_runner_
   int replay_choice_ = kSpectrumLogReplay;
 };
 

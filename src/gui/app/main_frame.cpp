@@ -80,7 +80,7 @@ CMainFrame::CMainFrame(TimerFactory& timers, Alerts& alerts, bool tablet_mode,
   setWindowTitle(TitleFor(tablet_mode));
   setWindowIcon(ApplicationIcon());
   setCentralWidget(view_);
-  view_->SetPrinter(printer_.get());
+  view_->Outputs().SetPrinter(printer_.get());
   BuildToolbar();
   BuildStatusBar();
   BuildKeys();
@@ -177,7 +177,8 @@ void CMainFrame::BuildMenus() {
   file_menu_->addAction(QStringLiteral("Warnings"), this, [this] { OpenRadioAlert(); });
   file_menu_->addAction(QStringLiteral("Show Time Marker Dialog"), this,
                         [this] { view_->OnCommand(kCmdShowTimeMarkers); });
-  file_menu_->addAction(QStringLiteral("Export &Traces..."), this, [this] { view_->ExportTraces(); })
+  file_menu_->addAction(QStringLiteral("Export &Traces..."), this,
+                        [this] { view_->Outputs().ExportTraces(); })
       ->setObjectName(QStringLiteral("exportTraces"));
   file_menu_->addSeparator();
   file_menu_->addAction(QStringLiteral("E&xit"), this, &QWidget::close);

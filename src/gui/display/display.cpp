@@ -4,12 +4,9 @@
 #include <QDialog>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
-#include <cstring>
-#include <vector>
 
 #include "core/app/connection_ops.h"
 #include "core/app/status_panes.h"
@@ -404,33 +401,8 @@ void CDisplay::showEvent(QShowEvent* event) {
   if (const QScreen* shown_on = screen()) frames_.SetPeriod(FramePeriodMs(shown_on->refreshRate()));
 }
 
-namespace {
-
-// The window's own pixels under the widget a painter paints, when they are a plain 32-bit
-// image at one device pixel per pixel; a null image otherwise (printing, scaled screens).
-QImage WindowPixels(QPainter& painter, const QSize& size) {
-  QPaintDevice* device = painter.paintEngine() != nullptr ? painter.paintEngine()->paintDevice()
-                                                          : nullptr;
-  if (device == nullptr || device->devType() != QInternal::Image) return QImage();
-  auto* store = static_cast<QImage*>(device);
-  const QTransform to_device = painter.deviceTransform();
-  if (store->devicePixelRatio() != 1.0 || to_device.type() > QTransform::TxTranslate ||
-      (store->format() != QImage::Format_RGB32 &&
-       store->format() != QImage::Format_ARGB32_Premultiplied)) {
-    return QImage();
-  }
-  const QPoint at(qRound(to_device.dx()), qRound(to_device.dy()));
-  if (!store->rect().contains(QRect(at, size))) return QImage();
-  return QImage(store->bits() + at.y() * store->bytesPerLine() + at.x() * 4, size.width(),
-                size.height(), store->bytesPerLine(), store->format());
-}
-
-}  // namespace
-
 void CDisplay::KeepLastPicture() {
-  if (picture_kept_) return;
-  picture_kept_ = true;
-  PaintGraph(back_buffer_, Scene());
+  if (!picture_.Kept()) picture_.Keep(Scene());
 }
 
 void CDisplay::paintEvent(QPaintEvent*) {
@@ -439,47 +411,11 @@ void CDisplay::paintEvent(QPaintEvent*) {
   QPainter window(this);
   // The picture goes straight into the window's pixels rather than through a copy of 8 MB a
   // frame; the side-panel tabs over it keep theirs.
-  if (state_.spectrum_mode || state_.power_trigger_mode || state_.replay_drawing) {
-    QImage pixels = WindowPixels(window, size());
-    if (!pixels.isNull()) {
-      // Only the rows inside the tabs' masks are kept: a tab's box is mostly graph.
-      std::vector<QRect>& rects = kept_rects_;
-      std::vector<uint32_t>& kept = kept_pixels_;
-      rects.clear();
-      kept.clear();
-      for (const QRect& part : TabsRegion()) {
-        rects.push_back(part);
-        for (int y = part.top(); y <= part.bottom(); ++y) {
-          const auto* row = reinterpret_cast<const uint32_t*>(pixels.constScanLine(y));
-          kept.insert(kept.end(), row + part.left(), row + part.right() + 1);
-        }
-      }
-      PaintGraph(pixels, scene);
-      const uint32_t* from = kept.data();
-      for (const QRect& part : rects) {
-        for (int y = part.top(); y <= part.bottom(); ++y) {
-          std::memcpy(pixels.scanLine(y) + part.left() * 4, from,
-                      static_cast<size_t>(part.width()) * 4);
-          from += part.width();
-        }
-      }
-      picture_kept_ = false;
-      DrawGlyphs(window, scene);
-      return;
-    }
+  const bool sweeping = state_.spectrum_mode || state_.power_trigger_mode || state_.replay_drawing;
+  if ((sweeping && picture_.PaintIntoWindow(window, size(), TabsRegion(), scene)) ||
+      picture_.PaintThroughBuffer(window, size(), scene)) {
+    DrawGlyphs(window, scene);
   }
-  if (!PaintGraph(back_buffer_, scene)) {
-    // No sweep mode: the last picture stays, as the window is opaque.
-    if (back_buffer_.size() != size()) {
-      back_buffer_ = QImage(size(), QImage::Format_RGB32);
-      back_buffer_.fill(Qt::black);
-    }
-    window.drawImage(0, 0, back_buffer_);
-    return;
-  }
-  window.drawImage(0, 0, back_buffer_);
-  picture_kept_ = true;
-  DrawGlyphs(window, scene);
 }
 
 void CDisplay::DrawGlyphs(QPainter& window, const GraphScene& scene) {

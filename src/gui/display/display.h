@@ -7,7 +7,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
 #include "core/app/frame_pacer.h"
 #include "core/app/graph_steps.h"
@@ -21,6 +20,7 @@
 #include "core/display/trace_sweep_processor.h"
 #include "core/link/message_decoder.h"
 #include "gui/display/graph_painter.h"
+#include "gui/display/kept_picture.h"
 #include "gui/record/recording_controller.h"
 
 class QAction;
@@ -201,11 +201,9 @@ class CDisplay : public QWidget,
   QRegion TabsRegion() const;
   // The view less the side-panel tabs docked over it: what a new sweep repaints.
   QRegion UncoveredRegion() const;
-  // The picture painted straight into the window is not kept anywhere else; before the sweep
-  // mode ends or the record is reset, it is drawn once more into the back buffer, which shows
-  // while no mode is set.
+  // Before the sweep mode ends or the record is reset.
   void KeepLastPicture() override;
-  void BlankKeptPicture() override { back_buffer_.fill(Qt::black); }
+  void BlankKeptPicture() override { picture_.Blank(); }
   void DrawGlyphs(QPainter& window, const GraphScene& scene);
 
   std::unique_ptr<TraceData> trace_;  // large: kept off the stack and out of the widget
@@ -217,11 +215,7 @@ class CDisplay : public QWidget,
   std::unique_ptr<CLimitsController> limits_;
   ReceiverMessageHandler handler_;
   DisplayState state_;
-  QImage back_buffer_;              // the last picture, shown while no sweep mode is set
-  bool picture_kept_ = true;        // the back buffer holds the last picture painted
-  // The window's pixels under the tabs while a frame is painted beneath them.
-  std::vector<QRect> kept_rects_;
-  std::vector<uint32_t> kept_pixels_;
+  KeptPicture picture_;
   // Sweep blocks repaint the graph and its spectrogram and histogram windows once a frame.
   FramePacer frames_;
   std::function<QAction*(QMenu&, const QPoint&)> menu_runner_;

@@ -106,7 +106,7 @@ TEST_F(WindowPlaceTest, OverAFullMainWindowTheBarsAndTheTimelineStayClear) {
     EXPECT_FALSE(place.intersects(global(&frame.View().Timeline())))
         << window->windowTitle().toStdString();
     for (const QToolBar* bar : frame.findChildren<QToolBar*>()) {
-      if (bar->isVisible()) EXPECT_FALSE(place.intersects(global(bar)));
+      if (bar->isVisible()) { EXPECT_FALSE(place.intersects(global(bar))); }
     }
   }
 }

@@ -481,6 +481,7 @@ TEST_F(DisplayTest, NewSettingShowsItsGridAndTheWaitUntilItsFirstSweep) {
     EXPECT_EQ(picture.size(), display().size());
     const std::string all = log.texts.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(log.texts.contains("Waiting for the first sweep")) << all;
+    EXPECT_TRUE(log.texts.contains("Mode: Spectrum Sweep")) << all;
     EXPECT_TRUE(log.texts.contains("2600")) << all;  // the axis's start
     EXPECT_TRUE(log.texts.contains("-20")) << all;   // the reference line
   }
@@ -489,6 +490,8 @@ TEST_F(DisplayTest, NewSettingShowsItsGridAndTheWaitUntilItsFirstSweep) {
 
   ASSERT_TRUE(ops.StartPowerTrigger());
   EXPECT_TRUE(PaintedTexts(display()).contains("Waiting for trigger: 0 s"));
+  // The legend names the mode asked for, not "None", before its first trigger.
+  EXPECT_TRUE(PaintedTexts(display()).contains("Mode: Power Trigger"));
   clock_.Advance(3000);
   EXPECT_TRUE(PaintedTexts(display()).contains("Waiting for trigger: 3 s"));
   Sweep(std::vector<int16_t>(1001, -60), 0, kMsgTriggerSweep);

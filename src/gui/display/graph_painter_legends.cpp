@@ -72,7 +72,12 @@ void PaintLegend(GraphPaintContext& ctx) {
   const int x = ctx.legend.left_x;
   const int top = ctx.legend.top;
   const int h = ctx.legend.pitch;
-  ctx.Text(QPoint(x, top), ModeText(s.spectrum_mode, s.power_trigger_mode), kGreen, font);
+  // While the first sweep or trigger is awaited, the mode asked for.
+  using Awaiting = DisplayState::Awaiting;
+  ctx.Text(QPoint(x, top),
+           ModeText(s.spectrum_mode || s.awaiting == Awaiting::kFirstSweep,
+                    s.power_trigger_mode || s.awaiting == Awaiting::kTrigger),
+           kGreen, font);
   const SweepHeader& hd = t.header;
   ctx.Text(QPoint(x, top + h), CentreText(hd.start, hd.points, hd.sweep_word), kGreen, font);
   ctx.Text(QPoint(x, top + 2 * h), SpanText(hd.points, hd.sweep_word), kGreen, font);

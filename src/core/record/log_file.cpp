@@ -306,11 +306,16 @@ void CLogFile::PacedTick() {
   // Drawing cannot keep up with the speed: go on from where the speed has got to.
   const LogTimeEntry& entry =
       timeline_->Entry(timeline_->EntryAt(static_cast<int64_t>(pace_.Target(now))));
-  if (entry.offset > played_at_ && playback_.SeekTo(entry.offset)) {
-    held_ = false;
-    BreakSweepOrder();
-    host_.PlaybackJumped();
-  }
+  if (entry.offset > played_at_) SeekElsewhere(entry.offset);
+}
+
+bool CLogFile::SeekElsewhere(uint64_t offset) {
+  if (!playback_.SeekTo(offset)) return false;
+  host_.PlaybackJumped();
+  BreakSweepOrder();
+  held_ = false;
+  at_end_ = false;
+  return true;
 }
 
 bool CLogFile::ShowSweepFrom(uint64_t from) {
@@ -363,12 +368,8 @@ void CLogFile::SetSpeed(ReplaySpeed speed) {
 
 bool CLogFile::JumpTo(int64_t elapsed) {
   if (!IsPlaying() || timeline_ == nullptr || timeline_->Empty()) return false;
-  if (!playback_.SeekTo(timeline_->Entry(timeline_->EntryAt(elapsed)).offset)) return false;
-  host_.PlaybackJumped();
-  BreakSweepOrder();
+  if (!SeekElsewhere(timeline_->Entry(timeline_->EntryAt(elapsed)).offset)) return false;
   jumped_ = true;
-  at_end_ = false;
-  held_ = false;
   entry_.reset();  // the time record read first sets it
   sweep_in_entry_ = 0;
   const bool shown = ShowSweepFrom(0);
@@ -396,11 +397,7 @@ bool CLogFile::StepSweep(int direction) {
       const auto time = std::find_if(times.rbegin(), times.rend(),
                                      [sweep](uint64_t at) { return at < sweep; });
       const uint64_t seek = time != times.rend() ? *time : sweep;
-      if (!playback_.SeekTo(seek)) return false;
-      host_.PlaybackJumped();
-      BreakSweepOrder();
-      at_end_ = false;
-      held_ = false;
+      if (!SeekElsewhere(seek)) return false;
       entry_ = entry;
       sweep_in_entry_ = static_cast<uint64_t>(
           std::count_if(starts.begin(), starts.end(), [seek](uint64_t at) { return at < seek; }));
@@ -482,8 +479,12 @@ void CLogFile::EndPlayback() {
 }
 
 void CLogFile::RestartFromTheStart() {
-  if (!playback_.SeekTo(kLogHeaderRecordSize)) return;
-  host_.PlaybackJumped();
+  if (!SeekElsewhere(kLogHeaderRecordSize)) return;
+  ForgetPosition();
+  ShowHeaderTime();
+}
+
+void CLogFile::ForgetPosition() {
   BreakSweepOrder();
   held_ = false;
   entry_.reset();
@@ -492,7 +493,6 @@ void CLogFile::RestartFromTheStart() {
   shown_sweep_at_ = played_at_ = 0;
   in_order_ = false;
   setting_.reset();
-  ShowHeaderTime();
 }
 
 void CLogFile::CloseLog() {
@@ -505,16 +505,9 @@ void CLogFile::CloseLog() {
   fast_forward_ = false;
   fast_rewind_ = false;
   timeline_ = nullptr;
-  held_ = false;
-  entry_.reset();
-  sweep_in_entry_ = 0;
-  shown_time_ = 0;
-  shown_sweep_at_ = played_at_ = 0;
+  ForgetPosition();
   counted_.Clear();
-  in_order_ = false;
-  setting_.reset();
   at_end_ = false;
-  BreakSweepOrder();
   whole_counted_.Clear();
   whole_played_ = 0;
   jumped_ = false;

@@ -147,6 +147,11 @@ class CLogFile {
   void EndPlayback();
   // Plays again from the first record after the header, as freshly opened.
   void RestartFromTheStart();
+  // Reading goes on at `offset`, not after the record read last (a jump, a step back, a skip):
+  // the host hears of it, no sweep spans the gap, nothing is held; false if the seek failed.
+  bool SeekElsewhere(uint64_t offset);
+  // Nothing played or shown yet: the position's figures as a log freshly opened has them.
+  void ForgetPosition();
   // A read's outcome: a record is played; the end, the first record or a missing file stop or
   // pause as the toolbar's pace always has.
   void HandleRead(LogPlayback::Result result, size_t length);

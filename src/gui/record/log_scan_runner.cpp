@@ -1,5 +1,7 @@
 #include "gui/record/log_scan_runner.h"
 
+#include "core/app/percent_steps.h"
+
 namespace qv {
 
 CLogScanRunner::CLogScanRunner(QObject* parent) : QObject(parent) {}
@@ -21,13 +23,12 @@ void CLogScanRunner::Start(const std::string& path) {
   Cancel();
   const uint64_t generation = generation_;
   thread_ = std::thread([this, path, generation] {
-    int64_t shown = -1;  // percent posted last: a hundred calls at most
+    PercentSteps steps;
     const auto progress = [&](uint64_t done, uint64_t total) {
-      const int64_t percent = total == 0 ? 100 : static_cast<int64_t>(done * 100 / total);
-      if (percent == shown) return;
-      shown = percent;
+      const std::optional<int> percent = steps.Next(done, total);
+      if (!percent) return;
       posted_.PushAndWake(
-          [this, generation, percent] {
+          [this, generation, percent = *percent] {
             if (generation != generation_ || result_) return;
             progress_ = static_cast<double>(percent) / 100.0;
             emit Progressed();

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "core/app/percent_steps.h"
 #include "core/link/sweep_message.h"
 #include "core/record/log_reader.h"
 #include "core/record/window_traces.h"
@@ -39,11 +40,7 @@ class ProgressVisitor : public LogVisitor {
   void OnRecord(const LogRecordView& record) override {
     inner_.OnRecord(record);
     const uint64_t done = record.offset > from_ ? record.offset - from_ : 0;
-    const int percent = static_cast<int>(std::min<uint64_t>(100, done * 100 / span_));
-    if (percent != percent_) {
-      percent_ = percent;
-      told_(percent);
-    }
+    if (const std::optional<int> percent = steps_.Next(done, span_)) told_(*percent);
   }
 
  private:
@@ -51,7 +48,7 @@ class ProgressVisitor : public LogVisitor {
   uint64_t from_;
   uint64_t span_;
   std::function<void(int)> told_;
-  int percent_ = 0;
+  PercentSteps steps_;
 };
 
 }  // namespace
@@ -112,14 +109,13 @@ void CTimeWindow::Start() {
   // Each percent crosses to the GUI thread on its own; one from a run replaced or ended is
   // dropped there.
   const auto told = [this, run_number](int percent) {
-    QMetaObject::invokeMethod(
-        this,
+    posted_.PushAndWake(
         [this, run_number, percent] {
           if (run_number != runs_ || worker_ == nullptr) return;
           progress_ = percent;
           emit Progressed();
         },
-        Qt::QueuedConnection);
+        this, "RunPosted");
   };
   worker_ = QThread::create([outcome, run, told] {
     auto stats = std::make_unique<LogWindowStats>(run.threshold);

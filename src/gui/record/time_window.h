@@ -12,6 +12,7 @@
 #include "core/record/log_channels.h"
 #include "core/record/log_scan.h"
 #include "core/record/trace_csv.h"
+#include "link/app/posted_calls.h"
 
 class QThread;
 
@@ -86,6 +87,7 @@ class CTimeWindow : public QObject {
     std::atomic<bool> dropped{false};
   };
 
+  Q_INVOKABLE void RunPosted() { posted_.RunAll(); }
   void Start();
   void StopWorker();
   void TakeOutcome();
@@ -98,6 +100,7 @@ class CTimeWindow : public QObject {
   QThread* worker_ = nullptr;
   uint64_t runs_ = 0;  // numbers the runs, so that only the last one's end counts
   int progress_ = 0;
+  PostedCalls posted_;  // the run's percents, on their way to the GUI thread
   std::shared_ptr<Outcome> outcome_;
   mutable std::optional<LogSweepSetting> columns_for_;
   mutable std::vector<TraceColumn> columns_;

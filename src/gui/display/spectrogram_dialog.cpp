@@ -204,15 +204,6 @@ void CSpectrogramDialog::PaintAxes(const SpectrogramLayout& layout) {
   const int width = picture_.width();
   const int height = picture_.height();
 
-  // The colour scale: each row the colour of the level it stands for.
-  const CGradient& gradient = range_.gradient();
-  for (int y = bar.top; y < bar.bottom; ++y) {
-    const QRgb colour = GradientToRgb(LevelColour(
-        colour_map_, gradient, ColourBarLevel(bar, range_.maximum(), range_.minimum(), y)));
-    auto* pixels = reinterpret_cast<QRgb*>(picture_.scanLine(y));
-    std::fill(pixels + bar.left, pixels + bar.right, colour);
-  }
-
   QPainter painter(&picture_);
   const QPalette& colours = palette();
   const QColor background = colours.color(QPalette::Window);
@@ -233,12 +224,8 @@ void CSpectrogramDialog::PaintAxes(const SpectrogramLayout& layout) {
     painter.drawLine(w.left - 3, label.y, w.left - 1, label.y);
     row_text(0, w.left - 4, label.y, Qt::AlignRight, QString::fromStdString(label.text));
   }
-  for (const RowLabel& label :
-       LayOutColourScale(bar, range_.maximum(), range_.minimum(), line)) {
-    painter.drawLine(bar.right, label.y, bar.right + 2, label.y);
-    row_text(layout.scale_labels, width, label.y, Qt::AlignLeft,
-             QString::fromStdString(label.text));
-  }
+  PaintColourScale(painter, bar, colour_map_, range_.gradient(), range_.maximum(),
+                   range_.minimum(), layout.scale_labels, width, line, height);
   for (const AxisLabel& label : LayOutWaterfallFrequencies(w, start_, sweep_word_, points_,
                                                            char_width, 4 * char_width, bar.left)) {
     const int x = WaterfallGridX(w, label.grid_line);

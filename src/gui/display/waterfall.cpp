@@ -89,4 +89,20 @@ void RenderWaterfall(QImage& image, const int16_t* rows, int32_t n, const CGradi
   renderer.Render(image, rows, n);
 }
 
+void PaintColourScale(QPainter& painter, const GraphRect& bar, ColourMap map,
+                      const CGradient& gradient, int32_t maximum, int32_t minimum,
+                      int labels_left, int labels_right, int line, int height) {
+  for (int y = bar.top; y < bar.bottom; ++y) {
+    painter.fillRect(QRect(bar.left, y, bar.right - bar.left, 1),
+                     QColor(GradientToRgb(LevelColour(
+                         map, gradient, ColourBarLevel(bar, maximum, minimum, y)))));
+  }
+  for (const RowLabel& label : LayOutColourScale(bar, maximum, minimum, line)) {
+    painter.drawLine(bar.right, label.y, bar.right + 2, label.y);
+    const int top = std::clamp(label.y - line / 2, 0, std::max(height - line, 0));
+    painter.drawText(QRect(labels_left, top, labels_right - labels_left, line),
+                     Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(label.text));
+  }
+}
+
 }  // namespace qv

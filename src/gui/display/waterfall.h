@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QImage>
+#include <QPainter>
 #include <array>
 #include <cstdint>
 #include <vector>
 
 #include "core/display/colour_map.h"
 #include "core/display/gradient.h"
+#include "core/display/graph_geometry.h"
 
 namespace qv {
 
@@ -49,5 +51,13 @@ void HatchLine(QRgb* line, int32_t width, int32_t y);
 
 // A gradient colour (red in the low byte) as the image's pixel value.
 QRgb GradientToRgb(uint32_t colour);
+
+// A colour scale: each row of `bar` in the colour of the level it stands for, `maximum` dBm at
+// its top and `minimum` at its bottom, and a tick and a label for each LayOutColourScale row,
+// the labels between x = `labels_left` and `labels_right`, `line` pixels high, kept inside
+// 0 ... `height`. The painter's pen and font are the labels'.
+void PaintColourScale(QPainter& painter, const GraphRect& bar, ColourMap map,
+                      const CGradient& gradient, int32_t maximum, int32_t minimum,
+                      int labels_left, int labels_right, int line, int height);
 
 }  // namespace qv

@@ -342,17 +342,9 @@ void COverviewStrip::PaintScales(QPainter& painter, const OverviewStripLayout& l
   // The colour scale of the strip's own range.
   const GraphRect& bar = layout.colour_bar;
   if (bar.right > width() || bar.bottom - bar.top < 2) return;
-  const ColourMap map = made_for_ ? made_for_->map : ColourMap::kReceiver;
-  const CGradient gradient = RangeGradient(range_);
-  for (int y = bar.top; y < bar.bottom; ++y) {
-    painter.fillRect(QRect(bar.left, y, bar.right - bar.left, 1),
-                     QColor(GradientToRgb(LevelColour(
-                         map, gradient, ColourBarLevel(bar, range_.first, range_.second, y)))));
-  }
-  for (const RowLabel& label : LayOutColourScale(bar, range_.first, range_.second, line)) {
-    painter.drawLine(bar.right, label.y, bar.right + 2, label.y);
-    row_text(layout.scale_labels, label.y, QString::fromStdString(label.text));
-  }
+  PaintColourScale(painter, bar, made_for_ ? made_for_->map : ColourMap::kReceiver,
+                   RangeGradient(range_), range_.first, range_.second, layout.scale_labels,
+                   width(), line, height());
 }
 
 void COverviewStrip::paintEvent(QPaintEvent*) {

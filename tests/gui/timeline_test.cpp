@@ -23,6 +23,17 @@
 namespace qv {
 namespace {
 
+// A timeline `width` pixels wide in a shown window, its top at `top`.
+struct ShownTimeline {
+  explicit ShownTimeline(int width, int top = 150) {
+    window.resize(width, 300);
+    timeline.setGeometry(0, top, width, CTimelineWidget::kHeight);
+    window.show();
+  }
+  QWidget window;
+  CTimelineWidget timeline{&window};
+};
+
 // An hour at 2400 MHz: one sweep in its first second (its two points at `low` and `high` dBm),
 // nothing after.
 LogOverview HourOverview(int64_t start, int16_t low = -60, int16_t high = -60) {
@@ -46,11 +57,8 @@ LogOverview HourOverview(int64_t start, int16_t low = -60, int16_t high = -60) {
 // PageUp jump to their seconds, the speed and the steps reach the log, a drag on the overview
 // selects a window and a click clears it and jumps, and a log that stops takes its window.
 TEST(Timeline, DrivesTheLogItShows) {
-  QWidget window;
-  window.resize(800, 300);
-  CTimelineWidget timeline(&window);
-  timeline.setGeometry(0, 200, 800, CTimelineWidget::kHeight);
-  window.show();
+  ShownTimeline bed(800, 200);
+  CTimelineWidget& timeline = bed.timeline;
   QSignalSpy shown(&timeline, &CTimelineWidget::ShownChanged);
   FakeTimelineSource source;
   const LogOverview overview = HourOverview(source.start_clock);
@@ -142,11 +150,8 @@ TEST(Timeline, DrivesTheLogItShows) {
 // needs, in the map chosen, from the map's bright end for the carrier to its dark end for the
 // noise, and its colour scale runs between the same two colours.
 TEST(Timeline, StripColoursFitTheLogAndItsScaleAgrees) {
-  QWidget window;
-  window.resize(1280, 300);
-  CTimelineWidget timeline(&window);
-  timeline.setGeometry(0, 150, 1280, CTimelineWidget::kHeight);
-  window.show();
+  ShownTimeline bed(1280);
+  CTimelineWidget& timeline = bed.timeline;
   FakeTimelineSource source;
   const LogOverview overview = HourOverview(source.start_clock, -95, -40);
   source.overview = &overview;
@@ -189,11 +194,8 @@ int HandleCentreOnStrip(CTimelineWidget& timeline) {
 // the end of the log, at both window widths; a click there goes back to that second.
 TEST(Timeline, StripAndSliderPutATimeAtOneX) {
   for (const int width : {1280, 1600}) {
-    QWidget window;
-    window.resize(width, 300);
-    CTimelineWidget timeline(&window);
-    timeline.setGeometry(0, 150, width, CTimelineWidget::kHeight);
-    window.show();
+    ShownTimeline bed(width);
+    CTimelineWidget& timeline = bed.timeline;
     FakeTimelineSource source;
     const LogOverview overview = HourOverview(source.start_clock);
     source.overview = &overview;

@@ -42,6 +42,20 @@ void Reconnector::SetAutomatic(bool on) {
   }
 }
 
+void Reconnector::SetUnattended(int longest_retry_ms) {
+  longest_ms_ = std::max(longest_retry_ms, kFirstRetryMs);
+  timed_serial_ = true;
+  automatic_ = true;
+}
+
+void Reconnector::Begin(const LinkTarget& target) {
+  retry_timer_->Stop();
+  target_ = target;
+  delay_ms_ = kFirstRetryMs;
+  attempts_ = 0;
+  Attempt();
+}
+
 void Reconnector::LinkOpened(const LinkTarget& target) {
   if (state_ == State::kAttempting) return;
   retry_timer_->Stop();
@@ -80,7 +94,7 @@ void Reconnector::LinkClosed() {
 
 void Reconnector::AttemptFailed() {
   if (state_ != State::kAttempting) return;
-  delay_ms_ = std::min(delay_ms_ * 2, kLongestRetryMs);
+  delay_ms_ = std::min(delay_ms_ * 2, longest_ms_);
   Wait();
 }
 
@@ -134,7 +148,8 @@ void Reconnector::Wait() {
   retry_timer_->Stop();
   if (!automatic_) {
     SetState(State::kLost);
-  } else if (IsNetworkTarget(target_) || target_.interface_index == kUsbInterface) {
+  } else if (IsNetworkTarget(target_) || target_.interface_index == kUsbInterface ||
+             timed_serial_) {
     retry_timer_->Start(delay_ms_, /*single_shot=*/true);
     SetState(State::kWaitingToRetry);
   } else {

@@ -53,6 +53,11 @@ class Reconnector {
 
   // Turning it on while lost starts waiting at once; off leaves the offer to the user.
   void SetAutomatic(bool on);
+  // A program nobody watches waits longer between attempts and retries a serial device on a
+  // timer too, since nothing may tell it the device came back.
+  void SetUnattended(int longest_retry_ms);
+  // Opens `target` now and goes on trying, as after a loss, until it opens.
+  void Begin(const LinkTarget& target);
   bool Automatic() const { return automatic_; }
 
   // A link was opened: the one to come back to. While attempting it is the same one.
@@ -94,6 +99,8 @@ class Reconnector {
   State state_ = State::kIdle;
   bool automatic_ = false;
   int delay_ms_ = kFirstRetryMs;
+  int longest_ms_ = kLongestRetryMs;
+  bool timed_serial_ = false;
   int attempts_ = 0;  // since the loss
 };
 

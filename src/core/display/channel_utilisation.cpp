@@ -65,7 +65,8 @@ void LiveChannelUse::AddSweep(int64_t now_ms, uint64_t start_hz, uint64_t step_h
                               const int16_t* levels, uint32_t points) {
   if (levels == nullptr || points == 0) return;
   const ChannelPlan* plan =
-      ChannelPlanForSpan(start_hz, start_hz + uint64_t{points} * step_hz);
+      fixed_plan_ != nullptr ? fixed_plan_
+                             : ChannelPlanForSpan(start_hz, start_hz + uint64_t{points} * step_hz);
   if (plan != plan_) {
     entries_.clear();
     counting_since_ms_.reset();

@@ -119,6 +119,8 @@ class LiveChannelUse {
 
   // Null before a sweep whose band a plan covers.
   const ChannelPlan* Plan() const { return plan_; }
+  // Counts in this plan's channels whatever band is swept; null follows the band again.
+  void SetPlan(const ChannelPlan* plan) { fixed_plan_ = plan; }
   // Whether the count has gone on for the whole span by now_ms: until then the figures rest on
   // the sweeps since the threshold, the plan or the clock last started it again.
   bool CoversSpan(int64_t now_ms) const {
@@ -136,6 +138,7 @@ class LiveChannelUse {
   int64_t window_ms_;
   int32_t threshold_;
   const ChannelPlan* plan_ = nullptr;
+  const ChannelPlan* fixed_plan_ = nullptr;
   std::deque<Entry> entries_;
   std::optional<int64_t> counting_since_ms_;
 };

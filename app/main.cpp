@@ -3,10 +3,7 @@
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QPointer>
-#include <QSocketNotifier>
 #include <QTimer>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -33,6 +30,7 @@
 #include "link/app/loop_gap_probe.h"
 #include "link/app/qt_timer.h"
 #include "link/serial/udev_serial_monitor.h"
+#include "session/signal_events.h"
 #include "sim/transport/tcp_server.h"
 
 namespace {
@@ -80,13 +78,7 @@ void ConnectTo(qv::CConnectionEx& connection, const qv::RememberedLink& target) 
 // SIGINT and SIGTERM end the program through its event loop, so that a log being written is
 // finished with its end record like at any other exit. A signal often comes twice (to the
 // process and to its group), so a second one changes nothing.
-int g_signal_pipe[2] = {-1, -1};
 bool g_terminating = false;
-
-void OnTerminatingSignal(int) {
-  const char byte = 1;
-  [[maybe_unused]] const ssize_t written = ::write(g_signal_pipe[1], &byte, 1);
-}
 
 // A dialog running its own event loop (a message box, a file or print dialog) would keep the
 // program waiting for an answer nobody gives: every modal one is dismissed, and exit() leaves
@@ -106,15 +98,8 @@ void Terminate(qv::QtAlerts& alerts) {
 }
 
 void QuitOnTerminatingSignals(QApplication& app, qv::QtAlerts& alerts) {
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signal_pipe) != 0) return;
-  auto* notifier = new QSocketNotifier(g_signal_pipe[0], QSocketNotifier::Read, &app);
-  QObject::connect(notifier, &QSocketNotifier::activated, &app, [&alerts] { Terminate(alerts); });
-  struct sigaction action {};
-  action.sa_handler = &OnTerminatingSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  auto* events = new qv::SignalEvents({SIGINT, SIGTERM}, &app);
+  QObject::connect(events, &qv::SignalEvents::Received, &app, [&alerts] { Terminate(alerts); });
 }
 
 }  // namespace

@@ -48,6 +48,8 @@ class SpectrumLogWriter {
 
   // File length after the last time record (the header's length before the first).
   uint64_t LogSize() const { return log_size_; }
+  // Bytes of the log being written, to its last record.
+  uint64_t FileBytes() const { return bytes_; }
   uint32_t Minutes() const { return minutes_; }
   uint32_t RecordsWritten() const { return records_written_; }
   const std::string& Error() const { return error_; }

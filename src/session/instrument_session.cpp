@@ -1,5 +1,6 @@
 #include "session/instrument_session.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -48,15 +49,18 @@ InstrumentSession::InstrumentSession(TimerFactory& timers, Alerts& alerts, FtdiD
       ops_(state_, alerts, *this),
       sequencer_(timers, *this,
                  [this] {
+                   qCDebug(lcHandshake) << "complete; setting the"
+                                        << (ops_.Remembered().use_default ? "default" : "remembered")
+                                        << "spectrum";
                    ops_.SendSettingsAfterHandshake();
                    if (ever_connected_) ++reconnects_;
                    ever_connected_ = true;
                    connected_ = true;
                    reconnect_.HandshakeCompleted();
-                   if (observer_ != nullptr) observer_->Connected();
+                   for (SessionObserver* observer : observers_) observer->Connected();
                  }),
       trace_(std::make_unique<TraceData>()),
-      sweeps_(*trace_, identity_, [] { return kHeadlessPlot; }),
+      sweeps_(*trace_, identity_, [this] { return plot_ ? plot_() : kHeadlessPlot; }),
       handler_(timers, *log_forward_, sweeps_, sequencer_, *this),
       link_(timers, usb_driver),
       reconnect_(timers, *this),
@@ -75,7 +79,7 @@ InstrumentSession::InstrumentSession(TimerFactory& timers, Alerts& alerts, FtdiD
   connect(&link_, &SessionLink::Lost, this, [this] {
     Say("The link to the Receiver went away.");
     ops_.CloseLink();
-    if (observer_ != nullptr) observer_->Disconnected(true);
+    for (SessionObserver* observer : observers_) observer->Disconnected(true);
     reconnect_.LinkLost();
   });
   // However the link closes (a loss, the handshake's time-out, Disconnect), the session follows.
@@ -158,7 +162,12 @@ void InstrumentSession::OnReceiverMessage(const uint8_t* message, size_t length)
   handler_.OnReceiverMessage(message, length);
 }
 
+void InstrumentSession::RemoveObserver(SessionObserver* observer) {
+  observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
 void InstrumentSession::OnWholeSweep() {
+  if (counts_ && !counts_()) return;
   const TraceData& trace = *trace_;
   const auto points = static_cast<size_t>(trace.StoredPoints());
   const double start_hz = double(trace.header.start) * kStepHz;
@@ -166,39 +175,104 @@ void InstrumentSession::OnWholeSweep() {
   if (limits_.Active()) {
     limits_.OnSweep(SweepLevels{start_hz, step_hz, trace.live_sixteenths.data(), points});
   }
-  channel_use_.AddSweep(timers_.NowMs(), uint64_t{trace.header.start} * kStepHz,
+  channel_use_.AddSweep(channel_clock_ ? channel_clock_() : timers_.NowMs(), uint64_t{trace.header.start} * kStepHz,
                         uint64_t{trace.header.sweep_word} * kStepHz, trace.live_sixteenths.data(),
                         std::min<uint32_t>(trace.points_received, trace.StoredPoints()));
-  if (observer_ != nullptr) observer_->WholeSweep(trace);
+  for (SessionObserver* observer : observers_) observer->WholeSweep(trace);
 }
 
 void InstrumentSession::Say(const std::string& line) {
-  if (observer_ != nullptr) observer_->Said(line);
+  for (SessionObserver* observer : observers_) observer->Said(line);
 }
 
 void InstrumentSession::SetStatusPaneText(int pane_id, const std::string& text) {
+  if (view_ != nullptr) {
+    view_->SetStatusPaneText(pane_id, text);
+    return;
+  }
   // The firmware and serial panes are the identity's; the rest is for a screen.
   if ((pane_id == kPaneFirmware || pane_id == kPaneSerial) && !text.empty()) {
     Say((pane_id == kPaneFirmware ? "Firmware: " : "Serial number: ") + text);
   }
 }
 
+void InstrumentSession::SetModeFlags(bool spectrum_mode, bool power_trigger_mode) {
+  if (view_ != nullptr) view_->SetModeFlags(spectrum_mode, power_trigger_mode);
+}
+
+void InstrumentSession::TriggerArrived() {
+  if (view_ != nullptr) view_->TriggerArrived();
+}
+
+void InstrumentSession::Repaint() {
+  if (view_ != nullptr) view_->Repaint();
+}
+
+void InstrumentSession::SetDataSilence(int seconds, bool waiting_for_trigger) {
+  if (view_ != nullptr) view_->SetDataSilence(seconds, waiting_for_trigger);
+}
+
 void InstrumentSession::Quit(int exit_code) {
+  if (view_ != nullptr) {
+    view_->Quit(exit_code);
+    return;
+  }
   // Low battery: the Receiver is about to switch itself off; a recorder waits for it to return.
   Say("The Receiver reports a low battery (it would end a program at the screen with status " +
       std::to_string(exit_code) + ").");
 }
 
 void InstrumentSession::ResetTraces() {
-  trace_->ResetTraces();
+  if (graph_ != nullptr) {
+    graph_->ResetTraces();
+  } else {
+    trace_->ResetTraces();
+  }
+}
+
+void InstrumentSession::ClearModeFlags() {
+  // New settings pause the stream; the watch starts again with the next spectrum sweep.
+  handler_.StopDataWatch();
+  if (graph_ != nullptr) graph_->ClearModeFlags();
+}
+
+void InstrumentSession::StartTriggerClock() {
+  handler_.StartTriggerClock();
+}
+
+void InstrumentSession::ClearAreaSelected() {
+  if (graph_ != nullptr) graph_->ClearAreaSelected();
+}
+
+void InstrumentSession::AwaitFirstSweep(const SpectrumSettings& sent, int16_t reference_level,
+                                        bool power_trigger) {
+  if (graph_ != nullptr) graph_->AwaitFirstSweep(sent, reference_level, power_trigger);
 }
 
 SweepWindow InstrumentSession::CurrentSweep() const {
+  if (graph_ != nullptr) return graph_->CurrentSweep();
   return SweepWindow{trace_->header.start, trace_->header.points};
 }
 
+void InstrumentSession::LinkClosed() {
+  handler_.OnLinkClosed();
+  if (graph_ != nullptr) graph_->LinkClosed();
+}
+
 void InstrumentSession::SetProgressText(const std::string& text) {
+  if (progress_ != nullptr) {
+    progress_->SetProgressText(text);
+    return;
+  }
   if (!text.empty()) Say(text);
+}
+
+void InstrumentSession::ShowProgress() {
+  if (progress_ != nullptr) progress_->ShowProgress();
+}
+
+void InstrumentSession::HideProgress() {
+  if (progress_ != nullptr) progress_->HideProgress();
 }
 
 std::optional<CaptureKey> InstrumentSession::Capture(const std::string&) {

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "core/app/alerts.h"
 #include "core/app/connection_ops.h"
@@ -61,7 +63,23 @@ class InstrumentSession : public QObject,
                     QObject* parent = nullptr);
   ~InstrumentSession() override;
 
-  void SetObserver(SessionObserver* observer) { observer_ = observer; }
+  // Observers are told in the order added; none is owned.
+  void AddObserver(SessionObserver* observer) { observers_.push_back(observer); }
+  void RemoveObserver(SessionObserver* observer);
+
+  // --- A view over the session (the program's windows) ---
+  // What would show on a screen goes to these as well; null leaves the session headless.
+  void SetView(ReceiveView* view) { view_ = view; }
+  void SetGraph(GraphSteps* graph) { graph_ = graph; }
+  void SetProgress(ProgressView* progress) { progress_ = progress; }
+  void SetTraceOwner(TraceOwner* owner) { trace_->SetOwner(owner); }
+  // The rectangle the record scales its pixels to.
+  void SetPlotRect(std::function<PlotRect()> plot) { plot_ = std::move(plot); }
+  // Whether the sweep just completed counts for the limit lines and the channel use (a sweep
+  // of a log played again does not); none: every sweep counts.
+  void SetSweepFilter(std::function<bool()> counts) { counts_ = std::move(counts); }
+  // The clock the channel use is counted on (a replay's is the log's); none: the timer seam's.
+  void SetChannelClock(std::function<int64_t()> now_ms) { channel_clock_ = std::move(now_ms); }
   // Where each received message is recorded, with the identity the log header carries; null
   // for none.
   void SetLog(ReceiveLog* log) { log_ = log; }
@@ -85,7 +103,13 @@ class InstrumentSession : public QObject,
 
   TraceData& Trace() { return *trace_; }
   const TraceData& Trace() const { return *trace_; }
+  ReceiverIdentity& Identity() { return identity_; }
   const ReceiverIdentity& Identity() const { return identity_; }
+  ReceiverMessageHandler& Handler() { return handler_; }
+  // Sweep blocks of a log played back take the same road as received ones.
+  TraceSweepProcessor& Sweeps() { return sweeps_; }
+  HandshakeSequencer& Sequencer() { return sequencer_; }
+  ReceiverState& State() { return state_; }
   LimitMonitor& Limits() { return limits_; }
   LiveChannelUse& ChannelUse() { return channel_use_; }
   const LiveChannelUse& ChannelUse() const { return channel_use_; }
@@ -104,21 +128,25 @@ class InstrumentSession : public QObject,
 
   // ReceiveView
   void SetStatusPaneText(int pane_id, const std::string& text) override;
-  void SetModeFlags(bool, bool) override {}
-  void TriggerArrived() override {}
-  bool IsPrinting() const override { return false; }
-  void Repaint() override {}
+  void SetModeFlags(bool spectrum_mode, bool power_trigger_mode) override;
+  void TriggerArrived() override;
+  bool IsPrinting() const override { return view_ != nullptr && view_->IsPrinting(); }
+  void Repaint() override;
   void Quit(int exit_code) override;
+  void SetDataSilence(int seconds, bool waiting_for_trigger) override;
   // GraphSteps
   void ResetTraces() override;
-  void ClearModeFlags() override {}
-  void StartTriggerClock() override {}
-  void ClearAreaSelected() override {}
+  void ClearModeFlags() override;
+  void StartTriggerClock() override;
+  void ClearAreaSelected() override;
+  void AwaitFirstSweep(const SpectrumSettings& sent, int16_t reference_level,
+                       bool power_trigger) override;
   SweepWindow CurrentSweep() const override;
+  void LinkClosed() override;
   // ProgressView
   void SetProgressText(const std::string& text) override;
-  void ShowProgress() override {}
-  void HideProgress() override {}
+  void ShowProgress() override;
+  void HideProgress() override;
   // ReconnectHost
   void Reopen(const LinkTarget& target) override;
   void ReconnectChanged() override;
@@ -129,7 +157,13 @@ class InstrumentSession : public QObject,
 
   TimerFactory& timers_;
   Alerts& alerts_;
-  SessionObserver* observer_ = nullptr;
+  std::vector<SessionObserver*> observers_;
+  ReceiveView* view_ = nullptr;
+  GraphSteps* graph_ = nullptr;
+  ProgressView* progress_ = nullptr;
+  std::function<PlotRect()> plot_;
+  std::function<bool()> counts_;
+  std::function<int64_t()> channel_clock_;
   ReceiveLog* log_ = nullptr;
   std::unique_ptr<LogForward> log_forward_;
   ReceiverState state_;

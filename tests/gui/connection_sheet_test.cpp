@@ -117,11 +117,13 @@ class ConnectionSheetTest : public ::testing::Test {
   ManualClock clock_;
   RecordingAlerts alerts_;
   RecordingProgress progress_;
-  HandshakeSequencer sequencer_{clock_, progress_, [] {}};
-  CDisplay display_{clock_, sequencer_, alerts_};
+  InstrumentSession session_{clock_, alerts_};
+  HandshakeSequencer& sequencer_ = session_.Sequencer();
+  bool progress_set_ = (session_.SetProgress(&progress_), true);
+  CDisplay display_{clock_, session_, alerts_};
   FakeFtdiDriver usb_driver_;
   std::vector<SSerInfo> ports_;
-  CConnectionEx sheet_{clock_, alerts_, display_, sequencer_, usb_driver_};
+  CConnectionEx sheet_{clock_, alerts_, display_, session_, usb_driver_};
 };
 
 // Connected over TCP, the user looks at the other pages and cancels: the link in use stays the
@@ -483,7 +485,7 @@ TEST_F(ConnectionSheetTest, IncompleteOrMissingAddressesAreRefusedWithAMessage) 
 TEST_F(ConnectionSheetTest, StuckUsbOpenHoldsNeitherTheWindowNorTheExit) {
   test::StallingFtdiDriver driver;
   driver.AddDevice({"RX0500", "Quorvalin Receiver", 0x09D6, 0x0500});
-  auto sheet = std::make_unique<CConnectionEx>(clock_, alerts_, display_, sequencer_, driver);
+  auto sheet = std::make_unique<CConnectionEx>(clock_, alerts_, display_, session_, driver);
   CGrindlewhist* link = &sheet->UsbLink();
   sheet->Present();
   sheet->Tabs()->setCurrentIndex(kUsbInterface);

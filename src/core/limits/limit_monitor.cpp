@@ -6,7 +6,7 @@
 namespace qv {
 
 LimitMonitor::LimitMonitor(std::function<LimitTime()> now, LimitActions& actions)
-    : now_(std::move(now)), actions_(actions) {}
+    : now_(std::move(now)), actions_(&actions) {}
 
 std::string LimitMonitor::Load(LimitKind kind, const std::string& path) {
   LimitLineRead read = ReadLimitLineFile(path);
@@ -53,9 +53,9 @@ void LimitMonitor::OnSweep(const SweepLevels& sweep) {
   const LimitViolations::Change change = violations_.Add(*last_, now_());
   if (change == LimitViolations::Change::kEnded) Ended();
   if (change == LimitViolations::Change::kStarted) {
-    if (options_.beep) actions_.Beep();
+    if (options_.beep) actions_->Beep();
     if (options_.capture) {
-      capture_ = actions_.Capture(LimitEventComment(violations_.Events().back()));
+      capture_ = actions_->Capture(LimitEventComment(violations_.Events().back()));
     }
   }
   Notify();
@@ -77,7 +77,7 @@ void LimitMonitor::ClearEvents() {
 void LimitMonitor::Ended() {
   if (violations_.Events().empty()) return;
   const LimitEvent& event = violations_.Events().back();
-  if (capture_) actions_.Recomment(*capture_, LimitEventComment(event));
+  if (capture_) actions_->Recomment(*capture_, LimitEventComment(event));
   capture_.reset();
   if (!events_file_.is_open()) return;
   events_file_ << LimitEventCsvRow(event);

@@ -43,6 +43,11 @@ class LimitMonitor {
  public:
   LimitMonitor(std::function<LimitTime()> now, LimitActions& actions);
 
+  // A program with windows sets off its own actions (a beep, a capture) and tells a replay's
+  // violations by the log's clock.
+  void SetActions(LimitActions& actions) { actions_ = &actions; }
+  void SetClock(std::function<LimitTime()> now) { now_ = std::move(now); }
+
   // Reads the line from `path`; on an error (returned, one line) the old line stays.
   std::string Load(LimitKind kind, const std::string& path);
   void Clear(LimitKind kind);
@@ -85,7 +90,7 @@ class LimitMonitor {
   }
 
   std::function<LimitTime()> now_;
-  LimitActions& actions_;
+  LimitActions* actions_;
   std::array<LimitLine, 2> lines_;
   std::array<std::string, 2> paths_;
   LimitOptions options_;

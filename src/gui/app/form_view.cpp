@@ -30,26 +30,15 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
     : QWidget(parent),
       alerts_(alerts),
       progress_(std::make_unique<CIntroDialog>()),
-      sequencer_(timers, *progress_,
-                 [this] {
-                   CConnectionOps& ops = connection_->Ops();
-                   qCDebug(lcHandshake) << "complete; setting the"
-                                        << (ops.Remembered().use_default ? "default" : "remembered")
-                                        << "spectrum";
-                   ops.SendSettingsAfterHandshake();
-                   // The windows' scales follow a restored reference level as a chosen one.
-                   if (auto* page = qobject_cast<CRefLvlDialog*>(display_.Panels().Page(
-                           PageText(kReferenceLevelTabCaption)));
-                       page != nullptr && page->Index() != ops.State().reference_level_index) {
-                     page->ShowLevel(ops.State().reference_level_index);
-                   }
-                   emit HandshakeCompleted();
-                   emit ToolbarChanged();
-                 }),
-      display_(timers, sequencer_, alerts, this),
-      channel_plans_(timers, display_.Recorder()),
+      session_(timers, alerts),
+      display_(timers, session_, alerts, this),
+      channel_plans_(timers, display_.Recorder(), session_.ChannelUse()),
       outputs_(display_, alerts, *this, dialog_runner_) {
   display_.setObjectName(QStringLiteral("Graph Window"));
+  session_.SetProgress(progress_.get());
+  session_.AddObserver(this);
+  // The live channel figures follow the log's own clock while it plays.
+  session_.SetChannelClock([this] { return channel_plans_.SweepClockMs(); });
   timeline_ = new CTimelineWidget(this);
   // The overview wears the spectrogram's colours, whichever map and range are chosen.
   timeline_->SetColourMap([this] { return display_.Spectrogram().colour_map(); });
@@ -86,8 +75,8 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
   });
   connect(&display_.Histogram(), &CHistogramDlg::ThresholdChanged, &time_window_,
           [this](int16_t threshold) { time_window_.SetThreshold(threshold * 16); });
-  connection_ = std::make_unique<CConnectionEx>(timers, alerts, display_, sequencer_, this);
-  sequencer_.SetClosingText([this] { return SettingSpectrumText(connection_->Ops().Remembered()); });
+  connection_ = std::make_unique<CConnectionEx>(timers, alerts, display_, session_, this);
+  session_.Sequencer().SetClosingText([this] { return SettingSpectrumText(connection_->Ops().Remembered()); });
   display_.Panels().Context().ops = &connection_->Ops();
   display_.Panels().Context().alerts = &alerts_;
   connect(&display_, &CDisplay::StatusPaneTextChanged, this,
@@ -122,9 +111,24 @@ CQuorvalinFormView::CQuorvalinFormView(TimerFactory& timers, Alerts& alerts, QWi
 
 CQuorvalinFormView::~CQuorvalinFormView() {
   // Nothing queued may run against objects that are going away.
-  sequencer_.Cancel();
+  session_.Sequencer().Cancel();
+  session_.RemoveObserver(this);
+  session_.SetChannelClock(nullptr);
+  session_.SetProgress(nullptr);
   // The timeline, a child, outlives the members its source reads.
   timeline_->SetSource(nullptr);
+}
+
+void CQuorvalinFormView::Connected() {
+  // The windows' scales follow a restored reference level as a chosen one.
+  const CConnectionOps& ops = session_.Ops();
+  if (auto* page = qobject_cast<CRefLvlDialog*>(display_.Panels().Page(
+          PageText(kReferenceLevelTabCaption)));
+      page != nullptr && page->Index() != ops.State().reference_level_index) {
+    page->ShowLevel(ops.State().reference_level_index);
+  }
+  emit HandshakeCompleted();
+  emit ToolbarChanged();
 }
 
 ViewFlags CQuorvalinFormView::Flags() const {

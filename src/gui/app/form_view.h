@@ -23,6 +23,7 @@
 #include "gui/record/log_timeline_source.h"
 #include "gui/record/time_window.h"
 #include "gui/record/timeline_widget.h"
+#include "session/instrument_session.h"
 
 namespace qv {
 
@@ -31,7 +32,7 @@ class SerialDeviceMonitor;
 
 // The main window's single view: owns the graph and the connection, routes the toolbar's
 // commands, keeps the status texts and the toolbar's swapped buttons in step with the state.
-class CQuorvalinFormView : public QWidget {
+class CQuorvalinFormView : public QWidget, private SessionObserver {
   Q_OBJECT
 
  public:
@@ -52,7 +53,8 @@ class CQuorvalinFormView : public QWidget {
   void SelectTimeWindow(const std::string& path,
                         std::optional<std::pair<uint64_t, uint64_t>> range);
   CConnectionEx& Connection() { return *connection_; }
-  HandshakeSequencer& Sequencer() { return sequencer_; }
+  InstrumentSession& Session() { return session_; }
+  HandshakeSequencer& Sequencer() { return session_.Sequencer(); }
   CIntroDialog& ProgressWindow() { return *progress_; }
   // The toolbar's swapped buttons, as the state is now.
   const ToolbarState& Toolbar() const;
@@ -133,10 +135,13 @@ class CQuorvalinFormView : public QWidget {
   void ShowWindowStatistics();
   // The graph above the timeline, which takes a strip at the bottom while shown.
   void LayOut();
+  // SessionObserver: the handshake finished (the first and each after a reconnect).
+  void Connected() override;
 
   Alerts& alerts_;
   std::unique_ptr<CIntroDialog> progress_;  // a top-level window of its own
-  HandshakeSequencer sequencer_;
+  // The instrument the windows show; before them, as they hold on to it.
+  InstrumentSession session_;
   CDisplay display_;
   CTimelineWidget* timeline_ = nullptr;  // a child, owned by Qt
   CTimeWindow time_window_;

@@ -7,13 +7,9 @@
 
 namespace qv {
 
-void ChannelPlanSource::OnSweep(const TraceData& trace) {
-  // Counted while hidden too, so the figures are whole the moment the bands are shown.
-  constexpr uint64_t kStepHz = 50000;
+int64_t ChannelPlanSource::SweepClockMs() {
   if (!recorder_.PlayingBack()) log_ms_.reset();
-  live_.AddSweep(NowMs(), uint64_t{trace.header.start} * kStepHz,
-                 uint64_t{trace.header.sweep_word} * kStepHz, trace.live_sixteenths.data(),
-                 std::min<uint32_t>(trace.points_received, trace.StoredPoints()));
+  return NowMs();
 }
 
 int64_t ChannelPlanSource::NowMs() const {

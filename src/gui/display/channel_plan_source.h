@@ -17,8 +17,10 @@ class CTimeWindow;
 // window's when there is one.
 class ChannelPlanSource {
  public:
-  ChannelPlanSource(TimerFactory& timers, const CRecordingController& recorder)
-      : timers_(timers), recorder_(recorder) {}
+  // `live` is the session's channel use, which counts every whole sweep.
+  ChannelPlanSource(TimerFactory& timers, const CRecordingController& recorder,
+                    LiveChannelUse& live)
+      : timers_(timers), recorder_(recorder), live_(live) {}
 
   void SetShown(bool shown) { shown_ = shown; }
   bool Shown() const { return shown_; }
@@ -30,8 +32,9 @@ class ChannelPlanSource {
   void SetSpan(int32_t seconds) { live_.SetWindowMs(int64_t{seconds} * 1000); }
   int32_t Span() const { return static_cast<int32_t>(live_.WindowMs() / 1000); }
 
-  // A sweep of the trace record is whole: its last point has arrived.
-  void OnSweep(const TraceData& trace);
+  // The clock a whole sweep is counted at: a replay's is the log's own, so a pause or a fast
+  // speed does not stretch or shrink the span.
+  int64_t SweepClockMs();
 
   // What the graph draws now; null while hidden or no plan covers the band shown.
   const ChannelPlanFigures* Figures() const;
@@ -43,7 +46,7 @@ class ChannelPlanSource {
   const CRecordingController& recorder_;
   const CTimeWindow* window_ = nullptr;
   bool shown_ = false;
-  LiveChannelUse live_;
+  LiveChannelUse& live_;
   mutable ChannelPlanFigures figures_;
   mutable std::optional<int64_t> log_ms_;  // the replay's time, kept after it ends
 };

@@ -33,14 +33,14 @@
 
 namespace qv {
 
-CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& alerts, QWidget* parent)
+CDisplay::CDisplay(TimerFactory& timers, InstrumentSession& session, Alerts& alerts, QWidget* parent)
     : QWidget(parent),
-      trace_(std::make_unique<TraceData>(this)),
+      session_(session),
+      trace_(&session.Trace()),
       density_(timers),
-      sweeps_(*trace_, identity_, [this] { return GraphRect(); }),
-      recorder_(std::make_unique<CRecordingController>(timers, alerts, *this, identity_, this)),
-      limits_(std::make_unique<CLimitsController>(timers, alerts, *recorder_)),
-      handler_(timers, *recorder_, sweeps_, handshake, *this),
+      recorder_(std::make_unique<CRecordingController>(timers, alerts, *this, session.Identity(),
+                                                       this)),
+      limits_(std::make_unique<CLimitsController>(timers, alerts, *recorder_, session.Limits())),
       frames_(timers, [this] {
         // Synchronous: the first block after a quiet spell shows at once, and a frame's
         // paint is not left to the next pass of a loop busy with a fast link. The side
@@ -49,6 +49,12 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
         spectrogram_->ShowPending();
         histogram_->ShowPending();
       }) {
+  session_.SetTraceOwner(this);
+  session_.SetView(this);
+  session_.SetGraph(this);
+  session_.SetLog(recorder_.get());
+  session_.SetPlotRect([this] { return GraphRect(); });
+  session_.AddObserver(this);
   trace_->SetResetListener(&density_);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAutoFillBackground(false);
@@ -58,15 +64,9 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
   dialog_runner_ = [](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
   alerts_ = &alerts;
   // A whole sweep, its own header still in the record, is checked against the limits and
-  // counted by the density view and the channel plan; a log's sweep only the first time it is
-  // shown (rewinding, stepping back or jumping back shows sweeps again).
-  sweeps_.SetSweepComplete([this] {
-    if (!recorder_->CountsSweep()) return;
-    limits_->OnSweep(*trace_);
-    recorder_->OnWholeSweep();  // a capture asked for while it arrived
-    density_.OnSweep(*trace_);
-    if (channel_plans_ != nullptr) channel_plans_->OnSweep(*trace_);
-  });
+  // counted by the channel use (the session), and by the density view (here); a log's sweep only
+  // the first time it is shown (rewinding, stepping back or jumping back shows sweeps again).
+  session_.SetSweepFilter([this] { return recorder_->CountsSweep(); });
   connect(limits_.get(), &CLimitsController::Changed, this, [this] { Repaint(); });
   panels_ = std::make_unique<CSidePanels>(*trace_, state_, timers, this);
   panels_->AddPage(new CLimitsPage(panels_->Context(), *limits_, this), kTabLeft);
@@ -78,7 +78,7 @@ CDisplay::CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& aler
   connect(recorder_.get(), &CRecordingController::FlagsChanged, this, &CDisplay::FlagsChanged);
   // The time since the last trigger: graph timer 2 ticks the trigger page's clock.
   CTriggerDialog* trigger = panels_->Trigger();
-  handler_.TriggerClock().SetCallback([this, trigger] {
+  session_.Handler().TriggerClock().SetCallback([this, trigger] {
     trigger->Tick();
     update();
   });
@@ -126,6 +126,18 @@ void CDisplay::OnHistogramUpdate(int32_t points, int16_t sweep_counter, const in
 CDisplay::~CDisplay() {
   // The window outlives the record it shows until Qt deletes the children.
   spectrogram_->ForgetHistory();
+  session_.RemoveObserver(this);
+  session_.SetSweepFilter(nullptr);
+  session_.SetPlotRect(nullptr);
+  session_.SetLog(nullptr);
+  session_.SetGraph(nullptr);
+  session_.SetView(nullptr);
+  session_.SetTraceOwner(nullptr);
+}
+
+void CDisplay::WholeSweep(const TraceData& trace) {
+  recorder_->OnWholeSweep();  // a capture asked for while it arrived
+  density_.OnSweep(trace);
 }
 
 PlotRect CDisplay::GraphRect() const {
@@ -147,7 +159,7 @@ PlotRect CDisplay::AreaRect() const {
 }
 
 void CDisplay::OnReceiverMessage(const QByteArray& message) {
-  handler_.OnReceiverMessage(reinterpret_cast<const uint8_t*>(message.constData()),
+  session_.OnReceiverMessage(reinterpret_cast<const uint8_t*>(message.constData()),
                              static_cast<size_t>(message.size()));
 }
 
@@ -342,8 +354,6 @@ void CDisplay::ResetTraces() {
 }
 
 void CDisplay::ClearModeFlags() {
-  // New settings pause the stream; the watch starts again with the next spectrum sweep.
-  handler_.StopDataWatch();
   recorder_->ShowPlaybackEnd({});
   state_.live_shown = true;
   EndFirstSweepWait(state_);
@@ -351,7 +361,6 @@ void CDisplay::ClearModeFlags() {
 }
 
 void CDisplay::LinkClosed() {
-  handler_.OnLinkClosed();
   // No sweep comes over a closed link; the wait's picture does not stay behind.
   if (!EndFirstSweepWait(state_)) return;
   BlankKeptPicture();
@@ -361,12 +370,12 @@ void CDisplay::LinkClosed() {
 void CDisplay::AwaitFirstSweep(const SpectrumSettings& sent, int16_t reference_level,
                                bool power_trigger) {
   qv::AwaitFirstSweep(state_, trace_->header, sent, reference_level, power_trigger);
-  handler_.AwaitFirstSweep();
+  session_.Handler().AwaitFirstSweep();
   update();
 }
 
 void CDisplay::StartTriggerClock() {
-  handler_.StartTriggerClock();
+  session_.Handler().StartTriggerClock();
 }
 
 void CDisplay::ClearAreaSelected() {
@@ -386,7 +395,7 @@ GraphScene CDisplay::Scene() const {
   const CConnectionOps* ops = panels_->Context().ops;
   const int threshold = ops != nullptr ? ops->State().trigger_threshold : ReceiverState{}.trigger_threshold;
   return GraphScene{*trace_, state_, rect(), QRect(a.left, a.top, a.right - a.left, a.bottom - a.top),
-                    handler_.LowBatteryCountdown(), threshold,
+                    session_.Handler().LowBatteryCountdown(), threshold,
                     time_window_ != nullptr ? &time_window_->Columns(trace_->header) : nullptr,
                     density_.On() ? &density_ : nullptr, &limits_->Monitor(),
                     channel_plans_ != nullptr ? channel_plans_->Figures() : nullptr};

@@ -22,6 +22,7 @@
 #include "gui/display/graph_painter.h"
 #include "gui/display/kept_picture.h"
 #include "gui/record/recording_controller.h"
+#include "session/instrument_session.h"
 
 class QAction;
 class QDialog;
@@ -37,25 +38,28 @@ class ChannelPlanSource;
 class CSpectrogramDialog;
 class CSidePanels;
 
-// The graph window: owns the trace record, the receive handler and the recording controller,
-// and draws what the record holds. Everything it decides is in the core; it routes messages and
+// The graph window: a view over the session's trace record, with the recording controller, and
+// draws what the record holds. Everything it decides is in the core; it routes messages and
 // paints.
 class CDisplay : public QWidget,
                  public ReceiveView,
                  public GraphSteps,
                  public TraceOwner,
-                 public RecordingGraph {
+                 public RecordingGraph,
+                 private SessionObserver {
   Q_OBJECT
 
  public:
-  CDisplay(TimerFactory& timers, HandshakeSteps& handshake, Alerts& alerts,
+  // Shows `session`, which must outlive the graph.
+  CDisplay(TimerFactory& timers, InstrumentSession& session, Alerts& alerts,
            QWidget* parent = nullptr);
   ~CDisplay() override;
 
   TraceData& Trace() override { return *trace_; }
   const TraceData& Trace() const { return *trace_; }
-  ReceiverIdentity& Identity() { return identity_; }
-  ReceiverMessageHandler& Handler() { return handler_; }
+  ReceiverIdentity& Identity() { return session_.Identity(); }
+  ReceiverMessageHandler& Handler() { return session_.Handler(); }
+  InstrumentSession& Session() { return session_; }
 
   // The rectangle trace processing scales levels with: the grid's top and bottom lines.
   PlotRect GraphRect() const override;
@@ -167,7 +171,7 @@ class CDisplay : public QWidget,
 
   // RecordingGraph (the rest is above)
   void ProcessSweepBlock(const uint8_t* message, size_t length) override {
-    sweeps_.ProcessSweepBlock(message, length);
+    session_.Sweeps().ProcessSweepBlock(message, length);
   }
   void Update() override { update(); }
   void RepaintNow() override { repaint(); }
@@ -205,15 +209,15 @@ class CDisplay : public QWidget,
   void KeepLastPicture() override;
   void BlankKeptPicture() override { picture_.Blank(); }
   void DrawGlyphs(QPainter& window, const GraphScene& scene);
+  // SessionObserver: a whole sweep, counted by the session, for the graph's own parts.
+  void WholeSweep(const TraceData& trace) override;
 
-  std::unique_ptr<TraceData> trace_;  // large: kept off the stack and out of the widget
+  InstrumentSession& session_;
+  TraceData* const trace_;  // the session's
   DensityRecord density_;
-  ReceiverIdentity identity_;
-  TraceSweepProcessor sweeps_;
-  // Before the handler, which records every message through it.
+  // The session records every message through it.
   std::unique_ptr<CRecordingController> recorder_;
   std::unique_ptr<CLimitsController> limits_;
-  ReceiverMessageHandler handler_;
   DisplayState state_;
   KeptPicture picture_;
   // Sweep blocks repaint the graph and its spectrogram and histogram windows once a frame.

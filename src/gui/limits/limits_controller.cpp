@@ -18,19 +18,16 @@ const char* KeyOf(LimitKind kind) { return kind == LimitKind::kUpper ? "Upper" :
 }  // namespace
 
 CLimitsController::CLimitsController(TimerFactory& timers, Alerts& alerts,
-                                     CRecordingController& recorder, QObject* parent)
-    : QObject(parent),
-      timers_(timers),
-      alerts_(alerts),
-      recorder_(recorder),
-      monitor_(
-          [this] {
-            // A log's violations happened when it was recorded, not when it is replayed.
-            std::optional<int64_t> clock = recorder_.PositionClock();
-            if (!clock) clock = LogClockSeconds(LocalLogClock());
-            return LimitTime{timers_.NowMs(), clock ? LogSecondsText(*clock) : "unknown"};
-          },
-          *this) {
+                                     CRecordingController& recorder, LimitMonitor& monitor,
+                                     QObject* parent)
+    : QObject(parent), timers_(timers), alerts_(alerts), recorder_(recorder), monitor_(monitor) {
+  monitor_.SetClock([this] {
+    // A log's violations happened when it was recorded, not when it is replayed.
+    std::optional<int64_t> clock = recorder_.PositionClock();
+    if (!clock) clock = LogClockSeconds(LocalLogClock());
+    return LimitTime{timers_.NowMs(), clock ? LogSecondsText(*clock) : "unknown"};
+  });
+  monitor_.SetActions(*this);
   monitor_.SetChanged([this] { emit Changed(); });
   // A violation before a jump in a replay is not one with what fails after it.
   connect(&recorder_, &CRecordingController::Jumping, this, [this] { monitor_.Finish(); });
@@ -79,14 +76,6 @@ void CLimitsController::Remember() {
   }
   settings_->SetLimitSetting("Beep", monitor_.Options().beep);
   settings_->SetLimitSetting("Capture", monitor_.Options().capture);
-}
-
-void CLimitsController::OnSweep(const TraceData& trace) {
-  if (!monitor_.Active()) return;
-  const SweepLevels sweep{trace.header.start * kStepHz, trace.header.sweep_word * kStepHz,
-                          trace.live_sixteenths.data(),
-                          static_cast<size_t>(trace.StoredPoints())};
-  monitor_.OnSweep(sweep);
 }
 
 void CLimitsController::Beep() {

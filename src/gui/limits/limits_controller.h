@@ -22,8 +22,9 @@ class CLimitsController : public QObject, public LimitActions {
   Q_OBJECT
 
  public:
+  // `monitor` is the session's; the controller sets off its actions and keeps its lines.
   CLimitsController(TimerFactory& timers, Alerts& alerts, CRecordingController& recorder,
-                    QObject* parent = nullptr);
+                    LimitMonitor& monitor, QObject* parent = nullptr);
 
   LimitMonitor& Monitor() { return monitor_; }
   const LimitMonitor& Monitor() const { return monitor_; }
@@ -38,9 +39,6 @@ class CLimitsController : public QObject, public LimitActions {
   // loaded. Files that no longer read are forgotten and returned as one message (empty when
   // all read), for the caller to show once the window is up.
   std::string UseSettings(AppSettings& settings);
-
-  // One complete sweep of the live trace.
-  void OnSweep(const TraceData& trace);
 
   // LimitActions
   void Beep() override;
@@ -57,7 +55,7 @@ class CLimitsController : public QObject, public LimitActions {
   TimerFactory& timers_;
   Alerts& alerts_;
   CRecordingController& recorder_;
-  LimitMonitor monitor_;
+  LimitMonitor& monitor_;
   AppSettings* settings_ = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #include "gui/link/connection_sheet.h"
 
+#include "session/instrument_session.h"
+
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QHostAddress>
@@ -54,24 +56,25 @@ bool IsReceiverHost(const QString& host) {
 }  // namespace
 
 CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,
-                             HandshakeSequencer& sequencer, QWidget* parent)
-    : CConnectionEx(timers, alerts, display, sequencer, std::make_unique<LibFtdiDriver>(), nullptr,
+                             InstrumentSession& session, QWidget* parent)
+    : CConnectionEx(timers, alerts, display, session, std::make_unique<LibFtdiDriver>(), nullptr,
                     parent) {}
 
 CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,
-                             HandshakeSequencer& sequencer, FtdiDriver& usb_driver, QWidget* parent)
-    : CConnectionEx(timers, alerts, display, sequencer, nullptr, &usb_driver, parent) {}
+                             InstrumentSession& session, FtdiDriver& usb_driver, QWidget* parent)
+    : CConnectionEx(timers, alerts, display, session, nullptr, &usb_driver, parent) {}
 
 CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,
-                             HandshakeSequencer& sequencer,
+                             InstrumentSession& session,
                              std::unique_ptr<FtdiDriver> owned_driver, FtdiDriver* usb_driver,
                              QWidget* parent)
     : QDialog(parent),
       timers_(timers),
       alerts_(alerts),
       display_(display),
-      sequencer_(sequencer),
-      ops_(state_, alerts, display),
+      sequencer_(session.Sequencer()),
+      state_(session.State()),
+      ops_(session.Ops()),
       owned_driver_(std::move(owned_driver)),
       usb_driver_(usb_driver != nullptr ? *usb_driver : *owned_driver_),
       usb_(std::make_unique<CGrindlewhist>(usb_driver_)),
@@ -81,7 +84,6 @@ CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& dis
       receiver_port_(kReceiverTcpPort),
       enumerate_ports_(&EnumerateSerialPorts) {
   setWindowTitle(QStringLiteral("Set up Connection"));
-  display_.Handler().SetConnection(&ops_);
   open_timer_->SetCallback([this] { AnswerOpen(open_attempt_, false); });
   // Added before the view's listener: a loss is closed by the view before it is reported here.
   ops_.AddLinkClosedListener([this] { reconnect_.LinkClosed(); });
@@ -107,7 +109,6 @@ CConnectionEx::CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& dis
 CConnectionEx::~CConnectionEx() {
   // The links go before the operations that point at them.
   for (int i = 0; i < kInterfaceCount; ++i) ops_.SetLink(i, nullptr);
-  display_.Handler().SetConnection(nullptr);
   usb_settle_timer_->Stop();
   open_timer_->Stop();
   // The program's end must not wait on a driver call that never returns.

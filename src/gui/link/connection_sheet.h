@@ -24,6 +24,7 @@ class QTabWidget;
 namespace qv {
 
 class CDisplay;
+class InstrumentSession;
 class CClientSocket;
 class CGrindlewhist;
 class CMonitorSerialPort;
@@ -35,19 +36,19 @@ class CPPUSB;
 class CUDPSocket;
 class FtdiDriver;
 
-// The connection set-up sheet. It is also the owner of the receiver state and of every link:
-// created once by the main view and shown again for each connection, so pages keep their
-// entries. Only the page that is active when the user presses OK opens its link.
+// The connection set-up sheet. It owns every link its pages open, over the session's receiver
+// state and operations: created once by the main view and shown again for each connection, so
+// pages keep their entries. Only the page that is active when the user presses OK opens its link.
 class CConnectionEx : public QDialog, private ReconnectHost {
   Q_OBJECT
 
  public:
   // With the converter driver of the machine (libftdi1), owned by the sheet.
   CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,
-                HandshakeSequencer& sequencer, QWidget* parent = nullptr);
+                InstrumentSession& session, QWidget* parent = nullptr);
   // With a driver of the caller's (a fake one in tests and the demo); it must outlive the sheet.
   CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,
-                HandshakeSequencer& sequencer, FtdiDriver& usb_driver, QWidget* parent = nullptr);
+                InstrumentSession& session, FtdiDriver& usb_driver, QWidget* parent = nullptr);
   ~CConnectionEx() override;
 
   ReceiverState& State() { return state_; }
@@ -125,7 +126,7 @@ class CConnectionEx : public QDialog, private ReconnectHost {
 
  private:
   CConnectionEx(TimerFactory& timers, Alerts& alerts, CDisplay& display,
-                HandshakeSequencer& sequencer, std::unique_ptr<FtdiDriver> owned_driver,
+                InstrumentSession& session, std::unique_ptr<FtdiDriver> owned_driver,
                 FtdiDriver* usb_driver, QWidget* parent);
 
   void BuildPages();
@@ -166,9 +167,10 @@ class CConnectionEx : public QDialog, private ReconnectHost {
   TimerFactory& timers_;
   Alerts& alerts_;
   CDisplay& display_;
+  // The session's: the sheet opens the links its pages offer and hands their messages on.
   HandshakeSequencer& sequencer_;
-  ReceiverState state_;
-  CConnectionOps ops_;
+  ReceiverState& state_;
+  CConnectionOps& ops_;
 
   std::unique_ptr<FtdiDriver> owned_driver_;  // only when none was handed in
   FtdiDriver& usb_driver_;

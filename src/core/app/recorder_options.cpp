@@ -47,40 +47,41 @@ using R = RecorderOptions;
 
 // In the order --help lists them.
 const OptionSpec kOptions[] = {
-    {Kind::kHelp, 'h', "help", "", "Display this help and exit."},
-    {Kind::kVersion, 0, "version", "", "Display the version and exit."},
+    {Kind::kHelp, 'h', "help", "", "Show this help and exit."},
+    {Kind::kVersion, 0, "version", "", "Show the version and exit."},
     {Kind::kConnect, 0, "connect", "URI",
-     "The Receiver: tcp://HOST[:PORT], serial:/dev/ttyX or usb:SERIAL. Required."},
-    {Kind::kStart, 0, "start", "MHZ", "Sweep from MHZ (with --stop; both inside one band)."},
-    {Kind::kStop, 0, "stop", "MHZ", "Sweep up to MHZ. Without both, the Receiver's default."},
+     "The Receiver: tcp://HOST[:PORT], serial:DEVICE\nor usb:SERIAL (see below). Required."},
+    {Kind::kStart, 0, "start", "MHZ",
+     "Sweep from MHZ, with --stop; the two must lie\nin one band of the Receiver."},
+    {Kind::kStop, 0, "stop", "MHZ",
+     "Sweep up to MHZ. Without --start and --stop,\nthe Receiver's default spectrum."},
     {Kind::kLogDir, 0, "log-dir", "DIR",
-     "Write the logs (quorvalin-YYYYMMDD-HHMMSS.kzq) into DIR. Required."},
+     "Write the logs into DIR, named\nquorvalin-YYYYMMDD-HHMMSS.kzq. Required."},
     {Kind::kRotate, 0, "rotate", "DURATION|SIZE",
-     "Begin the next log after DURATION (30m, 1h, 1d) or SIZE (64K, 500M, 2G);\n"
-     "at least 10s or 64K. Unset: one log per connection."},
+     "Begin the next log after DURATION (30m, 1h, 1d)\nor SIZE (64K, 500M, 2G), at least 10s or "
+     "64K.\nUnset: one log per connection."},
     {Kind::kKeep, 0, "keep", "DURATION|SIZE",
-     "Delete the oldest logs in DIR once older than DURATION or beyond SIZE\n"
-     "in all. Unset: keep every log."},
+     "Delete the oldest logs in DIR once older than\nDURATION, or while all of them pass SIZE.\n"
+     "Unset: keep every log."},
     {Kind::kFile, 0, "limit", "FILE",
-     "Check every sweep against the upper limit line in the CSV file FILE.", &R::limit},
+     "Check every sweep against the upper limit line\nin the CSV file FILE.", &R::limit},
     {Kind::kFile, 0, "limit-lower", "FILE",
-     "Check every sweep against the lower limit line in the CSV file FILE.", &R::limit_lower},
+     "Check every sweep against the lower limit line\nin the CSV file FILE.", &R::limit_lower},
     {Kind::kFile, 0, "limit-events", "FILE", "Write each limit violation as a CSV row to FILE.",
      &R::limit_events},
     {Kind::kMetrics, 0, "metrics", "[ADDR:]PORT",
-     "Serve the figures for Prometheus on PORT, at 127.0.0.1 unless ADDR\n"
-     "is given (* for every address, [::1] for IPv6)."},
-    {Kind::kPlan, 0, "plan", "PLAN",
-     "Channel plan for the utilisation figures: ism900, wifi24, ...\n"
-     "Unset: the plan that covers the band swept."},
+     "Serve the figures for Prometheus on PORT, at\n127.0.0.1 unless ADDR is given (* for every\n"
+     "address; [::1] for IPv6)."},
+    // The plans are listed by RecorderHelpText.
+    {Kind::kPlan, 0, "plan", "PLAN", "The channel plan of the utilisation figures:"},
     {Kind::kThreshold, 0, "threshold", "DBM",
-     "A channel is busy in a sweep that reaches DBM there (-150 ... 0; -85)."},
+     "A channel is busy in a sweep reaching DBM there\n(-150 ... 0; default -85)."},
     {Kind::kChannelSpan, 0, "channel-span", "DURATION",
-     "Figure the utilisation over the last DURATION (10s ... 1d; 1m)."},
+     "Figure the utilisation over the last DURATION\n(10s ... 1d; default 1m)."},
     {Kind::kConfig, 0, "config", "FILE",
-     "Read options from FILE, `key = value` a line (keys as the options,\n"
-     "without dashes; # begins a comment line). Later options override it."},
-    {Kind::kVerbose, 0, "verbose", "", "Trace the link and the handshake on standard error."},
+     "Read options from FILE: `key = value` lines,\nkeys as the options without dashes, # "
+     "comments.\nOptions after it override the file's."},
+    {Kind::kVerbose, 0, "verbose", "", "Trace the link and the handshake on stderr."},
 };
 
 constexpr size_t kMaxConfigBytes = 64 * 1024;
@@ -558,23 +559,28 @@ RecorderCommandLine ParseRecorderCommandLine(const std::vector<std::string>& arg
 std::string RecorderHelpText() {
   std::string text =
       "Usage: quorvalin-recorder --connect URI --log-dir DIR [options]\n"
-      "Records the Receiver's sweeps into spectrum logs, unattended, and keeps the folder\n"
-      "within bounds.\n\nOptions:\n";
+      "Records the Receiver's sweeps into spectrum logs, unattended, and keeps\n"
+      "their folder within bounds.\n\nOptions:\n";
   for (const OptionSpec& option : kOptions) {
     std::string term;
     if (option.short_name != 0) term = std::string("-") + option.short_name + ", ";
     term += "--" + std::string(option.name);
     if (!option.value.empty()) term += " <" + std::string(option.value) + ">";
-    AppendRow(text, term, option.help);
+    std::string help(option.help);
+    if (option.kind == Kind::kPlan) {
+      help += "\n" + ChannelPlanIds() + ".\nUnset: the plan covering the band swept.";
+    }
+    AppendRow(text, term, help);
   }
   text +=
       "\nEach option may also be written --option=VALUE.\n"
       "URI forms: tcp://HOST[:PORT] (port 10001 unless given; [IPv6] in brackets),\n"
       "serial:/dev/ttyUSB0 and usb:SERIAL (the Receiver's serial number).\n"
-      "\nSignals: SIGTERM and SIGINT end the run with the log closed; SIGHUP begins the next\n"
-      "log file.\n"
-      "\nExit status: 0 ended by a signal; 1 a mistake on the command line or in the config;\n"
-      "2 cannot start (the log folder cannot be written, the metrics address is taken).\n";
+      "\nSignals: SIGTERM and SIGINT end the run with the log closed;\n"
+      "SIGHUP begins the next log file.\n"
+      "\nExit status: 0 ended by a signal; 1 a mistake on the command line or in\n"
+      "the config; 2 cannot start (the log folder cannot be written, the metrics\n"
+      "address is taken).\n";
   return text;
 }
 

@@ -159,8 +159,9 @@ MetricsExporter::MetricsExporter(const std::string& version)
                                   "Whether the last sweep fails the limit line (1) or not (0).");
   limit_violations_family_ =
       &Counters(r, "quorvalin_limit_violations_total", "Violations of the limit line.");
-  receiver_info_family_ = &Gauges(r, "quorvalin_receiver_info",
-                                  "The connected receiver's serial number and firmware (always 1).");
+  receiver_info_family_ =
+      &Gauges(r, "quorvalin_receiver_info",
+              "The connected receiver's serial number and firmware (always 1).");
   Gauges(r, "quorvalin_build_info", "The program's version (always 1).")
       .Add({{"version", ValidUtf8(version)}}, 1.0);
 }
@@ -207,13 +208,21 @@ std::unique_ptr<MetricsExporter> MetricsExporter::Detached(const std::string& ve
   return std::unique_ptr<MetricsExporter>(new MetricsExporter(version));
 }
 
-uint16_t MetricsExporter::Port() const { return port_; }
+uint16_t MetricsExporter::Port() const {
+  return port_;
+}
 
-void MetricsExporter::SetUp(bool up) { up_->Set(up ? 1 : 0); }
+void MetricsExporter::SetUp(bool up) {
+  up_->Set(up ? 1 : 0);
+}
 
-void MetricsExporter::CountSweep() { sweeps_->Increment(); }
+void MetricsExporter::CountSweep() {
+  sweeps_->Increment();
+}
 
-void MetricsExporter::CountReconnect() { reconnects_->Increment(); }
+void MetricsExporter::CountReconnect() {
+  reconnects_->Increment();
+}
 
 void MetricsExporter::SetLastSweep(double peak_dbm, double peak_frequency_hz,
                                    double noise_floor_dbm) {
@@ -272,7 +281,9 @@ void MetricsExporter::AddLogBytes(uint64_t bytes) {
   log_bytes_->Increment(static_cast<double>(bytes));
 }
 
-void MetricsExporter::CountLogWriteError() { log_write_errors_->Increment(); }
+void MetricsExporter::CountLogWriteError() {
+  log_write_errors_->Increment();
+}
 
 void MetricsExporter::SetReceiverInfo(const std::string& serial, const std::string& firmware) {
   Labels labels{{"serial", ValidUtf8(serial)}, {"firmware", ValidUtf8(firmware)}};

@@ -83,15 +83,17 @@ if [ ! -e "$unitroot/usr/bin/quorvalin-recorder" ]; then
   chmod 755 "$unitroot/usr/bin/quorvalin-recorder"
 fi
 # It warns about a bad directive and still exits 0, so any output is a failure.
-verify_out=$(MANPATH="$unitroot/usr/share/man" SYSTEMD_LOG_COLOR=0 \
-  systemd-analyze verify --root="$unitroot" "${unit/@/@check}" 2>&1) &&
-  [ -z "$verify_out" ] || { echo "$verify_out" >&2; fail "systemd-analyze verify $unit"; }
+if ! verify_out=$(MANPATH="$unitroot/usr/share/man" SYSTEMD_LOG_COLOR=0 \
+  systemd-analyze verify --root="$unitroot" "${unit/@/@check}" 2>&1) || [ -n "$verify_out" ]; then
+  echo "$verify_out" >&2
+  fail "systemd-analyze verify $unit"
+fi
 grep -qx 'ExecStart=/usr/bin/quorvalin-recorder .*' "$root/usr/lib/systemd/system/$unit" ||
   fail "$unit does not start /usr/bin/quorvalin-recorder"
 
 # The sysusers file makes the user and its groups on an empty system.
 users="$work/users"
-mkdir "$users"
+mkdir -p "$users/etc"
 systemd-sysusers --root="$users" "$root/usr/lib/sysusers.d/quorvalin.conf" >"$work/sysusers.txt" 2>&1 ||
   { cat "$work/sysusers.txt" >&2; fail "systemd-sysusers quorvalin.conf"; }
 grep -q '^quorvalin:x:[0-9]*:[0-9]*:[^:]*:/var/lib/quorvalin:' "$users/etc/passwd" ||

@@ -167,7 +167,8 @@ TEST_F(RecorderTest, ABrokenLimitShowsInTheMetricsAndTheEventsFile) {
   std::string header, row;
   std::getline(events, header);
   ASSERT_TRUE(std::getline(events, row));
-  EXPECT_THAT(row, HasSubstr("MHz"));
+  // Start, end, worst frequency (MHz, in the band swept), level, excess and sweeps.
+  EXPECT_THAT(row, testing::ContainsRegex(",24[0-9][0-9]\\.[0-9]+,-[0-9.]+,[0-9.]+,[0-9]+$"));
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
 
   qv::QtTimerFactory timers;
   qv::CRecorder recorder(timers, options, QV_VERSION, &Say);
-  qv::ServiceNotify service;
+  qv::recorder::ServiceNotify service;
 
   // A second signal while ending changes nothing; SIGHUP begins the next file.
   qv::SignalEvents signal_events({SIGTERM, SIGINT, SIGHUP});

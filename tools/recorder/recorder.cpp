@@ -29,7 +29,7 @@ CRecorder::CRecorder(TimerFactory& timers, RecorderOptions options, std::string 
       alerts_(say_),
       session_(std::make_unique<InstrumentSession>(timers, alerts_, usb_driver, this)),
       tick_(timers.CreateTimer()) {
-  session_->SetObserver(this);
+  session_->AddObserver(this);
   session_->SetLongestRetryMs(60000);
   if (options_.start_mhz && options_.stop_mhz) {
     session_->SetSpectrum(std::make_pair(*options_.start_mhz, *options_.stop_mhz));
@@ -46,7 +46,7 @@ CRecorder::CRecorder(TimerFactory& timers, RecorderOptions options, std::string 
 
 CRecorder::~CRecorder() {
   Stop();
-  session_->SetObserver(nullptr);
+  session_->RemoveObserver(this);
 }
 
 bool CRecorder::Start(std::string* error) {

@@ -162,6 +162,15 @@ void InstrumentSession::OnReceiverMessage(const uint8_t* message, size_t length)
   handler_.OnReceiverMessage(message, length);
 }
 
+void InstrumentSession::Show(GraphView graph) {
+  view_ = graph.view;
+  graph_ = graph.graph;
+  trace_->SetOwner(graph.trace_owner);
+  log_ = graph.log;
+  plot_ = std::move(graph.plot);
+  counts_ = std::move(graph.counts);
+}
+
 void InstrumentSession::RemoveObserver(SessionObserver* observer) {
   observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
 }

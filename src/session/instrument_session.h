@@ -68,16 +68,20 @@ class InstrumentSession : public QObject,
   void RemoveObserver(SessionObserver* observer);
 
   // --- A view over the session (the program's windows) ---
-  // What would show on a screen goes to these as well; null leaves the session headless.
-  void SetView(ReceiveView* view) { view_ = view; }
-  void SetGraph(GraphSteps* graph) { graph_ = graph; }
+  // What a graph gives the session; every part may be left empty.
+  struct GraphView {
+    ReceiveView* view = nullptr;    // what would show on a screen goes here as well
+    GraphSteps* graph = nullptr;    // what the receiver operations ask of a graph
+    TraceOwner* trace_owner = nullptr;
+    ReceiveLog* log = nullptr;      // the log that records and plays back
+    std::function<PlotRect()> plot;  // the rectangle the record scales its pixels to
+    // Whether the sweep just completed counts for the limit lines and the channel use (a sweep
+    // of a log played again does not); none: every sweep counts.
+    std::function<bool()> counts;
+  };
+  // Replaces the graph shown; an empty one leaves the session headless.
+  void Show(GraphView graph);
   void SetProgress(ProgressView* progress) { progress_ = progress; }
-  void SetTraceOwner(TraceOwner* owner) { trace_->SetOwner(owner); }
-  // The rectangle the record scales its pixels to.
-  void SetPlotRect(std::function<PlotRect()> plot) { plot_ = std::move(plot); }
-  // Whether the sweep just completed counts for the limit lines and the channel use (a sweep
-  // of a log played again does not); none: every sweep counts.
-  void SetSweepFilter(std::function<bool()> counts) { counts_ = std::move(counts); }
   // The clock the channel use is counted on (a replay's is the log's); none: the timer seam's.
   void SetChannelClock(std::function<int64_t()> now_ms) { channel_clock_ = std::move(now_ms); }
   // Where each received message is recorded, with the identity the log header carries; null

@@ -50,11 +50,11 @@ void LimitMonitor::OnSweep(const SweepLevels& sweep) {
   if (!Active()) return;
   last_ = CheckSweep(&lines_[0], &lines_[1], sweep);
   if (last_->fail) any_violation_ = true;
-  const LimitViolations::Change change = violations_.Add(*last_, now_());
+  const LimitViolations::Change change = violations_.Add(*last_, now_ ? now_() : LimitTime{});
   if (change == LimitViolations::Change::kEnded) Ended();
   if (change == LimitViolations::Change::kStarted) {
-    if (options_.beep) actions_->Beep();
-    if (options_.capture) {
+    if (options_.beep && actions_ != nullptr) actions_->Beep();
+    if (options_.capture && actions_ != nullptr) {
       capture_ = actions_->Capture(LimitEventComment(violations_.Events().back()));
     }
   }
@@ -77,7 +77,7 @@ void LimitMonitor::ClearEvents() {
 void LimitMonitor::Ended() {
   if (violations_.Events().empty()) return;
   const LimitEvent& event = violations_.Events().back();
-  if (capture_) actions_->Recomment(*capture_, LimitEventComment(event));
+  if (capture_ && actions_ != nullptr) actions_->Recomment(*capture_, LimitEventComment(event));
   capture_.reset();
   if (!events_file_.is_open()) return;
   events_file_ << LimitEventCsvRow(event);

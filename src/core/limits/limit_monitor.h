@@ -45,7 +45,8 @@ class LimitMonitor {
 
   // A program with windows sets off its own actions (a beep, a capture) and tells a replay's
   // violations by the log's clock.
-  void SetActions(LimitActions& actions) { actions_ = &actions; }
+  // Null sets off nothing (the actions' owner is going away).
+  void SetActions(LimitActions* actions) { actions_ = actions; }
   void SetClock(std::function<LimitTime()> now) { now_ = std::move(now); }
 
   // Reads the line from `path`; on an error (returned, one line) the old line stays.

@@ -15,6 +15,7 @@
 #include "core/display/graph_mouse.h"
 #include "core/display/graph_texts.h"
 #include "core/display/marker_step.h"
+#include "core/display/peak_marker.h"
 #include "core/display/peak_search.h"
 #include "core/display/zoom.h"
 #include "core/ui/command_keys.h"
@@ -49,11 +50,11 @@ CDisplay::CDisplay(TimerFactory& timers, InstrumentSession& session, Alerts& ale
         spectrogram_->ShowPending();
         histogram_->ShowPending();
       }) {
-  session_.SetTraceOwner(this);
-  session_.SetView(this);
-  session_.SetGraph(this);
-  session_.SetLog(recorder_.get());
-  session_.SetPlotRect([this] { return GraphRect(); });
+  // A whole sweep, its own header still in the record, is checked against the limits and
+  // counted by the channel use (the session), and by the density view (here); a log's sweep only
+  // the first time it is shown (rewinding, stepping back or jumping back shows sweeps again).
+  session_.Show({this, this, this, recorder_.get(), [this] { return GraphRect(); },
+                 [this] { return recorder_->CountsSweep(); }});
   session_.AddObserver(this);
   trace_->SetResetListener(&density_);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -63,10 +64,6 @@ CDisplay::CDisplay(TimerFactory& timers, InstrumentSession& session, Alerts& ale
   menu_runner_ = [](QMenu& menu, const QPoint& at) { return menu.exec(at); };
   dialog_runner_ = [](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
   alerts_ = &alerts;
-  // A whole sweep, its own header still in the record, is checked against the limits and
-  // counted by the channel use (the session), and by the density view (here); a log's sweep only
-  // the first time it is shown (rewinding, stepping back or jumping back shows sweeps again).
-  session_.SetSweepFilter([this] { return recorder_->CountsSweep(); });
   connect(limits_.get(), &CLimitsController::Changed, this, [this] { Repaint(); });
   panels_ = std::make_unique<CSidePanels>(*trace_, state_, timers, this);
   panels_->AddPage(new CLimitsPage(panels_->Context(), *limits_, this), kTabLeft);
@@ -127,12 +124,7 @@ CDisplay::~CDisplay() {
   // The window outlives the record it shows until Qt deletes the children.
   spectrogram_->ForgetHistory();
   session_.RemoveObserver(this);
-  session_.SetSweepFilter(nullptr);
-  session_.SetPlotRect(nullptr);
-  session_.SetLog(nullptr);
-  session_.SetGraph(nullptr);
-  session_.SetView(nullptr);
-  session_.SetTraceOwner(nullptr);
+  session_.Show({});
 }
 
 void CDisplay::WholeSweep(const TraceData& trace) {
@@ -198,34 +190,25 @@ void CDisplay::OnMenuCommand(int command) {
   if (ChannelMenuCommand(trace_->channels, state_, command)) emit FlagsChanged();
 }
 
-MarkerRecord& CDisplay::PeakMarker() {
-  return trace_->markers[static_cast<size_t>(PeakMarkerIndex(state_.current_marker))];
-}
-
-bool CDisplay::PlacePeakMarker(std::optional<int32_t> point) {
-  if (!point) return false;
-  const SweepHeader& hd = trace_->header;
-  PlaceMarkerA(PeakMarker(), Geometry(), hd.start, hd.sweep_word, trace_->live_sixteenths.data(),
-               *point);
-  update();
-  return true;
-}
-
 bool CDisplay::MarkerToPeak() {
-  return PlacePeakMarker(HighestPoint(trace_->live_sixteenths.data(), trace_->StoredPoints()));
+  return Placed(qv::MarkerToPeak(*trace_, state_, Geometry()));
 }
 
 bool CDisplay::MarkerToNextPeak() {
-  const MarkerRecord& marker = PeakMarker();
-  // Without a marker on the trace yet, the search starts at its highest point.
-  if (marker.a_placed == 0) return MarkerToPeak();
-  return PlacePeakMarker(
-      NextPeak(trace_->live_sixteenths.data(), trace_->StoredPoints(), marker.a_point));
+  return Placed(qv::MarkerToNextPeak(*trace_, state_, Geometry()));
 }
 
 bool CDisplay::MarkerToFrequency(double mhz) {
-  const SweepHeader& hd = trace_->header;
-  return PlacePeakMarker(PointAtFrequency(hd.start, hd.sweep_word, trace_->StoredPoints(), mhz));
+  return Placed(qv::MarkerToFrequency(*trace_, state_, Geometry(), mhz));
+}
+
+bool CDisplay::StepMarker(int steps) {
+  return Placed(StepPeakMarker(*trace_, state_, Geometry(), steps));
+}
+
+bool CDisplay::Placed(bool moved) {
+  if (moved) update();
+  return moved;
 }
 
 void CDisplay::AskMarkerFrequency() {
@@ -234,7 +217,7 @@ void CDisplay::AskMarkerFrequency() {
   if (points <= 0) return;
   const double low = PointFrequency(hd.start, 0, hd.sweep_word);
   const double high = PointFrequency(hd.start, points - 1, hd.sweep_word);
-  const MarkerRecord& marker = PeakMarker();
+  const MarkerRecord& marker = PeakMarker(*trace_, state_);
   CMarkerFrequencyDialog dialog(low, high, marker.a_placed ? marker.a_frequency : (low + high) / 2,
                                 this);
   if (!dialog_runner_(dialog)) return;
@@ -246,16 +229,6 @@ void CDisplay::AskMarkerFrequency() {
                       .toStdString(),
                   "Marker to Frequency");
   }
-}
-
-bool CDisplay::StepMarker(int steps) {
-  const SweepHeader& hd = trace_->header;
-  if (!qv::StepMarker(PeakMarker(), Geometry(), hd.start, hd.sweep_word,
-                      trace_->live_sixteenths.data(), trace_->StoredPoints(), steps)) {
-    return false;
-  }
-  update();
-  return true;
 }
 
 void CDisplay::SetFrequencyAxisShown(bool shown) {

@@ -197,10 +197,8 @@ class CDisplay : public QWidget,
   void leaveEvent(QEvent* event) override;
 
  private:
-  // The marker the peak and step commands move (the current one, else the first).
-  MarkerRecord& PeakMarker();
-  // Its A end on `point` of the live trace, repainted; false without a point.
-  bool PlacePeakMarker(std::optional<int32_t> point);
+  // A marker command that moved the marker repaints.
+  bool Placed(bool moved);
   // The union of the visible side-panel tabs' masks, clipped to the graph.
   QRegion TabsRegion() const;
   // The view less the side-panel tabs docked over it: what a new sweep repaints.

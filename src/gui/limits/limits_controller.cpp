@@ -27,10 +27,17 @@ CLimitsController::CLimitsController(TimerFactory& timers, Alerts& alerts,
     if (!clock) clock = LogClockSeconds(LocalLogClock());
     return LimitTime{timers_.NowMs(), clock ? LogSecondsText(*clock) : "unknown"};
   });
-  monitor_.SetActions(*this);
+  monitor_.SetActions(this);
   monitor_.SetChanged([this] { emit Changed(); });
   // A violation before a jump in a replay is not one with what fails after it.
   connect(&recorder_, &CRecordingController::Jumping, this, [this] { monitor_.Finish(); });
+}
+
+CLimitsController::~CLimitsController() {
+  // The session's monitor outlives the controller.
+  monitor_.SetActions(nullptr);
+  monitor_.SetChanged(nullptr);
+  monitor_.SetClock(nullptr);
 }
 
 bool CLimitsController::Load(LimitKind kind, const std::string& path) {

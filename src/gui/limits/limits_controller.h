@@ -25,6 +25,7 @@ class CLimitsController : public QObject, public LimitActions {
   // `monitor` is the session's; the controller sets off its actions and keeps its lines.
   CLimitsController(TimerFactory& timers, Alerts& alerts, CRecordingController& recorder,
                     LimitMonitor& monitor, QObject* parent = nullptr);
+  ~CLimitsController() override;
 
   LimitMonitor& Monitor() { return monitor_; }
   const LimitMonitor& Monitor() const { return monitor_; }

@@ -15,8 +15,17 @@
 
 namespace {
 
-// One line each on standard error, which the journal keeps.
-void Say(const std::string& line) {
+// One line each on standard error, which the journal keeps: a text made for a window's lines
+// is joined into one.
+void Say(const std::string& text) {
+  std::string line;
+  for (const char c : text) {
+    const bool space = c == '\n' || c == '\r' || c == ' ';
+    if (space && (line.empty() || line.back() == ' ')) continue;
+    line += space ? ' ' : c;
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  if (line.empty()) return;
   std::fprintf(stderr, "%s\n", line.c_str());
   std::fflush(stderr);
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/app/help_rows.h"
 #include "core/app/receiver_state.h"
 
 namespace qv {
@@ -235,11 +236,7 @@ CommandLine Failed(std::string error) {
 }
 
 void AppendRow(std::string& text, const std::string& term, std::string_view help) {
-  constexpr size_t kColumn = 29;
-  text += "  " + term;
-  text += term.size() + 2 < kColumn ? std::string(kColumn - term.size() - 2, ' ') : "  ";
-  text += help;
-  text += '\n';
+  AppendHelpRow(text, term, help, 29);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/app/command_line.h"
+#include "core/app/help_rows.h"
 #include "core/control/channel_plans.h"
 #include "core/control/frequency_rules.h"
 
@@ -349,17 +350,7 @@ std::string CheckWhole(const RecorderOptions& options) {
 }
 
 void AppendRow(std::string& text, const std::string& term, std::string_view help) {
-  constexpr size_t kColumn = 31;
-  text += "  " + term;
-  text += term.size() + 2 < kColumn ? std::string(kColumn - term.size() - 2, ' ') : "  ";
-  // A help of two lines goes on under the first.
-  for (size_t newline; (newline = help.find('\n')) != std::string_view::npos;) {
-    text += help.substr(0, newline);
-    text += '\n' + std::string(kColumn, ' ');
-    help.remove_prefix(newline + 1);
-  }
-  text += help;
-  text += '\n';
+  AppendHelpRow(text, term, help, 31);
 }
 
 }  // namespace

@@ -200,9 +200,7 @@ void InstrumentSession::SetStatusPaneText(int pane_id, const std::string& text) 
     return;
   }
   // The firmware and serial panes are the identity's; the rest is for a screen.
-  if ((pane_id == kPaneFirmware || pane_id == kPaneSerial) && !text.empty()) {
-    Say((pane_id == kPaneFirmware ? "Firmware: " : "Serial number: ") + text);
-  }
+  if ((pane_id == kPaneFirmware || pane_id == kPaneSerial) && !text.empty()) Say(text);
 }
 
 void InstrumentSession::SetModeFlags(bool spectrum_mode, bool power_trigger_mode) {

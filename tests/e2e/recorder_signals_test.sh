@@ -11,6 +11,7 @@ logtool=${3:?usage: recorder_signals_test.sh RECORDER SIM LOG}
 work=$(mktemp -d)
 sim_pid=
 rec_pid=
+small_pid=
 trap '[ -n "$rec_pid" ] && kill -9 "$rec_pid" 2>/dev/null; [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; rm -rf "$work"' EXIT
 fail() {
   echo "FAIL: $*" >&2
@@ -37,9 +38,14 @@ for _ in $(seq 1 50); do
 done
 [ -n "$port" ] || fail "the simulated Receiver did not start: $(cat "$work/sim.txt")"
 
-mkdir "$work/logs"
+mkdir "$work/logs" "$work/small"
 "$recorder" --connect "tcp://$address:$port" --log-dir "$work/logs" >"$work/rec.txt" 2>&1 &
 rec_pid=$!
+# A second recorder whose files may not grow past 64 KiB: its writes fail as on a full disk.
+(trap '' XFSZ; ulimit -f 64; exec "$recorder" --connect "tcp://$address:$port" \
+  --log-dir "$work/small" --rotate 10s --metrics "$address:0" >"$work/small.txt" 2>&1) &
+small_pid=$!
+trap '[ -n "$rec_pid" ] && kill -9 "$rec_pid" 2>/dev/null; kill -9 "$small_pid" 2>/dev/null; [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; rm -rf "$work"' EXIT
 logs() { ls "$work/logs" | grep -c '^quorvalin-[0-9]\{8\}-[0-9]\{6\}\(-[0-9]*\)\?\.kzq$'; }
 # The handshake takes some ten seconds.
 for _ in $(seq 1 150); do
@@ -55,6 +61,22 @@ for _ in $(seq 1 50); do
 done
 [ "$(logs)" -eq 2 ] || fail "SIGHUP did not begin a second file"
 sleep 2
+
+# The failed writes are said once each time logging stops, counted, and the recorder goes on.
+metrics_port=$(sed -n "s|^Metrics on http://$address:\([0-9]*\)/metrics|\1|p" "$work/small.txt")
+[ -n "$metrics_port" ] || fail "the second recorder names no metrics address: $(cat "$work/small.txt")"
+errors=
+for _ in $(seq 1 100); do
+  errors=$(python3 -c "import urllib.request as u; print(u.urlopen('http://$address:$metrics_port/metrics', timeout=5).read().decode())" |
+    sed -n 's/^quorvalin_log_write_errors_total \([0-9]*\)$/\1/p')
+  [ "${errors:-0}" -ge 1 ] && break
+  sleep 0.2
+done
+[ "${errors:-0}" -ge 1 ] || fail "no write error counted: $(cat "$work/small.txt")"
+kill -0 "$small_pid" 2>/dev/null || fail "a write error ended the recorder: $(cat "$work/small.txt")"
+stopped=$(grep -c "^Logging stopped: .*File too large" "$work/small.txt")
+[ "$stopped" -le "$errors" ] || fail "a write error was said more than once: $(cat "$work/small.txt")"
+kill -TERM "$small_pid"
 
 # The Receiver goes away: the recorder stays and waits for it.
 kill "$sim_pid"
@@ -78,4 +100,4 @@ for log in "$work"/logs/quorvalin-*.kzq; do
   "$logtool" info "$log" >"$work/info.txt" 2>&1 || fail "quorvalin-log cannot read $log: $(cat "$work/info.txt")"
   grep -q "^End record: yes" "$work/info.txt" || fail "$log has no end record: $(cat "$work/info.txt")"
 done
-echo "PASS: statuses 1 and 2, SIGHUP's second file, and SIGTERM's exit 0 with both logs ended"
+echo "PASS: statuses 1 and 2, a write error counted and survived, SIGHUP's second file, and SIGTERM's exit 0 with both logs ended"

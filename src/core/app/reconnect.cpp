@@ -53,10 +53,12 @@ void Reconnector::Begin(const LinkTarget& target) {
   target_ = target;
   delay_ms_ = kFirstRetryMs;
   attempts_ = 0;
+  never_opened_ = true;
   Attempt();
 }
 
 void Reconnector::LinkOpened(const LinkTarget& target) {
+  never_opened_ = false;
   if (state_ == State::kAttempting) return;
   retry_timer_->Stop();
   target_ = target;
@@ -123,6 +125,15 @@ void Reconnector::DeviceArrived(const std::string& arrived_path,
 
 std::string Reconnector::Text() const {
   if (state_ == State::kIdle) return std::string();
+  // Begun and never opened: nothing was lost yet.
+  if (never_opened_) {
+    const std::string where = "the Receiver (" + Describe(target_) + ")";
+    if (state_ == State::kAttempting) return "Connecting to " + where + "...";
+    return "Could not connect to " + where + "." +
+           (state_ == State::kWaitingToRetry
+                ? " Trying again in " + std::to_string(delay_ms_ / 1000) + " s."
+                : std::string());
+  }
   std::string text = "Connection to the Receiver lost (" + Describe(target_) + ").";
   switch (state_) {
     case State::kLost:

@@ -101,6 +101,7 @@ class Reconnector {
   int delay_ms_ = kFirstRetryMs;
   int longest_ms_ = kLongestRetryMs;
   bool timed_serial_ = false;
+  bool never_opened_ = false;  // since Begin
   int attempts_ = 0;  // since the loss
 };
 

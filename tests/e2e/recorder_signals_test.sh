@@ -76,7 +76,13 @@ done
 kill -0 "$small_pid" 2>/dev/null || fail "a write error ended the recorder: $(cat "$work/small.txt")"
 stopped=$(grep -c "^Logging stopped: .*File too large" "$work/small.txt")
 [ "$stopped" -le "$errors" ] || fail "a write error was said more than once: $(cat "$work/small.txt")"
+# Its metrics server has served requests: it must still end within a second.
 kill -TERM "$small_pid"
+for _ in $(seq 1 10); do
+  kill -0 "$small_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$small_pid" 2>/dev/null && fail "the recorder serving metrics still runs a second after SIGTERM"
 
 # The Receiver goes away: the recorder stays and waits for it.
 kill "$sim_pid"

@@ -1,6 +1,7 @@
 #include <QCoreApplication>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -89,5 +90,9 @@ int main(int argc, char** argv) {
     watchdog->SetCallback([&service] { service.Watchdog(); });
     watchdog->Start(interval, /*single_shot=*/false);
   }
-  return app.exec();
+  const int status = app.exec();
+  // Everything that must be kept is written and closed by Stop(); the metrics server's threads
+  // would take up to two seconds to wind down, and a service is to end within one.
+  std::fflush(stderr);
+  std::_Exit(status);
 }

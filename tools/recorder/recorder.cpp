@@ -135,11 +135,14 @@ void CRecorder::WholeSweep(const TraceData& trace) {
   if (!metrics_) return;
   metrics_->CountSweep();
   const auto count = static_cast<size_t>(trace.StoredPoints());
-  const SweepFigures figures = FiguresOf(trace.live_sixteenths.data(), count, scratch_);
   const double start_hz = double(trace.header.start) * kStepHz;
   const double step_hz = double(trace.header.sweep_word) * kStepHz;
-  metrics_->SetLastSweep(figures.peak / 16.0, start_hz + double(figures.peak_index) * step_hz,
-                         figures.median / 16.0);
+  // The peak and the median are read once a scrape: worked out on the tick, from a copy, as the
+  // record goes on filling with the next sweep.
+  last_sweep_.assign(trace.live_sixteenths.data(), trace.live_sixteenths.data() + count);
+  last_start_hz_ = start_hz;
+  last_step_hz_ = step_hz;
+  last_sweep_fresh_ = true;
   LimitMonitor& limits = session_->Limits();
   if (!limits.Active()) return;
   line_states_.OnSweep(limits.Line(LimitKind::kUpper), limits.Line(LimitKind::kLower),
@@ -157,6 +160,13 @@ void CRecorder::WholeSweep(const TraceData& trace) {
 
 void CRecorder::Tick() {
   if (!metrics_) return;
+  if (last_sweep_fresh_) {
+    last_sweep_fresh_ = false;
+    const SweepFigures figures = FiguresOf(last_sweep_.data(), last_sweep_.size(), scratch_);
+    metrics_->SetLastSweep(figures.peak / 16.0,
+                           last_start_hz_ + double(figures.peak_index) * last_step_hz_,
+                           figures.median / 16.0);
+  }
   const bool up = session_->Connected() && session_->SilentSeconds() < kSilenceWarningSeconds;
   if (up != up_) {
     up_ = up;

@@ -82,6 +82,10 @@ class CRecorder : public QObject, private SessionObserver {
   std::unique_ptr<Timer> tick_;
   LimitLineStates line_states_;
   std::vector<int16_t> scratch_;
+  std::vector<int16_t> last_sweep_;  // 1/16 dBm, for the tick's peak and median
+  double last_start_hz_ = 0;
+  double last_step_hz_ = 0;
+  bool last_sweep_fresh_ = false;
   uint64_t reconnects_told_ = 0;
   uint64_t bytes_told_ = 0;
   uint64_t errors_told_ = 0;

@@ -1,5 +1,6 @@
 #include "core/remote/scpi_parser.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -376,7 +377,9 @@ ScpiParser::ScpiParser(std::span<const ScpiCommand> table) {
 std::vector<ScpiUnit> ScpiParser::Parse(std::string_view line) const {
   std::vector<ScpiUnit> units;
   if (line.size() > kScpiMaxLine) {
-    units.push_back({.error = kScpiInputBufferOverrun});
+    ScpiUnit refused;
+    refused.error = kScpiInputBufferOverrun;
+    units.push_back(std::move(refused));
     return units;
   }
   // The header path: where a unit's header starts when it does not start with ':'.

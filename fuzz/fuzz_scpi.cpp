@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/remote/scpi_common.h"
 #include "core/remote/scpi_error.h"
 #include "core/remote/scpi_format.h"
 #include "core/remote/scpi_parser.h"
@@ -68,27 +69,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::string answer = qv::QuoteScpiString(param.text);
       CheckOneLine(answer);
     }
-    switch (unit.id) {
-      case qv::kScpiCls: status.Clear(); break;
-      case qv::kScpiEse:
-        if (unit.query) {
-          CheckOneLine(std::to_string(status.EventEnable()));
-        } else if (!unit.params.empty()) {
-          status.SetEventEnable(static_cast<int>(std::fmod(unit.params[0].number, 256)));
-        }
-        break;
-      case qv::kScpiEsr: Check(status.ReadEvents() >= 0 && status.Events() == 0); break;
-      case qv::kScpiOpc: status.RequestOperationComplete(unit.params.size() % 2 == 1); break;
-      case qv::kScpiSystemErrorNext: {
-        const size_t before = status.ErrorCount();
-        const std::string answer = status.PopError();
-        CheckOneLine(answer);
-        Check(status.ErrorCount() == (before ? before - 1 : 0));
-        break;
-      }
-      default:
-        if (const int error = qv::CheckScpiParamCount(unit, 1, 2)) status.PushError(error);
-        break;
+    const size_t before = status.ErrorCount();
+    const qv::ScpiCommonResult result = qv::RunScpiCommon(unit, status, unit.params.size() == 1);
+    if (result.answers) CheckOneLine(result.answer);
+    if (unit.id == qv::kScpiSystemErrorNext && unit.params.empty()) {
+      Check(status.ErrorCount() == (before ? before - 1 : 0));
+    }
+    if (!result.handled) {
+      if (const int error = qv::CheckScpiParamCount(unit, 1, 2)) status.PushError(error);
     }
     Check(status.ErrorCount() <= qv::ScpiStatus::kQueueDepth);
   }

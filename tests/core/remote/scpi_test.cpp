@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/remote/scpi_common.h"
 #include "core/remote/scpi_error.h"
 #include "core/remote/scpi_format.h"
 #include "core/remote/scpi_parser.h"
@@ -247,6 +248,38 @@ TEST(ScpiFormatTest, NumbersListsStringsAndFloatBlocks) {
   const std::string big = FormatScpiFloatBlock(many, ScpiByteOrder::kNormal);
   EXPECT_EQ(big.substr(0, 7), "#512000");
   EXPECT_EQ(big.size(), 7u + 12000u);
+}
+
+// A client's session of status commands, answers in order, as a remote script sees them.
+TEST(ScpiCommonTest, StatusCommandsAnswerFromTheClientsStatus) {
+  const ScpiParser parser(kTable);
+  ScpiStatus status;
+  std::vector<std::string> answers;
+  int left_to_instrument = 0;
+  auto run = [&](const std::string& line) {
+    for (const ScpiUnit& unit : parser.Parse(line)) {
+      if (unit.error) {
+        status.PushError(unit.error, unit.header);
+        continue;
+      }
+      const ScpiCommonResult result = RunScpiCommon(unit, status, /*pending=*/false);
+      if (!result.handled) ++left_to_instrument;
+      if (result.answers) answers.push_back(result.answer);
+    }
+  };
+  run("*ESE 36;*ESE?;*FOO;BAR;SYST:ERR:COUN?");
+  run("SYST:ERR?;:SYST:ERR:NEXT?;:SYST:ERR?");
+  run("*ESR?;*ESR?;*ESE 256;*ESE ON;*ESE;*CLS 1;*OPC;*ESR?;*IDN?;*OPC?;*RST;FREQ:STAR 1");
+  run("SYST:ERR?;:SYST:ERR?;:SYST:ERR?;:SYST:ERR?;:SYST:ERR?");
+  EXPECT_EQ(answers, (std::vector<std::string>{
+                         "36", "2", "-113,\"Undefined header;*FOO\"",
+                         "-113,\"Undefined header;BAR\"", "0,\"No error\"",
+                         "32", "0", "49",  // CME and EXE from the refused *ESE and *CLS, then OPC
+                         "-222,\"Data out of range;*ESE\"", "-104,\"Data type error;*ESE\"",
+                         "-109,\"Missing parameter;*ESE\"",
+                         "-108,\"Parameter not allowed;*CLS\"", "0,\"No error\""}));
+  EXPECT_EQ(left_to_instrument, 4);  // *IDN?, *OPC?, *RST and FREQ:STAR
+  EXPECT_EQ(status.EventEnable(), 36);
 }
 
 }  // namespace

@@ -30,6 +30,8 @@ enum class Kind {
   kKeep,
   kFile,
   kMetrics,
+  kScpi,
+  kScpiDir,
   kPlan,
   kThreshold,
   kChannelSpan
@@ -73,6 +75,10 @@ const OptionSpec kOptions[] = {
     {Kind::kMetrics, 0, "metrics", "[ADDR:]PORT",
      "Serve the figures for Prometheus on PORT, at\n127.0.0.1 unless ADDR is given (* for every\n"
      "address; [::1] for IPv6)."},
+    {Kind::kScpi, 0, "scpi", "[ADDR:]PORT",
+     "Take SCPI commands over TCP on PORT (5025 by\nconvention), at 127.0.0.1 unless ADDR is given."},
+    {Kind::kScpiDir, 0, "scpi-dir", "DIR",
+     "The folder of the files SCPI commands read and\nwrite. Unset: the current folder."},
     // The plans are listed by RecorderHelpText.
     {Kind::kPlan, 0, "plan", "PLAN", "The channel plan of the utilisation figures:"},
     {Kind::kThreshold, 0, "threshold", "DBM",
@@ -257,6 +263,19 @@ std::string Take(RecorderOptions& options, const OptionSpec& option, std::string
       options.metrics = *address;
       return {};
     }
+    case Kind::kScpi: {
+      const std::optional<ListenAddress> address = ParseListenAddress(value);
+      if (!address) {
+        return shown + " takes [ADDR:]PORT (5025, 0.0.0.0:5025, [::1]:5025, *:5025), not " +
+               Quoted(value);
+      }
+      options.scpi = *address;
+      return {};
+    }
+    case Kind::kScpiDir:
+      if (value.empty()) return shown + " needs a folder name";
+      options.scpi_dir = std::string(value);
+      return {};
     case Kind::kPlan:
       if (ChannelPlanById(value) == nullptr) {
         return shown + " takes one of " + ChannelPlanIds() + ", not " + Quoted(value);

@@ -19,7 +19,7 @@ struct FileLimit {
   friend bool operator==(const FileLimit&, const FileLimit&) = default;
 };
 
-// Where the metrics are served. The host is a plain address: IPv6 without its brackets.
+// Where the metrics or the remote control are served. The host is a plain address: IPv6 without its brackets.
 struct ListenAddress {
   std::string host = "127.0.0.1";
   uint16_t port = 0;  // 0: any free port
@@ -36,6 +36,8 @@ struct RecorderOptions {
   FileLimit keep;                             // none: keep all
   std::string limit, limit_lower, limit_events;
   std::optional<ListenAddress> metrics;
+  std::optional<ListenAddress> scpi;
+  std::string scpi_dir;  // where remote commands read and write files; empty: the current folder
   std::string plan;  // empty: the plan that covers the band swept
   int32_t threshold_dbm = -85;
   int64_t channel_span_ms = 60000;

@@ -35,6 +35,8 @@ TEST(RecorderOptionsTest, AConfigFileOverridesWhatComesBeforeItAndYieldsToWhatFo
             "keep = 2G\n"
             "threshold = -90\n"
             "metrics = *:9101\n"
+            "scpi = 5025\n"
+            "scpi-dir = /tmp/a\n"
             "plan = wifi24\n"
             "verbose = yes\n"
             "channel-span = 5m\n"
@@ -42,7 +44,7 @@ TEST(RecorderOptionsTest, AConfigFileOverridesWhatComesBeforeItAndYieldsToWhatFo
             "stop = 2483.5");  // no newline at the end
   const RecorderCommandLine line = Parse(
       {"--threshold", "-70", "--rotate=500M", "--limit", "up.csv", "--config", config,
-       "--threshold=-80", "--keep", "2w", "--metrics", "[::1]:0", "--limit-events", "ev.csv"});
+       "--threshold=-80", "--keep", "2w", "--metrics", "[::1]:0", "--limit-events", "ev.csv", "--scpi-dir", "files"});
   ASSERT_EQ(line.action, Action::kRun) << line.error;
   const RecorderOptions& options = line.options;
   EXPECT_EQ(options.connect, (RememberedLink{kInternetInterface, "fe80::1", 10002}));
@@ -51,6 +53,8 @@ TEST(RecorderOptionsTest, AConfigFileOverridesWhatComesBeforeItAndYieldsToWhatFo
   EXPECT_EQ(options.keep, (FileLimit{14 * 86400, 0}));  // --keep, over the file's 2G
   EXPECT_EQ(options.threshold_dbm, -80);                // the last of three
   EXPECT_EQ(options.metrics, (ListenAddress{"::1", 0}));
+  EXPECT_EQ(options.scpi, (ListenAddress{"127.0.0.1", 5025}));
+  EXPECT_EQ(options.scpi_dir, "files");
   EXPECT_EQ(options.plan, "wifi24");
   EXPECT_EQ(options.channel_span_ms, 300000);
   EXPECT_EQ(options.start_mhz, 2400.0);
@@ -69,6 +73,8 @@ TEST(RecorderOptionsTest, AConfigFileOverridesWhatComesBeforeItAndYieldsToWhatFo
   EXPECT_TRUE(quiet.options.rotate.None());
   EXPECT_TRUE(quiet.options.keep.None());
   EXPECT_FALSE(quiet.options.metrics);
+  EXPECT_FALSE(quiet.options.scpi);
+  EXPECT_TRUE(quiet.options.scpi_dir.empty());
   EXPECT_FALSE(quiet.options.start_mhz);
   EXPECT_EQ(quiet.options.threshold_dbm, -85);
   EXPECT_EQ(quiet.options.channel_span_ms, 60000);
@@ -106,6 +112,8 @@ TEST(RecorderOptionsTest, EachMistakeIsOneLineNamingTheOptionOrTheFileAndLine) {
       {{"--channel-span", "5s"}, "--channel-span needs a duration from 10s to 1d, not '5s'"},
       {{"--channel-span", "2d"}, "not '2d'"},
       {{"--metrics", "::1:9101"}, "--metrics takes [ADDR:]PORT"},
+      {{"--scpi", "5025x"},
+       "--scpi takes [ADDR:]PORT (5025, 0.0.0.0:5025, [::1]:5025, *:5025), not '5025x'"},
       {{"--connect", "ftp://x"}, "--connect cannot use 'ftp://x'"},
       {{"--start", "2400"}, "--start needs --stop too"},
       {{"--start", "2.4e3", "--stop", "2400"},

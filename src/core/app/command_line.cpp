@@ -25,7 +25,8 @@ enum class Kind {
   kColours,
   kOpen,
   kTime,
-  kSpeed
+  kSpeed,
+  kListen
 };
 
 struct OptionSpec {
@@ -78,6 +79,11 @@ const OptionSpec kOptions[] = {
     {Kind::kFile, 0, "limit-events", "FILE",
      "Write each limit violation as a CSV row to FILE (exit status 3: one occurred).", nullptr,
      &O::limit_events},
+    {Kind::kListen, 0, "scpi", "[ADDR:]PORT",
+     "Take remote commands (SCPI) on PORT, at 127.0.0.1 unless ADDR is given."},
+    {Kind::kFile, 0, "scpi-dir", "DIR",
+     "Where remote commands read and write files (default: the current folder).", nullptr,
+     &O::scpi_dir},
     {Kind::kColours, 0, "print-colors", "SCHEME",
      "Print colour scheme: true, econo or bw (black and white, the default)."},
     {Kind::kOpen, 0, "open", "WINDOW",
@@ -200,6 +206,10 @@ std::string Take(StartOptions& options, const OptionSpec& option, const std::str
       options.replay_from = ParseLogTime(value);
       if (options.replay_from) return {};
       return shown + " takes +HH:MM:SS, seconds or 'YYYY-MM-DD HH:MM:SS', not " + Quoted(value);
+    case Kind::kListen:
+      options.scpi = ParseListenAddress(value);
+      if (options.scpi) return {};
+      return shown + " takes [ADDR:]PORT (a port, or an address and a port), not " + Quoted(value);
     case Kind::kSpeed:
       options.replay_speed = ParseReplaySpeed(value);
       if (options.replay_speed) return {};

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/app/listen_address.h"
 #include "core/app/remembered_settings.h"
 #include "core/record/log_time.h"
 #include "core/record/replay_pace.h"
@@ -27,6 +28,8 @@ struct StartOptions {
   std::string limit, limit_lower, limit_events;  // limit-line files and the events file
   std::optional<LogTimePoint> replay_from;  // where --replay starts, once the log is scanned
   std::optional<ReplaySpeed> replay_speed;
+  std::optional<ListenAddress> scpi;  // remote control
+  std::string scpi_dir;               // where remote commands' files go; empty: the current folder
 
   // A run nobody watches: it must end by itself and no dialog may wait for anyone.
   bool Scripted() const {

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/app/listen_address.h"
 #include "core/app/remembered_settings.h"
 
 namespace qv {
@@ -17,14 +18,6 @@ struct FileLimit {
 
   bool None() const { return seconds == 0 && bytes == 0; }
   friend bool operator==(const FileLimit&, const FileLimit&) = default;
-};
-
-// Where the metrics or the remote control are served. The host is a plain address: IPv6 without its brackets.
-struct ListenAddress {
-  std::string host = "127.0.0.1";
-  uint16_t port = 0;  // 0: any free port
-
-  friend bool operator==(const ListenAddress&, const ListenAddress&) = default;
 };
 
 // What quorvalin-recorder is asked to do, every value already checked.
@@ -70,8 +63,5 @@ std::optional<int64_t> ParseDurationSeconds(std::string_view text);
 std::optional<uint64_t> ParseSizeBytes(std::string_view text);
 // DURATION or SIZE by its suffix: "30m" is minutes, "30M" mebibytes.
 std::optional<FileLimit> ParseFileLimit(std::string_view text);
-// "[ADDR:]PORT": "9101", "127.0.0.1:9101", "0.0.0.0:9101", "[::1]:9101", "*:9101" (all
-// addresses, as "0.0.0.0"), "localhost:9101"; port 0 ... 65535. A bare port listens on 127.0.0.1.
-std::optional<ListenAddress> ParseListenAddress(std::string_view text);
 
 }  // namespace qv

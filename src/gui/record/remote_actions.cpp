@@ -1,0 +1,39 @@
+#include "gui/record/remote_actions.h"
+
+#include "gui/record/recording_controller.h"
+
+namespace qv {
+
+bool RemoteActions::StartLog(const std::string& path, std::string* error) {
+  if (recorder_.Recording() || recorder_.PlayingBack()) {
+    *error = recorder_.Recording() ? "a log is being recorded already" : "a log is being played";
+    return false;
+  }
+  if (recorder_.StartLog(path)) return true;
+  *error = "the log " + path + " could not be started";
+  return false;
+}
+
+bool RemoteActions::StopLog() {
+  if (!recorder_.Recording()) return false;
+  recorder_.StopRecordingOrPlayback();
+  return true;
+}
+
+bool RemoteActions::Logging() const {
+  return recorder_.Recording();
+}
+
+bool RemoteActions::Capture(const std::string& path, std::string* error) {
+  // The file in use takes the capture; another one is made afresh first.
+  const CaptureLog& captures = recorder_.Captures();
+  if ((!captures.Ready() || captures.Path() != path) && !recorder_.CreateCaptureFile(path)) {
+    *error = "the capture file " + path + " could not be made";
+    return false;
+  }
+  if (recorder_.TakeCapture("Remote capture")) return true;
+  *error = "no sweep to capture yet";
+  return false;
+}
+
+}  // namespace qv

@@ -25,11 +25,14 @@
 #include "gui/limits/limits_controller.h"
 #include "gui/link/connection_sheet.h"
 #include "gui/record/recording_controller.h"
+#include "gui/record/remote_actions.h"
 #include "gui/record/trace_export.h"
 #include "link/app/console_messages.h"
 #include "link/app/loop_gap_probe.h"
 #include "link/app/qt_timer.h"
 #include "link/serial/udev_serial_monitor.h"
+#include "session/remote/remote_server.h"
+#include "session/remote/scpi_instrument.h"
 #include "session/signal_events.h"
 #include "sim/transport/tcp_server.h"
 
@@ -290,6 +293,17 @@ int main(int argc, char* argv[]) {
                          !limits.Monitor().OpenEventsFile(options.limit_events, &error)) {
     std::fprintf(stderr, "quorvalin: --limit-events: %s\n", error.c_str());
     return 1;
+  }
+  // Remote control: the same commands as the recorder's, over the session the window shows.
+  qv::RemoteActions remote_actions(frame.View().Display().Recorder());
+  std::unique_ptr<qv::CRemoteServer> remote;
+  if (options.scpi) {
+    remote = std::make_unique<qv::CRemoteServer>(qv::ScpiClientFactory(
+        frame.View().Session(), &remote_actions, options.scpi_dir, QV_VERSION));
+    if (std::string error; !remote->Listen(options.scpi->host, options.scpi->port, &error)) {
+      std::fprintf(stderr, "quorvalin: --scpi: %s\n", error.c_str());
+      return 2;
+    }
   }
   if (!options.capture.empty() &&
       !frame.View().Display().Recorder().CreateCaptureFile(options.capture)) {

@@ -9,6 +9,7 @@
 #include "core/display/sweep_figures.h"
 #include "core/link/message_decoder.h"
 #include "metrics/metrics_exporter.h"
+#include "session/remote/scpi_instrument.h"
 
 namespace qv {
 namespace {
@@ -86,9 +87,28 @@ bool CRecorder::Start(std::string* error) {
       metrics_->SetLimitFailing(line, false);
     }
   }
+  if (options_.scpi) {
+    remote_ = std::make_unique<CRemoteServer>(
+        ScpiClientFactory(*session_, this, options_.scpi_dir, version_));
+    if (!remote_->Listen(options_.scpi->host, options_.scpi->port, error)) {
+      remote_.reset();
+      return false;
+    }
+    say_("Remote control on " + options_.scpi->host + ":" + std::to_string(remote_->Port()));
+  }
   tick_->Start(kTickMs, /*single_shot=*/false);
   session_->Connect(options_.connect);
   return true;
+}
+
+bool CRecorder::StartLog(const std::string&, std::string* error) {
+  *error = "The recorder logs by itself";
+  return false;
+}
+
+bool CRecorder::Capture(const std::string&, std::string* error) {
+  *error = "The recorder keeps no captures";
+  return false;
 }
 
 void CRecorder::Stop() {

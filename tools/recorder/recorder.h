@@ -12,6 +12,8 @@
 #include "core/app/timer.h"
 #include "core/limits/line_states.h"
 #include "session/instrument_session.h"
+#include "session/remote/remote_host.h"
+#include "session/remote/remote_server.h"
 #include "session/rotating_log.h"
 
 namespace qv {
@@ -37,7 +39,7 @@ class SaidAlerts : public Alerts {
 
 // quorvalin-recorder: the session, its logs one file after another, the limit lines and the
 // metrics, with nobody at a screen.
-class CRecorder : public QObject, private SessionObserver {
+class CRecorder : public QObject, private SessionObserver, private RemoteHost {
   Q_OBJECT
 
  public:
@@ -56,6 +58,8 @@ class CRecorder : public QObject, private SessionObserver {
   InstrumentSession& Session() { return *session_; }
   RotatingLog& Log() { return *log_; }
   MetricsExporter& Metrics() { return *metrics_; }
+  // The remote control server with --scpi; null without.
+  CRemoteServer* Remote() { return remote_.get(); }
   // What the service manager shows as the unit's status.
   std::string StatusText() const;
 
@@ -70,6 +74,11 @@ class CRecorder : public QObject, private SessionObserver {
   void Connected() override;
   void Disconnected(bool lost) override;
   void WholeSweep(const TraceData& trace) override;
+  // RemoteHost: the recorder's logs rotate by themselves and it keeps no captures.
+  bool StartLog(const std::string& path, std::string* error) override;
+  bool StopLog() override { return false; }
+  bool Logging() const override { return false; }
+  bool Capture(const std::string& path, std::string* error) override;
 
   TimerFactory& timers_;
   RecorderOptions options_;
@@ -79,6 +88,7 @@ class CRecorder : public QObject, private SessionObserver {
   std::unique_ptr<InstrumentSession> session_;
   std::unique_ptr<RotatingLog> log_;
   std::unique_ptr<MetricsExporter> metrics_;
+  std::unique_ptr<CRemoteServer> remote_;  // its clients watch the session: gone before it
   std::unique_ptr<Timer> tick_;
   LimitLineStates line_states_;
   std::vector<int16_t> scratch_;

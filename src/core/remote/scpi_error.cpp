@@ -15,9 +15,12 @@ std::string_view ScpiErrorText(int code) {
     case kScpiUndefinedHeader: return "Undefined header";
     case kScpiHeaderSuffixOutOfRange: return "Header suffix out of range";
     case kScpiInvalidSuffix: return "Invalid suffix";
+    case kScpiExecutionError: return "Execution error";
     case kScpiParameterError: return "Parameter error";
+    case kScpiSettingsConflict: return "Settings conflict";
     case kScpiDataOutOfRange: return "Data out of range";
     case kScpiIllegalParameterValue: return "Illegal parameter value";
+    case kScpiHardwareError: return "Hardware error";
     case kScpiMassStorageError: return "Mass storage error";
     case kScpiFileNameNotFound: return "File name not found";
     case kScpiQueueOverflow: return "Queue overflow";

@@ -84,7 +84,7 @@ ScpiParser::Entry CompileEntry(const ScpiCommand& command) {
   std::string word;
   auto flush = [&] {
     if (word.empty()) return;
-    entry.nodes.push_back(CompileNode(word, in_brackets, &entry.slots));
+    entry.nodes.push_back(CompileNode(word, in_brackets, &entry.suffix_slots));
     if (!in_brackets) ++entry.required;
     word.clear();
   };
@@ -423,7 +423,7 @@ std::vector<ScpiUnit> ScpiParser::Parse(std::string_view line) const {
             words.size() < entry.required) {
           continue;
         }
-        std::vector<int> suffixes(static_cast<size_t>(entry.slots), 1);
+        std::vector<int> suffixes(static_cast<size_t>(entry.suffix_slots), 1);
         const Match match = MatchFrom(entry, words, 0, 0, &suffixes);
         if (match == Match::kYes) {
           unit.error = 0;

@@ -103,7 +103,7 @@ class ScpiParser {
   struct Entry {
     std::vector<Node> nodes;
     size_t required = 0;
-    int slots = 0;
+    int suffix_slots = 0;  // not "slots": Qt takes that word for a macro
     bool query = false;
     int id = 0;
   };

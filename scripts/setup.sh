@@ -6,7 +6,8 @@ packages=(cmake ninja-build pkg-config g++ clang libclang-rt-dev
   qt6-base-dev qt6-serialport-dev libftdi1-dev libudev-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpng-dev iproute2 python3 fonts-dejavu-core ccache
   scdoc groff-base librsvg2-bin dpkg-dev file lintian desktop-file-utils appstream
-  prometheus-cpp-dev libsystemd-dev systemd man-db prometheus)
+  prometheus-cpp-dev libsystemd-dev systemd man-db prometheus
+  python3-pyvisa python3-pyvisa-py)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -193,8 +193,8 @@ def run(program, work, processes):
              f"not the maximum {top} dBm")
 
     # The 2.4 GHz band's highest point moves from sweep to sweep; the 900 MHz carrier stays.
-    inst.write("FREQ:SPAN 20 MHZ")
-    inst.write("FREQ:CENT 915 MHZ")
+    # Another band, by start and stop on one line.
+    inst.write("FREQ:STAR 905 MHZ;STOP 925 MHZ")
     inst.write("INIT")
     inst.timeout = 30000
     inst.query("*OPC?")

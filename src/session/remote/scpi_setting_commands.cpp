@@ -58,7 +58,30 @@ void CScpiClient::RunFrequency(const ScpiUnit& unit) {
   if (!std::isfinite(*hz) || *hz < 0 || *hz > 1e11) return Fail(kScpiDataOutOfRange, unit);
   const auto steps = static_cast<int64_t>(std::llround(*hz / kStepHz));
   std::optional<FrequencyWindow> window;
-  if (unit.id == kCmdFreqStart || unit.id == kCmdFreqStop) {
+  // A start and a stop side by side on one line are one window: checked alone, either edge
+  // would leave the other in the old band, and a move to another band could not be made.
+  const bool edge = unit.id == kCmdFreqStart || unit.id == kCmdFreqStop;
+  const int other_edge = unit.id == kCmdFreqStart ? kCmdFreqStop : kCmdFreqStart;
+  if (edge && next_unit_ + 1 < units_.size() && &units_[next_unit_] == &unit) {
+    const ScpiUnit& other = units_[next_unit_ + 1];
+    const std::optional<double> other_hz =
+        other.id == other_edge && !other.query && other.error == 0 && other.params.size() == 1
+            ? Number(other.params[0], ScpiSuffixUnit::kHertz)
+            : std::nullopt;
+    if (other_hz && std::isfinite(*other_hz) && *other_hz >= 0 && *other_hz <= 1e11) {
+      ++next_unit_;  // taken together with this one
+      const auto other_steps = static_cast<int64_t>(std::llround(*other_hz / kStepHz));
+      const int64_t start = unit.id == kCmdFreqStart ? steps : other_steps;
+      const int64_t stop = unit.id == kCmdFreqStart ? other_steps : steps;
+      if (start >= 0 && stop > start && stop - start <= kMaxSpanSteps && InOneBand(start, stop)) {
+        window = FrequencyWindow{static_cast<uint32_t>(start), static_cast<uint32_t>(stop - start)};
+      }
+      if (!window) return Fail(kScpiDataOutOfRange, unit, "Outside a single band of the Receiver");
+    }
+  }
+  if (window) {
+    // the pair's window, checked above
+  } else if (edge) {
     window = EdgeWindow(unit.id, current, steps);
   } else if (steps < 1 || steps > kMaxSpanSteps * 8) {
     window = std::nullopt;

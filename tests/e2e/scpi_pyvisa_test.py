@@ -207,6 +207,18 @@ def run(program, work, processes):
         fail(f"the peak marker is at {x / 1e6:.3f} MHz, not on the carrier "
              f"{CARRIER_HZ[0] / 1e6:.1f}-{CARRIER_HZ[1] / 1e6:.1f} MHz")
 
+    # A file that is there already is never emptied from the network.
+    taken = os.path.join(work, "taken.icf")
+    with open(taken, "wb") as f:
+        f.write(b"kept")
+    inst.write("MMEM:STOR:CAPT 'taken.icf'")
+    refused = inst.query("SYST:ERR?").strip()
+    if not refused.startswith("-221,"):
+        fail(f"a capture into an existing file answered {refused!r}, not -221,...")
+    with open(taken, "rb") as f:
+        if f.read() != b"kept":
+            fail("a remote capture emptied a file that was there already")
+
     inst.write("*XYZ")
     error = inst.query("SYST:ERR?").strip()
     if not error.startswith("-113,"):

@@ -14,14 +14,12 @@ Usage: recorder_prometheus_test.py RECORDER SIM LOG
 """
 
 import calendar
-import ctypes
 import json
 import os
 import random
 import re
 import shutil
 import signal
-import socket
 import subprocess
 import sys
 import tempfile
@@ -29,58 +27,9 @@ import time
 import urllib.parse
 import urllib.request
 
+from e2e_support import Failure, die_with_parent, fail, free_port, read, wait_for
+
 TOLERANCE_POINTS = 1.0
-
-
-class Failure(Exception):
-    pass
-
-
-def fail(message):
-    raise Failure(message)
-
-
-_libc = ctypes.CDLL(None, use_errno=True)
-
-
-def _die_with_parent():
-    # Nothing started here outlives the test, even when the test itself is killed.
-    _libc.prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
-
-
-def wait_for(what, deadline_s, probe, interval_s=0.25):
-    """Polls probe() until it returns something other than None; fails after deadline_s."""
-    end = time.monotonic() + deadline_s
-    while True:
-        value = probe()
-        if value is not None:
-            return value
-        if time.monotonic() > end:
-            fail(f"timed out after {deadline_s} s waiting for {what}")
-        time.sleep(interval_s)
-
-
-# Loopback only: no proxy from the environment.
-_opener = urllib.request.build_opener(urllib.request.ProxyHandler({}))
-
-
-def http_get(url, timeout_s=5):
-    with _opener.open(url, timeout=timeout_s) as response:
-        return response.read().decode("utf-8")
-
-
-def free_port(address):
-    with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as s:
-        s.bind((address, 0))
-        return s.getsockname()[1]
-
-
-def read(path):
-    try:
-        with open(path, encoding="utf-8", errors="replace") as f:
-            return f.read()
-    except OSError:
-        return ""
 
 
 class Prometheus:
@@ -120,6 +69,17 @@ class Prometheus:
         return result[0][1] if result else None
 
 
+TOLERANCE_POINTS = 1.0
+
+# Loopback only: no proxy from the environment.
+_opener = urllib.request.build_opener(urllib.request.ProxyHandler({}))
+
+
+def http_get(url, timeout_s=5):
+    with _opener.open(url, timeout=timeout_s) as response:
+        return response.read().decode("utf-8")
+
+
 def log_channels(log_tool, log_path, to_text, env):
     """quorvalin-log channels up to `to_text`: {channel: utilisation %} of the channels measured."""
     out = subprocess.run([log_tool, "channels", log_path, "--to", to_text, "--plan", "wifi24"],
@@ -157,7 +117,7 @@ def run(recorder, sim, log_tool, work, processes):
     def start(name, command):
         with open(os.path.join(work, name + ".txt"), "w") as out:
             process = subprocess.Popen(command, stdout=out, stderr=subprocess.STDOUT, env=env,
-                                       preexec_fn=_die_with_parent)
+                                       preexec_fn=die_with_parent)
         processes[name] = process
         return process
 

@@ -13,6 +13,14 @@ sim_pid=
 rec_pid=
 small_pid=
 trap '[ -n "$rec_pid" ] && kill -9 "$rec_pid" 2>/dev/null; [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; rm -rf "$work"' EXIT
+# Whether process $1 is gone within a second.
+ended_within_a_second() {
+  for _ in $(seq 1 10); do
+    kill -0 "$1" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  ! kill -0 "$1" 2>/dev/null
+}
 fail() {
   echo "FAIL: $*" >&2
   [ -f "$work/rec.txt" ] && cat "$work/rec.txt" >&2
@@ -78,11 +86,7 @@ stopped=$(grep -c "^Logging stopped: .*File too large" "$work/small.txt")
 [ "$stopped" -le "$errors" ] || fail "a write error was said more than once: $(cat "$work/small.txt")"
 # Its metrics server has served requests: it must still end within a second.
 kill -TERM "$small_pid"
-for _ in $(seq 1 10); do
-  kill -0 "$small_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$small_pid" 2>/dev/null && fail "the recorder serving metrics still runs a second after SIGTERM"
+ended_within_a_second "$small_pid" || fail "the recorder serving metrics still runs a second after SIGTERM"
 
 # The Receiver goes away: the recorder stays and waits for it.
 kill "$sim_pid"
@@ -92,11 +96,7 @@ sleep 3
 kill -0 "$rec_pid" 2>/dev/null || fail "the recorder ended when the Receiver went away"
 
 kill -TERM "$rec_pid"
-for _ in $(seq 1 10); do
-  kill -0 "$rec_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$rec_pid" 2>/dev/null && fail "still running a second after SIGTERM"
+ended_within_a_second "$rec_pid" || fail "still running a second after SIGTERM"
 wait "$rec_pid"
 code=$?
 rec_pid=

@@ -11,18 +11,17 @@ with status 0 while a client is connected.
 Usage: scpi_pyvisa_test.py PATH/TO/quorvalin
 """
 
-import ctypes
 import os
 import re
 import shutil
 import signal
-import socket
 import subprocess
 import sys
 import tempfile
-import time
 
 import pyvisa
+
+from e2e_support import Failure, die_with_parent, fail, free_port, read, wait_for
 
 DEMO_SERIAL = "100123"
 DEMO_FIRMWARE = "1.05"
@@ -30,48 +29,6 @@ START_HZ = 2.400e9
 STOP_HZ = 2.450e9
 CARRIER_HZ = (914.5e6, 915.5e6)  # the demo's steady carrier; Wi-Fi bursts and a hopper move
 ASCII_TOLERANCE_DB = 1 / 16
-
-
-class Failure(Exception):
-    pass
-
-
-def fail(message):
-    raise Failure(message)
-
-
-_libc = ctypes.CDLL(None, use_errno=True)
-
-
-def _die_with_parent():
-    # Nothing started here outlives the test, even when the test itself is killed.
-    _libc.prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
-
-
-def wait_for(what, deadline_s, probe, interval_s=0.25):
-    """Polls probe() until it returns something other than None; fails after deadline_s."""
-    end = time.monotonic() + deadline_s
-    while True:
-        value = probe()
-        if value is not None:
-            return value
-        if time.monotonic() > end:
-            fail(f"timed out after {deadline_s} s waiting for {what}")
-        time.sleep(interval_s)
-
-
-def free_port(address):
-    with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as s:
-        s.bind((address, 0))
-        return s.getsockname()[1]
-
-
-def read(path):
-    try:
-        with open(path, encoding="utf-8", errors="replace") as f:
-            return f.read()
-    except OSError:
-        return ""
 
 
 def numbers(text, what):
@@ -113,7 +70,7 @@ def run(program, work, processes):
                 [program, "-platform", "offscreen", "--demo", "--scpi", f"127.0.0.1:{port}",
                  "--quit-after", "120"],
                 stdout=out, stderr=subprocess.STDOUT, env=env, cwd=work,
-                preexec_fn=_die_with_parent)
+                preexec_fn=die_with_parent)
         processes[name] = process
         inst = wait_for("the SCPI server to answer *IDN?", 30,
                         lambda: open_instrument(rm, port, process))
